@@ -1,0 +1,76 @@
+#pragma once
+
+#include "link/exchange.h"
+#include "link/timing.h"
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <optional>
+
+class QWidget;
+
+namespace korvanta {
+
+class Link;
+class WorkFile;
+class CommEventHandler;
+
+// What every window of one run shares: the link to the adapter, the work file,
+// the deadlines and the values that pass between windows. One object, handed
+// to each window by reference.
+class Session {
+public:
+    Session(Link &link, WorkFile &workFile, const Timing &timing = {});
+
+    Link &link;
+    WorkFile &workFile;
+    Timing timing;
+    CommEventHandler *commEvents = nullptr; // set by the main window
+
+    // Values passed between windows.
+    int ReadFailed = 0;
+    int WriteFailed = 0;
+    int WriteCount = 0;
+    int TerminalActive = 0;
+    int CurrentTelTab = 0;
+    std::array<int, 3> NumberDisplayFlags{};
+    QString ModelName;
+    QString FirmwareVersion;
+    QString NewFirmwareFlag = QStringLiteral("0");
+
+    bool newFirmware() const { return NewFirmwareFlag.toInt() == 1; }
+
+    // A query with the settings dialogs' deadline; empty on time-out.
+    std::optional<QByteArray> query(const QByteArray &command, int window = kQueryWindow);
+    // A set exchange with the settings dialogs' deadline; on time-out shows
+    // "コマンドの受信に失敗しました" over parent. True when acknowledged.
+    bool set(const QByteArray &command, QWidget *parent);
+    // "コマンドの受信に失敗しました", for a failed query.
+    static void reportReceiveFailure(QWidget *parent);
+
+    // The help window at a context number of "korvanta.hlp".
+    void showHelp(int context, QWidget *owner);
+    QString helpFile() const;
+    void setHelpFile(const QString &path) { m_helpFile = path; }
+
+    // True while a read or write sequence or an exchange is under way: no
+    // window may close and no other exchange may start meanwhile.
+    bool busy() const { return m_busy > 0; }
+    class BusyScope {
+    public:
+        explicit BusyScope(Session &s) : m_s(s) { ++m_s.m_busy; }
+        ~BusyScope() { --m_s.m_busy; }
+        BusyScope(const BusyScope &) = delete;
+        BusyScope &operator=(const BusyScope &) = delete;
+
+    private:
+        Session &m_s;
+    };
+
+private:
+    int m_busy = 0;
+    QString m_helpFile;
+};
+
+} // namespace korvanta

@@ -1,0 +1,50 @@
+#include "app/settingsdialog.h"
+
+#include "app/session.h"
+#include "app/windows.h"
+
+#include <QCloseEvent>
+
+namespace korvanta {
+
+SettingsDialog::SettingsDialog(Session &session, QWidget *opener, const QString &formName)
+    : QDialog(opener, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_session(session), m_opener(opener)
+{
+    setObjectName(formName);
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+SettingsDialog::~SettingsDialog()
+{
+    if (m_opener)
+        m_opener->setEnabled(true);
+}
+
+void SettingsDialog::openAndRead()
+{
+    if (m_opener)
+        m_opener->setEnabled(false);
+    show();
+    centreOnScreen(this);
+    readAdapter();
+}
+
+void SettingsDialog::closeEvent(QCloseEvent *event)
+{
+    if (m_session.busy()) {
+        event->ignore();
+        return;
+    }
+    if (m_opener)
+        m_opener->setEnabled(true);
+    QDialog::closeEvent(event);
+}
+
+void SettingsDialog::reject()
+{
+    if (!m_session.busy())
+        close();
+}
+
+} // namespace korvanta

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+
+namespace korvanta {
+
+class Link;
+
+// Handles every event the link raises: received text goes to the terminal while
+// one is open (otherwise it stays buffered for the exchange that waits for it),
+// notifications are ignored, errors beep and ask whether to go on or close the
+// line.
+class CommEventHandler : public QObject {
+    Q_OBJECT
+public:
+    using TerminalSink = std::function<void(const QByteArray &text)>;
+
+    explicit CommEventHandler(Link &link, QObject *parent = nullptr);
+
+    // While a sink is set the terminal is active and receives the text.
+    void setTerminalSink(TerminalSink sink) { m_sink = std::move(sink); }
+    bool terminalActive() const { return bool(m_sink); }
+    void setDialogParent(QWidget *parent) { m_parent = parent; }
+
+    // The message of an error event; empty for receive, send and notifications.
+    static QString errorMessage(int code);
+
+    void handle(int code);
+
+private:
+    Link &m_link;
+    TerminalSink m_sink;
+    QPointer<QWidget> m_parent;
+    bool m_asking = false;
+};
+
+} // namespace korvanta

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+namespace korvanta {
+
+// Codes that the link raises through Link::commEvent, as the adapter utility
+// has always numbered them.
+enum CommEvent : int {
+    comEvSend = 1,
+    comEvReceive = 2,
+    comEvCTS = 3,
+    comEvDSR = 4,
+    comEvCD = 5,
+    comEvRing = 6,
+    comEvEOF = 7,
+    comEventBreak = 1001,
+    comEventCTSTO = 1002,
+    comEventDSRTO = 1003,
+    comEventFrame = 1004,
+    comEventOverrun = 1006,
+    comEventCDTO = 1007,
+    comEventRxOver = 1008,
+    comEventRxParity = 1009,
+    comEventTxFull = 1010,
+    // Not a classic code: the device went away (unplugged, pty closed). Shown
+    // as an unknown error.
+    comEventLineLost = 1100,
+};
+
+// The serial line to the adapter as the exchanges see it. Text is single-byte
+// ASCII. Reads never wait; writes queue a whole string.
+class Link : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kBulkInputLen = 2048;
+
+    using QObject::QObject;
+    ~Link() override = default;
+
+    // Opens the line at 19200,N,8,1. False when the device cannot be opened.
+    virtual bool open() = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    // Queues the whole text for sending. Ignored while the line is closed.
+    virtual void output(const QByteArray &text) = 0;
+
+    // Up to inputLen() buffered characters, empty when none are buffered.
+    QByteArray input() { return isOpen() ? readBuffered(m_inputLen) : QByteArray(); }
+    void setInputLen(int n) { m_inputLen = n; }
+    int inputLen() const { return m_inputLen; }
+
+    // Characters waiting to be read, and characters not yet transmitted.
+    virtual int inBufferCount() const = 0;
+    virtual int outBufferCount() const = 0;
+
+    // Where the line goes (a device path, or the simulated adapter).
+    virtual QString description() const = 0;
+
+signals:
+    // Raised for every receive, notification and error; see CommEvent.
+    void commEvent(int code);
+
+protected:
+    virtual QByteArray readBuffered(int max) = 0;
+
+private:
+    int m_inputLen = kBulkInputLen;
+};
+
+} // namespace korvanta

@@ -1,0 +1,38 @@
+#include "link/wait.h"
+
+#include "link/link.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+namespace korvanta {
+
+namespace {
+// Runs the event loop, sleeping, until done() holds or the deadline passes. A
+// timer at the deadline wakes the sleep when nothing else does.
+template <typename Done>
+void runEventsUntil(const QDeadlineTimer &deadline, Done done)
+{
+    if (done() || deadline.hasExpired())
+        return;
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    wake.start(int(qMin<qint64>(deadline.remainingTime(), 24 * 3600 * 1000)));
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+} // namespace
+
+bool waitForInput(Link &link, const QDeadlineTimer &deadline)
+{
+    runEventsUntil(deadline, [&link] { return link.inBufferCount() > 0; });
+    return link.inBufferCount() > 0;
+}
+
+void waitUntil(const QDeadlineTimer &deadline)
+{
+    runEventsUntil(deadline, [] { return false; });
+}
+
+} // namespace korvanta

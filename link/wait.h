@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QDeadlineTimer>
+
+namespace korvanta {
+
+class Link;
+
+// Lets the event loop run, sleeping between events, until the link has input
+// buffered or the deadline passes. Windows repaint and link events are handled
+// meanwhile; no processor time is spent while nothing happens. True when input
+// is buffered.
+bool waitForInput(Link &link, const QDeadlineTimer &deadline);
+
+// Lets the event loop run until the deadline passes.
+void waitUntil(const QDeadlineTimer &deadline);
+
+} // namespace korvanta

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what the project needs from Debian's packages (only when something
+# is missing) and builds it into build/. Safe to run again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake ninja-build g++ pkg-config
+          qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libsimpleini-dev
+          xvfb xauth fonts-ipafont-gothic)
+[ "${KORVANTA_SANITIZE:-OFF}" = ON ] && packages+=(clang)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+build=${KORVANTA_BUILD_DIR:-build}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${KORVANTA_BUILD_TYPE:-RelWithDebInfo} \
+      -DKORVANTA_SANITIZE=${KORVANTA_SANITIZE:-OFF} >/dev/null
+if ! cmake --build "$build" -- -j"$(nproc)" >"$build/build.log" 2>&1; then
+  tail -60 "$build/build.log"
+  echo "Build failed; the whole log is in $build/build.log" >&2
+  exit 1
+fi

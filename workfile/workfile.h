@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <memory>
+
+class QLockFile;
+
+namespace korvanta {
+
+// The settings work file "mail.ini": a snapshot of the adapter as last read,
+// one section per port or function, case-insensitive section and key names,
+// short text values. Values stored are visible to the following fetch at once;
+// the file is rewritten whole through a temporary file and a rename, so a
+// crash never leaves half a file. Other sections, keys and their order are
+// kept as they were.
+class WorkFile {
+public:
+    static constexpr int kMaxValueLength = 255;
+
+    explicit WorkFile(const QString &path);
+    ~WorkFile();
+    WorkFile(const WorkFile &) = delete;
+    WorkFile &operator=(const WorkFile &) = delete;
+
+    // "mail.ini" beside the executable, or in the user's configuration folder
+    // when the executable's folder cannot be written.
+    static QString defaultPath();
+
+    QString path() const { return m_path; }
+
+    // The stored value, at most 255 characters; fallback when the key is missing
+    // or the file cannot be read.
+    QString fetch(const QString &section, const QString &key, const QString &fallback = {}) const;
+    void store(const QString &section, const QString &key, const QString &value);
+
+    // True when the last save reached the disk.
+    bool lastSaveOk() const { return m_lastSaveOk; }
+
+    // While a batch is alive, stores are kept in memory and written once when
+    // the outermost batch ends.
+    class Batch {
+    public:
+        explicit Batch(WorkFile &file) : m_file(file) { ++m_file.m_batchDepth; }
+        ~Batch()
+        {
+            if (--m_file.m_batchDepth == 0 && m_file.m_dirty)
+                m_file.save();
+        }
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
+
+    private:
+        WorkFile &m_file;
+    };
+
+    // Claims the file for this process: false when another running utility
+    // uses it.
+    bool lock();
+
+private:
+    struct Ini;
+    void reloadIfChanged() const;
+    void save();
+
+    QString m_path;
+    std::unique_ptr<Ini> m_ini;
+    mutable QDateTime m_loadedStamp;
+    mutable qint64 m_loadedSize = -1;
+    int m_batchDepth = 0;
+    bool m_dirty = false;
+    bool m_lastSaveOk = true;
+    std::unique_ptr<QLockFile> m_lock;
+};
+
+} // namespace korvanta
