@@ -1,0 +1,42 @@
+#include "app/inputfilter.h"
+
+#include <QLineEdit>
+#include <QValidator>
+
+namespace korvanta {
+
+namespace {
+class CharsetValidator : public QValidator {
+public:
+    CharsetValidator(const QString &allowed, QObject *parent) : QValidator(parent), m_allowed(allowed) {}
+
+    State validate(QString &input, int &pos) const override
+    {
+        for (const QChar c : input)
+            if (!m_allowed.contains(c))
+                return Invalid;
+        Q_UNUSED(pos);
+        return Acceptable;
+    }
+
+    void fixup(QString &input) const override
+    {
+        QString kept;
+        for (const QChar c : input)
+            if (m_allowed.contains(c))
+                kept += c;
+        input = kept;
+    }
+
+private:
+    QString m_allowed;
+};
+} // namespace
+
+void restrictInput(QLineEdit *box, const QString &allowed, int maxLength)
+{
+    box->setMaxLength(maxLength);
+    box->setValidator(new CharsetValidator(allowed, box));
+}
+
+} // namespace korvanta

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+class QLineEdit;
+
+namespace korvanta {
+
+// The characters an input box accepts.
+namespace charset {
+inline const QString kDigits = QStringLiteral("0123456789");
+inline const QString kNumber = QStringLiteral("0123456789-()#");   // telephone numbers
+inline const QString kSubaddress = QStringLiteral("0123456789#*"); // subaddresses
+} // namespace charset
+
+// Limits the box to maxLength characters out of allowed. Typed keys, pasted
+// text and input-method text are screened alike: a key outside the set is
+// refused, and so is a paste or composition that holds any such character.
+void restrictInput(QLineEdit *box, const QString &allowed, int maxLength);
+
+} // namespace korvanta
