@@ -1,9 +1,165 @@
 #include "shortdial/shortdialdialog.h"
 
+#include "app/inputfilter.h"
+#include "app/progresswindow.h"
+#include "app/session.h"
+#include "workfile/workfile.h"
+
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
 namespace korvanta {
 
-ShortDialDialog::ShortDialDialog(Session &session, QWidget *opener) : SettingsDialog(session, opener, QStringLiteral("Form4")) {}
+using namespace shortdial;
 
-void ShortDialDialog::readAdapter() {}
+namespace {
+constexpr int kHelpContext = 10;
+
+// The two tabs: caption and the names of the column headings.
+struct TabDef {
+    const char *caption;
+    const char *numberHeading;
+    const char *subaddressHeading;
+};
+constexpr std::array<TabDef, 2> kTabs{{
+    {"登録１  ", "Label1", "Label2"},
+    {"登録２  ", "Label14", "Label13"},
+}};
+
+QLineEdit *makeBox(const char *name, const QString &charset, int maxLength, QWidget *parent)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    restrictInput(box, charset, maxLength);
+    // Wide enough to show a full-length entry.
+    const QFontMetrics metrics(box->font());
+    box->setMinimumWidth(metrics.horizontalAdvance(QString(maxLength, QLatin1Char('0'))) + 16);
+    return box;
+}
+
+QPushButton *makeButton(const char *name, const QString &caption, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+} // namespace
+
+ShortDialDialog::ShortDialDialog(Session &session, QWidget *opener)
+    : SettingsDialog(session, opener, QStringLiteral("Form4"))
+{
+    setWindowTitle(QStringLiteral("短縮番号登録"));
+
+    auto *tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("SSTab1"));
+    for (int t = 0; t < int(kTabs.size()); ++t) {
+        auto *page = new QWidget(tabs);
+        auto *grid = new QGridLayout(page);
+        auto heading = [page](const char *name, const QString &caption) {
+            auto *label = new QLabel(caption, page);
+            label->setObjectName(QString::fromLatin1(name));
+            return label;
+        };
+        grid->addWidget(heading(kTabs[t].numberHeading, QStringLiteral("電話番号")), 0, 1);
+        grid->addWidget(heading(kTabs[t].subaddressHeading, QStringLiteral("サブアドレス")), 0, 2);
+        for (int r = 0; r < kEntriesPerTab; ++r) {
+            const int entry = t * kEntriesPerTab + r;
+            const EntryRow &row = kEntryRows[entry];
+            grid->addWidget(heading(row.label, QString::fromLatin1(row.key) + QLatin1Char(':')), r + 1, 0);
+            m_boxes[entry] = {makeBox(row.numberBox, charset::kNumber, kNumberMaxLength, page),
+                              makeBox(row.subaddressBox, charset::kSubaddress, kSubaddressMaxLength, page)};
+            grid->addWidget(m_boxes[entry].number, r + 1, 1);
+            grid->addWidget(m_boxes[entry].subaddress, r + 1, 2);
+        }
+        grid->setColumnStretch(1, 8);
+        grid->setColumnStretch(2, 5);
+        tabs->addTab(page, QString::fromUtf8(kTabs[t].caption));
+    }
+    tabs->setCurrentIndex(0);
+
+    auto *registerButton = makeButton("Command7", QStringLiteral("登録"), this);
+    auto *cancelButton = makeButton("Command6", QStringLiteral("キャンセル"), this);
+    auto *helpButton = makeButton("Command5", QStringLiteral("ヘルプ"), this);
+    connect(registerButton, &QPushButton::clicked, this, &ShortDialDialog::registerEntries);
+    connect(cancelButton, &QPushButton::clicked, this, &ShortDialDialog::close);
+    connect(helpButton, &QPushButton::clicked, this, [this] { this->session().showHelp(kHelpContext, this); });
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    for (QPushButton *b : {registerButton, cancelButton, helpButton})
+        buttons->addWidget(b);
+    buttons->addStretch();
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(tabs);
+    layout->addLayout(buttons);
+}
+
+void ShortDialDialog::exchange(ProgressScope::Kind kind, void (ShortDialDialog::*procedure)())
+{
+    Session::BusyScope busy(session());
+    ProgressScope progress(kind, this);
+    setEnabled(false);
+    (this->*procedure)();
+    setEnabled(true);
+}
+
+void ShortDialDialog::readAdapter()
+{
+    exchange(ProgressScope::Reading, &ShortDialDialog::NumRead);
+}
+
+void ShortDialDialog::NumRead()
+{
+    session().ReadFailed = 0;
+    const auto answer = session().query(readCommand(), kDirectoryWindow);
+    const auto entries = answer ? parseDirectory(*answer) : std::nullopt;
+    if (!entries) {
+        Session::reportReceiveFailure(this);
+        return;
+    }
+    WorkFile::Batch batch(session().workFile);
+    for (const ReadEntry &read : *entries) {
+        session().workFile.store(kSection, QString::fromLatin1(kEntryRows[read.entry].key), read.stored);
+        m_boxes[read.entry].number->setText(read.shown.number);
+        m_boxes[read.entry].subaddress->setText(read.shown.subaddress);
+    }
+}
+
+std::array<Entry, kEntryCount> ShortDialDialog::shownEntries() const
+{
+    std::array<Entry, kEntryCount> shown;
+    for (int i = 0; i < kEntryCount; ++i)
+        shown[i] = {m_boxes[i].number->text(), m_boxes[i].subaddress->text()};
+    return shown;
+}
+
+void ShortDialDialog::NumWrite()
+{
+    session().WriteFailed = 0;
+    const WorkFile &file = session().workFile;
+    const auto commands =
+        changedEntryCommands(shownEntries(), [&file](const QString &key) { return file.fetch(kSection, key); });
+    for (const QByteArray &command : commands) {
+        if (!session().set(command, this)) {
+            session().WriteFailed = 1;
+            return;
+        }
+    }
+}
+
+void ShortDialDialog::registerEntries()
+{
+    exchange(ProgressScope::Writing, &ShortDialDialog::NumWrite);
+    ++session().WriteCount;
+    if (session().WriteFailed != 1)
+        close();
+}
 
 } // namespace korvanta
