@@ -1,0 +1,63 @@
+#pragma once
+
+// Small builders shared by the data port dialog and its detail dialogs:
+// named frames, options and buttons, and finding them again by name.
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QString>
+#include <QVBoxLayout>
+#include <initializer_list>
+
+namespace korvanta::dataport {
+
+inline QString nameOf(const char *name) { return QString::fromLatin1(name); }
+
+template <class T> T *control(const QWidget *root, const char *name)
+{
+    return root->findChild<T *>(nameOf(name));
+}
+
+inline QRadioButton *option(const QWidget *root, const char *name) { return control<QRadioButton>(root, name); }
+
+// A frame whose options are stacked top to bottom; the options of one frame
+// exclude each other.
+inline QGroupBox *makeFrame(const char *name, const QString &caption, QWidget *parent = nullptr)
+{
+    auto *frame = new QGroupBox(caption, parent);
+    frame->setObjectName(nameOf(name));
+    new QVBoxLayout(frame);
+    return frame;
+}
+
+inline QRadioButton *addOption(QGroupBox *frame, const char *name, const QString &caption)
+{
+    auto *o = new QRadioButton(caption, frame);
+    o->setObjectName(nameOf(name));
+    frame->layout()->addWidget(o);
+    return o;
+}
+
+inline QPushButton *makeButton(const char *name, const QString &caption, QWidget *parent)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(nameOf(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+// The row of buttons below a dialog's body, to the right.
+inline QHBoxLayout *buttonRow(std::initializer_list<QPushButton *> buttons)
+{
+    auto *row = new QHBoxLayout;
+    row->addStretch();
+    for (QPushButton *b : buttons) {
+        b->setMinimumWidth(96);
+        row->addWidget(b);
+    }
+    return row;
+}
+
+} // namespace korvanta::dataport

@@ -1,0 +1,410 @@
+#include "dataport/dataportmodel.h"
+
+#include "link/reply.h"
+
+#include <array>
+#include <charconv>
+#include <cstring>
+
+namespace korvanta::dataport {
+
+namespace {
+QByteArray digitOf(const Port &port) { return QByteArray::number(port.digit); }
+
+// Appends token to tokens when the dialog's value differs from the stored one.
+void appendIfChanged(QByteArray &tokens, const QString &stored, const QString &current, const QByteArray &token)
+{
+    if (stored != current)
+        tokens += token;
+}
+
+QByteArray commandOf(const QByteArray &tokens) { return tokens.isEmpty() ? QByteArray() : "AT" + tokens; }
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Ports
+
+const std::span<const Port> ports()
+{
+    static const std::array<Port, 2> table{{
+        {4, "DATA", "AT\\S5", "AT@J4?", "DATAポート  ", 5, "Frame3", "Label1", "Text1", "Label2", "Text2", "Option16"},
+        {5, "USB", "AT\\S6", "AT@J5?", "USBポート  ", 11, "Frame15", "Label4", "Text4", "Label3", "Text3", "Option31"},
+    }};
+    return table;
+}
+
+const Port &port(PortIndex p) { return ports()[p]; }
+
+const std::vector<PortSetting> &portSettings()
+{
+    static const std::vector<PortSetting> table{
+        {"SUB_ADR", "サブアドレスなし着信", {"Frame6", "Frame13"}, 'M', "$M", "1", "0",
+         {{"1", {"Option9", "Option27"}, "着信する", nullptr},
+          {"0", {"Option10", "Option28"}, "着信しない", nullptr}}},
+        {"GLOBAL", "グローバル着信", {"Frame5", "Frame12"}, 'N', "$N", "1", "0",
+         {{"1", {"Option7", "Option25"}, "着信する", nullptr},
+          {"0", {"Option8", "Option26"}, "着信しない", nullptr}}},
+        {"CYAKU", "着信規制", {"Frame2", "Frame14"}, 'O', "$O", "0", "0",
+         {{"1", {"Option6", "Option30"}, "規制する", nullptr},
+          {"0", {"Option5", "Option29"}, "規制しない", nullptr}}},
+        {"SHIKI", "識別着信", {"Frame7", "Frame11"}, 'P', "$P", "0", "0",
+         {{"1", {"Option11", "Option23"}, "する", nullptr},
+          {"0", {"Option12", "Option24"}, "しない", nullptr}}},
+        {"TUCHI", "発信者番号通知指定", {"Frame1", "Frame16"}, 'B', "$B", "3", "3",
+         {{"0", {"Option1", "Option32"}, "通知しない", nullptr},
+          {"1", {"Option2", "Option33"}, "契約者番号を通知", nullptr},
+          {"2", {"Option3", "Option34"}, "自己アドレスを通知", nullptr},
+          {"3", {"Option16", "Option31"}, "網契約に従う", nullptr}}},
+        {kINumberKey, "ｉ・ナンバー", {"Frame19", "Frame18"}, 0, "@J", "1", "3",
+         {{"0", {"Option40", "Option37"}, "全番号で着信する／契約者回線番号で発信する", nullptr},
+          {"1", {"Option41", "Option38"}, "契約者回線番号で発着信する", "契約者番号で発着信する"},
+          {"2", {"Option42", "Option39"}, "追加番号１で発着信する", nullptr},
+          {"3", {"Option43", "Option44"}, "追加番号２で発着信する", nullptr}}},
+    };
+    return table;
+}
+
+ListingReading parseListing(const QByteArray &answer, const Port &port)
+{
+    ListingReading r;
+    const int colon = reply::find(answer, ':', 6);
+    if (!colon)
+        return r;
+    r.ok = true;
+    int i = colon; // 0-based index just after the ":"
+    const int end = answer.size();
+    // The own number, up to "*" (a subaddress follows) or CR; the end of the
+    // text counts as a CR.
+    QByteArray number;
+    while (i < end && answer[i] != '*' && answer[i] != '\r')
+        number += answer[i++];
+    r.number = reply::trimRight(number);
+    if (i < end && answer[i] == '*') {
+        ++i;
+        QByteArray sub;
+        while (i < end && answer[i] != '\r')
+            sub += answer[i++];
+        r.subaddress = reply::trimRight(sub);
+    }
+    ++i; // past the CR of the number line
+    // The tokens of the line that follows, up to its CR.
+    const QByteArray digit = digitOf(port);
+    while (i < end && answer[i] != '\r') {
+        if (answer[i] != '$') {
+            ++i;
+            continue;
+        }
+        const QByteArray token = answer.mid(i + 1, 4).toUpper();
+        i += 5;
+        if (token.size() != 4 || token.mid(1, 2) != digit + ':')
+            continue;
+        for (const PortSetting &s : portSettings()) {
+            if (!s.letter || token[0] != s.letter)
+                continue;
+            for (const PortOption &o : s.options)
+                if (token[3] == o.value[0])
+                    r.values.emplace_back(&s, QString::fromLatin1(o.value));
+        }
+    }
+    return r;
+}
+
+namespace {
+// A one-digit value sent as "000" to "00<highest>", from the first "0" at or
+// after position from. No "0" is a failed reading; other text changes nothing.
+Reading digitFrom(const QByteArray &answer, int from, char highest)
+{
+    const auto three = reply::threeDigitsFrom(answer, from);
+    if (!three)
+        return {false, {}};
+    if (three->size() == 3 && three->startsWith("00") && three->at(2) >= '0' && three->at(2) <= highest)
+        return {true, QString(QLatin1Char(three->at(2)))};
+    return {};
+}
+} // namespace
+
+Reading parseINumber(const QByteArray &answer) { return digitFrom(answer, 7, '3'); }
+
+PortCommands composePortWrite(const Port &port, const StoredValue &stored, const ValueOf &current,
+                              const QString &number, const QString &subaddress)
+{
+    PortCommands c;
+    const QByteArray digit = digitOf(port);
+    QByteArray tokens;
+    for (const PortSetting &s : portSettings()) {
+        const QString value = current(s.key);
+        appendIfChanged(tokens, stored(s.key, s.defaultValue), value, s.setPrefix + digit + '=' + value.toLatin1());
+    }
+    c.settings = commandOf(tokens);
+    if (stored(kOwnNumberKey, "") != number)
+        c.number = "AT$C" + digit + '=' + number.toLatin1();
+    if (stored(kSubaddressKey, "") != subaddress)
+        c.subaddress = "AT$E" + digit + '=' + subaddress.toLatin1();
+    return c;
+}
+
+// ---------------------------------------------------------------------------
+// Extended data settings
+
+const std::vector<ExtSetting> &extSettings()
+{
+    static const std::vector<ExtSetting> table{
+        {"CYANNEL", "初期接続チャンネル数", "Frame10", "AT%C?", 6, 0, "0", "1",
+         {{"0", "Option15", "２チャンネル", "%C0"}, {"1", "Option14", "１チャンネル", "%C1"}}},
+        {"REBOD", "リソースＢＯＤの設定", "Frame4", "AT%U?", 6, 1, "0", "0",
+         {{"3", "Option19", "発信／着信とも割当て", "%U3"},
+          {"1", "Option20", "発信時のみ割当て", "%U1"},
+          {"2", "Option21", "着信時のみ割当て", "%U2"},
+          {"0", "Option22", "割当てを行なわない", "%U0"}}},
+        {kBacpKey, "ＢＯＤモード設定", "Frame9", "AT&B?", 6, 1, "1", "1",
+         {{"0", "Option13", "ＢＡＣＰ／ＢＡＰを使用しない", "&B0"}, {"1", "Option4", "ＢＡＣＰ／ＢＡＰを使用する", "&B1"}}},
+        // Switched on through the directions of the detail dialog, so "使用する" sends nothing.
+        {kThroughputKey, "スループットＢＯＤ", "Frame8", "AT%A?%D?", 9, 1, "0", "1",
+         {{"1", "Option17", "使用する", ""}, {"0", "Option18", "使用しない", "%A3%D3"}}},
+        {"CYAKU", "デジタル着信優先", "Frame17", "AT%Y?", 6, 0, "0", "1",
+         {{"0", "Option36", "ＤＡＴＡポート", "%Y0"}, {"1", "Option35", "ＵＳＢポート", "%Y1"}}},
+    };
+    return table;
+}
+
+const ExtSetting &extSetting(const char *key)
+{
+    for (const ExtSetting &s : extSettings())
+        if (std::strcmp(s.key, key) == 0)
+            return s;
+    Q_UNREACHABLE();
+}
+
+const std::vector<const ExtSetting *> &extReadOrder()
+{
+    static const std::vector<const ExtSetting *> order{&extSetting("CYANNEL"), &extSetting("REBOD"),
+                                                       &extSetting(kThroughputKey), &extSetting(kBacpKey),
+                                                       &extSetting("CYAKU")};
+    return order;
+}
+
+namespace {
+// The value of the three characters at a position, clamped to the setting's
+// highest value: "any other value" selects the last one.
+QString clampedValue(const ExtSetting &s, const QByteArray &answer, int position)
+{
+    const int highest = int(s.options.size()) - 1;
+    const int v = reply::leadingNumber(reply::threeCharsAt(answer, position).value_or(QByteArray()));
+    return QString::number(std::min(v, highest));
+}
+} // namespace
+
+Reading parseExtended(const ExtSetting &s, const QByteArray &answer)
+{
+    const int zero = reply::find(answer, '0', s.searchFrom);
+    if (!zero)
+        return {false, {}};
+    if (std::strcmp(s.key, kThroughputKey) != 0)
+        return {true, clampedValue(s, answer, zero + s.valueOffset)};
+    // Throughput BOD is off exactly when the add and the delete direction are
+    // both 3. The delete value is looked for only when the add value is 3; an
+    // answer that carries no delete value then is a failed reading.
+    const int add = reply::leadingNumber(reply::threeCharsAt(answer, zero + 1).value_or(QByteArray()));
+    if (add != 3)
+        return {true, QStringLiteral("1")};
+    const auto del = reply::threeDigitsFrom(answer, zero + 1 + 3);
+    if (!del)
+        return {false, {}};
+    return {true, reply::leadingNumber(*del) == 3 ? QStringLiteral("0") : QStringLiteral("1")};
+}
+
+QByteArray composeExtWrite(const StoredValue &stored, const ValueOf &current)
+{
+    QByteArray tokens;
+    for (const ExtSetting &s : extSettings()) {
+        const QString value = current(s.key);
+        for (const ExtOption &o : s.options)
+            if (value == QLatin1String(o.value))
+                appendIfChanged(tokens, stored(s.key, s.defaultValue), value, o.token);
+    }
+    return commandOf(tokens);
+}
+
+// ---------------------------------------------------------------------------
+// Throughput BOD detail
+
+const std::span<const BodDirection> bodDirections()
+{
+    static const std::array<BodDirection, 2> table{{
+        {"ADD", "AT%A?", "%A", "チャンネル追加設定", "Frame1", "Frame3",
+         {{"Option1", "送受信データとも評価し追加"},
+          {"Option2", "送信データのみ評価し追加"},
+          {"Option3", "受信データのみ評価し追加"},
+          {"Option4", "追加を行なわない"}}},
+        {"DEL", "AT%D?", "%D", "チャンネル削除設定", "Frame2", "Frame4",
+         {{"Option5", "送受信データとも評価し削除"},
+          {"Option6", "送信データのみ評価し削除"},
+          {"Option7", "受信データのみ評価し削除"},
+          {"Option8", "削除を行なわない"}}},
+    }};
+    return table;
+}
+
+const std::span<const BodRegister> bodRegisters()
+{
+    static const std::array<BodRegister, 6> table{{
+        {"ADD_$42", "AT$I42?", "$I42=", 0, BodKind::Threshold, "Text1", "VScroll1", 3},
+        {"DEL_$45", "AT$I45?", "$I45=", 1, BodKind::Threshold, "Text4", "VScroll4", 3},
+        {"ADD_$40", "AT$I40?", "$I40=", 0, BodKind::EvaluationTime, "Text2", "VScroll2", 3},
+        {"DEL_$43", "AT$I43?", "$I43=", 1, BodKind::EvaluationTime, "Text5", "VScroll5", 3},
+        {"ADD_$41", "AT$I41?", "$I41=", 0, BodKind::HoldingTime, "Text3", "VScroll3", 4},
+        {"DEL_$44", "AT$I44?", "$I44=", 1, BodKind::HoldingTime, "Text6", "VScroll6", 4},
+    }};
+    return table;
+}
+
+const std::vector<const BodRegister *> &bodReadOrder()
+{
+    static const std::vector<const BodRegister *> order = [] {
+        std::vector<const BodRegister *> o;
+        for (const char *q : {"AT$I40?", "AT$I43?", "AT$I41?", "AT$I44?", "AT$I42?", "AT$I45?"})
+            for (const BodRegister &r : bodRegisters())
+                if (std::strcmp(r.query, q) == 0)
+                    o.push_back(&r);
+        return o;
+    }();
+    return order;
+}
+
+const BodRange &bodRange(BodKind kind)
+{
+    static const std::array<BodRange, 3> table{{
+        {BodKind::Threshold, "しきい値", "％", 0, 100, 1, 1, "有効範囲は0～100(%)です"},
+        {BodKind::EvaluationTime, "評価時間", "秒", 1, 255, 1, 1, "有効範囲は1～255(秒)です"},
+        {BodKind::HoldingTime, "最小保持時間", "秒", 5, 1275, 5, 5, "有効範囲は5～1275(秒)です"},
+    }};
+    return table[int(kind)];
+}
+
+Reading parseDirection(const QByteArray &answer) { return digitFrom(answer, 6, '3'); }
+
+Reading parseRegister(const QByteArray &answer)
+{
+    // The value stands at position 11 behind any seven-character query; its
+    // first digit is 0, 1 or 2 for the three-digit register values.
+    const auto three = reply::threeCharsAt(answer, 11);
+    if (!three || three->at(0) < '0' || three->at(0) > '2')
+        return {false, {}};
+    return {true, QString::number(reply::leadingNumber(*three))};
+}
+
+int numericValue(const QString &text) { return reply::leadingNumber(text.toLatin1()); }
+
+QString boxTextOf(const BodRegister &reg, const QString &registerValue)
+{
+    return QString::number(numericValue(registerValue) * bodRange(reg.kind).scale);
+}
+
+QString registerTextOf(const BodRegister &reg, const QString &boxText)
+{
+    const int scale = bodRange(reg.kind).scale;
+    // Typed texts go out as typed, leading zeros included; only the holding
+    // times are converted to register units.
+    return scale == 1 ? boxText : QString::number(numericValue(boxText) / scale);
+}
+
+QString speedText(int threshold)
+{
+    // The product is taken in double precision and held in single precision,
+    // then written with at most seven significant digits, trailing zeros
+    // dropped (33 gives 2.64, not the 2.6399999 of a single-precision product).
+    const float speed = float(8.0 / 100.0 * threshold);
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, speed, std::chars_format::general, 7);
+    return QString::fromLatin1(buf, int(r.ptr - buf));
+}
+
+QString speedCaption(int threshold)
+{
+    return QStringLiteral("約 ") + speedText(threshold) + QStringLiteral("Kbps");
+}
+
+int spin(BodKind kind, int value, bool up)
+{
+    const BodRange &r = bodRange(kind);
+    int v = up ? value + r.step : value - r.step;
+    if (v < r.minimum)
+        v = r.maximum;
+    else if (v > r.maximum)
+        v = r.minimum;
+    return v - v % r.step;
+}
+
+const BodRegister *firstOutOfRange(const std::function<QString(const BodRegister &)> &textOf)
+{
+    // Registers are listed threshold, evaluation time, holding time; add before
+    // delete within each: the order of the checks.
+    for (const BodRegister &reg : bodRegisters()) {
+        const BodRange &r = bodRange(reg.kind);
+        const int v = numericValue(textOf(reg));
+        if (v < r.minimum || v > r.maximum)
+            return &reg;
+    }
+    return nullptr;
+}
+
+QByteArray composeBodWrite(const StoredValue &stored, const BodDialogValues &values)
+{
+    QByteArray tokens;
+    for (int d = 0; d < 2; ++d) {
+        const BodDirection &dir = bodDirections()[d];
+        const QString value = QString::number(values.direction[d]);
+        appendIfChanged(tokens, stored(dir.key, kDirectionDefault), value, dir.setPrefix + value.toLatin1());
+    }
+    for (const BodRegister &reg : bodRegisters()) {
+        const QString value = registerTextOf(reg, values.text(reg));
+        appendIfChanged(tokens, stored(reg.key, ""), value, reg.setPrefix + value.toLatin1());
+    }
+    return commandOf(tokens);
+}
+
+// ---------------------------------------------------------------------------
+// BAP request handling
+
+const std::span<const BapSide> bapSides()
+{
+    static const std::array<BapSide, 2> table{{
+        {"HASHIN", "AT$I47?", "$I47=", "Label1", "＜発信側設定＞", "7"},
+        {"CYAKU", "AT$I46?", "$I46=", "Label5", "＜着信側要求＞", "7"},
+    }};
+    return table;
+}
+
+const std::span<const BapRequest> bapRequests()
+{
+    static const std::array<BapRequest, 3> table{{
+        {1, "チャンネル追加", {"Frame1", "Frame5"}, {"Option1", "Option7"}, {"Option2", "Option8"}},
+        {2, "コールバック要求", {"Frame2", "Frame6"}, {"Option3", "Option9"}, {"Option4", "Option10"}},
+        {4, "チャンネル削除", {"Frame4", "Frame7"}, {"Option5", "Option11"}, {"Option6", "Option12"}},
+    }};
+    return table;
+}
+
+Reading parseMask(const QByteArray &answer) { return digitFrom(answer, 8, '7'); }
+
+int maskOf(const std::function<bool(const char *refuseControl)> &refused, int side)
+{
+    int value = 0;
+    for (const BapRequest &r : bapRequests())
+        if (!refused(r.refuse[side]))
+            value += r.bit;
+    return value;
+}
+
+QByteArray composeBapWrite(const StoredValue &stored, const int values[2])
+{
+    QByteArray tokens;
+    for (int side = 0; side < 2; ++side) {
+        const BapSide &s = bapSides()[side];
+        const QString value = QString::number(values[side]);
+        appendIfChanged(tokens, stored(s.key, s.defaultValue), value, s.setPrefix + value.toLatin1());
+    }
+    return commandOf(tokens);
+}
+
+} // namespace korvanta::dataport

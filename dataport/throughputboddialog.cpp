@@ -1,0 +1,182 @@
+#include "dataport/throughputboddialog.h"
+
+#include "app/inputfilter.h"
+#include "app/session.h"
+#include "dataport/controls.h"
+#include "dataport/dialogparts.h"
+#include "dataport/strings.h"
+#include "link/messages.h"
+#include "workfile/workfile.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalBlocker>
+
+namespace korvanta {
+
+using namespace dataport;
+
+namespace {
+const char *const kSpeedLabel[2] = {"Label7", "Label14"};
+const char *const kSpeedKey[2] = {"ADD_SPEED", "DEL_SPEED"};
+} // namespace
+
+ThroughputBodDialog::ThroughputBodDialog(Session &session, QWidget *opener)
+    : SettingsDialog(session, opener, QStringLiteral("Form5"))
+{
+    setWindowTitle(text::kBodTitle);
+    auto *frames = new QHBoxLayout;
+    for (int d = 0; d < 2; ++d)
+        frames->addWidget(buildDirection(d));
+
+    layOut(*this, frames, {"Command2", "Command3", "Command4"}, [this] { registerSettings(); }, [] { return 7; });
+}
+
+QWidget *ThroughputBodDialog::buildDirection(int d)
+{
+    const BodDirection &dir = bodDirections()[d];
+    auto *outer = new QGroupBox(QString::fromUtf8(dir.frameCaption), this);
+    outer->setObjectName(nameOf(dir.outerFrame));
+    auto *layout = new QVBoxLayout(outer);
+
+    QGroupBox *frame = makeFrame(dir.frame, text::kDirection, outer);
+    for (const BodDirection::Option &o : dir.options)
+        addOption(frame, o.control, QString::fromUtf8(o.caption));
+    layout->addWidget(frame);
+
+    auto *rows = new QGridLayout;
+    int row = 0;
+    for (const BodRegister &reg : bodRegisters()) {
+        if (reg.direction != d)
+            continue;
+        const BodRange &range = bodRange(reg.kind);
+        auto *edit = new QLineEdit(outer);
+        edit->setObjectName(nameOf(reg.box));
+        restrictInput(edit, charset::kDigits, reg.maxLength);
+        edit->setAlignment(Qt::AlignRight);
+        edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
+        // A small up/down spinner: the upper arrow moves the bar to -1, the
+        // lower arrow to +1, and the bar goes back to its rest value at once.
+        auto *bar = new QScrollBar(Qt::Vertical, outer);
+        bar->setObjectName(nameOf(reg.spinner));
+        bar->setRange(-1, 1);
+        bar->setValue(0);
+        bar->setFixedHeight(edit->sizeHint().height());
+        connect(bar, &QScrollBar::valueChanged, this,
+                [this, &reg, bar](int value) { spinnerMoved(reg, bar, value); });
+        rows->addWidget(new QLabel(QString::fromUtf8(range.caption), outer), row, 0);
+        rows->addWidget(edit, row, 1);
+        rows->addWidget(bar, row, 2);
+        rows->addWidget(new QLabel(QString::fromUtf8(range.unit), outer), row, 3);
+        ++row;
+    }
+    rows->setColumnStretch(4, 1);
+    layout->addLayout(rows);
+
+    auto *speed = new QLabel(outer);
+    speed->setObjectName(nameOf(kSpeedLabel[d]));
+    speed->setMinimumWidth(speed->fontMetrics().horizontalAdvance(QStringLiteral("約 7.92Kbps")) + 8);
+    layout->addWidget(speed);
+    layout->addStretch();
+    return outer;
+}
+
+QLineEdit *ThroughputBodDialog::box(const BodRegister &reg) const { return control<QLineEdit>(this, reg.box); }
+
+QString ThroughputBodDialog::boxText(const BodRegister &reg) const { return box(reg)->text(); }
+
+int ThroughputBodDialog::direction(int d) const
+{
+    // The first option that is on gives the value; none on is "3".
+    const BodDirection &dir = bodDirections()[d];
+    for (int v = 0; v < 3; ++v)
+        if (option(this, dir.options[v].control)->isChecked())
+            return v;
+    return 3;
+}
+
+void ThroughputBodDialog::showSpeed(int d)
+{
+    for (const BodRegister &reg : bodRegisters())
+        if (reg.direction == d && reg.kind == BodKind::Threshold)
+            control<QLabel>(this, kSpeedLabel[d])->setText(speedCaption(numericValue(boxText(reg))));
+}
+
+void ThroughputBodDialog::spinnerMoved(const BodRegister &reg, QScrollBar *bar, int value)
+{
+    if (value == 0)
+        return;
+    // Above the rest value is the lower arrow.
+    box(reg)->setText(QString::number(spin(reg.kind, numericValue(boxText(reg)), value < 0)));
+    {
+        const QSignalBlocker returning(bar);
+        bar->setValue(0);
+    }
+    if (reg.kind == BodKind::Threshold)
+        showSpeed(reg.direction);
+}
+
+// ---------------------------------------------------------------------------
+
+void ThroughputBodDialog::readAdapter()
+{
+    runSequence(*this, ProgressScope::Reading, [this] { BodRead(); });
+}
+
+void ThroughputBodDialog::BodRead()
+{
+    Session &s = session();
+    const QString section = nameOf(kBodSection);
+    WorkFile::Batch batch(s.workFile);
+    const auto failed = [this] { Session::reportReceiveFailure(this); };
+
+    for (int d = 0; d < 2; ++d) {
+        const BodDirection &dir = bodDirections()[d];
+        const auto answer = s.query(dir.query);
+        const Reading r = answer ? parseDirection(*answer) : Reading{false, {}};
+        if (!r.ok)
+            return failed();
+        if (r.value) {
+            s.workFile.store(section, nameOf(dir.key), *r.value);
+            option(this, dir.options[r.value->toInt()].control)->setChecked(true);
+        }
+    }
+    for (const BodRegister *reg : bodReadOrder()) {
+        const auto answer = s.query(reg->query);
+        const Reading r = answer ? parseRegister(*answer) : Reading{false, {}};
+        if (!r.ok)
+            return failed();
+        s.workFile.store(section, nameOf(reg->key), *r.value);
+        box(*reg)->setText(boxTextOf(*reg, *r.value));
+    }
+    for (int d = 0; d < 2; ++d) {
+        showSpeed(d);
+        for (const BodRegister &reg : bodRegisters())
+            if (reg.direction == d && reg.kind == BodKind::Threshold)
+                s.workFile.store(section, nameOf(kSpeedKey[d]), speedText(numericValue(boxText(reg))));
+    }
+}
+
+void ThroughputBodDialog::BodWrite()
+{
+    const BodDialogValues values{{direction(0), direction(1)},
+                                 [this](const BodRegister &reg) { return boxText(reg); }};
+    sendSettings(session(), composeBodWrite(storedIn(session().workFile, kBodSection), values), this);
+}
+
+void ThroughputBodDialog::registerSettings()
+{
+    registerAndClose(*this, [this] {
+        // The first box out of range is named and nothing is sent.
+        if (const BodRegister *bad = firstOutOfRange([this](const BodRegister &reg) { return boxText(reg); })) {
+            Messages::warn(QString::fromUtf8(bodRange(bad->kind).rangeMessage), this);
+            return false;
+        }
+        BodWrite();
+        return session().WriteFailed != 1;
+    });
+}
+
+} // namespace korvanta

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/settingsdialog.h"
+#include "dataport/dataportmodel.h"
+
+class QLabel;
+class QLineEdit;
+class QScrollBar;
+
+namespace korvanta {
+
+// Form5 "ｽﾙｰﾌﾟｯﾄBOD詳細設定": when the adapter adds a channel to a data call
+// and when it removes it again, by the measured throughput.
+class ThroughputBodDialog : public SettingsDialog {
+    Q_OBJECT
+public:
+    ThroughputBodDialog(Session &session, QWidget *opener);
+
+protected:
+    void readAdapter() override;
+
+private:
+    QWidget *buildDirection(int d);
+    void BodRead();
+    void BodWrite();
+    void registerSettings();
+    void spinnerMoved(const dataport::BodRegister &reg, QScrollBar *bar, int value);
+    void showSpeed(int d);
+
+    QLineEdit *box(const dataport::BodRegister &reg) const;
+    QString boxText(const dataport::BodRegister &reg) const;
+    int direction(int d) const;
+};
+
+} // namespace korvanta
