@@ -1,9 +1,592 @@
 #include "telephone/telephonedialog.h"
 
+#include "app/inputfilter.h"
+#include "app/progresswindow.h"
+#include "app/session.h"
+#include "link/messages.h"
+#include "numberdisplay/numberdisplaydialog.h"
+#include "telephone/telephonemodel.h"
+#include "workfile/workfile.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
 namespace korvanta {
 
-TelephoneDialog::TelephoneDialog(Session &session, QWidget *opener) : SettingsDialog(session, opener, QStringLiteral("Form2")) {}
+using namespace telephone;
 
-void TelephoneDialog::readAdapter() {}
+namespace {
+
+QString u(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+// Where the frames of a port tab stand: row, column, rows spanned.
+struct Place {
+    const char *key; // a choice or text key, or "" for the number registration
+    int row;
+    int column;
+    int rowSpan;
+};
+const Place kPortPlaces[] = {
+    {"JIKO_NO", 0, 0, 1}, {"CYAKU_TRN", 1, 0, 1}, {"TUCHI", 2, 0, 2},
+    {"ONSEI", 0, 1, 1},   {"CALLWAIT", 1, 1, 1},  {"CYAKU", 2, 1, 1}, {"GLOBAL", 3, 1, 1},
+    {"SUB_ADR", 0, 2, 1}, {"SHIKI", 1, 2, 1},     {"HASHIN", 2, 2, 1}, {"RING", 3, 2, 1},
+    {"CHIEN", 0, 3, 4},
+};
+
+const Place kCommonPlaces[] = {
+    {"INUMBER", 0, 0, 1}, {"CHIEN", 0, 1, 1}, {"GAISEN", 1, 0, 1},
+    {"TANSYUKU", 1, 1, 1}, {"RING", 2, 0, 1}, {"NDSQ", 2, 1, 1},
+};
+
+template <size_t N> const Place &placeOf(const Place (&places)[N], const char *key)
+{
+    for (const Place &p : places)
+        if (qstrcmp(p.key, key) == 0)
+            return p;
+    Q_UNREACHABLE();
+}
+
+} // namespace
+
+TelephoneDialog::TelephoneDialog(Session &session, QWidget *opener)
+    : SettingsDialog(session, opener, QStringLiteral("Form2"))
+{
+    setWindowTitle(u("アナログポート設定"));
+    auto *layout = new QVBoxLayout(this);
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("SSTab1"));
+    for (int p = 0; p < kPortCount; ++p)
+        m_tabs->addTab(buildPortTab(p), u(ports()[p].tabCaption));
+    m_tabs->addTab(buildCommonTab(), u(kCommonTabCaption));
+    layout->addWidget(m_tabs);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    const std::pair<const char *, const char *> kButtons[] = {
+        {"Command3", "登録"}, {"Command2", "キャンセル"}, {"Command1", "ヘルプ"}};
+    for (const auto &[name, caption] : kButtons) {
+        auto *b = new QPushButton(u(caption), this);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        b->setMinimumWidth(96);
+        buttons->addWidget(b);
+        m_controls.insert(QLatin1String(name), b);
+    }
+    buttons->addStretch();
+    layout->addLayout(buttons);
+
+    connect(control<QPushButton>("Command3"), &QPushButton::clicked, this, &TelephoneDialog::registerSettings);
+    connect(control<QPushButton>("Command2"), &QPushButton::clicked, this, &QWidget::close);
+    connect(control<QPushButton>("Command1"), &QPushButton::clicked, this, &TelephoneDialog::showHelp);
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) { this->session().CurrentTelTab = index; });
+
+    // The key pairing rules, for a click and for a selection from a reply.
+    for (const ChoiceValue &v : holdKey().values)
+        connect(control<QRadioButton>(v.control[0]), &QRadioButton::toggled, this, [this, value = v.value](bool on) {
+            if (on)
+                holdKeySelected(value);
+        });
+    for (const ChoiceValue &v : shortDialKey().values)
+        connect(control<QRadioButton>(v.control[0]), &QRadioButton::toggled, this, [this, value = v.value](bool on) {
+            if (on)
+                shortDialKeySelected(value);
+        });
+}
+
+// ---------------------------------------------------------------------------
+// Building
+
+QGroupBox *TelephoneDialog::frame(const char *name, const char *caption, QWidget *parent)
+{
+    auto *f = new QGroupBox(u(caption), parent);
+    f->setObjectName(QLatin1String(name));
+    m_controls.insert(QLatin1String(name), f);
+    return f;
+}
+
+QAbstractButton *TelephoneDialog::option(const char *name, const char *caption, QWidget *parent, bool checkBox)
+{
+    QAbstractButton *b = checkBox ? static_cast<QAbstractButton *>(new QCheckBox(u(caption), parent))
+                                  : static_cast<QAbstractButton *>(new QRadioButton(u(caption), parent));
+    b->setObjectName(QLatin1String(name));
+    m_controls.insert(QLatin1String(name), b);
+    return b;
+}
+
+QLineEdit *TelephoneDialog::box(const char *name, QWidget *parent)
+{
+    auto *b = new QLineEdit(parent);
+    b->setObjectName(QLatin1String(name));
+    m_controls.insert(QLatin1String(name), b);
+    return b;
+}
+
+void TelephoneDialog::addChoiceOptions(QGroupBox *f, const std::vector<ChoiceValue> &values, int port,
+                                       bool horizontal, bool checkBoxes)
+{
+    QBoxLayout *row = horizontal ? static_cast<QBoxLayout *>(new QHBoxLayout)
+                                 : static_cast<QBoxLayout *>(new QVBoxLayout);
+    for (const ChoiceValue &v : values)
+        row->addWidget(option(v.control[port], v.caption, f, checkBoxes));
+    if (horizontal)
+        row->addStretch();
+    auto *outer = qobject_cast<QBoxLayout *>(f->layout());
+    if (!outer)
+        outer = new QVBoxLayout(f);
+    outer->addLayout(row);
+}
+
+QWidget *TelephoneDialog::numberWithSpin(const char *boxName, const char *spinName, const char *unitName,
+                                         const char *unitCaption, int maxLength, const NumberRange &range,
+                                         QWidget *parent)
+{
+    auto *holder = new QWidget(parent);
+    auto *row = new QHBoxLayout(holder);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(2);
+    QLineEdit *b = box(boxName, holder);
+    // Digits only, typed or pasted: the text goes into an AT command line.
+    restrictInput(b, charset::kDigits, maxLength);
+    b->setFixedWidth(b->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 3 + 16);
+    auto *spin = new QScrollBar(Qt::Vertical, holder);
+    spin->setObjectName(QLatin1String(spinName));
+    spin->setRange(-1, 1);
+    spin->setValue(0);
+    spin->setFixedHeight(b->sizeHint().height());
+    m_controls.insert(QLatin1String(spinName), spin);
+    // A spin rests at 0; its upper arrow (-1) counts up, its lower (1) down.
+    connect(spin, &QScrollBar::valueChanged, this, [this, b, spin, range](int value) {
+        if (value == 0)
+            return;
+        b->setText(spinStep(b->text(), value < 0 ? 1 : -1, range));
+        spin->setValue(0);
+    });
+    row->addWidget(b);
+    row->addWidget(spin);
+    if (unitName) {
+        auto *unit = new QLabel(u(unitCaption), holder);
+        unit->setObjectName(QLatin1String(unitName));
+        m_controls.insert(QLatin1String(unitName), unit);
+        row->addWidget(unit);
+    }
+    row->addStretch();
+    return holder;
+}
+
+QWidget *TelephoneDialog::buildPortTab(int p)
+{
+    const Port &port = ports()[p];
+    auto *tab = new QWidget;
+    auto *grid = new QGridLayout(tab);
+    QHash<QString, QGroupBox *> frames;
+    const auto frameFor = [&](const char *name, const char *caption, const char *key) {
+        QGroupBox *&f = frames[QLatin1String(name)];
+        if (!f) {
+            f = frame(name, caption, tab);
+            const Place &place = placeOf(kPortPlaces, key);
+            grid->addWidget(f, place.row, place.column, place.rowSpan, 1);
+        }
+        return f;
+    };
+
+    // Number registration: own number and subaddress, labels above boxes.
+    {
+        QGroupBox *f = frameFor(port.numberFrame, kNumberFrameCaption, "JIKO_NO");
+        auto *inner = new QVBoxLayout(f);
+        for (const PortText &t : portTexts()) {
+            if (qstrcmp(t.frame[p], port.numberFrame) != 0)
+                continue;
+            auto *label = new QLabel(u(t.caption), f);
+            label->setObjectName(QLatin1String(t.label[p]));
+            m_controls.insert(QLatin1String(t.label[p]), label);
+            QLineEdit *b = box(t.box[p], f);
+            restrictInput(b, t.charset, t.maxLength);
+            b->setMinimumWidth(b->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 20);
+            inner->addWidget(label);
+            inner->addWidget(b);
+        }
+    }
+
+    for (const PortChoice &c : portChoices()) {
+        QGroupBox *f = frameFor(c.frame[p], c.frameCaption, c.key);
+        const bool horizontal = c.values.size() == 2;
+        addChoiceOptions(f, c.values, p, horizontal, c.checkBoxes);
+        if (qstrcmp(c.key, "CHIEN") == 0) {
+            auto *note = new QLabel(u(kNote), f);
+            note->setObjectName(QLatin1String(port.noteLabel));
+            note->setWordWrap(true);
+            note->setFixedWidth(note->fontMetrics().horizontalAdvance(u("設定時に遅延着信を")) + 4);
+            m_controls.insert(QLatin1String(port.noteLabel), note);
+            f->layout()->addWidget(note);
+            static_cast<QVBoxLayout *>(f->layout())->addStretch();
+        }
+    }
+
+    // The forwarding number, in the call forwarding frame below its choices.
+    {
+        const PortText &t = portTexts()[2];
+        QGroupBox *f = frames.value(QLatin1String(t.frame[p]));
+        auto *label = new QLabel(u(t.caption), f);
+        label->setObjectName(QLatin1String(t.label[p]));
+        m_controls.insert(QLatin1String(t.label[p]), label);
+        QLineEdit *b = box(t.box[p], f);
+        restrictInput(b, t.charset, t.maxLength);
+        f->layout()->addWidget(label);
+        f->layout()->addWidget(b);
+    }
+
+    // Dial time: a number box with its spin.
+    {
+        const PortText &t = dialTime();
+        QGroupBox *f = frameFor(t.frame[p], t.frameCaption, t.key);
+        auto *inner = new QVBoxLayout(f);
+        inner->addWidget(numberWithSpin(t.box[p], t.spin[p], t.unitLabel[p], t.unitCaption, t.maxLength, t.range, f));
+    }
+
+    auto *detail = new QPushButton(u(port.detailCaption), tab);
+    detail->setObjectName(QLatin1String(port.detailButton));
+    detail->setAutoDefault(false);
+    m_controls.insert(QLatin1String(port.detailButton), detail);
+    connect(detail, &QPushButton::clicked, this, &TelephoneDialog::openDetail);
+    grid->addWidget(detail, 4, 3, Qt::AlignBottom);
+    grid->setRowStretch(4, 1);
+    return tab;
+}
+
+QWidget *TelephoneDialog::buildCommonTab()
+{
+    auto *tab = new QWidget;
+    auto *grid = new QGridLayout(tab);
+    for (const CommonSetting &s : commonSettings()) {
+        QGroupBox *f = frame(s.frame, s.frameCaption, tab);
+        if (s.isChoice()) {
+            addChoiceOptions(f, s.values, 0, s.values.size() == 2);
+        } else {
+            auto *inner = new QVBoxLayout(f);
+            inner->addWidget(numberWithSpin(s.box, s.spin, s.unitLabel, s.unitCaption, s.maxLength, s.range, f));
+        }
+        const Place &place = placeOf(kCommonPlaces, s.key);
+        grid->addWidget(f, place.row, place.column, place.rowSpan, 1);
+    }
+    grid->setRowStretch(3, 1);
+    grid->setColumnStretch(2, 1);
+    return tab;
+}
+
+// ---------------------------------------------------------------------------
+// Controls
+
+QString TelephoneDialog::text(const char *boxName) const
+{
+    return control<QLineEdit>(boxName)->text();
+}
+
+void TelephoneDialog::setText(const char *boxName, const QString &value)
+{
+    control<QLineEdit>(boxName)->setText(value);
+}
+
+std::vector<bool> TelephoneDialog::checked(const std::vector<ChoiceValue> &values, int port) const
+{
+    std::vector<bool> on;
+    for (const ChoiceValue &v : values)
+        on.push_back(control<QAbstractButton>(v.control[port])->isChecked());
+    return on;
+}
+
+void TelephoneDialog::select(const std::vector<ChoiceValue> &values, int port, const std::vector<bool> &on)
+{
+    for (size_t i = 0; i < values.size(); ++i) {
+        auto *b = control<QAbstractButton>(values[i].control[port]);
+        if (qobject_cast<QCheckBox *>(b) || on[i])
+            b->setChecked(on[i]);
+    }
+}
+
+void TelephoneDialog::clearOptions(const std::vector<ChoiceValue> &values, int port)
+{
+    for (const ChoiceValue &v : values) {
+        auto *b = control<QAbstractButton>(v.control[port]);
+        b->setAutoExclusive(false);
+        b->setChecked(false);
+        b->setAutoExclusive(true);
+    }
+}
+
+std::vector<QString> TelephoneDialog::commonShown() const
+{
+    std::vector<QString> shown;
+    for (const CommonSetting &s : commonSettings()) {
+        if (!s.isChoice()) {
+            shown.push_back(text(s.box));
+            continue;
+        }
+        QString value;
+        const std::vector<bool> on = checked(s.values, 0);
+        for (size_t i = 0; i < on.size(); ++i)
+            if (on[i])
+                value = QLatin1Char(s.values[i].value);
+        // The i-number service counts as "使用する" unless "使用しない" is on.
+        if (s.kind == CommonKind::Choice && value.isEmpty())
+            value = QLatin1Char(s.values.back().value);
+        shown.push_back(value);
+    }
+    return shown;
+}
+
+void TelephoneDialog::holdKeySelected(char value)
+{
+    const auto &keys = shortDialKey().values;
+    for (const ChoiceValue &v : keys)
+        control<QWidget>(v.control[0])->setEnabled(session().newFirmware() || !v.newFirmwareOnly);
+    if (value != '0')
+        for (const ChoiceValue &v : keys)
+            if (v.value == value)
+                control<QWidget>(v.control[0])->setEnabled(false);
+}
+
+void TelephoneDialog::shortDialKeySelected(char value)
+{
+    for (const ChoiceValue &v : holdKey().values)
+        control<QWidget>(v.control[0])->setEnabled(value == '0' || v.value != value);
+}
+
+void TelephoneDialog::applyFirmwareGate()
+{
+    if (session().newFirmware())
+        return;
+    for (int p = 0; p < kPortCount; ++p) {
+        for (const PortChoice &c : portChoices()) {
+            if (c.newFirmwareOnly)
+                control<QWidget>(c.frame[p])->setEnabled(false);
+            for (const ChoiceValue &v : c.values)
+                if (c.newFirmwareOnly || v.newFirmwareOnly)
+                    control<QWidget>(v.control[p])->setEnabled(false);
+        }
+    }
+    for (const CommonSetting &s : commonSettings()) {
+        for (const ChoiceValue &v : s.values)
+            if (v.newFirmwareOnly)
+                control<QWidget>(v.control[0])->setEnabled(false);
+        if (s.newFirmwareOnly)
+            for (const char *name : {s.frame, s.box, s.unitLabel})
+                if (name)
+                    control<QWidget>(name)->setEnabled(false);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Reading
+
+void TelephoneDialog::readAdapter()
+{
+    m_tabs->setCurrentIndex(0);
+    session().CurrentTelTab = 0;
+    {
+        ProgressScope progress(ProgressScope::Reading, this);
+        Session::BusyScope busy(session());
+        WorkFile::Batch batch(session().workFile);
+        setEnabled(false);
+        for (int p = 0; p < kPortCount; ++p)
+            if (!AnaPortRead(p))
+                break;
+        if (session().ReadFailed != 1)
+            AnaRead();
+        setEnabled(true);
+    }
+    // What older firmware lacks stays disabled, whether or not every read
+    // got through.
+    applyFirmwareGate();
+}
+
+bool TelephoneDialog::AnaPortRead(int p)
+{
+    Session &s = session();
+    s.ReadFailed = 0;
+    const Port &port = ports()[p];
+    const QString section = QLatin1String(port.section);
+    const auto store = [&](const char *key, const QString &value) {
+        s.workFile.store(section, QLatin1String(key), value);
+    };
+    const bool ok = [&] {
+        const auto answer = s.query(port.statusQuery);
+        const auto status = answer ? parsePortStatus(*answer, port) : std::nullopt;
+        if (!status)
+            return false;
+        const auto &texts = portTexts();
+        const QByteArray *fields[] = {&status->ownNumber, &status->subaddress, &status->forwarding};
+        for (size_t t = 0; t < std::size(fields); ++t) {
+            const QString value = QString::fromLatin1(*fields[t]);
+            store(texts[t].key, value);
+            setText(texts[t].box[p], value);
+        }
+        for (const auto &[index, value] : status->tokens) {
+            const PortChoice &c = portChoices()[index];
+            store(c.key, QString(QLatin1Char(value)));
+            select(c.values, p, checkedFor(c, value));
+        }
+        if (status->numberDisplay)
+            s.NumberDisplayFlags[p] = *status->numberDisplay;
+
+        const PortText &dial = dialTime();
+        const auto answerDial = s.query(dial.query[p]);
+        const auto digits = answerDial ? replyDigits(*answerDial, dial.query[p]) : std::nullopt;
+        if (!digits)
+            return false;
+        const QString seconds = QString::number(boxNumber(QString::fromLatin1(*digits)));
+        store(dial.key, seconds);
+        setText(dial.box[p], seconds);
+
+        if (!s.newFirmware())
+            return true;
+        for (const PortChoice &c : portChoices()) {
+            if (c.inStatus)
+                continue;
+            const auto answerRing = s.query(c.query[p]);
+            const auto ring = answerRing ? replyDigits(*answerRing, c.query[p]) : std::nullopt;
+            if (!ring)
+                return false;
+            const char value = ringPattern(*ring);
+            store(c.key, QString(QLatin1Char(value)));
+            clearOptions(c.values, p);
+            select(c.values, p, checkedFor(c, value));
+        }
+        return true;
+    }();
+    if (!ok) {
+        Session::reportReceiveFailure(this);
+        s.ReadFailed = 1;
+    }
+    return ok;
+}
+
+bool TelephoneDialog::AnaRead()
+{
+    Session &s = session();
+    s.ReadFailed = 0;
+    const QString section = QLatin1String(kCommonSection);
+    for (const CommonSetting &c : commonSettings()) {
+        if (c.newFirmwareOnly && !s.newFirmware())
+            continue;
+        const auto answer = s.query(c.query);
+        const auto digits = answer ? replyDigits(*answer, c.query) : std::nullopt;
+        if (!digits) {
+            Session::reportReceiveFailure(this);
+            s.ReadFailed = 1;
+            return false;
+        }
+        if (c.isChoice()) {
+            if (c.clearsOnRead)
+                clearOptions(c.values, 0);
+            const auto value = replyChoice(*digits, c.values);
+            if (!value)
+                continue;
+            s.workFile.store(section, QLatin1String(c.key), QString(QLatin1Char(*value)));
+            std::vector<bool> on;
+            for (const ChoiceValue &v : c.values)
+                on.push_back(v.value == *value);
+            select(c.values, 0, on);
+        } else {
+            const QString number = QString::number(boxNumber(QString::fromLatin1(*digits)));
+            s.workFile.store(section, QLatin1String(c.key), number);
+            setText(c.box, number);
+        }
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Writing
+
+bool TelephoneDialog::AnaPortWrite(int p)
+{
+    Session &s = session();
+    s.WriteFailed = 0;
+    const Port &port = ports()[p];
+    PortShown shown;
+    for (const PortChoice &c : portChoices())
+        shown.choices.push_back(shownChoice(c, checked(c.values, p)));
+    for (const PortText &t : portTexts())
+        shown.texts.push_back(text(t.box[p]));
+    const QString section = QLatin1String(port.section);
+    const auto stored = [&](const QString &key, const QString &fallback) {
+        return s.workFile.fetch(section, key, fallback);
+    };
+    return send(portWriteCommands(port, shown, stored, s.newFirmware()));
+}
+
+bool TelephoneDialog::AnaWrite()
+{
+    Session &s = session();
+    s.WriteFailed = 0;
+    const auto stored = [&](const QString &key, const QString &fallback) {
+        return s.workFile.fetch(QLatin1String(kCommonSection), key, fallback);
+    };
+    return send(commonWriteCommands(commonShown(), stored, s.newFirmware()));
+}
+
+bool TelephoneDialog::send(const QList<QByteArray> &commands)
+{
+    // One time-out ends the procedure: what follows is not sent.
+    for (const QByteArray &command : commands)
+        if (!session().set(command, this)) {
+            session().WriteFailed = 1;
+            return false;
+        }
+    return true;
+}
+
+void TelephoneDialog::registerSettings()
+{
+    Session &s = session();
+    bool written = false;
+    {
+        ProgressScope progress(ProgressScope::Writing, this);
+        Session::BusyScope busy(s);
+        setEnabled(false);
+        std::array<QString, kPortCount> dialTimes;
+        for (int p = 0; p < kPortCount; ++p)
+            dialTimes[p] = text(dialTime().box[p]);
+        if (const auto problem = validate(dialTimes, commonShown(), s.newFirmware())) {
+            if (problem->exclamation)
+                Messages::warn(problem->message, this);
+            else
+                Messages::inform(problem->message, this);
+        } else {
+            written = AnaPortWrite(0) && AnaPortWrite(1) && AnaPortWrite(2) && AnaWrite();
+        }
+        setEnabled(true);
+        ++s.WriteCount;
+    }
+    if (written)
+        close();
+}
+
+// ---------------------------------------------------------------------------
+// Detail and help
+
+void TelephoneDialog::openDetail()
+{
+    auto *detail = new NumberDisplayDialog(session(), session().CurrentTelTab, this);
+    detail->openAndRead();
+}
+
+void TelephoneDialog::showHelp()
+{
+    const int tab = m_tabs->currentIndex();
+    session().showHelp(tab < kPortCount ? ports()[tab].helpContext : kCommonHelpContext, this);
+}
 
 } // namespace korvanta

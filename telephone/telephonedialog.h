@@ -2,15 +2,76 @@
 
 #include "app/settingsdialog.h"
 
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <vector>
+
+class QAbstractButton;
+class QGridLayout;
+class QGroupBox;
+class QLineEdit;
+class QScrollBar;
+class QTabWidget;
+
 namespace korvanta {
 
+namespace telephone {
+struct ChoiceValue;
+struct NumberRange;
+struct Port;
+} // namespace telephone
+
+// Form2, "アナログポート設定": the settings of the telephone ports TEL1 to TEL3
+// and the settings common to them, read from the adapter when the window
+// opens and written back, only what changed, on "登録".
 class TelephoneDialog : public SettingsDialog {
     Q_OBJECT
 public:
     TelephoneDialog(Session &session, QWidget *opener);
 
+    // The reads and writes of one port (Ana1Read .. Ana3Read, Ana1Write ..
+    // Ana3Write; port 0 is TEL1) and of the common settings (AnaRead,
+    // AnaWrite). Each sets ReadFailed or WriteFailed and is true on success.
+    bool AnaPortRead(int port);
+    bool AnaRead();
+    bool AnaPortWrite(int port);
+    bool AnaWrite();
+
 protected:
     void readAdapter() override;
+
+private:
+    QWidget *buildPortTab(int port);
+    QWidget *buildCommonTab();
+    QGroupBox *frame(const char *name, const char *caption, QWidget *parent);
+    QAbstractButton *option(const char *name, const char *caption, QWidget *parent, bool checkBox = false);
+    QLineEdit *box(const char *name, QWidget *parent);
+    void addChoiceOptions(QGroupBox *frame, const std::vector<telephone::ChoiceValue> &values, int port,
+                          bool horizontal, bool checkBoxes = false);
+    QWidget *numberWithSpin(const char *boxName, const char *spinName, const char *unitName,
+                            const char *unitCaption, int maxLength, const telephone::NumberRange &range,
+                            QWidget *parent);
+
+    template <class T> T *control(const char *name) const { return qobject_cast<T *>(m_controls.value(QLatin1String(name))); }
+    QString text(const char *boxName) const;
+    void setText(const char *boxName, const QString &value);
+    std::vector<bool> checked(const std::vector<telephone::ChoiceValue> &values, int port) const;
+    void select(const std::vector<telephone::ChoiceValue> &values, int port, const std::vector<bool> &on);
+    void clearOptions(const std::vector<telephone::ChoiceValue> &values, int port);
+    std::vector<QString> commonShown() const;
+
+    bool send(const QList<QByteArray> &commands);
+    void holdKeySelected(char value);
+    void shortDialKeySelected(char value);
+    void applyFirmwareGate();
+    void registerSettings();
+    void openDetail();
+    void showHelp();
+
+    QTabWidget *m_tabs = nullptr;
+    QHash<QString, QWidget *> m_controls;
 };
 
 } // namespace korvanta

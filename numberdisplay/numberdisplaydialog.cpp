@@ -1,0 +1,167 @@
+#include "numberdisplay/numberdisplaydialog.h"
+
+#include "app/progresswindow.h"
+#include "app/session.h"
+#include "numberdisplay/numberdisplaymodel.h"
+#include "workfile/workfile.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace korvanta {
+
+using namespace numberdisplay;
+
+namespace {
+QPushButton *button(const char *name, const char *caption, QWidget *parent)
+{
+    auto *b = new QPushButton(QString::fromUtf8(caption), parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+} // namespace
+
+NumberDisplayDialog::NumberDisplayDialog(Session &session, int port, QWidget *opener)
+    : SettingsDialog(session, opener, QStringLiteral("Form14")), m_port(port)
+{
+    auto *layout = new QVBoxLayout(this);
+    for (const Setting *s : {&numberDisplay(), &iNumber()}) {
+        auto *frame = new QGroupBox(QString::fromUtf8(s->frameCaption), this);
+        frame->setObjectName(QLatin1String(s->frame));
+        auto *inner = new QVBoxLayout(frame);
+        for (const Option &o : s->options) {
+            auto *option = new QRadioButton(QString::fromUtf8(o.caption), frame);
+            option->setObjectName(QLatin1String(o.control));
+            inner->addWidget(option);
+            optionsOf(*s).push_back(option);
+        }
+        if (s == &numberDisplay()) {
+            m_note = new QLabel(frame);
+            m_note->setObjectName(QStringLiteral("Label1"));
+            m_note->setWordWrap(true);
+            inner->addWidget(m_note);
+        }
+        layout->addWidget(frame);
+    }
+    auto *buttons = new QHBoxLayout;
+    auto *ok = button("Command3", "登録", this);
+    auto *cancel = button("Command2", "キャンセル", this);
+    auto *help = button("Command1", "ヘルプ", this);
+    for (QPushButton *b : {ok, cancel, help})
+        buttons->addWidget(b);
+    layout->addLayout(buttons);
+
+    connect(ok, &QPushButton::clicked, this, &NumberDisplayDialog::registerSettings);
+    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+    connect(help, &QPushButton::clicked, this,
+            [this] { this->session().showHelp(numberdisplay::port(m_port).helpContext, this); });
+}
+
+std::vector<QRadioButton *> &NumberDisplayDialog::optionsOf(const Setting &setting)
+{
+    return &setting == &numberDisplay() ? m_display : m_iNumber;
+}
+
+std::vector<bool> NumberDisplayDialog::checked(const Setting &setting)
+{
+    std::vector<bool> c;
+    for (QRadioButton *o : optionsOf(setting))
+        c.push_back(o->isChecked());
+    return c;
+}
+
+void NumberDisplayDialog::select(const Setting &setting, char value)
+{
+    const auto &options = optionsOf(setting);
+    for (size_t i = 0; i < options.size(); ++i)
+        if (setting.options[i].value == value)
+            options[i]->setChecked(true);
+}
+
+void NumberDisplayDialog::readAdapter()
+{
+    ProgressScope progress(ProgressScope::Reading, this);
+    NdRead();
+}
+
+bool NumberDisplayDialog::NdRead()
+{
+    Session &s = session();
+    Session::BusyScope busy(s);
+    const Port &p = numberdisplay::port(m_port);
+    setWindowTitle(QString::fromUtf8(p.caption));
+    m_note->setText(QString::fromUtf8(p.note));
+
+    bool ok = true;
+    {
+        WorkFile::Batch batch(s.workFile);
+        setEnabled(false);
+        for (const Setting *setting : {&numberDisplay(), &iNumber()}) {
+            const QByteArray query = setting->query[m_port];
+            const auto answer = s.query(query);
+            const Reading r = answer ? readReply(*setting, m_port, *answer) : Reading{};
+            if (!r.ok) {
+                Session::reportReceiveFailure(this);
+                ok = false;
+                break; // a failed number display read skips the i-number read
+            }
+            if (r.value) {
+                s.workFile.store(QLatin1String(p.section), QLatin1String(setting->key), QString(QLatin1Char(*r.value)));
+                select(*setting, *r.value);
+            }
+        }
+        setEnabled(true);
+    }
+    // TEL2 and TEL3 cannot both show numbers.
+    if (displayLocked(m_port, s.NumberDisplayFlags))
+        for (QRadioButton *o : m_display)
+            o->setEnabled(false);
+    return ok;
+}
+
+bool NumberDisplayDialog::NdWrite()
+{
+    Session &s = session();
+    s.WriteFailed = 0;
+    const QString section = QLatin1String(numberdisplay::port(m_port).section);
+    const auto stored = [&](const Setting &setting) {
+        return s.workFile.fetch(section, QLatin1String(setting.key), QLatin1String(kDefault));
+    };
+    const Write w = composeWrite(m_port, wanted(numberDisplay(), checked(numberDisplay())), stored(numberDisplay()),
+                                 wanted(iNumber(), checked(iNumber())), stored(iNumber()));
+    if (w.command.isEmpty())
+        return true;
+    if (!s.set(w.command, this)) {
+        s.WriteFailed = 1;
+        return false;
+    }
+    // The shared flag follows the adapter only once it has taken the change.
+    if (w.displayOn)
+        s.NumberDisplayFlags[m_port] = *w.displayOn;
+    return true;
+}
+
+void NumberDisplayDialog::registerSettings()
+{
+    Session &s = session();
+    bool written;
+    {
+        ProgressScope progress(ProgressScope::Writing, this);
+        Session::BusyScope busy(s);
+        setEnabled(false);
+        written = NdWrite();
+        setEnabled(true);
+        ++s.WriteCount;
+    }
+    // After a failed write the window stays open and its opener stays
+    // disabled: only one window works on the adapter at a time.
+    if (written)
+        close();
+}
+
+} // namespace korvanta

@@ -1,0 +1,361 @@
+#include "telephone/telephonemodel.h"
+
+#include "app/inputfilter.h"
+#include "link/reply.h"
+
+namespace korvanta::telephone {
+
+namespace {
+
+const Port kPorts[kPortCount] = {
+    {'1', "TEL1", "TEL1ポート", 2, "AT\\S2", "Command5", "TEL1詳細設定", "Frame3", "Label17", "Option82"},
+    {'2', "TEL2", "TEL2ポート", 3, "AT\\S3", "Command8", "TEL2詳細設定", "Frame12", "Label16", "Option83"},
+    {'3', "TEL3", "TEL3ポート", 4, "AT\\S4", "Command9", "TEL3詳細設定", "Frame23", "Label18", "Option84"},
+};
+
+} // namespace
+
+std::span<const Port> ports()
+{
+    return kPorts;
+}
+
+const std::vector<PortChoice> &portChoices()
+{
+    static const std::vector<PortChoice> rows = {
+        {"ONSEI", 'L', "アナログポート", {"Frame1", "Frame14", "Frame25"}, '0', '0',
+         {{'0', "音声", {"Option1", "Option24", "Option46"}},
+          {'1', "3.1KHzｵｰﾃﾞｨｵ", {"Option2", "Option25", "Option45"}}}},
+        {"GLOBAL", 'N', "グローバル着信", {"Frame5", "Frame17", "Frame28"}, '1', '0',
+         {{'1', "着信する", {"Option7", "Option31", "Option53"}},
+          {'0', "着信しない", {"Option8", "Option32", "Option52"}}}},
+        {"SUB_ADR", 'M', "ｻﾌﾞｱﾄﾞﾚｽなし着信", {"Frame6", "Frame18", "Frame29"}, '1', '0',
+         {{'1', "着信する", {"Option9", "Option33", "Option55"}},
+          {'0', "着信しない", {"Option10", "Option34", "Option54"}}}},
+        {"CYAKU", 'O', "着信規制", {"Frame4", "Frame16", "Frame27"}, '0', '0',
+         {{'1', "規制する", {"Option3", "Option29", "Option51"}},
+          {'0', "規制しない", {"Option4", "Option30", "Option50"}}}},
+        {"SHIKI", 'P', "識別着信", {"Frame7", "Frame19", "Frame30"}, '0', '0',
+         {{'1', "する", {"Option11", "Option35", "Option57"}},
+          {'0', "しない", {"Option12", "Option36", "Option56"}}}},
+        {"CALLWAIT", 'K', "コールウェイティング", {"Frame2", "Frame15", "Frame26"}, '0', '2',
+         {{'0', "使用しない", {"Option5", "Option26", "Option49"}},
+          {'1', "NTTｺｰﾙｳｪｲﾃｨﾝｸﾞ", {"Option6", "Option27", "Option48"}},
+          {'2', "擬似ｺｰﾙｳｪｲﾃｨﾝｸﾞ", {"Option13", "Option28", "Option47"}}}},
+        {"TUCHI", 'B', "発信者番号通知指定", {"Frame10", "Frame21", "Frame32"}, '3', '3',
+         {{'0', "通知しない", {"Option16", "Option37", "Option60"}},
+          {'1', "契約者回線番号を通知", {"Option17", "Option38", "Option59"}},
+          {'2', "自己アドレスを通知", {"Option18", "Option39", "Option58"}},
+          {'3', "網契約に従う", {"Option82", "Option83", "Option84"}, true}}},
+        {"CYAKU_TRN", 'F', "着信転送", {"Frame8", "Frame13", "Frame24"}, '0', '0',
+         {{'1', "利用する", {"Option14", "Option22", "Option44"}},
+          {'0', "利用しない", {"Option15", "Option23", "Option43"}}}},
+        // The two announcement boxes share the call forwarding frame.
+        {"TOKI", 'H', "着信転送", {"Frame8", "Frame13", "Frame24"}, '0', '0',
+         {{'2', "転送トーキ", {"Check1", "Check3", "Check6"}},
+          {'1', "転送元トーキ", {"Check2", "Check4", "Check5"}}},
+         true, false, true},
+        {"CHIEN", 'U', "アナログ着信", {"Frame11", "Frame22", "Frame33"}, '1', '2',
+         {{'0', "優先着信", {"Option21", "Option42", "Option61"}},
+          {'1', "先行着信", {"Option20", "Option41", "Option62"}},
+          {'2', "遅延着信", {"Option19", "Option40", "Option63"}}}},
+        {"RING", 'W', "内線呼出音", {"Frame42", "Frame41", "Frame40"}, '1', '2',
+         {{'0', "ﾘｰﾝ･ﾘｰﾝ", {"Option91", "Option88", "Option85"}},
+          {'1', "ﾘｰｰﾝ･ﾘｰｰﾝ", {"Option92", "Option89", "Option86"}},
+          {'2', "ﾘｰﾝﾘﾝ･ﾘｰﾝﾘﾝ", {"Option93", "Option90", "Option87"}}},
+         false, true, false, {"AT$W1?", "AT$W2?", "AT$W3?"}},
+    };
+    return rows;
+}
+
+char shownChoice(const PortChoice &choice, const std::vector<bool> &checked)
+{
+    if (choice.checkBoxes) {
+        int v = 0;
+        for (size_t i = 0; i < choice.values.size() && i < checked.size(); ++i)
+            if (checked[i])
+                v += choice.values[i].value - '0';
+        return char('0' + v);
+    }
+    for (size_t i = 0; i < choice.values.size() && i < checked.size(); ++i)
+        if (checked[i] && choice.values[i].value != choice.noneValue)
+            return choice.values[i].value;
+    return choice.noneValue;
+}
+
+bool accepts(const PortChoice &choice, char value)
+{
+    if (choice.checkBoxes)
+        return value >= '0' && value <= '3';
+    for (const ChoiceValue &v : choice.values)
+        if (v.value == value)
+            return true;
+    return false;
+}
+
+std::vector<bool> checkedFor(const PortChoice &choice, char value)
+{
+    std::vector<bool> checked;
+    for (const ChoiceValue &v : choice.values)
+        checked.push_back(choice.checkBoxes ? ((value - '0') & (v.value - '0')) != 0 : v.value == value);
+    return checked;
+}
+
+int boxNumber(const QString &text)
+{
+    return reply::leadingNumber(text.toLatin1());
+}
+
+QString spinStep(const QString &text, int direction, NumberRange range)
+{
+    int n = boxNumber(text) + direction;
+    if (n < range.min)
+        n = range.max;
+    else if (n > range.max)
+        n = range.min;
+    return QString::number(n);
+}
+
+const std::vector<PortText> &portTexts()
+{
+    static const std::vector<PortText> rows = {
+        {"JIKO_NO", "自己アドレス", kNumberFrameCaption, {"Frame3", "Frame12", "Frame23"},
+         {"Text2", "Text5", "Text10"}, {"Label2", "Label4", "Label10"}, {"AT$C1=", "AT$C2=", "AT$C3="},
+         charset::kNumber, 32},
+        {"SUB_NO", "自己サブアドレス", kNumberFrameCaption, {"Frame3", "Frame12", "Frame23"},
+         {"Text1", "Text6", "Text9"}, {"Label1", "Label6", "Label9"}, {"AT$E1=", "AT$E2=", "AT$E3="},
+         charset::kSubaddress, 20},
+        {"TRA_NO", "転送先電話番号", "着信転送", {"Frame8", "Frame13", "Frame24"},
+         {"Text3", "Text7", "Text11"}, {"Label3", "Label7", "Label11"}, {"AT$G1=", "AT$G2=", "AT$G3="},
+         charset::kNumber, 32},
+        {"HASHIN", "発信時間設定", "発信時間設定", {"Frame9", "Frame20", "Frame31"},
+         {"Text4", "Text8", "Text12"}, {nullptr, nullptr, nullptr}, {"AT$I11=", "AT$I12=", "AT$I13="},
+         charset::kDigits, 2, {"AT$I11?", "AT$I12?", "AT$I13?"}, {"VScroll1", "VScroll2", "VScroll3"},
+         {"Label5", "Label8", "Label12"}, "秒", {3, 15}},
+    };
+    return rows;
+}
+
+const PortText &dialTime()
+{
+    return portTexts().back();
+}
+
+const std::vector<CommonSetting> &commonSettings()
+{
+    static const std::vector<CommonSetting> rows = {
+        {.key = "INUMBER", .frame = "Frame45", .frameCaption = "ｉ・ナンバー", .query = "AT@I?",
+         .kind = CommonKind::Choice, .piece = "@I", .defaultValue = "1",
+         .values = {{'0', "使用しない", {"Option95"}}, {'1', "使用する", {"Option94"}}}},
+        {.key = "CHIEN", .frame = "Frame37", .frameCaption = "遅延回数設定", .query = "AT$I20?",
+         .kind = CommonKind::Number, .piece = "$I20=", .defaultValue = "", .box = "Text13", .spin = "VScroll4",
+         .unitLabel = "Label13", .unitCaption = "回", .maxLength = 1, .range = {0, 9},
+         .rangeMessage = "有効範囲は0～9(回)です"},
+        {.key = "GAISEN", .frame = "Frame35", .frameCaption = "外線保留キー設定", .query = "AT$I14?",
+         .kind = CommonKind::Key, .piece = "$I14=", .defaultValue = "1",
+         .values = {{'0', "なし", {"Option69"}}, {'1', "＊", {"Option68"}}, {'2', "＃", {"Option67"}},
+                    {'3', "＊＊", {"Option66"}}, {'4', "＊＃", {"Option65"}}, {'5', "＃＊", {"Option64"}}},
+         .clearsOnRead = true},
+        {.key = "TANSYUKU", .frame = "Frame34", .frameCaption = "短縮ダイヤル キー設定", .query = "AT$I15?",
+         .kind = CommonKind::Key, .piece = "$I15=", .defaultValue = "2",
+         .values = {{'0', "なし", {"Option72"}}, {'1', "＊", {"Option75"}, true}, {'2', "＃", {"Option77"}},
+                    {'3', "＊＊", {"Option79"}, true}, {'4', "＊＃", {"Option80"}, true}, {'5', "＃＊", {"Option81"}}},
+         .clearsOnRead = true},
+        {.key = "RING", .frame = "Frame43", .frameCaption = "呼出音周波数の設定", .query = "AT$I29?",
+         .kind = CommonKind::OwnNumberCommand, .piece = "AT$I29=", .defaultValue = "", .newFirmwareOnly = true,
+         .box = "Text14", .spin = "VScroll5", .unitLabel = "Label19", .unitCaption = "ヘルツ", .maxLength = 2,
+         .range = {16, 30}, .rangeMessage = "有効範囲は16～30Hzです"},
+        {.key = "NDSQ", .frame = "Frame44", .frameCaption = "ﾅﾝﾊﾞｰﾃﾞｨｽﾌﾟﾚｲ情報送出ｼｰｹﾝｽ設定", .query = "AT$V?",
+         .kind = CommonKind::OwnNumberCommand, .piece = "AT$V", .defaultValue = "", .newFirmwareOnly = true,
+         .box = "Text15", .spin = "VScroll6", .maxLength = 2, .range = {0, 2}, .rangeMessage = "有効範囲は0～2です"},
+    };
+    return rows;
+}
+
+const CommonSetting &holdKey()
+{
+    return commonSettings()[kHoldKeyRow];
+}
+
+const CommonSetting &shortDialKey()
+{
+    return commonSettings()[kShortDialKeyRow];
+}
+
+// ---------------------------------------------------------------------------
+// Reading
+
+std::optional<PortStatus> parsePortStatus(const QByteArray &answer, const Port &port)
+{
+    PortStatus status;
+    // Own number and subaddress: after the first ":" behind the echo, up to CR.
+    int colon = reply::find(answer, ':', 6);
+    if (!colon)
+        return std::nullopt;
+    int i = colon; // 0-based index of the character after the ":"
+    bool inSubaddress = false;
+    for (; i < answer.size() && answer[i] != '\r'; ++i) {
+        if (answer[i] == '*' && !inSubaddress)
+            inSubaddress = true;
+        else
+            (inSubaddress ? status.subaddress : status.ownNumber) += answer[i];
+    }
+    status.ownNumber = reply::trimRight(status.ownNumber);
+    status.subaddress = reply::trimRight(status.subaddress);
+
+    // Forwarding number: after the next ":", up to CR.
+    colon = reply::find(answer, ':', i + 2);
+    if (!colon)
+        return std::nullopt;
+    i = colon;
+    for (; i < answer.size() && answer[i] != '\r'; ++i)
+        status.forwarding += answer[i];
+    status.forwarding = reply::trimRight(status.forwarding);
+
+    // Token line: every "$" starts a four-character token; anything else is
+    // skipped, up to the next CR.
+    const auto &choices = portChoices();
+    for (++i; i < answer.size() && answer[i] != '\r'; ++i) {
+        if (answer[i] != '$')
+            continue;
+        const QByteArray token = answer.mid(i + 1, 4);
+        i += 4;
+        if (token.size() != 4 || token[1] != port.digit || token[2] != ':')
+            continue;
+        const char letter = token[0];
+        const char value = token[3];
+        if (letter == 'D') {
+            if (value == '0' || value == '1')
+                status.numberDisplay = value - '0';
+            continue;
+        }
+        for (size_t c = 0; c < choices.size(); ++c)
+            if (choices[c].inStatus && choices[c].letter == letter && accepts(choices[c], value))
+                status.tokens.emplace_back(int(c), value);
+    }
+    return status;
+}
+
+std::optional<QByteArray> replyDigits(const QByteArray &answer, const QByteArray &command)
+{
+    // The first position after the echo of the command.
+    return reply::threeDigitsFrom(answer, int(command.size()) + 1);
+}
+
+std::optional<char> replyChoice(const QByteArray &digits, const std::vector<ChoiceValue> &values)
+{
+    if (digits.size() != 3 || !digits.startsWith("00"))
+        return std::nullopt;
+    for (const ChoiceValue &v : values)
+        if (v.value == digits[2])
+            return v.value;
+    return std::nullopt;
+}
+
+char ringPattern(const QByteArray &digits)
+{
+    const int n = reply::leadingNumber(digits);
+    return n == 0 ? '0' : n == 1 ? '1' : '2';
+}
+
+// ---------------------------------------------------------------------------
+// Writing
+
+QList<QByteArray> portWriteCommands(const Port &port, const PortShown &shown, const Stored &stored,
+                                    bool newFirmware)
+{
+    QList<QByteArray> commands;
+    const auto &texts = portTexts();
+    const int p = port.digit - '1';
+    for (size_t t = 0; t < texts.size(); ++t)
+        if (shown.texts[t] != stored(texts[t].key, QString()))
+            commands << texts[t].setCommand[p] + shown.texts[t].toLatin1();
+
+    QByteArray pieces;
+    const auto &choices = portChoices();
+    for (size_t c = 0; c < choices.size(); ++c) {
+        if (choices[c].newFirmwareOnly && !newFirmware)
+            continue;
+        const char value = shown.choices[c];
+        if (QString(QLatin1Char(value)) != stored(choices[c].key, QString(QLatin1Char(choices[c].defaultValue))))
+            pieces += QByteArray("$") + choices[c].letter + port.digit + '=' + value;
+    }
+    if (!pieces.isEmpty())
+        commands << "AT" + pieces;
+    return commands;
+}
+
+QList<QByteArray> commonWriteCommands(const CommonShown &shown, const Stored &stored, bool newFirmware)
+{
+    QList<QByteArray> commands;
+    QByteArray resets;
+    QByteArray pieces;
+    bool changed = false;
+    const auto &rows = commonSettings();
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const CommonSetting &s = rows[r];
+        if (s.newFirmwareOnly && !newFirmware)
+            continue;
+        // A key with no option selected shows nothing to send.
+        if (s.kind == CommonKind::Key && shown[r].isEmpty())
+            continue;
+        if (shown[r] == stored(s.key, s.defaultValue))
+            continue;
+        const QByteArray value = shown[r].toLatin1();
+        switch (s.kind) {
+        case CommonKind::Choice:
+        case CommonKind::Number:
+            pieces += s.piece + value;
+            changed = true;
+            break;
+        case CommonKind::Key:
+            // The key is cleared to "none" first, so that its new value never
+            // meets the other key's old one; "none" itself needs no piece.
+            resets += s.piece + QByteArray("0");
+            if (value != "0")
+                pieces += s.piece + value;
+            changed = true;
+            break;
+        case CommonKind::OwnNumberCommand:
+            break;
+        }
+    }
+    if (changed)
+        commands << "AT" + resets + pieces;
+    if (!newFirmware)
+        return commands;
+    for (size_t r = 0; r < rows.size(); ++r)
+        if (rows[r].kind == CommonKind::OwnNumberCommand && shown[r] != stored(rows[r].key, rows[r].defaultValue))
+            commands << rows[r].piece + shown[r].toLatin1();
+    return commands;
+}
+
+// ---------------------------------------------------------------------------
+// Validation
+
+std::optional<Problem> validate(const std::array<QString, kPortCount> &dialTimes, const CommonShown &common,
+                                bool newFirmware)
+{
+    const NumberRange dial = dialTime().range;
+    for (int p = 0; p < kPortCount; ++p) {
+        const int n = boxNumber(dialTimes[p]);
+        if (n < dial.min || n > dial.max)
+            return Problem{QString::fromLatin1(ports()[p].section) + QString::fromUtf8(kDialTimeMessage), true};
+    }
+    const auto &rows = commonSettings();
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const CommonSetting &s = rows[r];
+        if (!s.rangeMessage || (s.newFirmwareOnly && !newFirmware))
+            continue;
+        const int n = boxNumber(common[r]);
+        if (n < s.range.min || n > s.range.max)
+            return Problem{QString::fromUtf8(s.rangeMessage), true};
+    }
+    const QString hold = common[kHoldKeyRow];
+    const QString shortDial = common[kShortDialKeyRow];
+    if (!hold.isEmpty() && hold == shortDial && hold != QLatin1String("0"))
+        return Problem{QString::fromUtf8(kKeyClashMessage), false};
+    return std::nullopt;
+}
+
+} // namespace korvanta::telephone
