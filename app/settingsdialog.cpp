@@ -43,8 +43,10 @@ void SettingsDialog::closeEvent(QCloseEvent *event)
 
 void SettingsDialog::reject()
 {
+    // QDialog's own close path: close() here would be refused while a close
+    // event is already being handled (QDialog::closeEvent calls reject()).
     if (!m_session.busy())
-        close();
+        QDialog::reject();
 }
 
 } // namespace korvanta
