@@ -25,6 +25,7 @@ void SettingsDialog::openAndRead()
 {
     if (m_opener)
         m_opener->setEnabled(false);
+    setEnabled(true); // a child window is disabled with its opener otherwise
     show();
     centreOnScreen(this);
     readAdapter();

@@ -1,0 +1,90 @@
+#include "app/initdialog.h"
+
+#include "app/formparts.h"
+#include "app/session.h"
+#include "app/windows.h"
+#include "link/exchange.h"
+#include "link/link.h"
+#include "link/messages.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace korvanta {
+
+const InitChoice kInitChoices[2] = {
+    {"Option1", {"Label1", "Label2"}, {" 現在設定値のすべてを工場出荷時", "に戻します。"}, "AT%Z"},
+    {"Option2", {"Label3", "Label4"}, {" ダイヤル情報エリアの値は残したまま､", "工場出荷時に戻します。"}, "AT&F"},
+};
+
+InitDialog::InitDialog(Session &session, QWidget *parent)
+    : QDialog(parent, form::kDialogFlags), m_session(session)
+{
+    setObjectName(QStringLiteral("Form11"));
+    setWindowTitle(QStringLiteral("初期化"));
+
+    auto *frame = new QGroupBox(QStringLiteral("初期化選択"), this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    auto *grid = new QGridLayout(frame);
+    grid->setVerticalSpacing(2);
+    for (int i = 0; i < 2; ++i) {
+        const InitChoice &choice = kInitChoices[i];
+        m_options[i] = new QRadioButton(frame);
+        m_options[i]->setObjectName(QString::fromLatin1(choice.option));
+        grid->addWidget(m_options[i], i * 3, 0, 2, 1, Qt::AlignTop);
+        for (int l = 0; l < 2; ++l) {
+            auto *label = new QLabel(QString::fromUtf8(choice.lines[l]), frame);
+            label->setObjectName(QString::fromLatin1(choice.labels[l]));
+            label->setBuddy(m_options[i]);
+            grid->addWidget(label, i * 3 + l, 1);
+        }
+        if (i == 0)
+            grid->setRowMinimumHeight(2, 10);
+    }
+    m_options[0]->setChecked(true);
+
+    auto *ok = new QPushButton(QStringLiteral("登録"), this);
+    ok->setObjectName(QStringLiteral("Command1"));
+    auto *cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    cancel->setObjectName(QStringLiteral("Command2"));
+    connect(ok, &QPushButton::clicked, this, &InitDialog::initialize);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(18, 14, 18, 14);
+    layout->addWidget(frame);
+    layout->addLayout(form::buttonRow({ok, cancel}));
+    centreOnScreen(this);
+}
+
+void InitDialog::initialize()
+{
+    if (m_session.busy())
+        return;
+    Session::BusyScope busy(m_session);
+    Link &link = m_session.link;
+    setEnabled(false);
+    link.setInputLen(1);
+    link.output(kInitChoices[m_options[0]->isChecked() ? 0 : 1].command + '\r');
+    const bool acknowledged = AwaitAcknowledge(link, m_session.timing.setDeadlineMs);
+    if (!acknowledged)
+        Messages::inform(kReceiveFailed, this);
+    setEnabled(true);
+    DiscardInput(link);
+    ++m_session.WriteCount; // also after a time-out: the store command follows at exit
+    if (acknowledged)
+        accept();
+}
+
+void InitDialog::reject()
+{
+    if (!m_session.busy())
+        QDialog::reject();
+}
+
+} // namespace korvanta

@@ -1,0 +1,128 @@
+// korvanta: the KORVAN-TA settings utility.
+
+#include "app/mainwindow.h"
+#include "app/options.h"
+#include "app/ports.h"
+#include "app/screenshots.h"
+#include "app/session.h"
+#include "app/startup.h"
+#include "link/link.h"
+#include "link/messages.h"
+#include "sim/simulatedadapter.h"
+#include "workfile/workfile.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLibraryInfo>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTranslator>
+
+#include <cstdio>
+#include <memory>
+
+using namespace korvanta;
+
+namespace {
+bool haveDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+// Port COMn, straight away: the start-up messages go to standard error.
+bool identifyOn(int port, SerialControl &control, const Timing &timing, Identity &identity)
+{
+    const Messages::Handler previous = Messages::setHandler(consoleMessageHandler());
+    const bool found = tryPort(control, port, timing, identity, nullptr) == PortConnected;
+    Messages::setHandler(previous);
+    if (found)
+        std::printf("COM%d: %s, %s\n", port, qPrintable(identity.ModelName), qPrintable(identity.FirmwareVersion));
+    return found;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    Options options;
+    QString error;
+    if (!parseOptions(arguments, options, &error)) {
+        std::fprintf(stderr, "korvanta: %s\n\n%s", qPrintable(error), qPrintable(usage()));
+        return 2;
+    }
+    if (options.help) {
+        std::printf("%s", qPrintable(usage()));
+        return 0;
+    }
+    if (options.version) {
+        std::printf("korvanta %s\n", KORVANTA_VERSION);
+        return 0;
+    }
+    if (!options.screenshots.isEmpty() && !haveDisplay())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("korvanta"));
+    QApplication::setApplicationVersion(QStringLiteral(KORVANTA_VERSION));
+    QApplication::setQuitOnLastWindowClosed(false); // the main window decides when the utility ends
+    // Message box buttons in Japanese ("キャンセル", "中止", "再試行", "無視") when Qt's own
+    // translations are installed.
+    QTranslator qtJapanese;
+    if (qtJapanese.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtJapanese);
+
+    // Pictures are taken on a scratch work file, so that the real one is left alone.
+    QTemporaryDir scratch;
+    QString workPath = options.workFile;
+    if (workPath.isEmpty())
+        workPath = options.screenshots.isEmpty() ? WorkFile::defaultPath() : scratch.filePath("mail.ini");
+    WorkFile workFile(workPath);
+    if (!workFile.lock()) {
+        Messages::inform(QStringLiteral("KORVAN-TA 設定ユーティリティは既に起動しています。\n"
+                                        "同じ作業ファイル (%1) を使うユーティリティは一つだけ起動できます。")
+                             .arg(workPath));
+        return 1;
+    }
+    if (!options.screenshots.isEmpty())
+        return runScreenshotTour(options.screenshots, workFile);
+
+    std::unique_ptr<sim::SimulatedAdapter> adapter;
+    LinkFactory factory;
+    if (options.simulate) {
+        sim::Faults line;
+        line.charTimeUs = sim::kCharTimeUs19200; // as slow as a real line
+        adapter = std::make_unique<sim::SimulatedAdapter>(line);
+        factory = simulatedLinkFactory(*adapter);
+    } else {
+        factory = serialLinkFactory(options.ports);
+    }
+    SerialControl control(factory);
+    const Timing timing;
+    Identity identity;
+    const bool identified = options.autoPort ? identifyOn(options.autoPort, control, timing, identity)
+                                             : selectPortAndIdentify(control, timing, identity);
+    if (!identified)
+        return options.autoPort ? 1 : 0;
+
+    Session session(*control.link(), workFile, timing);
+    session.commEvents = control.commEvents();
+    applyIdentity(session, identity);
+    MainWindow window(session);
+    QObject::connect(&window, &MainWindow::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    window.show();
+    if (options.exitAfterStart) {
+        QTimer::singleShot(0, &window, [&] {
+            std::printf("main window shown after %lld ms\n", sinceStart.elapsed());
+            std::fflush(stdout);
+            window.findChild<QAction *>(QStringLiteral("FileExit"))->trigger();
+        });
+    }
+    return app.exec();
+}

@@ -1,0 +1,210 @@
+#include "app/mainwindow.h"
+
+#include "app/artwork.h"
+#include "app/formparts.h"
+#include "app/initdialog.h"
+#include "app/session.h"
+#include "app/settingsdialog.h"
+#include "app/terminal.h"
+#include "app/versiondialog.h"
+#include "app/windows.h"
+#include "dataport/dataportdialog.h"
+#include "link/commevents.h"
+#include "link/exchange.h"
+#include "link/link.h"
+#include "link/messages.h"
+#include "link/wait.h"
+#include "shortdial/shortdialdialog.h"
+#include "telephone/telephonedialog.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace korvanta {
+
+namespace {
+template <typename Dialog>
+SettingsDialog *create(Session &session, QWidget *opener)
+{
+    return new Dialog(session, opener);
+}
+
+const QByteArray kStoreCommand = "AT&W0&W1";
+
+QAction *entry(QMenu *menu, const char *name, const QString &text)
+{
+    QAction *action = menu->addAction(text);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+void separator(QMenu *menu, const char *name)
+{
+    menu->addSeparator()->setObjectName(QString::fromLatin1(name));
+}
+} // namespace
+
+const SettingsCommand kSettingsCommands[3] = {
+    {"Command1", "アナログポート設定", "AnaSet", "ｱﾅﾛｸﾞﾎﾟｰﾄ設定(&A)...", &create<TelephoneDialog>},
+    {"Command2", "データポート設定", "DataSet", "ﾃﾞｰﾀﾎﾟｰﾄ設定(&D)...", &create<DataPortDialog>},
+    {"Command3", "短縮番号登録", "NumSet", "短縮番号登録(&N)...", &create<ShortDialDialog>},
+};
+
+MainWindow::MainWindow(Session &session, QWidget *parent) : QMainWindow(parent), m_session(session)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(kProgramTitle);
+    if (!m_session.commEvents) {
+        m_session.commEvents = new CommEventHandler(m_session.link, this);
+        m_ownsCommEvents = true;
+    }
+    m_session.commEvents->setDialogParent(this);
+
+    // Menus
+    QMenu *file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    file->setObjectName(QStringLiteral("MFile"));
+    connect(entry(file, "Term", QStringLiteral("ﾀｰﾐﾅﾙ(&T)")), &QAction::triggered, this, &MainWindow::openTerminal);
+    connect(entry(file, "FileExit", QStringLiteral("終了(&E)")), &QAction::triggered, this, [this] {
+        exitProcedure();
+        close();
+    });
+
+    QMenu *settings = menuBar()->addMenu(QStringLiteral("設定(&S)"));
+    settings->setObjectName(QStringLiteral("MSet"));
+    auto *central = new QWidget(this);
+    auto *buttons = new QVBoxLayout;
+    buttons->setSpacing(10);
+    buttons->addStretch();
+    for (const SettingsCommand &command : kSettingsCommands) {
+        connect(entry(settings, command.menuEntry, QString::fromUtf8(command.menuText)), &QAction::triggered, this,
+                [this, &command] { openSettings(command, false); });
+        auto *button = new QPushButton(QString::fromUtf8(command.buttonText), central);
+        button->setObjectName(QString::fromLatin1(command.button));
+        button->setMinimumSize(180, 36);
+        connect(button, &QPushButton::clicked, this, [this, &command] { openSettings(command, true); });
+        buttons->addWidget(button);
+    }
+    buttons->addStretch();
+    separator(settings, "Bar1");
+    connect(entry(settings, "Init", QStringLiteral("初期化(&I)...")), &QAction::triggered, this, [this] {
+        InitDialog dialog(m_session, this);
+        runModal(dialog);
+    });
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    help->setObjectName(QStringLiteral("MHelp"));
+    connect(entry(help, "Help", QStringLiteral("目次(&C)")), &QAction::triggered, this,
+            [this] { m_session.showHelp(1, this); });
+    separator(help, "Bar2");
+    connect(entry(help, "Version", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&V)...")), &QAction::triggered, this, [this] {
+        VersionDialog dialog(m_session, this);
+        runModal(dialog);
+    });
+
+    // Title, pictures, buttons
+    QLabel *title = form::title(kProgramTitle, "Label2", 1.6, central);
+
+    const struct {
+        const char *name;
+        QPixmap picture;
+    } pictures[] = {{"Image1", artwork::adapterFront(QSize(300, 180))},
+                    {"Image2", artwork::adapterBack(QSize(200, 70))},
+                    {"Image3", artwork::telephone(QSize(96, 68))}};
+    QLabel *images[3];
+    for (int i = 0; i < 3; ++i) {
+        images[i] = new QLabel(central);
+        images[i]->setObjectName(QString::fromLatin1(pictures[i].name));
+        images[i]->setPixmap(pictures[i].picture);
+    }
+
+    auto *grid = new QGridLayout(central);
+    grid->setContentsMargins(20, 14, 20, 18);
+    grid->setHorizontalSpacing(24);
+    grid->addWidget(title, 0, 0, 1, 3);
+    grid->addWidget(images[0], 1, 0, 1, 2, Qt::AlignCenter);
+    grid->addWidget(images[1], 2, 0, Qt::AlignLeft | Qt::AlignVCenter);
+    grid->addWidget(images[2], 2, 1, Qt::AlignRight | Qt::AlignVCenter);
+    grid->addLayout(buttons, 1, 2, 2, 1);
+    setCentralWidget(central);
+    centreOnScreen(this);
+}
+
+MainWindow::~MainWindow()
+{
+    if (m_ownsCommEvents)
+        m_session.commEvents = nullptr;
+    else if (m_session.commEvents)
+        m_session.commEvents->setDialogParent(nullptr);
+}
+
+SettingsDialog *MainWindow::openSettings(const SettingsCommand &command, bool fromButton)
+{
+    if (m_session.busy() || m_exiting)
+        return nullptr;
+    QPointer<SettingsDialog> dialog = command.open(m_session, this);
+    dialog->openAndRead();
+    if (fromButton && m_session.ReadFailed == 1 && dialog)
+        dialog->close(); // the read has already said why
+    return dialog && dialog->isVisible() ? dialog.data() : nullptr;
+}
+
+void MainWindow::runModal(QDialog &dialog)
+{
+    if (m_session.busy() || m_exiting)
+        return;
+    setEnabled(false);
+    dialog.setEnabled(true); // a child window is disabled with this one otherwise
+    dialog.exec();
+    setEnabled(true);
+}
+
+void MainWindow::openTerminal()
+{
+    TerminalWindow terminal(m_session, this);
+    CommEventHandler *events = m_session.commEvents;
+    m_session.TerminalActive = 1;
+    events->setTerminalSink([&terminal](const QByteArray &text) { terminal.append(text); });
+    runModal(terminal);
+    events->setTerminalSink({});
+    m_session.TerminalActive = 0;
+}
+
+void MainWindow::exitProcedure()
+{
+    Link &link = m_session.link;
+    if (!link.isOpen() || m_exiting)
+        return;
+    m_exiting = true;
+    Session::BusyScope busy(m_session);
+    if (m_session.WriteCount != 0) {
+        setEnabled(false);
+        link.setInputLen(1);
+        link.output(kStoreCommand + '\r');
+        AwaitAcknowledge(link, m_session.timing.setDeadlineMs); // silent on time-out
+        DiscardInput(link);
+        setEnabled(true);
+    }
+    waitUntil(QDeadlineTimer(m_session.timing.exitPauseMs, Qt::PreciseTimer));
+    link.close();
+    m_exiting = false;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // An exchange under way (a dialog's read or write, the store at exit) must
+    // finish on the line it started on.
+    if (m_session.busy() || m_exiting) {
+        event->ignore();
+        return;
+    }
+    exitProcedure();
+    event->accept();
+    emit finished();
+}
+
+} // namespace korvanta

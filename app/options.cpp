@@ -1,0 +1,83 @@
+#include "app/options.h"
+
+#include <QCommandLineParser>
+
+namespace korvanta {
+
+namespace {
+const QString kPort = QStringLiteral("port");
+const QString kSimulate = QStringLiteral("simulate");
+const QString kWorkFile = QStringLiteral("workfile");
+const QString kAutoPort = QStringLiteral("auto-port");
+const QString kExitAfterStart = QStringLiteral("exit-after-start");
+const QString kScreenshots = QStringLiteral("screenshots");
+} // namespace
+
+bool parseOptions(const QStringList &arguments, Options &options, QString *error)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions({{{QStringLiteral("h"), QStringLiteral("help")}, {}},
+                       {{QStringLiteral("v"), QStringLiteral("version")}, {}},
+                       {kPort, {}, QStringLiteral("COMn=PATH")},
+                       {kSimulate, {}},
+                       {kWorkFile, {}, QStringLiteral("PATH")},
+                       {kAutoPort, {}, QStringLiteral("N")},
+                       {kExitAfterStart, {}},
+                       {kScreenshots, {}, QStringLiteral("DIR")}});
+    auto failed = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (!parser.parse(arguments))
+        return failed(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return failed(QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
+    options.help = parser.isSet(QStringLiteral("help"));
+    options.version = parser.isSet(QStringLiteral("version"));
+    for (const QString &assignment : parser.values(kPort)) {
+        QString why;
+        if (!options.ports.assign(assignment, &why))
+            return failed(QStringLiteral("--port: ") + why);
+    }
+    options.simulate = parser.isSet(kSimulate);
+    options.workFile = parser.value(kWorkFile);
+    if (parser.isSet(kAutoPort)) {
+        bool ok = false;
+        options.autoPort = parser.value(kAutoPort).toInt(&ok);
+        if (!ok || options.autoPort < kFirstComPort || options.autoPort > kLastComPort)
+            return failed(QStringLiteral("--auto-port: a port number from 1 to 9, got \"%1\"")
+                              .arg(parser.value(kAutoPort)));
+    }
+    options.exitAfterStart = parser.isSet(kExitAfterStart);
+    options.screenshots = parser.value(kScreenshots);
+    return true;
+}
+
+QString usage()
+{
+    return QStringLiteral(
+        "Usage: korvanta [options]\n"
+        "The KORVAN-TA settings utility: reads and writes the settings of a KORVAN-TA\n"
+        "ISDN terminal adapter on a serial port.\n"
+        "\n"
+        "Options:\n"
+        "  --port COMn=PATH   the device of port COMn in the port list (repeatable);\n"
+        "                     by default COMn is /dev/ttyS(n-1)\n"
+        "  --simulate         attach the built-in simulated adapter to every port\n"
+        "  --workfile PATH    the settings work file (default: mail.ini beside the\n"
+        "                     program, or in the user's configuration folder)\n"
+        "  --auto-port N      use port COMN without the port dialog; the start-up\n"
+        "                     messages go to standard error, and the program ends\n"
+        "                     with status 1 when the adapter is not found there\n"
+        "  --exit-after-start leave through the exit command as soon as the main\n"
+        "                     window shows\n"
+        "  --screenshots DIR  run every window against the simulated adapter, save a\n"
+        "                     picture of each into DIR, print their paths and end\n"
+        "                     (no display needed)\n"
+        "  -h, --help         this text\n"
+        "  -v, --version      the version\n");
+}
+
+} // namespace korvanta

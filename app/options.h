@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/ports.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace korvanta {
+
+// What the command line asks of the utility.
+struct Options {
+    bool help = false;
+    bool version = false;
+    PortMap ports;
+    bool simulate = false;        // the built-in simulated adapter on every port
+    QString workFile;             // empty: "mail.ini" in its usual place
+    int autoPort = 0;             // 1..9: that port without the port dialog
+    bool exitAfterStart = false;  // leave through "終了(&E)" once the main window shows
+    QString screenshots;          // a folder: picture every window and end
+};
+
+// Reads the arguments (the program name first). False with the reason when
+// they cannot be understood.
+bool parseOptions(const QStringList &arguments, Options &options, QString *error);
+
+QString usage();
+
+} // namespace korvanta

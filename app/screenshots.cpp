@@ -1,0 +1,136 @@
+#include "app/screenshots.h"
+
+#include "app/initdialog.h"
+#include "app/mainwindow.h"
+#include "app/ports.h"
+#include "app/progresswindow.h"
+#include "app/session.h"
+#include "app/settingsdialog.h"
+#include "app/startup.h"
+#include "app/terminal.h"
+#include "app/versiondialog.h"
+#include "link/commevents.h"
+#include "link/link.h"
+#include "link/wait.h"
+#include "sim/simulatedadapter.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+
+#include <cstdio>
+
+namespace korvanta {
+
+namespace {
+class Camera {
+public:
+    explicit Camera(const QString &dir) : m_dir(dir) {}
+
+    bool take(QWidget *window, const QString &name = {})
+    {
+        QCoreApplication::processEvents();
+        const QString path = m_dir.absoluteFilePath((name.isEmpty() ? window->objectName() : name) + ".png");
+        if (!window->grab().save(path)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            m_ok = false;
+            return false;
+        }
+        std::printf("%s\n", qPrintable(path));
+        std::fflush(stdout);
+        return true;
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    QDir m_dir;
+    bool m_ok = true;
+};
+
+template <typename Predicate>
+void waitFor(int ms, Predicate done)
+{
+    const QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        waitUntil(QDeadlineTimer(qMin<qint64>(10, deadline.remainingTime())));
+}
+} // namespace
+
+int runScreenshotTour(const QString &dir, WorkFile &workFile)
+{
+    if (!QDir().mkpath(dir)) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(dir));
+        return 1;
+    }
+    Messages::setHandler(consoleMessageHandler()); // no one is there to answer a box
+    Camera camera(dir);
+
+    sim::SimulatedAdapter adapter;
+    SerialControl control(simulatedLinkFactory(adapter));
+    const Timing timing;
+    Identity identity;
+    {
+        PortDialog ports(control, timing, identity);
+        ports.show();
+        camera.take(&ports);
+        ports.findChild<QPushButton *>(QStringLiteral("OKButton"))->click();
+        if (ports.result() != PortConnected) {
+            std::fprintf(stderr, "the simulated adapter was not identified\n");
+            return 1;
+        }
+    }
+
+    Session session(*control.link(), workFile, timing);
+    session.commEvents = control.commEvents();
+    applyIdentity(session, identity);
+    MainWindow main(session);
+    main.show();
+    camera.take(&main);
+
+    for (const SettingsCommand &command : kSettingsCommands) {
+        if (SettingsDialog *dialog = main.openSettings(command, true)) {
+            camera.take(dialog);
+            dialog->close();
+        }
+    }
+
+    {
+        ProgressWindow progress(QStringLiteral("読取り中です"), QStringLiteral("しばらくお待ちください"), &main);
+        progress.show();
+        camera.take(&progress);
+    }
+    {
+        TerminalWindow terminal(session, &main);
+        session.commEvents->setTerminalSink([&terminal](const QByteArray &text) { terminal.append(text); });
+        terminal.show();
+        for (const QByteArray command : {"ATI\r", "AT%I2\r"}) {
+            const int before = int(terminal.text().size());
+            session.link.output(command);
+            waitFor(3000, [&] { return terminal.text().indexOf("OK\r\n", before) >= 0; });
+        }
+        camera.take(&terminal);
+        session.commEvents->setTerminalSink({});
+        terminal.close();
+    }
+    {
+        InitDialog init(session, &main);
+        init.show();
+        camera.take(&init);
+    }
+    {
+        VersionDialog version(session, &main);
+        version.show();
+        camera.take(&version);
+    }
+    session.showHelp(1, &main);
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (window->objectName() == QLatin1String("HelpWindow") && window->isVisible()) {
+            camera.take(window);
+            window->close();
+        }
+
+    main.close();
+    return camera.ok() ? 0 : 1;
+}
+
+} // namespace korvanta

@@ -1,0 +1,231 @@
+#include "app/startup.h"
+
+#include "app/formparts.h"
+#include "app/ports.h"
+#include "app/session.h"
+#include "app/windows.h"
+#include "link/exchange.h"
+#include "link/link.h"
+#include "link/messages.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <cstdio>
+
+namespace korvanta {
+
+namespace {
+constexpr int kModelLength = 9;
+constexpr int kFirmwareLength = 17;
+const QByteArray kModel = "KORVAN-TA";
+
+int firstOf(const QByteArray &text, char upper)
+{
+    for (int i = 0; i < text.size(); ++i)
+        if (text[i] == upper || text[i] == char(upper - 'A' + 'a'))
+            return i;
+    return -1;
+}
+
+// Copies `length` characters from the answer's first `letter` (either case)
+// into `into`, and takes the answer when they are `wanted`.
+AnswerAcceptor capture(char letter, int length, QString &into, std::function<bool(const QByteArray &)> wanted)
+{
+    return [letter, length, &into, wanted](const QByteArray &answer) {
+        const int at = firstOf(answer, letter);
+        if (at < 0)
+            return false;
+        const QByteArray text = answer.mid(at, length);
+        into = QString::fromLatin1(text);
+        return wanted(text);
+    };
+}
+
+PortDialogResult fail(Link &link, const QString &message, QWidget *parent)
+{
+    if (!message.isEmpty())
+        Messages::inform(message, parent);
+    link.close();
+    return PortShowAgain;
+}
+
+// A decimal number as a leading-number parse reads it: digits with at most one
+// decimal point; anything else ends it; no digits give 0.
+float leadingDecimal(const QString &text)
+{
+    QString number;
+    bool point = false;
+    for (const QChar c : text) {
+        if (c.isDigit() && c.unicode() < 128)
+            number += c;
+        else if (c == u'.' && !point)
+            point = true, number += c;
+        else
+            break;
+    }
+    return number.toFloat(); // "" and "." give 0
+}
+} // namespace
+
+PortDialogResult identifyAdapter(Link &link, const Timing &timing, Identity &identity, QWidget *parent)
+{
+    if (!QueryExchange(link, "ATE1V1", timing.identifyDeadlineMs))
+        return fail(link, kNoDevice, parent);
+
+    // Every answer that holds "OK" is searched for the model name; the wait goes
+    // on until it is there.
+    const auto isModel = [](const QByteArray &name) { return name == kModel; };
+    if (!QueryExchange(link, "ATI", timing.identifyDeadlineMs, kQueryWindow,
+                       capture('K', kModelLength, identity.ModelName, isModel)))
+        return fail(link, kNotKorvanta, parent);
+
+    const auto anyText = [](const QByteArray &) { return true; };
+    const auto version = QueryExchange(link, "AT%I2", timing.identifyDeadlineMs, kQueryWindow,
+                                       capture('V', kFirmwareLength, identity.FirmwareVersion, anyText));
+    if (!version)
+        return fail(link, QString(), parent);
+    return PortConnected;
+}
+
+PortDialogResult tryPort(SerialControl &control, int selectedPort, const Timing &timing, Identity &identity,
+                         QWidget *parent)
+{
+    if (selectedPort == 0)
+        return PortShowAgain;
+    if (selectedPort != control.commPort()) {
+        control.close();
+        if (!control.setCommPort(selectedPort)) {
+            Messages::inform(kCannotOpenPort, parent);
+            return PortShowAgain;
+        }
+    }
+    Link *link = control.link();
+    if (!link || !link->open()) {
+        Messages::inform(kCannotOpenPort, parent);
+        return PortShowAgain;
+    }
+    link->setInputLen(Link::kBulkInputLen);
+    return identifyAdapter(*link, timing, identity, parent);
+}
+
+QString deriveNewFirmwareFlag(const QString &firmwareVersion)
+{
+    const int blank = firmwareVersion.indexOf(u' ');
+    const QString digits = firmwareVersion.mid(blank + 1, 4); // no blank: the first four
+    return leadingDecimal(digits) > 1.2f ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+void applyIdentity(Session &session, const Identity &identity)
+{
+    session.ModelName = identity.ModelName;
+    session.FirmwareVersion = identity.FirmwareVersion;
+    session.NewFirmwareFlag = deriveNewFirmwareFlag(identity.FirmwareVersion);
+    session.WriteCount = 0;
+}
+
+PortDialog::PortDialog(SerialControl &control, const Timing &timing, Identity &identity, QWidget *parent)
+    : QDialog(parent, form::kDialogFlags), m_control(control), m_timing(timing), m_identity(identity)
+{
+    setObjectName(QStringLiteral("Form8"));
+    setWindowTitle(QStringLiteral("シリアルポート設定"));
+
+    QLabel *title = form::title(kProgramTitle, "Label1", 1.4, this);
+
+    auto *frame = new QGroupBox(QStringLiteral("シリアルポート選択"), this);
+    frame->setObjectName(QStringLiteral("Frame6"));
+    m_combo = new QComboBox(frame);
+    m_combo->setObjectName(QStringLiteral("Combo1"));
+    for (int port = kFirstComPort; port <= kLastComPort; ++port) {
+        m_combo->addItem(QStringLiteral("COM%1   (ﾎﾟｰﾄ%1)").arg(port));
+        m_combo->setItemData(port - 1, control.describe(port), Qt::ToolTipRole);
+    }
+    m_combo->setCurrentIndex(0);
+    auto *frameLayout = new QVBoxLayout(frame);
+    frameLayout->addWidget(m_combo);
+
+    auto *hint = new QLabel(QStringLiteral("☆KORVAN-TA が接続されているポートを選択してください。"), this);
+    hint->setObjectName(QStringLiteral("Label2"));
+
+    auto *ok = new QPushButton(QStringLiteral("登録"), this);
+    ok->setObjectName(QStringLiteral("OKButton"));
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    cancel->setObjectName(QStringLiteral("Command1"));
+    connect(ok, &QPushButton::clicked, this, &PortDialog::registerPort);
+    connect(cancel, &QPushButton::clicked, this, [this] {
+        m_result = PortCancelled;
+        done(m_result);
+    });
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 18, 24, 18);
+    layout->setSpacing(12);
+    layout->addWidget(title);
+    layout->addWidget(frame);
+    layout->addWidget(hint);
+    layout->addLayout(form::buttonRow({ok, cancel}));
+    centreOnScreen(this);
+}
+
+void PortDialog::registerPort()
+{
+    if (m_trying)
+        return;
+    m_trying = true;
+    setEnabled(false);
+    m_result = tryPort(m_control, m_combo->currentIndex() + 1, m_timing, m_identity, this);
+    setEnabled(true);
+    m_trying = false;
+    done(m_result);
+}
+
+void PortDialog::closeEvent(QCloseEvent *event)
+{
+    if (m_trying) { // the port is being opened and asked: not now
+        event->ignore();
+        return;
+    }
+    m_result = PortCancelled;
+    QDialog::closeEvent(event);
+}
+
+void PortDialog::reject()
+{
+    if (m_trying)
+        return;
+    m_result = PortCancelled;
+    QDialog::reject();
+}
+
+Messages::Handler consoleMessageHandler()
+{
+    return [](const MessageRequest &request) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(request.title), qPrintable(request.text));
+        return request.buttons.testFlag(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::Ignore;
+    };
+}
+
+bool selectPortAndIdentify(SerialControl &control, const Timing &timing, Identity &identity)
+{
+    for (;;) {
+        PortDialog dialog(control, timing, identity);
+        dialog.exec();
+        switch (dialog.result()) {
+        case PortConnected:
+            return true;
+        case PortCancelled:
+            control.close();
+            return false;
+        case PortShowAgain:
+            break;
+        }
+    }
+}
+
+} // namespace korvanta
