@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -20,6 +21,7 @@ using namespace shortdial;
 
 namespace {
 constexpr int kHelpContext = 10;
+constexpr int kLineEditMargin = 2; // QLineEdit's own blank on each side of the text
 
 // The two tabs: caption and the names of the column headings.
 struct TabDef {
@@ -32,14 +34,23 @@ constexpr std::array<TabDef, 2> kTabs{{
     {"登録２  ", "Label14", "Label13"},
 }};
 
+// The width a box needs to show maxLength of the widest of its characters.
+int widthToShow(const QLineEdit *box, const QString &charset, int maxLength)
+{
+    const QFontMetrics metrics(box->font());
+    int widest = 0;
+    for (const QChar c : charset)
+        widest = qMax(widest, metrics.horizontalAdvance(QString(maxLength, c)));
+    const int frame = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box);
+    return widest + 2 * frame + 2 * kLineEditMargin + 1; // and the cursor
+}
+
 QLineEdit *makeBox(const char *name, const QString &charset, int maxLength, QWidget *parent)
 {
     auto *box = new QLineEdit(parent);
     box->setObjectName(QString::fromLatin1(name));
     restrictInput(box, charset, maxLength);
-    // Wide enough to show a full-length entry.
-    const QFontMetrics metrics(box->font());
-    box->setMinimumWidth(metrics.horizontalAdvance(QString(maxLength, QLatin1Char('0'))) + 16);
+    box->setMinimumWidth(widthToShow(box, charset, maxLength));
     return box;
 }
 
