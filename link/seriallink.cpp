@@ -65,6 +65,8 @@ QByteArray SerialLink::readBuffered(int max)
 
 void SerialLink::onError(QSerialPort::SerialPortError error)
 {
+    if (error == QSerialPort::NoError)
+        return; // clearError() itself reports this
     int code = 0;
     switch (error) {
     case QSerialPort::NoError:
