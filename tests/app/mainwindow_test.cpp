@@ -1,0 +1,342 @@
+// The main window: menus, opening the other windows, help, and the exit
+// procedure.
+
+#include "app/mainwindow.h"
+#include "app/settingsdialog.h"
+#include "app/terminal.h"
+#include "appfixture.h"
+#include "link/commevents.h"
+#include "link/link.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBrowser>
+
+using namespace korvanta;
+using sim::Faults;
+
+namespace {
+QAction *action(QWidget *window, const char *name)
+{
+    return window->findChild<QAction *>(QString::fromLatin1(name));
+}
+
+QWidget *topLevel(const QString &name)
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == name && w->isVisible())
+            return w;
+    return nullptr;
+}
+
+Faults silent()
+{
+    Faults f;
+    f.silent = true;
+    return f;
+}
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void menusInOrder();
+    void exitProcedure_data();
+    void exitProcedure();
+    void closeWaitsForAnExchange();
+    void settingsWindows_data();
+    void settingsWindows();
+    void readFailureClosesOnlyFromTheButton_data();
+    void readFailureClosesOnlyFromTheButton();
+    void modalWindows_data();
+    void modalWindows();
+    void terminalGetsWhatArrives();
+    void helpOpensAtItsContext();
+    void versionShowsTheFirmwareVerbatim();
+};
+
+void MainWindowTest::menusInOrder()
+{
+    AppFixture f;
+    MainWindow w(f.session);
+    QCOMPARE(w.objectName(), QStringLiteral("Form1"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("KORVAN-TA 設定ユーティリティ"));
+    const QList<QStringList> expected = {
+        {"MFile", "ﾌｧｲﾙ(&F)", "Term", "ﾀｰﾐﾅﾙ(&T)", "FileExit", "終了(&E)"},
+        {"MSet", "設定(&S)", "AnaSet", "ｱﾅﾛｸﾞﾎﾟｰﾄ設定(&A)...", "DataSet", "ﾃﾞｰﾀﾎﾟｰﾄ設定(&D)...", "NumSet",
+         "短縮番号登録(&N)...", "Bar1", "", "Init", "初期化(&I)..."},
+        {"MHelp", "ﾍﾙﾌﾟ(&H)", "Help", "目次(&C)", "Bar2", "", "Version", "ﾊﾞｰｼﾞｮﾝ情報(&V)..."},
+    };
+    const QList<QAction *> menus = w.menuBar()->actions();
+    QCOMPARE(menus.size(), expected.size());
+    for (int m = 0; m < menus.size(); ++m) {
+        QStringList seen{menus[m]->menu()->objectName(), menus[m]->text()};
+        for (QAction *entry : menus[m]->menu()->actions())
+            seen << entry->objectName() << entry->text();
+        QCOMPARE(seen, expected[m]);
+    }
+    const QStringList buttons{"アナログポート設定", "データポート設定", "短縮番号登録"};
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(w.findChild<QPushButton *>(QStringLiteral("Command%1").arg(i + 1))->text(), buttons[i]);
+    for (const char *image : {"Image1", "Image2", "Image3"})
+        QVERIFY(!w.findChild<QLabel *>(image)->pixmap().isNull());
+}
+
+void MainWindowTest::exitProcedure_data()
+{
+    QTest::addColumn<Faults>("faults");
+    QTest::addColumn<int>("writeCount");
+    QTest::addColumn<bool>("serialErrorCancelled");
+    QTest::addColumn<bool>("byFrame");
+    QTest::addColumn<QList<QByteArray>>("sent");
+
+    const QList<QByteArray> none;
+    const QList<QByteArray> store{"AT&W0&W1"};
+    QTest::newRow("nothing written, 終了") << Faults{} << 0 << false << false << none;
+    QTest::newRow("nothing written, frame") << Faults{} << 0 << false << true << none;
+    QTest::newRow("written, 終了") << Faults{} << 1 << false << false << store;
+    QTest::newRow("written, frame") << Faults{} << 2 << false << true << store;
+    QTest::newRow("written, no answer") << silent() << 1 << false << false << store;
+    Faults pieces;
+    pieces.fragmentOk = true;
+    QTest::newRow("written, OK in pieces") << pieces << 1 << false << false << store;
+    QTest::newRow("written, port closed by a serial error") << Faults{} << 1 << true << false << none;
+}
+
+void MainWindowTest::exitProcedure()
+{
+    QFETCH(Faults, faults);
+    QFETCH(int, writeCount);
+    QFETCH(bool, serialErrorCancelled);
+    QFETCH(bool, byFrame);
+    QFETCH(QList<QByteArray>, sent);
+
+    MessageRecorder messages;
+    AppFixture f;
+    f.adapter.setFaults(faults);
+    f.session.WriteCount = writeCount;
+    if (faults.fragmentOk)
+        f.session.timing.setDeadlineMs = 60000; // in pieces it must not wait for the deadline
+    MainWindow w(f.session);
+    QSignalSpy finished(&w, &MainWindow::finished);
+    w.show();
+    if (serialErrorCancelled) {
+        messages.answer = QMessageBox::Cancel;
+        emit f.link.commEvent(comEventCTSTO);
+        QCOMPARE(messages.boxes.size(), 1);
+        QCOMPARE(messages.boxes[0].title, QStringLiteral("［ｷｬﾝｾﾙ］中断 , ［OK］無視"));
+        messages.boxes.clear();
+    }
+
+    QElapsedTimer clock;
+    clock.start();
+    if (byFrame)
+        QVERIFY(w.close());
+    else
+        action(&w, "FileExit")->trigger();
+    const qint64 took = clock.elapsed();
+
+    QCOMPARE(f.adapter.log(), sent); // once, though the window's close runs the procedure again
+    QVERIFY(!f.link.isOpen());
+    QVERIFY(!w.isVisible());
+    QCOMPARE(finished.size(), 1);
+    QVERIFY(messages.boxes.isEmpty()); // silent, also on time-out
+    if (faults.silent)
+        QVERIFY(took >= f.session.timing.setDeadlineMs);
+    if (faults.fragmentOk)
+        QVERIFY2(took < 30000, qPrintable(QString::number(took)));
+    if (!serialErrorCancelled)
+        QVERIFY(took >= f.session.timing.exitPauseMs);
+}
+
+void MainWindowTest::closeWaitsForAnExchange()
+{
+    AppFixture f;
+    f.session.WriteCount = 1;
+    MainWindow w(f.session);
+    w.show();
+    {
+        Session::BusyScope busy(f.session);
+        QVERIFY(!w.close());
+        QVERIFY(w.isVisible());
+        QVERIFY(f.link.isOpen());
+        QVERIFY(f.adapter.log().isEmpty());
+    }
+    QVERIFY(w.close());
+    QCOMPARE(f.adapter.log(), QList<QByteArray>{"AT&W0&W1"});
+}
+
+void MainWindowTest::settingsWindows_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("form");
+    QTest::newRow("アナログポート設定") << "Command1" << "Form2";
+    QTest::newRow("データポート設定") << "Command2" << "Form3";
+    QTest::newRow("短縮番号登録") << "Command3" << "Form4";
+}
+
+void MainWindowTest::settingsWindows()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, form);
+    MessageRecorder messages;
+    AppFixture f;
+    MainWindow w(f.session);
+    w.show();
+    w.findChild<QPushButton *>(button)->click();
+    QWidget *dialog = topLevel(form);
+    QVERIFY(dialog);
+    QVERIFY(!w.isEnabled());
+    QVERIFY(dialog->isEnabled()); // not disabled along with its opener
+    QVERIFY(messages.boxes.isEmpty());
+    dialog->close();
+    QVERIFY(w.isEnabled());
+}
+
+void MainWindowTest::readFailureClosesOnlyFromTheButton_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<bool>("fromButton");
+    for (int i = 0; i < 2; ++i) { // the two windows whose reads report failure
+        const SettingsCommand &c = kSettingsCommands[i];
+        const QString form = i == 0 ? "Form2" : "Form3";
+        QTest::addRow("%s", c.button) << QString::fromLatin1(c.button) << form << true;
+        QTest::addRow("%s", c.menuEntry) << QString::fromLatin1(c.menuEntry) << form << false;
+    }
+}
+
+void MainWindowTest::readFailureClosesOnlyFromTheButton()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, form);
+    QFETCH(bool, fromButton);
+    MessageRecorder messages;
+    AppFixture f;
+    f.adapter.setFaults(silent()); // unplugged
+    MainWindow w(f.session);
+    w.show();
+    if (fromButton)
+        w.findChild<QPushButton *>(command)->click();
+    else
+        w.findChild<QAction *>(command)->trigger();
+    QCOMPARE(f.session.ReadFailed, 1);
+    QCOMPARE(messages.texts(), QStringList{kReceiveFailed});
+    QWidget *dialog = topLevel(form);
+    QCOMPARE(dialog == nullptr, fromButton);
+    QCOMPARE(w.isEnabled(), fromButton);
+    if (dialog)
+        dialog->close();
+}
+
+void MainWindowTest::modalWindows_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("terminal") << "Term" << "Form9" << "ターミナル";
+    QTest::newRow("initialization") << "Init" << "Form11" << "初期化";
+    QTest::newRow("version") << "Version" << "Form7" << "バージョン情報";
+}
+
+void MainWindowTest::modalWindows()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, form);
+    QFETCH(QString, title);
+    AppFixture f;
+    MainWindow w(f.session);
+    w.show();
+    bool mainEnabled = true, windowEnabled = false;
+    int terminalActive = -1;
+    ModalSteps steps{[&](QWidget *window) {
+        QCOMPARE(window->objectName(), form);
+        QCOMPARE(window->windowTitle(), title);
+        mainEnabled = w.isEnabled();
+        windowEnabled = window->isEnabled();
+        terminalActive = f.session.TerminalActive;
+        window->close();
+    }};
+    w.findChild<QAction *>(entry)->trigger();
+    QCOMPARE(steps.shown, 1);
+    QVERIFY(!mainEnabled);
+    QVERIFY(windowEnabled);
+    QCOMPARE(terminalActive, form == "Form9" ? 1 : 0);
+    QCOMPARE(f.session.TerminalActive, 0);
+    QVERIFY(w.isEnabled());
+    QVERIFY(f.adapter.log().isEmpty());
+}
+
+void MainWindowTest::terminalGetsWhatArrives()
+{
+    AppFixture f;
+    MainWindow w(f.session);
+    w.show();
+    QString shown;
+    ModalSteps steps{[&](QWidget *window) {
+        auto *terminal = static_cast<TerminalWindow *>(window);
+        f.link.output("ATI\r");
+        QTRY_VERIFY(terminal->text().contains("OK\r\n"));
+        shown = terminal->text();
+        window->close();
+    }};
+    action(&w, "Term")->trigger();
+    QCOMPARE(shown, QStringLiteral("ATI\r\n\r\nKORVAN-TA\r\n\r\nOK\r\n"));
+    // Closed, the received text stays in the buffer for the next exchange.
+    f.link.output("ATI\r");
+    QTRY_VERIFY(f.link.inBufferCount() > 0);
+}
+
+void MainWindowTest::helpOpensAtItsContext()
+{
+    AppFixture f;
+    MainWindow w(f.session);
+    w.show();
+    action(&w, "Help")->trigger();
+    QWidget *help = topLevel("HelpWindow");
+    QVERIFY(help);
+    auto *browser = help->findChild<QTextBrowser *>("HelpText");
+    QCOMPARE(browser->source().fileName(), QStringLiteral("korvanta.hlp"));
+    QCOMPARE(browser->source().fragment(), QStringLiteral("1"));
+    QVERIFY(w.isEnabled()); // help leaves the main window as it is
+
+    // Every context number has its topic, and the window goes to it.
+    QFile file(f.session.helpFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    for (int context = 1; context <= 15; ++context)
+        QVERIFY2(text.contains(QStringLiteral("<a name=\"%1\"></a>").arg(context)), qPrintable(QString::number(context)));
+    f.session.showHelp(12, &w);
+    QCOMPARE(topLevel("HelpWindow"), help); // the same window
+    QCOMPARE(browser->source().fragment(), QStringLiteral("12"));
+    QVERIFY(browser->verticalScrollBar()->value() > 0);
+    help->close();
+}
+
+void MainWindowTest::versionShowsTheFirmwareVerbatim()
+{
+    AppFixture f;
+    f.session.FirmwareVersion = QStringLiteral("Ver 1.30 01/03/1 "); // trailing blank included
+    MainWindow w(f.session);
+    w.show();
+    QString shown, version;
+    ModalSteps steps{[&](QWidget *window) {
+        shown = window->findChild<QLabel *>("Label3")->text();
+        version = window->findChild<QLabel *>("Label2")->text();
+        window->findChild<QPushButton *>("Command1")->click();
+    }};
+    action(&w, "Version")->trigger();
+    QCOMPARE(shown, f.session.FirmwareVersion);
+    QCOMPARE(version, QStringLiteral("Ｖｅｒｓｉｏｎ ２．３０"));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "mainwindow_test.moc"
