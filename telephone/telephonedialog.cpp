@@ -143,8 +143,10 @@ void TelephoneDialog::addChoiceOptions(QGroupBox *f, const std::vector<ChoiceVal
     if (horizontal)
         row->addStretch();
     auto *outer = qobject_cast<QBoxLayout *>(f->layout());
-    if (!outer)
+    if (!outer) {
         outer = new QVBoxLayout(f);
+        outer->setAlignment(Qt::AlignTop);
+    }
     outer->addLayout(row);
 }
 
@@ -205,6 +207,7 @@ QWidget *TelephoneDialog::buildPortTab(int p)
     {
         QGroupBox *f = frameFor(port.numberFrame, kNumberFrameCaption, "JIKO_NO");
         auto *inner = new QVBoxLayout(f);
+        inner->setAlignment(Qt::AlignTop);
         for (const PortText &t : portTexts()) {
             if (qstrcmp(t.frame[p], port.numberFrame) != 0)
                 continue;
@@ -227,10 +230,13 @@ QWidget *TelephoneDialog::buildPortTab(int p)
             auto *note = new QLabel(u(kNote), f);
             note->setObjectName(QLatin1String(port.noteLabel));
             note->setWordWrap(true);
-            note->setFixedWidth(note->fontMetrics().horizontalAdvance(u("設定時に遅延着信を")) + 4);
+            // The blanks of the note mark its lines: as wide as its widest line.
+            int width = 0;
+            for (const QString &line : u(kNote).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                width = std::max(width, note->fontMetrics().horizontalAdvance(line));
+            note->setFixedWidth(width + 2);
             m_controls.insert(QLatin1String(port.noteLabel), note);
             f->layout()->addWidget(note);
-            static_cast<QVBoxLayout *>(f->layout())->addStretch();
         }
     }
 
@@ -252,6 +258,7 @@ QWidget *TelephoneDialog::buildPortTab(int p)
         const PortText &t = dialTime();
         QGroupBox *f = frameFor(t.frame[p], t.frameCaption, t.key);
         auto *inner = new QVBoxLayout(f);
+        inner->setAlignment(Qt::AlignTop);
         inner->addWidget(numberWithSpin(t.box[p], t.spin[p], t.unitLabel[p], t.unitCaption, t.maxLength, t.range, f));
     }
 
@@ -275,6 +282,7 @@ QWidget *TelephoneDialog::buildCommonTab()
             addChoiceOptions(f, s.values, 0, s.values.size() == 2);
         } else {
             auto *inner = new QVBoxLayout(f);
+            inner->setAlignment(Qt::AlignTop);
             inner->addWidget(numberWithSpin(s.box, s.spin, s.unitLabel, s.unitCaption, s.maxLength, s.range, f));
         }
         const Place &place = placeOf(kCommonPlaces, s.key);

@@ -108,10 +108,11 @@ int boxNumber(const QString &text)
 
 QString spinStep(const QString &text, int direction, NumberRange range)
 {
+    // Only the step that leaves the range wraps.
     int n = boxNumber(text) + direction;
-    if (n < range.min)
+    if (direction < 0 && n < range.min)
         n = range.max;
-    else if (n > range.max)
+    else if (direction > 0 && n > range.max)
         n = range.min;
     return QString::number(n);
 }

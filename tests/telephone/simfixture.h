@@ -1,0 +1,145 @@
+#pragma once
+
+// What the telephone and number display window tests share: a simulated
+// adapter on an in-process link, a work file in a temporary folder, a session
+// with short deadlines, a recorder for message boxes, and small helpers that
+// work controls by name as an operator would.
+
+#include "app/session.h"
+#include "link/messages.h"
+#include "sim/simulatedadapter.h"
+#include "sim/simulatedlink.h"
+#include "workfile/workfile.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+// A link to the simulated adapter's engine whose answer to a chosen command
+// line is replaced, for replies the adapter would never give.
+class TamperedLink : public korvanta::Link {
+public:
+    explicit TamperedLink(korvanta::sim::SimulatedAdapter &adapter) : m_adapter(adapter) {}
+    bool open() override { return true; }
+    void close() override {}
+    bool isOpen() const override { return true; }
+    int inBufferCount() const override { return int(m_rx.size()); }
+    int outBufferCount() const override { return 0; }
+    QString description() const override { return QStringLiteral("tampered"); }
+    void output(const QByteArray &text) override
+    {
+        const QByteArray line = text.chopped(1);
+        const QByteArray reply = replies.contains(line) ? replies.value(line) : m_adapter.respond(text);
+        QTimer::singleShot(0, this, [this, reply] {
+            m_rx += reply;
+            emit commEvent(korvanta::comEvReceive);
+        });
+    }
+    QMap<QByteArray, QByteArray> replies; // command line (no CR) -> whole answer
+
+protected:
+    QByteArray readBuffered(int max) override
+    {
+        const QByteArray out = m_rx.left(max);
+        m_rx.remove(0, out.size());
+        return out;
+    }
+
+private:
+    korvanta::sim::SimulatedAdapter &m_adapter;
+    QByteArray m_rx;
+};
+
+struct SimFixture {
+    explicit SimFixture(bool newFirmware = true, bool tampered = false)
+    {
+        if (!newFirmware) {
+            auto f = adapter.faults();
+            f.firmware = korvanta::sim::kOldFirmware;
+            adapter.setFaults(f);
+            adapter.factoryReset();
+        }
+        if (tampered) {
+            tamperedLink = std::make_unique<TamperedLink>(adapter);
+            link = tamperedLink.get();
+        } else {
+            simLink = std::make_unique<korvanta::sim::SimulatedLink>(adapter);
+            simLink->open();
+            link = simLink.get();
+        }
+        work = std::make_unique<korvanta::WorkFile>(dir.filePath(QStringLiteral("mail.ini")));
+        session = std::make_unique<korvanta::Session>(*link, *work, korvanta::Timing{}.scaled(20));
+        session->NewFirmwareFlag = newFirmware ? QStringLiteral("1") : QStringLiteral("0");
+        korvanta::Messages::setHandler([this](const korvanta::MessageRequest &r) {
+            messages << r;
+            return QMessageBox::Ok;
+        });
+    }
+    ~SimFixture() { korvanta::Messages::setHandler(nullptr); }
+
+    void setFault(const std::function<void(korvanta::sim::Faults &)> &change)
+    {
+        auto f = adapter.faults();
+        change(f);
+        adapter.setFaults(f);
+    }
+    QString stored(const char *section, const char *key) const
+    {
+        return work->fetch(QLatin1String(section), QLatin1String(key), QStringLiteral("<none>"));
+    }
+    QStringList messageTexts() const
+    {
+        QStringList t;
+        for (const auto &m : messages)
+            t << m.text;
+        return t;
+    }
+
+    QTemporaryDir dir;
+    korvanta::sim::SimulatedAdapter adapter;
+    std::unique_ptr<korvanta::sim::SimulatedLink> simLink;
+    std::unique_ptr<TamperedLink> tamperedLink;
+    korvanta::Link *link = nullptr;
+    std::unique_ptr<korvanta::WorkFile> work;
+    std::unique_ptr<korvanta::Session> session;
+    QList<korvanta::MessageRequest> messages;
+    QWidget opener;
+};
+
+template <class T = QWidget> T *child(QWidget *root, const QString &name)
+{
+    T *w = root->findChild<T *>(name);
+    if (!w)
+        qWarning("no control %s", qPrintable(name));
+    return w;
+}
+
+// Does what an operator does, step by step: "Option28" clicks the control,
+// "Text8=12" replaces a box's text, "tab:2" selects a tab of SSTab1.
+inline void act(QWidget *root, const QStringList &steps)
+{
+    for (const QString &step : steps) {
+        if (step.startsWith(QLatin1String("tab:"))) {
+            child<QTabWidget>(root, QStringLiteral("SSTab1"))->setCurrentIndex(step.mid(4).toInt());
+        } else if (const int eq = step.indexOf(QLatin1Char('=')); eq > 0) {
+            child<QLineEdit>(root, step.left(eq))->setText(step.mid(eq + 1));
+        } else {
+            child<QAbstractButton>(root, step)->click();
+        }
+    }
+}
+
+inline bool isChecked(QWidget *root, const QString &name)
+{
+    return child<QAbstractButton>(root, name)->isChecked();
+}
+
+inline bool isEnabled(QWidget *root, const QString &name)
+{
+    return child<QWidget>(root, name)->isEnabled();
+}

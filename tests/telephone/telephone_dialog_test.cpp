@@ -1,0 +1,404 @@
+// Form2 against the simulated adapter, offscreen: the command lines the
+// adapter received, in order, the work file, and the controls.
+#include "numberdisplay/numberdisplaydialog.h"
+#include "telephone/telephonedialog.h"
+#include "tests/telephone/simfixture.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QPointer>
+#include <QScrollBar>
+
+using namespace korvanta;
+using Lines = QList<QByteArray>;
+
+namespace {
+
+const Lines kReads = {"AT\\S2",  "AT$I11?", "AT$W1?",  "AT\\S3",  "AT$I12?", "AT$W2?",  "AT\\S4",
+                      "AT$I13?", "AT$W3?",  "AT@I?",   "AT$I20?", "AT$I14?", "AT$I15?", "AT$I29?", "AT$V?"};
+
+// The firmware-gated controls of every tab.
+const QStringList kGated = {"Option82", "Option83", "Option84", "Frame42", "Option91", "Frame41", "Option88",
+                            "Frame40",  "Option85", "Option75", "Option79", "Option80", "Frame43", "Text14",
+                            "Label19",  "Frame44",  "Text15"};
+
+QPointer<TelephoneDialog> openForm2(SimFixture &f)
+{
+    QPointer<TelephoneDialog> d = new TelephoneDialog(*f.session, &f.opener);
+    d->openAndRead();
+    return d;
+}
+
+} // namespace
+
+class TelephoneDialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readsEveryPortAndTheCommonSettings();
+    void unchangedDialogSendsNothing();
+
+    void registerSends_data();
+    void registerSends();
+
+    void validationMessages_data();
+    void validationMessages();
+
+    void olderFirmware();
+    void olderFirmwareGatesEvenAfterAFailedRead();
+    void timeOutInTel1LeavesTheRestUnsent();
+    void oddListingThroughTheDialog();
+
+    void keyFilters_data();
+    void keyFilters();
+    void spins_data();
+    void spins();
+
+    void detailOpensForTheCurrentTab();
+    void operatorRoundTrip();
+};
+
+void TelephoneDialogTest::readsEveryPortAndTheCommonSettings()
+{
+    SimFixture f;
+    f.adapter.setValue("$C2", "0312345678");
+    f.adapter.setValue("$E2", "12");
+    f.adapter.setValue("$G2", "09012345678");
+    f.adapter.setValue("$K2", "2");
+    f.adapter.setValue("$H2", "1");
+    f.adapter.setValue("$I12", "10");
+    f.adapter.setValue("$W3", "0");
+    f.adapter.setValue("$D3", "1");
+    f.adapter.setValue("$I14", "5");
+    f.adapter.setValue("$I29", "25");
+    auto d = openForm2(f);
+    QCOMPARE(f.adapter.log(), kReads);
+    QVERIFY(f.messages.isEmpty());
+    QCOMPARE(f.session->ReadFailed, 0);
+
+    QCOMPARE(f.stored("TEL2", "JIKO_NO"), "0312345678");
+    QCOMPARE(f.stored("TEL2", "SUB_NO"), "12");
+    QCOMPARE(f.stored("TEL2", "TRA_NO"), "09012345678");
+    QCOMPARE(f.stored("TEL2", "CALLWAIT"), "2");
+    QCOMPARE(f.stored("TEL2", "TOKI"), "1");
+    QCOMPARE(f.stored("TEL2", "HASHIN"), "10");
+    QCOMPARE(f.stored("TEL3", "RING"), "0");
+    QCOMPARE(f.stored("TEL1", "TUCHI"), "3");
+    QCOMPARE(f.stored("TEL", "GAISEN"), "5");
+    QCOMPARE(f.stored("TEL", "RING"), "25");
+    QCOMPARE(f.stored("TEL", "NDSQ"), "0");
+
+    QCOMPARE(child<QLineEdit>(d, "Text5")->text(), "0312345678");
+    QCOMPARE(child<QLineEdit>(d, "Text6")->text(), "12");
+    QCOMPARE(child<QLineEdit>(d, "Text8")->text(), "10");
+    QVERIFY(isChecked(d, "Option28"));
+    QVERIFY(!isChecked(d, "Check3") && isChecked(d, "Check4"));
+    QVERIFY(isChecked(d, "Option85"));
+    QVERIFY(isChecked(d, "Option64"));
+    QCOMPARE(child<QLineEdit>(d, "Text14")->text(), "25");
+    QCOMPARE(f.session->NumberDisplayFlags, (std::array<int, 3>{0, 0, 1}));
+    // The key pairing ran on the hold key read: "＃＊" is taken for the short dial.
+    QVERIFY(!isEnabled(d, "Option81"));
+    QVERIFY(isEnabled(d, "Option75"));
+    QVERIFY(!f.opener.isEnabled());
+}
+
+void TelephoneDialogTest::unchangedDialogSendsNothing()
+{
+    SimFixture f;
+    auto d = openForm2(f);
+    f.adapter.clearLog();
+    act(d, {"Command3"});
+    QCOMPARE(f.adapter.log(), Lines{});
+    QCOMPARE(f.session->WriteCount, 1);
+    QCOMPARE(f.session->WriteFailed, 0);
+    QTRY_VERIFY(!d);
+    QVERIFY(f.opener.isEnabled());
+}
+
+void TelephoneDialogTest::registerSends_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<Lines>("sent");
+    QTest::addColumn<QStringList>("adapterAfter"); // "key=value" the adapter holds afterwards
+
+    QTest::newRow("TEL2 call waiting and dial time")
+        << QStringList{"tab:1", "Option28", "Text8=12"} << Lines{"AT$I12=12", "AT$K2=2"}
+        << QStringList{"$K2=2", "$I12=12"};
+    // The keys start as hold "＊", short dial "＃": each is locked for the
+    // other, so the operator goes by "なし".
+    QTest::newRow("hold key and short-dial key swapped")
+        << QStringList{"tab:3", "Option72", "Option67", "Option75"} << Lines{"AT$I14=0$I15=0$I14=2$I15=1"}
+        << QStringList{"$I14=2", "$I15=1"};
+    QTest::newRow("TEL3 announcements only") << QStringList{"tab:2", "Check6", "Check5"} << Lines{"AT$H3=3"}
+                                             << QStringList{"$H3=3"};
+    QTest::newRow("hold key to none") << QStringList{"Option69"} << Lines{"AT$I14=0"} << QStringList{"$I14=0"};
+    QTest::newRow("numbers of TEL1 and the common commands of their own")
+        << QStringList{"Text2=03-1234", "Text1=9*", "Text3=", "Option95", "Text13=5", "Text14=30", "Text15=2",
+                       "Option92", "Option93"}
+        << Lines{"AT$C1=03-1234", "AT$E1=9*", "AT$W1=2", "AT@I0$I20=5", "AT$I29=30", "AT$V2"}
+        << QStringList{"$C1=03-1234", "$E1=9*", "$W1=2", "@I=0", "$I20=5", "$I29=30", "$V=2"};
+}
+
+void TelephoneDialogTest::registerSends()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, adapterAfter);
+    SimFixture f;
+    auto d = openForm2(f);
+    f.adapter.clearLog();
+    act(d, steps);
+    act(d, {"Command3"});
+    QTEST(f.adapter.log(), "sent");
+    QVERIFY2(f.messages.isEmpty(), qPrintable(f.messageTexts().join(u'|')));
+    for (const QString &pair : adapterAfter)
+        QCOMPARE(f.adapter.value(pair.section(u'=', 0, 0)), pair.section(u'=', 1));
+    QTRY_VERIFY(!d);
+    // Writing leaves the work file as the read left it.
+    QCOMPARE(f.stored("TEL2", "CALLWAIT"), "0");
+}
+
+void TelephoneDialogTest::validationMessages_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("icon");
+
+    const int warn = QMessageBox::Warning;
+    QTest::newRow("TEL1 dial time emptied")
+        << QStringList{"Text4="} << "TEL1発信時間設定は03～15(秒)まで可能です" << warn;
+    QTest::newRow("TEL2 dial time 16") << QStringList{"Text8=16"} << "TEL2発信時間設定は03～15(秒)まで可能です"
+                                       << warn;
+    QTest::newRow("TEL3 dial time 2") << QStringList{"Text12=2"} << "TEL3発信時間設定は03～15(秒)まで可能です"
+                                      << warn;
+    QTest::newRow("ring frequency") << QStringList{"Text14=15"} << "有効範囲は16～30Hzです" << warn;
+    QTest::newRow("sending sequence") << QStringList{"Text15=3"} << "有効範囲は0～2です" << warn;
+    QTest::newRow("first failing check only")
+        << QStringList{"Text12=1", "Text15=9"} << "TEL3発信時間設定は03～15(秒)まで可能です" << warn;
+}
+
+void TelephoneDialogTest::validationMessages()
+{
+    QFETCH(QStringList, steps);
+    SimFixture f;
+    auto d = openForm2(f);
+    f.adapter.clearLog();
+    act(d, steps);
+    act(d, {"Command3"});
+    QCOMPARE(f.messages.size(), 1);
+    QTEST(f.messages[0].text, "message");
+    QTEST(int(f.messages[0].icon), "icon");
+    QCOMPARE(f.adapter.log(), Lines{});
+    QVERIFY(d && d->isVisible() && d->isEnabled());
+    QCOMPARE(f.session->WriteCount, 1);
+}
+
+void TelephoneDialogTest::olderFirmware()
+{
+    SimFixture f(false);
+    auto d = openForm2(f);
+    for (const QByteArray &line : f.adapter.log())
+        QVERIFY2(!line.startsWith("AT$W") && !line.startsWith("AT$I29") && !line.startsWith("AT$V"), line);
+    QCOMPARE(f.adapter.log().size(), kReads.size() - 5);
+    for (const QString &name : kGated)
+        QVERIFY2(!isEnabled(d, name), qPrintable(name));
+    // Whatever the ring frequency and sequence boxes hold: not checked, not sent.
+    f.adapter.clearLog();
+    child<QLineEdit>(d, "Text14")->setText("99");
+    child<QLineEdit>(d, "Text15")->setText("");
+    act(d, {"Option44", "Option69"});
+    // Hold key "なし" gives back the short-dial keys older firmware knows only.
+    QVERIFY(!isEnabled(d, "Option75") && isEnabled(d, "Option77") && !isEnabled(d, "Option80"));
+    act(d, {"Command3"});
+    QCOMPARE(f.adapter.log(), (Lines{"AT$F3=1", "AT$I14=0"}));
+    QVERIFY(f.messages.isEmpty());
+}
+
+void TelephoneDialogTest::olderFirmwareGatesEvenAfterAFailedRead()
+{
+    SimFixture f(false);
+    f.setFault([](sim::Faults &x) { x.silent = true; });
+    auto d = openForm2(f);
+    QCOMPARE(f.adapter.log(), Lines{"AT\\S2"});
+    QCOMPARE(f.messageTexts(), QStringList{kReceiveFailed});
+    QCOMPARE(f.session->ReadFailed, 1);
+    for (const QString &name : kGated)
+        QVERIFY2(!isEnabled(d, name), qPrintable(name));
+}
+
+void TelephoneDialogTest::timeOutInTel1LeavesTheRestUnsent()
+{
+    SimFixture f;
+    auto d = openForm2(f);
+    f.adapter.clearLog();
+    act(d, {"Text2=0123", "Option2", "Option25", "Option69"});
+    f.setFault([](sim::Faults &x) { x.errorFor = {"AT$L1=1"}; });
+    act(d, {"Command3"});
+    QCOMPARE(f.adapter.log(), (Lines{"AT$C1=0123", "AT$L1=1"}));
+    QCOMPARE(f.messageTexts(), QStringList{kReceiveFailed});
+    QCOMPARE(f.session->WriteFailed, 1);
+    QCOMPARE(f.session->WriteCount, 1);
+    QVERIFY(d && d->isVisible() && d->isEnabled());
+
+    // The reference is still the last read: a second try sends the same again.
+    f.setFault([](sim::Faults &x) { x.errorFor.clear(); });
+    f.adapter.clearLog();
+    act(d, {"Command3"});
+    QCOMPARE(f.adapter.log(), (Lines{"AT$C1=0123", "AT$L1=1", "AT$L2=1", "AT$I14=0"}));
+    QTRY_VERIFY(!d);
+}
+
+void TelephoneDialogTest::oddListingThroughTheDialog()
+{
+    SimFixture f(true, true);
+    f.tamperedLink->replies["AT\\S2"] =
+        "AT\\S2\r\r\nTEL1 ADR:0311112222  \r\nTEL1 FWD:0900\r\n"
+        "$K1:1 $Q1:9 $B1:1 $K1:2 $H1:2 $D1:1 $X1:\r\n\r\nOK\r\n";
+    auto d = openForm2(f);
+    QVERIFY(f.messages.isEmpty());
+    QCOMPARE(f.stored("TEL1", "JIKO_NO"), "0311112222");
+    QCOMPARE(f.stored("TEL1", "SUB_NO"), "");
+    QCOMPARE(f.stored("TEL1", "CALLWAIT"), "2");
+    QCOMPARE(f.stored("TEL1", "TUCHI"), "1");
+    QCOMPARE(f.stored("TEL1", "TOKI"), "2");
+    QCOMPARE(f.stored("TEL1", "ONSEI"), "<none>"); // absent token: key untouched
+    QVERIFY(isChecked(d, "Option13") && isChecked(d, "Option17") && isChecked(d, "Check1") && !isChecked(d, "Check2"));
+    QCOMPARE(f.session->NumberDisplayFlags[0], 1);
+
+    // A listing without the forwarding line's ":" fails the read: TEL2 on
+    // is never asked.
+    SimFixture g(true, true);
+    g.tamperedLink->replies["AT\\S3"] = "AT\\S3\r\r\nTEL2 ADR:1\r\n\r\nOK\r\n";
+    auto e = openForm2(g);
+    QCOMPARE(g.messageTexts(), QStringList{kReceiveFailed});
+    QCOMPARE(g.session->ReadFailed, 1);
+    QCOMPARE(g.stored("TEL1", "HASHIN"), "4");
+    QCOMPARE(g.stored("TEL2", "HASHIN"), "<none>");
+}
+
+void TelephoneDialogTest::keyFilters_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("result");
+
+    QTest::newRow("own number") << "Text2" << "0a3-(1)#*" << "" << "03-(1)#";
+    QTest::newRow("forwarding number") << "Text11" << "9x9" << "" << "99";
+    QTest::newRow("subaddress") << "Text6" << "1-2*#" << "" << "12*#";
+    QTest::newRow("own number at most 32") << "Text10" << QString(40, u'1') << "" << QString(32, u'1');
+    QTest::newRow("subaddress at most 20") << "Text9" << QString(25, u'2') << "" << QString(20, u'2');
+    QTest::newRow("dial time two digits") << "Text4" << "1a23" << "" << "12";
+    QTest::newRow("delay count one digit") << "Text13" << "78" << "" << "7";
+    QTest::newRow("ring frequency digits only") << "Text14" << "2&F" << "" << "2";
+    QTest::newRow("paste into sequence screened") << "Text15" << "" << "1;" << "";
+    QTest::newRow("paste of a number") << "Text3" << "" << "03-12" << "03-12";
+}
+
+void TelephoneDialogTest::keyFilters()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, pasted);
+    SimFixture f;
+    auto d = openForm2(f);
+    auto *b = child<QLineEdit>(d, box);
+    b->clear();
+    QTest::keyClicks(b, typed);
+    if (!pasted.isEmpty()) {
+        QApplication::clipboard()->setText(pasted);
+        b->paste();
+    }
+    QTEST(b->text(), "result");
+}
+
+void TelephoneDialogTest::spins_data()
+{
+    QTest::addColumn<QString>("spin");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<bool>("up");
+    QTest::addColumn<QString>("after");
+
+    QTest::newRow("delay count down from 0 wraps") << "VScroll4" << "Text13" << "0" << false << "9";
+    QTest::newRow("delay count up from 9 wraps") << "VScroll4" << "Text13" << "9" << true << "0";
+    QTest::newRow("dial time up from empty") << "VScroll2" << "Text8" << "" << true << "1";
+    QTest::newRow("dial time down from 3 wraps") << "VScroll3" << "Text12" << "3" << false << "15";
+    QTest::newRow("ring frequency up from 30 wraps") << "VScroll5" << "Text14" << "30" << true << "16";
+    QTest::newRow("sequence down") << "VScroll6" << "Text15" << "2" << false << "1";
+}
+
+void TelephoneDialogTest::spins()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, up);
+    SimFixture f;
+    auto d = openForm2(f);
+    QFETCH(QString, spin);
+    QFETCH(QString, box);
+    child<QLineEdit>(d, box)->setText(before);
+    auto *s = child<QScrollBar>(d, spin);
+    s->triggerAction(up ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd);
+    QTEST(child<QLineEdit>(d, box)->text(), "after");
+    QCOMPARE(s->value(), 0);
+}
+
+void TelephoneDialogTest::detailOpensForTheCurrentTab()
+{
+    SimFixture f;
+    auto d = openForm2(f);
+    act(d, {"tab:2"});
+    QCOMPARE(f.session->CurrentTelTab, 2);
+    f.adapter.clearLog();
+    act(d, {"Command9"});
+    auto *detail = d->findChild<NumberDisplayDialog *>("Form14");
+    QVERIFY(detail);
+    QCOMPARE(detail->windowTitle(), "ＴＥＬ３詳細設定");
+    QCOMPARE(f.adapter.log(), (Lines{"AT$D3?", "AT@J3?"}));
+    QVERIFY(!d->isEnabled());
+    act(detail, {"Command2"});
+    QTRY_VERIFY(d->isEnabled());
+
+    act(d, {"Command2"});
+    QTRY_VERIFY(!d);
+    auto again = openForm2(f);
+    QCOMPARE(child<QTabWidget>(again, "SSTab1")->currentIndex(), 0);
+    QCOMPARE(f.session->CurrentTelTab, 0);
+}
+
+void TelephoneDialogTest::operatorRoundTrip()
+{
+    SimFixture f;
+    auto d = openForm2(f);
+    // One change on every tab.
+    act(d, {"Text2=03-5555-0001", "Option14", "tab:1", "Option27", "Check3", "tab:2", "Option87", "Option59",
+            "Text12=15", "tab:3", "Option72", "Option64", "Text13=8", "Text14=22"});
+    f.adapter.clearLog();
+    act(d, {"Command3"});
+    QCOMPARE(f.adapter.log(), (Lines{"AT$C1=03-5555-0001", "AT$F1=1", "AT$K2=1$H2=2", "AT$I13=15",
+                                     "AT$B3=1$W3=2", "AT$I14=0$I15=0$I20=8$I14=5", "AT$I29=22"}));
+    QVERIFY(f.messages.isEmpty());
+    QTRY_VERIFY(!d);
+
+    f.adapter.clearLog();
+    auto again = openForm2(f);
+    QCOMPARE(f.adapter.log(), kReads);
+    QCOMPARE(child<QLineEdit>(again, "Text2")->text(), "03-5555-0001");
+    QVERIFY(isChecked(again, "Option14"));
+    QVERIFY(isChecked(again, "Option27") && isChecked(again, "Check3"));
+    QVERIFY(isChecked(again, "Option87") && isChecked(again, "Option59"));
+    QCOMPARE(child<QLineEdit>(again, "Text12")->text(), "15");
+    QVERIFY(isChecked(again, "Option72") && isChecked(again, "Option64"));
+    QCOMPARE(child<QLineEdit>(again, "Text13")->text(), "8");
+    QCOMPARE(child<QLineEdit>(again, "Text14")->text(), "22");
+    QCOMPARE(f.stored("TEL", "TANSYUKU"), "0");
+    // Read back unchanged: registering again sends nothing.
+    f.adapter.clearLog();
+    act(again, {"Command3"});
+    QCOMPARE(f.adapter.log(), Lines{});
+    QCOMPARE(f.session->WriteCount, 2);
+}
+
+QTEST_MAIN(TelephoneDialogTest)
+#include "telephone_dialog_test.moc"
