@@ -31,14 +31,13 @@ bool haveDisplay()
         || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
-// Port COMn, straight away: the start-up messages go to standard error.
+// Port COMn, straight away.
 bool identifyOn(int port, SerialControl &control, const Timing &timing, Identity &identity)
 {
-    const Messages::Handler previous = Messages::setHandler(consoleMessageHandler());
     const bool found = tryPort(control, port, timing, identity, nullptr) == PortConnected;
-    Messages::setHandler(previous);
     if (found)
         std::printf("COM%d: %s, %s\n", port, qPrintable(identity.ModelName), qPrintable(identity.FirmwareVersion));
+    std::fflush(stdout);
     return found;
 }
 } // namespace
@@ -78,6 +77,11 @@ int main(int argc, char *argv[])
     if (qtJapanese.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtJapanese);
 
+    // Without the port dialog no one is there to answer a box either, until
+    // the main window shows.
+    if (options.autoPort)
+        Messages::setHandler(consoleMessageHandler());
+
     // Pictures are taken on a scratch work file, so that the real one is left alone.
     QTemporaryDir scratch;
     QString workPath = options.workFile;
@@ -110,6 +114,8 @@ int main(int argc, char *argv[])
                                              : selectPortAndIdentify(control, timing, identity);
     if (!identified)
         return options.autoPort ? 1 : 0;
+
+    Messages::setHandler(nullptr);
 
     Session session(*control.link(), workFile, timing);
     session.commEvents = control.commEvents();
