@@ -87,6 +87,19 @@ bool timeRead(Session &session, Figures &figures)
     return intact;
 }
 
+// Times runs reads and prints the figures; false when a read came out wrong.
+bool measure(Session &session, int runs, const char *what)
+{
+    Figures figures;
+    for (int i = 0; i < runs; ++i)
+        if (!timeRead(session, figures)) {
+            std::fprintf(stderr, "%s: directory not read intact\n", what);
+            return false;
+        }
+    figures.print(what);
+    return true;
+}
+
 struct Simulator {
     QProcess process;
     QString device;
@@ -133,13 +146,8 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "no answer on %s\n", qPrintable(sim.device));
             return 1;
         }
-        Figures figures;
-        for (int i = 0; i < runs; ++i)
-            if (!timeRead(session, figures)) {
-                std::fprintf(stderr, "directory not read intact over the pty\n");
-                return 1;
-            }
-        figures.print("full directory over a pty, simulator program paced at 19200 bit/s");
+        if (!measure(session, runs, "full directory over a pty, simulator program paced at 19200 bit/s"))
+            return 1;
     }
     {
         sim::SimulatedAdapter adapter;
@@ -157,13 +165,8 @@ int main(int argc, char **argv)
         link.open();
         WorkFile file(dir.filePath("sim-mail.ini"));
         Session session(link, file);
-        Figures figures;
-        for (int i = 0; i < runs; ++i)
-            if (!timeRead(session, figures)) {
-                std::fprintf(stderr, "directory not read intact in process\n");
-                return 1;
-            }
-        figures.print("full directory in process, simulated adapter paced at 19200 bit/s");
+        if (!measure(session, runs, "full directory in process, simulated adapter paced at 19200 bit/s"))
+            return 1;
     }
     return 0;
 }

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -213,6 +214,7 @@ private slots:
     void keyFilters();
     void pastedAndComposedTextScreened();
     void captionsAndNames();
+    void helpOpensAtItsTopic();
 };
 
 void ShortDialDialogTest::readFillsBoxesAndWorkFile()
@@ -542,6 +544,25 @@ void ShortDialDialogTest::captionsAndNames()
         QVERIFY(button->y() > tabs->geometry().bottom());
         lastX = button->x();
     }
+}
+
+void ShortDialDialogTest::helpOpensAtItsTopic()
+{
+    Rig rig;
+    QFile help(rig.dir.filePath(QStringLiteral("korvanta.hlp")));
+    QVERIFY(help.open(QIODevice::WriteOnly));
+    help.write("<html><body><a name=\"1\"></a>1<a name=\"10\"></a>10</body></html>");
+    help.close();
+    rig.session.setHelpFile(help.fileName());
+    auto dialog = rig.open();
+    press(dialog, "Command5");
+    QTextBrowser *text = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == QStringLiteral("HelpWindow") && w->isVisible())
+            text = w->findChild<QTextBrowser *>();
+    QVERIFY(text);
+    QCOMPARE(text->source().fragment(), QStringLiteral("10"));
+    QCOMPARE(rig.adapter.log(), Commands{readCommand()});
 }
 
 QTEST_MAIN(ShortDialDialogTest)
