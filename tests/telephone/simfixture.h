@@ -9,10 +9,14 @@
 #include "link/messages.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
+#include "tests/link/scriptedlink.h"
 #include "workfile/workfile.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QTextBrowser>
 #include <QLineEdit>
+#include <QFile>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,37 +26,20 @@
 
 // A link to the simulated adapter's engine whose answer to a chosen command
 // line is replaced, for replies the adapter would never give.
-class TamperedLink : public korvanta::Link {
+class TamperedLink : public ScriptedLink {
 public:
     explicit TamperedLink(korvanta::sim::SimulatedAdapter &adapter) : m_adapter(adapter) {}
-    bool open() override { return true; }
-    void close() override {}
-    bool isOpen() const override { return true; }
-    int inBufferCount() const override { return int(m_rx.size()); }
-    int outBufferCount() const override { return 0; }
-    QString description() const override { return QStringLiteral("tampered"); }
     void output(const QByteArray &text) override
     {
         const QByteArray line = text.chopped(1);
+        written << line;
         const QByteArray reply = replies.contains(line) ? replies.value(line) : m_adapter.respond(text);
-        QTimer::singleShot(0, this, [this, reply] {
-            m_rx += reply;
-            emit commEvent(korvanta::comEvReceive);
-        });
+        QTimer::singleShot(0, this, [this, reply] { deliver(reply); });
     }
     QMap<QByteArray, QByteArray> replies; // command line (no CR) -> whole answer
 
-protected:
-    QByteArray readBuffered(int max) override
-    {
-        const QByteArray out = m_rx.left(max);
-        m_rx.remove(0, out.size());
-        return out;
-    }
-
 private:
     korvanta::sim::SimulatedAdapter &m_adapter;
-    QByteArray m_rx;
 };
 
 struct SimFixture {
@@ -75,6 +62,13 @@ struct SimFixture {
         work = std::make_unique<korvanta::WorkFile>(dir.filePath(QStringLiteral("mail.ini")));
         session = std::make_unique<korvanta::Session>(*link, *work, korvanta::Timing{}.scaled(20));
         session->NewFirmwareFlag = newFirmware ? QStringLiteral("1") : QStringLiteral("0");
+        QFile help(dir.filePath(QStringLiteral("korvanta.hlp")));
+        if (help.open(QIODevice::WriteOnly)) {
+            for (int context = 1; context <= 15; ++context)
+                help.write(QStringLiteral("<h1><a name=\"%1\">%1</a></h1><p>.</p>").arg(context).toUtf8());
+            help.close();
+        }
+        session->setHelpFile(help.fileName());
         korvanta::Messages::setHandler([this](const korvanta::MessageRequest &r) {
             messages << r;
             return QMessageBox::Ok;
@@ -132,6 +126,16 @@ inline void act(QWidget *root, const QStringList &steps)
             child<QAbstractButton>(root, step)->click();
         }
     }
+}
+
+// The context number the help window shows, or -1 when it is not open.
+inline int helpContextShown()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("HelpWindow") && w->isVisible())
+            if (auto *text = w->findChild<QTextBrowser *>(QStringLiteral("HelpText")))
+                return text->source().fragment().toInt();
+    return -1;
 }
 
 inline bool isChecked(QWidget *root, const QString &name)

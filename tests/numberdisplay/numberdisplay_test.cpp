@@ -1,0 +1,239 @@
+// The number display detail: its replies and its one command from bytes to
+// bytes, and Form14 against the simulated adapter, offscreen.
+#include "numberdisplay/numberdisplaydialog.h"
+#include "numberdisplay/numberdisplaymodel.h"
+#include "tests/telephone/simfixture.h"
+
+#include <QLabel>
+#include <QPointer>
+
+using namespace korvanta;
+using namespace korvanta::numberdisplay;
+using Lines = QList<QByteArray>;
+
+namespace {
+
+QPointer<NumberDisplayDialog> openForm14(SimFixture &f, int port)
+{
+    QPointer<NumberDisplayDialog> d = new NumberDisplayDialog(*f.session, port, &f.opener);
+    d->openAndRead();
+    return d;
+}
+
+QByteArray answer(const QByteArray &query, const QByteArray &value)
+{
+    return query + "\r\r\n" + value + "\r\n\r\nOK\r\n";
+}
+
+const Setting &settingNamed(const QString &name)
+{
+    return name == QLatin1String("display") ? numberDisplay() : iNumber();
+}
+
+} // namespace
+
+class NumberDisplayTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void replies_data();
+    void replies();
+    void command_data();
+    void command();
+
+    void bothSettingsOfTel3InOneCommand();
+    void tel2OnLocksTel3();
+    void tel1IsNeverLocked();
+    void unchangedSendsNothingAndCloses();
+    void writeTimeOutKeepsFlagAndWindow();
+    void failedReadsAndOddReplies();
+    void helpByPort();
+};
+
+void NumberDisplayTest::replies_data()
+{
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("value"); // "-": nothing the setting knows
+
+    QTest::newRow("display on") << "display" << 1 << answer("AT$D2?", "001") << true << "1";
+    QTest::newRow("display off") << "display" << 2 << answer("AT$D3?", "000") << true << "0";
+    QTest::newRow("display 002 changes nothing") << "display" << 0 << answer("AT$D1?", "002") << true << "-";
+    QTest::newRow("i-number 003") << "inumber" << 0 << answer("AT@J1?", "003") << true << "3";
+    QTest::newRow("i-number 004 changes nothing") << "inumber" << 1 << answer("AT@J2?", "004") << true << "-";
+    QTest::newRow("no 0 after the echo") << "inumber" << 2 << answer("AT@J3?", "1") << false << "-";
+}
+
+void NumberDisplayTest::replies()
+{
+    QFETCH(QString, setting);
+    QFETCH(int, port);
+    QFETCH(QByteArray, answer);
+    const Reading r = readReply(settingNamed(setting), port, answer);
+    QTEST(r.ok, "ok");
+    QTEST(r.value ? QString(QLatin1Char(*r.value)) : QStringLiteral("-"), "value");
+}
+
+void NumberDisplayTest::command_data()
+{
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("displayChecked"); // "10": Option1 on, Option2 off
+    QTest::addColumn<QString>("storedDisplay");
+    QTest::addColumn<QString>("iNumberChecked"); // Option4, 5, 6, 3
+    QTest::addColumn<QString>("storedINumber");
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<int>("displayOn"); // -1: the flag is not touched
+
+    QTest::newRow("TEL3 both") << 2 << "10" << "1" << "0010" << "0" << QByteArray("AT$D3=0@J3=2") << 0;
+    QTest::newRow("unchanged") << 0 << "01" << "1" << "1000" << "0" << QByteArray() << -1;
+    QTest::newRow("nothing selected, missing keys: wants 3") << 1 << "00" << "1" << "0000" << "1"
+                                                             << QByteArray("AT@J2=3") << -1;
+    QTest::newRow("display on only") << 1 << "01" << "0" << "0001" << "3" << QByteArray("AT$D2=1") << 1;
+}
+
+void NumberDisplayTest::command()
+{
+    QFETCH(int, port);
+    QFETCH(QString, displayChecked);
+    QFETCH(QString, iNumberChecked);
+    QFETCH(QString, storedDisplay);
+    QFETCH(QString, storedINumber);
+    const auto bits = [](const QString &s) {
+        std::vector<bool> v;
+        for (QChar c : s)
+            v.push_back(c == u'1');
+        return v;
+    };
+    const Write w = composeWrite(port, wanted(numberDisplay(), bits(displayChecked)), storedDisplay,
+                                 wanted(iNumber(), bits(iNumberChecked)), storedINumber);
+    QTEST(w.command, "command");
+    QTEST(w.displayOn.value_or(-1), "displayOn");
+}
+
+void NumberDisplayTest::bothSettingsOfTel3InOneCommand()
+{
+    SimFixture f;
+    f.adapter.setValue("$D3", "1");
+    auto d = openForm14(f, 2);
+    QCOMPARE(f.adapter.log(), (Lines{"AT$D3?", "AT@J3?"}));
+    QCOMPARE(d->windowTitle(), "ＴＥＬ３詳細設定");
+    QVERIFY(isChecked(d, "Option2") && isChecked(d, "Option4"));
+    QCOMPARE(f.stored("TEL3", "NDISPLAY"), "1");
+    QCOMPARE(f.stored("TEL3", "INUMBER"), "0");
+    QVERIFY(!f.opener.isEnabled());
+    f.session->NumberDisplayFlags[2] = 1;
+
+    f.adapter.clearLog();
+    act(d, {"Option1", "Option6", "Command3"});
+    QCOMPARE(f.adapter.log(), Lines{"AT$D3=0@J3=2"});
+    QCOMPARE(f.adapter.value("$D3"), "0");
+    QCOMPARE(f.adapter.value("@J3"), "2");
+    QCOMPARE(f.session->NumberDisplayFlags[2], 0);
+    QCOMPARE(f.session->WriteCount, 1);
+    QCOMPARE(f.stored("TEL3", "NDISPLAY"), "1"); // the write leaves the work file alone
+    QTRY_VERIFY(!d);
+    QVERIFY(f.opener.isEnabled());
+}
+
+void NumberDisplayTest::tel2OnLocksTel3()
+{
+    SimFixture f;
+    auto tel2 = openForm14(f, 1);
+    QCOMPARE(child<QLabel>(tel2, "Label1")->text(), "注意） TEL2/TEL3は同時に使用できません。");
+    f.adapter.clearLog();
+    act(tel2, {"Option2", "Command3"});
+    QCOMPARE(f.adapter.log(), Lines{"AT$D2=1"});
+    QCOMPARE(f.session->NumberDisplayFlags, (std::array<int, 3>{0, 1, 0}));
+    QTRY_VERIFY(!tel2);
+
+    auto tel3 = openForm14(f, 2);
+    QVERIFY(!isEnabled(tel3, "Option1") && !isEnabled(tel3, "Option2"));
+    QVERIFY(isEnabled(tel3, "Option5"));
+    QCOMPARE(child<QLabel>(tel3, "Label1")->text(), "注意） TEL2/TEL3は同時に使用できません。");
+    f.adapter.clearLog();
+    act(tel3, {"Option2", "Option5", "Command3"}); // the locked option does not take the click
+    QCOMPARE(f.adapter.log(), Lines{"AT@J3=1"});
+}
+
+void NumberDisplayTest::tel1IsNeverLocked()
+{
+    SimFixture f;
+    f.session->NumberDisplayFlags = {1, 1, 1};
+    auto d = openForm14(f, 0);
+    QCOMPARE(d->windowTitle(), "ＴＥＬ１詳細設定");
+    QCOMPARE(child<QLabel>(d, "Label1")->text(), "");
+    QVERIFY(isEnabled(d, "Option1") && isEnabled(d, "Option2"));
+}
+
+void NumberDisplayTest::unchangedSendsNothingAndCloses()
+{
+    SimFixture f;
+    auto d = openForm14(f, 1);
+    f.adapter.clearLog();
+    act(d, {"Command3"});
+    QCOMPARE(f.adapter.log(), Lines{});
+    QCOMPARE(f.session->WriteCount, 1);
+    QTRY_VERIFY(!d);
+    QVERIFY(f.opener.isEnabled());
+}
+
+void NumberDisplayTest::writeTimeOutKeepsFlagAndWindow()
+{
+    SimFixture f;
+    auto d = openForm14(f, 1);
+    f.setFault([](sim::Faults &x) { x.errorFor = {"AT$D2=1"}; });
+    act(d, {"Option2", "Command3"});
+    QCOMPARE(f.messageTexts(), QStringList{kReceiveFailed});
+    QCOMPARE(f.session->WriteFailed, 1);
+    QCOMPARE(f.session->WriteCount, 1);
+    // Not taken by the adapter: the flag stays as it was.
+    QCOMPARE(f.session->NumberDisplayFlags[1], 0);
+    QVERIFY(d && d->isVisible() && d->isEnabled());
+    QVERIFY(!f.opener.isEnabled());
+    act(d, {"Command2"});
+    QTRY_VERIFY(!d);
+    QVERIFY(f.opener.isEnabled());
+}
+
+void NumberDisplayTest::failedReadsAndOddReplies()
+{
+    // No "0" in the number display reply: one message, the i-number query
+    // skipped, the window opens all the same.
+    SimFixture f(true, true);
+    f.tamperedLink->replies["AT$D1?"] = answer("AT$D1?", "1");
+    auto d = openForm14(f, 0);
+    QCOMPARE(f.tamperedLink->written, Lines{"AT$D1?"});
+    QCOMPARE(f.messageTexts(), QStringList{kReceiveFailed});
+    QVERIFY(d && d->isVisible());
+    QVERIFY(!isChecked(d, "Option1") && !isChecked(d, "Option2") && !isChecked(d, "Option3"));
+    // A missing key counts as "1": no equipment is sent, none of i-number
+    // selected wants "3".
+    f.tamperedLink->written.clear();
+    act(d, {"Option1", "Command3"});
+    QCOMPARE(f.tamperedLink->written, Lines{"AT$D1=0@J1=3"});
+
+    // An i-number reply the dialog does not know: the key is not written.
+    SimFixture g(true, true);
+    g.tamperedLink->replies["AT@J2?"] = answer("AT@J2?", "004");
+    auto e = openForm14(g, 1);
+    QVERIFY(g.messages.isEmpty());
+    QCOMPARE(g.stored("TEL2", "INUMBER"), "<none>");
+    QCOMPARE(g.stored("TEL2", "NDISPLAY"), "0");
+}
+
+void NumberDisplayTest::helpByPort()
+{
+    SimFixture f;
+    for (int port = 0; port < 3; ++port) {
+        auto d = openForm14(f, port);
+        act(d, {"Command1"});
+        QCOMPARE(helpContextShown(), 13 + port);
+        act(d, {"Command2"});
+        QTRY_VERIFY(!d);
+    }
+}
+
+QTEST_MAIN(NumberDisplayTest)
+#include "numberdisplay_test.moc"
