@@ -1,0 +1,491 @@
+#include "app/session.h"
+#include "dataport/dataportdialog.h"
+#include "link/messages.h"
+#include "sim/simulatedadapter.h"
+#include "sim/simulatedlink.h"
+#include "workfile/workfile.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace korvanta;
+using korvanta::sim::SimulatedAdapter;
+using korvanta::sim::SimulatedLink;
+
+using Commands = QList<QByteArray>;
+using Values = QMap<QString, QString>;    // adapter setting -> value
+using Edits = QList<QPair<QString, QString>>; // control -> text to type; options are clicked
+
+namespace {
+// One adapter on its in-process line, a work file of its own, and the main
+// window's stand-in as the opener.
+struct Rig {
+    explicit Rig(const Values &values = {}, const sim::Faults &faults = {}) : adapter(faults)
+    {
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            if (!adapter.setValue(it.key(), it.value()))
+                qFatal("bad simulator value %s", qPrintable(it.key()));
+        link.open();
+        session.NewFirmwareFlag = adapter.oldFirmware() ? "0" : "1";
+        Messages::setHandler([this](const MessageRequest &r) {
+            messages << r;
+            return QMessageBox::Ok;
+        });
+    }
+    ~Rig() { Messages::setHandler(nullptr); }
+
+    QDialog *openForm3()
+    {
+        auto *d = new DataPortDialog(session, &main);
+        d->openAndRead();
+        adapter.clearLog();
+        return d;
+    }
+    // Opens a detail dialog from the data port dialog's button.
+    static QDialog *detail(QDialog *form3, const char *button, const char *form)
+    {
+        QTest::mouseClick(find<QPushButton>(form3, button), Qt::LeftButton);
+        return form3->findChild<QDialog *>(form);
+    }
+    QString stored(const char *section, const char *key) { return file.fetch(section, key, "<missing>"); }
+    QStringList texts() const
+    {
+        QStringList t;
+        for (const MessageRequest &m : messages)
+            t << m.text;
+        return t;
+    }
+
+    template <class T> static T *find(QWidget *root, const QString &name)
+    {
+        T *w = root->findChild<T *>(name);
+        if (!w)
+            qFatal("no control %s", qPrintable(name));
+        return w;
+    }
+    // Clicks an option, or types into a box as an operator would.
+    static void edit(QWidget *root, const Edits &edits)
+    {
+        for (const auto &[name, text] : edits) {
+            if (name.startsWith("Option")) {
+                find<QRadioButton>(root, name)->click();
+                continue;
+            }
+            auto *box = find<QLineEdit>(root, name);
+            box->selectAll();
+            QTest::keyClick(box, Qt::Key_Backspace);
+            QTest::keyClicks(box, text);
+        }
+    }
+
+    QTemporaryDir dir;
+    SimulatedAdapter adapter;
+    SimulatedLink link{adapter};
+    WorkFile file{dir.filePath("mail.ini")};
+    Session session{link, file, Timing{}.scaled(50)};
+    QWidget main;
+    QList<MessageRequest> messages;
+};
+
+bool checked(QWidget *root, const char *name) { return Rig::find<QRadioButton>(root, name)->isChecked(); }
+QString textOf(QWidget *root, const char *name) { return Rig::find<QLineEdit>(root, name)->text(); }
+QString caption(QWidget *root, const char *name) { return Rig::find<QLabel>(root, name)->text(); }
+void press(QWidget *root, const char *name) { QTest::mouseClick(Rig::find<QPushButton>(root, name), Qt::LeftButton); }
+} // namespace
+
+class DataPortDialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void readingFillsControlsAndWorkFile();
+    void olderFirmwareDisablesNetworkContract();
+    void registerSendsOnlyChanges_data();
+    void registerSendsOnlyChanges();
+    void workFileWithoutUsbSection();
+    void ownNumberTimeoutLeavesRestUnsent();
+    void boxesScreenTypedAndPastedText();
+    void detailButtonsFollowTheirOptionsAndHelpFollowsTab();
+    void bodReading();
+    void bodBadRegisterReplyIsFailure();
+    void bodRegister_data();
+    void bodRegister();
+    void bodSpinners_data();
+    void bodSpinners();
+    void bapReadingAndBothSidesInOneCommand();
+    void operatorRoundTrip();
+};
+
+void DataPortDialogTest::readingFillsControlsAndWorkFile()
+{
+    Rig rig({{"$C4", "0312345678"}, {"$E4", "12"}, {"$B4", "2"}, {"$O4", "1"}, {"@J4", "2"}, {"@J5", "2"},
+             {"$C5", "0398765432"}, {"%C", "1"}, {"%U", "2"}, {"&B", "0"}, {"%A", "3"}, {"%D", "1"}, {"%Y", "1"}});
+    auto *d = new DataPortDialog(rig.session, &rig.main);
+    d->openAndRead();
+    QCOMPARE(rig.adapter.log(), (Commands{"AT\\S5", "AT@J4?", "AT\\S6", "AT@J5?", "AT%C?", "AT%U?", "AT%A?%D?",
+                                          "AT&B?", "AT%Y?"}));
+    QCOMPARE(rig.session.ReadFailed, 0);
+    QVERIFY(!rig.main.isEnabled());
+
+    QCOMPARE(textOf(d, "Text1"), "0312345678");
+    QCOMPARE(textOf(d, "Text2"), "12");
+    QCOMPARE(textOf(d, "Text4"), "0398765432");
+    QCOMPARE(textOf(d, "Text3"), "");
+    for (const char *on : {"Option3", "Option6", "Option7", "Option9", "Option12", "Option42", "Option39",
+                           "Option31", "Option14", "Option21", "Option13", "Option17", "Option35"})
+        QVERIFY2(checked(d, on), on);
+    QVERIFY(Rig::find<QPushButton>(d, "Command4")->isEnabled());
+    QVERIFY(!Rig::find<QPushButton>(d, "Command5")->isEnabled());
+    QVERIFY(Rig::find<QRadioButton>(d, "Option16")->isEnabled());
+
+    const QList<std::tuple<const char *, const char *, const char *>> file{
+        {"DATA", "JIKO_NO", "0312345678"}, {"DATA", "SUB_NO", "12"}, {"DATA", "TUCHI", "2"}, {"DATA", "CYAKU", "1"},
+        {"DATA", "GLOBAL", "1"}, {"DATA", "SUB_ADR", "1"}, {"DATA", "SHIKI", "0"}, {"DATA", "INUMBER", "2"},
+        {"USB", "JIKO_NO", "0398765432"}, {"USB", "SUB_NO", ""}, {"USB", "TUCHI", "3"}, {"USB", "INUMBER", "2"},
+        {"DATAEXT", "CYANNEL", "1"}, {"DATAEXT", "REBOD", "2"}, {"DATAEXT", "BACP", "0"},
+        {"DATAEXT", "SLPUT", "1"}, {"DATAEXT", "CYAKU", "1"}};
+    for (const auto &[section, key, value] : file)
+        QCOMPARE(rig.stored(section, key), value);
+    d->close();
+    QTRY_VERIFY(rig.main.isEnabled());
+}
+
+void DataPortDialogTest::olderFirmwareDisablesNetworkContract()
+{
+    sim::Faults old;
+    old.firmware = sim::kOldFirmware;
+    Rig rig({}, old);
+    QDialog *d = rig.openForm3();
+    QVERIFY(!Rig::find<QRadioButton>(d, "Option16")->isEnabled());
+    QVERIFY(!Rig::find<QRadioButton>(d, "Option31")->isEnabled());
+    QVERIFY(Rig::find<QRadioButton>(d, "Option3")->isEnabled());
+}
+
+void DataPortDialogTest::registerSendsOnlyChanges_data()
+{
+    QTest::addColumn<Values>("adapter");
+    QTest::addColumn<Edits>("edits");
+    QTest::addColumn<Commands>("expected");
+
+    QTest::newRow("unchanged") << Values{} << Edits{} << Commands{};
+    QTest::newRow("own number only") << Values{} << Edits{{"Text1", "0312345678"}} << Commands{"AT$C4=0312345678"};
+    QTest::newRow("global and notification in setting order")
+        << Values{} << Edits{{"Option2", ""}, {"Option8", ""}} << Commands{"AT$N4=0$B4=1"};
+    QTest::newRow("USB subaddress, then settings")
+        << Values{} << Edits{{"Option26", ""}, {"Option44", ""}, {"Text3", "12#"}}
+        << Commands{"AT$E5=12#", "AT$N5=0@J5=3"};
+    QTest::newRow("throughput BOD off to on sends nothing") << Values{} << Edits{{"Option17", ""}} << Commands{};
+    QTest::newRow("throughput BOD on to off") << Values{{"%A", "1"}} << Edits{{"Option18", ""}}
+                                              << Commands{"AT%A3%D3"};
+    QTest::newRow("extended in setting order")
+        << Values{} << Edits{{"Option35", ""}, {"Option13", ""}, {"Option21", ""}, {"Option14", ""}}
+        << Commands{"AT%C1%U2&B0%Y1"};
+    QTest::newRow("both ports and extended")
+        << Values{} << Edits{{"Option10", ""}, {"Text4", "0312"}, {"Option36", ""}, {"Option4", ""}, {"Option15", ""}}
+        << Commands{"AT$M4=0", "AT$C5=0312"};
+}
+
+void DataPortDialogTest::registerSendsOnlyChanges()
+{
+    QFETCH(Values, adapter);
+    Rig rig(adapter);
+    QPointer<QDialog> d = rig.openForm3();
+    QFETCH(Edits, edits);
+    Rig::edit(d, edits);
+    press(d, "Command8");
+    QTEST(rig.adapter.log(), "expected");
+    QCOMPARE(rig.session.WriteCount, 1);
+    QVERIFY(rig.messages.isEmpty());
+    QTRY_VERIFY(d.isNull());
+    QVERIFY(rig.main.isEnabled());
+}
+
+void DataPortDialogTest::workFileWithoutUsbSection()
+{
+    // The USB port differs from every default, the dialog is set back to the
+    // defaults, and the snapshot has lost its USB section: the defaults are
+    // what the writing compares with, so nothing goes out for the port.
+    Rig rig({{"$B5", "0"}, {"$N5", "0"}, {"$M5", "0"}, {"$O5", "1"}, {"$P5", "1"}, {"@J5", "3"}, {"$C5", "99"}});
+    QPointer<QDialog> d = rig.openForm3();
+    Rig::edit(d, {{"Option31", ""}, {"Option25", ""}, {"Option27", ""}, {"Option29", ""}, {"Option24", ""},
+                  {"Option38", ""}, {"Text4", ""}});
+    QFile ini(rig.file.path());
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QString text = QString::fromLatin1(ini.readAll());
+    ini.close();
+    text.remove(QRegularExpression("\\[USB\\][^\\[]*"));
+    QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write(text.toLatin1());
+    ini.close();
+    QCOMPARE(rig.stored("USB", "TUCHI"), "<missing>");
+    QCOMPARE(rig.stored("DATA", "TUCHI"), "3");
+
+    press(d, "Command8");
+    QCOMPARE(rig.adapter.log(), Commands{});
+    QTRY_VERIFY(d.isNull());
+}
+
+void DataPortDialogTest::ownNumberTimeoutLeavesRestUnsent()
+{
+    sim::Faults faults;
+    faults.errorFor = {"AT$C4=*"};
+    Rig rig({}, faults);
+    QPointer<QDialog> d = rig.openForm3();
+    Rig::edit(d, {{"Text1", "0312"}, {"Text2", "5"}, {"Option8", ""}, {"Option26", ""}, {"Option14", ""}});
+    press(d, "Command8");
+    QCOMPARE(rig.adapter.log(), Commands{"AT$C4=0312"});
+    QCOMPARE(rig.texts(), QStringList{kReceiveFailed});
+    QCOMPARE(rig.messages[0].icon, QMessageBox::Information);
+    QCOMPARE(rig.session.WriteFailed, 1);
+    QCOMPARE(rig.session.WriteCount, 1);
+    QVERIFY(!d.isNull());
+    QVERIFY(d->isEnabled() && d->isVisible());
+    QCOMPARE(textOf(d, "Text1"), "0312");
+}
+
+void DataPortDialogTest::boxesScreenTypedAndPastedText()
+{
+    Rig rig;
+    QDialog *d = rig.openForm3();
+    // The USB boxes take their DATA twins' characters: their text goes out
+    // inside an AT command line.
+    for (const char *name : {"Text1", "Text4"}) {
+        Rig::edit(d, {{name, "0a3(-)#*;&F"}});
+        QCOMPARE(textOf(d, name), "03(-)#");
+    }
+    for (const char *name : {"Text2", "Text3"}) {
+        Rig::edit(d, {{name, "1a#*-;"}});
+        QCOMPARE(textOf(d, name), "1#*");
+    }
+    auto *box = Rig::find<QLineEdit>(d, "Text4");
+    QGuiApplication::clipboard()->setText("12;&F");
+    box->paste();
+    QCOMPARE(box->text(), "03(-)#");
+    QGuiApplication::clipboard()->setText("45");
+    box->paste();
+    QCOMPARE(box->text(), "03(-)#45");
+    Rig::edit(d, {{"Text1", QString(40, '1')}});
+    QCOMPARE(textOf(d, "Text1").size(), 32);
+}
+
+void DataPortDialogTest::detailButtonsFollowTheirOptionsAndHelpFollowsTab()
+{
+    Rig rig({{"%A", "0"}});
+    auto *d = static_cast<DataPortDialog *>(rig.openForm3());
+    auto *bod = Rig::find<QPushButton>(d, "Command4");
+    auto *bap = Rig::find<QPushButton>(d, "Command5");
+    QVERIFY(bod->isEnabled() && bap->isEnabled());
+    Rig::edit(d, {{"Option18", ""}, {"Option13", ""}});
+    QVERIFY(!bod->isEnabled() && !bap->isEnabled());
+    Rig::edit(d, {{"Option17", ""}, {"Option4", ""}});
+    QVERIFY(bod->isEnabled() && bap->isEnabled());
+
+    QCOMPARE(d->helpContext(), 5);
+    auto *tabs = Rig::find<QTabWidget>(d, "SSTab1");
+    QCOMPARE(tabs->tabText(1), "USBポート  ");
+    for (const auto &[tab, context] : {std::pair{2, 6}, std::pair{1, 11}, std::pair{0, 5}}) {
+        tabs->setCurrentIndex(tab);
+        QCOMPARE(d->helpContext(), context);
+    }
+}
+
+void DataPortDialogTest::bodReading()
+{
+    Rig rig({{"%A", "1"}, {"$I41", "100"}, {"$I42", "33"}});
+    QDialog *form3 = rig.openForm3();
+    QPointer<QDialog> d = Rig::detail(form3, "Command4", "Form5");
+    QVERIFY(d);
+    QCOMPARE(rig.adapter.log(), (Commands{"AT%A?", "AT%D?", "AT$I40?", "AT$I43?", "AT$I41?", "AT$I44?",
+                                          "AT$I42?", "AT$I45?"}));
+    QVERIFY(!form3->isEnabled());
+    QVERIFY(checked(d, "Option2") && checked(d, "Option8"));
+    QCOMPARE(textOf(d, "Text3"), "500");
+    QCOMPARE(textOf(d, "Text6"), "60");
+    QCOMPARE(textOf(d, "Text1"), "33");
+    QCOMPARE(caption(d, "Label7"), "約 2.64Kbps");
+    QCOMPARE(caption(d, "Label14"), "約 3.2Kbps");
+    for (const auto &[key, value] : {std::pair{"ADD", "1"}, {"DEL", "3"}, {"ADD_$41", "100"}, {"DEL_$44", "12"},
+                                     {"ADD_$42", "33"}, {"ADD_SPEED", "2.64"}, {"DEL_SPEED", "3.2"}})
+        QCOMPARE(rig.stored("SLPUT", key), value);
+
+    press(d, "Command3");
+    QTRY_VERIFY(d.isNull());
+    QVERIFY(form3->isEnabled());
+}
+
+void DataPortDialogTest::bodBadRegisterReplyIsFailure()
+{
+    // Noise ahead of the echo moves the register value off position 11.
+    Rig rig({{"%A", "1"}});
+    QDialog *form3 = rig.openForm3();
+    sim::Faults noisy;
+    noisy.noise = "AB";
+    rig.adapter.setFaults(noisy);
+    QDialog *d = Rig::detail(form3, "Command4", "Form5");
+    QCOMPARE(rig.adapter.log(), (Commands{"AT%A?", "AT%D?", "AT$I40?"}));
+    QCOMPARE(rig.texts(), QStringList{kReceiveFailed});
+    QVERIFY(checked(d, "Option2"));
+    QCOMPARE(textOf(d, "Text2"), "");
+    QCOMPARE(caption(d, "Label7"), "");
+    QVERIFY(d->isVisible());
+}
+
+void DataPortDialogTest::bodRegister_data()
+{
+    QTest::addColumn<Values>("adapter");
+    QTest::addColumn<Edits>("edits");
+    QTest::addColumn<Commands>("expected");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("holding time 502 writes 100") << Values{} << Edits{{"Text3", "502"}} << Commands{"AT$I41=100"}
+                                                 << "";
+    QTest::newRow("holding time 502 with 100 stored") << Values{{"$I41", "100"}} << Edits{{"Text3", "502"}}
+                                                      << Commands{} << "";
+    QTest::newRow("directions and boxes in order")
+        << Values{} << Edits{{"Text5", "20"}, {"Option7", ""}, {"Text1", "050"}, {"Option1", ""}}
+        << Commands{"AT%A0%D2$I42=050$I43=20"} << "";
+    QTest::newRow("threshold 101 refused") << Values{} << Edits{{"Text1", "101"}, {"Option1", ""}} << Commands{}
+                                           << "有効範囲は0～100(%)です";
+    QTest::newRow("empty evaluation time refused") << Values{} << Edits{{"Text5", ""}} << Commands{}
+                                                   << "有効範囲は1～255(秒)です";
+    QTest::newRow("holding time 1280 refused") << Values{} << Edits{{"Text6", "1280"}} << Commands{}
+                                               << "有効範囲は5～1275(秒)です";
+}
+
+void DataPortDialogTest::bodRegister()
+{
+    QFETCH(Values, adapter);
+    adapter["%A"] = "1";
+    Rig rig(adapter);
+    QDialog *form3 = rig.openForm3();
+    QPointer<QDialog> d = Rig::detail(form3, "Command4", "Form5");
+    rig.adapter.clearLog();
+    QFETCH(Edits, edits);
+    Rig::edit(d, edits);
+    press(d, "Command2");
+    QTEST(rig.adapter.log(), "expected");
+    QCOMPARE(rig.session.WriteCount, 1);
+    QFETCH(QString, message);
+    if (message.isEmpty()) {
+        QVERIFY(rig.messages.isEmpty());
+        QTRY_VERIFY(d.isNull());
+        QVERIFY(form3->isEnabled());
+    } else {
+        QCOMPARE(rig.texts(), QStringList{message});
+        QCOMPARE(rig.messages[0].icon, QMessageBox::Warning);
+        QVERIFY(d->isVisible() && d->isEnabled());
+    }
+}
+
+void DataPortDialogTest::bodSpinners_data()
+{
+    QTest::addColumn<QString>("bar");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<bool>("upper"); // the upper arrow raises
+    QTest::addColumn<QString>("result");
+    QTest::newRow("threshold 0 lowered") << "VScroll1" << "Text1" << "0" << false << "100";
+    QTest::newRow("empty threshold raised") << "VScroll4" << "Text4" << "" << true << "1";
+    QTest::newRow("evaluation 255 raised") << "VScroll2" << "Text2" << "255" << true << "1";
+    QTest::newRow("holding 1275 raised") << "VScroll3" << "Text3" << "1275" << true << "5";
+    QTest::newRow("holding 502 lowered") << "VScroll6" << "Text6" << "502" << false << "495";
+}
+
+void DataPortDialogTest::bodSpinners()
+{
+    Rig rig({{"%A", "0"}});
+    QDialog *d = Rig::detail(rig.openForm3(), "Command4", "Form5");
+    QFETCH(QString, box);
+    QFETCH(QString, start);
+    Rig::edit(d, {{box, start}});
+    QFETCH(QString, bar);
+    auto *scroll = Rig::find<QScrollBar>(d, bar);
+    QFETCH(bool, upper);
+    scroll->triggerAction(upper ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd);
+    QTEST(Rig::find<QLineEdit>(d, box)->text(), "result");
+    QCOMPARE(scroll->value(), 0);
+    if (box == "Text1")
+        QCOMPARE(caption(d, "Label7"), "約 8Kbps");
+    QCOMPARE(rig.stored("SLPUT", "ADD_SPEED"), "6.4"); // spinners leave the work file alone
+}
+
+void DataPortDialogTest::bapReadingAndBothSidesInOneCommand()
+{
+    Rig rig({{"$I47", "5"}});
+    QDialog *form3 = rig.openForm3();
+    QPointer<QDialog> d = Rig::detail(form3, "Command5", "Form6");
+    QCOMPARE(rig.adapter.log(), (Commands{"AT$I47?", "AT$I46?"}));
+    for (const char *on : {"Option2", "Option3", "Option6", "Option8", "Option10", "Option12"})
+        QVERIFY2(checked(d, on), on);
+    QCOMPARE(rig.stored("BACP", "HASHIN"), "5");
+    QCOMPARE(rig.stored("BACP", "CYAKU"), "7");
+
+    rig.adapter.clearLog();
+    Rig::edit(d, {{"Option11", ""}, {"Option4", ""}, {"Option1", ""}});
+    press(d, "Command1");
+    QCOMPARE(rig.adapter.log(), Commands{"AT$I47=6$I46=3"});
+    QCOMPARE(rig.session.WriteCount, 1);
+    QTRY_VERIFY(d.isNull());
+    QVERIFY(form3->isEnabled());
+}
+
+void DataPortDialogTest::operatorRoundTrip()
+{
+    Rig rig;
+    QPointer<QDialog> form3 = rig.openForm3();
+    Rig::edit(form3, {{"Text1", "0311112222"}, {"Option33", ""}, {"Option17", ""}});
+
+    QPointer<QDialog> bod = Rig::detail(form3, "Command4", "Form5");
+    rig.adapter.clearLog();
+    Rig::edit(bod, {{"Option1", ""}, {"Option6", ""}});
+    Rig::find<QScrollBar>(bod, "VScroll1")->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    Rig::find<QScrollBar>(bod, "VScroll3")->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    press(bod, "Command2");
+    QTRY_VERIFY(bod.isNull());
+    QCOMPARE(rig.adapter.log(), Commands{"AT%A0%D1$I42=81$I41=11"});
+
+    QPointer<QDialog> bap = Rig::detail(form3, "Command5", "Form6");
+    rig.adapter.clearLog();
+    Rig::edit(bap, {{"Option3", ""}, {"Option7", ""}});
+    press(bap, "Command1");
+    QTRY_VERIFY(bap.isNull());
+
+    press(form3, "Command8");
+    QTRY_VERIFY(form3.isNull());
+    QCOMPARE(rig.session.WriteCount, 3);
+    QCOMPARE(rig.adapter.log(), (Commands{"AT$I47=5$I46=6", "AT$C4=0311112222", "AT$B5=1"}));
+    for (const auto &[key, value] : {std::pair{"%A", "0"}, {"%D", "1"}, {"$I42", "81"}, {"$I41", "11"},
+                                     {"$I47", "5"}, {"$I46", "6"}, {"$C4", "0311112222"}, {"$B5", "1"}})
+        QCOMPARE(rig.adapter.value(key), value);
+
+    // Opened again, everything reads back.
+    form3 = rig.openForm3();
+    QCOMPARE(textOf(form3, "Text1"), "0311112222");
+    QVERIFY(checked(form3, "Option33") && checked(form3, "Option17"));
+    bod = Rig::detail(form3, "Command4", "Form5");
+    QVERIFY(checked(bod, "Option1") && checked(bod, "Option6"));
+    QCOMPARE(textOf(bod, "Text1"), "81");
+    QCOMPARE(textOf(bod, "Text3"), "55");
+    QCOMPARE(caption(bod, "Label7"), "約 6.48Kbps");
+    press(bod, "Command3");
+    QTRY_VERIFY(bod.isNull());
+    bap = Rig::detail(form3, "Command5", "Form6");
+    QVERIFY(checked(bap, "Option3") && checked(bap, "Option7") && checked(bap, "Option2"));
+    press(bap, "Command2");
+    QTRY_VERIFY(bap.isNull());
+    press(form3, "Command7");
+    QTRY_VERIFY(form3.isNull());
+    QVERIFY(rig.main.isEnabled());
+}
+
+QTEST_MAIN(DataPortDialogTest)
+#include "dataportdialog_test.moc"
