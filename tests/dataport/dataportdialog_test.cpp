@@ -123,6 +123,7 @@ private slots:
     void bodSpinners();
     void bapReadingAndBothSidesInOneCommand();
     void operatorRoundTrip();
+    void screenshots();
 };
 
 void DataPortDialogTest::readingFillsControlsAndWorkFile()
@@ -485,6 +486,27 @@ void DataPortDialogTest::operatorRoundTrip()
     press(form3, "Command7");
     QTRY_VERIFY(form3.isNull());
     QVERIFY(rig.main.isEnabled());
+}
+
+// Pictures of the three tabs and both details, for looking at the layout:
+// KORVANTA_SHOTS=/some/folder.
+void DataPortDialogTest::screenshots()
+{
+    const QString folder = qEnvironmentVariable("KORVANTA_SHOTS");
+    if (folder.isEmpty())
+        QSKIP("KORVANTA_SHOTS not set");
+    Rig rig({{"%A", "1"}, {"$C4", "0312345678"}, {"$E4", "12"}});
+    QDialog *form3 = rig.openForm3();
+    auto *tabs = Rig::find<QTabWidget>(form3, "SSTab1");
+    for (int tab = 0; tab < 3; ++tab) {
+        tabs->setCurrentIndex(tab);
+        QVERIFY(form3->grab().save(QString("%1/form3-tab%2.png").arg(folder).arg(tab)));
+    }
+    QDialog *bod = Rig::detail(form3, "Command4", "Form5");
+    QVERIFY(bod->grab().save(folder + "/form5.png"));
+    press(bod, "Command3");
+    QDialog *bap = Rig::detail(form3, "Command5", "Form6");
+    QVERIFY(bap->grab().save(folder + "/form6.png"));
 }
 
 QTEST_MAIN(DataPortDialogTest)
