@@ -25,14 +25,15 @@ ProgressWindow::ProgressWindow(const QString &line1, const QString &line2, QWidg
     layout->addWidget(m_label2);
 }
 
-ProgressScope::ProgressScope(Kind kind, QWidget *parent)
+ProgressScope::ProgressScope(Kind kind, QWidget *parent, Paint paint)
     : m_window(new ProgressWindow(kind == Reading ? QStringLiteral("読取り中です") : QStringLiteral("書込み中です"),
                                   QStringLiteral("しばらくお待ちください"), parent))
 {
     m_window->setAttribute(Qt::WA_DeleteOnClose);
     centreOnScreen(m_window);
     m_window->show();
-    QCoreApplication::processEvents(); // painted before the exchanges start
+    if (paint == PaintNow)
+        QCoreApplication::processEvents(); // painted before the exchanges start
 }
 
 ProgressScope::~ProgressScope()

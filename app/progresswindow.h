@@ -22,7 +22,11 @@ private:
 class ProgressScope {
 public:
     enum Kind { Reading, Writing };
-    explicit ProgressScope(Kind kind, QWidget *parent = nullptr);
+    // PaintWhileWaiting leaves the first painting to the first wait for the
+    // adapter, where it overlaps the line's time, instead of before the first
+    // command goes out.
+    enum Paint { PaintNow, PaintWhileWaiting };
+    explicit ProgressScope(Kind kind, QWidget *parent = nullptr, Paint paint = PaintNow);
     ~ProgressScope();
     ProgressScope(const ProgressScope &) = delete;
     ProgressScope &operator=(const ProgressScope &) = delete;

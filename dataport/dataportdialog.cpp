@@ -180,6 +180,7 @@ void DataPortDialog::readAdapter()
 {
     m_selectedTab = 0;
     Session &s = session();
+    WorkFile::Batch batch(s.workFile); // one save for the three readings
     runSequence(*this, ProgressScope::Reading, [&] {
         PortRead(DataPort);
         if (s.ReadFailed != 1)

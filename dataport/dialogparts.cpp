@@ -11,7 +11,9 @@ namespace korvanta::dataport {
 
 void runSequence(SettingsDialog &dialog, ProgressScope::Kind kind, const std::function<void()> &steps)
 {
-    ProgressScope progress(kind, &dialog);
+    // A reading paints its windows while it waits for the first answer.
+    ProgressScope progress(kind, &dialog,
+                           kind == ProgressScope::Reading ? ProgressScope::PaintWhileWaiting : ProgressScope::PaintNow);
     Session::BusyScope busy(dialog.session());
     dialog.setEnabled(false);
     steps();
