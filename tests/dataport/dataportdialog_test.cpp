@@ -169,6 +169,18 @@ void DataPortDialogTest::olderFirmwareDisablesNetworkContract()
     QVERIFY(!Rig::find<QRadioButton>(d, "Option16")->isEnabled());
     QVERIFY(!Rig::find<QRadioButton>(d, "Option31")->isEnabled());
     QVERIFY(Rig::find<QRadioButton>(d, "Option3")->isEnabled());
+
+    // A failed listing still disables the option; the USB reading and the
+    // extended reading do not run.
+    old.errorFor = {"AT\\S5"};
+    Rig failing({}, old);
+    auto *f = new DataPortDialog(failing.session, &failing.main);
+    f->openAndRead();
+    QCOMPARE(failing.adapter.log(), Commands{"AT\\S5"});
+    QCOMPARE(failing.session.ReadFailed, 1);
+    QCOMPARE(failing.texts(), QStringList{kReceiveFailed});
+    QVERIFY(!Rig::find<QRadioButton>(f, "Option16")->isEnabled());
+    QCOMPARE(failing.stored("DATA", "TUCHI"), "<missing>");
 }
 
 void DataPortDialogTest::registerSendsOnlyChanges_data()
