@@ -38,11 +38,11 @@ void lamp(QPainter &p, QPointF at, const QColor &colour, const QString &label)
     p.setBrush(glow);
     p.drawEllipse(at, 2.6, 2.6);
     QFont f = p.font();
-    f.setPointSizeF(4.2);
+    f.setPointSizeF(3.4);
     f.setBold(false);
     p.setFont(f);
     p.setPen(QColor(0xdd, 0xe6, 0xee));
-    p.drawText(QRectF(at.x() - 10, at.y() + 3.5, 20, 7), Qt::AlignHCenter | Qt::AlignTop, label);
+    p.drawText(QRectF(at.x() - 15, at.y() + 3.5, 30, 7), Qt::AlignHCenter | Qt::AlignTop, label);
 }
 
 void jack(QPainter &p, const QRectF &r, const QString &label, bool dsub = false)
@@ -156,7 +156,7 @@ QPixmap adapterFront(const QSize &size)
                  {QColor(0x3c, 0xa0, 0xf0), "USB"}};
     const int count = int(std::size(lamps));
     for (int i = 0; i < count; ++i)
-        lamp(p, QPointF(panel.left() + 16 + i * (panel.width() - 32) / (count - 1), panel.top() + 6),
+        lamp(p, QPointF(panel.left() + 20 + i * (panel.width() - 40) / (count - 1), panel.top() + 6),
              lamps[i].colour, QString::fromLatin1(lamps[i].label));
 
     // a small grille on the right of the name plate

@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QAbstractButton>
 #include <QPushButton>
 
 #include <cstdio>
@@ -46,6 +47,14 @@ private:
     QDir m_dir;
     bool m_ok = true;
 };
+
+QWidget *visibleWindow(const QString &name)
+{
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (window->objectName() == name && window->isVisible())
+            return window;
+    return nullptr;
+}
 
 template <typename Predicate>
 void waitFor(int ms, Predicate done)
@@ -87,11 +96,34 @@ int runScreenshotTour(const QString &dir, WorkFile &workFile)
     main.show();
     camera.take(&main);
 
-    for (const SettingsCommand &command : kSettingsCommands) {
-        if (SettingsDialog *dialog = main.openSettings(command, true)) {
-            camera.take(dialog);
-            dialog->close();
+    // Each settings window, and the detail windows it opens: the detail's
+    // button, an option that enables the button first, and the detail window.
+    const struct {
+        const char *button, *enabler, *form;
+    } details[3][2] = {{{"Command5", nullptr, "Form14"}, {}},
+                       {{"Command4", "Option17", "Form5"}, {"Command5", "Option4", "Form6"}},
+                       {}};
+    for (int i = 0; i < 3; ++i) {
+        SettingsDialog *dialog = main.openSettings(kSettingsCommands[i], true);
+        if (!dialog)
+            continue;
+        camera.take(dialog);
+        for (const auto &detail : details[i]) {
+            if (!detail.button)
+                continue;
+            if (detail.enabler)
+                if (auto *enabler = dialog->findChild<QAbstractButton *>(QString::fromLatin1(detail.enabler)))
+                    enabler->click();
+            auto *button = dialog->findChild<QAbstractButton *>(QString::fromLatin1(detail.button));
+            if (!button || !button->isEnabled())
+                continue;
+            button->click();
+            if (QWidget *window = visibleWindow(QString::fromLatin1(detail.form))) {
+                camera.take(window);
+                window->close();
+            }
         }
+        dialog->close();
     }
 
     {
@@ -123,11 +155,10 @@ int runScreenshotTour(const QString &dir, WorkFile &workFile)
         camera.take(&version);
     }
     session.showHelp(1, &main);
-    for (QWidget *window : QApplication::topLevelWidgets())
-        if (window->objectName() == QLatin1String("HelpWindow") && window->isVisible()) {
-            camera.take(window);
-            window->close();
-        }
+    if (QWidget *help = visibleWindow(QStringLiteral("HelpWindow"))) {
+        camera.take(help);
+        help->close();
+    }
 
     main.close();
     return camera.ok() ? 0 : 1;
