@@ -403,7 +403,11 @@ void TelephoneDialog::readAdapter()
     m_tabs->setCurrentIndex(0);
     session().CurrentTelTab = 0;
     {
+        // The window paints while the first reply is on the line, not before
+        // the first query goes out.
+        setUpdatesEnabled(false);
         ProgressScope progress(ProgressScope::Reading, this);
+        setUpdatesEnabled(true);
         Session::BusyScope busy(session());
         WorkFile::Batch batch(session().workFile);
         setEnabled(false);
