@@ -2,6 +2,7 @@
 
 #include "app/progresswindow.h"
 #include "app/session.h"
+#include "app/windows.h"
 #include "numberdisplay/numberdisplaymodel.h"
 #include "workfile/workfile.h"
 
@@ -87,6 +88,8 @@ void NumberDisplayDialog::readAdapter()
 {
     ProgressScope progress(ProgressScope::Reading, this);
     NdRead();
+    // The note may have gone: centre at the size that is left.
+    centreOnScreen(this);
 }
 
 bool NumberDisplayDialog::NdRead()
@@ -96,6 +99,7 @@ bool NumberDisplayDialog::NdRead()
     const Port &p = numberdisplay::port(m_port);
     setWindowTitle(QString::fromUtf8(p.caption));
     m_note->setText(QString::fromUtf8(p.note));
+    m_note->setVisible(!m_note->text().isEmpty());
 
     bool ok = true;
     {

@@ -46,5 +46,20 @@ int main(int argc, char **argv)
         form14->grab().save(out + QStringLiteral("/form14_tel%1.png").arg(port + 1));
         form14->close();
     }
+    form2->close();
+
+    // Older firmware: what it lacks is disabled.
+    auto f = adapter.faults();
+    f.firmware = sim::kOldFirmware;
+    adapter.setFaults(f);
+    adapter.factoryReset();
+    session.NewFirmwareFlag = QStringLiteral("0");
+    auto *old = new TelephoneDialog(session, &opener);
+    old->openAndRead();
+    tabs = old->findChild<QTabWidget *>(QStringLiteral("SSTab1"));
+    for (int i : {0, 3}) {
+        tabs->setCurrentIndex(i);
+        old->grab().save(out + QStringLiteral("/form2_old_tab%1.png").arg(i));
+    }
     return 0;
 }

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QScrollBar>
@@ -292,18 +293,22 @@ void TelephoneDialogTest::keyFilters_data()
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("composed"); // committed by an input method
     QTest::addColumn<QString>("result");
 
-    QTest::newRow("own number") << "Text2" << "0a3-(1)#*" << "" << "03-(1)#";
-    QTest::newRow("forwarding number") << "Text11" << "9x9" << "" << "99";
-    QTest::newRow("subaddress") << "Text6" << "1-2*#" << "" << "12*#";
-    QTest::newRow("own number at most 32") << "Text10" << QString(40, u'1') << "" << QString(32, u'1');
-    QTest::newRow("subaddress at most 20") << "Text9" << QString(25, u'2') << "" << QString(20, u'2');
-    QTest::newRow("dial time two digits") << "Text4" << "1a23" << "" << "12";
-    QTest::newRow("delay count one digit") << "Text13" << "78" << "" << "7";
-    QTest::newRow("ring frequency digits only") << "Text14" << "2&F" << "" << "2";
-    QTest::newRow("paste into sequence screened") << "Text15" << "" << "1;" << "";
-    QTest::newRow("paste of a number") << "Text3" << "" << "03-12" << "03-12";
+    QTest::newRow("own number") << "Text2" << "0a3-(1)#*" << "" << "" << "03-(1)#";
+    QTest::newRow("forwarding number") << "Text11" << "9x9" << "" << "" << "99";
+    QTest::newRow("subaddress") << "Text6" << "1-2*#" << "" << "" << "12*#";
+    QTest::newRow("own number at most 32") << "Text10" << QString(40, u'1') << "" << "" << QString(32, u'1');
+    QTest::newRow("subaddress at most 20") << "Text9" << QString(25, u'2') << "" << "" << QString(20, u'2');
+    QTest::newRow("dial time two digits") << "Text4" << "1a23" << "" << "" << "12";
+    QTest::newRow("delay count one digit") << "Text13" << "78" << "" << "" << "7";
+    QTest::newRow("ring frequency digits only") << "Text14" << "2&F" << "" << "" << "2";
+    QTest::newRow("paste into sequence screened") << "Text15" << "" << "1;" << "" << "";
+    QTest::newRow("paste of a number") << "Text3" << "" << "03-12" << "" << "03-12";
+    QTest::newRow("input method: full-width digits refused") << "Text2" << "1" << "" << "０３" << "1";
+    QTest::newRow("input method: Japanese refused in ring frequency") << "Text14" << "" << "" << "ヘルツ" << "";
+    QTest::newRow("input method: digits taken") << "Text8" << "" << "" << "12" << "12";
 }
 
 void TelephoneDialogTest::keyFilters()
@@ -311,6 +316,7 @@ void TelephoneDialogTest::keyFilters()
     QFETCH(QString, box);
     QFETCH(QString, typed);
     QFETCH(QString, pasted);
+    QFETCH(QString, composed);
     SimFixture f;
     auto d = openForm2(f);
     auto *b = child<QLineEdit>(d, box);
@@ -319,6 +325,11 @@ void TelephoneDialogTest::keyFilters()
     if (!pasted.isEmpty()) {
         QApplication::clipboard()->setText(pasted);
         b->paste();
+    }
+    if (!composed.isEmpty()) {
+        QInputMethodEvent event;
+        event.setCommitString(composed);
+        QApplication::sendEvent(b, &event);
     }
     QTEST(b->text(), "result");
 }
