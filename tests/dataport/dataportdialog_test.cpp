@@ -93,7 +93,9 @@ struct Rig {
     SimulatedAdapter adapter;
     SimulatedLink link{adapter};
     WorkFile file{dir.filePath("mail.ini")};
-    Session session{link, file, Timing{}.scaled(50)};
+    // Deadlines a healthy exchange never meets; tests of a time-out shorten
+    // the one deadline they wait out.
+    Session session{link, file, Timing{}.scaled(5)};
     QWidget main;
     QList<MessageRequest> messages;
 };
@@ -174,6 +176,7 @@ void DataPortDialogTest::olderFirmwareDisablesNetworkContract()
     // extended reading do not run.
     old.errorFor = {"AT\\S5"};
     Rig failing({}, old);
+    failing.session.timing.queryDeadlineMs = 100;
     auto *f = new DataPortDialog(failing.session, &failing.main);
     f->openAndRead();
     QCOMPARE(failing.adapter.log(), Commands{"AT\\S5"});
@@ -253,6 +256,7 @@ void DataPortDialogTest::ownNumberTimeoutLeavesRestUnsent()
     faults.errorFor = {"AT$C4=*"};
     Rig rig({}, faults);
     QPointer<QDialog> d = rig.openForm3();
+    rig.session.timing.setDeadlineMs = 100;
     Rig::edit(d, {{"Text1", "0312"}, {"Text2", "5"}, {"Option8", ""}, {"Option26", ""}, {"Option14", ""}});
     press(d, "Command8");
     QCOMPARE(rig.adapter.log(), Commands{"AT$C4=0312"});
