@@ -1,6 +1,5 @@
 #include "dataport/dataportmodel.h"
 
-#include <QMap>
 #include <QTest>
 
 using namespace korvanta::dataport;
@@ -15,16 +14,6 @@ QByteArray answer(const QByteArray &command, const QList<QByteArray> &lines)
     return a + "\r\nOK\r\n";
 }
 
-using Stored = QMap<QString, QString>;
-StoredValue from(const Stored &stored)
-{
-    return [stored](const char *key, const char *fallback) { return stored.value(key, fallback); };
-}
-ValueOf values(const Stored &v)
-{
-    return [v](const char *key) { return v.value(key); };
-}
-
 QString fmt(const Reading &r) { return !r.ok ? "fail" : r.value ? *r.value : "none"; }
 } // namespace
 
@@ -37,15 +26,8 @@ private slots:
     void extendedReplies();
     void registerAndDigitReplies_data();
     void registerAndDigitReplies();
-    void portCommands_data();
-    void portCommands();
-    void extCommands_data();
-    void extCommands();
-    void bodCommands();
     void speedText_data();
     void speedText();
-    void spinnerWraps_data();
-    void spinnerWraps();
 };
 
 void DataPortModelTest::listing_data()
@@ -142,80 +124,6 @@ void DataPortModelTest::registerAndDigitReplies()
     QTEST(fmt(r), "expected");
 }
 
-void DataPortModelTest::portCommands_data()
-{
-    QTest::addColumn<int>("port");
-    QTest::addColumn<Stored>("stored");
-    QTest::addColumn<Stored>("dialog");
-    QTest::addColumn<QList<QByteArray>>("expected"); // number, subaddress, settings
-
-    const Stored defaults{{"SUB_ADR", "1"}, {"GLOBAL", "1"}, {"CYAKU", "0"}, {"SHIKI", "0"},
-                          {"TUCHI", "3"}, {"INUMBER", "1"}, {"JIKO_NO", ""}, {"SUB_NO", ""}};
-    QTest::newRow("missing keys count as the defaults") << 1 << Stored{} << defaults << QList<QByteArray>{"", "", ""};
-    Stored edited = defaults;
-    edited["TUCHI"] = "0";
-    edited["GLOBAL"] = "0";
-    edited["INUMBER"] = "2";
-    QTest::newRow("setting order, not edit order") << 0 << defaults << edited
-                                                   << QList<QByteArray>{"", "", "AT$N4=0$B4=0@J4=2"};
-    Stored numbers = defaults;
-    numbers["JIKO_NO"] = "0312";
-    numbers["SUB_NO"] = "";
-    Stored storedNumbers = defaults;
-    storedNumbers["SUB_NO"] = "9";
-    QTest::newRow("own commands, empty sends nothing after =")
-        << 1 << storedNumbers << numbers << QList<QByteArray>{"AT$C5=0312", "AT$E5=", ""};
-}
-
-void DataPortModelTest::portCommands()
-{
-    QFETCH(int, port);
-    QFETCH(Stored, stored);
-    QFETCH(Stored, dialog);
-    const PortCommands c = composePortWrite(korvanta::dataport::port(PortIndex(port)), from(stored), values(dialog),
-                                            dialog["JIKO_NO"], dialog["SUB_NO"]);
-    QTEST((QList<QByteArray>{c.number, c.subaddress, c.settings}), "expected");
-}
-
-void DataPortModelTest::extCommands_data()
-{
-    QTest::addColumn<Stored>("stored");
-    QTest::addColumn<Stored>("dialog");
-    QTest::addColumn<QByteArray>("expected");
-    const Stored off{{"CYANNEL", "0"}, {"REBOD", "0"}, {"BACP", "1"}, {"SLPUT", "0"}, {"CYAKU", "0"}};
-    Stored on = off;
-    on["SLPUT"] = "1";
-    QTest::newRow("throughput BOD on sends nothing") << off << on << QByteArray();
-    QTest::newRow("throughput BOD off") << on << off << QByteArray("AT%A3%D3");
-    Stored all{{"CYANNEL", "1"}, {"REBOD", "3"}, {"BACP", "0"}, {"SLPUT", "0"}, {"CYAKU", "1"}};
-    QTest::newRow("all in order") << on << all << QByteArray("AT%C1%U3&B0%A3%D3%Y1");
-    QTest::newRow("missing keys count as the defaults") << Stored{} << off << QByteArray();
-}
-
-void DataPortModelTest::extCommands()
-{
-    QFETCH(Stored, stored);
-    QFETCH(Stored, dialog);
-    QTEST(composeExtWrite(from(stored), values(dialog)), "expected");
-}
-
-void DataPortModelTest::bodCommands()
-{
-    // Registers as typed (leading zero kept), holding times in units of 5.
-    const Stored stored{{"ADD", "3"}, {"DEL", "1"}, {"ADD_$42", "80"}, {"DEL_$45", "40"}, {"ADD_$40", "10"},
-                        {"DEL_$43", "10"}, {"ADD_$41", "100"}, {"DEL_$44", "12"}};
-    const QMap<QString, QString> boxes{{"Text1", "080"}, {"Text4", "40"}, {"Text2", "10"},
-                                       {"Text5", "11"},  {"Text3", "502"}, {"Text6", "65"}};
-    const BodDialogValues dialog{{0, 1}, [&](const BodRegister &r) { return boxes.value(r.box); }};
-    QCOMPARE(composeBodWrite(from(stored), dialog), QByteArray("AT%A0$I42=080$I43=11$I44=13"));
-    QCOMPARE(composeBodWrite(from({}), {{3, 3}, [](const BodRegister &) { return QString(); }}), QByteArray("AT$I41=0$I44=0"));
-
-    const int both[2] = {5, 0};
-    QCOMPARE(composeBapWrite(from({{"HASHIN", "7"}}), both), QByteArray("AT$I47=5$I46=0"));
-    const int unchanged[2] = {7, 7};
-    QCOMPARE(composeBapWrite(from({}), unchanged), QByteArray());
-}
-
 void DataPortModelTest::speedText_data()
 {
     QTest::addColumn<int>("threshold");
@@ -232,31 +140,6 @@ void DataPortModelTest::speedText()
 {
     QFETCH(int, threshold);
     QTEST(speedCaption(threshold), "caption");
-}
-
-void DataPortModelTest::spinnerWraps_data()
-{
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("value");
-    QTest::addColumn<bool>("up");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("threshold 0 down") << int(BodKind::Threshold) << 0 << false << 100;
-    QTest::newRow("threshold 100 up") << int(BodKind::Threshold) << 100 << true << 0;
-    QTest::newRow("threshold 150 down") << int(BodKind::Threshold) << 150 << false << 0;
-    QTest::newRow("evaluation 255 up") << int(BodKind::EvaluationTime) << 255 << true << 1;
-    QTest::newRow("evaluation 1 down") << int(BodKind::EvaluationTime) << 1 << false << 255;
-    QTest::newRow("holding 1275 up") << int(BodKind::HoldingTime) << 1275 << true << 5;
-    QTest::newRow("holding 5 down") << int(BodKind::HoldingTime) << 5 << false << 1275;
-    QTest::newRow("holding 502 up rounds down") << int(BodKind::HoldingTime) << 502 << true << 505;
-    QTest::newRow("holding 502 down") << int(BodKind::HoldingTime) << 502 << false << 495;
-}
-
-void DataPortModelTest::spinnerWraps()
-{
-    QFETCH(int, kind);
-    QFETCH(int, value);
-    QFETCH(bool, up);
-    QTEST(spin(BodKind(kind), value, up), "expected");
 }
 
 QTEST_GUILESS_MAIN(DataPortModelTest)
