@@ -37,14 +37,6 @@ const Place &placeOf(const char *key)
     Q_UNREACHABLE();
 }
 
-const PortSetting &portSetting(const char *key)
-{
-    for (const PortSetting &s : portSettings())
-        if (qstrcmp(s.key, key) == 0)
-            return s;
-    Q_UNREACHABLE();
-}
-
 // The own address box takes telephone-number characters, the subaddress box
 // subaddress characters, on both ports: the text goes out inside an AT
 // command line.

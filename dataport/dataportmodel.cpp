@@ -64,6 +64,14 @@ const std::vector<PortSetting> &portSettings()
     return table;
 }
 
+const PortSetting &portSetting(const char *key)
+{
+    for (const PortSetting &s : portSettings())
+        if (std::strcmp(s.key, key) == 0)
+            return s;
+    Q_UNREACHABLE();
+}
+
 ListingReading parseListing(const QByteArray &answer, const Port &port)
 {
     ListingReading r;

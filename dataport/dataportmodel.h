@@ -58,6 +58,7 @@ struct PortSetting {
 };
 // In the order the writing sends them.
 const std::vector<PortSetting> &portSettings();
+const PortSetting &portSetting(const char *key);
 
 inline constexpr const char *kOwnNumberKey = "JIKO_NO";
 inline constexpr const char *kSubaddressKey = "SUB_NO";
