@@ -1,5 +1,7 @@
 #include "app/helpviewer.h"
 
+#include "app/windows.h"
+
 #include <QFileInfo>
 #include <QPointer>
 #include <QTextBrowser>
@@ -29,7 +31,7 @@ public:
         auto *layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(m_browser);
-        resize(620, 520);
+        m_browser->setMinimumSize(620, 520);
     }
 
     void open(const QString &helpFile, int context)
@@ -71,8 +73,10 @@ void HelpViewer::show(const QString &helpFile, int context, QWidget *owner)
         window->close(); // a window left from another owner
         window = nullptr;
     }
-    if (!window)
+    if (!window) {
         window = new HelpWindow(top);
+        centreOnScreen(window);
+    }
     window->open(helpFile, context);
     window->show();
     window->raise();
