@@ -1,5 +1,5 @@
-// The number display detail: its replies and its one command from bytes to
-// bytes, and Form14 against the simulated adapter, offscreen.
+// The number display detail: its replies from bytes, and Form14 against the
+// simulated adapter, offscreen.
 #include "numberdisplay/numberdisplaydialog.h"
 #include "numberdisplay/numberdisplaymodel.h"
 #include "tests/telephone/simfixture.h"
@@ -38,8 +38,6 @@ class NumberDisplayTest : public QObject {
 private slots:
     void replies_data();
     void replies();
-    void command_data();
-    void command();
 
     void bothSettingsOfTel3InOneCommand();
     void tel2OnLocksTel3();
@@ -74,42 +72,6 @@ void NumberDisplayTest::replies()
     const Reading r = readReply(settingNamed(setting), port, answer);
     QTEST(r.ok, "ok");
     QTEST(r.value ? QString(QLatin1Char(*r.value)) : QStringLiteral("-"), "value");
-}
-
-void NumberDisplayTest::command_data()
-{
-    QTest::addColumn<int>("port");
-    QTest::addColumn<QString>("displayChecked"); // "10": Option1 on, Option2 off
-    QTest::addColumn<QString>("storedDisplay");
-    QTest::addColumn<QString>("iNumberChecked"); // Option4, 5, 6, 3
-    QTest::addColumn<QString>("storedINumber");
-    QTest::addColumn<QByteArray>("command");
-    QTest::addColumn<int>("displayOn"); // -1: the flag is not touched
-
-    QTest::newRow("TEL3 both") << 2 << "10" << "1" << "0010" << "0" << QByteArray("AT$D3=0@J3=2") << 0;
-    QTest::newRow("unchanged") << 0 << "01" << "1" << "1000" << "0" << QByteArray() << -1;
-    QTest::newRow("nothing selected, missing keys: wants 3") << 1 << "00" << "1" << "0000" << "1"
-                                                             << QByteArray("AT@J2=3") << -1;
-    QTest::newRow("display on only") << 1 << "01" << "0" << "0001" << "3" << QByteArray("AT$D2=1") << 1;
-}
-
-void NumberDisplayTest::command()
-{
-    QFETCH(int, port);
-    QFETCH(QString, displayChecked);
-    QFETCH(QString, iNumberChecked);
-    QFETCH(QString, storedDisplay);
-    QFETCH(QString, storedINumber);
-    const auto bits = [](const QString &s) {
-        std::vector<bool> v;
-        for (QChar c : s)
-            v.push_back(c == u'1');
-        return v;
-    };
-    const Write w = composeWrite(port, wanted(numberDisplay(), bits(displayChecked)), storedDisplay,
-                                 wanted(iNumber(), bits(iNumberChecked)), storedINumber);
-    QTEST(w.command, "command");
-    QTEST(w.displayOn.value_or(-1), "displayOn");
 }
 
 void NumberDisplayTest::bothSettingsOfTel3InOneCommand()

@@ -348,6 +348,7 @@ void TelephoneDialogTest::spins_data()
     QTest::newRow("dial time down from 3 wraps") << "VScroll3" << "Text12" << "3" << false << "15";
     QTest::newRow("ring frequency up from 30 wraps") << "VScroll5" << "Text14" << "30" << true << "16";
     QTest::newRow("sequence down") << "VScroll6" << "Text15" << "2" << false << "1";
+    QTest::newRow("above the range, down: no wrap") << "VScroll5" << "Text14" << "40" << false << "39";
 }
 
 void TelephoneDialogTest::spins()

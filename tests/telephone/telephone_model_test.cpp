@@ -1,6 +1,6 @@
 // The telephone port model from bytes to bytes: listings and query replies
 // read, commands composed from what the controls show against what was
-// stored, validation and spin steps.
+// stored, validation.
 #include "telephone/telephonemodel.h"
 
 #include <QMap>
@@ -97,8 +97,6 @@ private slots:
     void validation_data();
     void validation();
 
-    void spin_data();
-    void spin();
 };
 
 void TelephoneModelTest::tablesHaveAControlPerPortAndValue()
@@ -291,23 +289,12 @@ void TelephoneModelTest::validation_data()
 
     const QString good = QStringLiteral("INUMBER=1 CHIEN=3 GAISEN=1 TANSYUKU=2 RING=16 NDSQ=0");
     QTest::newRow("all good") << QStringList{"3", "15", "10"} << good << true << "" << false;
-    QTest::newRow("TEL2 empty dial time")
-        << QStringList{"4", "", "4"} << good << true << "TEL2発信時間設定は03～15(秒)まで可能です" << true;
     QTest::newRow("TEL1 first") << QStringList{"16", "2", "4"} << good << true
                                 << "TEL1発信時間設定は03～15(秒)まで可能です" << true;
-    QTest::newRow("TEL3 leading digits") << QStringList{"4", "4", "2x"} << good << true
-                                         << "TEL3発信時間設定は03～15(秒)まで可能です" << true;
-    QTest::newRow("ring frequency") << QStringList{"4", "4", "4"} << good + " RING=31" << true
-                                    << "有効範囲は16～30Hzです" << true;
-    QTest::newRow("sequence") << QStringList{"4", "4", "4"} << good + " NDSQ=3" << true << "有効範囲は0～2です"
-                              << true;
     QTest::newRow("older firmware skips ring frequency and sequence")
         << QStringList{"4", "4", "4"} << good + " RING=99 NDSQ=" << false << "" << false;
     QTest::newRow("delay count before ring frequency")
         << QStringList{"4", "4", "4"} << good + " CHIEN=12 RING=0" << true << "有効範囲は0～9(回)です" << true;
-    QTest::newRow("same key for hold and short dial")
-        << QStringList{"4", "4", "4"} << good + " TANSYUKU=1" << true
-        << "外線保留キーと短縮ダイヤルキーが重複しています" << false;
     QTest::newRow("both keys none") << QStringList{"4", "4", "4"} << good + " GAISEN=0 TANSYUKU=0" << true << ""
                                     << false;
 }
@@ -323,32 +310,6 @@ void TelephoneModelTest::validation()
     QCOMPARE(problem ? problem->message : QString(), message);
     if (problem)
         QTEST(problem->exclamation, "exclamation");
-}
-
-void TelephoneModelTest::spin_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("direction");
-    QTest::addColumn<int>("min");
-    QTest::addColumn<int>("max");
-    QTest::addColumn<QString>("result");
-
-    QTest::newRow("up") << "4" << 1 << 3 << 15 << "5";
-    QTest::newRow("up wraps") << "15" << 1 << 3 << 15 << "3";
-    QTest::newRow("down wraps") << "3" << -1 << 3 << 15 << "15";
-    QTest::newRow("empty box counts 0, up gives 1") << "" << 1 << 3 << 15 << "1";
-    QTest::newRow("delay count down from 0") << "0" << -1 << 0 << 9 << "9";
-    QTest::newRow("delay count up from 9") << "9" << 1 << 0 << 9 << "0";
-    QTest::newRow("above the range, down") << "40" << -1 << 16 << 30 << "39";
-}
-
-void TelephoneModelTest::spin()
-{
-    QFETCH(QString, text);
-    QFETCH(int, direction);
-    QFETCH(int, min);
-    QFETCH(int, max);
-    QTEST(spinStep(text, direction, {min, max}), "result");
 }
 
 QTEST_APPLESS_MAIN(TelephoneModelTest)
