@@ -9,6 +9,7 @@
 #include "workfile/workfile.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -593,6 +594,16 @@ void TelephoneDialog::openDetail()
 {
     auto *detail = new NumberDisplayDialog(session(), session().CurrentTelTab, this);
     detail->openAndRead();
+}
+
+void TelephoneDialog::closeEvent(QCloseEvent *event)
+{
+    for (const NumberDisplayDialog *detail : findChildren<NumberDisplayDialog *>())
+        if (detail->isVisible()) {
+            event->ignore();
+            return;
+        }
+    SettingsDialog::closeEvent(event);
 }
 
 void TelephoneDialog::showHelp()

@@ -41,6 +41,8 @@ public:
 
 protected:
     void readAdapter() override;
+    // Refused while the number display detail is open on top of it.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     QWidget *buildPortTab(int port);

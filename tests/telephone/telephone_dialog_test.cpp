@@ -398,6 +398,7 @@ void TelephoneDialogTest::detailOpensForTheCurrentTab()
     QCOMPARE(detail->windowTitle(), "ＴＥＬ３詳細設定");
     QCOMPARE(f.adapter.log(), (Lines{"AT$D3?", "AT@J3?"}));
     QVERIFY(!d->isEnabled());
+    QVERIFY(!d->close()); // not from under the detail
     act(detail, {"Command2"});
     QTRY_VERIFY(d->isEnabled());
 
