@@ -21,6 +21,7 @@ ProgressWindow::ProgressWindow(const QString &line1, const QString &line2, QWidg
         l->setAlignment(Qt::AlignCenter);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(36, 18, 36, 18);
+    setMinimumWidth(300);
     layout->addWidget(m_label1);
     layout->addWidget(m_label2);
 }
