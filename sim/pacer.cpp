@@ -1,6 +1,12 @@
 #include "sim/pacer.h"
 
+#include <QSocketNotifier>
+
 #include <algorithm>
+#ifdef Q_OS_LINUX
+#include <sys/timerfd.h>
+#include <unistd.h>
+#endif
 
 namespace korvanta::sim {
 
@@ -10,6 +16,53 @@ Pacer::Pacer(QObject *parent) : QObject(parent)
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &Pacer::pump);
+#ifdef Q_OS_LINUX
+    // A character lasts about half a millisecond: a timer rounded up to whole
+    // milliseconds would make every reply arrive late.
+    m_timerFd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (m_timerFd >= 0) {
+        auto *notifier = new QSocketNotifier(m_timerFd, QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this] {
+            quint64 expirations = 0;
+            if (::read(m_timerFd, &expirations, sizeof expirations) > 0)
+                pump();
+        });
+    }
+#endif
+}
+
+Pacer::~Pacer()
+{
+#ifdef Q_OS_LINUX
+    if (m_timerFd >= 0)
+        ::close(m_timerFd);
+#endif
+}
+
+void Pacer::armTimer(qint64 waitUs)
+{
+#ifdef Q_OS_LINUX
+    if (m_timerFd >= 0) {
+        itimerspec when{};
+        const qint64 ns = waitUs > 0 ? waitUs * 1000 : 1; // zero would disarm it
+        when.it_value.tv_sec = ns / 1000000000;
+        when.it_value.tv_nsec = ns % 1000000000;
+        timerfd_settime(m_timerFd, 0, &when, nullptr);
+        return;
+    }
+#endif
+    m_timer.start(int(std::max<qint64>(0, (waitUs + 999) / 1000)));
+}
+
+void Pacer::disarmTimer()
+{
+#ifdef Q_OS_LINUX
+    if (m_timerFd >= 0) {
+        const itimerspec never{};
+        timerfd_settime(m_timerFd, 0, &never, nullptr);
+    }
+#endif
+    m_timer.stop();
 }
 
 void Pacer::send(const QByteArray &bytes, int pauseMs)
@@ -30,7 +83,7 @@ void Pacer::append(Piece piece)
 void Pacer::clear()
 {
     m_pieces.clear();
-    m_timer.stop();
+    disarmTimer();
 }
 
 int Pacer::pending() const
@@ -87,12 +140,12 @@ void Pacer::pump()
 void Pacer::schedule(qint64 now)
 {
     if (m_pieces.isEmpty()) {
-        m_timer.stop();
+        disarmTimer();
         return;
     }
     const Piece &p = m_pieces.first();
     const qint64 due = startOfFront() + (p.hangUp ? 0 : qint64(m_charUs) * (p.done + 1));
-    m_timer.start(int(std::max<qint64>(0, (due - now + 999) / 1000)));
+    armTimer(due - now);
 }
 
 } // namespace korvanta::sim

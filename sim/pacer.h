@@ -16,6 +16,7 @@ class Pacer : public QObject {
     Q_OBJECT
 public:
     explicit Pacer(QObject *parent = nullptr);
+    ~Pacer() override;
 
     // Microseconds a character takes on the line; 0 sends pieces whole.
     void setCharTimeUs(int us) { m_charUs = us < 0 ? 0 : us; }
@@ -47,12 +48,15 @@ private:
     void append(Piece piece);
     void pump();
     void schedule(qint64 now);
+    void armTimer(qint64 waitUs);
+    void disarmTimer();
     qint64 startOfFront();
     qint64 nowUs() const { return m_clock.nsecsElapsed() / 1000; }
 
     QList<Piece> m_pieces;
     QElapsedTimer m_clock;
-    QTimer m_timer;
+    QTimer m_timer; // where there is no timerfd
+    int m_timerFd = -1;  // wakes to the microsecond; QTimer only to the millisecond
     qint64 m_lineFreeUs = 0;
     int m_charUs = 0;
 };

@@ -1,0 +1,510 @@
+// utility_bench: the whole utility against the simulator program, korvanta-sim,
+// on a pseudo-terminal through the utility's own SerialLink, windows offscreen.
+//
+//  1. Each settings window's read on opening and one typical registration
+//     (one option changed, "登録"), the simulator paced at 19200 bit/s:
+//     characters each way, the line's own time, the measured time, the ratio.
+//     The line's own time is the slower direction's characters x 10/19200 s.
+//     The adapter echoes every character, so its direction (echo + answer)
+//     is the slower one; the characters are what the adapter answered to the
+//     command lines it logged, replayed on a copy of the adapter's engine.
+//  2. The same, simulator unpaced: the utility's own time per exchange, and
+//     the processor time of this process per exchange.
+//  3. Processor time of this process while one exchange waits out its 10 s
+//     deadline (silent adapter, Form2 opening), and of the real korvanta
+//     program idle for 10 s with its main window open.
+//  4. korvanta --auto-port --exit-after-start: time from starting the program
+//     to its main window shown, less the line's time of the identification.
+//  5. korvanta --screenshots: peak resident memory of a run that opens every
+//     window once.
+//
+//   utility_bench [--runs N]        (N runs of each figure; default 5)
+#include "app/session.h"
+#include "app/settingsdialog.h"
+#include "dataport/bapdialog.h"
+#include "dataport/dataportdialog.h"
+#include "dataport/throughputboddialog.h"
+#include "link/messages.h"
+#include "link/seriallink.h"
+#include "numberdisplay/numberdisplaydialog.h"
+#include "shortdial/shortdialdialog.h"
+#include "sim/simulatedadapter.h"
+#include "sim/statefile.h"
+#include "simulator.h"
+#include "telephone/telephonedialog.h"
+#include "workfile/workfile.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPointer>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <fcntl.h>
+#include <functional>
+#include <map>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+using namespace korvanta;
+using bench::Simulator;
+
+namespace {
+
+constexpr double kCharMs = 10.0 / 19200.0 * 1000.0;
+
+double cpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// Processor time of another process, all its threads, in ms.
+double cpuMsOf(qint64 pid)
+{
+    double ms = 0;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(tasks.filePath(task + QStringLiteral("/schedstat")));
+        if (stat.open(QIODevice::ReadOnly))
+            ms += stat.readAll().split(' ').value(0).toDouble() / 1e6;
+    }
+    return ms;
+}
+
+struct Figure {
+    std::vector<double> values;
+    void add(double v) { values.push_back(v); }
+    double at(double q) const
+    {
+        std::vector<double> v = values;
+        std::sort(v.begin(), v.end());
+        return v.empty() ? 0 : v[size_t(q * double(v.size() - 1) + 0.5)];
+    }
+    double min() const { return at(0); }
+    double median() const { return at(0.5); }
+    double max() const { return at(1); }
+    QString text(int decimals) const
+    {
+        if (values.empty())
+            return QStringLiteral("-");
+        return QStringLiteral("%1 / %2 / %3")
+            .arg(min(), 0, 'f', decimals)
+            .arg(median(), 0, 'f', decimals)
+            .arg(max(), 0, 'f', decimals);
+    }
+};
+
+// The adapter as the runs find it: the factory settings and five directory
+// entries in use.
+QMap<QString, QString> startingState()
+{
+    sim::SimulatedAdapter factory;
+    QMap<QString, QString> state = factory.storedSettings();
+    for (int k = 0; k < 5; ++k)
+        state[QStringLiteral("&Z%1").arg(k)] = QStringLiteral("03-1234-56%1*%2").arg(k, 2, 10, QLatin1Char('0')).arg(k + 1);
+    return state;
+}
+
+// A settings window to measure: how to make it, the option a typical
+// registration changes, and its "登録" button.
+struct Form {
+    const char *name;
+    std::function<SettingsDialog *(Session &, QWidget *)> make;
+    std::function<bool(SettingsDialog &)> change;
+    const char *registerButton;
+};
+
+// Clicks the first option that is enabled and off, in the page shown.
+bool clickFirstOption(SettingsDialog &dialog)
+{
+    for (QRadioButton *option : dialog.findChildren<QRadioButton *>())
+        if (option->isVisible() && option->isEnabled() && !option->isChecked()) {
+            option->click();
+            return true;
+        }
+    return false;
+}
+
+const std::vector<Form> &forms()
+{
+    static const std::vector<Form> all{
+        {"Form2", [](Session &s, QWidget *o) { return new TelephoneDialog(s, o); }, clickFirstOption, "Command3"},
+        {"Form14", [](Session &s, QWidget *o) { return new NumberDisplayDialog(s, 0, o); }, clickFirstOption,
+         "Command3"},
+        {"Form3", [](Session &s, QWidget *o) { return new DataPortDialog(s, o); }, clickFirstOption, "Command8"},
+        {"Form5", [](Session &s, QWidget *o) { return new ThroughputBodDialog(s, o); }, clickFirstOption,
+         "Command2"},
+        {"Form6", [](Session &s, QWidget *o) { return new BapDialog(s, o); }, clickFirstOption, "Command1"},
+        {"Form4", [](Session &s, QWidget *o) { return new ShortDialDialog(s, o); },
+         [](SettingsDialog &d) {
+             auto *box = d.findChild<QLineEdit *>(QString::fromLatin1(shortdial::kEntryRows[5].numberBox));
+             if (!box)
+                 return false;
+             box->setText(QStringLiteral("0312345678"));
+             return true;
+         },
+         "Command7"},
+    };
+    return all;
+}
+
+struct Exchanges {
+    int count = 0;
+    qint64 sent = 0;
+    qint64 received = 0;
+    double lineMs() const { return double(std::max(sent, received)) * kCharMs; }
+};
+
+// The command lines korvanta-sim logged, taken as they come, and what the
+// adapter answered to them, replayed on a copy of its engine that started
+// from the same settings.
+class LineLog {
+public:
+    LineLog(const QString &path, const QMap<QString, QString> &state) : m_file(path)
+    {
+        m_shadow.setStoredSettings(state);
+        m_shadow.powerCycle();
+    }
+    Exchanges take()
+    {
+        Exchanges e;
+        if (!m_file.isOpen() && !m_file.open(QIODevice::ReadOnly))
+            return e;
+        while (!m_file.atEnd()) {
+            const QByteArray line = m_file.readLine().chopped(1);
+            ++e.count;
+            e.sent += line.size() + 1;
+            e.received += m_shadow.respond(line + '\r').size();
+        }
+        return e;
+    }
+
+private:
+    QFile m_file;
+    sim::SimulatedAdapter m_shadow;
+};
+
+struct Row {
+    Exchanges exchanges;
+    Figure ms;
+    Figure ratio;
+    Figure usPerExchange;
+    Figure cpuUsPerExchange;
+};
+
+QStringList g_messages;
+
+void recordMessages()
+{
+    Messages::setHandler([](const MessageRequest &r) {
+        g_messages << r.text;
+        return QMessageBox::Ok;
+    });
+}
+
+// One pass over every form on a fresh simulator: opening, then registration.
+// Fills rows["Form2 open"] etc.; false when something went wrong.
+bool passOverForms(bool paced, std::map<QString, Row> &rows)
+{
+    QTemporaryDir dir;
+    const QMap<QString, QString> state = startingState();
+    const QString statePath = dir.filePath(QStringLiteral("adapter.state"));
+    const QString logPath = dir.filePath(QStringLiteral("lines.log"));
+    sim::writeStateFile(statePath, state);
+    QStringList args{QStringLiteral("--state"), statePath, QStringLiteral("--log"), logPath};
+    if (paced)
+        args << QStringLiteral("--paced");
+    Simulator simulator;
+    if (!simulator.start(args))
+        return false;
+    SerialLink link(simulator.device());
+    if (!link.open()) {
+        std::fprintf(stderr, "cannot open %s\n", qPrintable(simulator.device()));
+        return false;
+    }
+    WorkFile work(dir.filePath(QStringLiteral("mail.ini")));
+    Session session(link, work);
+    session.NewFirmwareFlag = QStringLiteral("1");
+    LineLog log(logPath, state);
+
+    bool ok = true;
+    for (const Form &form : forms()) {
+        QWidget opener;
+        g_messages.clear();
+        auto measure = [&](const QString &what, const std::function<void()> &work) {
+            const double cpu0 = cpuMs();
+            QElapsedTimer clock;
+            clock.start();
+            work();
+            QCoreApplication::processEvents(); // what is left to paint
+            const double ms = double(clock.nsecsElapsed()) / 1e6;
+            const double cpu = cpuMs() - cpu0;
+            QThread::msleep(20); // the last line reaches the log file
+            const Exchanges e = log.take();
+            Row &row = rows[QString::fromLatin1(form.name) + ' ' + what];
+            row.exchanges = e;
+            if (paced) {
+                row.ms.add(ms);
+                row.ratio.add(ms / e.lineMs());
+            } else {
+                row.usPerExchange.add(ms * 1000 / std::max(1, e.count));
+                row.cpuUsPerExchange.add(cpu * 1000 / std::max(1, e.count));
+            }
+        };
+        QPointer<SettingsDialog> dialog;
+        measure(QStringLiteral("open"), [&] {
+            dialog = form.make(session, &opener);
+            dialog->openAndRead();
+        });
+        if (session.ReadFailed != 0 || !g_messages.isEmpty()) {
+            std::fprintf(stderr, "%s: read failed %s\n", form.name, qPrintable(g_messages.join(' ')));
+            ok = false;
+        }
+        if (!form.change(*dialog)) {
+            std::fprintf(stderr, "%s: nothing to change\n", form.name);
+            ok = false;
+        }
+        auto *button = dialog->findChild<QAbstractButton *>(QString::fromLatin1(form.registerButton));
+        measure(QStringLiteral("register"), [&] { button->click(); });
+        if (session.WriteFailed != 0 || !g_messages.isEmpty()) {
+            std::fprintf(stderr, "%s: registration failed %s\n", form.name, qPrintable(g_messages.join(' ')));
+            ok = false;
+        }
+        if (dialog && dialog->isVisible()) {
+            std::fprintf(stderr, "%s: still open after registration\n", form.name);
+            ok = false;
+        }
+        delete dialog;
+        session.ReadFailed = session.WriteFailed = 0;
+    }
+    link.close();
+    return ok;
+}
+
+// Opens Form2 against a silent adapter: its first query waits out the
+// settings-dialog deadline (10 s). Processor time of this process meanwhile,
+// as a percentage of the time waited.
+double timedOutExchange()
+{
+    QTemporaryDir dir;
+    Simulator simulator;
+    if (!simulator.start({QStringLiteral("--silent")}))
+        return -1;
+    SerialLink link(simulator.device());
+    if (!link.open())
+        return -1;
+    WorkFile work(dir.filePath(QStringLiteral("mail.ini")));
+    Session session(link, work);
+    session.NewFirmwareFlag = QStringLiteral("1");
+    QWidget opener;
+    auto *dialog = new TelephoneDialog(session, &opener);
+    const double cpu0 = cpuMs();
+    QElapsedTimer clock;
+    clock.start();
+    dialog->openAndRead();
+    const double cpu = cpuMs() - cpu0;
+    const double ms = double(clock.nsecsElapsed()) / 1e6;
+    delete dialog;
+    std::printf("  timed-out exchange: waited %.0f ms, processor %.1f ms\n", ms, cpu);
+    return 100.0 * cpu / ms;
+}
+
+// The real program with its main window open, doing nothing, for 10 s: its
+// processor time as a percentage of that.
+struct IdleProgram {
+    Simulator simulator;
+    QTemporaryDir dir;
+    QProcess program;
+    double cpu0 = 0;
+    QElapsedTimer clock;
+
+    bool start()
+    {
+        if (!simulator.start({}))
+            return false;
+        program.start(bench::builtProgram(QStringLiteral("korvanta")),
+                      {QStringLiteral("--auto-port"), QStringLiteral("1"), QStringLiteral("--port"),
+                       QStringLiteral("COM1=") + simulator.device(), QStringLiteral("--workfile"),
+                       dir.filePath(QStringLiteral("mail.ini"))});
+        // "COM1: model, firmware" once identified; then the main window shows.
+        if (!program.waitForReadyRead(10000))
+            return false;
+        QThread::msleep(1000);
+        cpu0 = cpuMsOf(program.processId());
+        clock.start();
+        return true;
+    }
+    double percent() { return 100.0 * (cpuMsOf(program.processId()) - cpu0) / double(clock.elapsed()); }
+    ~IdleProgram()
+    {
+        program.kill();
+        program.waitForFinished(5000);
+    }
+};
+
+// Time from starting korvanta to its main window shown, less the line's own
+// time of the identification exchanges, in ms.
+double startToMainWindow(double identificationLineMs, double *reported)
+{
+    QTemporaryDir dir;
+    Simulator simulator;
+    if (!simulator.start({QStringLiteral("--paced")}))
+        return -1;
+    QProcess program;
+    QElapsedTimer clock;
+    clock.start();
+    program.start(bench::builtProgram(QStringLiteral("korvanta")),
+                  {QStringLiteral("--auto-port"), QStringLiteral("1"), QStringLiteral("--port"),
+                   QStringLiteral("COM1=") + simulator.device(), QStringLiteral("--workfile"),
+                   dir.filePath(QStringLiteral("mail.ini")), QStringLiteral("--exit-after-start")});
+    double ms = -1;
+    while (program.waitForReadyRead(10000)) {
+        while (program.canReadLine()) {
+            const QByteArray line = program.readLine();
+            if (line.startsWith("main window shown after")) {
+                ms = double(clock.nsecsElapsed()) / 1e6;
+                *reported = line.mid(24).split(' ').value(0).toDouble();
+            }
+        }
+        if (ms >= 0)
+            break;
+    }
+    program.waitForFinished(10000);
+    return ms < 0 ? -1 : ms - identificationLineMs;
+}
+
+// Peak resident memory of korvanta --screenshots, which opens every window
+// once, in MB.
+double peakMemoryOfTour()
+{
+    QTemporaryDir dir;
+    const QByteArray program = bench::builtProgram(QStringLiteral("korvanta")).toLocal8Bit();
+    const QByteArray pictures = dir.filePath(QStringLiteral("pictures")).toLocal8Bit();
+    const QByteArray workFile = dir.filePath(QStringLiteral("mail.ini")).toLocal8Bit();
+    char *argv[] = {const_cast<char *>(program.constData()), const_cast<char *>("--screenshots"),
+                    const_cast<char *>(pictures.constData()), const_cast<char *>("--workfile"),
+                    const_cast<char *>(workFile.constData()), nullptr};
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, program.constData(), &quiet, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&quiet);
+    if (rc != 0)
+        return -1;
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
+// Identification: "ATE1V1", "ATI", "AT%I2" on the line.
+double identificationLineMs()
+{
+    sim::SimulatedAdapter adapter;
+    qint64 received = 0;
+    for (const char *line : {"ATE1V1", "ATI", "AT%I2"})
+        received += adapter.respond(QByteArray(line) + '\r').size();
+    return double(received) * kCharMs;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    int runs = 5;
+    const QStringList args = QCoreApplication::arguments();
+    if (const qsizetype at = args.indexOf(QStringLiteral("--runs")); at > 0 && at + 1 < args.size())
+        runs = std::max(1, args[at + 1].toInt());
+    recordMessages();
+    bool ok = true;
+
+    std::map<QString, Row> paced, unpaced;
+    for (int run = 0; run < runs; ++run) {
+        ok = passOverForms(true, paced) && ok;
+        ok = passOverForms(false, unpaced) && ok;
+        std::fprintf(stderr, "settings windows: run %d of %d\n", run + 1, runs);
+    }
+
+    // The idle programs run while this process waits out its time-outs.
+    Figure exchangeCpu, idleCpu;
+    for (int run = 0; run < std::max(3, runs / 2); ++run) {
+        IdleProgram idle;
+        const bool idleStarted = idle.start();
+        ok = idleStarted && ok;
+        exchangeCpu.add(timedOutExchange());
+        if (idleStarted)
+            idleCpu.add(idle.percent());
+        std::fprintf(stderr, "waiting: run %d\n", run + 1);
+    }
+
+    const double idMs = identificationLineMs();
+    Figure start, reported, memory;
+    for (int run = 0; run < runs; ++run) {
+        double own = 0;
+        const double ms = startToMainWindow(idMs, &own);
+        ok = ms >= 0 && ok;
+        if (ms >= 0) {
+            start.add(ms);
+            reported.add(own - idMs);
+        }
+        const double mb = peakMemoryOfTour();
+        ok = mb >= 0 && ok;
+        if (mb >= 0)
+            memory.add(mb);
+    }
+
+    std::printf("\nSettings windows over a pty, korvanta-sim --paced (19200 bit/s); %d runs, min / median / max\n",
+                runs);
+    std::printf("%-15s %5s %6s %6s %8s  %-26s %-20s  %-20s %-20s\n", "", "exch", "sent", "recv", "line ms",
+                "measured ms", "ratio", "unpaced us/exch", "cpu us/exch");
+    Figure allRatios, allUs;
+    for (const Form &form : forms())
+        for (const char *what : {"open", "register"}) {
+            const QString key = QString::fromLatin1(form.name) + ' ' + QLatin1String(what);
+            const Row &p = paced[key];
+            const Row &u = unpaced[key];
+            std::printf("%-15s %5d %6lld %6lld %8.1f  %-26s %-20s  %-20s %-20s\n", qPrintable(key),
+                        p.exchanges.count, p.exchanges.sent, p.exchanges.received, p.exchanges.lineMs(),
+                        qPrintable(p.ms.text(1)), qPrintable(p.ratio.text(3)), qPrintable(u.usPerExchange.text(0)),
+                        qPrintable(u.cpuUsPerExchange.text(0)));
+            allRatios.add(p.ratio.median());
+            allUs.add(u.usPerExchange.median());
+        }
+    std::printf("\nProcessor, %% of a core (min / median / max)\n");
+    std::printf("  one exchange timing out after 10 s (Form2 opening, silent adapter): %s\n",
+                qPrintable(exchangeCpu.text(3)));
+    std::printf("  korvanta idle 10 s, main window open:                                %s\n",
+                qPrintable(idleCpu.text(3)));
+    std::printf("\nkorvanta --auto-port 1 --exit-after-start, simulator paced (identification on the line %.1f ms)\n",
+                idMs);
+    std::printf("  start to main window, less the identification's line time, ms:   %s\n", qPrintable(start.text(0)));
+    std::printf("  the same, by the program's own clock (from main()), ms:          %s\n",
+                qPrintable(reported.text(0)));
+    std::printf("\nkorvanta --screenshots (every window opened once): peak resident memory, MB: %s\n",
+                qPrintable(memory.text(1)));
+    std::printf("\nTargets: ratio <= 1.10 (worst median %.3f); own cost < 1000 us an exchange (worst median %.0f);\n"
+                "processor <= 1%% (medians %.3f, %.3f); start < 500 ms (median %.0f); memory < 80 MB (max %.1f)\n",
+                allRatios.max(), allUs.max(), exchangeCpu.median(), idleCpu.median(), start.median(),
+                memory.max());
+    return ok ? 0 : 1;
+}
