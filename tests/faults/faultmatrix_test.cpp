@@ -46,16 +46,21 @@ namespace {
 
 // ---- columns: the faults -------------------------------------------------
 
-enum Column { Silent, OkInPieces, Noise, ErrorReply, SlowInside, SlowOutside, LineLost, OtherModel, OlderFirmware,
-              ColumnCount };
+enum Column { Silent, OkInPieces, Noise, ErrorReply, SlowInside, SlowOutside, LateThenAgain, LineLost, OtherModel,
+              OlderFirmware, ColumnCount };
 
-const char *const kColumnNames[ColumnCount] = {"silent",       "OK in pieces", "noise",       "ERROR",
-                                               "slow, inside", "slow, outside", "line lost", "other model",
+const char *const kColumnNames[ColumnCount] = {"silent",       "OK in pieces",  "noise",
+                                               "ERROR",        "slow, inside",  "slow, outside",
+                                               "late, again",  "line lost",     "other model",
                                                "old firmware"};
 
 constexpr int kDeadlineMs = 500;   // every exchange of a cell, unless the column says otherwise
 constexpr int kMarginMs = 1500;    // what a cell may take beyond its deadlines
 constexpr int kSetupDeadlineMs = 5000; // exchanges that only prepare a cell: never waited out
+
+// The late column: replies this late, and the second try's deadline.
+constexpr int kLateDelayMs = 400;
+constexpr int kAgainDeadlineMs = 1000;
 
 const QString kLineLostMessage = QStringLiteral("未知ｴﾗｰが発生しました");
 
@@ -82,6 +87,8 @@ Fault faultFor(Column c, const QByteArray &target)
         return {{"--delay", "200"}, 1000};
     case SlowOutside:
         return {{"--delay", "1000"}, 250, true, true};
+    case LateThenAgain: // as slow, outside; then the same again with time enough
+        return {{"--delay", QString::number(kLateDelayMs)}, 100, true, true};
     case LineLost:
         return {{"--drop-after", "3", "--drop-on", cmd}, kDeadlineMs, true};
     case OtherModel:
@@ -246,7 +253,7 @@ struct Row {
     Lines sent;              // every command line when all goes well
     Lines sentOldFirmware;   // with older firmware; empty: as sent
     QList<Column> notApplicable;
-    std::optional<Probe> probe = std::nullopt; // a value a read stores
+    QList<Probe> probes = {}; // values a read stores
     bool readFailedFlag = false; // a failed read sets ReadFailed
     bool closesOnReadFailure = false; // opened from the main window's button
 };
@@ -285,8 +292,9 @@ const QList<Row> &rows()
         const QList<Column> onlyStartup = {OtherModel};
         const QList<Column> noFirmware = {OtherModel, OlderFirmware};
 
-        rows << Row{"Form2 read", Kind::Read, {"$C1=0311112222"}, {}, openForm2, kForm2Reads, kForm2ReadsOld,
-                    onlyStartup, Probe{"TEL1", "JIKO_NO", "0311112222"}, true, true};
+        rows << Row{"Form2 read", Kind::Read, {"$C1=0311112222", "$I11=9", "$I14=5"}, {}, openForm2, kForm2Reads,
+                    kForm2ReadsOld, onlyStartup,
+                    {{"TEL1", "JIKO_NO", "0311112222"}, {"TEL1", "HASHIN", "9"}, {"TEL", "GAISEN", "5"}}, true, true};
         rows << Row{"Form2 register", Kind::Write, {},
                     openForm2,
                     [](Cell &c) {
@@ -296,8 +304,10 @@ const QList<Row> &rows()
                         click(c.form, "Command3");
                     },
                     {"AT$I12=12", "AT$K2=2"}, {}, onlyStartup};
-        rows << Row{"Form3 read", Kind::Read, {"$C4=0322223333"}, {}, openForm3, kForm3Reads, {}, onlyStartup,
-                    Probe{"DATA", "JIKO_NO", "0322223333"}, true, true};
+        rows << Row{"Form3 read", Kind::Read, {"$C4=0322223333", "@J4=2", "%Y=1"}, {}, openForm3, kForm3Reads, {},
+                    onlyStartup,
+                    {{"DATA", "JIKO_NO", "0322223333"}, {"DATA", "INUMBER", "2"}, {"DATAEXT", "CYAKU", "1"}}, true,
+                    true};
         rows << Row{"Form3 register", Kind::Write, {}, openForm3,
                     [](Cell &c) {
                         type(c.form, "Text1", "0312");
@@ -306,7 +316,7 @@ const QList<Row> &rows()
                     },
                     {"AT$C4=0312", "AT$M4=0"}, {}, onlyStartup};
         rows << Row{"Form4 read", Kind::Read, {"&Z3=0344445555"}, {}, openForm4, {shortDialRead()}, {},
-                    onlyStartup, Probe{"TANSYUKU", QString::fromLatin1(shortdial::kEntryRows[3].key), "0344445555"}};
+                    onlyStartup, {{"TANSYUKU", QString::fromLatin1(shortdial::kEntryRows[3].key), "0344445555"}}};
         rows << Row{"Form4 register", Kind::Write, {}, openForm4,
                     [](Cell &c) {
                         type(c.form, shortdial::kEntryRows[3].numberBox, "0311112222");
@@ -317,7 +327,7 @@ const QList<Row> &rows()
                     {"AT&Z3=0311112222", "AT&Z5=0312*34#*"}, {}, onlyStartup};
         rows << Row{"Form5 read", Kind::Read, {"%A=1", "$I42=33"}, openForm3, openForm5,
                     {"AT%A?", "AT%D?", "AT$I40?", "AT$I43?", "AT$I41?", "AT$I44?", "AT$I42?", "AT$I45?"}, {},
-                    onlyStartup, Probe{"SLPUT", "ADD_$42", "33"}};
+                    onlyStartup, {{"SLPUT", "ADD_$42", "33"}, {"SLPUT", "ADD", "1"}}};
         rows << Row{"Form5 register", Kind::Write, {"%A=1"},
                     [](Cell &c) {
                         openForm3(c);
@@ -328,8 +338,8 @@ const QList<Row> &rows()
                         click(c.detail, "Command2");
                     },
                     {"AT$I41=100"}, {}, onlyStartup};
-        rows << Row{"Form6 read", Kind::Read, {"$I47=5"}, openForm3, openForm6, {"AT$I47?", "AT$I46?"}, {},
-                    onlyStartup, Probe{"BACP", "HASHIN", "5"}};
+        rows << Row{"Form6 read", Kind::Read, {"$I47=5", "$I46=3"}, openForm3, openForm6, {"AT$I47?", "AT$I46?"},
+                    {}, onlyStartup, {{"BACP", "HASHIN", "5"}, {"BACP", "CYAKU", "3"}}};
         rows << Row{"Form6 register", Kind::Write, {"$I47=5"},
                     [](Cell &c) {
                         openForm3(c);
@@ -342,9 +352,10 @@ const QList<Row> &rows()
                         click(c.detail, "Command1");
                     },
                     {"AT$I47=6$I46=3"}, {}, onlyStartup};
-        rows << Row{"Form14 read", Kind::Read, {"$D1=1"}, openForm2, openForm14, {"AT$D1?", "AT@J1?"}, {},
+        rows << Row{"Form14 read", Kind::Read, {"$D1=1", "@J1=2"}, openForm2, openForm14, {"AT$D1?", "AT@J1?"}, {},
                     onlyStartup,
-                    Probe{numberdisplay::port(0).section, QLatin1String(numberdisplay::numberDisplay().key), "1"}};
+                    {{numberdisplay::port(0).section, QLatin1String(numberdisplay::numberDisplay().key), "1"},
+                     {numberdisplay::port(0).section, QLatin1String(numberdisplay::iNumber().key), "2"}}};
         rows << Row{"Form14 register", Kind::Write, {},
                     [](Cell &c) {
                         openForm2(c);
@@ -363,13 +374,13 @@ const QList<Row> &rows()
                         c.control = std::make_unique<SerialControl>(serialLinkFactory(map));
                         c.portResult = tryPort(*c.control, 1, c.session.timing, c.identity, nullptr);
                     },
-                    {"ATE1V1", "ATI", "AT%I2"}, {}, {}};
+                    {"ATE1V1", "ATI", "AT%I2"}, {}, {LateThenAgain}};
         rows << Row{"exit", Kind::Exit, {}, {},
                     [](Cell &c) {
                         c.session.WriteCount = 1;
                         c.main->exitProcedure();
                     },
-                    {"AT&W0&W1"}, {}, noFirmware};
+                    {"AT&W0&W1"}, {}, {LateThenAgain, OtherModel, OlderFirmware}};
         rows << Row{"Form11 init", Kind::Init, {}, {},
                     [](Cell &c) {
                         c.init = std::make_unique<InitDialog>(c.session, c.main);
@@ -389,7 +400,7 @@ const QList<Row> &rows()
                         QTest::keyClicks(term, "ATI");
                         QTest::keyClick(term, Qt::Key_Return);
                     },
-                    {"ATI"}, {}, {SlowInside, SlowOutside, OtherModel, OlderFirmware}};
+                    {"ATI"}, {}, {SlowInside, SlowOutside, LateThenAgain, OtherModel, OlderFirmware}};
         return rows;
     }();
     return r;
@@ -403,6 +414,63 @@ QMap<int, QMap<int, QString>> &results()
 }
 
 } // namespace
+
+void checkProbes(Cell &c, const Row &R)
+{
+    for (const Probe &p : R.probes)
+        QCOMPARE(c.work.fetch(QLatin1String(p.section), p.key, "<none>"), p.fromAdapter);
+}
+
+// The same exchange again, once the late reply to the first try has come in:
+// every command is answered by its own reply, not by the one left over, and
+// ends as if nothing had gone before.
+void tryAgain(Cell &c, const Row &R, const Simulator &sim, const Lines &sentBefore)
+{
+    QTRY_VERIFY(c.link.inBufferCount() > 0); // the late reply is waiting
+    if (R.kind == Kind::Read) {
+        QPointer<QDialog> window = R.setup ? c.detail : c.form;
+        if (window)
+            window->close();
+        QTRY_VERIFY(!window || !window->isVisible());
+        QWidget *opener = R.setup ? static_cast<QWidget *>(c.form) : c.main.data();
+        QTRY_VERIFY(opener->isEnabled());
+    }
+    c.messages.clear();
+    c.session.ReadFailed = c.session.WriteFailed = 0;
+    c.setTiming(kAgainDeadlineMs);
+    const QByteArray before = c.workBytes();
+    QElapsedTimer clock;
+    clock.start();
+    R.act(c);
+    const qint64 elapsed = clock.elapsed();
+
+    QCOMPARE(sim.log(), sentBefore + R.sent);
+    QVERIFY2(elapsed >= qint64(kLateDelayMs) * R.sent.size(), qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+    QVERIFY2(elapsed <= qint64(kAgainDeadlineMs) * R.sent.size() + kMarginMs,
+             qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+    QCOMPARE(c.messageTexts(), QStringList());
+    switch (R.kind) {
+    case Kind::Read: {
+        QCOMPARE(c.session.ReadFailed, 0);
+        QPointer<QDialog> window = R.setup ? c.detail : c.form;
+        QVERIFY(window && window->isVisible());
+        checkProbes(c, R);
+        break;
+    }
+    case Kind::Write: {
+        QCOMPARE(c.session.WriteFailed, 0);
+        QPointer<QDialog> window = c.detail ? c.detail : c.form;
+        QTRY_VERIFY(!window);
+        QCOMPARE(c.workBytes(), before);
+        break;
+    }
+    case Kind::Init:
+        QVERIFY(!c.init->isVisible());
+        break;
+    default:
+        QFAIL("no second try for this row");
+    }
+}
 
 class FaultMatrixTest : public QObject {
     Q_OBJECT
@@ -478,8 +546,8 @@ void FaultMatrixTest::cell()
         QVERIFY(c.attach(sim.device));
 
     // What a read must not touch when it fails: a value of an earlier read.
-    if (R.probe)
-        c.work.store(QLatin1String(R.probe->section), R.probe->key, "stale");
+    for (const Probe &p : R.probes)
+        c.work.store(QLatin1String(p.section), p.key, "stale");
     const QByteArray before = c.workBytes();
 
     c.setTiming(fault.deadlineMs);
@@ -535,7 +603,7 @@ void FaultMatrixTest::cell()
         if (fails) // nothing of a reply that did not come whole
             QCOMPARE(c.workBytes(), before);
         else
-            QCOMPARE(c.work.fetch(QLatin1String(R.probe->section), R.probe->key, "<none>"), R.probe->fromAdapter);
+            checkProbes(c, R);
         break;
     }
     case Kind::Write: {
@@ -609,6 +677,12 @@ void FaultMatrixTest::cell()
         c.session.TerminalActive = 0;
         break;
     }
+    }
+
+    if (col == LateThenAgain) {
+        tryAgain(c, R, sim, expected);
+        if (QTest::currentTestFailed())
+            return;
     }
 
     // The simulator outlived the cell, and no half-written work file was left.
