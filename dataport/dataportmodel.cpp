@@ -84,14 +84,16 @@ ListingReading parseListing(const QByteArray &answer, const Port &port)
     // The own number, up to "*" (a subaddress follows) or CR; the end of the
     // text counts as a CR.
     QByteArray number;
-    while (i < end && answer[i] != '*' && answer[i] != '\r')
-        number += answer[i++];
+    for (; i < end && answer[i] != '*' && answer[i] != '\r'; ++i)
+        if (reply::keptInField(answer[i]))
+            number += answer[i];
     r.number = reply::trimRight(number);
     if (i < end && answer[i] == '*') {
         ++i;
         QByteArray sub;
-        while (i < end && answer[i] != '\r')
-            sub += answer[i++];
+        for (; i < end && answer[i] != '\r'; ++i)
+            if (reply::keptInField(answer[i]))
+                sub += answer[i];
         r.subaddress = reply::trimRight(sub);
     }
     ++i; // past the CR of the number line

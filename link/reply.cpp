@@ -46,4 +46,9 @@ QByteArray trimRight(const QByteArray &text)
     return text.left(n);
 }
 
+bool keptInField(char c)
+{
+    return c != '\n' && c != '\0';
+}
+
 } // namespace korvanta::reply

@@ -26,4 +26,9 @@ int leadingNumber(const QByteArray &text);
 // The text with trailing blanks removed.
 QByteArray trimRight(const QByteArray &text);
 
+// Whether a number or subaddress read from a reply keeps the character: all
+// but LF and NUL, which the work file cannot hold (a box showing them would
+// differ from the work file and be sent back unasked).
+bool keptInField(char c);
+
 } // namespace korvanta::reply

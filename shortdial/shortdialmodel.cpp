@@ -86,7 +86,7 @@ std::optional<QList<ReadEntry>> parseDirectory(const QByteArray &answer)
             } else if (c == '*' && !inSubaddress) {
                 read.shown.number = trimBlanks(number);
                 inSubaddress = true;
-            } else {
+            } else if (reply::keptInField(c)) {
                 (inSubaddress ? subaddress : number) += c;
             }
         }

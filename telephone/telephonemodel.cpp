@@ -198,7 +198,7 @@ std::optional<PortStatus> parsePortStatus(const QByteArray &answer, const Port &
     for (; i < answer.size() && answer[i] != '\r'; ++i) {
         if (answer[i] == '*' && !inSubaddress)
             inSubaddress = true;
-        else
+        else if (reply::keptInField(answer[i]))
             (inSubaddress ? status.subaddress : status.ownNumber) += answer[i];
     }
     status.ownNumber = reply::trimRight(status.ownNumber);
@@ -210,7 +210,8 @@ std::optional<PortStatus> parsePortStatus(const QByteArray &answer, const Port &
         return std::nullopt;
     i = colon;
     for (; i < answer.size() && answer[i] != '\r'; ++i)
-        status.forwarding += answer[i];
+        if (reply::keptInField(answer[i]))
+            status.forwarding += answer[i];
     status.forwarding = reply::trimRight(status.forwarding);
 
     // Token line: every "$" starts a four-character token; anything else is

@@ -1,0 +1,405 @@
+#include "fuzz/drivers.h"
+
+#include "app/startup.h"
+#include "dataport/dataportmodel.h"
+#include "link/exchange.h"
+#include "link/link.h"
+#include "link/messages.h"
+#include "link/reply.h"
+#include "numberdisplay/numberdisplaymodel.h"
+#include "shortdial/shortdialmodel.h"
+#include "sim/settingstable.h"
+#include "sim/simulatedadapter.h"
+#include "telephone/telephonemodel.h"
+#include "tests/link/scriptedlink.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace korvanta::fuzz {
+
+namespace {
+
+// Inputs longer than the largest window a reply is cut to (the directory's)
+// show nothing new, and make each run slower.
+constexpr int kLongestReply = kDirectoryWindow + 64;
+
+QByteArray cut(const QByteArray &input)
+{
+    return input.left(kLongestReply);
+}
+
+class Checks {
+public:
+    explicit Checks(const char *where) : m_where(where) {}
+    void expect(bool holds, const QString &what)
+    {
+        if (!holds)
+            m_findings << QStringLiteral("%1: %2").arg(QLatin1String(m_where), what);
+    }
+    Findings findings() const { return m_findings; }
+
+private:
+    const char *m_where;
+    Findings m_findings;
+};
+
+QString shown(const QByteArray &text)
+{
+    return QString::fromLatin1(text.toPercentEncoding(" :*$"));
+}
+
+// A field taken from a line of a reply: no blank at its end, and nothing the
+// work file cannot keep. The work file drops line ends and ends a value at a
+// NUL; a box that shows more than the work file kept differs from it, and the
+// registration would send the field although the operator changed nothing.
+bool keepable(const QByteArray &field)
+{
+    return !field.contains('\r') && !field.contains('\n') && !field.contains('\0');
+}
+
+void expectField(Checks &c, const QByteArray &field, const char *name)
+{
+    c.expect(keepable(field), QStringLiteral("%1 holds a line end or NUL: %2").arg(QLatin1String(name), shown(field)));
+    c.expect(!field.endsWith(' '), QStringLiteral("%1 ends in a blank: %2").arg(QLatin1String(name), shown(field)));
+}
+
+// A ":" the listings look for: at or after position 6 (1-based).
+bool colonFrom(const QByteArray &answer, int position)
+{
+    return answer.indexOf(':', position - 1) >= 0;
+}
+
+// ---------------------------------------------------------------------------
+// Telephone port listing
+
+Findings telephoneListing(const QByteArray &input)
+{
+    using namespace telephone;
+    const QByteArray answer = cut(input);
+    Checks c("telephone listing");
+    for (const Port &port : ports()) {
+        const auto status = parsePortStatus(answer, port);
+        if (!colonFrom(answer, 6))
+            c.expect(!status, QStringLiteral("read without a \":\""));
+        if (!status)
+            continue;
+        expectField(c, status->ownNumber, "own number");
+        expectField(c, status->subaddress, "subaddress");
+        expectField(c, status->forwarding, "forwarding number");
+        c.expect(!status->ownNumber.contains('*'), QStringLiteral("own number holds \"*\""));
+        for (const auto &[index, value] : status->tokens) {
+            const bool known = index >= 0 && size_t(index) < portChoices().size();
+            c.expect(known, QStringLiteral("token row %1 out of the table").arg(index));
+            if (known)
+                c.expect(portChoices()[index].inStatus && accepts(portChoices()[index], value),
+                         QStringLiteral("value %1 for %2").arg(QLatin1Char(value)).arg(QLatin1String(portChoices()[index].key)));
+        }
+        if (status->numberDisplay)
+            c.expect(*status->numberDisplay == 0 || *status->numberDisplay == 1,
+                     QStringLiteral("number display %1").arg(*status->numberDisplay));
+    }
+    return c.findings();
+}
+
+// ---------------------------------------------------------------------------
+// Data port listing
+
+Findings dataListing(const QByteArray &input)
+{
+    using namespace dataport;
+    const QByteArray answer = cut(input);
+    Checks c("data port listing");
+    for (const Port &port : ports()) {
+        const ListingReading r = parseListing(answer, port);
+        c.expect(r.ok == colonFrom(answer, 6), QStringLiteral("ok %1 against the \":\" found").arg(r.ok));
+        if (!r.ok)
+            continue;
+        expectField(c, r.number, "own number");
+        expectField(c, r.subaddress, "subaddress");
+        c.expect(!r.number.contains('*'), QStringLiteral("own number holds \"*\""));
+        for (const auto &read : r.values) {
+            const PortSetting *setting = read.first;
+            const QString value = read.second;
+            const auto &table = portSettings();
+            const bool known = setting >= table.data() && setting < table.data() + table.size();
+            c.expect(known, QStringLiteral("setting out of the table"));
+            if (known)
+                c.expect(std::any_of(setting->options.begin(), setting->options.end(),
+                                     [&](const PortOption &o) { return value == QLatin1String(o.value); }),
+                         QStringLiteral("value %1 for %2").arg(value, QLatin1String(setting->key)));
+        }
+    }
+    return c.findings();
+}
+
+// ---------------------------------------------------------------------------
+// Three-digit replies: the scanning helpers and every parse built on them
+
+void scanHelpers(Checks &c, const QByteArray &answer)
+{
+    const int last = std::min<int>(int(answer.size()) + 2, 40);
+    for (int from = -1; from <= last; ++from) {
+        const int at = reply::find(answer, '0', from);
+        c.expect(at == 0 || (at >= std::max(from, 1) && at <= answer.size() && answer[at - 1] == '0'),
+                 QStringLiteral("find from %1 gave %2").arg(from).arg(at));
+        const auto three = reply::threeDigitsFrom(answer, from);
+        c.expect(bool(three) == (at != 0), QStringLiteral("threeDigitsFrom %1 against find").arg(from));
+        if (three)
+            c.expect(three->size() <= 3 && three->startsWith('0') && three->size() >= 1,
+                     QStringLiteral("threeDigitsFrom %1 gave %2").arg(from).arg(shown(*three)));
+        const auto chars = reply::threeCharsAt(answer, from);
+        const bool inside = from >= 1 && from <= answer.size();
+        c.expect(bool(chars) == inside, QStringLiteral("threeCharsAt %1 present %2").arg(from).arg(bool(chars)));
+        if (chars)
+            c.expect(*chars == answer.mid(from - 1, 3), QStringLiteral("threeCharsAt %1").arg(from));
+    }
+    const int n = reply::leadingNumber(answer);
+    c.expect(n >= 0 && n <= 10000009, QStringLiteral("leadingNumber %1").arg(n));
+    const QByteArray trimmed = reply::trimRight(answer);
+    c.expect(answer.startsWith(trimmed) && !trimmed.endsWith(' ')
+                 && answer.mid(trimmed.size()).count(' ') == answer.size() - trimmed.size(),
+             QStringLiteral("trimRight"));
+}
+
+void expectReading(Checks &c, const dataport::Reading &r, const QStringList &allowed, const char *name)
+{
+    if (r.ok && r.value)
+        c.expect(allowed.contains(*r.value), QStringLiteral("%1 read %2").arg(QLatin1String(name), *r.value));
+    c.expect(r.ok || !r.value, QStringLiteral("%1: a failed reading with a value").arg(QLatin1String(name)));
+}
+
+QStringList digitsUpTo(char highest)
+{
+    QStringList d;
+    for (char v = '0'; v <= highest; ++v)
+        d << QString(QLatin1Char(v));
+    return d;
+}
+
+Findings threeDigitReplies(const QByteArray &input)
+{
+    const QByteArray answer = cut(input);
+    Checks c("three-digit reply");
+    scanHelpers(c, answer);
+
+    // Telephone: the common settings, the dial times and the ring patterns.
+    using namespace telephone;
+    for (const CommonSetting &s : commonSettings()) {
+        const auto digits = replyDigits(answer, s.query);
+        if (!digits)
+            continue;
+        if (s.isChoice())
+            if (const auto v = replyChoice(*digits, s.values))
+                c.expect(std::any_of(s.values.begin(), s.values.end(), [&](const ChoiceValue &cv) { return cv.value == *v; }),
+                         QStringLiteral("%1 read %2").arg(QLatin1String(s.key)).arg(QLatin1Char(*v)));
+        const int n = boxNumber(QString::fromLatin1(*digits));
+        c.expect(n >= 0 && n <= 999, QStringLiteral("%1 box number %2").arg(QLatin1String(s.key)).arg(n));
+    }
+    for (int p = 0; p < kPortCount; ++p) {
+        if (const auto digits = replyDigits(answer, dialTime().query[p])) {
+            const int n = boxNumber(QString::fromLatin1(*digits));
+            c.expect(n >= 0 && n <= 999, QStringLiteral("dial time %1").arg(n));
+        }
+        for (const PortChoice &choice : portChoices())
+            if (!choice.inStatus)
+                if (const auto digits = replyDigits(answer, choice.query[p]))
+                    c.expect(accepts(choice, ringPattern(*digits)), QStringLiteral("ring pattern"));
+    }
+    for (int p = 0; p < numberdisplay::kPortCount; ++p)
+        for (const numberdisplay::Setting *s : {&numberdisplay::numberDisplay(), &numberdisplay::iNumber()}) {
+            const auto r = numberdisplay::readReply(*s, p, answer);
+            if (r.value)
+                c.expect(r.ok && std::any_of(s->options.begin(), s->options.end(),
+                                             [&](const numberdisplay::Option &o) { return o.value == *r.value; }),
+                         QStringLiteral("%1 read %2").arg(QLatin1String(s->key)).arg(QLatin1Char(*r.value)));
+        }
+
+    // Data ports: i-number, the extended settings, the BOD directions, the BAP masks.
+    expectReading(c, dataport::parseINumber(answer), digitsUpTo('3'), "i-number");
+    expectReading(c, dataport::parseDirection(answer), digitsUpTo('3'), "direction");
+    expectReading(c, dataport::parseMask(answer), digitsUpTo('7'), "mask");
+    for (const dataport::ExtSetting &s : dataport::extSettings()) {
+        QStringList allowed;
+        for (const dataport::ExtOption &o : s.options)
+            allowed << QLatin1String(o.value);
+        expectReading(c, dataport::parseExtended(s, answer), allowed, s.key);
+    }
+    return c.findings();
+}
+
+// ---------------------------------------------------------------------------
+// The register reply at position 11 (throughput BOD)
+
+Findings registerReply(const QByteArray &input)
+{
+    using namespace dataport;
+    const QByteArray answer = cut(input);
+    Checks c("register reply");
+    const Reading r = parseRegister(answer);
+    const bool digitAt11 = answer.size() >= 11 && answer[10] >= '0' && answer[10] <= '2';
+    c.expect(r.ok == digitAt11, QStringLiteral("ok %1 against position 11").arg(r.ok));
+    if (!r.ok)
+        return c.findings();
+    c.expect(r.value.has_value(), QStringLiteral("read without a value"));
+    const QString value = r.value.value_or(QString());
+    bool number = false;
+    const int v = value.toInt(&number);
+    c.expect(number && v >= 0 && v <= 299, QStringLiteral("value %1").arg(value));
+    for (const BodRegister &reg : bodRegisters()) {
+        // What the box shows goes back to the register unchanged.
+        const QString box = boxTextOf(reg, value);
+        c.expect(numericValue(box) >= 0, QStringLiteral("%1 box %2").arg(QLatin1String(reg.key), box));
+        c.expect(numericValue(registerTextOf(reg, box)) == v,
+                 QStringLiteral("%1: %2 shown as %3 goes back as %4")
+                     .arg(QLatin1String(reg.key), value, box, registerTextOf(reg, box)));
+    }
+    return c.findings();
+}
+
+// ---------------------------------------------------------------------------
+// The short-dial directory
+
+Findings directory(const QByteArray &input)
+{
+    using namespace shortdial;
+    const QByteArray answer = cut(input);
+    Checks c("directory");
+    const auto entries = parseDirectory(answer);
+    c.expect(bool(entries) == colonFrom(answer, 93), QStringLiteral("read %1 against the \":\" from 93").arg(bool(entries)));
+    if (!entries)
+        return c.findings();
+    c.expect(entries->size() <= answer.size() / 4 + 1, QStringLiteral("%1 entries").arg(entries->size()));
+    for (const ReadEntry &e : *entries) {
+        c.expect(e.entry >= 0 && e.entry < kEntryCount, QStringLiteral("entry %1").arg(e.entry));
+        for (const QString &field : {e.shown.number, e.shown.subaddress}) {
+            c.expect(keepable(field.toLatin1()), QStringLiteral("a line end or NUL in a box: %1").arg(field));
+            c.expect(!field.startsWith(u' ') && !field.endsWith(u' '), QStringLiteral("blanks around %1").arg(field));
+        }
+        c.expect(!e.shown.number.contains(u'*'), QStringLiteral("number box holds \"*\""));
+        c.expect(e.stored.startsWith(e.shown.number), QStringLiteral("stored %1 against %2").arg(e.stored, e.shown.number));
+        if (!e.shown.subaddress.isEmpty())
+            c.expect(e.stored == wireForm(e.shown), QStringLiteral("stored %1 against the boxes").arg(e.stored));
+    }
+    return c.findings();
+}
+
+// ---------------------------------------------------------------------------
+// Identification at start-up: the model name and the firmware text
+
+Findings firmware(const QByteArray &input)
+{
+    Checks c("identification");
+    const QByteArray text = input.left(64);
+    // The flag as start-up derives it from the firmware text, and the
+    // simulated adapter's own idea of older firmware, by the same rule.
+    const QString flag = deriveNewFirmwareFlag(QString::fromLatin1(text));
+    c.expect(flag == QLatin1String("0") || flag == QLatin1String("1"), QStringLiteral("flag %1").arg(flag));
+    c.expect((flag == QLatin1String("1")) == !sim::isOldFirmware(text),
+             QStringLiteral("flag %1 for %2, the simulated adapter says %3")
+                 .arg(flag, shown(text), sim::isOldFirmware(text) ? QStringLiteral("older") : QStringLiteral("newer")));
+
+    // The whole identification: the input up to its first NUL answers "ATI",
+    // the rest "AT%I2". Replies without "OK" wait out the (short) deadline.
+    const int nul = input.indexOf('\0');
+    const QByteArray model = input.left(nul < 0 ? 256 : std::min(nul, 256));
+    const QByteArray version = nul < 0 ? QByteArray("AT%I2\r\r\nVer 1.30 01/03/15\r\n\r\nOK\r\n") : input.mid(nul + 1, 256);
+    ScriptedLink link;
+    for (const QByteArray &answer : {QByteArray("ATE1V1\r\r\nOK\r\n"), model, version})
+        link.script({{0, answer}});
+    Timing timing;
+    timing.identifyDeadlineMs = 2;
+    QStringList messages;
+    const auto previous = Messages::setHandler([&](const MessageRequest &r) {
+        messages << r.text;
+        return QMessageBox::Ok;
+    });
+    Identity identity;
+    const PortDialogResult result = identifyAdapter(link, timing, identity, nullptr);
+    Messages::setHandler(previous);
+
+    c.expect(link.written.size() <= 3, QStringLiteral("%1 commands").arg(link.written.size()));
+    c.expect(identity.ModelName.size() <= 9 && identity.FirmwareVersion.size() <= 17,
+             QStringLiteral("model %1, firmware %2").arg(identity.ModelName, identity.FirmwareVersion));
+    if (result == PortConnected) {
+        c.expect(identity.ModelName == QLatin1String(sim::kModelName), QStringLiteral("took model %1").arg(identity.ModelName));
+        c.expect(link.isOpen() && messages.isEmpty(), QStringLiteral("connected with the line closed or a message"));
+    } else {
+        c.expect(result == PortShowAgain, QStringLiteral("result %1").arg(int(result)));
+        c.expect(!link.isOpen() && messages.size() <= 1, QStringLiteral("failed with the line open or several messages"));
+    }
+    return c.findings();
+}
+
+// ---------------------------------------------------------------------------
+// The simulated adapter's command lines
+
+Findings simulatorCommands(const QByteArray &input)
+{
+    Checks c("simulator");
+    // The first byte chooses the firmware; the rest is what the host sends.
+    sim::Faults faults;
+    if (!input.isEmpty() && (input[0] & 1))
+        faults.firmware = sim::kOldFirmware;
+    sim::SimulatedAdapter adapter(faults);
+    const QByteArray bytes = input.mid(1, 4096);
+    const QByteArray out = adapter.respond(bytes);
+
+    int lines = 0;
+    for (const char ch : bytes)
+        lines += ch == '\r';
+    c.expect(adapter.log().size() <= lines, QStringLiteral("%1 lines logged from %2 CR").arg(adapter.log().size()).arg(lines));
+    for (const QByteArray &line : adapter.log())
+        c.expect(line.size() <= 1024 && !line.contains('\r'), QStringLiteral("logged line of %1").arg(line.size()));
+    // Every value the engine keeps is one its setting accepts, and the keys
+    // that may not share a value do not.
+    const bool old = adapter.oldFirmware();
+    for (const sim::Setting &s : sim::allSettings()) {
+        for (const QString &value : {adapter.value(QString::fromLatin1(s.key)), adapter.storedValue(QString::fromLatin1(s.key))}) {
+            QByteArray normalised;
+            c.expect(s.accepts(value.toLatin1(), &normalised) && normalised == value.toLatin1(),
+                     QStringLiteral("%1 holds %2").arg(QLatin1String(s.key), shown(value.toLatin1())));
+            c.expect(!old || s.knownToOldFirmware(value.toLatin1()) || s.has(sim::NewFirmware),
+                     QStringLiteral("%1 holds %2, unknown to older firmware").arg(QLatin1String(s.key), value));
+        }
+        const QByteArray partner = sim::partnerOf(s.key);
+        if (!partner.isEmpty()) {
+            const QString mine = adapter.value(QString::fromLatin1(s.key));
+            c.expect(mine == QLatin1String("0") || mine != adapter.value(QString::fromLatin1(partner)),
+                     QStringLiteral("%1 and %2 both %3").arg(QLatin1String(s.key), QLatin1String(partner), mine));
+        }
+    }
+    // Each line is answered by exactly one final result while verbose is on.
+    if (!bytes.contains('V') && !bytes.contains('v')) {
+        const int results = int(out.count("\r\nOK\r\n") + out.count("\r\nERROR\r\n"));
+        c.expect(results >= adapter.log().size(), QStringLiteral("%1 results for %2 lines").arg(results).arg(adapter.log().size()));
+    }
+    return c.findings();
+}
+
+const Target kTargets[] = {
+    {"tel_listing", "telephone port listing (AT\\S2..AT\\S4)", telephoneListing},
+    {"data_listing", "data port listing (AT\\S5, AT\\S6)", dataListing},
+    {"three_digit", "three-digit replies and the scans under them", threeDigitReplies},
+    {"register", "register reply at position 11", registerReply},
+    {"directory", "short-dial directory (AT&Z0?..&Z19?)", directory},
+    {"firmware", "identification: model name and firmware text", firmware},
+    {"sim_command", "simulated adapter's command-line parser", simulatorCommands},
+};
+
+} // namespace
+
+std::span<const Target> targets()
+{
+    return kTargets;
+}
+
+const Target *target(const QByteArray &name)
+{
+    for (const Target &t : kTargets)
+        if (name == t.name)
+            return &t;
+    return nullptr;
+}
+
+} // namespace korvanta::fuzz

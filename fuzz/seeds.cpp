@@ -1,0 +1,112 @@
+// Writes the seed corpus: what the simulated adapter answers to the queries
+// each parser reads, byte for byte as the exchanges hand it over (from the
+// echo's "A"), and command lines for the simulator itself.
+//
+//   fuzz_seeds fuzz/corpus
+
+#include "shortdial/shortdialmodel.h"
+#include "sim/simulatedadapter.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+
+using korvanta::sim::Faults;
+using korvanta::sim::SimulatedAdapter;
+
+namespace {
+
+QDir root;
+
+void write(const char *target, const QString &name, const QByteArray &bytes)
+{
+    root.mkpath(QLatin1String(target));
+    QFile f(root.filePath(QLatin1String(target) + u'/' + name));
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(f.fileName()));
+}
+
+// A file name for the reply to a query: its characters that are letters or digits.
+QString nameOf(const QString &tag, const QByteArray &query)
+{
+    QString name = tag;
+    for (const char c : query.mid(2, 24))
+        name += QChar::fromLatin1(c).isLetterOrNumber() ? QChar::fromLatin1(c).toLower() : u'_';
+    return name;
+}
+
+QByteArray reply(SimulatedAdapter &adapter, const QByteArray &command)
+{
+    return adapter.respond(command + '\r');
+}
+
+// An adapter with numbers, subaddresses and directory entries set.
+void furnish(SimulatedAdapter &a)
+{
+    for (const char *line : {"AT$C1=0312345678", "AT$E1=12", "AT$G1=09012345678", "AT$C2=(03)1234-5678#",
+                             "AT$E2=*#99", "AT$C4=0451112222", "AT$E4=7", "AT$C5=0461113333",
+                             "AT&Z0=0312345678*12", "AT&Z5=117", "AT&Z12=(06)6666-6666#*#1",
+                             "AT$L1=1$N1=0$K2=2$H3=3$D2=1$B4=0$O5=1", "AT$I11=15$I42=100$I45=0$I41=255$I46=0"})
+        if (!a.respond(QByteArray(line) + '\r').endsWith("\r\nOK\r\n"))
+            std::fprintf(stderr, "refused: %s\n", line);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s CORPUS_DIR\n", argv[0]);
+        return 2;
+    }
+    root = QDir(QString::fromLocal8Bit(argv[1]));
+
+    for (const bool old : {false, true}) {
+        Faults faults;
+        if (old)
+            faults.firmware = korvanta::sim::kOldFirmware;
+        SimulatedAdapter factory(faults), used(faults);
+        furnish(used);
+        const QString era = old ? QStringLiteral("old-") : QString();
+        for (SimulatedAdapter *a : {&factory, &used}) {
+            const QString tag = era + (a == &factory ? QStringLiteral("factory-") : QStringLiteral("set-"));
+            for (const char *q : {"AT\\S2", "AT\\S3", "AT\\S4"})
+                write("tel_listing", nameOf(tag, q), reply(*a, q));
+            for (const char *q : {"AT\\S5", "AT\\S6"})
+                write("data_listing", nameOf(tag, q), reply(*a, q));
+            for (const char *q : {"AT@I?", "AT$I20?", "AT$I14?", "AT$I15?", "AT$I29?", "AT$V?", "AT$I11?",
+                                  "AT$W1?", "AT$D2?", "AT@J1?", "AT@J4?", "AT%C?", "AT%U?", "AT&B?", "AT%A?%D?",
+                                  "AT%Y?", "AT%A?", "AT$I46?"})
+                write("three_digit", nameOf(tag, q), reply(*a, q));
+            for (const char *q : {"AT$I40?", "AT$I41?", "AT$I42?", "AT$I45?"})
+                write("register", nameOf(tag, q), reply(*a, q));
+            write("directory", tag + QStringLiteral("all"), reply(*a, korvanta::shortdial::readCommand()));
+            const QByteArray model = reply(*a, "ATI");
+            write("firmware", tag + QStringLiteral("identify"), model + '\0' + reply(*a, "AT%I2"));
+        }
+        Faults other = faults;
+        other.model = "KORVAN-TB";
+        SimulatedAdapter stranger(other);
+        write("firmware", era + QStringLiteral("other-model"), reply(stranger, "ATI") + '\0' + reply(stranger, "AT%I2"));
+
+        // The simulator: the first byte chooses the firmware.
+        const char first = old ? '\1' : '\0';
+        const QList<QByteArray> sessions = {
+            "ATE1V1\rATI\rAT%I2\r",
+            "AT\\S2\rAT\\S5\r",
+            "AT$L1=1$N1=0@J1=2\rAT$I14=0$I15=1\r",
+            "AT$C1=03-1234(5)#\rAT$E1=12*#\rAT$G3=\r",
+            "AT&Z3=0312*45\rAT&Z0?&Z3?&Z19?\r",
+            "AT$I42=50$I41=255\rAT%A0%D3\rAT$I29=30\rAT$V2\r",
+            "AT&W0&W1\rAT%Z\rAT&F\r",
+            "at$d2=1$d3=1\rATX\rAT$I11=16\r",
+            "ATE0V0\rAT$B1?\b\b\b@I?\r",
+        };
+        for (int i = 0; i < sessions.size(); ++i)
+            write("sim_command", era + QStringLiteral("lines-") + QString::number(i + 1), first + sessions[i]);
+    }
+    return 0;
+}
