@@ -113,7 +113,11 @@ bool WorkFile::lock()
         m_lock = std::make_unique<QLockFile>(m_path + QStringLiteral(".lock"));
         m_lock->setStaleLockTime(0);
     }
-    return m_lock->isLocked() || m_lock->tryLock(0);
+    if (m_lock->isLocked() || m_lock->tryLock(0))
+        return true;
+    // Only a lock file that exists is another utility's. One that cannot be
+    // made at all (a folder that cannot be written) claims nothing either way.
+    return m_lock->error() != QLockFile::LockFailedError;
 }
 
 } // namespace korvanta
