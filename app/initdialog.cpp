@@ -69,6 +69,7 @@ void InitDialog::initialize()
     Session::BusyScope busy(m_session);
     Link &link = m_session.link;
     setEnabled(false);
+    DiscardInput(link); // a late "OK" left from an earlier try is not this one's
     link.setInputLen(1);
     link.output(kInitChoices[m_options[0]->isChecked() ? 0 : 1].command + '\r');
     const bool acknowledged = AwaitAcknowledge(link, m_session.timing.setDeadlineMs);

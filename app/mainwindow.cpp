@@ -183,6 +183,7 @@ void MainWindow::exitProcedure()
     Session::BusyScope busy(m_session);
     if (m_session.WriteCount != 0) {
         setEnabled(false);
+        DiscardInput(link); // a late "OK" of an earlier exchange is not the store's
         link.setInputLen(1);
         link.output(kStoreCommand + '\r');
         AwaitAcknowledge(link, m_session.timing.setDeadlineMs); // silent on time-out

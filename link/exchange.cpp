@@ -22,7 +22,7 @@ int firstA(const QByteArray &buffer)
 std::optional<QByteArray> QueryExchange(Link &link, const QByteArray &command, int deadlineMs,
                                         int window, const AnswerAcceptor &accept)
 {
-    link.setInputLen(Link::kBulkInputLen);
+    DiscardInput(link); // a late reply to an exchange that timed out is no answer to this one
     link.output(command + '\r');
     // Until the echo's "A" has come the buffer is blanks, where nothing can match.
     const QByteArray blanks(window, ' ');
@@ -74,6 +74,7 @@ void DiscardInput(Link &link)
 bool SetExchange(Link &link, const QByteArray &command, int deadlineMs,
                  const std::function<void()> &onTimeout)
 {
+    DiscardInput(link); // a late "OK" of an exchange that timed out is not this command's
     link.setInputLen(1);
     link.output(command + '\r');
     const bool acknowledged = AwaitAcknowledge(link, deadlineMs);

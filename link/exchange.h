@@ -15,6 +15,9 @@ constexpr int kDirectoryWindow = 2048;
 // false makes the exchange go on waiting.
 using AnswerAcceptor = std::function<bool(const QByteArray &answer)>;
 
+// Both exchanges first throw away what is buffered: a reply that came after
+// its exchange had timed out answers nothing that is asked now.
+
 // Sends a query and collects the answer until "OK" CR LF lies within the first
 // `window` characters from the echo's first "A" (either case). The answer
 // starts with that "A" and holds at most `window` characters. Empty on time-out.
