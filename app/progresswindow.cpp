@@ -32,14 +32,24 @@ ProgressScope::ProgressScope(Kind kind, QWidget *parent, Paint paint)
 {
     m_window->setAttribute(Qt::WA_DeleteOnClose);
     centreOnScreen(m_window);
-    m_window->show();
-    if (paint == PaintNow)
+    if (paint == PaintNow) {
+        m_window->show();
         QCoreApplication::processEvents(); // painted before the exchanges start
+        return;
+    }
+    // Showing a window takes milliseconds, a character half of one: the
+    // window shows in the first wait for the adapter, the command already out.
+    QMetaObject::invokeMethod(m_window, &QWidget::show, Qt::QueuedConnection);
 }
 
 ProgressScope::~ProgressScope()
 {
-    m_window->close();
+    if (!m_window)
+        return;
+    if (m_window->isVisible())
+        m_window->close();
+    else
+        delete m_window; // never shown (nothing waited for): nor will it be
 }
 
 } // namespace korvanta

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 
 class QLabel;
 
@@ -26,13 +27,13 @@ public:
     // adapter, where it overlaps the line's time, instead of before the first
     // command goes out.
     enum Paint { PaintNow, PaintWhileWaiting };
-    explicit ProgressScope(Kind kind, QWidget *parent = nullptr, Paint paint = PaintNow);
+    explicit ProgressScope(Kind kind, QWidget *parent = nullptr, Paint paint = PaintWhileWaiting);
     ~ProgressScope();
     ProgressScope(const ProgressScope &) = delete;
     ProgressScope &operator=(const ProgressScope &) = delete;
 
 private:
-    ProgressWindow *m_window;
+    QPointer<ProgressWindow> m_window;
 };
 
 } // namespace korvanta

@@ -11,9 +11,8 @@ namespace korvanta::dataport {
 
 void runSequence(SettingsDialog &dialog, ProgressScope::Kind kind, const std::function<void()> &steps)
 {
-    // A reading paints its windows while it waits for the first answer.
-    ProgressScope progress(kind, &dialog,
-                           kind == ProgressScope::Reading ? ProgressScope::PaintWhileWaiting : ProgressScope::PaintNow);
+    // Reading or writing, the windows paint while it waits for the first answer.
+    ProgressScope progress(kind, &dialog);
     Session::BusyScope busy(dialog.session());
     dialog.setEnabled(false);
     steps();

@@ -18,7 +18,11 @@
 //  5. korvanta --screenshots: peak resident memory of a run that opens every
 //     window once.
 //
-//   utility_bench [--runs N]        (N runs of each figure; default 5)
+//   utility_bench [--runs N] [--only FORM] [--windows-only]
+//     --runs N         runs of each figure (default 5)
+//     --only FORM      the settings windows part for that window alone
+//     --windows-only   the settings windows part alone (for profiling)
+#include "app/mainwindow.h"
 #include "app/session.h"
 #include "app/settingsdialog.h"
 #include "dataport/bapdialog.h"
@@ -208,6 +212,8 @@ struct Row {
 };
 
 QStringList g_messages;
+QString g_only; // --only
+constexpr char kBare[] = "15 queries";
 
 void recordMessages()
 {
@@ -241,35 +247,46 @@ bool passOverForms(bool paced, std::map<QString, Row> &rows)
     Session session(link, work);
     session.NewFirmwareFlag = QStringLiteral("1");
     LineLog log(logPath, state);
+    // The windows open over the main window, as in the utility, which has
+    // loaded the fonts and painted once by then.
+    MainWindow main(session);
+    main.show();
+    QCoreApplication::processEvents();
+
+    // An opening ends with its values painted; a registration when the
+    // window has closed.
+    auto measure = [&](const QString &key, const std::function<void()> &work) {
+        const double cpu0 = cpuMs();
+        QElapsedTimer clock;
+        clock.start();
+        work();
+        const double ms = double(clock.nsecsElapsed()) / 1e6;
+        const double cpu = cpuMs() - cpu0;
+        QCoreApplication::processEvents();
+        QThread::msleep(20); // the last line reaches the log file
+        const Exchanges e = log.take();
+        Row &row = rows[key];
+        row.exchanges = e;
+        if (paced) {
+            row.ms.add(ms);
+            row.ratio.add(ms / e.lineMs());
+        } else {
+            row.usPerExchange.add(ms * 1000 / std::max(1, e.count));
+            row.cpuUsPerExchange.add(cpu * 1000 / std::max(1, e.count));
+        }
+    };
 
     bool ok = true;
     for (const Form &form : forms()) {
-        QWidget opener;
+        if (!g_only.isEmpty() && g_only != QLatin1String(form.name))
+            continue;
         g_messages.clear();
-        auto measure = [&](const QString &what, const std::function<void()> &work) {
-            const double cpu0 = cpuMs();
-            QElapsedTimer clock;
-            clock.start();
-            work();
-            QCoreApplication::processEvents(); // what is left to paint
-            const double ms = double(clock.nsecsElapsed()) / 1e6;
-            const double cpu = cpuMs() - cpu0;
-            QThread::msleep(20); // the last line reaches the log file
-            const Exchanges e = log.take();
-            Row &row = rows[QString::fromLatin1(form.name) + ' ' + what];
-            row.exchanges = e;
-            if (paced) {
-                row.ms.add(ms);
-                row.ratio.add(ms / e.lineMs());
-            } else {
-                row.usPerExchange.add(ms * 1000 / std::max(1, e.count));
-                row.cpuUsPerExchange.add(cpu * 1000 / std::max(1, e.count));
-            }
-        };
+        const QString name = QString::fromLatin1(form.name);
         QPointer<SettingsDialog> dialog;
-        measure(QStringLiteral("open"), [&] {
-            dialog = form.make(session, &opener);
+        measure(name + QStringLiteral(" open"), [&] {
+            dialog = form.make(session, &main);
             dialog->openAndRead();
+            QCoreApplication::processEvents(); // what is left to paint
         });
         if (session.ReadFailed != 0 || !g_messages.isEmpty()) {
             std::fprintf(stderr, "%s: read failed %s\n", form.name, qPrintable(g_messages.join(' ')));
@@ -280,7 +297,7 @@ bool passOverForms(bool paced, std::map<QString, Row> &rows)
             ok = false;
         }
         auto *button = dialog->findChild<QAbstractButton *>(QString::fromLatin1(form.registerButton));
-        measure(QStringLiteral("register"), [&] { button->click(); });
+        measure(name + QStringLiteral(" register"), [&] { button->click(); });
         if (session.WriteFailed != 0 || !g_messages.isEmpty()) {
             std::fprintf(stderr, "%s: registration failed %s\n", form.name, qPrintable(g_messages.join(' ')));
             ok = false;
@@ -292,6 +309,14 @@ bool passOverForms(bool paced, std::map<QString, Row> &rows)
         delete dialog;
         session.ReadFailed = session.WriteFailed = 0;
     }
+    // Form2's reading without any window: the exchanges alone.
+    if (g_only.isEmpty())
+        measure(QString::fromLatin1(kBare), [&] {
+            for (const char *query : {"AT\\S2", "AT$I11?", "AT$W1?", "AT\\S3", "AT$I12?", "AT$W2?", "AT\\S4",
+                                      "AT$I13?", "AT$W3?", "AT@I?", "AT$I20?", "AT$I14?", "AT$I15?", "AT$I29?",
+                                      "AT$V?"})
+                ok = session.query(query).has_value() && ok;
+        });
     link.close();
     return ok;
 }
@@ -435,6 +460,9 @@ int main(int argc, char **argv)
     const QStringList args = QCoreApplication::arguments();
     if (const qsizetype at = args.indexOf(QStringLiteral("--runs")); at > 0 && at + 1 < args.size())
         runs = std::max(1, args[at + 1].toInt());
+    if (const qsizetype at = args.indexOf(QStringLiteral("--only")); at > 0 && at + 1 < args.size())
+        g_only = args[at + 1];
+    const bool windowsOnly = args.contains(QStringLiteral("--windows-only"));
     recordMessages();
     bool ok = true;
 
@@ -447,7 +475,7 @@ int main(int argc, char **argv)
 
     // The idle programs run while this process waits out its time-outs.
     Figure exchangeCpu, idleCpu;
-    for (int run = 0; run < std::max(3, runs / 2); ++run) {
+    for (int run = 0; run < (windowsOnly ? 0 : std::max(3, runs / 2)); ++run) {
         IdleProgram idle;
         const bool idleStarted = idle.start();
         ok = idleStarted && ok;
@@ -459,7 +487,7 @@ int main(int argc, char **argv)
 
     const double idMs = identificationLineMs();
     Figure start, reported, memory;
-    for (int run = 0; run < runs; ++run) {
+    for (int run = 0; run < (windowsOnly ? 0 : runs); ++run) {
         double own = 0;
         const double ms = startToMainWindow(idMs, &own);
         ok = ms >= 0 && ok;
@@ -478,18 +506,23 @@ int main(int argc, char **argv)
     std::printf("%-15s %5s %6s %6s %8s  %-26s %-20s  %-20s %-20s\n", "", "exch", "sent", "recv", "line ms",
                 "measured ms", "ratio", "unpaced us/exch", "cpu us/exch");
     Figure allRatios, allUs;
+    QStringList keys;
     for (const Form &form : forms())
-        for (const char *what : {"open", "register"}) {
-            const QString key = QString::fromLatin1(form.name) + ' ' + QLatin1String(what);
-            const Row &p = paced[key];
-            const Row &u = unpaced[key];
-            std::printf("%-15s %5d %6lld %6lld %8.1f  %-26s %-20s  %-20s %-20s\n", qPrintable(key),
-                        p.exchanges.count, p.exchanges.sent, p.exchanges.received, p.exchanges.lineMs(),
-                        qPrintable(p.ms.text(1)), qPrintable(p.ratio.text(3)), qPrintable(u.usPerExchange.text(0)),
-                        qPrintable(u.cpuUsPerExchange.text(0)));
-            allRatios.add(p.ratio.median());
-            allUs.add(u.usPerExchange.median());
-        }
+        for (const char *what : {" open", " register"})
+            keys << QString::fromLatin1(form.name) + QLatin1String(what);
+    keys << QString::fromLatin1(kBare);
+    for (const QString &key : keys) {
+        if (!paced.count(key))
+            continue;
+        const Row &p = paced[key];
+        const Row &u = unpaced[key];
+        std::printf("%-15s %5d %6lld %6lld %8.1f  %-26s %-20s  %-20s %-20s\n", qPrintable(key), p.exchanges.count,
+                    p.exchanges.sent, p.exchanges.received, p.exchanges.lineMs(), qPrintable(p.ms.text(1)),
+                    qPrintable(p.ratio.text(3)), qPrintable(u.usPerExchange.text(0)),
+                    qPrintable(u.cpuUsPerExchange.text(0)));
+        allRatios.add(p.ratio.median());
+        allUs.add(u.usPerExchange.median());
+    }
     std::printf("\nProcessor, %% of a core (min / median / max)\n");
     std::printf("  one exchange timing out after 10 s (Form2 opening, silent adapter): %s\n",
                 qPrintable(exchangeCpu.text(3)));
