@@ -58,6 +58,8 @@ constexpr int kDeadlineMs = 500;   // every exchange of a cell, unless the colum
 constexpr int kMarginMs = 1500;    // what a cell may take beyond its deadlines
 constexpr int kSetupDeadlineMs = 5000; // exchanges that only prepare a cell: never waited out
 
+constexpr int kInsideDelayMs = 200; // the slow, inside column's replies
+
 // The late column: replies this late, and the second try's deadline.
 constexpr int kLateDelayMs = 400;
 constexpr int kAgainDeadlineMs = 1000;
@@ -84,7 +86,7 @@ Fault faultFor(Column c, const QByteArray &target)
     case ErrorReply: // an ERROR is no "OK": the exchange runs into its deadline
         return {{"--error-for", cmd}, kDeadlineMs, true, true};
     case SlowInside:
-        return {{"--delay", "200"}, 1000};
+        return {{"--delay", QString::number(kInsideDelayMs)}, 1000};
     case SlowOutside:
         return {{"--delay", "1000"}, 250, true, true};
     case LateThenAgain: // as slow, outside; then the same again with time enough
@@ -590,6 +592,8 @@ void FaultMatrixTest::cell()
     QVERIFY2(elapsed <= bound, qPrintable(QStringLiteral("%1 ms > %2 ms").arg(elapsed).arg(bound)));
     if (fault.waitsDeadline && R.kind != Kind::Terminal)
         QVERIFY2(elapsed >= fault.deadlineMs, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+    if (col == SlowInside) // each command answered by its own reply, which is held back
+        QVERIFY2(elapsed >= qint64(kInsideDelayMs) * expected.size(), qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
 
     // The messages: the line's loss is an error event of its own; then the
     // row's failure message.
@@ -698,6 +702,11 @@ void FaultMatrixTest::cell()
         if (QTest::currentTestFailed())
             return;
     }
+
+    // Failure messages as exchanges show them: the utility's title, information icon.
+    for (const MessageRequest &m : c.messages)
+        if (m.text != kLineLostMessage)
+            QVERIFY(m.title == kProgramTitle && m.icon == QMessageBox::Information && m.buttons == QMessageBox::Ok);
 
     // The simulator outlived the cell, and no half-written work file was left.
     QCOMPARE(sim.process.state(), col == AdapterKilled ? QProcess::NotRunning : QProcess::Running);
