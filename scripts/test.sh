@@ -1,6 +1,24 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test.
+# Sets up, builds and runs every test twice: in the normal build (build/), and
+# built with AddressSanitizer and UndefinedBehaviorSanitizer (build-sanitize/,
+# test programs only). Fails when either run fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+build=${KORVANTA_BUILD_DIR:-build}
+sanitized=${KORVANTA_SANITIZE_BUILD_DIR:-build-sanitize}
+
+status=0
 scripts/setup.sh
-ctest --test-dir "${KORVANTA_BUILD_DIR:-build}" --output-on-failure -j2
+ctest --test-dir "$build" --output-on-failure -j2 || status=1
+
+KORVANTA_SANITIZE=ON KORVANTA_BUILD_DIR="$sanitized" scripts/setup.sh
+# Any report fails its test: undefined behaviour stops the program, and so do
+# memory errors and leaks. The whole suite runs leak-free, Qt included, so no
+# leak is suppressed.
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+export ASAN_OPTIONS=detect_leaks=1
+ctest --test-dir "$sanitized" --output-on-failure -j2 || status=1
+
+[ $status -eq 0 ] && echo "All tests passed, normal and sanitized."
+exit $status
