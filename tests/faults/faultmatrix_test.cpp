@@ -47,12 +47,12 @@ namespace {
 
 // ---- columns: the faults -------------------------------------------------
 
-enum Column { Silent, OkInPieces, Noise, ErrorReply, SlowInside, SlowOutside, LateThenAgain, LineLost,
+enum Column { Silent, OkInPieces, ReplyInPieces, Noise, ErrorReply, SlowInside, SlowOutside, LateThenAgain, LineLost,
               AdapterKilled, OtherModel, OlderFirmware, ColumnCount };
 
-const char *const kColumnNames[ColumnCount] = {"silent",       "OK in pieces", "noise",         "ERROR",
-                                               "slow, inside", "slow, outside", "late, again",  "line lost",
-                                               "sim killed",   "other model",  "old firmware"};
+const char *const kColumnNames[ColumnCount] = {
+    "silent",        "OK in pieces", "3-byte pieces", "noise",      "ERROR",       "slow, inside",
+    "slow, outside", "late, again",  "line lost",     "sim killed", "other model", "old firmware"};
 
 constexpr int kDeadlineMs = 500;   // every exchange of a cell, unless the column says otherwise
 constexpr int kMarginMs = 1500;    // what a cell may take beyond its deadlines
@@ -81,6 +81,8 @@ Fault faultFor(Column c, const QByteArray &target)
         return {{"--silent"}, kDeadlineMs, true, true};
     case OkInPieces:
         return {{"--fragment-ok"}};
+    case ReplyInPieces:
+        return {{"--fragment-size", "3", "--fragment-pause", "2"}};
     case Noise: // no "A" in it: what is before the echo is cut off
         return {{"--noise", "\\r\\n#O~\\x7f\\xfe"}};
     case ErrorReply: // an ERROR is no "OK": the exchange runs into its deadline
