@@ -54,15 +54,15 @@ const char *const kColumnNames[ColumnCount] = {
     "silent",        "OK in pieces", "3-byte pieces", "noise",      "ERROR",       "slow, inside",
     "slow, outside", "late, again",  "line lost",     "sim killed", "other model", "old firmware"};
 
-constexpr int kDeadlineMs = 500;   // every exchange of a cell, unless the column says otherwise
+constexpr int kDeadlineMs = 400;   // every exchange of a cell, unless the column says otherwise
 constexpr int kMarginMs = 1500;    // what a cell may take beyond its deadlines
 constexpr int kSetupDeadlineMs = 5000; // exchanges that only prepare a cell: never waited out
 
 constexpr int kInsideDelayMs = 200; // the slow, inside column's replies
 
 // The late column: replies this late, and the second try's deadline.
-constexpr int kLateDelayMs = 400;
-constexpr int kAgainDeadlineMs = 1000;
+constexpr int kLateDelayMs = 600;
+constexpr int kAgainDeadlineMs = 1500;
 
 const QString kLineLostMessage = QStringLiteral("未知ｴﾗｰが発生しました");
 
@@ -96,7 +96,7 @@ Fault faultFor(Column c, const QByteArray &target)
     case LineLost: // five characters of the reply: "OK" CR of an acknowledgement, no LF
         return {{"--drop-after", "5", "--drop-on", cmd}, kDeadlineMs, true};
     case AdapterKilled: // killed once the command has come, while it holds the reply back
-        return {{"--delay", "300"}, kDeadlineMs, true};
+        return {{"--delay", "2000"}, kDeadlineMs, true};
     case OtherModel:
         return {{"--model", "KORVAN-TB"}};
     case OlderFirmware:
