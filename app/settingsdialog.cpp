@@ -50,4 +50,22 @@ void SettingsDialog::reject()
         QDialog::reject();
 }
 
+ExchangeScope::ExchangeScope(SettingsDialog &dialog, ProgressScope::Kind kind)
+    : m_dialog(dialog),
+      m_frozen(kind == ProgressScope::Writing && dialog.isVisible() && dialog.updatesEnabled()),
+      m_busy(dialog.session()),
+      m_progress(kind, &dialog)
+{
+    if (m_frozen)
+        m_dialog.setUpdatesEnabled(false);
+    m_dialog.setEnabled(false);
+}
+
+ExchangeScope::~ExchangeScope()
+{
+    m_dialog.setEnabled(true);
+    if (m_frozen)
+        m_dialog.setUpdatesEnabled(true);
+}
+
 } // namespace korvanta

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "app/progresswindow.h"
+#include "app/session.h"
+
 #include <QDialog>
 #include <QPointer>
 
 namespace korvanta {
-
-class Session;
 
 // A window that works on the adapter: opened modeless after its opener has been
 // disabled, reads the adapter when it opens, and enables its opener again when
@@ -33,6 +34,25 @@ protected:
 private:
     Session &m_session;
     QPointer<QWidget> m_opener;
+};
+
+// Around every read or write sequence of a window: the progress window, the
+// session marked busy and the window disabled. A window that is already on
+// screen is not repainted greyed for a write: what it shows stays, the progress
+// window says why it does not answer, and the milliseconds a short command
+// takes on the line are not spent painting.
+class ExchangeScope {
+public:
+    ExchangeScope(SettingsDialog &dialog, ProgressScope::Kind kind);
+    ~ExchangeScope();
+    ExchangeScope(const ExchangeScope &) = delete;
+    ExchangeScope &operator=(const ExchangeScope &) = delete;
+
+private:
+    SettingsDialog &m_dialog;
+    const bool m_frozen;
+    Session::BusyScope m_busy;
+    ProgressScope m_progress;
 };
 
 } // namespace korvanta

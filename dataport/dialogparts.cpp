@@ -11,12 +11,8 @@ namespace korvanta::dataport {
 
 void runSequence(SettingsDialog &dialog, ProgressScope::Kind kind, const std::function<void()> &steps)
 {
-    // Reading or writing, the windows paint while it waits for the first answer.
-    ProgressScope progress(kind, &dialog);
-    Session::BusyScope busy(dialog.session());
-    dialog.setEnabled(false);
+    ExchangeScope exchange(dialog, kind);
     steps();
-    dialog.setEnabled(true);
 }
 
 void registerAndClose(SettingsDialog &dialog, const std::function<bool()> &writes)

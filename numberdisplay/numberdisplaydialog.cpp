@@ -86,8 +86,10 @@ void NumberDisplayDialog::select(const Setting &setting, char value)
 
 void NumberDisplayDialog::readAdapter()
 {
-    ProgressScope progress(ProgressScope::Reading, this);
-    NdRead();
+    {
+        ExchangeScope exchange(*this, ProgressScope::Reading);
+        NdRead();
+    }
     // The note may have gone: centre at the size that is left.
     centreOnScreen(this);
 }
@@ -95,7 +97,6 @@ void NumberDisplayDialog::readAdapter()
 bool NumberDisplayDialog::NdRead()
 {
     Session &s = session();
-    Session::BusyScope busy(s);
     const Port &p = numberdisplay::port(m_port);
     setWindowTitle(QString::fromUtf8(p.caption));
     m_note->setText(QString::fromUtf8(p.note));
@@ -104,7 +105,6 @@ bool NumberDisplayDialog::NdRead()
     bool ok = true;
     {
         WorkFile::Batch batch(s.workFile);
-        setEnabled(false);
         for (const Setting *setting : {&numberDisplay(), &iNumber()}) {
             const QByteArray query = setting->query[m_port];
             const auto answer = s.query(query);
@@ -119,7 +119,6 @@ bool NumberDisplayDialog::NdRead()
                 select(*setting, *r.value);
             }
         }
-        setEnabled(true);
     }
     // TEL2 and TEL3 cannot both show numbers.
     if (displayLocked(m_port, s.NumberDisplayFlags))
@@ -155,11 +154,8 @@ void NumberDisplayDialog::registerSettings()
     Session &s = session();
     bool written;
     {
-        ProgressScope progress(ProgressScope::Writing, this);
-        Session::BusyScope busy(s);
-        setEnabled(false);
+        ExchangeScope exchange(*this, ProgressScope::Writing);
         written = NdWrite();
-        setEnabled(true);
         ++s.WriteCount;
     }
     // After a failed write the window stays open and its opener stays

@@ -114,11 +114,8 @@ ShortDialDialog::ShortDialDialog(Session &session, QWidget *opener)
 
 void ShortDialDialog::exchange(ProgressScope::Kind kind, void (ShortDialDialog::*procedure)())
 {
-    Session::BusyScope busy(session());
-    ProgressScope progress(kind, this);
-    setEnabled(false);
+    ExchangeScope exchange(*this, kind);
     (this->*procedure)();
-    setEnabled(true);
 }
 
 void ShortDialDialog::readAdapter()

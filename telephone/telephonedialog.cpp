@@ -404,20 +404,13 @@ void TelephoneDialog::readAdapter()
     m_tabs->setCurrentIndex(0);
     session().CurrentTelTab = 0;
     {
-        // The window paints while the first reply is on the line, not before
-        // the first query goes out.
-        setUpdatesEnabled(false);
-        ProgressScope progress(ProgressScope::Reading, this);
-        setUpdatesEnabled(true);
-        Session::BusyScope busy(session());
+        ExchangeScope exchange(*this, ProgressScope::Reading);
         WorkFile::Batch batch(session().workFile);
-        setEnabled(false);
         for (int p = 0; p < kPortCount; ++p)
             if (!AnaPortRead(p))
                 break;
         if (session().ReadFailed != 1)
             AnaRead();
-        setEnabled(true);
     }
     // What older firmware lacks stays disabled, whether or not every read
     // got through.
@@ -566,9 +559,7 @@ void TelephoneDialog::registerSettings()
     Session &s = session();
     bool written = false;
     {
-        ProgressScope progress(ProgressScope::Writing, this);
-        Session::BusyScope busy(s);
-        setEnabled(false);
+        ExchangeScope exchange(*this, ProgressScope::Writing);
         std::array<QString, kPortCount> dialTimes;
         for (int p = 0; p < kPortCount; ++p)
             dialTimes[p] = text(dialTime().box[p]);
@@ -580,7 +571,6 @@ void TelephoneDialog::registerSettings()
         } else {
             written = AnaPortWrite(0) && AnaPortWrite(1) && AnaPortWrite(2) && AnaWrite();
         }
-        setEnabled(true);
         ++s.WriteCount;
     }
     if (written)
