@@ -5,10 +5,11 @@
 #
 #   fuzz/run.sh [--merge] [SECONDS] [TARGET...]
 #
-# Each run starts from the committed seeds in fuzz/corpus/<target> and grows
-# BUILD/corpus/<target>; --merge writes the minimised result back to
-# fuzz/corpus/<target> (libFuzzer's -merge=1: the fewest inputs with the same
-# coverage). BUILD is build-fuzz, or KORVANTA_FUZZ_BUILD_DIR.
+# Each run starts from the committed corpus in fuzz/corpus/<target> and grows
+# BUILD/corpus/<target>. --merge then writes back the seeds (the files with
+# names) and, of everything found, the fewest inputs that reach every edge the
+# rest reaches (libFuzzer's -merge=1, edges without hit counts). SECONDS 0
+# only merges. BUILD is build-fuzz, or KORVANTA_FUZZ_BUILD_DIR.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -47,8 +48,10 @@ for t in "${targets[@]}"; do
   log="$build/fuzz_$t.log"
   echo "== $t: ${seconds}s" >&2
   status=0
-  "$build/fuzz_$t" "$work" "fuzz/corpus/$t" -max_total_time="$seconds" -max_len="$(max_len "$t")" \
-    -timeout=10 -print_final_stats=1 -artifact_prefix="$artifacts/" >"$log" 2>&1 || status=$?
+  if [ "$seconds" -gt 0 ]; then
+    "$build/fuzz_$t" "$work" "fuzz/corpus/$t" -max_total_time="$seconds" -max_len="$(max_len "$t")" \
+      -timeout=10 -print_final_stats=1 -artifact_prefix="$artifacts/" >"$log" 2>&1 || status=$?
+  fi
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
@@ -56,16 +59,18 @@ for t in "${targets[@]}"; do
   if [ "$merge" = 1 ]; then
     minimised="$build/merged/$t"
     rm -rf "$minimised"; mkdir -p "$minimised"
-    "$build/fuzz_$t" -merge=1 -max_len="$(max_len "$t")" "$minimised" "fuzz/corpus/$t" "$work" >>"$log" 2>&1
+    find "fuzz/corpus/$t" -regextype posix-extended -type f ! -regex '.*/[0-9a-f]{40}' -exec cp {} "$minimised" \;
+    "$build/fuzz_$t" -merge=1 -use_counters=0 -max_len="$(max_len "$t")" "$minimised" "fuzz/corpus/$t" "$work" \
+      >"$build/merge_$t.log" 2>&1
     rm -rf "fuzz/corpus/$t"; cp -r "$minimised" "fuzz/corpus/$t"
   fi
   corpus=$(find "$work" -type f | wc -l)
   kept=$(find "fuzz/corpus/$t" -type f | wc -l)
   [ "$status" = 0 ] || tail -30 "$log" >&2
-  results+=("$(printf '| %-12s | %8s | %11s | %8s | %6s | %6s | %6s | %7s |' \
+  results+=("$(printf '| %s | %s | %s | %s | %s | %s | %s | %s |' \
     "$t" "$seconds" "${execs:-?}" "${rate:-?}" "$corpus" "$kept" "${cov:-?}" "$crashes")")
 done
 
-echo "| target       | seconds | executions | exec/s | corpus | kept | cov | crashes |"
+echo "| target | seconds | executions | exec/s | corpus | kept | edges | crashes |"
 echo "|---|---|---|---|---|---|---|---|"
 printf '%s\n' "${results[@]}"

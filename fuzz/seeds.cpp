@@ -73,19 +73,30 @@ int main(int argc, char **argv)
         const QString era = old ? QStringLiteral("old-") : QString();
         for (SimulatedAdapter *a : {&factory, &used}) {
             const QString tag = era + (a == &factory ? QStringLiteral("factory-") : QStringLiteral("set-"));
+            // The furnished adapter of current firmware answers every query;
+            // the others add only replies that look different: listings at
+            // factory values, and the ERROR of queries older firmware lacks.
+            const bool every = !old && a == &used;
+            const auto one = [&](const char *q, const char *first) { return every || qstrcmp(q, first) == 0; };
             for (const char *q : {"AT\\S2", "AT\\S3", "AT\\S4"})
-                write("tel_listing", nameOf(tag, q), reply(*a, q));
+                if (one(q, "AT\\S2"))
+                    write("tel_listing", nameOf(tag, q), reply(*a, q));
             for (const char *q : {"AT\\S5", "AT\\S6"})
-                write("data_listing", nameOf(tag, q), reply(*a, q));
+                if (one(q, "AT\\S5"))
+                    write("data_listing", nameOf(tag, q), reply(*a, q));
             for (const char *q : {"AT@I?", "AT$I20?", "AT$I14?", "AT$I15?", "AT$I29?", "AT$V?", "AT$I11?",
                                   "AT$W1?", "AT$D2?", "AT@J1?", "AT@J4?", "AT%C?", "AT%U?", "AT&B?", "AT%A?%D?",
                                   "AT%Y?", "AT%A?", "AT$I46?"})
-                write("three_digit", nameOf(tag, q), reply(*a, q));
+                if (every || (old && a == &used && (one(q, "AT$I29?") || one(q, "AT$V?") || one(q, "AT$W1?"))))
+                    write("three_digit", nameOf(tag, q), reply(*a, q));
             for (const char *q : {"AT$I40?", "AT$I41?", "AT$I42?", "AT$I45?"})
-                write("register", nameOf(tag, q), reply(*a, q));
-            write("directory", tag + QStringLiteral("all"), reply(*a, korvanta::shortdial::readCommand()));
+                if (one(q, "AT$I40?"))
+                    write("register", nameOf(tag, q), reply(*a, q));
+            if (!old)
+                write("directory", tag + QStringLiteral("all"), reply(*a, korvanta::shortdial::readCommand()));
             const QByteArray model = reply(*a, "ATI");
-            write("firmware", tag + QStringLiteral("identify"), model + '\0' + reply(*a, "AT%I2"));
+            if (a == &used)
+                write("firmware", tag + QStringLiteral("identify"), model + '\0' + reply(*a, "AT%I2"));
         }
         Faults other = faults;
         other.model = "KORVAN-TB";
@@ -105,8 +116,10 @@ int main(int argc, char **argv)
             "at$d2=1$d3=1\rATX\rAT$I11=16\r",
             "ATE0V0\rAT$B1?\b\b\b@I?\r",
         };
+        // Older firmware: the lines it refuses.
         for (int i = 0; i < sessions.size(); ++i)
-            write("sim_command", era + QStringLiteral("lines-") + QString::number(i + 1), first + sessions[i]);
+            if (!old || i == 2 || i == 5)
+                write("sim_command", era + QStringLiteral("lines-") + QString::number(i + 1), first + sessions[i]);
     }
     return 0;
 }

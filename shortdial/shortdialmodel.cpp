@@ -73,7 +73,7 @@ std::optional<QList<ReadEntry>> parseDirectory(const QByteArray &answer)
             const char c = answer[at++];
             if (c == '\r') {
                 if (inSubaddress) {
-                    read.shown.subaddress = trimBlanks(subaddress);
+                    read.shown = {trimBlanks(number), trimBlanks(subaddress)};
                     read.stored = read.shown.number + QLatin1Char('*') + read.shown.subaddress;
                 } else {
                     read.shown = {trimBlanks(number), QString()};
@@ -84,7 +84,8 @@ std::optional<QList<ReadEntry>> parseDirectory(const QByteArray &answer)
                 at += 2;
                 ended = true;
             } else if (c == '*' && !inSubaddress) {
-                read.shown.number = trimBlanks(number);
+                // The boxes change with the work file, at a CR: a line that
+                // ends before it changes neither.
                 inSubaddress = true;
             } else if (reply::keptInField(c)) {
                 (inSubaddress ? subaddress : number) += c;

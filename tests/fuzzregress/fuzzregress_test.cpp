@@ -119,6 +119,29 @@ private slots:
         }
         QVERIFY(found);
     }
+
+    // A directory line's boxes change only together with its work-file value,
+    // at a CR: text after the last CR of a line changes neither.
+    void directoryBoxesFollowTheWorkFile_data()
+    {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("subaddress");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("whole line") << QByteArray("05:0312*12\r\n") << "0312" << "12" << "0312*12";
+        QTest::newRow("number after the CR, then *") << QByteArray("05:\r0312*\n") << "" << "" << "";
+        QTest::newRow("subaddress after the CR") << QByteArray("05:0312*1\r2\n") << "0312" << "1" << "0312*1";
+    }
+    void directoryBoxesFollowTheWorkFile()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(QString, number);
+        QFETCH(QString, subaddress);
+        QFETCH(QString, stored);
+        const auto entries = shortdial::parseDirectory(shortdial::readCommand() + "\r\r\n" + lines + "\r\nOK\r\n");
+        QVERIFY(entries && entries->size() == 1);
+        QCOMPARE(entries->first(), (shortdial::ReadEntry{5, stored, {number, subaddress}}));
+    }
 };
 
 QTEST_MAIN(FuzzRegressTest)
