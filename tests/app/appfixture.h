@@ -7,6 +7,7 @@
 
 #include "app/session.h"
 #include "link/messages.h"
+#include "tests/messagerecorder.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
 #include "workfile/workfile.h"
@@ -20,33 +21,6 @@
 
 #include <deque>
 #include <functional>
-
-// Records every message box and answers it.
-struct MessageRecorder {
-    MessageRecorder()
-    {
-        korvanta::Messages::setHandler([this](const korvanta::MessageRequest &r) {
-            boxes << r;
-            if (onBox)
-                onBox(r);
-            return answer;
-        });
-        korvanta::Messages::setBeepHandler([] {});
-    }
-    ~MessageRecorder() { korvanta::Messages::setHandler(nullptr); }
-
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const auto &b : boxes)
-            out << b.text;
-        return out;
-    }
-
-    QList<korvanta::MessageRequest> boxes;
-    QMessageBox::StandardButton answer = QMessageBox::Ok;
-    std::function<void(const korvanta::MessageRequest &)> onBox;
-};
 
 // Runs each step, in turn, on the next modal window that shows (the port
 // dialog again and again, a terminal, ...), once its exec() is running.

@@ -15,6 +15,7 @@
 #include "app/terminal.h"
 #include "link/commevents.h"
 #include "link/messages.h"
+#include "tests/messagerecorder.h"
 #include "link/seriallink.h"
 #include "numberdisplay/numberdisplaydialog.h"
 #include "numberdisplay/numberdisplaymodel.h"
@@ -189,13 +190,7 @@ struct Cell {
         QFile f(work.path());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    QStringList messageTexts() const
-    {
-        QStringList t;
-        for (const auto &m : messages)
-            t << m.text;
-        return t;
-    }
+    QStringList messageTexts() const { return recorder.texts(); }
 
     QTemporaryDir dir;
     SerialLink link;
@@ -204,7 +199,8 @@ struct Cell {
     QPointer<MainWindow> main;
     QPointer<QDialog> form;   // the settings dialog of the row
     QPointer<QDialog> detail; // a detail dialog opened from it
-    QList<MessageRequest> messages;
+    MessageRecorder recorder;
+    QList<MessageRequest> &messages = recorder.boxes;
 
     // What the act left behind, for the row's check.
     PortDialogResult portResult = PortCancelled;
@@ -510,11 +506,6 @@ void FaultMatrixTest::cell()
     Simulator healthy;
     Simulator sim;
     Cell c;
-    Messages::setHandler([&c](const MessageRequest &m) {
-        c.messages << m;
-        return QMessageBox::Ok;
-    });
-    Messages::setBeepHandler([] {});
     auto restoreBeep = qScopeGuard([] { Messages::setBeepHandler({}); });
 
     const bool oldFirmware = col == OlderFirmware;

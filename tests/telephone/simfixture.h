@@ -10,6 +10,7 @@
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
 #include "tests/link/scriptedlink.h"
+#include "tests/messagerecorder.h"
 #include "workfile/workfile.h"
 
 #include <QAbstractButton>
@@ -69,12 +70,7 @@ struct SimFixture {
             help.close();
         }
         session->setHelpFile(help.fileName());
-        korvanta::Messages::setHandler([this](const korvanta::MessageRequest &r) {
-            messages << r;
-            return QMessageBox::Ok;
-        });
     }
-    ~SimFixture() { korvanta::Messages::setHandler(nullptr); }
 
     void setFault(const std::function<void(korvanta::sim::Faults &)> &change)
     {
@@ -86,13 +82,7 @@ struct SimFixture {
     {
         return work->fetch(QLatin1String(section), QLatin1String(key), QStringLiteral("<none>"));
     }
-    QStringList messageTexts() const
-    {
-        QStringList t;
-        for (const auto &m : messages)
-            t << m.text;
-        return t;
-    }
+    QStringList messageTexts() const { return recorder.texts(); }
 
     QTemporaryDir dir;
     korvanta::sim::SimulatedAdapter adapter;
@@ -101,7 +91,8 @@ struct SimFixture {
     korvanta::Link *link = nullptr;
     std::unique_ptr<korvanta::WorkFile> work;
     std::unique_ptr<korvanta::Session> session;
-    QList<korvanta::MessageRequest> messages;
+    MessageRecorder recorder;
+    QList<korvanta::MessageRequest> &messages = recorder.boxes;
     QWidget opener;
 };
 
