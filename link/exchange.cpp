@@ -23,7 +23,7 @@ std::optional<QByteArray> QueryExchange(Link &link, const QByteArray &command, i
                                         int window, const AnswerAcceptor &accept)
 {
     DiscardInput(link); // a late reply to an exchange that timed out is no answer to this one
-    link.output(command + '\r');
+    link.send(command + '\r');
     // Until the echo's "A" has come the buffer is blanks, where nothing can match.
     const QByteArray blanks(window, ' ');
     QByteArray buffer = blanks;
@@ -76,7 +76,7 @@ bool SetExchange(Link &link, const QByteArray &command, int deadlineMs,
 {
     DiscardInput(link); // a late "OK" of an exchange that timed out is not this command's
     link.setInputLen(1);
-    link.output(command + '\r');
+    link.send(command + '\r');
     const bool acknowledged = AwaitAcknowledge(link, deadlineMs);
     if (!acknowledged && onTimeout)
         onTimeout();

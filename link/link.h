@@ -4,6 +4,9 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+#include <utility>
+
 namespace korvanta {
 
 // Codes that the link raises through Link::commEvent, as the adapter utility
@@ -48,6 +51,20 @@ public:
     // Queues the whole text for sending. Ignored while the line is closed.
     virtual void output(const QByteArray &text) = 0;
 
+    // A command of an exchange: output(), then what whenSent() left for that
+    // moment, once.
+    void send(const QByteArray &text)
+    {
+        output(text);
+        if (auto work = std::exchange(m_whenSent, {}))
+            work();
+    }
+    // Work to do once the next command is on its way, while the adapter
+    // answers: preparing a window for the wait then takes the line's time
+    // instead of holding the command back. Replaces what was left before; an
+    // empty function clears it.
+    void whenSent(std::function<void()> work) { m_whenSent = std::move(work); }
+
     // Up to inputLen() buffered characters, empty when none are buffered.
     QByteArray input() { return isOpen() ? readBuffered(m_inputLen) : QByteArray(); }
     void setInputLen(int n) { m_inputLen = n; }
@@ -69,6 +86,7 @@ protected:
 
 private:
     int m_inputLen = kBulkInputLen;
+    std::function<void()> m_whenSent;
 };
 
 } // namespace korvanta

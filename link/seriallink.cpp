@@ -1,5 +1,7 @@
 #include "link/seriallink.h"
 
+#include <QThread>
+
 namespace korvanta {
 
 SerialLink::SerialLink(const QString &devicePath, QObject *parent) : Link(parent)
@@ -44,8 +46,16 @@ void SerialLink::close()
 
 void SerialLink::output(const QByteArray &text)
 {
-    if (m_port.isOpen() && !m_lineLost)
-        m_port.write(text);
+    if (!m_port.isOpen() || m_lineLost)
+        return;
+    // QSerialPort only buffers here and writes when the event loop next polls
+    // the port, after whatever paint and layout events are pending: the
+    // command goes out now instead, while those run on the line's time.
+    m_port.write(text);
+    m_port.flush();
+    // A pseudo-terminal passes the text on in work queued on this processor:
+    // yielding once lets that run before this thread prepares the wait.
+    QThread::yieldCurrentThread();
 }
 
 int SerialLink::inBufferCount() const

@@ -31,6 +31,7 @@ private slots:
     void set_data();
     void set();
     void setTimeoutReportsBeforeDiscarding();
+    void waitIsPreparedOnceTheCommandIsOut();
     void replyScanning();
     void commEvents_data();
     void commEvents();
@@ -176,6 +177,26 @@ void ExchangeTest::setTimeoutReportsBeforeDiscarding()
     QVERIFY(reported);
     QCOMPARE(link.inBufferCount(), 0);
     QVERIFY(!SetExchange(link, "AT$L1=0", 50));
+}
+
+void ExchangeTest::waitIsPreparedOnceTheCommandIsOut()
+{
+    // What a window prepares for the wait runs after the command has been
+    // written, once, whichever exchange sends it; cleared, it does not run.
+    ScriptedLink link;
+    link.script({{0, registerAnswer("AT$I11?", "015")}});
+    link.script({{0, "AT$L1=1\r\r\nOK\r\n"}});
+    link.script({{0, "AT$L1=0\r\r\nOK\r\n"}});
+    QList<int> writtenWhenRun;
+    const auto prepare = [&] { writtenWhenRun << int(link.written.size()); };
+    link.whenSent(prepare);
+    QVERIFY(QueryExchange(link, "AT$I11?", 300));
+    QVERIFY(SetExchange(link, "AT$L1=1", 300));
+    QCOMPARE(writtenWhenRun, QList<int>{1});
+    link.whenSent(prepare);
+    link.whenSent({});
+    QVERIFY(SetExchange(link, "AT$L1=0", 300));
+    QCOMPARE(writtenWhenRun, QList<int>{1});
 }
 
 void ExchangeTest::replyScanning()
