@@ -50,6 +50,9 @@ QString WorkFile::defaultPath()
 
 void WorkFile::reloadIfChanged() const
 {
+    if (m_checkedInBatch)
+        return;
+    m_checkedInBatch = m_batchDepth > 0;
     const QFileInfo info(m_path);
     const QDateTime stamp = info.exists() ? info.lastModified() : QDateTime();
     const qint64 size = info.exists() ? info.size() : -1;

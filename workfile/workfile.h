@@ -38,13 +38,17 @@ public:
     bool lastSaveOk() const { return m_lastSaveOk; }
 
     // While a batch is alive, stores are kept in memory and written once when
-    // the outermost batch ends.
+    // the outermost batch ends, and the file on disk is looked at only by the
+    // first fetch or store (this process holds the file's lock).
     class Batch {
     public:
         explicit Batch(WorkFile &file) : m_file(file) { ++m_file.m_batchDepth; }
         ~Batch()
         {
-            if (--m_file.m_batchDepth == 0 && m_file.m_dirty)
+            if (--m_file.m_batchDepth != 0)
+                return;
+            m_file.m_checkedInBatch = false;
+            if (m_file.m_dirty)
                 m_file.save();
         }
         Batch(const Batch &) = delete;
@@ -68,6 +72,7 @@ private:
     mutable QDateTime m_loadedStamp;
     mutable qint64 m_loadedSize = -1;
     int m_batchDepth = 0;
+    mutable bool m_checkedInBatch = false;
     bool m_dirty = false;
     bool m_lastSaveOk = true;
     std::unique_ptr<QLockFile> m_lock;

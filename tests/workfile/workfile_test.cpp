@@ -105,6 +105,16 @@ void WorkFileTest::changesMadeByAnotherWriterAreSeen()
     writeAll(m_path, "[TEL]\nCHIEN=7\nGAISEN=2\n");
     QCOMPARE(file.fetch("TEL", "GAISEN"), QStringLiteral("2"));
     QCOMPARE(file.fetch("TEL", "CHIEN"), QStringLiteral("7"));
+
+    // A batch looks at the disk once, at its first fetch; the next fetch
+    // after the batch looks again.
+    {
+        WorkFile::Batch batch(file);
+        QCOMPARE(file.fetch("TEL", "CHIEN"), QStringLiteral("7"));
+        writeAll(m_path, "[TEL]\nCHIEN=5\n");
+        QCOMPARE(file.fetch("TEL", "CHIEN"), QStringLiteral("7"));
+    }
+    QCOMPARE(file.fetch("TEL", "CHIEN"), QStringLiteral("5"));
 }
 
 void WorkFileTest::batchWritesOnceAndIsVisibleAtOnce()
