@@ -2,7 +2,6 @@
 
 #include "app/windows.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -26,30 +25,19 @@ ProgressWindow::ProgressWindow(const QString &line1, const QString &line2, QWidg
     layout->addWidget(m_label2);
 }
 
-ProgressScope::ProgressScope(Kind kind, QWidget *parent, Paint paint)
+ProgressScope::ProgressScope(Kind kind, QWidget *parent)
     : m_window(new ProgressWindow(kind == Reading ? QStringLiteral("読取り中です") : QStringLiteral("書込み中です"),
                                   QStringLiteral("しばらくお待ちください"), parent))
 {
     m_window->setAttribute(Qt::WA_DeleteOnClose);
     centreOnScreen(m_window);
-    if (paint == PaintNow) {
-        m_window->show();
-        QCoreApplication::processEvents(); // painted before the exchanges start
-        return;
-    }
-    // Showing a window takes milliseconds, a character half of one: the
-    // window shows in the first wait for the adapter, the command already out.
-    QMetaObject::invokeMethod(m_window, &QWidget::show, Qt::QueuedConnection);
+    m_window->show();
 }
 
 ProgressScope::~ProgressScope()
 {
-    if (!m_window)
-        return;
-    if (m_window->isVisible())
+    if (m_window)
         m_window->close();
-    else
-        delete m_window; // never shown (nothing waited for): nor will it be
 }
 
 } // namespace korvanta

@@ -19,15 +19,12 @@ private:
 };
 
 // Shows the progress window for the lifetime of the scope: "読取り中です" for a
-// read, "書込み中です" for a write, above "しばらくお待ちください".
+// read, "書込み中です" for a write, above "しばらくお待ちください". It is painted
+// by the event loop, in the first wait for the adapter.
 class ProgressScope {
 public:
     enum Kind { Reading, Writing };
-    // PaintWhileWaiting leaves the first painting to the first wait for the
-    // adapter, where it overlaps the line's time, instead of before the first
-    // command goes out.
-    enum Paint { PaintNow, PaintWhileWaiting };
-    explicit ProgressScope(Kind kind, QWidget *parent = nullptr, Paint paint = PaintWhileWaiting);
+    explicit ProgressScope(Kind kind, QWidget *parent = nullptr);
     ~ProgressScope();
     ProgressScope(const ProgressScope &) = delete;
     ProgressScope &operator=(const ProgressScope &) = delete;

@@ -2,8 +2,11 @@
 
 #include "app/session.h"
 #include "app/windows.h"
+#include "link/link.h"
+#include "workfile/workfile.h"
 
 #include <QCloseEvent>
+#include <QLayout>
 
 namespace korvanta {
 
@@ -26,9 +29,35 @@ void SettingsDialog::openAndRead()
     if (m_opener)
         m_opener->setEnabled(false);
     setEnabled(true); // a child window is disabled with its opener otherwise
+    readAdapter();
     show();
     centreOnScreen(this);
-    readAdapter();
+}
+
+void SettingsDialog::runExchange(ProgressScope::Kind kind, const std::function<void()> &steps)
+{
+    ExchangeScope exchange(*this, kind);
+    steps();
+}
+
+void SettingsDialog::registerAndClose(const std::function<bool()> &writes)
+{
+    bool written = false;
+    {
+        ExchangeScope exchange(*this, ProgressScope::Writing);
+        WorkFile::Batch batch(m_session.workFile); // what was read, looked up many times
+        written = writes();
+        ++m_session.WriteCount;
+        if (written)
+            exchange.closing();
+    }
+    if (!written)
+        return;
+    close();
+    if (isVisible()) { // the close was refused: the window goes on working
+        setEnabled(true);
+        setUpdatesEnabled(true);
+    }
 }
 
 void SettingsDialog::closeEvent(QCloseEvent *event)
@@ -51,19 +80,39 @@ void SettingsDialog::reject()
 }
 
 ExchangeScope::ExchangeScope(SettingsDialog &dialog, ProgressScope::Kind kind)
-    : m_dialog(dialog),
-      m_frozen(kind == ProgressScope::Writing && dialog.isVisible() && dialog.updatesEnabled()),
-      m_busy(dialog.session()),
-      m_progress(kind, &dialog)
+    : m_dialog(dialog), m_kind(kind), m_busy(dialog.session())
 {
+    dialog.session().link.whenSent([this] { engage(); });
+}
+
+void ExchangeScope::engage()
+{
+    m_engaged = true;
+    // A hidden window takes no input: only one on screen is disabled. One
+    // that shows after the sequence has its styles and layout worked out
+    // now, while the adapter answers.
+    m_disabled = m_dialog.isVisible();
+    if (!m_disabled) {
+        m_dialog.ensurePolished();
+        if (QLayout *layout = m_dialog.layout())
+            layout->activate();
+    }
+    m_frozen = m_disabled && m_kind == ProgressScope::Writing && m_dialog.updatesEnabled();
     if (m_frozen)
         m_dialog.setUpdatesEnabled(false);
-    m_dialog.setEnabled(false);
+    if (m_disabled)
+        m_dialog.setEnabled(false);
+    m_progress.emplace(m_kind, &m_dialog);
 }
 
 ExchangeScope::~ExchangeScope()
 {
-    m_dialog.setEnabled(true);
+    m_dialog.session().link.whenSent({});
+    m_progress.reset();
+    if (m_closing)
+        return;
+    if (m_disabled)
+        m_dialog.setEnabled(true);
     if (m_frozen)
         m_dialog.setUpdatesEnabled(true);
 }

@@ -6,6 +6,9 @@
 #include <QDialog>
 #include <QPointer>
 
+#include <functional>
+#include <optional>
+
 namespace korvanta {
 
 // A window that works on the adapter: opened modeless after its opener has been
@@ -18,12 +21,19 @@ public:
     SettingsDialog(Session &session, QWidget *opener, const QString &formName);
     ~SettingsDialog() override;
 
-    // Disables the opener, shows and centres the window, then reads the
-    // adapter (the window's load).
+    // Disables the opener, reads the adapter while the window is still hidden
+    // (the window's load: the progress window shows meanwhile), then shows
+    // and centres the window with what was read.
     void openAndRead();
 
     Session &session() const { return m_session; }
     QWidget *opener() const { return m_opener; }
+
+    // A read or write sequence of the window, under an ExchangeScope.
+    void runExchange(ProgressScope::Kind kind, const std::function<void()> &steps);
+    // "登録": the write sequence, counted in WriteCount whatever its outcome;
+    // the window closes when writes reports success and stays open otherwise.
+    void registerAndClose(const std::function<bool()> &writes);
 
 protected:
     // The reads of the window's load: fill the controls from the adapter.
@@ -36,8 +46,10 @@ private:
     QPointer<QWidget> m_opener;
 };
 
-// Around every read or write sequence of a window: the progress window, the
-// session marked busy and the window disabled. A window that is already on
+// Around every read or write sequence of a window: the session marked busy at
+// once; the progress window and the window disabled once the first command is
+// on its way, so that they take the line's time instead of holding the command
+// back (a sequence that sends nothing shows nothing). A window already on
 // screen is not repainted greyed for a write: what it shows stays, the progress
 // window says why it does not answer, and the milliseconds a short command
 // takes on the line are not spent painting.
@@ -48,11 +60,21 @@ public:
     ExchangeScope(const ExchangeScope &) = delete;
     ExchangeScope &operator=(const ExchangeScope &) = delete;
 
+    // The window closes after the sequence: it is left as it is, not enabled
+    // and repainted first.
+    void closing() { m_closing = true; }
+
 private:
+    void engage();
+
     SettingsDialog &m_dialog;
-    const bool m_frozen;
+    const ProgressScope::Kind m_kind;
     Session::BusyScope m_busy;
-    ProgressScope m_progress;
+    bool m_engaged = false;
+    bool m_disabled = false;
+    bool m_frozen = false;
+    bool m_closing = false;
+    std::optional<ProgressScope> m_progress;
 };
 
 } // namespace korvanta

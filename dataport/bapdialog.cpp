@@ -41,7 +41,7 @@ BapDialog::BapDialog(Session &session, QWidget *opener) : SettingsDialog(session
 
 void BapDialog::readAdapter()
 {
-    runSequence(*this, ProgressScope::Reading, [this] { BapRead(); });
+    runExchange(ProgressScope::Reading, [this] { BapRead(); });
 }
 
 void BapDialog::BapRead()
@@ -75,7 +75,7 @@ void BapDialog::BapWrite()
 
 void BapDialog::registerSettings()
 {
-    registerAndClose(*this, [this] {
+    registerAndClose([this] {
         BapWrite();
         return session().WriteFailed == 0;
     });

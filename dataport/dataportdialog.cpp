@@ -173,7 +173,7 @@ void DataPortDialog::readAdapter()
     m_selectedTab = 0;
     Session &s = session();
     WorkFile::Batch batch(s.workFile); // one save for the three readings
-    runSequence(*this, ProgressScope::Reading, [&] {
+    runExchange(ProgressScope::Reading, [&] {
         PortRead(DataPort);
         if (s.ReadFailed != 1)
             PortRead(UsbPort);
@@ -281,7 +281,7 @@ void DataPortDialog::DataExtWrite()
 void DataPortDialog::registerSettings()
 {
     Session &s = session();
-    registerAndClose(*this, [&] {
+    registerAndClose([&] {
         PortWrite(DataPort);
         if (s.WriteFailed != 1)
             PortWrite(UsbPort);

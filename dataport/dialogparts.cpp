@@ -9,23 +9,6 @@
 
 namespace korvanta::dataport {
 
-void runSequence(SettingsDialog &dialog, ProgressScope::Kind kind, const std::function<void()> &steps)
-{
-    ExchangeScope exchange(dialog, kind);
-    steps();
-}
-
-void registerAndClose(SettingsDialog &dialog, const std::function<bool()> &writes)
-{
-    bool written = false;
-    runSequence(dialog, ProgressScope::Writing, [&] {
-        written = writes();
-        ++dialog.session().WriteCount;
-    });
-    if (written)
-        dialog.close();
-}
-
 void sendSettings(Session &session, const QByteArray &command, QWidget *parent)
 {
     session.WriteFailed = 0;

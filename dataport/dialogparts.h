@@ -18,14 +18,6 @@ class WorkFile;
 
 namespace dataport {
 
-// A read or write sequence of a dialog: the progress window shows, the dialog
-// is disabled and cannot be closed while the steps run.
-void runSequence(SettingsDialog &dialog, ProgressScope::Kind kind, const std::function<void()> &steps);
-
-// "登録": the write sequence, counted in WriteCount whatever its outcome; the
-// dialog closes when writes reports success and stays open otherwise.
-void registerAndClose(SettingsDialog &dialog, const std::function<bool()> &writes);
-
 // The one set command of a write procedure, when there is one. A time-out shows
 // the failure message and sets WriteFailed; the input is discarded in every case.
 void sendSettings(Session &session, const QByteArray &command, QWidget *parent);

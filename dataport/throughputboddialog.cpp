@@ -122,7 +122,7 @@ void ThroughputBodDialog::spinnerMoved(const BodRegister &reg, QScrollBar *bar, 
 
 void ThroughputBodDialog::readAdapter()
 {
-    runSequence(*this, ProgressScope::Reading, [this] { BodRead(); });
+    runExchange(ProgressScope::Reading, [this] { BodRead(); });
 }
 
 void ThroughputBodDialog::BodRead()
@@ -168,7 +168,7 @@ void ThroughputBodDialog::BodWrite()
 
 void ThroughputBodDialog::registerSettings()
 {
-    registerAndClose(*this, [this] {
+    registerAndClose([this] {
         // The first box out of range is named and nothing is sent.
         if (const BodRegister *bad = firstOutOfRange([this](const BodRegister &reg) { return boxText(reg); })) {
             Messages::warn(QString::fromUtf8(bodRange(bad->kind).rangeMessage), this);

@@ -86,10 +86,7 @@ void NumberDisplayDialog::select(const Setting &setting, char value)
 
 void NumberDisplayDialog::readAdapter()
 {
-    {
-        ExchangeScope exchange(*this, ProgressScope::Reading);
-        NdRead();
-    }
+    runExchange(ProgressScope::Reading, [this] { NdRead(); });
     // The note may have gone: centre at the size that is left.
     centreOnScreen(this);
 }
@@ -151,17 +148,9 @@ bool NumberDisplayDialog::NdWrite()
 
 void NumberDisplayDialog::registerSettings()
 {
-    Session &s = session();
-    bool written;
-    {
-        ExchangeScope exchange(*this, ProgressScope::Writing);
-        written = NdWrite();
-        ++s.WriteCount;
-    }
     // After a failed write the window stays open and its opener stays
     // disabled: only one window works on the adapter at a time.
-    if (written)
-        close();
+    registerAndClose([this] { return NdWrite(); });
 }
 
 } // namespace korvanta

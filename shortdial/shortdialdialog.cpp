@@ -112,15 +112,9 @@ ShortDialDialog::ShortDialDialog(Session &session, QWidget *opener)
     layout->addLayout(buttons);
 }
 
-void ShortDialDialog::exchange(ProgressScope::Kind kind, void (ShortDialDialog::*procedure)())
-{
-    ExchangeScope exchange(*this, kind);
-    (this->*procedure)();
-}
-
 void ShortDialDialog::readAdapter()
 {
-    exchange(ProgressScope::Reading, &ShortDialDialog::NumRead);
+    runExchange(ProgressScope::Reading, [this] { NumRead(); });
 }
 
 void ShortDialDialog::NumRead()
@@ -164,10 +158,10 @@ void ShortDialDialog::NumWrite()
 
 void ShortDialDialog::registerEntries()
 {
-    exchange(ProgressScope::Writing, &ShortDialDialog::NumWrite);
-    ++session().WriteCount;
-    if (session().WriteFailed != 1)
-        close();
+    registerAndClose([this] {
+        NumWrite();
+        return session().WriteFailed != 1;
+    });
 }
 
 } // namespace korvanta

@@ -31,7 +31,6 @@ private:
     void registerEntries(); // "登録"
     // Runs a read or write procedure with the progress window shown and the
     // window disabled; nothing may close it meanwhile.
-    void exchange(ProgressScope::Kind kind, void (ShortDialDialog::*procedure)());
 
     std::array<shortdial::Entry, shortdial::kEntryCount> shownEntries() const;
 

@@ -403,15 +403,14 @@ void TelephoneDialog::readAdapter()
 {
     m_tabs->setCurrentIndex(0);
     session().CurrentTelTab = 0;
-    {
-        ExchangeScope exchange(*this, ProgressScope::Reading);
+    runExchange(ProgressScope::Reading, [this] {
         WorkFile::Batch batch(session().workFile);
         for (int p = 0; p < kPortCount; ++p)
             if (!AnaPortRead(p))
                 break;
         if (session().ReadFailed != 1)
             AnaRead();
-    }
+    });
     // What older firmware lacks stays disabled, whether or not every read
     // got through.
     applyFirmwareGate();
@@ -556,25 +555,19 @@ bool TelephoneDialog::send(const QList<QByteArray> &commands)
 
 void TelephoneDialog::registerSettings()
 {
-    Session &s = session();
-    bool written = false;
-    {
-        ExchangeScope exchange(*this, ProgressScope::Writing);
+    registerAndClose([this] {
         std::array<QString, kPortCount> dialTimes;
         for (int p = 0; p < kPortCount; ++p)
             dialTimes[p] = text(dialTime().box[p]);
-        if (const auto problem = validate(dialTimes, commonShown(), s.newFirmware())) {
+        if (const auto problem = validate(dialTimes, commonShown(), session().newFirmware())) {
             if (problem->exclamation)
                 Messages::warn(problem->message, this);
             else
                 Messages::inform(problem->message, this);
-        } else {
-            written = AnaPortWrite(0) && AnaPortWrite(1) && AnaPortWrite(2) && AnaWrite();
+            return false;
         }
-        ++s.WriteCount;
-    }
-    if (written)
-        close();
+        return AnaPortWrite(0) && AnaPortWrite(1) && AnaPortWrite(2) && AnaWrite();
+    });
 }
 
 // ---------------------------------------------------------------------------
