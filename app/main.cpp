@@ -6,6 +6,7 @@
 #include "app/screenshots.h"
 #include "app/session.h"
 #include "app/startup.h"
+#include "app/style.h"
 #include "link/link.h"
 #include "link/messages.h"
 #include "sim/simulatedadapter.h"
@@ -70,6 +71,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("korvanta"));
     QApplication::setApplicationVersion(QStringLiteral(KORVANTA_VERSION));
+    applyStyle();
     QApplication::setQuitOnLastWindowClosed(false); // the main window decides when the utility ends
     // Message box buttons in Japanese ("キャンセル", "中止", "再試行", "無視") when Qt's own
     // translations are installed.
