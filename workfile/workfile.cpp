@@ -12,6 +12,12 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
 namespace korvanta {
 
 namespace {
@@ -23,12 +29,105 @@ struct WorkFile::Ini {
     Ini() { ini.SetSpaces(false); }
 };
 
-WorkFile::WorkFile(const QString &path) : m_path(path), m_ini(std::make_unique<Ini>()) {}
+// Writes whole texts of the file, one after the other, on a thread of its own.
+// Only the newest text waiting matters: each holds the whole file.
+class WorkFile::Writer {
+public:
+    struct Written {
+        quint64 count = 0; // texts written (or refused) so far
+        bool ok = true;
+        QDateTime stamp;
+        qint64 size = -1;
+    };
+
+    explicit Writer(const QString &path) : m_path(path), m_thread([this] { run(); }) {}
+    ~Writer()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        m_thread.join(); // after what is waiting has been written
+    }
+
+    void write(std::string text)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_next = std::move(text);
+            ++m_queued;
+        }
+        m_wake.notify_all();
+    }
+    // True while a text waits or is being written.
+    bool busy() const
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_written.count != m_queued;
+    }
+    Written waitIdle() const
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_idle.wait(lock, [this] { return m_written.count == m_queued; });
+        return m_written;
+    }
+    Written written() const
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_written;
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_next || m_stop; });
+            if (!m_next)
+                return; // stopped, nothing left
+            const std::string text = std::move(*m_next);
+            m_next.reset();
+            const quint64 upTo = m_queued;
+            lock.unlock();
+            Written w;
+            QSaveFile file(m_path);
+            w.ok = file.open(QIODevice::WriteOnly) && file.write(text.data(), qint64(text.size())) == qint64(text.size())
+                   && file.flush() && file.commit();
+            if (!w.ok)
+                file.cancelWriting();
+            const QFileInfo info(m_path);
+            w.stamp = info.lastModified();
+            w.size = info.size();
+            lock.lock();
+            w.count = upTo;
+            m_written = w;
+            if (m_written.count == m_queued)
+                m_idle.notify_all();
+        }
+    }
+
+    const QString m_path;
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_idle;
+    std::condition_variable m_wake;
+    std::optional<std::string> m_next;
+    quint64 m_queued = 0;
+    Written m_written;
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
+WorkFile::WorkFile(const QString &path)
+    : m_path(path), m_ini(std::make_unique<Ini>()), m_writer(std::make_unique<Writer>(path))
+{
+}
 
 WorkFile::~WorkFile()
 {
     if (m_dirty)
         save();
+    m_writer.reset(); // what is queued is written first
 }
 
 QString WorkFile::defaultPath()
@@ -52,6 +151,9 @@ void WorkFile::reloadIfChanged() const
 {
     if (m_checkedInBatch)
         return;
+    if (m_writer->busy())
+        return; // what this process stored and has not yet written wins
+    adoptWritten();
     m_checkedInBatch = m_batchDepth > 0;
     const QFileInfo info(m_path);
     const QDateTime stamp = info.exists() ? info.lastModified() : QDateTime();
@@ -97,17 +199,35 @@ void WorkFile::save()
 {
     std::string text;
     m_ini->ini.Save(text);
-    QSaveFile file(m_path);
-    m_lastSaveOk = file.open(QIODevice::WriteOnly) && file.write(text.data(), qint64(text.size())) == qint64(text.size())
-                   && file.flush() && file.commit();
-    if (!m_lastSaveOk)
-        file.cancelWriting();
+    m_writer->write(std::move(text));
     m_dirty = false;
-    const QFileInfo info(m_path);
+}
+
+void WorkFile::adoptWritten() const
+{
+    const Writer::Written w = m_writer->written();
+    if (w.count == m_adoptedWrite)
+        return;
+    m_adoptedWrite = w.count;
+    m_lastSaveOk = w.ok;
     // Keep the values in memory even when the disk refused them, so that a
     // later fetch of this run still sees what the adapter said.
-    m_loadedStamp = m_lastSaveOk ? info.lastModified() : m_loadedStamp;
-    m_loadedSize = m_lastSaveOk ? info.size() : m_loadedSize;
+    if (w.ok) {
+        m_loadedStamp = w.stamp;
+        m_loadedSize = w.size;
+    }
+}
+
+void WorkFile::flush() const
+{
+    m_writer->waitIdle();
+    adoptWritten();
+}
+
+bool WorkFile::lastSaveOk() const
+{
+    flush();
+    return m_lastSaveOk;
 }
 
 bool WorkFile::lock()

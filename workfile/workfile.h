@@ -12,8 +12,9 @@ namespace korvanta {
 // one section per port or function, case-insensitive section and key names,
 // short text values. Values stored are visible to the following fetch at once;
 // the file is rewritten whole through a temporary file and a rename, so a
-// crash never leaves half a file. Other sections, keys and their order are
-// kept as they were.
+// crash never leaves half a file. The writing, with its wait for the disk,
+// runs on a thread of its own: a window never waits for it. Other sections,
+// keys and their order are kept as they were.
 class WorkFile {
 public:
     static constexpr int kMaxValueLength = 255;
@@ -34,8 +35,10 @@ public:
     QString fetch(const QString &section, const QString &key, const QString &fallback = {}) const;
     void store(const QString &section, const QString &key, const QString &value);
 
-    // True when the last save reached the disk.
-    bool lastSaveOk() const { return m_lastSaveOk; }
+    // Returns once what was stored is on the disk, or the disk refused it.
+    void flush() const;
+    // True when the last save reached the disk (after waiting for it).
+    bool lastSaveOk() const;
 
     // While a batch is alive, stores are kept in memory and written once when
     // the outermost batch ends, and the file on disk is looked at only by the
@@ -64,7 +67,9 @@ public:
 
 private:
     struct Ini;
+    class Writer;
     void reloadIfChanged() const;
+    void adoptWritten() const;
     void save();
 
     QString m_path;
@@ -74,7 +79,9 @@ private:
     int m_batchDepth = 0;
     mutable bool m_checkedInBatch = false;
     bool m_dirty = false;
-    bool m_lastSaveOk = true;
+    mutable bool m_lastSaveOk = true;
+    mutable quint64 m_adoptedWrite = 0;
+    std::unique_ptr<Writer> m_writer;
     std::unique_ptr<QLockFile> m_lock;
 };
 

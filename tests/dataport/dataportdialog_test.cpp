@@ -234,6 +234,7 @@ void DataPortDialogTest::workFileWithoutUsbSection()
     QPointer<QDialog> d = rig.openForm3();
     Rig::edit(d, {{"Option31", ""}, {"Option25", ""}, {"Option27", ""}, {"Option29", ""}, {"Option24", ""},
                   {"Option38", ""}, {"Text4", ""}});
+    rig.file.flush();
     QFile ini(rig.file.path());
     QVERIFY(ini.open(QIODevice::ReadOnly));
     QString text = QString::fromLatin1(ini.readAll());

@@ -187,6 +187,7 @@ struct Cell {
     }
     QByteArray workBytes() const
     {
+        work.flush();
         QFile f(work.path());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
@@ -702,6 +703,7 @@ void FaultMatrixTest::cell()
             QVERIFY(m.title == kProgramTitle && m.icon == QMessageBox::Information && m.buttons == QMessageBox::Ok);
 
     // The simulator outlived the cell, and no half-written work file was left.
+    c.work.flush();
     QCOMPARE(sim.process.state(), col == AdapterKilled ? QProcess::NotRunning : QProcess::Running);
     const QStringList leftovers = QDir(c.dir.path()).entryList({"mail.ini?*"}, QDir::Files | QDir::Hidden);
     QVERIFY2(leftovers.isEmpty() || leftovers == QStringList{"mail.ini.lock"}, qPrintable(leftovers.join(", ")));

@@ -108,6 +108,7 @@ private slots:
         WorkFile work(dir.filePath(QStringLiteral("mail.ini")));
         for (const auto &[k, value] : fields)
             work.store(QStringLiteral("S"), k, QString::fromLatin1(value));
+        work.flush();
         WorkFile reread(dir.filePath(QStringLiteral("mail.ini")));
         bool found = false;
         for (const auto &[k, value] : fields) {

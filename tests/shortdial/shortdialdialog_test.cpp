@@ -124,6 +124,7 @@ struct Rig {
     // keys are left out.
     Values workFile() const
     {
+        file.flush();
         const WorkFile fresh(file.path());
         Values values;
         for (int i = 0; i < kEntryCount; ++i) {

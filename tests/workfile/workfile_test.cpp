@@ -35,6 +35,7 @@ private slots:
     void otherSectionsKeysAndOrderAreKept();
     void changesMadeByAnotherWriterAreSeen();
     void batchWritesOnceAndIsVisibleAtOnce();
+    void writingBehindLosesNothing();
     void badFilesGiveDefaultsWithoutACrash_data();
     void badFilesGiveDefaultsWithoutACrash();
     void unwritableFolderKeepsValuesForThisRun();
@@ -66,6 +67,7 @@ void WorkFileTest::namesAreCaseInsensitive()
     QCOMPARE(file.fetch("TEL2", "TUCHI"), QStringLiteral("3"));
     file.store("TEL2", "TUCHI", "1");
     QCOMPARE(file.fetch("tel2", "Tuchi"), QStringLiteral("1"));
+    file.flush();
     QCOMPARE(readAll(m_path).toUpper().count("TUCHI"), 1); // one key, not two
 }
 
@@ -102,6 +104,7 @@ void WorkFileTest::changesMadeByAnotherWriterAreSeen()
 {
     WorkFile file(m_path);
     file.store("TEL", "CHIEN", "3");
+    file.flush(); // the other writer comes after this one's write
     writeAll(m_path, "[TEL]\nCHIEN=7\nGAISEN=2\n");
     QCOMPARE(file.fetch("TEL", "GAISEN"), QStringLiteral("2"));
     QCOMPARE(file.fetch("TEL", "CHIEN"), QStringLiteral("7"));
@@ -127,9 +130,32 @@ void WorkFileTest::batchWritesOnceAndIsVisibleAtOnce()
         QCOMPARE(file.fetch("TANSYUKU", "TAN7"), QStringLiteral("7"));
         QVERIFY(!QFile::exists(m_path));
     }
+    file.flush();
     QVERIFY(readAll(m_path).contains("TAN19=19"));
     WorkFile again(m_path);
     QCOMPARE(again.fetch("tansyuku", "tan12"), QStringLiteral("12"));
+}
+
+void WorkFileTest::writingBehindLosesNothing()
+{
+    // Stores come faster than the disk takes them: every fetch sees the
+    // newest value, the file ends with the last of them, and a work file
+    // that goes away writes what it still holds first.
+    {
+        WorkFile file(m_path);
+        for (int i = 0; i < 200; ++i) {
+            file.store("TEL1", "HASHIN", QString::number(i));
+            file.store("TEL2", QStringLiteral("K%1").arg(i % 7), QString::number(i));
+            QCOMPARE(file.fetch("TEL1", "HASHIN"), QString::number(i));
+        }
+        file.flush();
+        QVERIFY(readAll(m_path).contains("HASHIN=199\n"));
+        file.store("TEL3", "LAST", "1");
+    }
+    WorkFile again(m_path);
+    QCOMPARE(again.fetch("TEL3", "LAST"), QStringLiteral("1"));
+    QCOMPARE(again.fetch("TEL2", "K5"), QStringLiteral("194"));
+    QCOMPARE(again.fetch("TEL1", "HASHIN"), QStringLiteral("199"));
 }
 
 void WorkFileTest::badFilesGiveDefaultsWithoutACrash_data()
@@ -153,6 +179,7 @@ void WorkFileTest::badFilesGiveDefaultsWithoutACrash()
     QCOMPARE(file.fetch("TEL1", "HASHIN", "4"), QStringLiteral("4"));
     file.store("TEL1", "HASHIN", "5");
     QCOMPARE(file.fetch("TEL1", "HASHIN", "4"), QStringLiteral("5"));
+    file.flush();
     WorkFile again(m_path);
     QCOMPARE(again.fetch("TEL1", "HASHIN", "4"), QStringLiteral("5"));
 }
