@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QColor>
 #include <QGroupBox>
+#include <QHash>
 #include <QPainter>
+#include <QPixmap>
 #include <QProxyStyle>
+#include <QStaticText>
 #include <QStyleFactory>
 #include <QStyleOption>
 
@@ -12,6 +15,10 @@ namespace korvanta {
 
 namespace {
 
+// Fusion with what a settings window paints over and over made cheap: group
+// frames as plain etched lines instead of scaled pixmaps, captions laid out
+// once per text and font instead of at every paint, radio indicators drawn
+// once per look, group-box geometry worked out once per size and title.
 class UtilityStyle : public QProxyStyle {
 public:
     UtilityStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
@@ -19,13 +26,86 @@ public:
     void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                        const QWidget *widget) const override
     {
-        if (element != PE_FrameGroupBox) {
+        if (element == PE_FrameGroupBox)
+            drawGroupFrame(option, painter, widget);
+        else if (element == PE_IndicatorRadioButton)
+            drawRadioIndicator(option, painter, widget);
+        else
             QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+
+    // Texts with mnemonics, line breaks or wrapping, or that do not fit, are
+    // drawn as Fusion draws them.
+    void drawItemText(QPainter *painter, const QRect &rect, int flags, const QPalette &palette, bool enabled,
+                      const QString &text, QPalette::ColorRole textRole = QPalette::NoRole) const override
+    {
+        // A text without "&" draws the same whether mnemonics show or not.
+        constexpr int kPlainOnly = Qt::TextWordWrap | Qt::TextWrapAnywhere | Qt::TextExpandTabs | Qt::TextJustificationForced;
+        if (text.isEmpty() || (flags & kPlainOnly) || text.contains(QLatin1Char('&')) || text.contains(QLatin1Char('\n'))
+            || text.contains(QLatin1Char('\t'))) {
+            QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
             return;
         }
-        // An etched frame: a dark line with a light one inside it, filled
-        // rather than stroked.
-        // Below the title, where Fusion puts its own frame.
+        const QStaticText &laidOut = caption(text, painter->font());
+        const QSizeF size = laidOut.size();
+        if (size.width() > rect.width() + 0.5 || size.height() > rect.height() + 0.5) {
+            QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
+            return;
+        }
+        const Qt::Alignment align = QStyle::visualAlignment(painter->layoutDirection(), Qt::Alignment(flags));
+        qreal x = rect.left();
+        if (align & Qt::AlignRight)
+            x = rect.right() + 1 - size.width();
+        else if (align & Qt::AlignHCenter)
+            x = rect.left() + (rect.width() - size.width()) / 2;
+        qreal y = rect.top();
+        if (align & Qt::AlignBottom)
+            y = rect.bottom() + 1 - size.height();
+        else if (align & Qt::AlignVCenter)
+            y = rect.top() + (rect.height() - size.height()) / 2;
+        const QPen saved = painter->pen();
+        if (textRole != QPalette::NoRole)
+            painter->setPen(QPen(palette.brush(textRole), saved.widthF()));
+        painter->drawStaticText(QPointF(qRound(x), qRound(y)), laidOut);
+        painter->setPen(saved);
+    }
+
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex *option, SubControl sub,
+                         const QWidget *widget) const override
+    {
+        const auto *box = qstyleoption_cast<const QStyleOptionGroupBox *>(option);
+        if (control != CC_GroupBox || !box || !widget)
+            return QProxyStyle::subControlRect(control, option, sub, widget);
+        // Each part follows from the size, the title, the font and the kind
+        // of box; Fusion measures the title anew at every call.
+        const GroupPartKey key{int(sub),
+                               box->rect.size(),
+                               int(box->features),
+                               int(box->textAlignment),
+                               box->lineWidth,
+                               box->midLineWidth,
+                               int(box->direction),
+                               int(box->subControls),
+                               widget->font(),
+                               box->text};
+        auto it = m_groupParts.constFind(key);
+        if (it == m_groupParts.constEnd()) {
+            if (m_groupParts.size() > kMaxEntries)
+                m_groupParts.clear();
+            QStyleOptionGroupBox atOrigin = *box;
+            atOrigin.rect.moveTo(0, 0);
+            it = m_groupParts.insert(key, QProxyStyle::subControlRect(control, &atOrigin, sub, widget));
+        }
+        return it->translated(box->rect.topLeft());
+    }
+
+private:
+    static constexpr int kMaxEntries = 2000; // captions are few; anything else comes and goes
+
+    // An etched frame, a dark line with a light one inside it, below the
+    // title where Fusion puts its own; filled rather than stroked.
+    void drawGroupFrame(const QStyleOption *option, QPainter *painter, const QWidget *widget) const
+    {
         constexpr int kTopMargin = 3;
         const auto *box = qobject_cast<const QGroupBox *>(widget);
         const int top = box && !box->isCheckable() && box->title().isEmpty()
@@ -34,17 +114,99 @@ public:
                                    option->fontMetrics.height())
                                   + kTopMargin;
         const QRect r = option->rect.adjusted(0, top, 0, 0);
-        const QColor dark = option->palette.color(QPalette::Mid);
-        const QColor light = option->palette.color(QPalette::Light);
         const auto frame = [painter](const QRect &box, const QColor &color) {
             painter->fillRect(box.left(), box.top(), box.width(), 1, color);
             painter->fillRect(box.left(), box.bottom(), box.width(), 1, color);
             painter->fillRect(box.left(), box.top(), 1, box.height(), color);
             painter->fillRect(box.right(), box.top(), 1, box.height(), color);
         };
-        frame(r.adjusted(1, 1, 0, 0), light);
-        frame(r.adjusted(0, 0, -1, -1), dark);
+        frame(r.adjusted(1, 1, 0, 0), option->palette.color(QPalette::Light));
+        frame(r.adjusted(0, 0, -1, -1), option->palette.color(QPalette::Mid));
     }
+
+    // Fusion's own indicator, drawn once for each look into a pixmap.
+    void drawRadioIndicator(const QStyleOption *option, QPainter *painter, const QWidget *widget) const
+    {
+        constexpr QStyle::State kLook = State_On | State_Off | State_NoChange | State_Enabled | State_Sunken
+                                        | State_MouseOver | State_HasFocus | State_Active;
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        const IndicatorKey key{int(option->state & kLook), option->rect.size(), option->palette.cacheKey(), ratio};
+        auto it = m_indicators.constFind(key);
+        if (it == m_indicators.constEnd()) {
+            QPixmap look(option->rect.size() * ratio);
+            look.setDevicePixelRatio(ratio);
+            look.fill(Qt::transparent);
+            QPainter p(&look);
+            QStyleOption atOrigin = *option;
+            atOrigin.rect.moveTo(0, 0);
+            QProxyStyle::drawPrimitive(PE_IndicatorRadioButton, &atOrigin, &p, widget);
+            p.end();
+            if (m_indicators.size() > kMaxEntries)
+                m_indicators.clear();
+            it = m_indicators.insert(key, look);
+        }
+        const QPixmap &look = *it;
+        painter->drawPixmap(option->rect.topLeft(), look);
+    }
+
+    const QStaticText &caption(const QString &text, const QFont &font) const
+    {
+        if (m_captions.size() > kMaxEntries)
+            m_captions.clear();
+        const CaptionKey key{font, text};
+        auto it = m_captions.find(key);
+        if (it == m_captions.end()) {
+            QStaticText laidOut(text);
+            laidOut.setTextFormat(Qt::PlainText);
+            laidOut.prepare(QTransform(), font);
+            it = m_captions.insert(key, laidOut);
+        }
+        return *it;
+    }
+
+    struct CaptionKey {
+        QFont font;
+        QString text;
+        bool operator==(const CaptionKey &o) const { return text == o.text && font == o.font; }
+        friend size_t qHash(const CaptionKey &k, size_t seed = 0) { return qHashMulti(seed, k.font, k.text); }
+    };
+    struct GroupPartKey {
+        int sub;
+        QSize size;
+        int features, alignment, lineWidth, midLineWidth, direction, subControls;
+        QFont font;
+        QString text;
+        bool operator==(const GroupPartKey &o) const
+        {
+            return sub == o.sub && size == o.size && features == o.features && alignment == o.alignment
+                   && lineWidth == o.lineWidth && midLineWidth == o.midLineWidth && direction == o.direction
+                   && subControls == o.subControls && text == o.text && font == o.font;
+        }
+        friend size_t qHash(const GroupPartKey &k, size_t seed = 0)
+        {
+            return qHashMulti(seed, k.sub, k.size.width(), k.size.height(), k.features, k.alignment, k.lineWidth,
+                              k.midLineWidth, k.direction, k.subControls, k.font, k.text);
+        }
+    };
+
+    struct IndicatorKey {
+        int state;
+        QSize size;
+        qint64 palette;
+        qreal ratio;
+        bool operator==(const IndicatorKey &o) const
+        {
+            return state == o.state && size == o.size && palette == o.palette && ratio == o.ratio;
+        }
+        friend size_t qHash(const IndicatorKey &k, size_t seed = 0)
+        {
+            return qHashMulti(seed, k.state, k.size.width(), k.size.height(), k.palette, k.ratio);
+        }
+    };
+
+    mutable QHash<CaptionKey, QStaticText> m_captions;
+    mutable QHash<IndicatorKey, QPixmap> m_indicators;
+    mutable QHash<GroupPartKey, QRect> m_groupParts;
 };
 
 } // namespace
