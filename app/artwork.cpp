@@ -3,6 +3,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
 
 namespace korvanta::artwork {
 
@@ -242,6 +243,17 @@ QPixmap telephone(const QSize &size)
         cord.cubicTo(86 + i * 2, 52, 88 + i * 2, 60, 84 + i * 2.4, 58);
     p.drawPath(cord);
     return pixmap;
+}
+
+Picture::Picture(const QPixmap &picture, QWidget *parent) : QLabel(parent)
+{
+    setPixmap(picture);
+}
+
+void Picture::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    style()->drawItemPixmap(&painter, contentsRect(), int(alignment()), pixmap());
 }
 
 } // namespace korvanta::artwork

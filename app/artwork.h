@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLabel>
 #include <QPixmap>
 #include <QSize>
 
@@ -14,6 +15,17 @@ QPixmap adapterFront(const QSize &size);
 QPixmap adapterBack(const QSize &size);
 // A telephone on its cord, for the telephone ports.
 QPixmap telephone(const QSize &size);
+
+// A label showing one of the pictures as it is, also while its window is
+// disabled: a picture is not a control, and greying it anew at every paint
+// cost the main window a millisecond each time a settings window opened.
+class Picture : public QLabel {
+public:
+    Picture(const QPixmap &picture, QWidget *parent);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
 
 } // namespace artwork
 } // namespace korvanta

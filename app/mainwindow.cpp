@@ -117,9 +117,8 @@ MainWindow::MainWindow(Session &session, QWidget *parent) : QMainWindow(parent),
                     {"Image3", artwork::telephone(QSize(96, 68))}};
     QLabel *images[3];
     for (int i = 0; i < 3; ++i) {
-        images[i] = new QLabel(central);
+        images[i] = new artwork::Picture(pictures[i].picture, central);
         images[i]->setObjectName(QString::fromLatin1(pictures[i].name));
-        images[i]->setPixmap(pictures[i].picture);
     }
 
     auto *grid = new QGridLayout(central);
