@@ -25,19 +25,42 @@ ProgressWindow::ProgressWindow(const QString &line1, const QString &line2, QWidg
     layout->addWidget(m_label2);
 }
 
-ProgressScope::ProgressScope(Kind kind, QWidget *parent)
-    : m_window(new ProgressWindow(kind == Reading ? QStringLiteral("読取り中です") : QStringLiteral("書込み中です"),
-                                  QStringLiteral("しばらくお待ちください"), parent))
+void ProgressWindow::setLines(const QString &line1, const QString &line2)
 {
-    m_window->setAttribute(Qt::WA_DeleteOnClose);
+    m_label1->setText(line1);
+    m_label2->setText(line2);
+}
+
+ProgressScope::ProgressScope(Kind kind, QWidget *parent)
+{
+    const QString line1 = kind == Reading ? QStringLiteral("読取り中です") : QStringLiteral("書込み中です");
+    const QString line2 = QStringLiteral("しばらくお待ちください");
+    // One window for every sequence under the same top window, kept hidden
+    // between them: building and measuring it anew took longer than the
+    // commands of a registration.
+    QWidget *top = parent;
+    while (top && top->parentWidget())
+        top = top->parentWidget();
+    m_window = top ? top->findChild<ProgressWindow *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    if (m_window) {
+        m_window->setLines(line1, line2);
+    } else {
+        m_window = new ProgressWindow(line1, line2, top);
+        m_owned = !top;
+    }
+    m_window->setEnabled(true); // a child window is disabled with its disabled parent otherwise
     centreOnScreen(m_window);
     m_window->show();
+    m_window->raise();
 }
 
 ProgressScope::~ProgressScope()
 {
-    if (m_window)
-        m_window->close();
+    if (!m_window)
+        return;
+    m_window->hide();
+    if (m_owned)
+        delete m_window;
 }
 
 } // namespace korvanta

@@ -12,6 +12,7 @@ class ProgressWindow : public QDialog {
     Q_OBJECT
 public:
     ProgressWindow(const QString &line1, const QString &line2, QWidget *parent = nullptr);
+    void setLines(const QString &line1, const QString &line2);
 
 private:
     QLabel *m_label1;
@@ -31,6 +32,7 @@ public:
 
 private:
     QPointer<ProgressWindow> m_window;
+    bool m_owned = false; // made for this scope alone (no window above it)
 };
 
 } // namespace korvanta
