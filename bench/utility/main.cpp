@@ -8,8 +8,10 @@
 //     The adapter echoes every character, so its direction (echo + answer)
 //     is the slower one; the characters are what the adapter answered to the
 //     command lines it logged, replayed on a copy of the adapter's engine.
-//  2. The same, simulator unpaced: the utility's own time per exchange, and
-//     the processor time of this process per exchange.
+//  2. The same, simulator unpaced: the utility's own cost per exchange (from
+//     the first command written to the last reply read, divided by the
+//     exchanges; wall and processor time of this process), and what the
+//     window costs besides (building, showing, painting, closing).
 //  3. Processor time of this process while one exchange waits out its 10 s
 //     deadline (silent adapter, Form2 opening), and of the real korvanta
 //     program idle for 10 s with its main window open.
@@ -210,6 +212,44 @@ struct Row {
     Figure ratio;
     Figure usPerExchange;
     Figure cpuUsPerExchange;
+    Figure windowMs;
+};
+
+// The utility's own SerialLink, noting when the first command since reset()
+// went out and when the last reply came in, in wall and processor time.
+class TimedLink : public SerialLink {
+public:
+    explicit TimedLink(const QString &device) : SerialLink(device) { m_clock.start(); }
+    void reset() { m_firstNs = m_lastNs = -1; }
+    void output(const QByteArray &text) override
+    {
+        if (m_firstNs < 0) {
+            m_firstNs = m_clock.nsecsElapsed();
+            m_firstCpuMs = cpuMs();
+        }
+        SerialLink::output(text);
+    }
+    // From the first command to the last reply, ms; 0 when nothing went both ways.
+    double spanMs() const { return m_firstNs < 0 || m_lastNs < m_firstNs ? 0 : double(m_lastNs - m_firstNs) / 1e6; }
+    double spanCpuMs() const { return m_firstNs < 0 || m_lastNs < m_firstNs ? 0 : m_lastCpuMs - m_firstCpuMs; }
+
+protected:
+    QByteArray readBuffered(int max) override
+    {
+        QByteArray bytes = SerialLink::readBuffered(max);
+        if (!bytes.isEmpty()) {
+            m_lastNs = m_clock.nsecsElapsed();
+            m_lastCpuMs = cpuMs();
+        }
+        return bytes;
+    }
+
+private:
+    QElapsedTimer m_clock;
+    qint64 m_firstNs = -1;
+    qint64 m_lastNs = -1;
+    double m_firstCpuMs = 0;
+    double m_lastCpuMs = 0;
 };
 
 QStringList g_messages;
@@ -245,7 +285,7 @@ bool passOverForms(bool paced, std::map<QString, Row> &rows)
     Simulator simulator;
     if (!simulator.start(args))
         return false;
-    SerialLink link(simulator.device());
+    TimedLink link(simulator.device());
     if (!link.open()) {
         std::fprintf(stderr, "cannot open %s\n", qPrintable(simulator.device()));
         return false;
@@ -263,12 +303,11 @@ bool passOverForms(bool paced, std::map<QString, Row> &rows)
     // An opening ends with its values painted; a registration when the
     // window has closed.
     auto measure = [&](const QString &key, const std::function<void()> &work) {
-        const double cpu0 = cpuMs();
+        link.reset();
         QElapsedTimer clock;
         clock.start();
         work();
         const double ms = double(clock.nsecsElapsed()) / 1e6;
-        const double cpu = cpuMs() - cpu0;
         QCoreApplication::processEvents();
         QThread::msleep(20); // the last line reaches the log file
         const Exchanges e = log.take();
@@ -278,8 +317,9 @@ bool passOverForms(bool paced, std::map<QString, Row> &rows)
             row.ms.add(ms);
             row.ratio.add(ms / e.lineMs());
         } else {
-            row.usPerExchange.add(ms * 1000 / std::max(1, e.count));
-            row.cpuUsPerExchange.add(cpu * 1000 / std::max(1, e.count));
+            row.usPerExchange.add(link.spanMs() * 1000 / std::max(1, e.count));
+            row.cpuUsPerExchange.add(link.spanCpuMs() * 1000 / std::max(1, e.count));
+            row.windowMs.add(ms - link.spanMs());
         }
     };
 
@@ -511,8 +551,8 @@ int main(int argc, char **argv)
 
     std::printf("\nSettings windows over a pty, korvanta-sim --paced (19200 bit/s); %d runs, min / median / max\n",
                 runs);
-    std::printf("%-15s %5s %6s %6s %8s  %-26s %-20s  %-20s %-20s\n", "", "exch", "sent", "recv", "line ms",
-                "measured ms", "ratio", "unpaced us/exch", "cpu us/exch");
+    std::printf("%-15s %5s %6s %6s %8s  %-26s %-20s  %-17s %-14s %-20s\n", "", "exch", "sent", "recv", "line ms",
+                "measured ms", "ratio", "own us/exch", "cpu us/exch", "window ms");
     Figure allRatios, allUs;
     QStringList keys;
     for (const Form &form : forms())
@@ -524,10 +564,10 @@ int main(int argc, char **argv)
             continue;
         const Row &p = paced[key];
         const Row &u = unpaced[key];
-        std::printf("%-15s %5d %6lld %6lld %8.1f  %-26s %-20s  %-20s %-20s\n", qPrintable(key), p.exchanges.count,
-                    p.exchanges.sent, p.exchanges.received, p.exchanges.lineMs(), qPrintable(p.ms.text(1)),
-                    qPrintable(p.ratio.text(3)), qPrintable(u.usPerExchange.text(0)),
-                    qPrintable(u.cpuUsPerExchange.text(0)));
+        std::printf("%-15s %5d %6lld %6lld %8.1f  %-26s %-20s  %-17s %-14s %-20s\n", qPrintable(key),
+                    p.exchanges.count, p.exchanges.sent, p.exchanges.received, p.exchanges.lineMs(),
+                    qPrintable(p.ms.text(1)), qPrintable(p.ratio.text(3)), qPrintable(u.usPerExchange.text(0)),
+                    qPrintable(u.cpuUsPerExchange.text(0)), qPrintable(u.windowMs.text(1)));
         allRatios.add(p.ratio.median());
         allUs.add(u.usPerExchange.median());
     }
