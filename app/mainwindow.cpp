@@ -36,10 +36,12 @@ SettingsDialog *create(Session &session, QWidget *opener)
 
 const QByteArray kStoreCommand = "AT&W0&W1";
 
-QAction *entry(QMenu *menu, const char *name, const QString &text)
+// Entries belong to the window, so that they are found by name through it.
+QAction *entry(QMenu *menu, const char *name, const QString &text, QWidget *window)
 {
-    QAction *action = menu->addAction(text);
+    auto *action = new QAction(text, window);
     action->setObjectName(QString::fromLatin1(name));
+    menu->addAction(action);
     return action;
 }
 
@@ -65,23 +67,31 @@ MainWindow::MainWindow(Session &session, QWidget *parent) : QMainWindow(parent),
     }
     m_session.commEvents->setDialogParent(this);
 
-    // Menus
-    QMenu *file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    // Menus. They are not children of this window: disabled, it disables
+    // its menu bar, through which alone they open, and each menu disabled
+    // besides cost more than the rest of the window together (every entry
+    // announced as changed).
+    const auto menu = [this](const QString &title) {
+        m_menus.push_back(std::make_unique<QMenu>(title));
+        menuBar()->addMenu(m_menus.back().get());
+        return m_menus.back().get();
+    };
+    QMenu *file = menu(QStringLiteral("ﾌｧｲﾙ(&F)"));
     file->setObjectName(QStringLiteral("MFile"));
-    connect(entry(file, "Term", QStringLiteral("ﾀｰﾐﾅﾙ(&T)")), &QAction::triggered, this, &MainWindow::openTerminal);
-    connect(entry(file, "FileExit", QStringLiteral("終了(&E)")), &QAction::triggered, this, [this] {
+    connect(entry(file, "Term", QStringLiteral("ﾀｰﾐﾅﾙ(&T)"), this), &QAction::triggered, this, &MainWindow::openTerminal);
+    connect(entry(file, "FileExit", QStringLiteral("終了(&E)"), this), &QAction::triggered, this, [this] {
         exitProcedure();
         close();
     });
 
-    QMenu *settings = menuBar()->addMenu(QStringLiteral("設定(&S)"));
+    QMenu *settings = menu(QStringLiteral("設定(&S)"));
     settings->setObjectName(QStringLiteral("MSet"));
     auto *central = new QWidget(this);
     auto *buttons = new QVBoxLayout;
     buttons->setSpacing(10);
     buttons->addStretch();
     for (const SettingsCommand &command : kSettingsCommands) {
-        connect(entry(settings, command.menuEntry, QString::fromUtf8(command.menuText)), &QAction::triggered, this,
+        connect(entry(settings, command.menuEntry, QString::fromUtf8(command.menuText), this), &QAction::triggered, this,
                 [this, &command] { openSettings(command, false); });
         auto *button = new QPushButton(QString::fromUtf8(command.buttonText), central);
         button->setObjectName(QString::fromLatin1(command.button));
@@ -91,17 +101,17 @@ MainWindow::MainWindow(Session &session, QWidget *parent) : QMainWindow(parent),
     }
     buttons->addStretch();
     separator(settings, "Bar1");
-    connect(entry(settings, "Init", QStringLiteral("初期化(&I)...")), &QAction::triggered, this, [this] {
+    connect(entry(settings, "Init", QStringLiteral("初期化(&I)..."), this), &QAction::triggered, this, [this] {
         InitDialog dialog(m_session, this);
         runModal(dialog);
     });
 
-    QMenu *help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    QMenu *help = menu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     help->setObjectName(QStringLiteral("MHelp"));
-    connect(entry(help, "Help", QStringLiteral("目次(&C)")), &QAction::triggered, this,
+    connect(entry(help, "Help", QStringLiteral("目次(&C)"), this), &QAction::triggered, this,
             [this] { m_session.showHelp(1, this); });
     separator(help, "Bar2");
-    connect(entry(help, "Version", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&V)...")), &QAction::triggered, this, [this] {
+    connect(entry(help, "Version", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&V)..."), this), &QAction::triggered, this, [this] {
         VersionDialog dialog(m_session, this);
         runModal(dialog);
     });

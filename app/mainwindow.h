@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMenu>
+
+#include <memory>
+#include <vector>
 
 namespace korvanta {
 
@@ -50,6 +54,7 @@ private:
     Session &m_session;
     bool m_ownsCommEvents = false;
     bool m_exiting = false;
+    std::vector<std::unique_ptr<QMenu>> m_menus;
 };
 
 } // namespace korvanta
