@@ -49,6 +49,7 @@ class MainWindowTest : public QObject {
 
 private slots:
     void menusInOrder();
+    void menusOpenOnlyWhileTheWindowIsEnabled();
     void exitProcedure_data();
     void exitProcedure();
     void closeWaitsForAnExchange();
@@ -88,6 +89,36 @@ void MainWindowTest::menusInOrder()
         QCOMPARE(w.findChild<QPushButton *>(QStringLiteral("Command%1").arg(i + 1))->text(), buttons[i]);
     for (const char *image : {"Image1", "Image2", "Image3"})
         QVERIFY(!w.findChild<QLabel *>(image)->pixmap().isNull());
+}
+
+void MainWindowTest::menusOpenOnlyWhileTheWindowIsEnabled()
+{
+    AppFixture f;
+    MainWindow w(f.session);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QMenuBar *bar = w.menuBar();
+    QAction *title = bar->actions().value(1);
+    QMenu *menu = title->menu();
+    const QRect titleArea = bar->actionGeometry(title);
+
+    // It opens under its title.
+    QTest::mouseClick(bar, Qt::LeftButton, {}, titleArea.center());
+    QTRY_VERIFY(menu->isVisible());
+    QVERIFY(menu->isEnabled());
+    const QPoint titleBottomLeft = bar->mapToGlobal(titleArea.bottomLeft());
+    QVERIFY(std::abs(menu->geometry().left() - titleBottomLeft.x()) <= 4);
+    QVERIFY(std::abs(menu->geometry().top() - titleBottomLeft.y()) <= 4);
+    menu->hide();
+
+    // While a settings window has the main window disabled, it stays shut.
+    w.setEnabled(false);
+    QVERIFY(!bar->isEnabled());
+    QTest::mouseClick(bar, Qt::LeftButton, {}, titleArea.center());
+    QTest::keyClick(bar, Qt::Key_S, Qt::AltModifier);
+    QCoreApplication::processEvents();
+    QVERIFY(!menu->isVisible());
+    w.setEnabled(true);
 }
 
 void MainWindowTest::exitProcedure_data()
