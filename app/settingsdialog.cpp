@@ -87,7 +87,6 @@ ExchangeScope::ExchangeScope(SettingsDialog &dialog, ProgressScope::Kind kind)
 
 void ExchangeScope::engage()
 {
-    m_engaged = true;
     // A hidden window takes no input: only one on screen is disabled. One
     // that shows after the sequence has its styles and layout worked out
     // now, while the adapter answers.

@@ -70,7 +70,6 @@ private:
     SettingsDialog &m_dialog;
     const ProgressScope::Kind m_kind;
     Session::BusyScope m_busy;
-    bool m_engaged = false;
     bool m_disabled = false;
     bool m_frozen = false;
     bool m_closing = false;
