@@ -335,13 +335,22 @@ QList<QByteArray> commonWriteCommands(const CommonShown &shown, const Stored &st
 // ---------------------------------------------------------------------------
 // Validation
 
+namespace {
+// An emptied box is out of every range: its command would go out with
+// nothing after "=", which the adapter refuses for the whole line.
+bool inRange(const QString &text, NumberRange range)
+{
+    const int n = boxNumber(text);
+    return !text.isEmpty() && n >= range.min && n <= range.max;
+}
+} // namespace
+
 std::optional<Problem> validate(const std::array<QString, kPortCount> &dialTimes, const CommonShown &common,
                                 bool newFirmware)
 {
     const NumberRange dial = dialTime().range;
     for (int p = 0; p < kPortCount; ++p) {
-        const int n = boxNumber(dialTimes[p]);
-        if (n < dial.min || n > dial.max)
+        if (!inRange(dialTimes[p], dial))
             return Problem{QString::fromLatin1(ports()[p].section) + QString::fromUtf8(kDialTimeMessage), true};
     }
     const auto &rows = commonSettings();
@@ -349,8 +358,7 @@ std::optional<Problem> validate(const std::array<QString, kPortCount> &dialTimes
         const CommonSetting &s = rows[r];
         if (!s.rangeMessage || (s.newFirmwareOnly && !newFirmware))
             continue;
-        const int n = boxNumber(common[r]);
-        if (n < s.range.min || n > s.range.max)
+        if (!inRange(common[r], s.range))
             return Problem{QString::fromUtf8(s.rangeMessage), true};
     }
     const QString hold = common[kHoldKeyRow];

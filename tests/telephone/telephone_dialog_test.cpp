@@ -181,6 +181,10 @@ void TelephoneDialogTest::validationMessages_data()
     QTest::newRow("TEL3 dial time 2") << QStringList{"Text12=2"} << "TEL3" + dial << warn << QStringList{};
     QTest::newRow("ring frequency") << QStringList{"Text14=15"} << "有効範囲は16～30Hzです" << warn << QStringList{};
     QTest::newRow("sending sequence") << QStringList{"Text15=3"} << "有効範囲は0～2です" << warn << QStringList{};
+    // An emptied box would go out as "AT$I20=" or "AT$V", which the adapter
+    // refuses for the whole line.
+    QTest::newRow("delay count emptied") << QStringList{"Text13="} << "有効範囲は0～9(回)です" << warn << QStringList{};
+    QTest::newRow("sending sequence emptied") << QStringList{"Text15="} << "有効範囲は0～2です" << warn << QStringList{};
     QTest::newRow("first failing check only")
         << QStringList{"Text12=1", "Text15=9"} << "TEL3" + dial << warn << QStringList{};
     // An adapter can report the same key for both; the dialog cannot make it.
