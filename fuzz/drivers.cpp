@@ -349,8 +349,8 @@ void expectReadAsHeld(Checks &c, sim::SimulatedAdapter &adapter)
     for (const telephone::Port &port : telephone::ports()) {
         const QByteArray n(1, port.digit);
         const auto status = telephone::parsePortStatus(adapter.respond(QByteArray(port.statusQuery) + '\r'), port);
-        c.expect(bool(status), QStringLiteral("listing of TEL%1 not read").arg(QLatin1String(n)));
-        if (!status)
+        c.expect(status && status->complete, QStringLiteral("listing of TEL%1 not read").arg(QLatin1String(n)));
+        if (!status || !status->complete)
             continue;
         expectHeld(status->ownNumber, "$C" + n);
         expectHeld(status->subaddress, "$E" + n);

@@ -430,13 +430,18 @@ bool TelephoneDialog::AnaPortRead(int p)
         const auto status = answer ? parsePortStatus(*answer, port) : std::nullopt;
         if (!status)
             return false;
+        // The own number and subaddress stand before the forwarding line:
+        // they are kept even when that line is missing and the read fails.
         const auto &texts = portTexts();
         const QByteArray *fields[] = {&status->ownNumber, &status->subaddress, &status->forwarding};
-        for (size_t t = 0; t < std::size(fields); ++t) {
+        const size_t fieldsRead = status->complete ? std::size(fields) : 2;
+        for (size_t t = 0; t < fieldsRead; ++t) {
             const QString value = QString::fromLatin1(*fields[t]);
             store(texts[t].key, value);
             setText(texts[t].box[p], value);
         }
+        if (!status->complete)
+            return false;
         for (const auto &[index, value] : status->tokens) {
             const PortChoice &c = portChoices()[index];
             store(c.key, QString(QLatin1Char(value)));

@@ -207,7 +207,8 @@ std::optional<PortStatus> parsePortStatus(const QByteArray &answer, const Port &
     // Forwarding number: after the next ":", up to CR.
     colon = reply::find(answer, ':', i + 2);
     if (!colon)
-        return std::nullopt;
+        return status;
+    status.complete = true;
     i = colon;
     for (; i < answer.size() && answer[i] != '\r'; ++i)
         if (reply::keptInField(answer[i]))

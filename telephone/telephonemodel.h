@@ -163,8 +163,11 @@ inline constexpr const char *kKeyClashMessage = "外線保留キーと短縮ダ�
 // ---------------------------------------------------------------------------
 // Reading
 
-// What a port listing said. ok false: a ":" the scan looks for is missing.
+// What a port listing said. Empty when there is no ":" after the echo:
+// nothing was read. complete false when the forwarding line's ":" is
+// missing: the own number and subaddress before it were read, nothing after.
 struct PortStatus {
+    bool complete = false;
     QByteArray ownNumber;
     QByteArray subaddress;
     QByteArray forwarding;

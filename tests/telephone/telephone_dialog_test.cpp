@@ -2,6 +2,7 @@
 // adapter received, in order, the work file, and the controls.
 #include "numberdisplay/numberdisplaydialog.h"
 #include "telephone/telephonedialog.h"
+#include "telephone/telephonemodel.h"
 #include "tests/telephone/simfixture.h"
 
 #include <QApplication>
@@ -12,6 +13,8 @@
 #include <QScrollBar>
 
 using namespace korvanta;
+using korvanta::telephone::ChoiceValue;
+using korvanta::telephone::holdKey;
 using Lines = QList<QByteArray>;
 
 namespace {
@@ -59,7 +62,7 @@ private slots:
     void olderFirmware();
     void olderFirmwareGatesEvenAfterAFailedRead();
     void timeOutInTel1LeavesTheRestUnsent();
-    void oddListingThroughTheDialog();
+    void oddRepliesThroughTheDialog();
 
     void keyFilters_data();
     void keyFilters();
@@ -264,7 +267,7 @@ void TelephoneDialogTest::timeOutInTel1LeavesTheRestUnsent()
     QTRY_VERIFY(!d);
 }
 
-void TelephoneDialogTest::oddListingThroughTheDialog()
+void TelephoneDialogTest::oddRepliesThroughTheDialog()
 {
     SimFixture f(true, true);
     f.tamperedLink->replies["AT\\S2"] =
@@ -281,15 +284,42 @@ void TelephoneDialogTest::oddListingThroughTheDialog()
     QVERIFY(isChecked(d, "Option13") && isChecked(d, "Option17") && isChecked(d, "Check1") && !isChecked(d, "Check2"));
     QCOMPARE(f.session->NumberDisplayFlags[0], 1);
 
-    // A listing without the forwarding line's ":" fails the read: TEL2 on
-    // is never asked.
+    // A listing without the forwarding line fails the read after keeping
+    // the own number and subaddress before it, in the boxes and the work
+    // file alike; nothing after it is asked.
     SimFixture g(true, true);
-    g.tamperedLink->replies["AT\\S3"] = "AT\\S3\r\r\nTEL2 ADR:1\r\n\r\nOK\r\n";
+    g.tamperedLink->replies["AT\\S4"] = "AT\\S4\r\r\nTEL3 ADR:0312*5\r\n\r\nOK\r\n";
     auto e = openForm2(g);
+    QCOMPARE(g.tamperedLink->written, kReads.mid(0, 7));
     QCOMPARE(g.messageTexts(), QStringList{kReceiveFailed});
     QCOMPARE(g.session->ReadFailed, 1);
-    QCOMPARE(g.stored("TEL1", "HASHIN"), "4");
-    QCOMPARE(g.stored("TEL2", "HASHIN"), "<none>");
+    QCOMPARE(g.stored("TEL3", "JIKO_NO"), "0312");
+    QCOMPARE(g.stored("TEL3", "SUB_NO"), "5");
+    QCOMPARE(g.stored("TEL3", "TRA_NO"), "<none>");
+    QCOMPARE(child<QLineEdit>(e, "Text10")->text(), "0312");
+    QCOMPARE(child<QLineEdit>(e, "Text9")->text(), "5");
+    // "登録" sends no number back: only what was never read differs (the
+    // unread option groups, and the boxes filled in to pass the checks).
+    g.tamperedLink->written.clear();
+    act(e, {"Text12=4", "Text13=3", "Text14=16", "Text15=0", "Command3"});
+    QCOMPARE(g.tamperedLink->written, (Lines{"AT$I13=4", "AT$N3=0$M3=0$K3=2$U3=2$W3=2", "AT$I20=3", "AT$I29=16",
+                                            "AT$V0"}));
+    QCOMPARE(g.messageTexts(), QStringList{kReceiveFailed});
+
+    // A hold-key reply outside "000".."005" selects none of the six options
+    // and keeps the key's stored value: "登録" sends nothing for it.
+    SimFixture h(true, true);
+    act(openForm2(h), {"Command2"});
+    h.tamperedLink->replies["AT$I14?"] = "AT$I14?\r\r\n006\r\n\r\nOK\r\n";
+    auto k = openForm2(h);
+    QVERIFY(h.messages.isEmpty());
+    for (const ChoiceValue &v : holdKey().values)
+        QVERIFY2(!isChecked(k, v.control[0]), v.control[0]);
+    QCOMPARE(h.stored("TEL", "GAISEN"), "1");
+    h.tamperedLink->written.clear();
+    act(k, {"Command3"});
+    QCOMPARE(h.tamperedLink->written, Lines{});
+    QTRY_VERIFY(!k);
 }
 
 void TelephoneDialogTest::keyFilters_data()
