@@ -302,9 +302,14 @@ QString TelephoneDialog::text(const char *boxName) const
     return control<QLineEdit>(boxName)->text();
 }
 
-void TelephoneDialog::setText(const char *boxName, const QString &value)
+void TelephoneDialog::showRead(const char *boxName, const QString &value, int maxLength)
 {
-    control<QLineEdit>(boxName)->setText(value);
+    // A value longer than the box takes is shown whole all the same: the box
+    // holds what the work file holds, and "登録" sends back nothing the
+    // operator did not change.
+    QLineEdit *b = control<QLineEdit>(boxName);
+    b->setMaxLength(std::max(maxLength, int(value.size())));
+    b->setText(value);
 }
 
 std::vector<bool> TelephoneDialog::checked(const std::vector<ChoiceValue> &values, int port) const
@@ -438,7 +443,7 @@ bool TelephoneDialog::AnaPortRead(int p)
         for (size_t t = 0; t < fieldsRead; ++t) {
             const QString value = QString::fromLatin1(*fields[t]);
             store(texts[t].key, value);
-            setText(texts[t].box[p], value);
+            showRead(texts[t].box[p], value, texts[t].maxLength);
         }
         if (!status->complete)
             return false;
@@ -457,7 +462,7 @@ bool TelephoneDialog::AnaPortRead(int p)
             return false;
         const QString seconds = QString::number(boxNumber(QString::fromLatin1(*digits)));
         store(dial.key, seconds);
-        setText(dial.box[p], seconds);
+        showRead(dial.box[p], seconds, dial.maxLength);
 
         if (!s.newFirmware())
             return true;
@@ -511,7 +516,7 @@ bool TelephoneDialog::AnaRead()
         } else {
             const QString number = QString::number(boxNumber(QString::fromLatin1(*digits)));
             s.workFile.store(section, QLatin1String(c.key), number);
-            setText(c.box, number);
+            showRead(c.box, number, c.maxLength);
         }
     }
     return true;

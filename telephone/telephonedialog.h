@@ -58,7 +58,8 @@ private:
 
     template <class T> T *control(const char *name) const { return qobject_cast<T *>(m_controls.value(QLatin1String(name))); }
     QString text(const char *boxName) const;
-    void setText(const char *boxName, const QString &value);
+    // Shows a value read from the adapter in a box of the given usual length.
+    void showRead(const char *boxName, const QString &value, int maxLength);
     std::vector<bool> checked(const std::vector<telephone::ChoiceValue> &values, int port) const;
     void select(const std::vector<telephone::ChoiceValue> &values, int port, const std::vector<bool> &on);
     void clearOptions(const std::vector<telephone::ChoiceValue> &values, int port);

@@ -63,6 +63,8 @@ private slots:
     void olderFirmwareGatesEvenAfterAFailedRead();
     void timeOutInTel1LeavesTheRestUnsent();
     void oddRepliesThroughTheDialog();
+    void valuesLongerThanTheirBoxes_data();
+    void valuesLongerThanTheirBoxes();
 
     void keyFilters_data();
     void keyFilters();
@@ -320,6 +322,54 @@ void TelephoneDialogTest::oddRepliesThroughTheDialog()
     act(k, {"Command3"});
     QCOMPARE(h.tamperedLink->written, Lines{});
     QTRY_VERIFY(!k);
+}
+
+void TelephoneDialogTest::valuesLongerThanTheirBoxes_data()
+{
+    QTest::addColumn<QByteArray>("query");
+    QTest::addColumn<QByteArray>("from"); // replaced in the adapter's answer
+    QTest::addColumn<QByteArray>("to");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("key"); // section/key
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("message"); // of "登録"; empty: it closes
+
+    QTest::newRow("own number of 40") << QByteArray("AT\\S2") << QByteArray("ADR:")
+                                      << "ADR:" + QByteArray(40, '1') << "Text2" << "TEL1/JIKO_NO"
+                                      << QString(40, u'1') << "";
+    QTest::newRow("subaddress of 24") << QByteArray("AT\\S3") << QByteArray("ADR:")
+                                      << "ADR:*" + QByteArray(24, '2') << "Text6" << "TEL2/SUB_NO"
+                                      << QString(24, u'2') << "";
+    QTest::newRow("forwarding number of 36") << QByteArray("AT\\S4") << QByteArray("FWD:")
+                                             << "FWD:" + QByteArray(36, '3') << "Text11" << "TEL3/TRA_NO"
+                                             << QString(36, u'3') << "";
+    // Shown whole, the delay count fails its range check instead of going
+    // back cut to "1".
+    QTest::newRow("delay count of two digits") << QByteArray("AT$I20?") << QByteArray("003") << QByteArray("012")
+                                               << "Text13" << "TEL/CHIEN" << "12" << "有効範囲は0～9(回)です";
+}
+
+void TelephoneDialogTest::valuesLongerThanTheirBoxes()
+{
+    QFETCH(QByteArray, query);
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QString, message);
+    SimFixture f(true, true);
+    f.tamperedLink->replies[query] = f.adapter.respond(query + '\r').replace(from, to);
+    auto d = openForm2(f);
+    QVERIFY(f.messages.isEmpty());
+    QFETCH(QString, box);
+    QCOMPARE(child<QLineEdit>(d, box)->text(), value);
+    QCOMPARE(f.stored(qPrintable(key.section(u'/', 0, 0)), qPrintable(key.section(u'/', 1))), value);
+    f.tamperedLink->written.clear();
+    act(d, {"Command3"});
+    QCOMPARE(f.tamperedLink->written, Lines{});
+    QCOMPARE(f.messageTexts(), message.isEmpty() ? QStringList{} : QStringList{message});
+    if (message.isEmpty())
+        QTRY_VERIFY(!d);
 }
 
 void TelephoneDialogTest::keyFilters_data()
