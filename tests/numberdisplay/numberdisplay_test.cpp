@@ -10,6 +10,7 @@
 using namespace korvanta;
 using namespace korvanta::numberdisplay;
 using Lines = QList<QByteArray>;
+using Flags = std::array<int, 3>;
 
 namespace {
 
@@ -41,10 +42,13 @@ private slots:
 
     void bothSettingsOfTel3InOneCommand();
     void tel2OnLocksTel3();
-    void tel1IsNeverLocked();
+    void displayLockedByTheOtherOfThePair_data();
+    void displayLockedByTheOtherOfThePair();
     void unchangedSendsNothingAndCloses();
     void writeTimeOutKeepsFlagAndWindow();
     void failedReadsAndOddReplies();
+    void unknownINumberReplyWantsThree_data();
+    void unknownINumberReplyWantsThree();
     void helpByPort();
 };
 
@@ -119,14 +123,43 @@ void NumberDisplayTest::tel2OnLocksTel3()
     QCOMPARE(f.adapter.log(), Lines{"AT@J3=1"});
 }
 
-void NumberDisplayTest::tel1IsNeverLocked()
+void NumberDisplayTest::displayLockedByTheOtherOfThePair_data()
 {
+    QTest::addColumn<int>("port");
+    QTest::addColumn<Flags>("flags");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("locked");
+    QTest::addColumn<Lines>("sent"); // after "対応機器を使用する", "契約者回線番号で発着信する", "登録"
+
+    const auto tel = [](int n) { return QStringLiteral("ＴＥＬ%1詳細設定").arg(QChar(u'０' + n)); };
+    QTest::newRow("TEL2 while TEL3 shows numbers")
+        << 1 << Flags{0, 0, 1} << tel(2) << true << Lines{"AT@J2=1"};
+    QTest::newRow("TEL3 while TEL2 shows numbers")
+        << 2 << Flags{0, 1, 0} << tel(3) << true << Lines{"AT@J3=1"};
+    QTest::newRow("TEL2 by its own flag: free") << 1 << Flags{1, 1, 0} << tel(2) << false
+                                                << Lines{"AT$D2=1@J2=1"};
+    QTest::newRow("TEL3 by its own flag: free") << 2 << Flags{1, 0, 1} << tel(3) << false
+                                                << Lines{"AT$D3=1@J3=1"};
+    QTest::newRow("TEL1 never") << 0 << Flags{1, 1, 1} << tel(1) << false << Lines{"AT$D1=1@J1=1"};
+}
+
+void NumberDisplayTest::displayLockedByTheOtherOfThePair()
+{
+    QFETCH(int, port);
+    QFETCH(Flags, flags);
+    QFETCH(bool, locked);
     SimFixture f;
-    f.session->NumberDisplayFlags = {1, 1, 1};
-    auto d = openForm14(f, 0);
-    QCOMPARE(d->windowTitle(), "ＴＥＬ１詳細設定");
-    QCOMPARE(child<QLabel>(d, "Label1")->text(), "");
-    QVERIFY(isEnabled(d, "Option1") && isEnabled(d, "Option2"));
+    f.session->NumberDisplayFlags = flags;
+    auto d = openForm14(f, port);
+    QTEST(d->windowTitle(), "title");
+    QCOMPARE(child<QLabel>(d, "Label1")->text(),
+             port == 0 ? QString() : QStringLiteral("注意） TEL2/TEL3は同時に使用できません。"));
+    QCOMPARE(isEnabled(d, "Option1"), !locked);
+    QCOMPARE(isEnabled(d, "Option2"), !locked);
+    f.adapter.clearLog();
+    act(d, {"Option2", "Option5", "Command3"}); // a locked option does not take the click
+    QTEST(f.adapter.log(), "sent");
+    QTRY_VERIFY(!d);
 }
 
 void NumberDisplayTest::unchangedSendsNothingAndCloses()
@@ -175,14 +208,37 @@ void NumberDisplayTest::failedReadsAndOddReplies()
     f.tamperedLink->written.clear();
     act(d, {"Option1", "Command3"});
     QCOMPARE(f.tamperedLink->written, Lines{"AT$D1=0@J1=3"});
+}
 
-    // An i-number reply the dialog does not know: the key is not written.
-    SimFixture g(true, true);
-    g.tamperedLink->replies["AT@J2?"] = answer("AT@J2?", "004");
-    auto e = openForm14(g, 1);
-    QVERIFY(g.messages.isEmpty());
-    QCOMPARE(g.stored("TEL2", "INUMBER"), "<none>");
-    QCOMPARE(g.stored("TEL2", "NDISPLAY"), "0");
+void NumberDisplayTest::unknownINumberReplyWantsThree_data()
+{
+    QTest::addColumn<QString>("earlier"); // i-number an earlier read stored; empty: none
+    QTest::addColumn<Lines>("sent");
+    QTest::newRow("nothing stored") << "" << Lines{"AT@J2=3"};
+    QTest::newRow("3 stored") << "3" << Lines{};
+}
+
+void NumberDisplayTest::unknownINumberReplyWantsThree()
+{
+    QFETCH(QString, earlier);
+    SimFixture f(true, true);
+    if (!earlier.isEmpty()) {
+        f.adapter.setValue("@J2", earlier);
+        act(openForm14(f, 1), {"Command2"});
+    }
+    // A reply the dialog does not know: the key keeps what it held and no
+    // i-number option is selected, which counts as "追加番号２で発着信する".
+    f.tamperedLink->replies["AT@J2?"] = answer("AT@J2?", "004");
+    auto d = openForm14(f, 1);
+    QVERIFY(f.messages.isEmpty());
+    QCOMPARE(f.stored("TEL2", "INUMBER"), earlier.isEmpty() ? "<none>" : earlier);
+    QCOMPARE(f.stored("TEL2", "NDISPLAY"), "0");
+    for (const char *option : {"Option3", "Option4", "Option5", "Option6"})
+        QVERIFY2(!isChecked(d, option), option);
+    f.tamperedLink->written.clear();
+    act(d, {"Command3"});
+    QTEST(f.tamperedLink->written, "sent");
+    QTRY_VERIFY(!d);
 }
 
 void NumberDisplayTest::helpByPort()
