@@ -351,8 +351,9 @@ const BodRegister *firstOutOfRange(const std::function<QString(const BodRegister
     // delete within each: the order of the checks.
     for (const BodRegister &reg : bodRegisters()) {
         const BodRange &r = bodRange(reg.kind);
-        const int v = numericValue(textOf(reg));
-        if (v < r.minimum || v > r.maximum)
+        const QString text = textOf(reg);
+        const int v = numericValue(text);
+        if (text.isEmpty() || v < r.minimum || v > r.maximum)
             return &reg;
     }
     return nullptr;

@@ -197,7 +197,8 @@ int spin(BodKind kind, int value, bool up);
 // The whole number of the box text ("" gives 0).
 int numericValue(const QString &text);
 
-// The first box out of range, in the order the registration checks them.
+// The first box out of range, in the order the registration checks them. An
+// empty box is out of range: its register would go out with no value.
 const BodRegister *firstOutOfRange(const std::function<QString(const BodRegister &)> &textOf);
 
 struct BodDialogValues {

@@ -373,6 +373,10 @@ void DataPortDialogTest::bodRegister_data()
         << Commands{"AT%A0%D2$I42=050$I43=20"} << "";
     QTest::newRow("threshold 101 refused") << Values{} << Edits{{"Text1", "101"}, {"Option1", ""}} << Commands{}
                                            << "有効範囲は0～100(%)です";
+    QTest::newRow("empty add threshold refused") << Values{} << Edits{{"Option1", ""}, {"Text1", ""}} << Commands{}
+                                                 << "有効範囲は0～100(%)です";
+    QTest::newRow("empty delete threshold refused") << Values{} << Edits{{"Text4", ""}} << Commands{}
+                                                    << "有効範囲は0～100(%)です";
     QTest::newRow("empty evaluation time refused") << Values{} << Edits{{"Text5", ""}} << Commands{}
                                                    << "有効範囲は1～255(秒)です";
     QTest::newRow("holding time 1280 refused") << Values{} << Edits{{"Text6", "1280"}} << Commands{}
