@@ -39,4 +39,11 @@ void restrictInput(QLineEdit *box, const QString &allowed, int maxLength)
     box->setValidator(new CharsetValidator(allowed, box));
 }
 
+void showReadText(QLineEdit *box, const QString &text)
+{
+    if (text.size() > box->maxLength())
+        box->setMaxLength(int(text.size()));
+    box->setText(text);
+}
+
 } // namespace korvanta

@@ -18,4 +18,10 @@ inline const QString kSubaddress = QStringLiteral("0123456789#*"); // subaddress
 // refused, and so is a paste or composition that holds any such character.
 void restrictInput(QLineEdit *box, const QString &allowed, int maxLength);
 
+// Puts a text read from the adapter into a box whole. A text longer than the
+// box's maximum length widens the box's limit to the text's length, so that
+// the box holds what the work file keeps and an unedited box sends nothing;
+// what the operator types still never makes the text longer than that.
+void showReadText(QLineEdit *box, const QString &text);
+
 } // namespace korvanta

@@ -68,8 +68,8 @@ void BapDialog::BapRead()
 
 void BapDialog::BapWrite()
 {
-    const auto refused = [this](const char *name) { return option(this, name)->isChecked(); };
-    const int values[2] = {maskOf(refused, 0), maskOf(refused, 1)};
+    const auto isOn = [this](const char *name) { return option(this, name)->isChecked(); };
+    const int values[2] = {maskOf(isOn, 0), maskOf(isOn, 1)};
     sendSettings(session(), composeBapWrite(storedIn(session().workFile, kBapSection), values), this);
 }
 

@@ -147,7 +147,7 @@ QString DataPortDialog::portValue(PortIndex p, const char *key) const
     for (const PortOption &o : s.options)
         if (option(this, o.control[p])->isChecked())
             return QString::fromLatin1(o.value);
-    return QString::fromLatin1(s.noneValue);
+    return {};
 }
 
 QString DataPortDialog::extValue(const char *key) const
@@ -156,7 +156,7 @@ QString DataPortDialog::extValue(const char *key) const
     for (const ExtOption &o : s.options)
         if (option(this, o.control)->isChecked())
             return QString::fromLatin1(o.value);
-    return QString::fromLatin1(s.noneValue);
+    return {};
 }
 
 void DataPortDialog::fail(int &flag)
@@ -182,6 +182,11 @@ void DataPortDialog::readAdapter()
         if (s.ReadFailed != 1)
             centreOnScreen(this);
     });
+    // Older firmware knows no "follow the network contract"; it stays off for
+    // the whole showing on both ports, whatever the readings did.
+    if (s.NewFirmwareFlag.toInt() == 0)
+        for (const Port &pt : ports())
+            option(this, pt.networkOption)->setEnabled(false);
 }
 
 void DataPortDialog::PortRead(PortIndex p)
@@ -207,9 +212,10 @@ void DataPortDialog::PortRead(PortIndex p)
         const QString number = QString::fromLatin1(r.number);
         const QString subaddress = QString::fromLatin1(r.subaddress);
         s.workFile.store(section, nameOf(kOwnNumberKey), number);
-        control<QLineEdit>(this, pt.numberBox)->setText(number);
+        showReadText(control<QLineEdit>(this, pt.numberBox), number);
         s.workFile.store(section, nameOf(kSubaddressKey), subaddress);
-        control<QLineEdit>(this, pt.subBox)->setText(subaddress);
+        showReadText(control<QLineEdit>(this, pt.subBox), subaddress);
+        m_listed[p] = true;
         for (const auto &[setting, value] : r.values)
             choose(*setting, value);
 
@@ -223,10 +229,6 @@ void DataPortDialog::PortRead(PortIndex p)
     }();
     if (!ok)
         fail(s.ReadFailed);
-    // Older firmware knows no "follow the network contract"; it stays off for
-    // the whole showing, whatever the reading did.
-    if (s.NewFirmwareFlag.toInt() == 0)
-        option(this, pt.networkOption)->setEnabled(false);
 }
 
 void DataPortDialog::DataExtRead()
@@ -257,9 +259,17 @@ void DataPortDialog::PortWrite(PortIndex p)
     Session &s = session();
     const Port &pt = port(p);
     s.WriteFailed = 0;
+    // A box that no listing filled shows nothing the adapter holds: it goes
+    // out only when the operator typed in it.
+    const auto shown = [&](const char *name) -> std::optional<QString> {
+        const auto *box = control<QLineEdit>(this, name);
+        if (!m_listed[p] && !box->isModified())
+            return std::nullopt;
+        return box->text();
+    };
     const PortCommands c = composePortWrite(
         pt, storedIn(s.workFile, pt.section), [&](const char *key) { return portValue(p, key); },
-        control<QLineEdit>(this, pt.numberBox)->text(), control<QLineEdit>(this, pt.subBox)->text());
+        shown(pt.numberBox), shown(pt.subBox));
     // The own number and subaddress go in commands of their own, first.
     for (const QByteArray &command : {c.number, c.subaddress, c.settings}) {
         if (command.isEmpty())

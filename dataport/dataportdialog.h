@@ -41,6 +41,7 @@ private:
 
     QTabWidget *m_tabs = nullptr;
     int m_selectedTab = 0;
+    bool m_listed[2] = {false, false}; // the port's listing filled its boxes
 };
 
 } // namespace korvanta

@@ -11,14 +11,18 @@ namespace korvanta::dataport {
 namespace {
 QByteArray digitOf(const Port &port) { return QByteArray::number(port.digit); }
 
-// Appends token to tokens when the dialog's value differs from the stored one.
+// Appends token to tokens when the dialog shows a value and it differs from
+// the stored one.
 void appendIfChanged(QByteArray &tokens, const QString &stored, const QString &current, const QByteArray &token)
 {
-    if (stored != current)
+    if (!current.isEmpty() && stored != current)
         tokens += token;
 }
 
 QByteArray commandOf(const QByteArray &tokens) { return tokens.isEmpty() ? QByteArray() : "AT" + tokens; }
+
+// A chosen value as its digit; empty (nothing sent) for kNoChoice.
+QString valueText(int value) { return value == kNoChoice ? QString() : QString::number(value); }
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -38,24 +42,24 @@ const Port &port(PortIndex p) { return ports()[p]; }
 const std::vector<PortSetting> &portSettings()
 {
     static const std::vector<PortSetting> table{
-        {"SUB_ADR", "サブアドレスなし着信", {"Frame6", "Frame13"}, 'M', "$M", "1", "0",
+        {"SUB_ADR", "サブアドレスなし着信", {"Frame6", "Frame13"}, 'M', "$M", "1",
          {{"1", {"Option9", "Option27"}, "着信する", nullptr},
           {"0", {"Option10", "Option28"}, "着信しない", nullptr}}},
-        {"GLOBAL", "グローバル着信", {"Frame5", "Frame12"}, 'N', "$N", "1", "0",
+        {"GLOBAL", "グローバル着信", {"Frame5", "Frame12"}, 'N', "$N", "1",
          {{"1", {"Option7", "Option25"}, "着信する", nullptr},
           {"0", {"Option8", "Option26"}, "着信しない", nullptr}}},
-        {"CYAKU", "着信規制", {"Frame2", "Frame14"}, 'O', "$O", "0", "0",
+        {"CYAKU", "着信規制", {"Frame2", "Frame14"}, 'O', "$O", "0",
          {{"1", {"Option6", "Option30"}, "規制する", nullptr},
           {"0", {"Option5", "Option29"}, "規制しない", nullptr}}},
-        {"SHIKI", "識別着信", {"Frame7", "Frame11"}, 'P', "$P", "0", "0",
+        {"SHIKI", "識別着信", {"Frame7", "Frame11"}, 'P', "$P", "0",
          {{"1", {"Option11", "Option23"}, "する", nullptr},
           {"0", {"Option12", "Option24"}, "しない", nullptr}}},
-        {"TUCHI", "発信者番号通知指定", {"Frame1", "Frame16"}, 'B', "$B", "3", "3",
+        {"TUCHI", "発信者番号通知指定", {"Frame1", "Frame16"}, 'B', "$B", "3",
          {{"0", {"Option1", "Option32"}, "通知しない", nullptr},
           {"1", {"Option2", "Option33"}, "契約者番号を通知", nullptr},
           {"2", {"Option3", "Option34"}, "自己アドレスを通知", nullptr},
           {"3", {"Option16", "Option31"}, "網契約に従う", nullptr}}},
-        {kINumberKey, "ｉ・ナンバー", {"Frame19", "Frame18"}, 0, "@J", "1", "3",
+        {kINumberKey, "ｉ・ナンバー", {"Frame19", "Frame18"}, 0, "@J", "1",
          {{"0", {"Option40", "Option37"}, "全番号で着信する／契約者回線番号で発信する", nullptr},
           {"1", {"Option41", "Option38"}, "契約者回線番号で発着信する", "契約者番号で発着信する"},
           {"2", {"Option42", "Option39"}, "追加番号１で発着信する", nullptr},
@@ -136,7 +140,7 @@ Reading digitFrom(const QByteArray &answer, int from, char highest)
 Reading parseINumber(const QByteArray &answer) { return digitFrom(answer, 7, '3'); }
 
 PortCommands composePortWrite(const Port &port, const StoredValue &stored, const ValueOf &current,
-                              const QString &number, const QString &subaddress)
+                              const std::optional<QString> &number, const std::optional<QString> &subaddress)
 {
     PortCommands c;
     const QByteArray digit = digitOf(port);
@@ -146,10 +150,10 @@ PortCommands composePortWrite(const Port &port, const StoredValue &stored, const
         appendIfChanged(tokens, stored(s.key, s.defaultValue), value, s.setPrefix + digit + '=' + value.toLatin1());
     }
     c.settings = commandOf(tokens);
-    if (stored(kOwnNumberKey, "") != number)
-        c.number = "AT$C" + digit + '=' + number.toLatin1();
-    if (stored(kSubaddressKey, "") != subaddress)
-        c.subaddress = "AT$E" + digit + '=' + subaddress.toLatin1();
+    if (number && stored(kOwnNumberKey, "") != *number)
+        c.number = "AT$C" + digit + '=' + number->toLatin1();
+    if (subaddress && stored(kSubaddressKey, "") != *subaddress)
+        c.subaddress = "AT$E" + digit + '=' + subaddress->toLatin1();
     return c;
 }
 
@@ -159,19 +163,19 @@ PortCommands composePortWrite(const Port &port, const StoredValue &stored, const
 const std::vector<ExtSetting> &extSettings()
 {
     static const std::vector<ExtSetting> table{
-        {"CYANNEL", "初期接続チャンネル数", "Frame10", "AT%C?", 6, 0, "0", "1",
+        {"CYANNEL", "初期接続チャンネル数", "Frame10", "AT%C?", 6, 0, "0",
          {{"0", "Option15", "２チャンネル", "%C0"}, {"1", "Option14", "１チャンネル", "%C1"}}},
-        {"REBOD", "リソースＢＯＤの設定", "Frame4", "AT%U?", 6, 1, "0", "0",
+        {"REBOD", "リソースＢＯＤの設定", "Frame4", "AT%U?", 6, 1, "0",
          {{"3", "Option19", "発信／着信とも割当て", "%U3"},
           {"1", "Option20", "発信時のみ割当て", "%U1"},
           {"2", "Option21", "着信時のみ割当て", "%U2"},
           {"0", "Option22", "割当てを行なわない", "%U0"}}},
-        {kBacpKey, "ＢＯＤモード設定", "Frame9", "AT&B?", 6, 1, "1", "1",
+        {kBacpKey, "ＢＯＤモード設定", "Frame9", "AT&B?", 6, 1, "1",
          {{"0", "Option13", "ＢＡＣＰ／ＢＡＰを使用しない", "&B0"}, {"1", "Option4", "ＢＡＣＰ／ＢＡＰを使用する", "&B1"}}},
         // Switched on through the directions of the detail dialog, so "使用する" sends nothing.
-        {kThroughputKey, "スループットＢＯＤ", "Frame8", "AT%A?%D?", 9, 1, "0", "1",
+        {kThroughputKey, "スループットＢＯＤ", "Frame8", "AT%A?%D?", 9, 1, "0",
          {{"1", "Option17", "使用する", ""}, {"0", "Option18", "使用しない", "%A3%D3"}}},
-        {"CYAKU", "デジタル着信優先", "Frame17", "AT%Y?", 6, 0, "0", "1",
+        {"CYAKU", "デジタル着信優先", "Frame17", "AT%Y?", 6, 0, "0",
          {{"0", "Option36", "ＤＡＴＡポート", "%Y0"}, {"1", "Option35", "ＵＳＢポート", "%Y1"}}},
     };
     return table;
@@ -351,8 +355,9 @@ const BodRegister *firstOutOfRange(const std::function<QString(const BodRegister
     // delete within each: the order of the checks.
     for (const BodRegister &reg : bodRegisters()) {
         const BodRange &r = bodRange(reg.kind);
-        const int v = numericValue(textOf(reg));
-        if (v < r.minimum || v > r.maximum)
+        const QString text = textOf(reg);
+        const int v = numericValue(text);
+        if (text.isEmpty() || v < r.minimum || v > r.maximum)
             return &reg;
     }
     return nullptr;
@@ -363,7 +368,7 @@ QByteArray composeBodWrite(const StoredValue &stored, const BodDialogValues &val
     QByteArray tokens;
     for (int d = 0; d < 2; ++d) {
         const BodDirection &dir = bodDirections()[d];
-        const QString value = QString::number(values.direction[d]);
+        const QString value = valueText(values.direction[d]);
         appendIfChanged(tokens, stored(dir.key, kDirectionDefault), value, dir.setPrefix + value.toLatin1());
     }
     for (const BodRegister &reg : bodRegisters()) {
@@ -397,12 +402,16 @@ const std::span<const BapRequest> bapRequests()
 
 Reading parseMask(const QByteArray &answer) { return digitFrom(answer, 8, '7'); }
 
-int maskOf(const std::function<bool(const char *refuseControl)> &refused, int side)
+int maskOf(const std::function<bool(const char *control)> &isOn, int side)
 {
     int value = 0;
-    for (const BapRequest &r : bapRequests())
-        if (!refused(r.refuse[side]))
+    for (const BapRequest &r : bapRequests()) {
+        const bool refused = isOn(r.refuse[side]);
+        if (!refused && !isOn(r.answer[side]))
+            return kNoChoice;
+        if (!refused)
             value += r.bit;
+    }
     return value;
 }
 
@@ -411,7 +420,7 @@ QByteArray composeBapWrite(const StoredValue &stored, const int values[2])
     QByteArray tokens;
     for (int side = 0; side < 2; ++side) {
         const BapSide &s = bapSides()[side];
-        const QString value = QString::number(values[side]);
+        const QString value = valueText(values[side]);
         appendIfChanged(tokens, stored(s.key, s.defaultValue), value, s.setPrefix + value.toLatin1());
     }
     return commandOf(tokens);

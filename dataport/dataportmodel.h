@@ -53,7 +53,6 @@ struct PortSetting {
     char letter;               // token letter of the listing ("B4:0"); 0 for the i-Number
     const char *setPrefix;     // "$B", "@J"
     const char *defaultValue;  // assumed by the writing when the key is missing
-    const char *noneValue;     // the dialog value while no option of the frame is on
     std::vector<PortOption> options;
 };
 // In the order the writing sends them.
@@ -82,7 +81,8 @@ struct ListingReading {
 ListingReading parseListing(const QByteArray &answer, const Port &port);
 Reading parseINumber(const QByteArray &answer);
 
-// The settings values of a dialog page, by key.
+// The settings values of a dialog page, by key; empty while no option of the
+// setting's frame is on, and then nothing is sent for it.
 using ValueOf = std::function<QString(const char *key)>;
 // The stored value of a key, or the given default when it is missing.
 using StoredValue = std::function<QString(const char *key, const char *defaultValue)>;
@@ -92,8 +92,10 @@ struct PortCommands {
     QByteArray subaddress; // "AT$E4=..."
     QByteArray settings;   // "AT$M4=0$N4=1..." or empty
 };
+// A box given as nullopt shows nothing the adapter holds (no reading filled it
+// and the operator did not type in it): nothing is sent for it.
 PortCommands composePortWrite(const Port &port, const StoredValue &stored, const ValueOf &current,
-                              const QString &number, const QString &subaddress);
+                              const std::optional<QString> &number, const std::optional<QString> &subaddress);
 
 // ---------------------------------------------------------------------------
 // Extended data settings (section "DATAEXT")
@@ -115,7 +117,6 @@ struct ExtSetting {
     int searchFrom;        // first "0" at or after this position
     int valueOffset;       // the three characters start this far after that "0"
     const char *defaultValue;
-    const char *noneValue;
     std::vector<ExtOption> options; // top to bottom
 };
 // In the order the writing sends them.
@@ -197,11 +198,14 @@ int spin(BodKind kind, int value, bool up);
 // The whole number of the box text ("" gives 0).
 int numericValue(const QString &text);
 
-// The first box out of range, in the order the registration checks them.
+// The first box out of range, in the order the registration checks them. An
+// empty box is out of range: its register would go out with no value.
 const BodRegister *firstOutOfRange(const std::function<QString(const BodRegister &)> &textOf);
 
+inline constexpr int kNoChoice = -1; // no option of the frame is on: nothing is sent
+
 struct BodDialogValues {
-    int direction[2];               // 0 to 3
+    int direction[2];               // 0 to 3, or kNoChoice
     std::function<QString(const BodRegister &)> text;
 };
 QByteArray composeBodWrite(const StoredValue &stored, const BodDialogValues &values);
@@ -232,9 +236,11 @@ const std::span<const BapRequest> bapRequests();
 
 Reading parseMask(const QByteArray &answer);
 
-// A side's value from its "拒否する" options: a bit is set unless its refusal is on.
-int maskOf(const std::function<bool(const char *refuseControl)> &refused, int side);
+// A side's value from its options: a bit is set unless its refusal is on;
+// kNoChoice when a frame of the side has neither option on.
+int maskOf(const std::function<bool(const char *control)> &isOn, int side);
 
+// One value per side; kNoChoice sends nothing for its side.
 QByteArray composeBapWrite(const StoredValue &stored, const int values[2]);
 
 } // namespace korvanta::dataport

@@ -89,12 +89,12 @@ QString ThroughputBodDialog::boxText(const BodRegister &reg) const { return box(
 
 int ThroughputBodDialog::direction(int d) const
 {
-    // The first option that is on gives the value; none on is "3".
+    // The option that is on gives the value; with none on nothing is sent.
     const BodDirection &dir = bodDirections()[d];
-    for (int v = 0; v < 3; ++v)
+    for (int v = 0; v < 4; ++v)
         if (option(this, dir.options[v].control)->isChecked())
             return v;
-    return 3;
+    return kNoChoice;
 }
 
 void ThroughputBodDialog::showSpeed(int d)

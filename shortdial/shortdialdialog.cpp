@@ -129,8 +129,8 @@ void ShortDialDialog::NumRead()
     WorkFile::Batch batch(session().workFile);
     for (const ReadEntry &read : *entries) {
         session().workFile.store(kSection, QString::fromLatin1(kEntryRows[read.entry].key), read.stored);
-        m_boxes[read.entry].number->setText(read.shown.number);
-        m_boxes[read.entry].subaddress->setText(read.shown.subaddress);
+        showReadText(m_boxes[read.entry].number, read.shown.number);
+        showReadText(m_boxes[read.entry].subaddress, read.shown.subaddress);
     }
 }
 

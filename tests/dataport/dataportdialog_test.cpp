@@ -3,6 +3,7 @@
 #include "link/messages.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
+#include "tests/replacinglink.h"
 #include "workfile/workfile.h"
 
 #include <QApplication>
@@ -26,6 +27,7 @@ using korvanta::sim::SimulatedLink;
 using Commands = QList<QByteArray>;
 using Values = QMap<QString, QString>;    // adapter setting -> value
 using Edits = QList<QPair<QString, QString>>; // control -> text to type; options are clicked
+using Replies = QMap<QByteArray, QByteArray>; // command line -> the reply given instead of the adapter's
 
 namespace {
 // One adapter on its in-process line, a work file of its own, and the main
@@ -59,6 +61,12 @@ struct Rig {
         return form3->findChild<QDialog *>(form);
     }
     QString stored(const char *section, const char *key) { return file.fetch(section, key, "<missing>"); }
+    // The adapter's replies to queries, one value line each, given instead of its own.
+    void reply(const Replies &lines)
+    {
+        for (auto it = lines.cbegin(); it != lines.cend(); ++it)
+            link.replies[it.key()] = it.key() + "\r\r\n" + it.value() + "\r\n\r\nOK\r\n";
+    }
     QStringList texts() const
     {
         QStringList t;
@@ -91,7 +99,8 @@ struct Rig {
 
     QTemporaryDir dir;
     SimulatedAdapter adapter;
-    SimulatedLink link{adapter};
+    SimulatedLink simLink{adapter};
+    ReplacingLink link{simLink};
     WorkFile file{dir.filePath("mail.ini")};
     // Deadlines a healthy exchange never meets; tests of a time-out shorten
     // the one deadline they wait out.
@@ -111,6 +120,10 @@ class DataPortDialogTest : public QObject {
 private slots:
     void readingFillsControlsAndWorkFile();
     void olderFirmwareDisablesNetworkContract();
+    void failedReadingSendsOnlyEdits();
+    void iNumberReply_data();
+    void iNumberReply();
+    void overLongListingShownWhole();
     void registerSendsOnlyChanges_data();
     void registerSendsOnlyChanges();
     void workFileWithoutUsbSection();
@@ -123,7 +136,9 @@ private slots:
     void bodRegister();
     void bodSpinners_data();
     void bodSpinners();
-    void bapReadingAndBothSidesInOneCommand();
+    void bapReading();
+    void bapRegister_data();
+    void bapRegister();
     void operatorRoundTrip();
     void screenshots();
 };
@@ -172,8 +187,8 @@ void DataPortDialogTest::olderFirmwareDisablesNetworkContract()
     QVERIFY(!Rig::find<QRadioButton>(d, "Option31")->isEnabled());
     QVERIFY(Rig::find<QRadioButton>(d, "Option3")->isEnabled());
 
-    // A failed listing still disables the option; the USB reading and the
-    // extended reading do not run.
+    // A failed listing still disables the option of both ports; the USB
+    // reading and the extended reading do not run.
     old.errorFor = {"AT\\S5"};
     Rig failing({}, old);
     failing.session.timing.queryDeadlineMs = 100;
@@ -183,7 +198,71 @@ void DataPortDialogTest::olderFirmwareDisablesNetworkContract()
     QCOMPARE(failing.session.ReadFailed, 1);
     QCOMPARE(failing.texts(), QStringList{kReceiveFailed});
     QVERIFY(!Rig::find<QRadioButton>(f, "Option16")->isEnabled());
+    QVERIFY(!Rig::find<QRadioButton>(f, "Option31")->isEnabled());
     QCOMPARE(failing.stored("DATA", "TUCHI"), "<missing>");
+}
+
+void DataPortDialogTest::failedReadingSendsOnlyEdits()
+{
+    // Left open after a failed listing, the window shows no choice in any
+    // frame and nothing in the boxes: only what the operator sets goes out,
+    // not defaults nor the empty boxes against an earlier reading's values.
+    sim::Faults faults;
+    faults.errorFor = {"AT\\S5"};
+    Rig rig({}, faults);
+    rig.session.timing.queryDeadlineMs = 100;
+    rig.file.store("USB", "JIKO_NO", "0398");
+    QPointer<QDialog> d = rig.openForm3();
+    Rig::edit(d, {{"Option26", ""}, {"Text3", "5"}});
+    press(d, "Command8");
+    QCOMPARE(rig.adapter.log(), (Commands{"AT$E5=5", "AT$N5=0"}));
+    QTRY_VERIFY(d.isNull());
+}
+
+void DataPortDialogTest::iNumberReply_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QStringList>("chosen"); // DATA, USB option on
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("003, the fourth option") << QByteArray("003") << QStringList{"Option43", "Option44"} << "3";
+    QTest::newRow("005 chooses none") << QByteArray("005") << QStringList{} << "<missing>";
+}
+
+void DataPortDialogTest::iNumberReply()
+{
+    Rig rig;
+    QFETCH(QByteArray, reply);
+    rig.reply({{"AT@J4?", reply}, {"AT@J5?", reply}});
+    QPointer<QDialog> d = rig.openForm3();
+    QFETCH(QStringList, chosen);
+    for (const char *name : {"Option40", "Option41", "Option42", "Option43", "Option37", "Option38", "Option39",
+                             "Option44"})
+        QCOMPARE(checked(d, name), chosen.contains(name));
+    QTEST(rig.stored("DATA", "INUMBER"), "stored");
+    QTEST(rig.stored("USB", "INUMBER"), "stored");
+    press(d, "Command8"); // a frame with no choice sends nothing
+    QCOMPARE(rig.adapter.log(), Commands{});
+    QTRY_VERIFY(d.isNull());
+}
+
+void DataPortDialogTest::overLongListingShownWhole()
+{
+    // Longer than the boxes' 32 and 20 characters: each box holds what the
+    // work file keeps, and nothing goes back unasked.
+    Rig rig;
+    const QString number(40, '1'), sub(25, '2');
+    const QByteArray line = "ADR:" + number.toLatin1() + '*' + sub.toLatin1();
+    rig.reply({{"AT\\S5", line}, {"AT\\S6", line}});
+    QPointer<QDialog> d = rig.openForm3();
+    for (const auto &[section, numberBox, subBox] : {std::tuple{"DATA", "Text1", "Text2"}, {"USB", "Text4", "Text3"}}) {
+        QCOMPARE(textOf(d, numberBox), number);
+        QCOMPARE(textOf(d, subBox), sub);
+        QCOMPARE(rig.stored(section, "JIKO_NO"), number);
+        QCOMPARE(rig.stored(section, "SUB_NO"), sub);
+    }
+    press(d, "Command8");
+    QCOMPARE(rig.adapter.log(), Commands{});
+    QTRY_VERIFY(d.isNull());
 }
 
 void DataPortDialogTest::registerSendsOnlyChanges_data()
@@ -360,23 +439,32 @@ void DataPortDialogTest::bodBadRegisterReplyIsFailure()
 void DataPortDialogTest::bodRegister_data()
 {
     QTest::addColumn<Values>("adapter");
+    QTest::addColumn<Replies>("replies");
     QTest::addColumn<Edits>("edits");
     QTest::addColumn<Commands>("expected");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("holding time 502 writes 100") << Values{} << Edits{{"Text3", "502"}} << Commands{"AT$I41=100"}
-                                                 << "";
-    QTest::newRow("holding time 502 with 100 stored") << Values{{"$I41", "100"}} << Edits{{"Text3", "502"}}
-                                                      << Commands{} << "";
+    QTest::newRow("holding time 502 writes 100")
+        << Values{} << Replies{} << Edits{{"Text3", "502"}} << Commands{"AT$I41=100"} << "";
+    QTest::newRow("holding time 502 with 100 stored")
+        << Values{{"$I41", "100"}} << Replies{} << Edits{{"Text3", "502"}} << Commands{} << "";
     QTest::newRow("directions and boxes in order")
-        << Values{} << Edits{{"Text5", "20"}, {"Option7", ""}, {"Text1", "050"}, {"Option1", ""}}
+        << Values{} << Replies{} << Edits{{"Text5", "20"}, {"Option7", ""}, {"Text1", "050"}, {"Option1", ""}}
         << Commands{"AT%A0%D2$I42=050$I43=20"} << "";
-    QTest::newRow("threshold 101 refused") << Values{} << Edits{{"Text1", "101"}, {"Option1", ""}} << Commands{}
-                                           << "有効範囲は0～100(%)です";
-    QTest::newRow("empty evaluation time refused") << Values{} << Edits{{"Text5", ""}} << Commands{}
-                                                   << "有効範囲は1～255(秒)です";
-    QTest::newRow("holding time 1280 refused") << Values{} << Edits{{"Text6", "1280"}} << Commands{}
-                                               << "有効範囲は5～1275(秒)です";
+    QTest::newRow("threshold 101 refused")
+        << Values{} << Replies{} << Edits{{"Text1", "101"}, {"Option1", ""}} << Commands{} << "有効範囲は0～100(%)です";
+    QTest::newRow("empty add threshold refused")
+        << Values{} << Replies{} << Edits{{"Option1", ""}, {"Text1", ""}} << Commands{} << "有効範囲は0～100(%)です";
+    QTest::newRow("empty delete threshold refused")
+        << Values{} << Replies{} << Edits{{"Text4", ""}} << Commands{} << "有効範囲は0～100(%)です";
+    QTest::newRow("empty evaluation time refused")
+        << Values{} << Replies{} << Edits{{"Text5", ""}} << Commands{} << "有効範囲は1～255(秒)です";
+    QTest::newRow("holding time 1280 refused")
+        << Values{} << Replies{} << Edits{{"Text6", "1280"}} << Commands{} << "有効範囲は5～1275(秒)です";
+    // "004" chooses no delete direction: nothing goes out for it, whatever
+    // an earlier reading left in the work file.
+    QTest::newRow("a direction with no choice")
+        << Values{} << Replies{{"AT%D?", "004"}} << Edits{{"Option1", ""}} << Commands{"AT%A0"} << "";
 }
 
 void DataPortDialogTest::bodRegister()
@@ -384,6 +472,9 @@ void DataPortDialogTest::bodRegister()
     QFETCH(Values, adapter);
     adapter["%A"] = "1";
     Rig rig(adapter);
+    rig.file.store("SLPUT", "DEL", "1");
+    QFETCH(Replies, replies);
+    rig.reply(replies);
     QDialog *form3 = rig.openForm3();
     QPointer<QDialog> d = Rig::detail(form3, "Command4", "Form5");
     rig.adapter.clearLog();
@@ -436,7 +527,7 @@ void DataPortDialogTest::bodSpinners()
     QCOMPARE(rig.stored("SLPUT", "ADD_SPEED"), "6.4"); // spinners leave the work file alone
 }
 
-void DataPortDialogTest::bapReadingAndBothSidesInOneCommand()
+void DataPortDialogTest::bapReading()
 {
     Rig rig({{"$I47", "5"}});
     QDialog *form3 = rig.openForm3();
@@ -446,11 +537,38 @@ void DataPortDialogTest::bapReadingAndBothSidesInOneCommand()
         QVERIFY2(checked(d, on), on);
     QCOMPARE(rig.stored("BACP", "HASHIN"), "5");
     QCOMPARE(rig.stored("BACP", "CYAKU"), "7");
+}
 
+void DataPortDialogTest::bapRegister_data()
+{
+    QTest::addColumn<Replies>("replies");
+    QTest::addColumn<Edits>("edits");
+    QTest::addColumn<Commands>("expected");
+    // The adapter holds 5 for the calling side and 7 for the called side.
+    QTest::newRow("no change") << Replies{} << Edits{} << Commands{};
+    QTest::newRow("both sides in one command") << Replies{} << Edits{{"Option11", ""}, {"Option4", ""}, {"Option1", ""}}
+                                               << Commands{"AT$I47=6$I46=3"};
+    QTest::newRow("calling side only") << Replies{} << Edits{{"Option1", ""}} << Commands{"AT$I47=4"};
+    QTest::newRow("called side only") << Replies{} << Edits{{"Option9", ""}} << Commands{"AT$I46=5"};
+    // "008" chooses nothing in the right column: that side sends nothing,
+    // whatever an earlier reading left in the work file.
+    QTest::newRow("a column with no choice") << Replies{{"AT$I46?", "008"}} << Edits{{"Option1", ""}}
+                                             << Commands{"AT$I47=4"};
+}
+
+void DataPortDialogTest::bapRegister()
+{
+    Rig rig({{"$I47", "5"}});
+    rig.file.store("BACP", "CYAKU", "1");
+    QFETCH(Replies, replies);
+    rig.reply(replies);
+    QDialog *form3 = rig.openForm3();
+    QPointer<QDialog> d = Rig::detail(form3, "Command5", "Form6");
     rig.adapter.clearLog();
-    Rig::edit(d, {{"Option11", ""}, {"Option4", ""}, {"Option1", ""}});
+    QFETCH(Edits, edits);
+    Rig::edit(d, edits);
     press(d, "Command1");
-    QCOMPARE(rig.adapter.log(), Commands{"AT$I47=6$I46=3"});
+    QTEST(rig.adapter.log(), "expected");
     QCOMPARE(rig.session.WriteCount, 1);
     QTRY_VERIFY(d.isNull());
     QVERIFY(form3->isEnabled());

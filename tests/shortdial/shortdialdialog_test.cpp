@@ -3,6 +3,7 @@
 #include "shortdial/shortdialdialog.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
+#include "tests/replacinglink.h"
 #include "workfile/workfile.h"
 
 #include <QApplication>
@@ -18,7 +19,6 @@
 #include <QTextBrowser>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 using namespace korvanta;
 using namespace korvanta::shortdial;
@@ -30,61 +30,6 @@ using Values = QMap<int, QString>; // entry -> wire form
 using Edits = QMap<int, korvanta::shortdial::Entry>;
 
 namespace {
-// The simulated adapter's line, with the answer to chosen command lines
-// replaced: the adapter still receives and logs the line but keeps silent, and
-// the given reply arrives instead. For replies the adapter never gives, such as
-// lines out of order or an entry ending in "*".
-class ReplacingLink : public Link {
-public:
-    explicit ReplacingLink(SimulatedLink &inner) : m_inner(inner)
-    {
-        connect(&inner, &Link::commEvent, this, &Link::commEvent);
-    }
-    QMap<QByteArray, QByteArray> replies; // command line without CR -> reply
-
-    bool open() override { return m_inner.open(); }
-    void close() override { m_inner.close(); }
-    bool isOpen() const override { return m_inner.isOpen(); }
-    int inBufferCount() const override { return int(m_replaced.size()) + m_inner.inBufferCount(); }
-    int outBufferCount() const override { return m_inner.outBufferCount(); }
-    QString description() const override { return m_inner.description(); }
-
-    void output(const QByteArray &text) override
-    {
-        const auto it = replies.constFind(text.chopped(1));
-        if (it == replies.cend()) {
-            m_inner.output(text);
-            return;
-        }
-        SimulatedAdapter &adapter = m_inner.adapter();
-        const sim::Faults faults = adapter.faults();
-        sim::Faults silent = faults;
-        silent.silent = true;
-        adapter.setFaults(silent);
-        m_inner.output(text);
-        adapter.setFaults(faults);
-        QTimer::singleShot(0, this, [this, reply = *it] {
-            m_replaced += reply;
-            emit commEvent(comEvReceive);
-        });
-    }
-
-protected:
-    QByteArray readBuffered(int max) override
-    {
-        QByteArray taken = m_replaced.left(max);
-        m_replaced.remove(0, taken.size());
-        m_inner.setInputLen(max - int(taken.size()));
-        if (taken.size() < max)
-            taken += m_inner.input();
-        return taken;
-    }
-
-private:
-    SimulatedLink &m_inner;
-    QByteArray m_replaced;
-};
-
 // One utility run against one simulated adapter, with its own work file.
 struct Rig {
     QTemporaryDir dir;
@@ -251,6 +196,10 @@ void ShortDialDialogTest::replacedReplies_data()
     // differs from the work file and goes out again unedited.
     QTest::newRow("entry ending in a star") << QByteArray("\r\n08:0311*\r\n") << Values{{8, "0311"}}
                                             << Values{{8, "0311*"}} << Commands{"AT&Z8=0311"};
+    // Longer than the boxes' 32 and 20 characters: shown whole, as stored.
+    const QString longEntry = QString(40, '1') + '*' + QString(25, '2');
+    QTest::newRow("entry longer than its boxes") << "\r\n04:" + longEntry.toLatin1() + "\r\n"
+                                                 << Values{{4, longEntry}} << Values{{4, longEntry}} << Commands{};
 }
 
 void ShortDialDialogTest::replacedReplies()
