@@ -12,7 +12,9 @@ namespace korvanta {
 namespace {
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
-int g_pair[2] = {-1, -1}; // [0] written by the handler, [1] read by the event loop
+// [0] written by the handler, [1] read by the event loop; neither blocks, so a
+// flood of signals never stops the handler.
+int g_pair[2] = {-1, -1};
 
 void onSignal(int signalNumber)
 {
@@ -35,7 +37,7 @@ void install(void (*handler)(int))
 
 ExitSignals::ExitSignals(QObject *parent) : QObject(parent)
 {
-    if (g_pair[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pair) != 0)
+    if (g_pair[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, g_pair) != 0)
         return; // one instance at a time; without a pair the signals keep their defaults
     m_notifier = new QSocketNotifier(g_pair[1], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &ExitSignals::readPending);
