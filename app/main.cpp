@@ -1,5 +1,6 @@
 // korvanta: the KORVAN-TA settings utility.
 
+#include "app/exitsignals.h"
 #include "app/mainwindow.h"
 #include "app/options.h"
 #include "app/ports.h"
@@ -123,7 +124,14 @@ int main(int argc, char *argv[])
     session.commEvents = control.commEvents();
     applyIdentity(session, identity);
     MainWindow window(session);
-    QObject::connect(&window, &MainWindow::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    // Ended by a signal, the status says which one, as a shell reports it.
+    QObject::connect(
+        &window, &MainWindow::finished, &app,
+        [&window] { QCoreApplication::exit(window.endSignal() ? 128 + window.endSignal() : 0); },
+        Qt::QueuedConnection);
+    // A logout, kill or closed terminal runs the exit procedure too.
+    ExitSignals exitSignals;
+    QObject::connect(&exitSignals, &ExitSignals::received, &window, &MainWindow::endOnSignal);
     window.show();
     if (options.exitAfterStart) {
         QTimer::singleShot(0, &window, [&] {

@@ -23,6 +23,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace korvanta {
@@ -79,10 +80,8 @@ MainWindow::MainWindow(Session &session, QWidget *parent) : QMainWindow(parent),
     QMenu *file = menu(QStringLiteral("ﾌｧｲﾙ(&F)"));
     file->setObjectName(QStringLiteral("MFile"));
     connect(entry(file, "Term", QStringLiteral("ﾀｰﾐﾅﾙ(&T)"), this), &QAction::triggered, this, &MainWindow::openTerminal);
-    connect(entry(file, "FileExit", QStringLiteral("終了(&E)"), this), &QAction::triggered, this, [this] {
-        exitProcedure();
-        close();
-    });
+    // The exit procedure runs as the window closes.
+    connect(entry(file, "FileExit", QStringLiteral("終了(&E)"), this), &QAction::triggered, this, &QWidget::close);
 
     QMenu *settings = menu(QStringLiteral("設定(&S)"));
     settings->setObjectName(QStringLiteral("MSet"));
@@ -204,11 +203,25 @@ void MainWindow::exitProcedure()
     m_exiting = false;
 }
 
+void MainWindow::endOnSignal(int signalNumber)
+{
+    m_endSignal = signalNumber;
+    // An exchange under way finishes first; the signal is looked at again then.
+    if (m_session.busy() || m_exiting) {
+        QTimer::singleShot(20, this, [this] { endOnSignal(m_endSignal); });
+        return;
+    }
+    exitProcedure();
+    emit finished();
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // An exchange under way (a dialog's read or write, the store at exit) must
-    // finish on the line it started on.
-    if (m_session.busy() || m_exiting) {
+    // finish on the line it started on. Disabled, the window is not the one
+    // the operator works in: another window is open over it, with what the
+    // operator has not registered yet.
+    if (m_session.busy() || m_exiting || !isEnabled()) {
         event->ignore();
         return;
     }

@@ -39,6 +39,12 @@ public:
     // the line closed. Nothing happens once the line is closed.
     void exitProcedure();
 
+    // The utility is told to end by a signal: once no exchange is under way,
+    // the exit procedure runs, whatever window is open, and finished() is
+    // emitted. endSignal() then tells which signal it was.
+    void endOnSignal(int signalNumber);
+    int endSignal() const { return m_endSignal; }
+
 signals:
     // The window has closed: the utility ends.
     void finished();
@@ -54,6 +60,7 @@ private:
     Session &m_session;
     bool m_ownsCommEvents = false;
     bool m_exiting = false;
+    int m_endSignal = 0;
     std::vector<std::unique_ptr<QMenu>> m_menus;
 };
 

@@ -7,6 +7,7 @@
 
 #include <QCloseEvent>
 #include <QLayout>
+#include <QScreen>
 
 namespace korvanta {
 
@@ -30,8 +31,17 @@ void SettingsDialog::openAndRead()
         m_opener->setEnabled(false);
     setEnabled(true); // a child window is disabled with its opener otherwise
     readAdapter();
+    // Centred when what was read is complete. A window that centred itself
+    // during its read is centred again at the size it shows with; any other
+    // window whose reading failed opens over its opener's corner instead.
+    const bool centred = m_session.ReadFailed != 1 || testAttribute(Qt::WA_Moved);
+    if (!centred) {
+        const QWidget *top = m_opener ? m_opener->window() : nullptr;
+        move(top ? top->frameGeometry().topLeft() : screen()->availableGeometry().topLeft());
+    }
     show();
-    centreOnScreen(this);
+    if (centred)
+        centreOnScreen(this);
 }
 
 void SettingsDialog::runExchange(ProgressScope::Kind kind, const std::function<void()> &steps)

@@ -23,7 +23,8 @@ public:
 
     // Disables the opener, reads the adapter while the window is still hidden
     // (the window's load: the progress window shows meanwhile), then shows
-    // and centres the window with what was read.
+    // the window with what was read: centred on the screen unless ReadFailed
+    // is 1 afterwards and the window did not centre itself while reading.
     void openAndRead();
 
     Session &session() const { return m_session; }

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include <algorithm>
+
 namespace korvanta {
 
 CommEventHandler::CommEventHandler(Link &link, QObject *parent) : QObject(parent), m_link(link)
@@ -53,22 +55,33 @@ void CommEventHandler::handle(int code)
         }
         return;
     }
-    const QString message = errorMessage(code);
-    // One box at a time: errors raised while the operator is still answering
-    // are folded into that answer.
-    if (message.isEmpty() || m_asking)
+    if (errorMessage(code).isEmpty())
         return;
-    m_asking = true;
+    if (std::find(m_errors.begin(), m_errors.end(), code) != m_errors.end())
+        return; // the same error, already asked about or waiting
+    m_errors.push_back(code);
+    if (m_errors.size() > 1)
+        return; // its turn comes when the open box closes
+    while (!m_errors.empty()) {
+        if (ask(m_errors.front())) {
+            // The line is closed: what waits concerned it.
+            m_errors.clear();
+            m_link.close();
+            return;
+        }
+        m_errors.pop_front();
+    }
+}
+
+bool CommEventHandler::ask(int code)
+{
     Messages::beep();
     MessageRequest request;
     request.icon = QMessageBox::NoIcon;
     request.title = QStringLiteral("［ｷｬﾝｾﾙ］中断 , ［OK］無視");
-    request.text = message;
+    request.text = errorMessage(code);
     request.buttons = QMessageBox::Ok | QMessageBox::Cancel;
-    const auto answer = Messages::show(request, m_parent);
-    m_asking = false;
-    if (answer == QMessageBox::Cancel)
-        m_link.close();
+    return Messages::show(request, m_parent) == QMessageBox::Cancel;
 }
 
 } // namespace korvanta

@@ -3,8 +3,8 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <deque>
 #include <functional>
-
 
 namespace korvanta {
 
@@ -13,7 +13,8 @@ class Link;
 // Handles every event the link raises: received text goes to the terminal while
 // one is open (otherwise it stays buffered for the exchange that waits for it),
 // notifications are ignored, errors beep and ask whether to go on or close the
-// line.
+// line. One box at a time: an error raised while a box is open waits its turn,
+// and one that repeats an error already waiting or shown is folded into it.
 class CommEventHandler : public QObject {
     Q_OBJECT
 public:
@@ -32,10 +33,13 @@ public:
     void handle(int code);
 
 private:
+    // Asks about one error; true when the operator chose to close the line.
+    bool ask(int code);
+
     Link &m_link;
     TerminalSink m_sink;
     QPointer<QWidget> m_parent;
-    bool m_asking = false;
+    std::deque<int> m_errors; // the one being asked about first, then those waiting
 };
 
 } // namespace korvanta

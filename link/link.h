@@ -40,7 +40,8 @@ class Link : public QObject {
 public:
     static constexpr int kBulkInputLen = 2048;
 
-    using QObject::QObject;
+    // The serial control of the main window, known by its form name.
+    explicit Link(QObject *parent = nullptr) : QObject(parent) { setObjectName(QStringLiteral("MSComm1")); }
     ~Link() override = default;
 
     // Opens the line at 19200,N,8,1. False when the device cannot be opened.

@@ -1,23 +1,30 @@
 // The main window: menus, opening the other windows, help, and the exit
 // procedure.
 
+#include "app/exitsignals.h"
 #include "app/mainwindow.h"
 #include "app/settingsdialog.h"
 #include "app/terminal.h"
 #include "appfixture.h"
+#include "dataport/bapdialog.h"
+#include "dataport/throughputboddialog.h"
 #include "link/commevents.h"
 #include "link/link.h"
+#include "numberdisplay/numberdisplaydialog.h"
 
 #include <QAction>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBrowser>
+
+#include <csignal>
 
 using namespace korvanta;
 using sim::Faults;
@@ -42,6 +49,32 @@ Faults silent()
     f.silent = true;
     return f;
 }
+
+// Replies held back, so that something can happen while an exchange waits.
+Faults slow()
+{
+    Faults f;
+    f.delayMs = 30;
+    return f;
+}
+
+// Runs what once, from the event loop, while the first command line from now
+// on waits for its reply.
+void whenTheFirstLineWaits(sim::SimulatedAdapter &adapter, std::function<void()> what)
+{
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(&adapter, &sim::SimulatedAdapter::lineReceived, &adapter,
+                                   [connection, what = std::move(what)](const QByteArray &) {
+                                       QObject::disconnect(*connection);
+                                       QTimer::singleShot(0, what);
+                                   });
+}
+
+bool centredOnScreen(const QWidget *window)
+{
+    const QPoint off = window->frameGeometry().center() - window->screen()->availableGeometry().center();
+    return off.manhattanLength() <= 2;
+}
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -59,6 +92,14 @@ private slots:
     void readFailureClosesOnlyFromTheButton();
     void modalWindows_data();
     void modalWindows();
+    void settingsWindowCentredAfterACompleteRead_data();
+    void settingsWindowCentredAfterACompleteRead();
+    void progressWindowAroundEverySequence_data();
+    void progressWindowAroundEverySequence();
+    void afterCancelOnASerialErrorNothingIsSent_data();
+    void afterCancelOnASerialErrorNothingIsSent();
+    void signalRunsTheExitProcedure_data();
+    void signalRunsTheExitProcedure();
     void terminalGetsWhatArrives();
     void helpOpensAtItsContext();
     void versionShowsTheFirmwareVerbatim();
@@ -70,6 +111,7 @@ void MainWindowTest::menusInOrder()
     MainWindow w(f.session);
     QCOMPARE(w.objectName(), QStringLiteral("Form1"));
     QCOMPARE(w.windowTitle(), QStringLiteral("KORVAN-TA 設定ユーティリティ"));
+    QCOMPARE(f.session.link.objectName(), QStringLiteral("MSComm1"));
     const QList<QStringList> expected = {
         {"MFile", "ﾌｧｲﾙ(&F)", "Term", "ﾀｰﾐﾅﾙ(&T)", "FileExit", "終了(&E)"},
         {"MSet", "設定(&S)", "AnaSet", "ｱﾅﾛｸﾞﾎﾟｰﾄ設定(&A)...", "DataSet", "ﾃﾞｰﾀﾎﾟｰﾄ設定(&D)...", "NumSet",
@@ -228,8 +270,18 @@ void MainWindowTest::settingsWindows()
     QVERIFY(!w.isEnabled());
     QVERIFY(dialog->isEnabled()); // not disabled along with its opener
     QVERIFY(messages.boxes.isEmpty());
+    // Disabled, the main window refuses to close, by its frame or by 終了.
+    f.session.WriteCount = 1;
+    QVERIFY(!w.close());
+    action(&w, "FileExit")->trigger();
+    QVERIFY(w.isVisible());
+    QVERIFY(dialog->isVisible());
+    QVERIFY(f.link.isOpen());
     dialog->close();
     QVERIFY(w.isEnabled());
+    f.adapter.clearLog();
+    QVERIFY(w.close());
+    QCOMPARE(f.adapter.log(), QList<QByteArray>{"AT&W0&W1"});
 }
 
 void MainWindowTest::readFailureClosesOnlyFromTheButton_data()
@@ -286,7 +338,7 @@ void MainWindowTest::modalWindows()
     AppFixture f;
     MainWindow w(f.session);
     w.show();
-    bool mainEnabled = true, windowEnabled = false;
+    bool mainEnabled = true, windowEnabled = false, mainClosed = true;
     int terminalActive = -1;
     ModalSteps steps{[&](QWidget *window) {
         QCOMPARE(window->objectName(), form);
@@ -294,16 +346,220 @@ void MainWindowTest::modalWindows()
         mainEnabled = w.isEnabled();
         windowEnabled = window->isEnabled();
         terminalActive = f.session.TerminalActive;
+        mainClosed = w.close() || !w.isVisible();
         window->close();
     }};
     w.findChild<QAction *>(entry)->trigger();
     QCOMPARE(steps.shown, 1);
     QVERIFY(!mainEnabled);
     QVERIFY(windowEnabled);
+    QVERIFY(!mainClosed);
     QCOMPARE(terminalActive, form == "Form9" ? 1 : 0);
     QCOMPARE(f.session.TerminalActive, 0);
     QVERIFY(w.isEnabled());
     QVERIFY(f.adapter.log().isEmpty());
+}
+
+void MainWindowTest::settingsWindowCentredAfterACompleteRead_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("unplugged");
+    QTest::addColumn<int>("readFailedBefore"); // left by the window it is opened from
+    QTest::addColumn<bool>("centred");
+
+    QTest::newRow("Form2 read") << "AnaSet" << false << 0 << true;
+    QTest::newRow("Form2 read failed") << "AnaSet" << true << 0 << false;
+    QTest::newRow("Form3 read") << "DataSet" << false << 0 << true;
+    QTest::newRow("Form3 read failed") << "DataSet" << true << 0 << false;
+    QTest::newRow("Form4 read failed") << "NumSet" << true << 0 << true; // its read leaves ReadFailed at 0
+    QTest::newRow("Form5") << "Form5" << false << 0 << true;
+    QTest::newRow("Form5 over a failed Form3 read") << "Form5" << false << 1 << false;
+    QTest::newRow("Form6 over a failed Form3 read") << "Form6" << false << 1 << false;
+    QTest::newRow("Form14 over a failed Form2 read") << "Form14" << false << 1 << true;
+}
+
+void MainWindowTest::settingsWindowCentredAfterACompleteRead()
+{
+    QFETCH(QString, window);
+    QFETCH(bool, unplugged);
+    QFETCH(int, readFailedBefore);
+    QFETCH(bool, centred);
+    MessageRecorder messages;
+    AppFixture f;
+    if (unplugged)
+        f.adapter.setFaults(silent());
+    MainWindow w(f.session);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    f.session.ReadFailed = readFailedBefore;
+    SettingsDialog *dialog = nullptr;
+    if (window == "Form5")
+        dialog = new ThroughputBodDialog(f.session, &w);
+    else if (window == "Form6")
+        dialog = new BapDialog(f.session, &w);
+    else if (window == "Form14")
+        dialog = new NumberDisplayDialog(f.session, 0, &w);
+    if (dialog) {
+        dialog->openAndRead();
+    } else {
+        action(&w, window.toLatin1())->trigger(); // the menu keeps a window whose read failed
+        dialog = w.findChild<SettingsDialog *>();
+    }
+    QVERIFY(dialog && dialog->isVisible());
+    QCOMPARE(centredOnScreen(dialog), centred);
+    if (!centred) // over its opener's corner
+        QCOMPARE(dialog->frameGeometry().topLeft(), w.frameGeometry().topLeft());
+    dialog->close();
+}
+
+void MainWindowTest::progressWindowAroundEverySequence_data()
+{
+    QTest::addColumn<bool>("writing");
+    QTest::addColumn<bool>("unplugged");
+    QTest::addColumn<QString>("line1");
+    QTest::newRow("read") << false << false << "読取り中です";
+    QTest::newRow("read failed") << false << true << "読取り中です";
+    QTest::newRow("write") << true << false << "書込み中です";
+    QTest::newRow("write failed") << true << true << "書込み中です";
+}
+
+void MainWindowTest::progressWindowAroundEverySequence()
+{
+    QFETCH(bool, writing);
+    QFETCH(bool, unplugged);
+    QFETCH(QString, line1);
+    MessageRecorder messages;
+    AppFixture f;
+    f.adapter.setFaults(slow());
+    MainWindow w(f.session);
+    w.show();
+    SettingsDialog *dialog = nullptr;
+    if (writing) {
+        dialog = w.openSettings(kSettingsCommands[0], false);
+        QVERIFY(dialog);
+        dialog->findChild<QLineEdit *>("Text2")->setText("0312"); // something to write
+    }
+    if (unplugged)
+        f.adapter.setFaults(silent());
+
+    QStringList seen; // title, the two lines, while the first command waits
+    bool shown = false;
+    whenTheFirstLineWaits(f.adapter, [&] {
+        auto *progress = w.findChild<QDialog *>("Form13");
+        QVERIFY(progress);
+        shown = progress->isVisible();
+        seen << progress->windowTitle() << progress->findChild<QLabel *>("Label1")->text()
+             << progress->findChild<QLabel *>("Label2")->text();
+    });
+    if (writing)
+        dialog->findChild<QPushButton *>("Command3")->click(); // 登録
+    else
+        action(&w, "AnaSet")->trigger();
+
+    QVERIFY(shown);
+    QCOMPARE(seen, (QStringList{QString(), line1, "しばらくお待ちください"}));
+    QVERIFY(!w.findChild<QDialog *>("Form13")->isVisible()); // hidden, whatever the outcome
+    QCOMPARE(messages.texts(), unplugged ? QStringList{kReceiveFailed} : QStringList{});
+    if (auto *open = w.findChild<SettingsDialog *>())
+        open->close();
+}
+
+void MainWindowTest::afterCancelOnASerialErrorNothingIsSent_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("Form2") << "AnaSet" << QStringList{kReceiveFailed};
+    QTest::newRow("Form11") << "Init" << QStringList{kReceiveFailed};
+    // The terminal has no exchange: a typed key stays in its own box.
+    QTest::newRow("terminal") << "Term" << QStringList{};
+}
+
+void MainWindowTest::afterCancelOnASerialErrorNothingIsSent()
+{
+    QFETCH(QString, entry);
+    QFETCH(QStringList, shown);
+    MessageRecorder messages;
+    AppFixture f;
+    MainWindow w(f.session);
+    w.show();
+    messages.answer = QMessageBox::Cancel;
+    emit f.link.commEvent(comEventLineLost);
+    QVERIFY(!f.link.isOpen());
+    messages.boxes.clear();
+    messages.answer = QMessageBox::Ok;
+
+    QString typed;
+    ModalSteps steps{[&](QWidget *window) {
+        if (entry == "Init") {
+            window->findChild<QPushButton *>("Command1")->click(); // OK: "AT%Z"
+            window->findChild<QPushButton *>("Command2")->click(); // キャンセル
+        } else {
+            QTest::keyClick(window->findChild<QWidget *>("Term"), 'a');
+            typed = static_cast<TerminalWindow *>(window)->text();
+            window->close();
+        }
+    }};
+    QElapsedTimer clock;
+    clock.start();
+    action(&w, entry.toLatin1())->trigger();
+    // One deadline at most: the first failure ends the reading.
+    QVERIFY2(clock.elapsed() < 2 * f.session.timing.queryDeadlineMs, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(messages.texts(), shown);
+    QVERIFY(f.adapter.log().isEmpty());
+    if (entry == "Term")
+        QCOMPARE(typed, QStringLiteral("a"));
+    if (auto *open = w.findChild<SettingsDialog *>())
+        open->close();
+}
+
+// What the end-to-end test cannot time: a signal during an exchange, and one
+// while a modal window runs its own event loop.
+void MainWindowTest::signalRunsTheExitProcedure_data()
+{
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("during a read, SIGHUP") << "read" << SIGHUP;
+    QTest::newRow("terminal open, SIGINT") << "terminal" << SIGINT;
+}
+
+void MainWindowTest::signalRunsTheExitProcedure()
+{
+    QFETCH(QString, meanwhile);
+    QFETCH(int, signalNumber);
+    MessageRecorder messages;
+    AppFixture f;
+    f.adapter.setFaults(slow());
+    f.session.WriteCount = 1;
+    MainWindow w(f.session);
+    w.show();
+    ExitSignals exitSignals;
+    connect(&exitSignals, &ExitSignals::received, &w, &MainWindow::endOnSignal);
+    QSignalSpy finished(&w, &MainWindow::finished);
+    const auto signal = [signalNumber] { ::raise(signalNumber); };
+
+    QList<QByteArray> sent{"AT&W0&W1"};
+    if (meanwhile == "read") {
+        whenTheFirstLineWaits(f.adapter, signal);
+        action(&w, "AnaSet")->trigger();
+        QCOMPARE(f.session.ReadFailed, 0); // the read ran to its end on an open line
+        QCOMPARE(finished.size(), 0);
+        sent = f.adapter.log() + sent;
+    } else {
+        bool endedWhileOpen = false;
+        ModalSteps steps{[&](QWidget *window) {
+            signal();
+            QTRY_COMPARE(finished.size(), 1);
+            endedWhileOpen = window->isVisible();
+            window->close();
+        }};
+        action(&w, "Term")->trigger();
+        QVERIFY(endedWhileOpen);
+    }
+    QTRY_COMPARE(finished.size(), 1);
+    QCOMPARE(w.endSignal(), signalNumber);
+    QCOMPARE(f.adapter.log(), sent);
+    QVERIFY(!f.link.isOpen());
+    QVERIFY(messages.boxes.isEmpty());
 }
 
 void MainWindowTest::terminalGetsWhatArrives()

@@ -35,6 +35,8 @@ private slots:
     void replyScanning();
     void commEvents_data();
     void commEvents();
+    void errorsRaisedWhileABoxIsOpenWaitTheirTurn_data();
+    void errorsRaisedWhileABoxIsOpenWaitTheirTurn();
     void receivedTextGoesToTheTerminalOnlyWhileOneIsOpen();
 };
 
@@ -267,6 +269,61 @@ void ExchangeTest::commEvents()
     QCOMPARE(shown[0].title, QStringLiteral("［ｷｬﾝｾﾙ］中断 , ［OK］無視"));
     QCOMPARE(shown[0].icon, QMessageBox::NoIcon);
     QCOMPARE(shown[0].buttons, QMessageBox::Ok | QMessageBox::Cancel);
+}
+
+void ExchangeTest::errorsRaisedWhileABoxIsOpenWaitTheirTurn_data()
+{
+    QTest::addColumn<QList<int>>("whileOpen"); // raised while the first box (CTS time-out) is open
+    QTest::addColumn<QList<int>>("later");     // raised after every box has closed
+    QTest::addColumn<QList<int>>("answers");   // to the boxes, in turn
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<bool>("stillOpen");
+
+    const QString cts = QStringLiteral("CTS 時間切れｴﾗｰを検出しました");
+    const QString lost = QStringLiteral("未知ｴﾗｰが発生しました");
+    const QString overrun = QStringLiteral("ﾃﾞｰﾀ喪失ｴﾗｰが発生しました");
+    const int ok = QMessageBox::Ok, cancel = QMessageBox::Cancel;
+    QTest::newRow("a lost line behind a CTS time-out still offers Cancel")
+        << QList<int>{comEventLineLost} << QList<int>{} << QList<int>{ok, cancel} << QStringList{cts, lost} << false;
+    QTest::newRow("repeats fold, distinct errors come in order")
+        << QList<int>{comEventCTSTO, comEventOverrun, comEventCTSTO, comEventLineLost, comEventOverrun}
+        << QList<int>{} << QList<int>{ok, ok, ok} << QStringList{cts, overrun, lost} << true;
+    QTest::newRow("notifications and receipts take no turn")
+        << QList<int>{comEvCTS, comEvReceive, comEventBreak} << QList<int>{} << QList<int>{ok} << QStringList{cts} << true;
+    QTest::newRow("Cancel closes the line and drops what waits")
+        << QList<int>{comEventOverrun, comEventLineLost} << QList<int>{} << QList<int>{cancel} << QStringList{cts} << false;
+    QTest::newRow("the same error after its box closed asks again")
+        << QList<int>{} << QList<int>{comEventCTSTO} << QList<int>{ok, ok} << QStringList{cts, cts} << true;
+}
+
+void ExchangeTest::errorsRaisedWhileABoxIsOpenWaitTheirTurn()
+{
+    QFETCH(QList<int>, whileOpen);
+    QFETCH(QList<int>, later);
+    QFETCH(QList<int>, answers);
+    QFETCH(QStringList, shown);
+    QFETCH(bool, stillOpen);
+    ScriptedLink link;
+    CommEventHandler handler(link);
+    QStringList texts;
+    int beeps = 0;
+    Messages::setHandler([&](const MessageRequest &r) {
+        texts << r.text;
+        if (texts.size() == 1) // the box is open: the line goes on raising
+            for (int code : whileOpen)
+                link.raise(code);
+        return QMessageBox::StandardButton(answers.value(texts.size() - 1, QMessageBox::Ok));
+    });
+    Messages::setBeepHandler([&beeps] { ++beeps; });
+    link.raise(comEventCTSTO);
+    for (int code : later)
+        link.raise(code);
+    Messages::setHandler(nullptr);
+    Messages::setBeepHandler(nullptr);
+
+    QCOMPARE(texts, shown);
+    QCOMPARE(beeps, shown.size()); // one beep a box, none for what was folded
+    QCOMPARE(link.isOpen(), stillOpen);
 }
 
 void ExchangeTest::receivedTextGoesToTheTerminalOnlyWhileOneIsOpen()
