@@ -140,6 +140,7 @@ TerminalWindow::TerminalWindow(Session &session, QWidget *parent)
 
     m_term = new TermBox([this](const QString &text) { enter(text); }, this);
     m_term->setObjectName(QStringLiteral("Term"));
+    form::nameControls(windowTitle(), {m_term}); // no label but the window's
     m_term->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_term->setAttribute(Qt::WA_InputMethodEnabled, false); // one byte a key
     m_term->setUndoRedoEnabled(false);
