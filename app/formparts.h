@@ -24,6 +24,16 @@ inline QLabel *title(const QString &text, const char *name, qreal scale, QWidget
     return label;
 }
 
+// Names controls on the accessibility bus, where screen readers and test tools
+// meet them, after what the operator sees: left alone, a box with no label
+// beside it goes there by its frame's caption and a spin by no name at all.
+// A label beside its box names it as the label's buddy.
+inline void nameControls(const QString &name, std::initializer_list<QWidget *> controls)
+{
+    for (QWidget *control : controls)
+        control->setAccessibleName(name);
+}
+
 // Buttons in one row at the right.
 inline QHBoxLayout *buttonRow(std::initializer_list<QWidget *> buttons)
 {

@@ -43,6 +43,9 @@ InitDialog::InitDialog(Session &session, QWidget *parent)
             label->setBuddy(m_options[i]);
             grid->addWidget(label, i * 3 + l, 1);
         }
+        // The option goes by both lines of its label, not the first alone.
+        form::nameControls((QString::fromUtf8(choice.lines[0]) + QString::fromUtf8(choice.lines[1])).trimmed(),
+                           {m_options[i]});
         if (i == 0)
             grid->setRowMinimumHeight(2, 10);
     }

@@ -10,12 +10,25 @@
 #include <QFontDatabase>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <functional>
+
 namespace korvanta {
+
+namespace {
+// How many characters the one shown in front of position end takes in the
+// box: two for a line break (CR LF), else one; none at the start.
+int lastShownLength(const QString &text, int end)
+{
+    if (end <= 0)
+        return 0;
+    return end >= 2 && text[end - 1] == u'\n' && text[end - 2] == u'\r' ? 2 : 1;
+}
+} // namespace
 
 void AppendTerminalText(TerminalText &box, const QByteArray &received)
 {
@@ -31,10 +44,8 @@ void AppendTerminalText(TerminalText &box, const QByteArray &received)
     for (int i = in.indexOf(u'\b'); i >= 0; i = in.indexOf(u'\b')) {
         if (i == 0) {
             // takes the last character shown (an empty box has none to take)
-            if (box.measured > 0) {
-                box.selStart = box.measured - 1;
-                box.selLength = 1;
-            }
+            box.selLength = lastShownLength(box.text, box.measured);
+            box.selStart = box.measured - box.selLength;
             in.remove(0, 1);
         } else {
             in.remove(i - 1, 2);
@@ -48,6 +59,66 @@ void AppendTerminalText(TerminalText &box, const QByteArray &received)
     box.selStart += int(in.size());
     box.selLength = 0;
 }
+
+void TypeTerminalText(TerminalText &box, const QByteArray &typed)
+{
+    for (const char c : typed) {
+        if (c == '\b' && box.selLength == 0) {
+            box.selLength = lastShownLength(box.text, box.selStart);
+            box.selStart -= box.selLength;
+        }
+        const QString in = c == '\b' ? QString() : c == '\r' ? QStringLiteral("\r\n") : QString(QChar(uchar(c)));
+        box.text.replace(box.selStart, box.selLength, in);
+        box.selStart += int(in.size());
+        box.selLength = 0;
+    }
+}
+
+namespace {
+// The text box hands what is pasted or dropped into it to the window, which
+// sends it or puts it into the box itself. A drag inside the box copies: the
+// text dragged stays where it is.
+class TermBox : public QPlainTextEdit {
+public:
+    explicit TermBox(std::function<void(const QString &)> entered, QWidget *parent)
+        : QPlainTextEdit(parent), m_entered(std::move(entered))
+    {
+    }
+
+protected:
+    void insertFromMimeData(const QMimeData *source) override
+    {
+        if (source->hasText())
+            m_entered(source->text());
+    }
+
+    void dropEvent(QDropEvent *event) override
+    {
+        if (event->source() == this)
+            event->setDropAction(Qt::CopyAction);
+        QPlainTextEdit::dropEvent(event); // the caret to the drop point, then insertFromMimeData
+    }
+
+private:
+    std::function<void(const QString &)> m_entered;
+};
+
+// Where a position of the view (line breaks as LF) lies in the box (CR LF):
+// in front of a line break's CR.
+int boxPosition(const QString &box, int shown)
+{
+    int i = 0;
+    for (int seen = 0; i < box.size() && seen < shown; ++i)
+        if (box[i] != u'\r')
+            ++seen;
+    return i;
+}
+
+int shownPosition(const QString &box, int at)
+{
+    return at - int(QStringView(box).left(at).count(u'\r'));
+}
+} // namespace
 
 TerminalWindow::TerminalWindow(Session &session, QWidget *parent)
     : QDialog(parent, form::kDialogFlags), m_session(session)
@@ -67,8 +138,9 @@ TerminalWindow::TerminalWindow(Session &session, QWidget *parent)
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
 
-    m_term = new QPlainTextEdit(this);
+    m_term = new TermBox([this](const QString &text) { enter(text); }, this);
     m_term->setObjectName(QStringLiteral("Term"));
+    form::nameControls(windowTitle(), {m_term}); // no label but the window's
     m_term->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_term->setAttribute(Qt::WA_InputMethodEnabled, false); // one byte a key
     m_term->setUndoRedoEnabled(false);
@@ -93,26 +165,39 @@ void TerminalWindow::append(const QByteArray &received)
 
 void TerminalWindow::showBox()
 {
-    // The box keeps CR LF; the view breaks lines at LF alone.
+    // The box keeps CR LF; the view breaks lines at LF alone. The caret
+    // stands where the box's selection ends: the end after received text.
     QString shown = m_box.text;
     shown.remove(u'\r');
     m_term->setPlainText(shown);
-    m_term->moveCursor(QTextCursor::End);
-    m_term->verticalScrollBar()->setValue(m_term->verticalScrollBar()->maximum());
+    QTextCursor caret = m_term->textCursor();
+    caret.setPosition(shownPosition(m_box.text, m_box.selStart));
+    m_term->setTextCursor(caret);
+    m_term->ensureCursorVisible();
 }
 
-void TerminalWindow::typed(const QByteArray &key)
+void TerminalWindow::enter(const QString &text)
 {
+    // The line carries one byte a character: line breaks go as CR, and what
+    // has no byte is dropped.
+    QString lines = text;
+    lines.replace(QLatin1String("\r\n"), QLatin1String("\r")).replace(u'\n', u'\r');
+    QByteArray bytes;
+    for (const QChar c : std::as_const(lines))
+        if (c.unicode() < 256)
+            bytes += char(c.unicode());
+    if (bytes.isEmpty())
+        return;
     Link &link = m_session.link;
     if (link.isOpen()) {
-        link.output(key); // the adapter's echo shows it
+        link.output(bytes); // the adapter's echo shows it
         return;
     }
-    // A closed line: the key goes into the box itself.
-    if (key == "\b")
-        m_box.text.chop(1);
-    else
-        m_box.text += key == "\r" ? QStringLiteral("\r\n") : QString::fromLatin1(key);
+    // A closed line: the text goes into the box at the caret.
+    const QTextCursor caret = m_term->textCursor();
+    m_box.selStart = boxPosition(m_box.text, caret.selectionStart());
+    m_box.selLength = boxPosition(m_box.text, caret.selectionEnd()) - m_box.selStart;
+    TypeTerminalText(m_box, bytes);
     showBox();
 }
 
@@ -120,30 +205,29 @@ bool TerminalWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_term && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
-        QByteArray byte;
+        QString text;
         switch (key->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            byte = "\r";
+            text = QStringLiteral("\r");
             break;
         case Qt::Key_Backspace:
-            byte = "\b";
+            text = QStringLiteral("\b");
             break;
         case Qt::Key_Tab:
-            byte = "\t";
+            text = QStringLiteral("\t");
             break;
         case Qt::Key_Escape:
-            byte = "\x1b";
+            text = QStringLiteral("\x1b");
             break;
-        default: {
-            const QString text = key->text();
-            if (text.size() == 1 && text[0].unicode() < 256)
-                byte = QByteArray(1, char(text[0].unicode()));
+        default:
+            if (key->matches(QKeySequence::Paste))
+                return false; // the box pastes, through insertFromMimeData
+            text = key->text();
         }
-        }
-        if (byte.isEmpty())
+        if (text.isEmpty())
             return false; // navigation and shortcuts as usual
-        typed(byte);
+        enter(text);
         return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -23,12 +23,19 @@ struct TerminalText {
 };
 
 // Adds received text to the box: trims a full box, lets backspaces delete
-// (a leading one takes the last character shown), drops line feeds and puts
-// one behind every carriage return.
+// (a leading one takes the last character shown, a line break whole), drops
+// line feeds and puts one behind every carriage return.
 void AppendTerminalText(TerminalText &box, const QByteArray &received);
 
-// The terminal window "ターミナル": typed characters go to the adapter as they
-// are, and what the adapter sends is shown.
+// Puts what was typed on a closed line into the box at its selection, as a
+// text box does: a backspace takes the selection, or else the character in
+// front of it (a line break whole); a carriage return becomes a line break.
+// The selection ends empty behind what went in.
+void TypeTerminalText(TerminalText &box, const QByteArray &typed);
+
+// The terminal window "ターミナル": typed, pasted and dropped characters go to
+// the adapter as they are, and what the adapter sends is shown. With the line
+// closed they go into the box at the caret instead.
 class TerminalWindow : public QDialog {
     Q_OBJECT
 public:
@@ -47,7 +54,9 @@ private:
     // Waits until everything typed has gone out; false when the operator
     // chose to keep the window open.
     bool drain();
-    void typed(const QByteArray &key);
+    // Typed, pasted or dropped text: what the line can carry goes out, or
+    // into the box while the line is closed.
+    void enter(const QString &text);
     void showBox();
 
     Session &m_session;

@@ -23,11 +23,13 @@ template <class T> T *control(const QWidget *root, const char *name)
 inline QRadioButton *option(const QWidget *root, const char *name) { return control<QRadioButton>(root, name); }
 
 // A frame whose options are stacked top to bottom; the options of one frame
-// exclude each other.
+// exclude each other. It goes by its own caption on the accessibility bus,
+// also inside another frame, whose caption it would take otherwise.
 inline QGroupBox *makeFrame(const char *name, const QString &caption, QWidget *parent = nullptr)
 {
     auto *frame = new QGroupBox(caption, parent);
     frame->setObjectName(nameOf(name));
+    frame->setAccessibleName(caption);
     new QVBoxLayout(frame);
     return frame;
 }

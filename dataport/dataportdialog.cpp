@@ -92,6 +92,8 @@ QWidget *DataPortDialog::buildPortTab(PortIndex p)
     auto *subBox = new QLineEdit(numbers);
     subBox->setObjectName(nameOf(pt.subBox));
     restrictNumberBoxes(numberBox, subBox);
+    numberLabel->setBuddy(numberBox);
+    subLabel->setBuddy(subBox);
     for (QWidget *w : {static_cast<QWidget *>(numberLabel), static_cast<QWidget *>(numberBox),
                        static_cast<QWidget *>(subLabel), static_cast<QWidget *>(subBox)})
         numbers->layout()->addWidget(w);

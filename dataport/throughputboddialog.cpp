@@ -1,5 +1,6 @@
 #include "dataport/throughputboddialog.h"
 
+#include "app/formparts.h"
 #include "app/inputfilter.h"
 #include "app/session.h"
 #include "dataport/controls.h"
@@ -66,7 +67,9 @@ QWidget *ThroughputBodDialog::buildDirection(int d)
         bar->setFixedHeight(edit->sizeHint().height());
         connect(bar, &QScrollBar::valueChanged, this,
                 [this, &reg, bar](int value) { spinnerMoved(reg, bar, value); });
-        rows->addWidget(new QLabel(QString::fromUtf8(range.caption), outer), row, 0);
+        const QString caption = QString::fromUtf8(range.caption);
+        form::nameControls(caption, {edit, bar}); // the spin by its box's label
+        rows->addWidget(new QLabel(caption, outer), row, 0);
         rows->addWidget(edit, row, 1);
         rows->addWidget(bar, row, 2);
         rows->addWidget(new QLabel(QString::fromUtf8(range.unit), outer), row, 3);

@@ -1,5 +1,6 @@
 #include "shortdial/shortdialdialog.h"
 
+#include "app/formparts.h"
 #include "app/inputfilter.h"
 #include "app/progresswindow.h"
 #include "app/session.h"
@@ -78,14 +79,20 @@ ShortDialDialog::ShortDialDialog(Session &session, QWidget *opener)
             label->setObjectName(QString::fromLatin1(name));
             return label;
         };
-        grid->addWidget(heading(kTabs[t].numberHeading, QStringLiteral("電話番号")), 0, 1);
-        grid->addWidget(heading(kTabs[t].subaddressHeading, QStringLiteral("サブアドレス")), 0, 2);
+        QLabel *numbers = heading(kTabs[t].numberHeading, QStringLiteral("電話番号"));
+        QLabel *subaddresses = heading(kTabs[t].subaddressHeading, QStringLiteral("サブアドレス"));
+        grid->addWidget(numbers, 0, 1);
+        grid->addWidget(subaddresses, 0, 2);
         for (int r = 0; r < kEntriesPerTab; ++r) {
             const int entry = t * kEntriesPerTab + r;
             const EntryRow &row = kEntryRows[entry];
-            grid->addWidget(heading(row.label, QString::fromLatin1(row.key) + QLatin1Char(':')), r + 1, 0);
+            QLabel *rowLabel = heading(row.label, QString::fromLatin1(row.key) + QLatin1Char(':'));
+            grid->addWidget(rowLabel, r + 1, 0);
             m_boxes[entry] = {makeBox(row.numberBox, charset::kNumber, kNumberMaxLength, page),
                               makeBox(row.subaddressBox, charset::kSubaddress, kSubaddressMaxLength, page)};
+            // A box goes by its row and its column: "00: 電話番号".
+            form::nameControls(rowLabel->text() + u' ' + numbers->text(), {m_boxes[entry].number});
+            form::nameControls(rowLabel->text() + u' ' + subaddresses->text(), {m_boxes[entry].subaddress});
             grid->addWidget(m_boxes[entry].number, r + 1, 1);
             grid->addWidget(m_boxes[entry].subaddress, r + 1, 2);
         }

@@ -1,5 +1,6 @@
 #include "telephone/telephonedialog.h"
 
+#include "app/formparts.h"
 #include "app/inputfilter.h"
 #include "app/progresswindow.h"
 #include "app/session.h"
@@ -153,7 +154,7 @@ void TelephoneDialog::addChoiceOptions(QGroupBox *f, const std::vector<ChoiceVal
 
 QWidget *TelephoneDialog::numberWithSpin(const char *boxName, const char *spinName, const char *unitName,
                                          const char *unitCaption, int maxLength, const NumberRange &range,
-                                         QWidget *parent)
+                                         QGroupBox *parent)
 {
     auto *holder = new QWidget(parent);
     auto *row = new QHBoxLayout(holder);
@@ -169,6 +170,7 @@ QWidget *TelephoneDialog::numberWithSpin(const char *boxName, const char *spinNa
     spin->setValue(0);
     spin->setFixedHeight(b->sizeHint().height());
     m_controls.insert(QLatin1String(spinName), spin);
+    form::nameControls(parent->title(), {b, spin}); // labelled by the frame alone
     // A spin rests at 0; its upper arrow (-1) counts up, its lower (1) down.
     connect(spin, &QScrollBar::valueChanged, this, [this, b, spin, range](int value) {
         if (value == 0)
@@ -216,6 +218,7 @@ QWidget *TelephoneDialog::buildPortTab(int p)
             label->setObjectName(QLatin1String(t.label[p]));
             m_controls.insert(QLatin1String(t.label[p]), label);
             QLineEdit *b = box(t.box[p], f);
+            label->setBuddy(b);
             restrictInput(b, t.charset, t.maxLength);
             b->setMinimumWidth(b->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 20);
             inner->addWidget(label);
@@ -249,6 +252,7 @@ QWidget *TelephoneDialog::buildPortTab(int p)
         label->setObjectName(QLatin1String(t.label[p]));
         m_controls.insert(QLatin1String(t.label[p]), label);
         QLineEdit *b = box(t.box[p], f);
+        label->setBuddy(b);
         restrictInput(b, t.charset, t.maxLength);
         f->layout()->addWidget(label);
         f->layout()->addWidget(b);

@@ -54,7 +54,7 @@ private:
                           bool horizontal, bool checkBoxes = false);
     QWidget *numberWithSpin(const char *boxName, const char *spinName, const char *unitName,
                             const char *unitCaption, int maxLength, const telephone::NumberRange &range,
-                            QWidget *parent);
+                            QGroupBox *parent);
 
     template <class T> T *control(const char *name) const { return qobject_cast<T *>(m_controls.value(QLatin1String(name))); }
     QString text(const char *boxName) const;

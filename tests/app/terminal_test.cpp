@@ -1,10 +1,13 @@
-// The terminal window: the appender's rules, typed keys, and the wait for
-// unsent characters when it closes.
+// The terminal window: the appender's rules, typed, pasted and dropped text,
+// and the wait for unsent characters when it closes.
 
 #include "app/terminal.h"
 #include "appfixture.h"
 #include "link/link.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -18,8 +21,8 @@ private slots:
     void appender();
     void fullBoxLosesItsOldest_data();
     void fullBoxLosesItsOldest();
-    void typedKeysGoToTheLine();
-    void typedKeysStayWhenTheLineIsClosed();
+    void typing_data();
+    void typing();
     void closingWaitsForUnsentCharacters_data();
     void closingWaitsForUnsentCharacters();
 };
@@ -40,6 +43,7 @@ void TerminalTest::appender_data()
     QTest::newRow("backspace reaching the front") << "XY" << QByteArray("A\b\bB") << "XB";
     QTest::newRow("leading backspace, empty box") << "" << QByteArray("\bA") << "A";
     QTest::newRow("echo of a typed correction") << "AT" << QByteArray("\b \bI") << "AI";
+    QTest::newRow("leading backspace takes a line break") << "A\r\n" << QByteArray("\bB") << "AB";
 }
 
 void TerminalTest::appender()
@@ -74,34 +78,86 @@ void TerminalTest::fullBoxLosesItsOldest()
     QCOMPARE(box.text, before.mid(dropped) + "Z");
 }
 
-void TerminalTest::typedKeysGoToTheLine()
+namespace {
+// Types text key by key: CR as Return, BS as Backspace, any other character
+// as a key that carries it.
+void typeKeys(QWidget *box, const QString &text)
 {
-    AppFixture f;
-    TerminalWindow t(f.session);
-    t.show();
-    auto *term = t.findChild<QPlainTextEdit *>("Term");
-    QTest::keyClicks(term, "ATX");
-    QTest::keyClick(term, Qt::Key_Backspace);
-    QTest::keyClicks(term, "I");
-    QTest::keyClick(term, Qt::Key_Return);
-    QTRY_COMPARE(f.adapter.log(), QList<QByteArray>{"ATI"});
-    QCOMPARE(t.text(), QString()); // only the adapter's echo shows what was typed
-    QCOMPARE(term->toPlainText(), QString());
+    for (const QChar c : text) {
+        const Qt::Key key = c == u'\r' ? Qt::Key_Return
+                            : c == u'\b' ? Qt::Key_Backspace
+                            : c.unicode() < 128 ? Qt::Key(c.toUpper().unicode())
+                                                : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::Click, box, key, QString(c), Qt::NoModifier);
+    }
+}
+} // namespace
+
+void TerminalTest::typing_data()
+{
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<QString>("before"); // typed first, with the line closed
+    QTest::addColumn<int>("at");         // then the caret (or the drop) here; -1 the end
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QString>("entered");
+    QTest::addColumn<QList<QByteArray>>("sent");
+    QTest::addColumn<QString>("box");
+    using L = QList<QByteArray>;
+    QTest::newRow("open: keys go out, a correction too") << true << "" << -1 << "keys" << "ATX\bI\r" << L{"ATI"} << "";
+    QTest::newRow("open: a key with no byte is dropped") << true << "" << -1 << "keys" << "AT\u3042I\r" << L{"ATI"} << "";
+    QTest::newRow("open: a paste goes out, LF as CR") << true << "" << -1 << "paste" << "ATI\n" << L{"ATI"} << "";
+    QTest::newRow("open: a drop goes out") << true << "" << -1 << "drop" << "ATZ\r\n" << L{"ATZ"} << "";
+    QTest::newRow("closed: keys at the end") << false << "" << -1 << "keys" << "AB\rC" << L{} << "AB\r\nC";
+    QTest::newRow("closed: keys at the caret") << false << "AB\rC" << 1 << "keys" << "X\r" << L{} << "AX\r\nB\r\nC";
+    QTest::newRow("closed: backspace takes a line break") << false << "AB\rC" << 3 << "keys" << "\b" << L{} << "ABC";
+    QTest::newRow("closed: backspace at the caret") << false << "AB\rC" << 2 << "keys" << "\b" << L{} << "A\r\nC";
+    QTest::newRow("closed: a key with no byte is dropped") << false << "AB" << 1 << "keys" << "\u3042" << L{} << "AB";
+    QTest::newRow("closed: a paste at the caret") << false << "AB" << 1 << "paste" << "X\nY" << L{} << "AX\r\nYB";
+    QTest::newRow("closed: a drop where it falls") << false << "AB\rCD" << 4 << "drop" << "Z" << L{} << "AB\r\nCZD";
 }
 
-void TerminalTest::typedKeysStayWhenTheLineIsClosed()
+void TerminalTest::typing()
 {
+    QFETCH(bool, open);
+    QFETCH(QString, before);
+    QFETCH(int, at);
+    QFETCH(QString, way);
+    QFETCH(QString, entered);
+    QFETCH(QList<QByteArray>, sent);
+    QFETCH(QString, box);
     AppFixture f;
     f.link.close();
     TerminalWindow t(f.session);
     t.show();
     auto *term = t.findChild<QPlainTextEdit *>("Term");
-    QTest::keyClicks(term, "AB");
-    QTest::keyClick(term, Qt::Key_Return);
-    QTest::keyClicks(term, "C");
-    QCOMPARE(t.text(), QStringLiteral("AB\r\nC"));
-    QCOMPARE(term->toPlainText(), QStringLiteral("AB\nC"));
-    QVERIFY(f.adapter.log().isEmpty());
+    typeKeys(term, before);
+    if (open)
+        f.link.open();
+
+    QTextCursor caret = term->textCursor();
+    if (at >= 0)
+        caret.setPosition(at);
+    if (way == "drop") {
+        // dropped where the caret would stand, the caret itself elsewhere
+        QMimeData data;
+        data.setText(entered);
+        const QPoint point = term->cursorRect(caret).center();
+        QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(term->viewport(), &enter);
+        QDropEvent drop(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(term->viewport(), &drop);
+    } else {
+        term->setTextCursor(caret);
+        if (way == "paste") {
+            QApplication::clipboard()->setText(entered);
+            QTest::keyClick(term, Qt::Key_V, Qt::ControlModifier);
+        } else {
+            typeKeys(term, entered);
+        }
+    }
+    QTRY_COMPARE(f.adapter.log(), sent);
+    QCOMPARE(t.text(), box); // with the line open only the adapter's echo shows what went out
+    QCOMPARE(term->toPlainText(), QString(box).remove(u'\r'));
 }
 
 void TerminalTest::closingWaitsForUnsentCharacters_data()
