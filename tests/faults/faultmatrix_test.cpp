@@ -259,7 +259,8 @@ enum class Shows {
 };
 
 // A value a read stores in the work file (section null: none), and where the
-// window shows it. A probe with no command holds whatever was answered.
+// window shows it. A probe with no command holds wherever the sequence ended
+// (an edit the window keeps, say).
 struct Probe {
     const char *section;
     QString key;
