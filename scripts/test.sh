@@ -8,9 +8,13 @@ cd "$(dirname "$0")/.."
 build=${KORVANTA_BUILD_DIR:-build}
 sanitized=${KORVANTA_SANITIZE_BUILD_DIR:-build-sanitize}
 
+# Tests that mostly wait run beside the others, within two cores' budget
+# (tests/CMakeLists.txt).
+parallel=(-j4 --resource-spec-file "$PWD/scripts/ctest-resources.json")
+
 status=0
 scripts/setup.sh
-ctest --test-dir "$build" --output-on-failure -j2 || status=1
+ctest --test-dir "$build" --output-on-failure "${parallel[@]}" || status=1
 
 KORVANTA_SANITIZE=ON KORVANTA_BUILD_DIR="$sanitized" scripts/setup.sh
 # Any report fails its test: undefined behaviour stops the program, and so do
@@ -18,7 +22,7 @@ KORVANTA_SANITIZE=ON KORVANTA_BUILD_DIR="$sanitized" scripts/setup.sh
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export ASAN_OPTIONS=detect_leaks=1
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
-ctest --test-dir "$sanitized" --output-on-failure -j2 || status=1
+ctest --test-dir "$sanitized" --output-on-failure "${parallel[@]}" || status=1
 
 [ $status -eq 0 ] && echo "All tests passed, normal and sanitized."
 exit $status

@@ -215,6 +215,7 @@ int main(int argc, char *argv[])
     parser.addHelpOption();
     const QList<QCommandLineOption> options{
         {"silent", "Never answer."},
+        {"silent-from", "Echo the line CMD, then never answer again (CMD ending in * matches a prefix).", "CMD"},
         {"model", "Answer TEXT to ATI.", "TEXT"},
         {"firmware", "Answer TEXT to AT%I2 (1.20 or lower: older firmware).", "TEXT"},
         {"old-firmware", QStringLiteral("Older firmware, \"%1\".").arg(kOldFirmware)},
@@ -237,6 +238,7 @@ int main(int argc, char *argv[])
 
     Faults faults;
     faults.silent = parser.isSet("silent");
+    faults.silentFrom = parser.value("silent-from").toLatin1();
     if (parser.isSet("model"))
         faults.model = parser.value("model").toLatin1();
     if (parser.isSet("old-firmware"))

@@ -87,6 +87,8 @@ QByteArray SimulatedAdapter::answer(const QByteArray &line)
 {
     m_log.append(line);
     emit lineReceived(line);
+    if (!m_faults.silentFrom.isEmpty() && Faults::matches(m_faults.silentFrom, line))
+        m_faults.silent = true;
     if (m_faults.silent)
         return {};
     const bool refused = std::any_of(m_faults.errorFor.cbegin(), m_faults.errorFor.cend(),

@@ -26,6 +26,9 @@ struct Faults {
     // The adapter never answers: no echo, no reply, nothing changes (lines
     // are still logged).
     bool silent = false;
+    // The line after which the adapter falls silent: its echo still goes out,
+    // no reply to it or to anything after it (empty: never).
+    QByteArray silentFrom;
     QByteArray model = kModelName;       // answer to "ATI"
     QByteArray firmware = kCurrentFirmware; // answer to "AT%I2"; also decides
                                             // which commands exist (<= 1.20: older)

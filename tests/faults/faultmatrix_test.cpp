@@ -3,8 +3,10 @@
 // can fail. The windows are the utility's own, in this process, on a
 // SerialLink; each cell asserts what was sent, what was shown, the flags, the
 // window left open or closed, the time waited and the work file afterwards.
-// At the end a table of the cells is printed and written to
-// fault_matrix.txt in the working folder.
+// A second table fails sequences in their middle. At the end a table of the
+// cells is printed and written to fault_matrix.txt in the working folder.
+// KORVANTA_TEST_ROWS, a regular expression, picks the rows whose names it
+// matches; by default every row runs.
 
 #include "app/initdialog.h"
 #include "app/mainwindow.h"
@@ -31,6 +33,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -59,11 +62,13 @@ constexpr int kDeadlineMs = 400;   // every exchange of a cell, unless the colum
 constexpr int kMarginMs = 1500;    // what a cell may take beyond its deadlines
 constexpr int kSetupDeadlineMs = 5000; // exchanges that only prepare a cell: never waited out
 
-constexpr int kInsideDelayMs = 200; // the slow, inside column's replies
+constexpr int kInsideDelayMs = 100; // the slow, inside column's replies, 800 ms within their deadline
+constexpr int kInsideDeadlineMs = kInsideDelayMs + 800;
 
-// The late column: replies this late, and the second try's deadline.
-constexpr int kLateDelayMs = 600;
-constexpr int kAgainDeadlineMs = 1500;
+// The late column: replies this late, and the second try's deadline, 900 ms
+// beyond them.
+constexpr int kLateDelayMs = 300;
+constexpr int kAgainDeadlineMs = kLateDelayMs + 900;
 
 const QString kLineLostMessage = QStringLiteral("未知ｴﾗｰが発生しました");
 
@@ -74,12 +79,14 @@ struct Fault {
     bool waitsDeadline = false; // and is known to wait its whole deadline
 };
 
-Fault faultFor(Column c, const QByteArray &target)
+// `target` is the command that fails; `midway`: the adapter answers the
+// commands before it. `cut`: what comes of the reply when the line is lost.
+Fault faultFor(Column c, const QByteArray &target, bool midway = false, int cut = 5)
 {
     const QString cmd = QString::fromLatin1(target);
     switch (c) {
     case Silent:
-        return {{"--silent"}, kDeadlineMs, true, true};
+        return {midway ? QStringList{"--silent-from", cmd} : QStringList{"--silent"}, kDeadlineMs, true, true};
     case OkInPieces:
         return {{"--fragment-ok"}};
     case ReplyInPieces:
@@ -89,19 +96,19 @@ Fault faultFor(Column c, const QByteArray &target)
     case ErrorReply: // an ERROR is no "OK": the exchange runs into its deadline
         return {{"--error-for", cmd}, kDeadlineMs, true, true};
     case SlowInside:
-        return {{"--delay", QString::number(kInsideDelayMs)}, 1000};
+        return {{"--delay", QString::number(kInsideDelayMs)}, kInsideDeadlineMs};
     case SlowOutside:
         return {{"--delay", "1000"}, 250, true, true};
     case LateThenAgain: // as slow, outside; then the same again with time enough
         return {{"--delay", QString::number(kLateDelayMs)}, 100, true, true};
-    case LineLost: // five characters of the reply: "OK" CR of an acknowledgement, no LF
-        return {{"--drop-after", "5", "--drop-on", cmd}, kDeadlineMs, true};
+    case LineLost: // by default five characters of the reply: "OK" CR of an acknowledgement, no LF
+        return {{"--drop-after", QString::number(cut), "--drop-on", cmd}, kDeadlineMs, true};
     case AdapterKilled: // killed once the command has come, while it holds the reply back
         return {{"--delay", "2000"}, kDeadlineMs, true};
     case OtherModel:
         return {{"--model", "KORVAN-TB"}};
-    case OlderFirmware:
-        return {{"--old-firmware"}};
+    case OlderFirmware: // the cell gives both simulators the firmware
+        return {};
     case ColumnCount:
         break;
     }
@@ -200,6 +207,7 @@ struct Cell {
     QPointer<MainWindow> main;
     QPointer<QDialog> form;   // the settings dialog of the row
     QPointer<QDialog> detail; // a detail dialog opened from it
+    bool viaMenu = false;     // settings dialogs opened from the menu: they stay open when a read fails
     MessageRecorder recorder;
     QList<MessageRequest> &messages = recorder.boxes;
 
@@ -232,19 +240,34 @@ void type(QObject *root, const char *name, const QString &text)
         qWarning("no box %s", name);
 }
 
-SettingsDialog *openFromButton(Cell &c, int command)
+SettingsDialog *openFromMain(Cell &c, int command)
 {
-    return c.main->openSettings(kSettingsCommands[command], true);
+    return c.main->openSettings(kSettingsCommands[command], !c.viaMenu);
 }
 
 // ---- rows: the exchanges ---------------------------------------------------
 
 enum class Kind { Read, Write, Startup, Exit, Init, Terminal };
 
+// How a window shows a probe's value.
+enum class Shows {
+    Nothing,
+    Text,     // in a box, empty before
+    Checked,  // an option checked, unchecked before
+    Disabled, // a button disabled, enabled before
+    Gated,    // not a value: a control disabled with older firmware, read or not
+};
+
+// A value a read stores in the work file (section null: none), and where the
+// window shows it. A probe with no command holds wherever the sequence ended
+// (an edit the window keeps, say).
 struct Probe {
     const char *section;
     QString key;
-    QString fromAdapter; // what a read stores from the adapter's state below
+    QString value; // what the read stores from the adapter's state below
+    QByteArray by = {}; // the command whose reply brings it
+    const char *control = nullptr;
+    Shows shows = Shows::Nothing;
 };
 
 struct Row {
@@ -269,9 +292,9 @@ const Lines kForm3Reads = {"AT\\S5", "AT@J4?", "AT\\S6", "AT@J5?", "AT%C?", "AT%
 
 QByteArray shortDialRead() { return shortdial::readCommand(); }
 
-void openForm2(Cell &c) { c.form = openFromButton(c, 0); }
-void openForm3(Cell &c) { c.form = openFromButton(c, 1); }
-void openForm4(Cell &c) { c.form = openFromButton(c, 2); }
+void openForm2(Cell &c) { c.form = openFromMain(c, 0); }
+void openForm3(Cell &c) { c.form = openFromMain(c, 1); }
+void openForm4(Cell &c) { c.form = openFromMain(c, 2); }
 void openForm5(Cell &c)
 {
     click(c.form, "Command4");
@@ -295,42 +318,72 @@ const QList<Row> &rows()
         const QList<Column> onlyStartup = {OtherModel};
         const QList<Column> noFirmware = {OtherModel, OlderFirmware};
 
-        rows << Row{"Form2 read", Kind::Read, {"$C1=0311112222", "$I11=9", "$I14=5"}, {}, openForm2, kForm2Reads,
-                    kForm2ReadsOld, onlyStartup,
-                    {{"TEL1", "JIKO_NO", "0311112222"}, {"TEL1", "HASHIN", "9"}, {"TEL", "GAISEN", "5"}}, true, true};
+        using enum Shows;
+        rows << Row{"Form2 read", Kind::Read, {"$C1=0311112222", "$I11=9", "$C2=0322223333", "$I13=15", "$W3=2", "$I14=5"},
+                    {}, openForm2, kForm2Reads, kForm2ReadsOld, onlyStartup,
+                    {{"TEL1", "JIKO_NO", "0311112222", "AT\\S2", "Text2", Text},
+                     {"TEL1", "HASHIN", "9", "AT$I11?", "Text4", Text},
+                     {"TEL2", "JIKO_NO", "0322223333", "AT\\S3", "Text5", Text},
+                     {"TEL3", "HASHIN", "15", "AT$I13?", "Text12", Text},
+                     {"TEL3", "RING", "2", "AT$W3?"},
+                     {"TEL", "INUMBER", "1", "AT@I?", "Option94", Checked},
+                     {"TEL", "GAISEN", "5", "AT$I14?", "Option64", Checked},
+                     {nullptr, {}, {}, {}, "Option84", Gated}, // TEL3 "網契約に従う"
+                     {nullptr, {}, {}, {}, "Text15", Gated}},
+                    true, true};
         rows << Row{"Form2 register", Kind::Write, {},
                     openForm2,
                     [](Cell &c) {
                         c.form->findChild<QTabWidget *>("SSTab1")->setCurrentIndex(1);
+                        type(c.form, "Text2", "0312");
                         click(c.form, "Option28");
                         type(c.form, "Text8", "12");
+                        type(c.form, "Text13", "5");
                         click(c.form, "Command3");
                     },
-                    {"AT$I12=12", "AT$K2=2"}, {}, onlyStartup};
-        rows << Row{"Form3 read", Kind::Read, {"$C4=0322223333", "@J4=2", "%Y=1"}, {}, openForm3, kForm3Reads, {},
-                    onlyStartup,
-                    {{"DATA", "JIKO_NO", "0322223333"}, {"DATA", "INUMBER", "2"}, {"DATAEXT", "CYAKU", "1"}}, true,
-                    true};
+                    {"AT$C1=0312", "AT$I12=12", "AT$K2=2", "AT$I20=5"}, {}, onlyStartup,
+                    {{nullptr, {}, "12", {}, "Text8", Text}}};
+        rows << Row{"Form3 read", Kind::Read,
+                    {"$C4=0322223333", "@J4=2", "$C5=0355556666", "@J5=2", "%U=2", "%A=3", "%D=3", "&B=0", "%Y=1"}, {},
+                    openForm3, kForm3Reads, {}, onlyStartup,
+                    {{"DATA", "JIKO_NO", "0322223333", "AT\\S5", "Text1", Text},
+                     {"DATA", "INUMBER", "2", "AT@J4?", "Option42", Checked},
+                     {"USB", "JIKO_NO", "0355556666", "AT\\S6", "Text4", Text},
+                     {"USB", "INUMBER", "2", "AT@J5?", "Option39", Checked},
+                     {"DATAEXT", "REBOD", "2", "AT%U?", "Option21", Checked},
+                     {"DATAEXT", "SLPUT", "0", "AT%A?%D?", "Command4", Disabled},
+                     {"DATAEXT", "BACP", "0", "AT&B?", "Command5", Disabled},
+                     {"DATAEXT", "CYAKU", "1", "AT%Y?", "Option35", Checked},
+                     {nullptr, {}, {}, {}, "Option16", Gated},
+                     {nullptr, {}, {}, {}, "Option31", Gated}},
+                    true, true};
         rows << Row{"Form3 register", Kind::Write, {}, openForm3,
                     [](Cell &c) {
                         type(c.form, "Text1", "0312");
+                        type(c.form, "Text2", "5");
                         click(c.form, "Option10");
+                        type(c.form, "Text4", "0313");
                         click(c.form, "Command8");
                     },
-                    {"AT$C4=0312", "AT$M4=0"}, {}, onlyStartup};
+                    {"AT$C4=0312", "AT$E4=5", "AT$M4=0", "AT$C5=0313"}, {}, onlyStartup,
+                    {{nullptr, {}, "0313", {}, "Text4", Text}}};
         rows << Row{"Form4 read", Kind::Read, {"&Z3=0344445555"}, {}, openForm4, {shortDialRead()}, {},
-                    onlyStartup, {{"TANSYUKU", QString::fromLatin1(shortdial::kEntryRows[3].key), "0344445555"}}};
+                    onlyStartup,
+                    {{"TANSYUKU", QString::fromLatin1(shortdial::kEntryRows[3].key), "0344445555", shortDialRead(),
+                      shortdial::kEntryRows[3].numberBox, Text}}};
         rows << Row{"Form4 register", Kind::Write, {}, openForm4,
                     [](Cell &c) {
                         type(c.form, shortdial::kEntryRows[3].numberBox, "0311112222");
                         type(c.form, shortdial::kEntryRows[5].numberBox, "0312");
                         type(c.form, shortdial::kEntryRows[5].subaddressBox, "34#*");
+                        type(c.form, shortdial::kEntryRows[7].numberBox, "0399");
                         click(c.form, "Command7");
                     },
-                    {"AT&Z3=0311112222", "AT&Z5=0312*34#*"}, {}, onlyStartup};
+                    {"AT&Z3=0311112222", "AT&Z5=0312*34#*", "AT&Z7=0399"}, {}, onlyStartup,
+                    {{nullptr, {}, "0399", {}, shortdial::kEntryRows[7].numberBox, Text}}};
         rows << Row{"Form5 read", Kind::Read, {"%A=1", "$I42=33"}, openForm3, openForm5,
                     {"AT%A?", "AT%D?", "AT$I40?", "AT$I43?", "AT$I41?", "AT$I44?", "AT$I42?", "AT$I45?"}, {},
-                    onlyStartup, {{"SLPUT", "ADD_$42", "33"}, {"SLPUT", "ADD", "1"}}};
+                    onlyStartup, {{"SLPUT", "ADD_$42", "33", "AT$I42?"}, {"SLPUT", "ADD", "1", "AT%A?"}}};
         rows << Row{"Form5 register", Kind::Write, {"%A=1"},
                     [](Cell &c) {
                         openForm3(c);
@@ -342,7 +395,7 @@ const QList<Row> &rows()
                     },
                     {"AT$I41=100"}, {}, onlyStartup};
         rows << Row{"Form6 read", Kind::Read, {"$I47=5", "$I46=3"}, openForm3, openForm6, {"AT$I47?", "AT$I46?"},
-                    {}, onlyStartup, {{"BACP", "HASHIN", "5"}, {"BACP", "CYAKU", "3"}}};
+                    {}, onlyStartup, {{"BACP", "HASHIN", "5", "AT$I47?"}, {"BACP", "CYAKU", "3", "AT$I46?"}}};
         rows << Row{"Form6 register", Kind::Write, {"$I47=5"},
                     [](Cell &c) {
                         openForm3(c);
@@ -357,8 +410,8 @@ const QList<Row> &rows()
                     {"AT$I47=6$I46=3"}, {}, onlyStartup};
         rows << Row{"Form14 read", Kind::Read, {"$D1=1", "@J1=2"}, openForm2, openForm14, {"AT$D1?", "AT@J1?"}, {},
                     onlyStartup,
-                    {{numberdisplay::port(0).section, QLatin1String(numberdisplay::numberDisplay().key), "1"},
-                     {numberdisplay::port(0).section, QLatin1String(numberdisplay::iNumber().key), "2"}}};
+                    {{numberdisplay::port(0).section, QLatin1String(numberdisplay::numberDisplay().key), "1", "AT$D1?"},
+                     {numberdisplay::port(0).section, QLatin1String(numberdisplay::iNumber().key), "2", "AT@J1?"}}};
         rows << Row{"Form14 register", Kind::Write, {},
                     [](Cell &c) {
                         openForm2(c);
@@ -409,19 +462,139 @@ const QList<Row> &rows()
     return r;
 }
 
-// Results for the table: row -> column -> "pass" / "FAIL".
-QMap<int, QMap<int, QString>> &results()
+Lines sentBy(const Row &R, bool oldFirmware)
 {
-    static QMap<int, QMap<int, QString>> r;
+    return oldFirmware && !R.sentOldFirmware.isEmpty() ? R.sentOldFirmware : R.sent;
+}
+
+const Row &rowNamed(const char *name)
+{
+    for (const Row &r : rows())
+        if (qstrcmp(r.name, name) == 0)
+            return r;
+    qFatal("no row %s", name);
+}
+
+// The rows KORVANTA_TEST_ROWS picks, by name.
+bool selected(const char *rowName)
+{
+    static const QRegularExpression pick(qEnvironmentVariable("KORVANTA_TEST_ROWS"));
+    return pick.match(QLatin1String(rowName)).hasMatch();
+}
+
+// ---- positions: failures in the middle of a sequence ------------------------
+//
+// A failure ends a sequence wherever it comes: what follows is not sent, what
+// the replies before it stored stays stored and shown, and the window stays
+// open (read windows are opened from the menu here, where a failed read leaves
+// them open). Each position is tried with the faults that end an exchange in
+// the three ways there are: no answer, an answer that is no acknowledgement,
+// the line lost inside the reply; and no answer once more with older firmware
+// for the reads, whose sequences and controls it changes. The matrix's other
+// columns either succeed wherever they come (pieces, noise, slow inside) or
+// end as one of these (too late, killed).
+
+struct PositionFault {
+    Column column;
+    bool oldFirmware;
+    const char *name;
+};
+const PositionFault kPositionFaults[] = {
+    {Silent, false, "silent"}, {ErrorReply, false, "ERROR"}, {LineLost, false, "line lost"},
+    {Silent, true, "silent, old firmware"}};
+constexpr int kPositionFaultCount = int(std::size(kPositionFaults));
+
+struct Position {
+    const char *row;       // the sequence, by its row's name
+    QByteArray at;         // the command that fails
+    QByteArray atOld = {}; // with older firmware, where `at` is not sent
+    int cut = 0;           // > 0: only the line lost, after this many characters of the reply
+};
+
+const QList<Position> &positions()
+{
+    static const QList<Position> p = {
+        {"Form2 read", "AT\\S3"},            // the second port: the first stays read
+        {"Form2 read", "AT$W3?", "AT$I13?"}, // the last port query
+        {"Form2 read", "AT$I14?"},           // a common query, after two that got through
+        {"Form3 read", "AT\\S6"},            // the USB port: no extended read
+        {"Form3 read", "AT@J5?"},
+        {"Form3 read", "AT%U?"}, // the detail buttons as the window was made
+        {"Form3 read", "AT%Y?"}, // the detail buttons as the replies before set them
+        // Entries 00 to 03 and a piece of 04, of twenty: nothing of it is taken.
+        {"Form4 read", shortDialRead(), {}, 3 * 7 + 17 + 4},
+        {"Form2 register", "AT$I12=12"},
+        {"Form3 register", "AT$E4=5"},
+        {"Form4 register", "AT&Z5=0312*34#*"},
+    };
+    return p;
+}
+
+QString positionName(const Position &p)
+{
+    return QStringLiteral("%1 %2").arg(QLatin1String(p.row),
+                                      p.cut ? QStringLiteral("inside its reply") : "at " + QString::fromLatin1(p.at));
+}
+
+// A cut reply is tried with the line lost alone; older firmware with reads alone.
+bool positionApplies(int p, int f)
+{
+    const Position &P = positions()[p];
+    const PositionFault &F = kPositionFaults[f];
+    if (P.cut)
+        return F.column == LineLost && !F.oldFirmware;
+    return !F.oldFirmware || rowNamed(P.row).kind == Kind::Read;
+}
+
+// Results for the tables: row -> column -> "pass" / "FAIL".
+using Results = QMap<int, QMap<int, QString>>;
+Results &results()
+{
+    static Results r;
+    return r;
+}
+Results &positionResults()
+{
+    static Results r;
     return r;
 }
 
 } // namespace
 
-void checkProbes(Cell &c, const Row &R)
+// What the replies to the first `answered` commands of `sent` left behind: their
+// probes' values stored and shown, the others' keys as the cell found them
+// ("stale") and their controls as the window was made. Controls are looked at
+// only in a window still open.
+void checkProbes(Cell &c, const Row &R, const Lines &sent, qsizetype answered, QWidget *window)
 {
-    for (const Probe &p : R.probes)
-        QCOMPARE(c.work.fetch(QLatin1String(p.section), p.key, "<none>"), p.fromAdapter);
+    const bool oldFirmware = c.session.NewFirmwareFlag == "0";
+    for (const Probe &p : R.probes) {
+        const qsizetype at = sent.indexOf(p.by);
+        const bool read = p.by.isEmpty() || (at >= 0 && at < answered);
+        if (p.section)
+            QCOMPARE(c.work.fetch(QLatin1String(p.section), p.key, "<none>"), read ? p.value : "stale");
+        QWidget *w = window && p.control ? child(window, QLatin1String(p.control)) : nullptr;
+        if (window && p.control)
+            QVERIFY2(w, p.control);
+        if (!w)
+            continue;
+        switch (p.shows) {
+        case Shows::Nothing:
+            break;
+        case Shows::Text:
+            QCOMPARE(qobject_cast<QLineEdit *>(w)->text(), read ? p.value : QString());
+            break;
+        case Shows::Checked:
+            QVERIFY2(qobject_cast<QAbstractButton *>(w)->isChecked() == read, p.control);
+            break;
+        case Shows::Disabled:
+            QVERIFY2(w->isEnabled() == !read, p.control);
+            break;
+        case Shows::Gated:
+            QVERIFY2(w->isEnabled() == !oldFirmware, p.control);
+            break;
+        }
+    }
 }
 
 // The same exchange again, once the late reply to the first try has come in:
@@ -457,7 +630,7 @@ void tryAgain(Cell &c, const Row &R, const Simulator &sim, const Lines &sentBefo
         QCOMPARE(c.session.ReadFailed, 0);
         QPointer<QDialog> window = R.setup ? c.detail : c.form;
         QVERIFY(window && window->isVisible());
-        checkProbes(c, R);
+        checkProbes(c, R, R.sent, R.sent.size(), window);
         break;
     }
     case Kind::Write: {
@@ -475,12 +648,72 @@ void tryAgain(Cell &c, const Row &R, const Simulator &sim, const Lines &sentBefo
     }
 }
 
+// A cell's world up to the exchange under test: the adapter's settings, the
+// set-up against a healthy adapter, then the line moved to the faulty one and
+// the probes' keys marked as an earlier read's.
+void prepare(Cell &c, const Row &R, Simulator &healthy, Simulator &sim, const Fault &fault, bool oldFirmware)
+{
+    const QStringList firmware = oldFirmware ? QStringList{"--old-firmware"} : QStringList{};
+    const QString state = c.dir.filePath("state");
+    {
+        QFile f(state);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        for (const QString &line : R.state)
+            f.write(line.toLatin1() + '\n');
+    }
+
+    c.setTiming(kSetupDeadlineMs);
+    c.session.NewFirmwareFlag = oldFirmware ? "0" : "1";
+    if (R.setup || R.kind != Kind::Startup) {
+        QVERIFY(healthy.start(c.dir.filePath("setup.log"), state, firmware));
+        QVERIFY(c.attach(healthy.device));
+    }
+    c.main = new MainWindow(c.session);
+    c.main->show();
+    if (R.setup) {
+        R.setup(c);
+        QVERIFY2(c.messages.isEmpty(), qPrintable(c.messageTexts().join(", ")));
+        QVERIFY(c.form);
+    }
+
+    QVERIFY(sim.start(c.dir.filePath("cell.log"), state, fault.options + firmware));
+    if (R.kind == Kind::Startup)
+        c.link.setDevicePath(sim.device);
+    else
+        QVERIFY(c.attach(sim.device));
+
+    // What a read must not touch when it fails: a value of an earlier read.
+    for (const Probe &p : R.probes)
+        if (p.section)
+            c.work.store(QLatin1String(p.section), p.key, "stale");
+    c.setTiming(fault.deadlineMs);
+    c.session.ReadFailed = c.session.WriteFailed = 0;
+}
+
+// What every cell ends with: failure messages as exchanges show them (the
+// utility's title, information icon), the simulator alive unless the cell
+// killed it, and no half-written work file.
+void checkAftermath(Cell &c, Simulator &sim, bool killed)
+{
+    for (const MessageRequest &m : c.messages)
+        if (m.text != kLineLostMessage)
+            QVERIFY(m.title == kProgramTitle && m.icon == QMessageBox::Information && m.buttons == QMessageBox::Ok);
+    c.work.flush();
+    QCOMPARE(sim.process.state(), killed ? QProcess::NotRunning : QProcess::Running);
+    const QStringList leftovers = QDir(c.dir.path()).entryList({"mail.ini?*"}, QDir::Files | QDir::Hidden);
+    QVERIFY2(leftovers.isEmpty() || leftovers == QStringList{"mail.ini.lock"}, qPrintable(leftovers.join(", ")));
+    if (QFile::exists(c.work.path()))
+        QVERIFY(c.workBytes().isEmpty() || c.workBytes().endsWith('\n'));
+}
+
 class FaultMatrixTest : public QObject {
     Q_OBJECT
 
 private slots:
     void cell_data();
     void cell();
+    void position_data();
+    void position();
     void cleanupTestCase();
 };
 
@@ -490,12 +723,14 @@ void FaultMatrixTest::cell_data()
     QTest::addColumn<int>("column");
     for (int r = 0; r < rows().size(); ++r)
         for (int c = 0; c < ColumnCount; ++c)
-            if (!rows()[r].notApplicable.contains(Column(c)))
+            if (selected(rows()[r].name) && !rows()[r].notApplicable.contains(Column(c)))
                 QTest::addRow("%s / %s", rows()[r].name, kColumnNames[c]) << r << c;
 }
 
 void FaultMatrixTest::cell()
 {
+    if (!QTest::currentDataTag())
+        QSKIP("no cell of the rows picked");
     QFETCH(int, row);
     QFETCH(int, column);
     const Row &R = rows()[row];
@@ -511,45 +746,10 @@ void FaultMatrixTest::cell()
 
     const bool oldFirmware = col == OlderFirmware;
     const Fault fault = faultFor(col, R.sent.first());
-    const QStringList firmware = oldFirmware ? QStringList{"--old-firmware"} : QStringList{};
-
-    // The adapter's settings, for both simulators of the cell.
-    const QString state = c.dir.filePath("state");
-    {
-        QFile f(state);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        for (const QString &line : R.state)
-            f.write(line.toLatin1() + '\n');
-    }
-
-    // Set-up against a healthy adapter, then the line moves to the faulty one.
-    c.setTiming(kSetupDeadlineMs);
-    c.session.NewFirmwareFlag = oldFirmware ? "0" : "1";
-    if (R.setup || R.kind != Kind::Startup) {
-        QVERIFY(healthy.start(c.dir.filePath("setup.log"), state, firmware));
-        QVERIFY(c.attach(healthy.device));
-    }
-    c.main = new MainWindow(c.session);
-    c.main->show();
-    if (R.setup) {
-        R.setup(c);
-        QVERIFY2(c.messages.isEmpty(), qPrintable(c.messageTexts().join(", ")));
-        QVERIFY(c.form);
-    }
-
-    QVERIFY(sim.start(c.dir.filePath("cell.log"), state, fault.options));
-    if (R.kind == Kind::Startup)
-        c.link.setDevicePath(sim.device);
-    else
-        QVERIFY(c.attach(sim.device));
-
-    // What a read must not touch when it fails: a value of an earlier read.
-    for (const Probe &p : R.probes)
-        c.work.store(QLatin1String(p.section), p.key, "stale");
+    prepare(c, R, healthy, sim, fault, oldFirmware);
+    if (QTest::currentTestFailed())
+        return;
     const QByteArray before = c.workBytes();
-
-    c.setTiming(fault.deadlineMs);
-    c.session.ReadFailed = c.session.WriteFailed = 0;
     const int writeCountBefore = c.session.WriteCount;
     QTimer killer;
     if (col == AdapterKilled) {
@@ -567,7 +767,7 @@ void FaultMatrixTest::cell()
     const qint64 elapsed = clock.elapsed();
 
     // Which commands went out.
-    const Lines whole = oldFirmware && !R.sentOldFirmware.isEmpty() ? R.sentOldFirmware : R.sent;
+    const Lines whole = sentBy(R, oldFirmware);
     const bool modelFails = col == OtherModel;
     const bool fails = fault.fails || modelFails;
     Lines expected = whole;
@@ -613,8 +813,7 @@ void FaultMatrixTest::cell()
         }
         if (fails) // nothing of a reply that did not come whole
             QCOMPARE(c.workBytes(), before);
-        else
-            checkProbes(c, R);
+        checkProbes(c, R, whole, fails ? 0 : whole.size(), window);
         break;
     }
     case Kind::Write: {
@@ -624,10 +823,12 @@ void FaultMatrixTest::cell()
         QCOMPARE(c.session.WriteFailed, fails ? 1 : 0);
         QCOMPARE(c.session.WriteCount, writeCountBefore + 1);
         QPointer<QDialog> window = c.detail ? c.detail : c.form;
-        if (fails)
+        if (fails) {
             QVERIFY(window && window->isVisible() && window->isEnabled());
-        else
+            checkProbes(c, R, whole, 0, window);
+        } else {
             QTRY_VERIFY(!window);
+        }
         // Writing never changes the work file: it keeps the last read.
         QCOMPARE(c.workBytes(), before);
         break;
@@ -697,38 +898,84 @@ void FaultMatrixTest::cell()
             return;
     }
 
-    // Failure messages as exchanges show them: the utility's title, information icon.
-    for (const MessageRequest &m : c.messages)
-        if (m.text != kLineLostMessage)
-            QVERIFY(m.title == kProgramTitle && m.icon == QMessageBox::Information && m.buttons == QMessageBox::Ok);
-
-    // The simulator outlived the cell, and no half-written work file was left.
-    c.work.flush();
-    QCOMPARE(sim.process.state(), col == AdapterKilled ? QProcess::NotRunning : QProcess::Running);
-    const QStringList leftovers = QDir(c.dir.path()).entryList({"mail.ini?*"}, QDir::Files | QDir::Hidden);
-    QVERIFY2(leftovers.isEmpty() || leftovers == QStringList{"mail.ini.lock"}, qPrintable(leftovers.join(", ")));
-    if (QFile::exists(c.work.path()))
-        QVERIFY(c.workBytes().isEmpty() || c.workBytes().endsWith('\n'));
-    passed = true;
+    checkAftermath(c, sim, col == AdapterKilled);
+    if (!QTest::currentTestFailed())
+        passed = true;
 }
 
-void FaultMatrixTest::cleanupTestCase()
+void FaultMatrixTest::position_data()
 {
-    QString table;
-    QTextStream out(&table);
-    int run = 0, passed = 0;
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("fault");
+    for (int p = 0; p < positions().size(); ++p)
+        for (int f = 0; f < kPositionFaultCount; ++f)
+            if (selected(positions()[p].row) && positionApplies(p, f))
+                QTest::addRow("%s / %s", qPrintable(positionName(positions()[p])), kPositionFaults[f].name) << p << f;
+}
+
+void FaultMatrixTest::position()
+{
+    if (!QTest::currentDataTag())
+        QSKIP("no position of the rows picked");
+    QFETCH(int, index);
+    QFETCH(int, fault);
+    const Position &P = positions()[index];
+    const PositionFault &F = kPositionFaults[fault];
+    const Row &R = rowNamed(P.row);
+    bool passed = false;
+    auto record = qScopeGuard([&] { positionResults()[index][fault] = passed ? "pass" : "FAIL"; });
+
+    Simulator healthy;
+    Simulator sim;
+    Cell c;
+    c.viaMenu = true;
+    auto restoreBeep = qScopeGuard([] { Messages::setBeepHandler({}); });
+    const QByteArray at = F.oldFirmware && !P.atOld.isEmpty() ? P.atOld : P.at;
+    prepare(c, R, healthy, sim, faultFor(F.column, at, true, P.cut ? P.cut : 5), F.oldFirmware);
+    if (QTest::currentTestFailed())
+        return;
+    const QByteArray before = c.workBytes();
+    const int writeCountBefore = c.session.WriteCount;
+    R.act(c);
+
+    const Lines whole = sentBy(R, F.oldFirmware);
+    const qsizetype failed = whole.indexOf(at);
+    QVERIFY(failed >= 0);
+    QCOMPARE(sim.log(), whole.mid(0, failed + 1));
+    QStringList messages{kReceiveFailed};
+    if (F.column == LineLost)
+        messages.prepend(kLineLostMessage);
+    QCOMPARE(c.messageTexts(), messages);
+    QPointer<QDialog> window = c.form;
+    QVERIFY(window && window->isVisible() && window->isEnabled());
+    if (R.kind == Kind::Read) {
+        QCOMPARE(c.session.ReadFailed, R.readFailedFlag ? 1 : 0);
+    } else {
+        QCOMPARE(c.session.WriteFailed, 1);
+        QCOMPARE(c.session.WriteCount, writeCountBefore + 1);
+        QCOMPARE(c.workBytes(), before);
+    }
+    checkProbes(c, R, whole, failed, window);
+    checkAftermath(c, sim, false);
+    if (!QTest::currentTestFailed())
+        passed = true;
+}
+
+// One table of results: a line per row that ran, a column per fault.
+void printTable(QTextStream &out, const QStringList &rowNames, const QStringList &columnNames, const Results &results,
+                const std::function<bool(int, int)> &applies, int &run, int &passed)
+{
     out << "| |";
-    for (int c = 0; c < ColumnCount; ++c)
-        out << ' ' << kColumnNames[c] << " |";
-    out << "\n|---|";
-    for (int c = 0; c < ColumnCount; ++c)
-        out << "---|";
-    out << '\n';
-    for (int r = 0; r < rows().size(); ++r) {
-        out << "| " << rows()[r].name << " |";
-        for (int c = 0; c < ColumnCount; ++c) {
-            QString v = results().value(r).value(c);
-            if (rows()[r].notApplicable.contains(Column(c)))
+    for (const QString &c : columnNames)
+        out << ' ' << c << " |";
+    out << "\n|---|" << QStringLiteral("---|").repeated(columnNames.size()) << '\n';
+    for (int r = 0; r < rowNames.size(); ++r) {
+        if (!results.contains(r))
+            continue;
+        out << "| " << rowNames[r] << " |";
+        for (int c = 0; c < columnNames.size(); ++c) {
+            QString v = results.value(r).value(c);
+            if (!applies(r, c))
                 v = "n/a";
             else if (v.isEmpty())
                 v = "not run";
@@ -740,6 +987,26 @@ void FaultMatrixTest::cleanupTestCase()
         }
         out << '\n';
     }
+}
+
+void FaultMatrixTest::cleanupTestCase()
+{
+    QString table;
+    QTextStream out(&table);
+    int run = 0, passed = 0;
+    QStringList rowNames, columnNames, positionNames, positionFaultNames;
+    for (const Row &r : rows())
+        rowNames << QLatin1String(r.name);
+    for (const char *name : kColumnNames)
+        columnNames << QLatin1String(name);
+    for (const Position &p : positions())
+        positionNames << positionName(p);
+    for (const PositionFault &f : kPositionFaults)
+        positionFaultNames << QLatin1String(f.name);
+    printTable(out, rowNames, columnNames, results(),
+               [](int r, int c) { return !rows()[r].notApplicable.contains(Column(c)); }, run, passed);
+    out << '\n';
+    printTable(out, positionNames, positionFaultNames, positionResults(), positionApplies, run, passed);
     out << "\ncells passed: " << passed << " of " << run << " run\n";
     out.flush();
     qDebug().noquote() << '\n' + table;

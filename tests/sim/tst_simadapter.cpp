@@ -84,6 +84,7 @@ private slots:
     void storeKeepsStoredApart();
     void lineEditingAndFraming_data();
     void lineEditingAndFraming();
+    void silentFromALine();
 };
 
 void TestSimAdapter::queries_data()
@@ -389,6 +390,16 @@ void TestSimAdapter::lineEditingAndFraming()
     SimulatedAdapter sim;
     QTEST(sim.respond(input), "output");
     QTEST(sim.log(), "log");
+}
+
+void TestSimAdapter::silentFromALine()
+{
+    // Answers up to the line, echoes it, then nothing more; every line is logged.
+    Faults faults;
+    faults.silentFrom = "AT$I12?";
+    SimulatedAdapter sim(faults);
+    QCOMPARE(sim.respond("AT$I11?\rAT$I12?\rAT$I13?\r"), QByteArray("AT$I11?\r\r\n004\r\n" + kOk + "AT$I12?\r"));
+    QCOMPARE(sim.log(), (QList<QByteArray>{"AT$I11?", "AT$I12?", "AT$I13?"}));
 }
 
 QTEST_GUILESS_MAIN(TestSimAdapter)
