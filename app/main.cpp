@@ -77,7 +77,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("korvanta"));
     QApplication::setApplicationVersion(QStringLiteral(KORVANTA_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("korvanta"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(KORVANTA_APP_ID));
     applyStyle();
     QApplication::setQuitOnLastWindowClosed(false); // the main window decides when the utility ends
     // Message box buttons in Japanese ("キャンセル", "中止", "再試行", "無視") when Qt's own

@@ -11,6 +11,9 @@ sanitized=${KORVANTA_SANITIZE_BUILD_DIR:-build-sanitize}
 status=0
 scripts/setup.sh
 ctest --test-dir "$build" --output-on-failure -j2 || status=1
+# The installed tree: desktop entry, metadata, the installed program as an
+# unprivileged user.
+KORVANTA_BUILD_DIR="$build" scripts/installcheck.sh || status=1
 
 KORVANTA_SANITIZE=ON KORVANTA_BUILD_DIR="$sanitized" scripts/setup.sh
 # Any report fails its test: undefined behaviour stops the program, and so do
