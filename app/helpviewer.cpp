@@ -2,7 +2,10 @@
 
 #include "app/windows.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QPointer>
 #include <QTextBrowser>
 #include <QUrl>
@@ -62,6 +65,20 @@ QPointer<HelpWindow> &current()
     return window;
 }
 } // namespace
+
+QString HelpViewer::findHelpFile()
+{
+    const QString name = QStringLiteral("korvanta.hlp");
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    const QStringList candidates{programDir.filePath(name),
+                                 programDir.filePath(QStringLiteral("../share/korvanta/") + name),
+                                 QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                                        QStringLiteral("korvanta/") + name)};
+    for (const QString &path : candidates)
+        if (!path.isEmpty() && QFileInfo(path).isReadable())
+            return QFileInfo(path).absoluteFilePath();
+    return candidates.first();
+}
 
 void HelpViewer::show(const QString &helpFile, int context, QWidget *owner)
 {

@@ -17,7 +17,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLibraryInfo>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QTranslator>
 
@@ -66,12 +65,20 @@ int main(int argc, char *argv[])
         std::printf("korvanta %s\n", KORVANTA_VERSION);
         return 0;
     }
+    if (options.listPorts) {
+        const QList<FoundPort> found = findSerialPorts();
+        std::printf("%s", qPrintable(listPorts(found)));
+        if (found.isEmpty())
+            std::fprintf(stderr, "korvanta: no serial devices found\n");
+        return 0;
+    }
     if (!options.screenshots.isEmpty() && !haveDisplay())
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("korvanta"));
     QApplication::setApplicationVersion(QStringLiteral(KORVANTA_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(KORVANTA_APP_ID));
     applyStyle();
     QApplication::setQuitOnLastWindowClosed(false); // the main window decides when the utility ends
     // Message box buttons in Japanese ("キャンセル", "中止", "再試行", "無視") when Qt's own
@@ -85,11 +92,7 @@ int main(int argc, char *argv[])
     if (options.autoPort)
         Messages::setHandler(consoleMessageHandler());
 
-    // Pictures are taken on a scratch work file, so that the real one is left alone.
-    QTemporaryDir scratch;
-    QString workPath = options.workFile;
-    if (workPath.isEmpty())
-        workPath = options.screenshots.isEmpty() ? WorkFile::defaultPath() : scratch.filePath("mail.ini");
+    const QString workPath = options.workFile.isEmpty() ? WorkFile::defaultPath() : options.workFile;
     WorkFile workFile(workPath);
     if (!workFile.lock()) {
         Messages::inform(QStringLiteral("KORVAN-TA 設定ユーティリティは既に起動しています。\n"
@@ -108,7 +111,7 @@ int main(int argc, char *argv[])
         adapter = std::make_unique<sim::SimulatedAdapter>(line);
         factory = simulatedLinkFactory(*adapter);
     } else {
-        factory = serialLinkFactory(options.ports);
+        factory = serialLinkFactory(options.ports, findSerialPorts());
     }
     SerialControl control(factory);
     const Timing timing;

@@ -11,6 +11,7 @@ const QString kWorkFile = QStringLiteral("workfile");
 const QString kAutoPort = QStringLiteral("auto-port");
 const QString kExitAfterStart = QStringLiteral("exit-after-start");
 const QString kScreenshots = QStringLiteral("screenshots");
+const QString kListPorts = QStringLiteral("list-ports");
 } // namespace
 
 bool parseOptions(const QStringList &arguments, Options &options, QString *error)
@@ -24,7 +25,8 @@ bool parseOptions(const QStringList &arguments, Options &options, QString *error
                        {kWorkFile, {}, QStringLiteral("PATH")},
                        {kAutoPort, {}, QStringLiteral("N")},
                        {kExitAfterStart, {}},
-                       {kScreenshots, {}, QStringLiteral("DIR")}});
+                       {kScreenshots, {}, QStringLiteral("DIR")},
+                       {kListPorts, {}}});
     auto failed = [error](const QString &why) {
         if (error)
             *error = why;
@@ -52,6 +54,7 @@ bool parseOptions(const QStringList &arguments, Options &options, QString *error
     }
     options.exitAfterStart = parser.isSet(kExitAfterStart);
     options.screenshots = parser.value(kScreenshots);
+    options.listPorts = parser.isSet(kListPorts);
     return true;
 }
 
@@ -64,10 +67,15 @@ QString usage()
         "\n"
         "Options:\n"
         "  --port COMn=PATH   the device of port COMn in the port list (repeatable);\n"
-        "                     by default COMn is /dev/ttyS(n-1)\n"
+        "                     by default COMn is /dev/ttyS(n-1); the serial devices\n"
+        "                     found on the machine follow COM9 in the list\n"
+        "  --list-ports       print the serial devices found, one a line: path,\n"
+        "                     by-id name, description, manufacturer, and whether\n"
+        "                     this user may open it\n"
         "  --simulate         attach the built-in simulated adapter to every port\n"
         "  --workfile PATH    the settings work file (default: mail.ini beside the\n"
-        "                     program, or in the user's configuration folder)\n"
+        "                     program, or in $XDG_DATA_HOME/korvanta/ when the\n"
+        "                     program's folder cannot be written)\n"
         "  --auto-port N      use port COMN without the port dialog; messages until\n"
         "                     the main window shows go to standard error; the\n"
         "                     program ends with status 1 when the adapter is not\n"

@@ -17,6 +17,7 @@ struct Options {
     int autoPort = 0;             // 1..9: that port without the port dialog
     bool exitAfterStart = false;  // leave through "終了(&E)" once the main window shows
     QString screenshots;          // a folder: picture every window and end
+    bool listPorts = false;       // print the serial devices found and end
 };
 
 // Reads the arguments (the program name first). False with the reason when

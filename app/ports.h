@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <functional>
@@ -25,24 +26,62 @@ private:
     QMap<int, QString> m_paths;
 };
 
-// The one place that decides which link a COM number gets: a serial device in
-// normal use, the simulated adapter in demos, whatever a test injects.
-struct LinkFactory {
-    std::function<std::unique_ptr<Link>(int comPort)> create;
-    // What the COM number leads to, for the port list's tool tips.
-    std::function<QString(int comPort)> describe;
+// A serial device found on the machine.
+struct FoundPort {
+    QString path;         // "/dev/ttyUSB0"
+    QString byId;         // its stable name under /dev/serial/by-id/; empty when udev made none
+    QString description;  // empty when unknown
+    QString manufacturer; // empty when unknown
+
+    // What the port list opens: the stable name where there is one.
+    QString device() const { return byId.isEmpty() ? path : byId; }
+    // Description and manufacturer, those that are known.
+    QString details() const;
 };
 
-// A serial link on the mapped device path of each COM number.
-LinkFactory serialLinkFactory(const PortMap &map);
+// The serial devices of the machine (QSerialPortInfo), each with the name
+// under byIdFolder that leads to it.
+QList<FoundPort> findSerialPorts(const QString &byIdFolder = QStringLiteral("/dev/serial/by-id"));
+
+// The found devices that are not already the device of a COM number (by the
+// file they lead to, so "/dev/serial/by-id/..." given to --port counts).
+QList<FoundPort> besidesComPorts(const QList<FoundPort> &found, const PortMap &map);
+
+// Why the device would not open, in Japanese, from the system's own answer to
+// opening it now: missing, no permission (with the group to join), in use.
+// Empty when it opens now.
+QString openFailureReason(const QString &device);
+
+// One line per found device for --list-ports: path, by-id name, description,
+// manufacturer (a "-" for what is unknown), and whether this user may open it.
+QString listPorts(const QList<FoundPort> &found);
+
+// The one place that decides which link a port of the list gets: a serial
+// device in normal use, the simulated adapter in demos, whatever a test
+// injects. Ports are numbered as the list shows them: COM1 to COM9 are 1 to 9,
+// the found devices follow from 10 on.
+struct LinkFactory {
+    std::function<std::unique_ptr<Link>(int port)> create;
+    // What a COM number leads to, shown beside it in the port list.
+    std::function<QString(int comPort)> describe;
+    // The devices listed after the nine COM ports.
+    QList<FoundPort> found = {};
+    // Why the port's device did not open; empty when there is nothing to say.
+    std::function<QString(int port)> whyNotOpen = {};
+};
+
+// A serial link on the mapped device path of each COM number, and on each
+// found device after them.
+LinkFactory serialLinkFactory(const PortMap &map, const QList<FoundPort> &found = {});
 
 namespace sim {
 class SimulatedAdapter;
 }
-// A link to the one simulated adapter on every COM number.
-LinkFactory simulatedLinkFactory(sim::SimulatedAdapter &adapter);
+// A link to the one simulated adapter on every port of the list, the found
+// devices given included.
+LinkFactory simulatedLinkFactory(sim::SimulatedAdapter &adapter, const QList<FoundPort> &found = {});
 
-// The utility's serial control: the COM number it is set to and the link for
+// The utility's serial control: the port number it is set to and the link for
 // that number, with its event handler.
 class SerialControl {
 public:
@@ -55,11 +94,13 @@ public:
     Link *link() const { return m_link.get(); }
     CommEventHandler *commEvents() const { return m_commEvents; }
 
-    // Changes the COM number, closing the link of the old number. False when
+    // Changes the port number, closing the link of the old number. False when
     // the number has no link; the old number and link then stay.
-    bool setCommPort(int comPort);
+    bool setCommPort(int port);
     void close();
     QString describe(int comPort) const;
+    const QList<FoundPort> &found() const { return m_factory.found; }
+    QString whyNotOpen(int port) const;
 
 private:
     LinkFactory m_factory;

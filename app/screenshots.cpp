@@ -17,6 +17,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QPainter>
 #include <QPushButton>
 
 #include <cstdio>
@@ -31,19 +35,44 @@ public:
     bool take(QWidget *window, const QString &name = {})
     {
         QCoreApplication::processEvents();
-        const QString path = m_dir.absoluteFilePath((name.isEmpty() ? window->objectName() : name) + ".png");
-        if (!window->grab().save(path)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            m_ok = false;
+        return save(window->grab(), name.isEmpty() ? window->objectName() : name);
+    }
+    // A window with a popup of its own (an open list) over it, in one picture.
+    bool take(QWidget *window, QWidget *popup, const QString &name)
+    {
+        QCoreApplication::processEvents();
+        const QRect windowRect(window->mapToGlobal(QPoint()), window->size());
+        const QRect popupRect(popup->mapToGlobal(QPoint()), popup->size());
+        const QRect all = windowRect.united(popupRect);
+        QPixmap picture(all.size() * window->devicePixelRatioF());
+        picture.setDevicePixelRatio(window->devicePixelRatioF());
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        painter.drawPixmap(windowRect.topLeft() - all.topLeft(), window->grab());
+        painter.drawPixmap(popupRect.topLeft() - all.topLeft(), popup->grab());
+        painter.end();
+        return save(picture, name);
+    }
+    bool ok() const { return m_ok; }
+    void fail(const QString &why)
+    {
+        std::fprintf(stderr, "%s\n", qPrintable(why));
+        m_ok = false;
+    }
+
+private:
+    bool save(const QPixmap &picture, const QString &name)
+    {
+        const QString path = m_dir.absoluteFilePath(name + ".png");
+        if (!picture.save(path)) {
+            fail(QStringLiteral("cannot write ") + path);
             return false;
         }
         std::printf("%s\n", qPrintable(path));
         std::fflush(stdout);
         return true;
     }
-    bool ok() const { return m_ok; }
 
-private:
     QDir m_dir;
     bool m_ok = true;
 };
@@ -87,14 +116,27 @@ int runScreenshotTour(const QString &dir, WorkFile &workFile)
     g_nextHandler = qInstallMessageHandler(quietPlatform);
     Camera camera(dir);
 
+    // The port list as on a machine with a USB serial cable and a modem: the
+    // COM ports with the devices they lead to, then the devices found.
     sim::SimulatedAdapter adapter;
-    SerialControl control(simulatedLinkFactory(adapter));
+    LinkFactory factory = simulatedLinkFactory(
+        adapter, {{QStringLiteral("/dev/ttyUSB0"),
+                   QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3T2Q-if00-port0"),
+                   QStringLiteral("FT232R USB UART"), QStringLiteral("FTDI")},
+                  {QStringLiteral("/dev/ttyACM0"), {}, QStringLiteral("USB Modem"), {}}});
+    factory.describe = [](int port) { return PortMap().devicePath(port); };
+    SerialControl control(factory);
     const Timing timing;
     Identity identity;
     {
         PortDialog ports(control, timing, identity);
         ports.show();
         camera.take(&ports);
+        auto *list = ports.findChild<QComboBox *>(QStringLiteral("Combo1"));
+        list->showPopup();
+        list->view()->setCurrentIndex(list->model()->index(kLastComPort, 0));
+        camera.take(&ports, list->view()->window(), QStringLiteral("Form8List"));
+        list->hidePopup();
         ports.findChild<QPushButton *>(QStringLiteral("OKButton"))->click();
         if (ports.result() != PortConnected) {
             std::fprintf(stderr, "the simulated adapter was not identified\n");
@@ -167,6 +209,8 @@ int runScreenshotTour(const QString &dir, WorkFile &workFile)
         version.show();
         camera.take(&version);
     }
+    if (!QFileInfo(session.helpFile()).isReadable())
+        camera.fail(QStringLiteral("no help file: ") + session.helpFile());
     session.showHelp(1, &main);
     if (QWidget *help = visibleWindow(QStringLiteral("HelpWindow"))) {
         camera.take(help);

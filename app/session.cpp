@@ -4,8 +4,6 @@
 #include "link/link.h"
 #include "link/messages.h"
 
-#include <QCoreApplication>
-#include <QDir>
 
 namespace korvanta {
 
@@ -32,7 +30,7 @@ QString Session::helpFile() const
 {
     if (!m_helpFile.isEmpty())
         return m_helpFile;
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("korvanta.hlp"));
+    return HelpViewer::findHelpFile();
 }
 
 void Session::showHelp(int context, QWidget *owner)

@@ -14,6 +14,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStandardItemModel>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <cstdio>
@@ -107,7 +109,9 @@ PortDialogResult tryPort(SerialControl &control, int selectedPort, const Timing 
     }
     Link *link = control.link();
     if (!link || !link->open()) {
-        Messages::inform(kCannotOpenPort, parent);
+        // The second line says which device and why, where the system told.
+        const QString reason = control.whyNotOpen(selectedPort);
+        Messages::inform(reason.isEmpty() ? kCannotOpenPort : kCannotOpenPort + u'\n' + reason, parent);
         return PortShowAgain;
     }
     link->setInputLen(Link::kBulkInputLen);
@@ -129,6 +133,49 @@ void applyIdentity(Session &session, const Identity &identity)
     session.WriteCount = 0;
 }
 
+namespace {
+// The port list's columns: what the closed list shows, the device the entry
+// opens, what is known of the device.
+enum { kNameColumn, kDeviceColumn, kDetailsColumn, kColumns };
+
+// COM1 to COM9 with the device each leads to, then the devices found on the
+// machine. The open list is a table of the three columns.
+void fillPortList(QComboBox *combo, const SerialControl &control)
+{
+    auto *model = new QStandardItemModel(0, kColumns, combo);
+    const auto add = [model](const QString &name, const QString &device, const QString &details) {
+        QList<QStandardItem *> row{new QStandardItem(name), new QStandardItem(device), new QStandardItem(details)};
+        for (QStandardItem *item : row) {
+            item->setEditable(false);
+            item->setToolTip(device);
+        }
+        model->appendRow(row);
+    };
+    for (int port = kFirstComPort; port <= kLastComPort; ++port)
+        add(QStringLiteral("COM%1   (ﾎﾟｰﾄ%1)").arg(port), control.describe(port), {});
+    for (const FoundPort &port : control.found())
+        add(port.path, port.device(), port.details());
+
+    auto *view = new QTreeView(combo);
+    view->setHeaderHidden(true);
+    view->setRootIsDecorated(false);
+    view->setUniformRowHeights(true);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setAllColumnsShowFocus(true);
+    combo->setModel(model);
+    combo->setView(view);
+    combo->setModelColumn(kNameColumn);
+    constexpr int kGap = 16;
+    int width = 0;
+    for (int column = 0; column < kColumns; ++column) {
+        view->resizeColumnToContents(column);
+        view->setColumnWidth(column, view->columnWidth(column) + kGap);
+        width += view->columnWidth(column);
+    }
+    view->setMinimumWidth(width);
+}
+} // namespace
+
 PortDialog::PortDialog(SerialControl &control, const Timing &timing, Identity &identity, QWidget *parent)
     : QDialog(parent, form::kDialogFlags), m_control(control), m_timing(timing), m_identity(identity)
 {
@@ -141,13 +188,19 @@ PortDialog::PortDialog(SerialControl &control, const Timing &timing, Identity &i
     frame->setObjectName(QStringLiteral("Frame6"));
     m_combo = new QComboBox(frame);
     m_combo->setObjectName(QStringLiteral("Combo1"));
-    for (int port = kFirstComPort; port <= kLastComPort; ++port) {
-        m_combo->addItem(QStringLiteral("COM%1   (ﾎﾟｰﾄ%1)").arg(port));
-        m_combo->setItemData(port - 1, control.describe(port), Qt::ToolTipRole);
-    }
+    auto *device = new QLabel(frame);
+    device->setObjectName(QStringLiteral("Label3"));
+    device->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    fillPortList(m_combo, control);
+    const auto showDevice = [this, device](int row) {
+        device->setText(QStringLiteral("デバイス: ") + m_combo->model()->index(row, kDeviceColumn).data().toString());
+    };
+    connect(m_combo, &QComboBox::currentIndexChanged, device, showDevice);
     m_combo->setCurrentIndex(0);
+    showDevice(0);
     auto *frameLayout = new QVBoxLayout(frame);
     frameLayout->addWidget(m_combo);
+    frameLayout->addWidget(device);
 
     auto *hint = new QLabel(QStringLiteral("☆KORVAN-TA が接続されているポートを選択してください。"), this);
     hint->setObjectName(QStringLiteral("Label2"));

@@ -15,6 +15,9 @@ parallel=(-j4 --resource-spec-file "$PWD/scripts/ctest-resources.json")
 status=0
 scripts/setup.sh
 ctest --test-dir "$build" --output-on-failure "${parallel[@]}" || status=1
+# The installed tree: desktop entry, metadata, the installed program as an
+# unprivileged user.
+KORVANTA_BUILD_DIR="$build" scripts/installcheck.sh || status=1
 
 KORVANTA_SANITIZE=ON KORVANTA_BUILD_DIR="$sanitized" scripts/setup.sh
 # Any report fails its test: undefined behaviour stops the program, and so do

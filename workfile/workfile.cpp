@@ -142,9 +142,12 @@ QString WorkFile::defaultPath()
     }
     if (writable)
         return besideExecutable;
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    QDir().mkpath(config);
-    return QDir(config).filePath(QStringLiteral("mail.ini"));
+    // Installed programs: the user's data folder, $XDG_DATA_HOME/korvanta
+    // (~/.local/share/korvanta when unset).
+    const QString data =
+        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("korvanta"));
+    QDir().mkpath(data);
+    return QDir(data).filePath(QStringLiteral("mail.ini"));
 }
 
 void WorkFile::reloadIfChanged() const

@@ -24,8 +24,8 @@ public:
     WorkFile(const WorkFile &) = delete;
     WorkFile &operator=(const WorkFile &) = delete;
 
-    // "mail.ini" beside the executable, or in the user's configuration folder
-    // when the executable's folder cannot be written.
+    // "mail.ini" beside the executable, or in the user's data folder
+    // ($XDG_DATA_HOME/korvanta) when the executable's folder cannot be written.
     static QString defaultPath();
 
     QString path() const { return m_path; }

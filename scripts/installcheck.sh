@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Checks the utility as installed: installs the build into a fresh prefix,
+# validates its desktop entry and AppStream metadata, and runs the installed
+# program as an unprivileged user who cannot write the prefix: the screenshot
+# tour must take every picture (the help window found its help file in the
+# installed data folder) and put the work file in that user's
+# ~/.local/share/korvanta/. Fails on the first thing that is wrong.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${KORVANTA_BUILD_DIR:-build}
+
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+chmod 755 "$stage"
+prefix=$stage/prefix
+home=$stage/home
+mkdir -p "$home"
+fail() { echo "installcheck: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+desktop-file-validate "$prefix"/share/applications/*.desktop
+appstreamcli validate --no-net "$prefix"/share/metainfo/*.metainfo.xml >"$stage/appstream.log" 2>&1 \
+  || { cat "$stage/appstream.log"; fail "the AppStream metadata does not validate"; }
+
+# As root, the user nobody; otherwise this user, with the program's folder
+# made read-only.
+if [ "$(id -u)" -eq 0 ]; then
+  user=nobody
+  chown "$user" "$home"
+  as_user=(runuser -u "$user" --)
+else
+  user=$(id -un)
+  chmod a-w "$prefix/bin"
+  as_user=()
+fi
+shots=$home/shots
+"${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 \
+  "$prefix/bin/korvanta" --screenshots "$shots" >"$stage/tour.log" 2>&1 \
+  || { cat "$stage/tour.log"; fail "the installed korvanta --screenshots failed"; }
+
+for window in Form8 Form8List Form1 Form2 Form14 Form3 Form5 Form6 Form4 Form13 Form9 Form11 Form7 HelpWindow; do
+  [ -s "$shots/$window.png" ] || fail "no picture of $window"
+done
+work=$home/.local/share/korvanta/mail.ini
+[ -s "$work" ] || fail "no work file at $work"
+[ "$(stat -c %U "$work")" = "$user" ] || fail "$work does not belong to $user"
+[ ! -e "$prefix/bin/mail.ini" ] || fail "a work file beside the installed program"
+echo "installcheck: the installed tree is sound (run as $user)"
