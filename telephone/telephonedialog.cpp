@@ -312,8 +312,8 @@ void TelephoneDialog::showRead(const char *boxName, const QString &value, int ma
     // holds what the work file holds, and "登録" sends back nothing the
     // operator did not change.
     QLineEdit *b = control<QLineEdit>(boxName);
-    b->setMaxLength(std::max(maxLength, int(value.size())));
-    b->setText(value);
+    b->setMaxLength(maxLength);
+    showReadText(b, value);
 }
 
 std::vector<bool> TelephoneDialog::checked(const std::vector<ChoiceValue> &values, int port) const
