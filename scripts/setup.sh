@@ -22,7 +22,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 build=${KORVANTA_BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${KORVANTA_BUILD_TYPE:-RelWithDebInfo} \
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${KORVANTA_BUILD_TYPE:-Release} \
       -DKORVANTA_SANITIZE=${KORVANTA_SANITIZE:-OFF} >/dev/null
 if ! cmake --build "$build" -- -j"$(nproc)" >"$build/build.log" 2>&1; then
   tail -60 "$build/build.log"
