@@ -1,11 +1,11 @@
 #include "app/initdialog.h"
 
-#include "app/formparts.h"
-#include "app/session.h"
-#include "app/windows.h"
 #include "link/exchange.h"
 #include "link/link.h"
 #include "link/messages.h"
+#include "link/session.h"
+#include "ui/formparts.h"
+#include "ui/windows.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

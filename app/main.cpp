@@ -5,12 +5,13 @@
 #include "app/options.h"
 #include "app/ports.h"
 #include "app/screenshots.h"
-#include "app/session.h"
 #include "app/startup.h"
-#include "app/style.h"
 #include "link/link.h"
 #include "link/messages.h"
+#include "link/session.h"
 #include "sim/simulatedadapter.h"
+#include "ui/messagebox.h"
+#include "ui/style.h"
 #include "workfile/workfile.h"
 
 #include <QAction>
@@ -80,6 +81,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(KORVANTA_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(KORVANTA_APP_ID));
     applyStyle();
+    installMessageBoxes();
     QApplication::setQuitOnLastWindowClosed(false); // the main window decides when the utility ends
     // Message box buttons in Japanese ("キャンセル", "中止", "再試行", "無視") when Qt's own
     // translations are installed.

@@ -1,21 +1,22 @@
 #include "app/mainwindow.h"
 
 #include "app/artwork.h"
-#include "app/formparts.h"
 #include "app/initdialog.h"
-#include "app/session.h"
-#include "app/settingsdialog.h"
 #include "app/terminal.h"
 #include "app/versiondialog.h"
-#include "app/windows.h"
 #include "dataport/dataportdialog.h"
 #include "link/commevents.h"
 #include "link/exchange.h"
 #include "link/link.h"
 #include "link/messages.h"
+#include "link/session.h"
 #include "link/wait.h"
 #include "shortdial/shortdialdialog.h"
 #include "telephone/telephonedialog.h"
+#include "ui/formparts.h"
+#include "ui/helpviewer.h"
+#include "ui/settingsdialog.h"
+#include "ui/windows.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -108,7 +109,7 @@ MainWindow::MainWindow(Session &session, QWidget *parent) : QMainWindow(parent),
     QMenu *help = menu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     help->setObjectName(QStringLiteral("MHelp"));
     connect(entry(help, "Help", QStringLiteral("目次(&C)"), this), &QAction::triggered, this,
-            [this] { m_session.showHelp(1, this); });
+            [this] { showHelp(m_session, 1, this); });
     separator(help, "Bar2");
     connect(entry(help, "Version", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&V)..."), this), &QAction::triggered, this, [this] {
         VersionDialog dialog(m_session, this);

@@ -3,16 +3,17 @@
 #include "app/initdialog.h"
 #include "app/mainwindow.h"
 #include "app/ports.h"
-#include "app/progresswindow.h"
-#include "app/session.h"
-#include "app/settingsdialog.h"
 #include "app/startup.h"
 #include "app/terminal.h"
 #include "app/versiondialog.h"
 #include "link/commevents.h"
 #include "link/link.h"
+#include "link/session.h"
 #include "link/wait.h"
 #include "sim/simulatedadapter.h"
+#include "ui/helpviewer.h"
+#include "ui/progresswindow.h"
+#include "ui/settingsdialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -209,9 +210,9 @@ int runScreenshotTour(const QString &dir, WorkFile &workFile)
         version.show();
         camera.take(&version);
     }
-    if (!QFileInfo(session.helpFile()).isReadable())
-        camera.fail(QStringLiteral("no help file: ") + session.helpFile());
-    session.showHelp(1, &main);
+    if (!QFileInfo(helpFile(session)).isReadable())
+        camera.fail(QStringLiteral("no help file: ") + helpFile(session));
+    showHelp(session, 1, &main);
     if (QWidget *help = visibleWindow(QStringLiteral("HelpWindow"))) {
         camera.take(help);
         help->close();

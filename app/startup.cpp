@@ -1,12 +1,12 @@
 #include "app/startup.h"
 
-#include "app/formparts.h"
 #include "app/ports.h"
-#include "app/session.h"
-#include "app/windows.h"
 #include "link/exchange.h"
 #include "link/link.h"
 #include "link/messages.h"
+#include "link/session.h"
+#include "ui/formparts.h"
+#include "ui/windows.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -260,7 +260,7 @@ Messages::Handler consoleMessageHandler()
 {
     return [](const MessageRequest &request) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(request.title), qPrintable(request.text));
-        return request.buttons.testFlag(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::Ignore;
+        return request.buttons.testFlag(MessageBox::Ok) ? MessageBox::Ok : MessageBox::Ignore;
     };
 }
 

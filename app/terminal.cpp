@@ -1,11 +1,11 @@
 #include "app/terminal.h"
 
-#include "app/formparts.h"
-#include "app/session.h"
-#include "app/windows.h"
 #include "link/link.h"
 #include "link/messages.h"
+#include "link/session.h"
 #include "link/wait.h"
+#include "ui/formparts.h"
+#include "ui/windows.h"
 
 #include <QFontDatabase>
 #include <QFrame>
@@ -245,11 +245,11 @@ bool TerminalWindow::drain()
         }
         MessageRequest request;
         request.text = QStringLiteral("初期化に失敗しました");
-        request.buttons = QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+        request.buttons = MessageBox::Abort | MessageBox::Retry | MessageBox::Ignore;
         switch (Messages::show(request, this)) {
-        case QMessageBox::Abort:
+        case MessageBox::Abort:
             return false;
-        case QMessageBox::Retry:
+        case MessageBox::Retry:
             deadline = QDeadlineTimer(m_session.timing.drainDeadlineMs);
             break;
         default:

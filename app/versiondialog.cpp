@@ -1,9 +1,9 @@
 #include "app/versiondialog.h"
 
 #include "app/artwork.h"
-#include "app/formparts.h"
-#include "app/session.h"
-#include "app/windows.h"
+#include "link/session.h"
+#include "ui/formparts.h"
+#include "ui/windows.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,10 +1,10 @@
 #include "dataport/bapdialog.h"
 
-#include "app/session.h"
 #include "dataport/controls.h"
-#include "dataport/dialogparts.h"
 #include "dataport/dataportmodel.h"
+#include "dataport/dialogparts.h"
 #include "dataport/strings.h"
+#include "link/session.h"
 #include "workfile/workfile.h"
 
 #include <QLabel>

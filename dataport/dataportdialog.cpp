@@ -1,14 +1,14 @@
 #include "dataport/dataportdialog.h"
 
-#include "app/inputfilter.h"
-#include "app/session.h"
-#include "app/windows.h"
 #include "dataport/bapdialog.h"
 #include "dataport/controls.h"
 #include "dataport/dialogparts.h"
 #include "dataport/strings.h"
 #include "dataport/throughputboddialog.h"
 #include "link/exchange.h"
+#include "link/session.h"
+#include "ui/inputfilter.h"
+#include "ui/windows.h"
 #include "workfile/workfile.h"
 
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/settingsdialog.h"
 #include "dataport/dataportmodel.h"
+#include "ui/settingsdialog.h"
 
 class QTabWidget;
 

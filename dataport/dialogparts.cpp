@@ -1,10 +1,11 @@
 #include "dataport/dialogparts.h"
 
-#include "app/session.h"
-#include "app/settingsdialog.h"
 #include "dataport/controls.h"
 #include "dataport/strings.h"
 #include "link/exchange.h"
+#include "link/session.h"
+#include "ui/helpviewer.h"
+#include "ui/settingsdialog.h"
 #include "workfile/workfile.h"
 
 namespace korvanta::dataport {
@@ -34,7 +35,7 @@ void layOut(SettingsDialog &dialog, QLayout *body, const ButtonNames &names, con
     QObject::connect(registerButton, &QPushButton::clicked, &dialog, onRegister);
     QObject::connect(cancel, &QPushButton::clicked, &dialog, &QWidget::close);
     QObject::connect(help, &QPushButton::clicked, &dialog,
-                     [&dialog, helpContext] { dialog.session().showHelp(helpContext(), &dialog); });
+                     [&dialog, helpContext] { showHelp(dialog.session(), helpContext(), &dialog); });
     auto *layout = new QVBoxLayout(&dialog);
     layout->addLayout(body);
     layout->addLayout(buttonRow({registerButton, cancel, help}));

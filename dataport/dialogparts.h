@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/progresswindow.h"
+#include "ui/progresswindow.h"
 
 #include "dataport/dataportmodel.h"
 

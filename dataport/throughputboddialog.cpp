@@ -1,12 +1,12 @@
 #include "dataport/throughputboddialog.h"
 
-#include "app/formparts.h"
-#include "app/inputfilter.h"
-#include "app/session.h"
 #include "dataport/controls.h"
 #include "dataport/dialogparts.h"
 #include "dataport/strings.h"
 #include "link/messages.h"
+#include "link/session.h"
+#include "ui/formparts.h"
+#include "ui/inputfilter.h"
 #include "workfile/workfile.h"
 
 #include <QGridLayout>

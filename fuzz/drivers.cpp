@@ -313,7 +313,7 @@ Findings firmware(const QByteArray &input)
     QStringList messages;
     const auto previous = Messages::setHandler([&](const MessageRequest &r) {
         messages << r.text;
-        return QMessageBox::Ok;
+        return MessageBox::Ok;
     });
     Identity identity;
     const PortDialogResult result = identifyAdapter(link, timing, identity, nullptr);

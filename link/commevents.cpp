@@ -3,7 +3,6 @@
 #include "link/link.h"
 #include "link/messages.h"
 
-#include <QWidget>
 
 #include <algorithm>
 
@@ -77,11 +76,11 @@ bool CommEventHandler::ask(int code)
 {
     Messages::beep();
     MessageRequest request;
-    request.icon = QMessageBox::NoIcon;
+    request.icon = MessageBox::NoIcon;
     request.title = QStringLiteral("［ｷｬﾝｾﾙ］中断 , ［OK］無視");
     request.text = errorMessage(code);
-    request.buttons = QMessageBox::Ok | QMessageBox::Cancel;
-    return Messages::show(request, m_parent) == QMessageBox::Cancel;
+    request.buttons = MessageBox::Ok | MessageBox::Cancel;
+    return Messages::show(request, m_parent) == MessageBox::Cancel;
 }
 
 } // namespace korvanta

@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QWidget>
 #include <deque>
 #include <functional>
 
@@ -25,7 +24,7 @@ public:
     // While a sink is set the terminal is active and receives the text.
     void setTerminalSink(TerminalSink sink) { m_sink = std::move(sink); }
     bool terminalActive() const { return bool(m_sink); }
-    void setDialogParent(QWidget *parent) { m_parent = parent; }
+    void setDialogParent(QObject *parent) { m_parent = parent; }
 
     // The message of an error event; empty for receive, send and notifications.
     static QString errorMessage(int code);
@@ -38,7 +37,7 @@ private:
 
     Link &m_link;
     TerminalSink m_sink;
-    QPointer<QWidget> m_parent;
+    QPointer<QObject> m_parent;
     std::deque<int> m_errors; // the one being asked about first, then those waiting
 };
 

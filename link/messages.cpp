@@ -1,65 +1,74 @@
 #include "link/messages.h"
 
-#include <QApplication>
+#include <cstdio>
 
 namespace korvanta {
 
 namespace {
-Messages::Handler &handler()
+struct Hooks {
+    Messages::Handler handler;
+    std::function<void()> beepHandler;
+    Messages::Presenter presenter;
+    std::function<void()> presenterBeep;
+};
+Hooks &hooks()
 {
-    static Messages::Handler h;
-    return h;
-}
-std::function<void()> &beepHandler()
-{
-    static std::function<void()> h;
+    static Hooks h;
     return h;
 }
 } // namespace
 
-QMessageBox::StandardButton Messages::show(const MessageRequest &request, QWidget *parent)
+MessageBox::Button Messages::show(const MessageRequest &request, QObject *parent)
 {
-    if (handler())
-        return handler()(request);
-    QMessageBox box(request.icon, request.title, request.text, request.buttons, parent);
-    if (request.defaultButton != QMessageBox::NoButton)
-        box.setDefaultButton(request.defaultButton);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    if (hooks().handler)
+        return hooks().handler(request);
+    if (hooks().presenter)
+        return hooks().presenter(request, parent);
+    std::fprintf(stderr, "%s\n", request.text.toUtf8().constData());
+    if (request.defaultButton != MessageBox::NoButton)
+        return request.defaultButton;
+    return request.buttons.testFlag(MessageBox::Ok) ? MessageBox::Ok : MessageBox::NoButton;
 }
 
-void Messages::inform(const QString &text, QWidget *parent)
+void Messages::inform(const QString &text, QObject *parent)
 {
     MessageRequest r;
     r.text = text;
     show(r, parent);
 }
 
-void Messages::warn(const QString &text, QWidget *parent)
+void Messages::warn(const QString &text, QObject *parent)
 {
     MessageRequest r;
-    r.icon = QMessageBox::Warning;
+    r.icon = MessageBox::Warning;
     r.text = text;
     show(r, parent);
 }
 
 void Messages::beep()
 {
-    if (beepHandler())
-        beepHandler()();
-    else
-        QApplication::beep();
+    if (hooks().beepHandler)
+        hooks().beepHandler();
+    else if (hooks().presenterBeep)
+        hooks().presenterBeep();
+}
+
+void Messages::setPresenter(Presenter presenter, std::function<void()> beep)
+{
+    hooks().presenter = std::move(presenter);
+    hooks().presenterBeep = std::move(beep);
 }
 
 Messages::Handler Messages::setHandler(Handler h)
 {
-    Handler old = std::move(handler());
-    handler() = std::move(h);
+    Handler old = std::move(hooks().handler);
+    hooks().handler = std::move(h);
     return old;
 }
 
 void Messages::setBeepHandler(std::function<void()> h)
 {
-    beepHandler() = std::move(h);
+    hooks().beepHandler = std::move(h);
 }
 
 } // namespace korvanta

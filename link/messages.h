@@ -1,39 +1,65 @@
 #pragma once
 
-#include <QMessageBox>
+#include <QFlags>
 #include <QString>
 #include <functional>
 
-class QWidget;
+class QObject;
 
 namespace korvanta {
 
 inline const QString kProgramTitle = QStringLiteral("KORVAN-TA 設定ユーティリティ");
 inline const QString kReceiveFailed = QStringLiteral("コマンドの受信に失敗しました");
 
+// The icons and buttons a message box of the utility may have. The values are
+// those of the window toolkit's own, so that its implementation passes them on.
+struct MessageBox {
+    enum Icon { NoIcon = 0, Information = 1, Warning = 2, Critical = 3, Question = 4 };
+    enum Button {
+        NoButton = 0x00000000,
+        Ok = 0x00000400,
+        Yes = 0x00004000,
+        No = 0x00010000,
+        Abort = 0x00040000,
+        Retry = 0x00080000,
+        Ignore = 0x00100000,
+        Cancel = 0x00400000,
+    };
+    Q_DECLARE_FLAGS(Buttons, Button)
+};
+Q_DECLARE_OPERATORS_FOR_FLAGS(MessageBox::Buttons)
+
 // One message box as the utility asks for it.
 struct MessageRequest {
-    QMessageBox::Icon icon = QMessageBox::Information;
+    MessageBox::Icon icon = MessageBox::Information;
     QString title = kProgramTitle;
     QString text;
-    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
-    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    MessageBox::Buttons buttons = MessageBox::Ok;
+    MessageBox::Button defaultButton = MessageBox::NoButton;
 };
 
-// The one seam through which every message box of the utility is shown and the
-// beep sounds. Tests install a handler that records the request and answers it.
+// The one seam through which every message of the utility is shown and the
+// beep sounds. The window program presents them as message boxes (ui/), the
+// command line on standard error; tests install a handler that records the
+// request and answers it. parent is the window the box belongs to, if any.
 class Messages {
 public:
-    using Handler = std::function<QMessageBox::StandardButton(const MessageRequest &)>;
+    using Handler = std::function<MessageBox::Button(const MessageRequest &)>;
+    using Presenter = std::function<MessageBox::Button(const MessageRequest &, QObject *parent)>;
 
-    static QMessageBox::StandardButton show(const MessageRequest &request, QWidget *parent = nullptr);
+    static MessageBox::Button show(const MessageRequest &request, QObject *parent = nullptr);
     // The common case: title of the utility, information icon, OK.
-    static void inform(const QString &text, QWidget *parent = nullptr);
+    static void inform(const QString &text, QObject *parent = nullptr);
     // A range warning: exclamation icon, OK.
-    static void warn(const QString &text, QWidget *parent = nullptr);
+    static void warn(const QString &text, QObject *parent = nullptr);
     static void beep();
 
-    // Replaces the real boxes (nullptr restores them). Returns the previous handler.
+    // How messages reach the operator when no handler answers them: the
+    // window implementation or the command line's. Without one, the text goes
+    // to standard error and the default button (else OK) is the answer.
+    static void setPresenter(Presenter presenter, std::function<void()> beep = {});
+
+    // Replaces the presenter for tests (nullptr restores it). Returns the previous handler.
     static Handler setHandler(Handler handler);
     static void setBeepHandler(std::function<void()> handler);
 };

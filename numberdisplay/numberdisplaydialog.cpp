@@ -1,9 +1,10 @@
 #include "numberdisplay/numberdisplaydialog.h"
 
-#include "app/progresswindow.h"
-#include "app/session.h"
-#include "app/windows.h"
+#include "link/session.h"
 #include "numberdisplay/numberdisplaymodel.h"
+#include "ui/helpviewer.h"
+#include "ui/progresswindow.h"
+#include "ui/windows.h"
 #include "workfile/workfile.h"
 
 #include <QGroupBox>
@@ -60,7 +61,7 @@ NumberDisplayDialog::NumberDisplayDialog(Session &session, int port, QWidget *op
     connect(ok, &QPushButton::clicked, this, &NumberDisplayDialog::registerSettings);
     connect(cancel, &QPushButton::clicked, this, &QWidget::close);
     connect(help, &QPushButton::clicked, this,
-            [this] { this->session().showHelp(numberdisplay::port(m_port).helpContext, this); });
+            [this] { showHelp(this->session(), numberdisplay::port(m_port).helpContext, this); });
 }
 
 std::vector<QRadioButton *> &NumberDisplayDialog::optionsOf(const Setting &setting)

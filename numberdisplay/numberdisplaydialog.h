@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settingsdialog.h"
+#include "ui/settingsdialog.h"
 
 #include <vector>
 

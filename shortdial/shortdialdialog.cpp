@@ -1,9 +1,10 @@
 #include "shortdial/shortdialdialog.h"
 
-#include "app/formparts.h"
-#include "app/inputfilter.h"
-#include "app/progresswindow.h"
-#include "app/session.h"
+#include "link/session.h"
+#include "ui/formparts.h"
+#include "ui/helpviewer.h"
+#include "ui/inputfilter.h"
+#include "ui/progresswindow.h"
 #include "workfile/workfile.h"
 
 #include <QFontMetrics>
@@ -107,7 +108,7 @@ ShortDialDialog::ShortDialDialog(Session &session, QWidget *opener)
     auto *helpButton = makeButton("Command5", QStringLiteral("ヘルプ"), this);
     connect(registerButton, &QPushButton::clicked, this, &ShortDialDialog::registerEntries);
     connect(cancelButton, &QPushButton::clicked, this, &ShortDialDialog::close);
-    connect(helpButton, &QPushButton::clicked, this, [this] { this->session().showHelp(kHelpContext, this); });
+    connect(helpButton, &QPushButton::clicked, this, [this] { showHelp(this->session(), kHelpContext, this); });
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/progresswindow.h"
-#include "app/settingsdialog.h"
 #include "shortdial/shortdialmodel.h"
+#include "ui/progresswindow.h"
+#include "ui/settingsdialog.h"
 
 #include <array>
 

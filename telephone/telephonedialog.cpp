@@ -1,12 +1,13 @@
 #include "telephone/telephonedialog.h"
 
-#include "app/formparts.h"
-#include "app/inputfilter.h"
-#include "app/progresswindow.h"
-#include "app/session.h"
 #include "link/messages.h"
+#include "link/session.h"
 #include "numberdisplay/numberdisplaydialog.h"
 #include "telephone/telephonemodel.h"
+#include "ui/formparts.h"
+#include "ui/helpviewer.h"
+#include "ui/inputfilter.h"
+#include "ui/progresswindow.h"
 #include "workfile/workfile.h"
 
 #include <QCheckBox>
@@ -606,7 +607,7 @@ void TelephoneDialog::closeEvent(QCloseEvent *event)
 void TelephoneDialog::showHelp()
 {
     const int tab = m_tabs->currentIndex();
-    session().showHelp(tab < kPortCount ? ports()[tab].helpContext : kCommonHelpContext, this);
+    korvanta::showHelp(session(), tab < kPortCount ? ports()[tab].helpContext : kCommonHelpContext, this);
 }
 
 } // namespace korvanta

@@ -1,7 +1,7 @@
 #include "telephone/telephonemodel.h"
 
-#include "app/inputfilter.h"
 #include "link/reply.h"
+#include "ui/inputfilter.h"
 
 namespace korvanta::telephone {
 

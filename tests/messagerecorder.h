@@ -32,6 +32,6 @@ struct MessageRecorder {
     }
 
     QList<korvanta::MessageRequest> boxes;
-    QMessageBox::StandardButton answer = QMessageBox::Ok;
+    korvanta::MessageBox::Button answer = korvanta::MessageBox::Ok;
     std::function<void(const korvanta::MessageRequest &)> onBox;
 };

@@ -25,20 +25,20 @@
 //     --only FORM      the settings windows part for that window alone
 //     --windows-only   the settings windows part alone (for profiling)
 #include "app/mainwindow.h"
-#include "app/session.h"
-#include "app/settingsdialog.h"
-#include "app/style.h"
 #include "dataport/bapdialog.h"
 #include "dataport/dataportdialog.h"
 #include "dataport/throughputboddialog.h"
 #include "link/messages.h"
 #include "link/seriallink.h"
+#include "link/session.h"
 #include "numberdisplay/numberdisplaydialog.h"
 #include "shortdial/shortdialdialog.h"
 #include "sim/simulatedadapter.h"
 #include "sim/statefile.h"
 #include "simulator.h"
 #include "telephone/telephonedialog.h"
+#include "ui/settingsdialog.h"
+#include "ui/style.h"
 #include "workfile/workfile.h"
 
 #include <QAbstractButton>
@@ -260,7 +260,7 @@ void recordMessages()
 {
     Messages::setHandler([](const MessageRequest &r) {
         g_messages << r.text;
-        return QMessageBox::Ok;
+        return MessageBox::Ok;
     });
 }
 

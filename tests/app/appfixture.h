@@ -5,11 +5,11 @@
 // deadlines, a recorder for message boxes, and a way to work a modal window
 // while its exec() runs.
 
-#include "app/session.h"
 #include "link/messages.h"
-#include "tests/messagerecorder.h"
+#include "link/session.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
+#include "tests/messagerecorder.h"
 #include "workfile/workfile.h"
 
 #include <QApplication>

@@ -3,7 +3,6 @@
 
 #include "app/exitsignals.h"
 #include "app/mainwindow.h"
-#include "app/settingsdialog.h"
 #include "app/terminal.h"
 #include "appfixture.h"
 #include "dataport/bapdialog.h"
@@ -11,6 +10,8 @@
 #include "link/commevents.h"
 #include "link/link.h"
 #include "numberdisplay/numberdisplaydialog.h"
+#include "ui/helpviewer.h"
+#include "ui/settingsdialog.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -202,7 +203,7 @@ void MainWindowTest::exitProcedure()
     QSignalSpy finished(&w, &MainWindow::finished);
     w.show();
     if (serialErrorCancelled) {
-        messages.answer = QMessageBox::Cancel;
+        messages.answer = MessageBox::Cancel;
         emit f.link.commEvent(comEventCTSTO);
         QCOMPARE(messages.boxes.size(), 1);
         QCOMPARE(messages.boxes[0].title, QStringLiteral("［ｷｬﾝｾﾙ］中断 , ［OK］無視"));
@@ -482,11 +483,11 @@ void MainWindowTest::afterCancelOnASerialErrorNothingIsSent()
     AppFixture f;
     MainWindow w(f.session);
     w.show();
-    messages.answer = QMessageBox::Cancel;
+    messages.answer = MessageBox::Cancel;
     emit f.link.commEvent(comEventLineLost);
     QVERIFY(!f.link.isOpen());
     messages.boxes.clear();
-    messages.answer = QMessageBox::Ok;
+    messages.answer = MessageBox::Ok;
 
     QString typed;
     ModalSteps steps{[&](QWidget *window) {
@@ -596,12 +597,12 @@ void MainWindowTest::helpOpensAtItsContext()
     QVERIFY(w.isEnabled()); // help leaves the main window as it is
 
     // Every context number has its topic, and the window goes to it.
-    QFile file(f.session.helpFile());
+    QFile file(helpFile(f.session));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(file.readAll());
     for (int context = 1; context <= 15; ++context)
         QVERIFY2(text.contains(QStringLiteral("<a name=\"%1\"></a>").arg(context)), qPrintable(QString::number(context)));
-    f.session.showHelp(12, &w);
+    showHelp(f.session, 12, &w);
     QCOMPARE(topLevel("HelpWindow"), help); // the same window
     QCOMPARE(browser->source().fragment(), QStringLiteral("12"));
     QVERIFY(browser->verticalScrollBar()->value() > 0);

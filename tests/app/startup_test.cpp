@@ -120,7 +120,7 @@ void StartupTest::failureRows()
     QCOMPARE(messages.texts(), message.isEmpty() ? QStringList() : QStringList{message});
     for (const auto &box : messages.boxes) {
         QCOMPARE(box.title, kProgramTitle);
-        QCOMPARE(box.icon, QMessageBox::Information);
+        QCOMPARE(box.icon, MessageBox::Information);
     }
     QCOMPARE(adapter.log(), sent);
     QVERIFY(!control.link()->isOpen()); // each attempt starts from a closed port

@@ -1,4 +1,4 @@
-#include "app/style.h"
+#include "ui/style.h"
 
 #include <QApplication>
 #include <QImage>

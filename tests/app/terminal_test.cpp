@@ -163,25 +163,25 @@ void TerminalTest::typing()
 void TerminalTest::closingWaitsForUnsentCharacters_data()
 {
     QTest::addColumn<bool>("pending");
-    QTest::addColumn<QList<QMessageBox::StandardButton>>("answers");
+    QTest::addColumn<QList<MessageBox::Button>>("answers");
     QTest::addColumn<bool>("closes");
-    using B = QMessageBox::StandardButton;
+    using B = MessageBox::Button;
     QTest::newRow("nothing unsent") << false << QList<B>{} << true;
-    QTest::newRow("Abort keeps it open") << true << QList<B>{QMessageBox::Abort} << false;
-    QTest::newRow("Ignore closes") << true << QList<B>{QMessageBox::Ignore} << true;
-    QTest::newRow("Retry waits again") << true << QList<B>{QMessageBox::Retry, QMessageBox::Ignore} << true;
+    QTest::newRow("Abort keeps it open") << true << QList<B>{MessageBox::Abort} << false;
+    QTest::newRow("Ignore closes") << true << QList<B>{MessageBox::Ignore} << true;
+    QTest::newRow("Retry waits again") << true << QList<B>{MessageBox::Retry, MessageBox::Ignore} << true;
 }
 
 void TerminalTest::closingWaitsForUnsentCharacters()
 {
     QFETCH(bool, pending);
-    QFETCH(QList<QMessageBox::StandardButton>, answers);
+    QFETCH(QList<MessageBox::Button>, answers);
     QFETCH(bool, closes);
     MessageRecorder messages;
-    QList<QMessageBox::StandardButton> queue = answers;
+    QList<MessageBox::Button> queue = answers;
     Messages::setHandler([&](const MessageRequest &r) {
         messages.boxes << r;
-        return queue.isEmpty() ? QMessageBox::Ignore : queue.takeFirst();
+        return queue.isEmpty() ? MessageBox::Ignore : queue.takeFirst();
     });
     AppFixture f;
     sim::Faults slow;
@@ -199,7 +199,7 @@ void TerminalTest::closingWaitsForUnsentCharacters()
     for (const auto &box : messages.boxes) {
         QCOMPARE(box.text, QStringLiteral("初期化に失敗しました"));
         QCOMPARE(box.title, kProgramTitle);
-        QCOMPARE(box.buttons, QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
+        QCOMPARE(box.buttons, MessageBox::Abort | MessageBox::Retry | MessageBox::Ignore);
     }
     QCOMPARE(t.isVisible(), !closes);
     QVERIFY(f.link.isOpen()); // the line belongs to the main window

@@ -1,6 +1,6 @@
-#include "app/session.h"
 #include "dataport/dataportdialog.h"
 #include "link/messages.h"
+#include "link/session.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
 #include "tests/replacinglink.h"
@@ -42,7 +42,7 @@ struct Rig {
         session.NewFirmwareFlag = adapter.oldFirmware() ? "0" : "1";
         Messages::setHandler([this](const MessageRequest &r) {
             messages << r;
-            return QMessageBox::Ok;
+            return MessageBox::Ok;
         });
     }
     ~Rig() { Messages::setHandler(nullptr); }
@@ -341,7 +341,7 @@ void DataPortDialogTest::ownNumberTimeoutLeavesRestUnsent()
     press(d, "Command8");
     QCOMPARE(rig.adapter.log(), Commands{"AT$C4=0312"});
     QCOMPARE(rig.texts(), QStringList{kReceiveFailed});
-    QCOMPARE(rig.messages[0].icon, QMessageBox::Information);
+    QCOMPARE(rig.messages[0].icon, MessageBox::Information);
     QCOMPARE(rig.session.WriteFailed, 1);
     QCOMPARE(rig.session.WriteCount, 1);
     QVERIFY(!d.isNull());
@@ -490,7 +490,7 @@ void DataPortDialogTest::bodRegister()
         QVERIFY(form3->isEnabled());
     } else {
         QCOMPARE(rig.texts(), QStringList{message});
-        QCOMPARE(rig.messages[0].icon, QMessageBox::Warning);
+        QCOMPARE(rig.messages[0].icon, MessageBox::Warning);
         QVERIFY(d->isVisible() && d->isEnabled());
     }
 }

@@ -11,18 +11,18 @@
 #include "app/initdialog.h"
 #include "app/mainwindow.h"
 #include "app/ports.h"
-#include "app/session.h"
-#include "app/settingsdialog.h"
 #include "app/startup.h"
 #include "app/terminal.h"
 #include "link/commevents.h"
 #include "link/messages.h"
-#include "tests/messagerecorder.h"
 #include "link/seriallink.h"
+#include "link/session.h"
 #include "numberdisplay/numberdisplaydialog.h"
 #include "numberdisplay/numberdisplaymodel.h"
 #include "shortdial/shortdialmodel.h"
 #include "sim/simulatedadapter.h"
+#include "tests/messagerecorder.h"
+#include "ui/settingsdialog.h"
 #include "workfile/workfile.h"
 
 #include <QAbstractButton>
@@ -697,7 +697,7 @@ void checkAftermath(Cell &c, Simulator &sim, bool killed)
 {
     for (const MessageRequest &m : c.messages)
         if (m.text != kLineLostMessage)
-            QVERIFY(m.title == kProgramTitle && m.icon == QMessageBox::Information && m.buttons == QMessageBox::Ok);
+            QVERIFY(m.title == kProgramTitle && m.icon == MessageBox::Information && m.buttons == MessageBox::Ok);
     c.work.flush();
     QCOMPARE(sim.process.state(), killed ? QProcess::NotRunning : QProcess::Running);
     const QStringList leftovers = QDir(c.dir.path()).entryList({"mail.ini?*"}, QDir::Files | QDir::Hidden);

@@ -226,16 +226,16 @@ void ExchangeTest::commEvents_data()
     QTest::addColumn<int>("answer");
     QTest::addColumn<bool>("stillOpen");
 
-    QTest::newRow("CTS time-out, OK") << 1002 << "CTS 時間切れｴﾗｰを検出しました" << int(QMessageBox::Ok) << true;
-    QTest::newRow("DSR time-out, Cancel") << 1003 << "DSR 時間切れｴﾗｰを検出しました" << int(QMessageBox::Cancel) << false;
-    QTest::newRow("overrun") << 1006 << "ﾃﾞｰﾀ喪失ｴﾗｰが発生しました" << int(QMessageBox::Ok) << true;
-    QTest::newRow("carrier time-out") << 1007 << "ｷｬﾘｱ検出時間切れｴﾗｰを検出しました" << int(QMessageBox::Ok) << true;
-    QTest::newRow("buffer overflow") << 1008 << "ﾊﾞｯﾌｧｵｰﾊﾞﾌﾛｰｴﾗｰが発生しました" << int(QMessageBox::Ok) << true;
-    QTest::newRow("transmit buffer full") << 1010 << "送信ﾊﾞｯﾌｧﾌﾙｴﾗｰが発生しました" << int(QMessageBox::Ok) << true;
-    QTest::newRow("line lost, Cancel") << int(comEventLineLost) << "未知ｴﾗｰが発生しました" << int(QMessageBox::Cancel) << false;
-    QTest::newRow("unknown code") << 4242 << "未知ｴﾗｰが発生しました" << int(QMessageBox::Ok) << true;
+    QTest::newRow("CTS time-out, OK") << 1002 << "CTS 時間切れｴﾗｰを検出しました" << int(MessageBox::Ok) << true;
+    QTest::newRow("DSR time-out, Cancel") << 1003 << "DSR 時間切れｴﾗｰを検出しました" << int(MessageBox::Cancel) << false;
+    QTest::newRow("overrun") << 1006 << "ﾃﾞｰﾀ喪失ｴﾗｰが発生しました" << int(MessageBox::Ok) << true;
+    QTest::newRow("carrier time-out") << 1007 << "ｷｬﾘｱ検出時間切れｴﾗｰを検出しました" << int(MessageBox::Ok) << true;
+    QTest::newRow("buffer overflow") << 1008 << "ﾊﾞｯﾌｧｵｰﾊﾞﾌﾛｰｴﾗｰが発生しました" << int(MessageBox::Ok) << true;
+    QTest::newRow("transmit buffer full") << 1010 << "送信ﾊﾞｯﾌｧﾌﾙｴﾗｰが発生しました" << int(MessageBox::Ok) << true;
+    QTest::newRow("line lost, Cancel") << int(comEventLineLost) << "未知ｴﾗｰが発生しました" << int(MessageBox::Cancel) << false;
+    QTest::newRow("unknown code") << 4242 << "未知ｴﾗｰが発生しました" << int(MessageBox::Ok) << true;
     for (int code : {1, 3, 4, 5, 6, 7, 1001, 1004, 1009})
-        QTest::addRow("notification %d", code) << code << QString() << int(QMessageBox::Cancel) << true;
+        QTest::addRow("notification %d", code) << code << QString() << int(MessageBox::Cancel) << true;
 }
 
 void ExchangeTest::commEvents()
@@ -250,7 +250,7 @@ void ExchangeTest::commEvents()
     int beeps = 0;
     Messages::setHandler([&](const MessageRequest &r) {
         shown << r;
-        return QMessageBox::StandardButton(answer);
+        return MessageBox::Button(answer);
     });
     Messages::setBeepHandler([&beeps] { ++beeps; });
     link.raise(code);
@@ -267,8 +267,8 @@ void ExchangeTest::commEvents()
     QCOMPARE(beeps, 1);
     QCOMPARE(shown[0].text, message);
     QCOMPARE(shown[0].title, QStringLiteral("［ｷｬﾝｾﾙ］中断 , ［OK］無視"));
-    QCOMPARE(shown[0].icon, QMessageBox::NoIcon);
-    QCOMPARE(shown[0].buttons, QMessageBox::Ok | QMessageBox::Cancel);
+    QCOMPARE(shown[0].icon, MessageBox::NoIcon);
+    QCOMPARE(shown[0].buttons, MessageBox::Ok | MessageBox::Cancel);
 }
 
 void ExchangeTest::errorsRaisedWhileABoxIsOpenWaitTheirTurn_data()
@@ -282,7 +282,7 @@ void ExchangeTest::errorsRaisedWhileABoxIsOpenWaitTheirTurn_data()
     const QString cts = QStringLiteral("CTS 時間切れｴﾗｰを検出しました");
     const QString lost = QStringLiteral("未知ｴﾗｰが発生しました");
     const QString overrun = QStringLiteral("ﾃﾞｰﾀ喪失ｴﾗｰが発生しました");
-    const int ok = QMessageBox::Ok, cancel = QMessageBox::Cancel;
+    const int ok = MessageBox::Ok, cancel = MessageBox::Cancel;
     QTest::newRow("a lost line behind a CTS time-out still offers Cancel")
         << QList<int>{comEventLineLost} << QList<int>{} << QList<int>{ok, cancel} << QStringList{cts, lost} << false;
     QTest::newRow("repeats fold, distinct errors come in order")
@@ -312,7 +312,7 @@ void ExchangeTest::errorsRaisedWhileABoxIsOpenWaitTheirTurn()
         if (texts.size() == 1) // the box is open: the line goes on raising
             for (int code : whileOpen)
                 link.raise(code);
-        return QMessageBox::StandardButton(answers.value(texts.size() - 1, QMessageBox::Ok));
+        return MessageBox::Button(answers.value(texts.size() - 1, MessageBox::Ok));
     });
     Messages::setBeepHandler([&beeps] { ++beeps; });
     link.raise(comEventCTSTO);

@@ -9,10 +9,10 @@
 #include "app/initdialog.h"
 #include "app/mainwindow.h"
 #include "app/ports.h"
-#include "app/progresswindow.h"
 #include "app/startup.h"
 #include "app/terminal.h"
 #include "app/versiondialog.h"
+#include "ui/progresswindow.h"
 
 #include <QAbstractScrollArea>
 #include <QAccessible>

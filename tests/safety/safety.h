@@ -4,17 +4,17 @@
 // on the simulated adapter in this process, and the rule every command line
 // the utility sends must keep.
 
-#include "app/session.h"
-#include "app/settingsdialog.h"
 #include "dataport/bapdialog.h"
 #include "dataport/dataportdialog.h"
 #include "dataport/throughputboddialog.h"
 #include "link/messages.h"
+#include "link/session.h"
 #include "numberdisplay/numberdisplaydialog.h"
 #include "shortdial/shortdialdialog.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
 #include "telephone/telephonedialog.h"
+#include "ui/settingsdialog.h"
 #include "workfile/workfile.h"
 
 #include <QPushButton>
@@ -81,7 +81,7 @@ struct Bench {
         session->NewFirmwareFlag = QStringLiteral("1");
         korvanta::Messages::setHandler([this](const korvanta::MessageRequest &r) {
             messages << r.text;
-            return QMessageBox::Ok;
+            return korvanta::MessageBox::Ok;
         });
         korvanta::Messages::setBeepHandler([] {});
     }

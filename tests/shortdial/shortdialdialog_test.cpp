@@ -1,5 +1,5 @@
-#include "app/session.h"
 #include "link/messages.h"
+#include "link/session.h"
 #include "shortdial/shortdialdialog.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
@@ -46,7 +46,7 @@ struct Rig {
         link.open();
         Messages::setHandler([this](const MessageRequest &r) {
             messages << r.text;
-            return QMessageBox::Ok;
+            return MessageBox::Ok;
         });
     }
     ~Rig() { Messages::setHandler(nullptr); }
@@ -503,7 +503,7 @@ void ShortDialDialogTest::helpOpensAtItsTopic()
     QVERIFY(help.open(QIODevice::WriteOnly));
     help.write("<html><body><a name=\"1\"></a>1<a name=\"10\"></a>10</body></html>");
     help.close();
-    rig.session.setHelpFile(help.fileName());
+    rig.session.helpFileOverride = help.fileName();
     auto dialog = rig.open();
     press(dialog, "Command5");
     QTextBrowser *text = nullptr;

@@ -1,8 +1,8 @@
 // Grabs Form2's four tabs and Form14 to PNG files in the folder given as the
 // first argument, against the simulated adapter. A tool for looking at the
 // layout, not a test.
-#include "app/session.h"
 #include "link/messages.h"
+#include "link/session.h"
 #include "numberdisplay/numberdisplaydialog.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
@@ -31,7 +31,7 @@ int main(int argc, char **argv)
     WorkFile work(dir.filePath(QStringLiteral("mail.ini")));
     Session session(link, work);
     session.NewFirmwareFlag = QStringLiteral("1");
-    Messages::setHandler([](const MessageRequest &) { return QMessageBox::Ok; });
+    Messages::setHandler([](const MessageRequest &) { return MessageBox::Ok; });
     QWidget opener;
     auto *form2 = new TelephoneDialog(session, &opener);
     form2->openAndRead();

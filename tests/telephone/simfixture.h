@@ -5,8 +5,8 @@
 // with short deadlines, a recorder for message boxes, and small helpers that
 // work controls by name as an operator would.
 
-#include "app/session.h"
 #include "link/messages.h"
+#include "link/session.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
 #include "tests/link/scriptedlink.h"
@@ -69,7 +69,7 @@ struct SimFixture {
                 help.write(QStringLiteral("<h1><a name=\"%1\">%1</a></h1><p>.</p>").arg(context).toUtf8());
             help.close();
         }
-        session->setHelpFile(help.fileName());
+        session->helpFileOverride = help.fileName();
     }
 
     void setFault(const std::function<void(korvanta::sim::Faults &)> &change)

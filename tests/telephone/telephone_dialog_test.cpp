@@ -179,7 +179,7 @@ void TelephoneDialogTest::validationMessages_data()
     QTest::addColumn<int>("icon");
     QTest::addColumn<QStringList>("adapterBefore");
 
-    const int warn = QMessageBox::Warning;
+    const int warn = MessageBox::Warning;
     const QString dial = QStringLiteral("発信時間設定は03～15(秒)まで可能です");
     QTest::newRow("TEL1 dial time emptied") << QStringList{"Text4="} << "TEL1" + dial << warn << QStringList{};
     QTest::newRow("TEL2 dial time 16") << QStringList{"Text8=16"} << "TEL2" + dial << warn << QStringList{};
@@ -194,7 +194,7 @@ void TelephoneDialogTest::validationMessages_data()
         << QStringList{"Text12=1", "Text15=9"} << "TEL3" + dial << warn << QStringList{};
     // An adapter can report the same key for both; the dialog cannot make it.
     QTest::newRow("hold and short-dial key the same")
-        << QStringList{} << "外線保留キーと短縮ダイヤルキーが重複しています" << int(QMessageBox::Information)
+        << QStringList{} << "外線保留キーと短縮ダイヤルキーが重複しています" << int(MessageBox::Information)
         << QStringList{"$I14=1", "$I15=1"};
 }
 

@@ -1,4 +1,4 @@
-#include "app/inputfilter.h"
+#include "ui/inputfilter.h"
 
 #include <QLineEdit>
 #include <QValidator>

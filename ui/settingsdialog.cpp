@@ -1,8 +1,8 @@
-#include "app/settingsdialog.h"
+#include "ui/settingsdialog.h"
 
-#include "app/session.h"
-#include "app/windows.h"
 #include "link/link.h"
+#include "link/session.h"
+#include "ui/windows.h"
 #include "workfile/workfile.h"
 
 #include <QCloseEvent>

@@ -1,6 +1,8 @@
-#include "app/helpviewer.h"
+#include "ui/helpviewer.h"
 
-#include "app/windows.h"
+#include "link/session.h"
+
+#include "ui/windows.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -98,6 +100,16 @@ void HelpViewer::show(const QString &helpFile, int context, QWidget *owner)
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+QString helpFile(const Session &session)
+{
+    return session.helpFileOverride.isEmpty() ? HelpViewer::findHelpFile() : session.helpFileOverride;
+}
+
+void showHelp(const Session &session, int context, QWidget *owner)
+{
+    HelpViewer::show(helpFile(session), context, owner);
 }
 
 } // namespace korvanta

@@ -1,8 +1,8 @@
-#include "app/session.h"
+#include "link/session.h"
 
-#include "app/helpviewer.h"
 #include "link/link.h"
 #include "link/messages.h"
+#include "ui/helpviewer.h"
 
 
 namespace korvanta {
@@ -15,27 +15,15 @@ std::optional<QByteArray> Session::query(const QByteArray &command, int window)
     return QueryExchange(link, command, timing.queryDeadlineMs, window);
 }
 
-bool Session::set(const QByteArray &command, QWidget *parent)
+bool Session::set(const QByteArray &command, QObject *parent)
 {
     BusyScope busy(*this);
     return SetExchange(link, command, timing.setDeadlineMs, [parent] { reportReceiveFailure(parent); });
 }
 
-void Session::reportReceiveFailure(QWidget *parent)
+void Session::reportReceiveFailure(QObject *parent)
 {
     Messages::inform(kReceiveFailed, parent);
-}
-
-QString Session::helpFile() const
-{
-    if (!m_helpFile.isEmpty())
-        return m_helpFile;
-    return HelpViewer::findHelpFile();
-}
-
-void Session::showHelp(int context, QWidget *owner)
-{
-    HelpViewer::show(helpFile(), context, owner);
 }
 
 } // namespace korvanta

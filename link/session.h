@@ -8,7 +8,7 @@
 #include <array>
 #include <optional>
 
-class QWidget;
+class QObject;
 
 namespace korvanta {
 
@@ -45,14 +45,13 @@ public:
     std::optional<QByteArray> query(const QByteArray &command, int window = kQueryWindow);
     // A set exchange with the settings dialogs' deadline; on time-out shows
     // "コマンドの受信に失敗しました" over parent. True when acknowledged.
-    bool set(const QByteArray &command, QWidget *parent);
+    bool set(const QByteArray &command, QObject *parent);
     // "コマンドの受信に失敗しました", for a failed query.
-    static void reportReceiveFailure(QWidget *parent);
+    static void reportReceiveFailure(QObject *parent);
 
-    // The help window at a context number of "korvanta.hlp".
-    void showHelp(int context, QWidget *owner);
-    QString helpFile() const;
-    void setHelpFile(const QString &path) { m_helpFile = path; }
+    // The help file the windows open; empty for the one found beside the
+    // program or in the installed data folder.
+    QString helpFileOverride;
 
     // True while a read or write sequence or an exchange is under way: no
     // window may close and no other exchange may start meanwhile.
@@ -70,7 +69,6 @@ public:
 
 private:
     int m_busy = 0;
-    QString m_helpFile;
 };
 
 } // namespace korvanta

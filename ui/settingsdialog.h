@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/progresswindow.h"
-#include "app/session.h"
+#include "link/session.h"
+#include "ui/progresswindow.h"
 
 #include <QDialog>
 #include <QPointer>

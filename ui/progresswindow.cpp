@@ -1,6 +1,6 @@
-#include "app/progresswindow.h"
+#include "ui/progresswindow.h"
 
-#include "app/windows.h"
+#include "ui/windows.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

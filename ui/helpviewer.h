@@ -17,4 +17,10 @@ public:
     static QString findHelpFile();
 };
 
+class Session;
+// The session's help file: its override, else the one found.
+QString helpFile(const Session &session);
+// The help window at a context number of the session's help file.
+void showHelp(const Session &session, int context, QWidget *owner);
+
 } // namespace korvanta
