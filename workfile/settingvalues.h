@@ -1,0 +1,77 @@
+#pragma once
+
+// Settings as plain values in the work file's vocabulary (section, key, value
+// text), the record the subsystems' reading fills and their writing takes,
+// and the description of each setting that profiles and checks work from.
+
+#include <QList>
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace korvanta {
+
+// Settings in the order they were first set; setting a key again replaces
+// its value in place. Section and key names compare case-insensitively, as
+// in the work file.
+class SettingValues {
+public:
+    struct Entry {
+        QString section;
+        QString key;
+        QString value;
+        bool operator==(const Entry &) const = default;
+    };
+
+    void set(const QString &section, const QString &key, const QString &value)
+    {
+        if (Entry *e = find(section, key))
+            e->value = value;
+        else
+            m_entries.push_back({section, key, value});
+    }
+    std::optional<QString> get(const QString &section, const QString &key) const
+    {
+        if (const Entry *e = const_cast<SettingValues *>(this)->find(section, key))
+            return e->value;
+        return std::nullopt;
+    }
+    bool contains(const QString &section, const QString &key) const { return get(section, key).has_value(); }
+    void remove(const QString &section, const QString &key)
+    {
+        m_entries.removeIf([&](const Entry &e) { return same(e, section, key); });
+    }
+    const QList<Entry> &entries() const { return m_entries; }
+    bool isEmpty() const { return m_entries.isEmpty(); }
+    bool operator==(const SettingValues &) const = default;
+
+private:
+    static bool same(const Entry &e, const QString &section, const QString &key)
+    {
+        return e.section.compare(section, Qt::CaseInsensitive) == 0 && e.key.compare(key, Qt::CaseInsensitive) == 0;
+    }
+    Entry *find(const QString &section, const QString &key)
+    {
+        for (Entry &e : m_entries)
+            if (same(e, section, key))
+                return &e;
+        return nullptr;
+    }
+    QList<Entry> m_entries;
+};
+
+// One setting as the windows know it.
+struct SettingKey {
+    QString section;
+    QString key;
+    // Where the operator meets it: the window's title, its tab and the frame
+    // or label caption, joined by " / " ("アナログポート設定 / TEL1 / 着信音").
+    QString caption;
+    // Only adapters with newer firmware have it.
+    bool newFirmwareOnly = false;
+    // Whether a value is one the setting can take (its set, range or the
+    // characters its box accepts); the same check the window applies.
+    std::function<bool(const QString &value)> accepts;
+};
+
+} // namespace korvanta
