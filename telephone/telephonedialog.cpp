@@ -3,12 +3,11 @@
 #include "link/messages.h"
 #include "link/session.h"
 #include "numberdisplay/numberdisplaydialog.h"
-#include "telephone/telephonemodel.h"
+#include "telephone/telephonecore.h"
 #include "ui/formparts.h"
 #include "ui/helpviewer.h"
 #include "ui/inputfilter.h"
 #include "ui/progresswindow.h"
-#include "workfile/workfile.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -66,7 +65,7 @@ template <size_t N> const Place &placeOf(const Place (&places)[N], const char *k
 TelephoneDialog::TelephoneDialog(Session &session, QWidget *opener)
     : SettingsDialog(session, opener, QStringLiteral("Form2"))
 {
-    setWindowTitle(u("アナログポート設定"));
+    setWindowTitle(u(kWindowTitle));
     auto *layout = new QVBoxLayout(this);
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
@@ -334,22 +333,20 @@ void TelephoneDialog::select(const std::vector<ChoiceValue> &values, int port, c
     }
 }
 
-void TelephoneDialog::clearOptions(const std::vector<ChoiceValue> &values, int port)
+SettingValues TelephoneDialog::shownValues() const
 {
-    for (const ChoiceValue &v : values) {
-        auto *b = control<QAbstractButton>(v.control[port]);
-        b->setAutoExclusive(false);
-        b->setChecked(false);
-        b->setAutoExclusive(true);
+    SettingValues values;
+    for (int p = 0; p < kPortCount; ++p) {
+        const QString section = QLatin1String(ports()[p].section);
+        for (const PortChoice &c : portChoices())
+            values.set(section, QLatin1String(c.key), QString(QLatin1Char(shownChoice(c, checked(c.values, p)))));
+        for (const PortText &t : portTexts())
+            values.set(section, QLatin1String(t.key), text(t.box[p]));
     }
-}
-
-std::vector<QString> TelephoneDialog::commonShown() const
-{
-    std::vector<QString> shown;
+    const QString common = QLatin1String(kCommonSection);
     for (const CommonSetting &s : commonSettings()) {
         if (!s.isChoice()) {
-            shown.push_back(text(s.box));
+            values.set(common, QLatin1String(s.key), text(s.box));
             continue;
         }
         QString value;
@@ -357,12 +354,41 @@ std::vector<QString> TelephoneDialog::commonShown() const
         for (size_t i = 0; i < on.size(); ++i)
             if (on[i])
                 value = QLatin1Char(s.values[i].value);
-        // The i-number service counts as "使用する" unless "使用しない" is on.
+        // The i-number service counts as "使用する" unless "使用しない" is on;
+        // a key with no option selected shows nothing to send.
         if (s.kind == CommonKind::Choice && value.isEmpty())
             value = QLatin1Char(s.values.back().value);
-        shown.push_back(value);
+        if (!value.isEmpty())
+            values.set(common, QLatin1String(s.key), value);
     }
-    return shown;
+    return values;
+}
+
+void TelephoneDialog::showValues(const SettingValues &values)
+{
+    for (int p = 0; p < kPortCount; ++p) {
+        const QString section = QLatin1String(ports()[p].section);
+        for (const PortText &t : portTexts())
+            if (const auto v = values.get(section, QLatin1String(t.key)))
+                showRead(t.box[p], *v, t.maxLength);
+        for (const PortChoice &c : portChoices())
+            if (const auto v = values.get(section, QLatin1String(c.key)); v && accepts(c, *v))
+                select(c.values, p, checkedFor(c, v->at(0).toLatin1()));
+    }
+    const QString common = QLatin1String(kCommonSection);
+    for (const CommonSetting &s : commonSettings()) {
+        const auto v = values.get(common, QLatin1String(s.key));
+        if (!v)
+            continue;
+        if (!s.isChoice()) {
+            showRead(s.box, *v, s.maxLength);
+            continue;
+        }
+        std::vector<bool> on;
+        for (const ChoiceValue &c : s.values)
+            on.push_back(*v == QLatin1Char(c.value));
+        select(s.values, 0, on);
+    }
 }
 
 void TelephoneDialog::holdKeySelected(char value)
@@ -413,175 +439,30 @@ void TelephoneDialog::readAdapter()
 {
     m_tabs->setCurrentIndex(0);
     session().CurrentTelTab = 0;
-    runExchange(ProgressScope::Reading, [this] {
-        WorkFile::Batch batch(session().workFile);
-        for (int p = 0; p < kPortCount; ++p)
-            if (!AnaPortRead(p))
-                break;
-        if (session().ReadFailed != 1)
-            AnaRead();
-    });
+    SettingValues values;
+    runExchange(ProgressScope::Reading, [&] { telephone::readAll(session(), values, this); });
+    // What was read before a failure shows all the same.
+    showValues(values);
     // What older firmware lacks stays disabled, whether or not every read
     // got through.
     applyFirmwareGate();
 }
 
-bool TelephoneDialog::AnaPortRead(int p)
-{
-    Session &s = session();
-    s.ReadFailed = 0;
-    const Port &port = ports()[p];
-    const QString section = QLatin1String(port.section);
-    const auto store = [&](const char *key, const QString &value) {
-        s.workFile.store(section, QLatin1String(key), value);
-    };
-    const bool ok = [&] {
-        const auto answer = s.query(port.statusQuery);
-        const auto status = answer ? parsePortStatus(*answer, port) : std::nullopt;
-        if (!status)
-            return false;
-        // The own number and subaddress stand before the forwarding line:
-        // they are kept even when that line is missing and the read fails.
-        const auto &texts = portTexts();
-        const QByteArray *fields[] = {&status->ownNumber, &status->subaddress, &status->forwarding};
-        const size_t fieldsRead = status->complete ? std::size(fields) : 2;
-        for (size_t t = 0; t < fieldsRead; ++t) {
-            const QString value = QString::fromLatin1(*fields[t]);
-            store(texts[t].key, value);
-            showRead(texts[t].box[p], value, texts[t].maxLength);
-        }
-        if (!status->complete)
-            return false;
-        for (const auto &[index, value] : status->tokens) {
-            const PortChoice &c = portChoices()[index];
-            store(c.key, QString(QLatin1Char(value)));
-            select(c.values, p, checkedFor(c, value));
-        }
-        if (status->numberDisplay)
-            s.NumberDisplayFlags[p] = *status->numberDisplay;
-
-        const PortText &dial = dialTime();
-        const auto answerDial = s.query(dial.query[p]);
-        const auto digits = answerDial ? replyDigits(*answerDial, dial.query[p]) : std::nullopt;
-        if (!digits)
-            return false;
-        const QString seconds = QString::number(boxNumber(QString::fromLatin1(*digits)));
-        store(dial.key, seconds);
-        showRead(dial.box[p], seconds, dial.maxLength);
-
-        if (!s.newFirmware())
-            return true;
-        for (const PortChoice &c : portChoices()) {
-            if (c.inStatus)
-                continue;
-            const auto answerRing = s.query(c.query[p]);
-            const auto ring = answerRing ? replyDigits(*answerRing, c.query[p]) : std::nullopt;
-            if (!ring)
-                return false;
-            const char value = ringPattern(*ring);
-            store(c.key, QString(QLatin1Char(value)));
-            clearOptions(c.values, p);
-            select(c.values, p, checkedFor(c, value));
-        }
-        return true;
-    }();
-    if (!ok) {
-        Session::reportReceiveFailure(this);
-        s.ReadFailed = 1;
-    }
-    return ok;
-}
-
-bool TelephoneDialog::AnaRead()
-{
-    Session &s = session();
-    s.ReadFailed = 0;
-    const QString section = QLatin1String(kCommonSection);
-    for (const CommonSetting &c : commonSettings()) {
-        if (c.newFirmwareOnly && !s.newFirmware())
-            continue;
-        const auto answer = s.query(c.query);
-        const auto digits = answer ? replyDigits(*answer, c.query) : std::nullopt;
-        if (!digits) {
-            Session::reportReceiveFailure(this);
-            s.ReadFailed = 1;
-            return false;
-        }
-        if (c.isChoice()) {
-            if (c.clearsOnRead)
-                clearOptions(c.values, 0);
-            const auto value = replyChoice(*digits, c.values);
-            if (!value)
-                continue;
-            s.workFile.store(section, QLatin1String(c.key), QString(QLatin1Char(*value)));
-            std::vector<bool> on;
-            for (const ChoiceValue &v : c.values)
-                on.push_back(v.value == *value);
-            select(c.values, 0, on);
-        } else {
-            const QString number = QString::number(boxNumber(QString::fromLatin1(*digits)));
-            s.workFile.store(section, QLatin1String(c.key), number);
-            showRead(c.box, number, c.maxLength);
-        }
-    }
-    return true;
-}
-
 // ---------------------------------------------------------------------------
 // Writing
-
-bool TelephoneDialog::AnaPortWrite(int p)
-{
-    Session &s = session();
-    s.WriteFailed = 0;
-    const Port &port = ports()[p];
-    PortShown shown;
-    for (const PortChoice &c : portChoices())
-        shown.choices.push_back(shownChoice(c, checked(c.values, p)));
-    for (const PortText &t : portTexts())
-        shown.texts.push_back(text(t.box[p]));
-    const QString section = QLatin1String(port.section);
-    const auto stored = [&](const QString &key, const QString &fallback) {
-        return s.workFile.fetch(section, key, fallback);
-    };
-    return send(portWriteCommands(port, shown, stored, s.newFirmware()));
-}
-
-bool TelephoneDialog::AnaWrite()
-{
-    Session &s = session();
-    s.WriteFailed = 0;
-    const auto stored = [&](const QString &key, const QString &fallback) {
-        return s.workFile.fetch(QLatin1String(kCommonSection), key, fallback);
-    };
-    return send(commonWriteCommands(commonShown(), stored, s.newFirmware()));
-}
-
-bool TelephoneDialog::send(const QList<QByteArray> &commands)
-{
-    // One time-out ends the procedure: what follows is not sent.
-    for (const QByteArray &command : commands)
-        if (!session().set(command, this)) {
-            session().WriteFailed = 1;
-            return false;
-        }
-    return true;
-}
 
 void TelephoneDialog::registerSettings()
 {
     registerAndClose([this] {
-        std::array<QString, kPortCount> dialTimes;
-        for (int p = 0; p < kPortCount; ++p)
-            dialTimes[p] = text(dialTime().box[p]);
-        if (const auto problem = validate(dialTimes, commonShown(), session().newFirmware())) {
+        const SettingValues wanted = shownValues();
+        if (const auto problem = check(wanted, session().newFirmware())) {
             if (problem->exclamation)
                 Messages::warn(problem->message, this);
             else
                 Messages::inform(problem->message, this);
             return false;
         }
-        return AnaPortWrite(0) && AnaPortWrite(1) && AnaPortWrite(2) && AnaWrite();
+        return telephone::writeAll(session(), wanted, this);
     });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/settingsdialog.h"
+#include "workfile/settingvalues.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -25,19 +26,18 @@ struct Port;
 
 // Form2, "アナログポート設定": the settings of the telephone ports TEL1 to TEL3
 // and the settings common to them, read from the adapter when the window
-// opens and written back, only what changed, on "登録".
+// opens and written back, only what changed, on "登録". The reading and
+// writing are the telephone core's; the window shows and takes its records.
 class TelephoneDialog : public SettingsDialog {
     Q_OBJECT
 public:
     TelephoneDialog(Session &session, QWidget *opener);
 
-    // The reads and writes of one port (Ana1Read .. Ana3Read, Ana1Write ..
-    // Ana3Write; port 0 is TEL1) and of the common settings (AnaRead,
-    // AnaWrite). Each sets ReadFailed or WriteFailed and is true on success.
-    bool AnaPortRead(int port);
-    bool AnaRead();
-    bool AnaPortWrite(int port);
-    bool AnaWrite();
+    // What the controls show, in the core's record: every option group and
+    // box, a key only when one of its options is selected.
+    SettingValues shownValues() const;
+    // Shows the values a record holds; the controls of missing keys stay.
+    void showValues(const SettingValues &values);
 
 protected:
     void readAdapter() override;
@@ -62,10 +62,6 @@ private:
     void showRead(const char *boxName, const QString &value, int maxLength);
     std::vector<bool> checked(const std::vector<telephone::ChoiceValue> &values, int port) const;
     void select(const std::vector<telephone::ChoiceValue> &values, int port, const std::vector<bool> &on);
-    void clearOptions(const std::vector<telephone::ChoiceValue> &values, int port);
-    std::vector<QString> commonShown() const;
-
-    bool send(const QList<QByteArray> &commands);
     void holdKeySelected(char value);
     void shortDialKeySelected(char value);
     void applyFirmwareGate();

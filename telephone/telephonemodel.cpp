@@ -1,7 +1,7 @@
 #include "telephone/telephonemodel.h"
 
 #include "link/reply.h"
-#include "ui/inputfilter.h"
+#include "workfile/charset.h"
 
 namespace korvanta::telephone {
 
@@ -93,6 +93,11 @@ bool accepts(const PortChoice &choice, char value)
     return false;
 }
 
+bool accepts(const PortChoice &choice, const QString &value)
+{
+    return value.size() == 1 && accepts(choice, value[0].toLatin1());
+}
+
 std::vector<bool> checkedFor(const PortChoice &choice, char value)
 {
     std::vector<bool> checked;
@@ -142,6 +147,29 @@ const PortText &dialTime()
     return portTexts().back();
 }
 
+namespace {
+// An emptied box is out of every range: its command would go out with
+// nothing after "=", which the adapter refuses for the whole line.
+bool inRange(const QString &text, NumberRange range)
+{
+    const int n = boxNumber(text);
+    return !text.isEmpty() && n >= range.min && n <= range.max;
+}
+
+bool isOption(const std::vector<ChoiceValue> &values, const QString &value)
+{
+    for (const ChoiceValue &v : values)
+        if (value == QLatin1Char(v.value))
+            return true;
+    return false;
+}
+} // namespace
+
+bool accepts(const PortText &text, const QString &value)
+{
+    return charset::consistsOf(value, text.charset, text.maxLength) && (text.fromStatus() || inRange(value, text.range));
+}
+
 const std::vector<CommonSetting> &commonSettings()
 {
     static const std::vector<CommonSetting> rows = {
@@ -181,6 +209,13 @@ const CommonSetting &holdKey()
 const CommonSetting &shortDialKey()
 {
     return commonSettings()[kShortDialKeyRow];
+}
+
+bool accepts(const CommonSetting &setting, const QString &value)
+{
+    if (setting.isChoice())
+        return isOption(setting.values, value);
+    return charset::consistsOf(value, charset::kDigits, setting.maxLength) && inRange(value, setting.range);
 }
 
 // ---------------------------------------------------------------------------
@@ -271,15 +306,15 @@ QList<QByteArray> portWriteCommands(const Port &port, const PortShown &shown, co
     const auto &texts = portTexts();
     const int p = port.digit - '1';
     for (size_t t = 0; t < texts.size(); ++t)
-        if (shown.texts[t] != stored(texts[t].key, QString()))
-            commands << texts[t].setCommand[p] + shown.texts[t].toLatin1();
+        if (shown.texts[t] && *shown.texts[t] != stored(texts[t].key, QString()))
+            commands << texts[t].setCommand[p] + shown.texts[t]->toLatin1();
 
     QByteArray pieces;
     const auto &choices = portChoices();
     for (size_t c = 0; c < choices.size(); ++c) {
-        if (choices[c].newFirmwareOnly && !newFirmware)
+        if ((choices[c].newFirmwareOnly && !newFirmware) || !shown.choices[c])
             continue;
-        const char value = shown.choices[c];
+        const char value = *shown.choices[c];
         if (QString(QLatin1Char(value)) != stored(choices[c].key, QString(QLatin1Char(choices[c].defaultValue))))
             pieces += QByteArray("$") + choices[c].letter + port.digit + '=' + value;
     }
@@ -300,11 +335,11 @@ QList<QByteArray> commonWriteCommands(const CommonShown &shown, const Stored &st
         if (s.newFirmwareOnly && !newFirmware)
             continue;
         // A key with no option selected shows nothing to send.
-        if (s.kind == CommonKind::Key && shown[r].isEmpty())
+        if (!shown[r] || (s.kind == CommonKind::Key && shown[r]->isEmpty()))
             continue;
-        if (shown[r] == stored(s.key, s.defaultValue))
+        if (*shown[r] == stored(s.key, s.defaultValue))
             continue;
-        const QByteArray value = shown[r].toLatin1();
+        const QByteArray value = shown[r]->toLatin1();
         switch (s.kind) {
         case CommonKind::Choice:
         case CommonKind::Number:
@@ -328,30 +363,21 @@ QList<QByteArray> commonWriteCommands(const CommonShown &shown, const Stored &st
     if (!newFirmware)
         return commands;
     for (size_t r = 0; r < rows.size(); ++r)
-        if (rows[r].kind == CommonKind::OwnNumberCommand && shown[r] != stored(rows[r].key, rows[r].defaultValue))
-            commands << rows[r].piece + shown[r].toLatin1();
+        if (rows[r].kind == CommonKind::OwnNumberCommand && shown[r] &&
+            *shown[r] != stored(rows[r].key, rows[r].defaultValue))
+            commands << rows[r].piece + shown[r]->toLatin1();
     return commands;
 }
 
 // ---------------------------------------------------------------------------
 // Validation
 
-namespace {
-// An emptied box is out of every range: its command would go out with
-// nothing after "=", which the adapter refuses for the whole line.
-bool inRange(const QString &text, NumberRange range)
-{
-    const int n = boxNumber(text);
-    return !text.isEmpty() && n >= range.min && n <= range.max;
-}
-} // namespace
-
-std::optional<Problem> validate(const std::array<QString, kPortCount> &dialTimes, const CommonShown &common,
-                                bool newFirmware)
+std::optional<Problem> validate(const std::array<std::optional<QString>, kPortCount> &dialTimes,
+                                const CommonShown &common, bool newFirmware)
 {
     const NumberRange dial = dialTime().range;
     for (int p = 0; p < kPortCount; ++p) {
-        if (!inRange(dialTimes[p], dial))
+        if (dialTimes[p] && !inRange(*dialTimes[p], dial))
             return Problem{QString::fromLatin1(ports()[p].section) + QString::fromUtf8(kDialTimeMessage), true};
     }
     const auto &rows = commonSettings();
@@ -359,11 +385,11 @@ std::optional<Problem> validate(const std::array<QString, kPortCount> &dialTimes
         const CommonSetting &s = rows[r];
         if (!s.rangeMessage || (s.newFirmwareOnly && !newFirmware))
             continue;
-        if (!inRange(common[r], s.range))
+        if (common[r] && !inRange(*common[r], s.range))
             return Problem{QString::fromUtf8(s.rangeMessage), true};
     }
-    const QString hold = common[kHoldKeyRow];
-    const QString shortDial = common[kShortDialKeyRow];
+    const QString hold = common[kHoldKeyRow].value_or(QString());
+    const QString shortDial = common[kShortDialKeyRow].value_or(QString());
     if (!hold.isEmpty() && hold == shortDial && hold != QLatin1String("0"))
         return Problem{QString::fromUtf8(kKeyClashMessage), false};
     return std::nullopt;

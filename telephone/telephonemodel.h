@@ -18,6 +18,7 @@
 namespace korvanta::telephone {
 
 inline constexpr int kPortCount = 3;
+inline constexpr const char *kWindowTitle = "アナログポート設定";
 
 // ---------------------------------------------------------------------------
 // Ports
@@ -77,6 +78,8 @@ const std::vector<PortChoice> &portChoices();
 char shownChoice(const PortChoice &choice, const std::vector<bool> &checked);
 // Whether a value is one the choice knows.
 bool accepts(const PortChoice &choice, char value);
+// Whether a text is one of the choice's values.
+bool accepts(const PortChoice &choice, const QString &value);
 // Which controls show a value (in the order of values).
 std::vector<bool> checkedFor(const PortChoice &choice, char value);
 
@@ -115,6 +118,9 @@ struct PortText {
 // Own number, subaddress, forwarding number, dial time: the order of writing.
 const std::vector<PortText> &portTexts();
 const PortText &dialTime();
+// Whether a text is one the box takes: its characters and length, and for
+// the dial time its range.
+bool accepts(const PortText &text, const QString &value);
 
 inline constexpr const char *kDialTimeMessage = "発信時間設定は03～15(秒)まで可能です";
 
@@ -157,6 +163,9 @@ inline constexpr int kHoldKeyRow = 2;
 inline constexpr int kShortDialKeyRow = 3;
 const CommonSetting &holdKey();
 const CommonSetting &shortDialKey();
+// Whether a text is one the setting can show: one of its options, or the
+// digits, length and range of its box.
+bool accepts(const CommonSetting &setting, const QString &value);
 
 inline constexpr const char *kKeyClashMessage = "外線保留キーと短縮ダイヤルキーが重複しています";
 
@@ -192,9 +201,10 @@ char ringPattern(const QByteArray &digits);
 // The stored value of a key of the section being written, or fallback.
 using Stored = std::function<QString(const QString &key, const QString &fallback)>;
 
+// What the controls show; an empty optional shows nothing to send.
 struct PortShown {
-    std::vector<char> choices;  // per portChoices() row
-    std::vector<QString> texts; // per portTexts() row
+    std::vector<std::optional<char>> choices;  // per portChoices() row
+    std::vector<std::optional<QString>> texts; // per portTexts() row
 };
 // The commands that bring the adapter to what the port's controls show, in
 // the order they are sent.
@@ -202,8 +212,8 @@ QList<QByteArray> portWriteCommands(const Port &port, const PortShown &shown, co
                                     bool newFirmware);
 
 // Per commonSettings() row: the choice's value digit (empty when no option
-// is selected), or the box text.
-using CommonShown = std::vector<QString>;
+// is selected), or the box text; an empty optional shows nothing to send.
+using CommonShown = std::vector<std::optional<QString>>;
 QList<QByteArray> commonWriteCommands(const CommonShown &shown, const Stored &stored, bool newFirmware);
 
 // ---------------------------------------------------------------------------
@@ -213,8 +223,9 @@ struct Problem {
     QString message;
     bool exclamation; // range warnings; the key clash is information
 };
-// dialTimes: the dial-time box of each port; common as for writing.
-std::optional<Problem> validate(const std::array<QString, kPortCount> &dialTimes, const CommonShown &common,
-                                bool newFirmware);
+// dialTimes: the dial-time box of each port; common as for writing. What
+// shows nothing to send is not checked.
+std::optional<Problem> validate(const std::array<std::optional<QString>, kPortCount> &dialTimes,
+                                const CommonShown &common, bool newFirmware);
 
 } // namespace korvanta::telephone

@@ -1,0 +1,235 @@
+#include "telephone/telephonecore.h"
+
+#include "link/session.h"
+#include "workfile/workfile.h"
+
+namespace korvanta::telephone {
+
+namespace {
+
+QString u(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+QString one(char value)
+{
+    return QString(QLatin1Char(value));
+}
+
+// Stores a value read under section in the work file and in values.
+struct Keeper {
+    Session &session;
+    SettingValues &values;
+    QString section;
+    void operator()(const char *key, const QString &value) const
+    {
+        session.workFile.store(section, QLatin1String(key), value);
+        values.set(section, QLatin1String(key), value);
+    }
+};
+
+// A query's three digits; empty when it timed out or has no "0" after the echo.
+std::optional<QByteArray> queryDigits(Session &session, const char *query)
+{
+    const auto answer = session.query(query);
+    return answer ? replyDigits(*answer, query) : std::nullopt;
+}
+
+Stored storedIn(Session &session, const QString &section)
+{
+    return [&session, section](const QString &key, const QString &fallback) {
+        return session.workFile.fetch(section, key, fallback);
+    };
+}
+
+// One time-out ends the procedure: what follows is not sent.
+bool send(Session &session, const QList<QByteArray> &commands, QObject *parent)
+{
+    for (const QByteArray &command : commands)
+        if (!session.set(command, parent)) {
+            session.WriteFailed = 1;
+            return false;
+        }
+    return true;
+}
+
+bool failed(Session &session, QObject *parent)
+{
+    Session::reportReceiveFailure(parent);
+    session.ReadFailed = 1;
+    return false;
+}
+
+std::optional<char> choiceIn(const SettingValues &values, const QString &section, const char *key)
+{
+    const auto v = values.get(section, QLatin1String(key));
+    return v && !v->isEmpty() ? std::optional<char>(v->at(0).toLatin1()) : std::nullopt;
+}
+
+CommonShown commonIn(const SettingValues &values)
+{
+    CommonShown shown;
+    for (const CommonSetting &s : commonSettings())
+        shown.push_back(values.get(QLatin1String(kCommonSection), QLatin1String(s.key)));
+    return shown;
+}
+
+} // namespace
+
+bool AnaPortRead(Session &s, int p, SettingValues &values, QObject *parent)
+{
+    s.ReadFailed = 0;
+    const Port &port = ports()[p];
+    const Keeper store{s, values, QLatin1String(port.section)};
+
+    const auto answer = s.query(port.statusQuery);
+    const auto status = answer ? parsePortStatus(*answer, port) : std::nullopt;
+    if (!status)
+        return failed(s, parent);
+    // The own number and subaddress stand before the forwarding line: they
+    // are kept even when that line is missing and the read fails.
+    const auto &texts = portTexts();
+    const QByteArray *fields[] = {&status->ownNumber, &status->subaddress, &status->forwarding};
+    const size_t fieldsRead = status->complete ? std::size(fields) : 2;
+    for (size_t t = 0; t < fieldsRead; ++t)
+        store(texts[t].key, QString::fromLatin1(*fields[t]));
+    if (!status->complete)
+        return failed(s, parent);
+    for (const auto &[index, value] : status->tokens)
+        store(portChoices()[index].key, one(value));
+    if (status->numberDisplay)
+        s.NumberDisplayFlags[p] = *status->numberDisplay;
+
+    const PortText &dial = dialTime();
+    const auto digits = queryDigits(s, dial.query[p]);
+    if (!digits)
+        return failed(s, parent);
+    store(dial.key, QString::number(boxNumber(QString::fromLatin1(*digits))));
+
+    if (!s.newFirmware())
+        return true;
+    for (const PortChoice &c : portChoices()) {
+        if (c.inStatus)
+            continue;
+        const auto ring = queryDigits(s, c.query[p]);
+        if (!ring)
+            return failed(s, parent);
+        store(c.key, one(ringPattern(*ring)));
+    }
+    return true;
+}
+
+bool AnaRead(Session &s, SettingValues &values, QObject *parent)
+{
+    s.ReadFailed = 0;
+    const Keeper store{s, values, QLatin1String(kCommonSection)};
+    for (const CommonSetting &c : commonSettings()) {
+        if (c.newFirmwareOnly && !s.newFirmware())
+            continue;
+        const auto digits = queryDigits(s, c.query);
+        if (!digits)
+            return failed(s, parent);
+        if (!c.isChoice())
+            store(c.key, QString::number(boxNumber(QString::fromLatin1(*digits))));
+        else if (const auto value = replyChoice(*digits, c.values))
+            store(c.key, one(*value));
+    }
+    return true;
+}
+
+bool AnaPortWrite(Session &s, int p, const SettingValues &wanted, QObject *parent)
+{
+    s.WriteFailed = 0;
+    const Port &port = ports()[p];
+    const QString section = QLatin1String(port.section);
+    PortShown shown;
+    for (const PortChoice &c : portChoices())
+        shown.choices.push_back(choiceIn(wanted, section, c.key));
+    for (const PortText &t : portTexts())
+        shown.texts.push_back(wanted.get(section, QLatin1String(t.key)));
+    return send(s, portWriteCommands(port, shown, storedIn(s, section), s.newFirmware()), parent);
+}
+
+bool AnaWrite(Session &s, const SettingValues &wanted, QObject *parent)
+{
+    s.WriteFailed = 0;
+    return send(s, commonWriteCommands(commonIn(wanted), storedIn(s, QLatin1String(kCommonSection)), s.newFirmware()),
+                parent);
+}
+
+std::optional<Problem> check(const SettingValues &wanted, bool newFirmware)
+{
+    std::array<std::optional<QString>, kPortCount> dialTimes;
+    for (int p = 0; p < kPortCount; ++p)
+        dialTimes[p] = wanted.get(QLatin1String(ports()[p].section), QLatin1String(dialTime().key));
+    return validate(dialTimes, commonIn(wanted), newFirmware);
+}
+
+const std::vector<SettingKey> &settingKeys()
+{
+    static const std::vector<SettingKey> keys = [] {
+        std::vector<SettingKey> k;
+        for (const Port &port : ports()) {
+            const QString where = u(kWindowTitle) + u(" / ") + u(port.tabCaption) + u(" / ");
+            const QString section = QLatin1String(port.section);
+            const auto text = [&](const PortText &t) {
+                k.push_back({section, QLatin1String(t.key), where + u(t.label[0] ? t.caption : t.frameCaption), false,
+                             [&t](const QString &v) { return accepts(t, v); }});
+            };
+            const auto choice = [&](const PortChoice &c) {
+                QString caption = u(c.frameCaption);
+                if (c.checkBoxes) // the announcement boxes share their frame
+                    for (const ChoiceValue &v : c.values)
+                        caption += u(" / ") + u(v.caption);
+                k.push_back({section, QLatin1String(c.key), where + caption, c.newFirmwareOnly,
+                             [&c](const QString &v) { return accepts(c, v); }});
+            };
+            // The listing's numbers and options, the dial time, the ring pattern.
+            for (const PortText &t : portTexts())
+                if (t.fromStatus())
+                    text(t);
+            for (const PortChoice &c : portChoices())
+                if (c.inStatus)
+                    choice(c);
+            text(dialTime());
+            for (const PortChoice &c : portChoices())
+                if (!c.inStatus)
+                    choice(c);
+        }
+        const QString where = u(kWindowTitle) + u(" / ") + u(kCommonTabCaption) + u(" / ");
+        for (const CommonSetting &s : commonSettings())
+            k.push_back({QLatin1String(kCommonSection), QLatin1String(s.key), where + u(s.frameCaption),
+                         s.newFirmwareOnly, [&s](const QString &v) { return accepts(s, v); }});
+        return k;
+    }();
+    return keys;
+}
+
+std::optional<QString> validateAll(const SettingValues &wanted, bool newFirmware)
+{
+    const auto problem = check(wanted, newFirmware);
+    return problem ? std::optional<QString>(problem->message) : std::nullopt;
+}
+
+bool readAll(Session &session, SettingValues &values, QObject *parent)
+{
+    Session::BusyScope busy(session);
+    WorkFile::Batch batch(session.workFile);
+    for (int p = 0; p < kPortCount; ++p)
+        if (!AnaPortRead(session, p, values, parent))
+            return false;
+    return AnaRead(session, values, parent);
+}
+
+bool writeAll(Session &session, const SettingValues &wanted, QObject *parent)
+{
+    Session::BusyScope busy(session);
+    WorkFile::Batch batch(session.workFile);
+    for (int p = 0; p < kPortCount; ++p)
+        if (!AnaPortWrite(session, p, wanted, parent))
+            return false;
+    return AnaWrite(session, wanted, parent);
+}
+
+} // namespace korvanta::telephone
