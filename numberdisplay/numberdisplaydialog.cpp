@@ -1,11 +1,10 @@
 #include "numberdisplay/numberdisplaydialog.h"
 
 #include "link/session.h"
-#include "numberdisplay/numberdisplaymodel.h"
+#include "numberdisplay/numberdisplaycore.h"
 #include "ui/helpviewer.h"
 #include "ui/progresswindow.h"
 #include "ui/windows.h"
-#include "workfile/workfile.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -87,71 +86,44 @@ void NumberDisplayDialog::select(const Setting &setting, char value)
 
 void NumberDisplayDialog::readAdapter()
 {
-    runExchange(ProgressScope::Reading, [this] { NdRead(); });
-    // The note may have gone: centre at the size that is left.
-    centreOnScreen(this);
-}
-
-bool NumberDisplayDialog::NdRead()
-{
-    Session &s = session();
     const Port &p = numberdisplay::port(m_port);
     setWindowTitle(QString::fromUtf8(p.caption));
     m_note->setText(QString::fromUtf8(p.note));
     m_note->setVisible(!m_note->text().isEmpty());
-
-    bool ok = true;
-    {
-        WorkFile::Batch batch(s.workFile);
-        for (const Setting *setting : {&numberDisplay(), &iNumber()}) {
-            const QByteArray query = setting->query[m_port];
-            const auto answer = s.query(query);
-            const Reading r = answer ? readReply(*setting, m_port, *answer) : Reading{};
-            if (!r.ok) {
-                Session::reportReceiveFailure(this);
-                ok = false;
-                break; // a failed number display read skips the i-number read
-            }
-            if (r.value) {
-                s.workFile.store(QLatin1String(p.section), QLatin1String(setting->key), QString(QLatin1Char(*r.value)));
-                select(*setting, *r.value);
-            }
-        }
-    }
+    SettingValues values;
+    runExchange(ProgressScope::Reading, [&] { NdRead(session(), m_port, values, this); });
+    showValues(values);
     // TEL2 and TEL3 cannot both show numbers.
-    if (displayLocked(m_port, s.NumberDisplayFlags))
+    if (displayLocked(m_port, session().NumberDisplayFlags))
         for (QRadioButton *o : m_display)
             o->setEnabled(false);
-    return ok;
+    // The note may have gone: centre at the size that is left.
+    centreOnScreen(this);
 }
 
-bool NumberDisplayDialog::NdWrite()
+SettingValues NumberDisplayDialog::shownValues()
 {
-    Session &s = session();
-    s.WriteFailed = 0;
+    SettingValues values;
     const QString section = QLatin1String(numberdisplay::port(m_port).section);
-    const auto stored = [&](const Setting &setting) {
-        return s.workFile.fetch(section, QLatin1String(setting.key), QLatin1String(kDefault));
-    };
-    const Write w = composeWrite(m_port, wanted(numberDisplay(), checked(numberDisplay())), stored(numberDisplay()),
-                                 wanted(iNumber(), checked(iNumber())), stored(iNumber()));
-    if (w.command.isEmpty())
-        return true;
-    if (!s.set(w.command, this)) {
-        s.WriteFailed = 1;
-        return false;
-    }
-    // The shared flag follows the adapter only once it has taken the change.
-    if (w.displayOn)
-        s.NumberDisplayFlags[m_port] = *w.displayOn;
-    return true;
+    for (const Setting *setting : {&numberDisplay(), &iNumber()})
+        if (const auto value = wanted(*setting, checked(*setting)))
+            values.set(section, QLatin1String(setting->key), QString(QLatin1Char(*value)));
+    return values;
+}
+
+void NumberDisplayDialog::showValues(const SettingValues &values)
+{
+    const QString section = QLatin1String(numberdisplay::port(m_port).section);
+    for (const Setting *setting : {&numberDisplay(), &iNumber()})
+        if (const auto value = values.get(section, QLatin1String(setting->key)); value && value->size() == 1)
+            select(*setting, value->at(0).toLatin1());
 }
 
 void NumberDisplayDialog::registerSettings()
 {
     // After a failed write the window stays open and its opener stays
     // disabled: only one window works on the adapter at a time.
-    registerAndClose([this] { return NdWrite(); });
+    registerAndClose([this] { return NdWrite(session(), m_port, shownValues(), this); });
 }
 
 } // namespace korvanta

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/settingsdialog.h"
+#include "workfile/settingvalues.h"
 
 #include <vector>
 
@@ -14,16 +15,18 @@ struct Setting;
 }
 
 // Form14: the number display and i-number settings of one telephone port,
-// opened from the telephone port dialog for the port of its current tab.
+// opened from the telephone port dialog for the port of its current tab. The
+// reading and writing are the number display core's (NdRead, NdWrite); the
+// window shows and takes their records.
 class NumberDisplayDialog : public SettingsDialog {
     Q_OBJECT
 public:
     // port: 0 TEL1, 1 TEL2, 2 TEL3.
     NumberDisplayDialog(Session &session, int port, QWidget *opener);
 
-    // NdRead and NdWrite; true when every exchange was answered.
-    bool NdRead();
-    bool NdWrite();
+    // What the options show: a setting only when there is something to send.
+    SettingValues shownValues();
+    void showValues(const SettingValues &values);
 
 protected:
     void readAdapter() override;

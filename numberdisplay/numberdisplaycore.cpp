@@ -1,0 +1,111 @@
+#include "numberdisplay/numberdisplaycore.h"
+
+#include "link/session.h"
+#include "workfile/workfile.h"
+
+namespace korvanta::numberdisplay {
+
+namespace {
+
+const Setting *const kSettings[] = {&numberDisplay(), &iNumber()};
+
+QString sectionOf(int p)
+{
+    return QLatin1String(port(p).section);
+}
+
+std::optional<char> wantedIn(const SettingValues &values, int p, const Setting &setting)
+{
+    const auto v = values.get(sectionOf(p), QLatin1String(setting.key));
+    return v && !v->isEmpty() ? std::optional<char>(v->at(0).toLatin1()) : std::nullopt;
+}
+
+} // namespace
+
+bool NdRead(Session &s, int p, SettingValues &values, QObject *parent)
+{
+    WorkFile::Batch batch(s.workFile);
+    for (const Setting *setting : kSettings) {
+        const auto answer = s.query(setting->query[p]);
+        const Reading r = answer ? readReply(*setting, p, *answer) : Reading{};
+        if (!r.ok) {
+            Session::reportReceiveFailure(parent);
+            return false; // a failed number display read skips the i-number read
+        }
+        if (!r.value)
+            continue;
+        const QString value(QLatin1Char(*r.value));
+        s.workFile.store(sectionOf(p), QLatin1String(setting->key), value);
+        values.set(sectionOf(p), QLatin1String(setting->key), value);
+    }
+    return true;
+}
+
+bool NdWrite(Session &s, int p, const SettingValues &wanted, QObject *parent)
+{
+    s.WriteFailed = 0;
+    const auto stored = [&](const Setting &setting) {
+        return s.workFile.fetch(sectionOf(p), QLatin1String(setting.key), QLatin1String(kDefault));
+    };
+    // TEL2 and TEL3 cannot both show numbers.
+    const auto display = displayLocked(p, s.NumberDisplayFlags) ? std::nullopt : wantedIn(wanted, p, numberDisplay());
+    const Write w = composeWrite(p, display, stored(numberDisplay()), wantedIn(wanted, p, iNumber()), stored(iNumber()));
+    if (w.command.isEmpty())
+        return true;
+    if (!s.set(w.command, parent)) {
+        s.WriteFailed = 1;
+        return false;
+    }
+    // The shared flag follows the adapter only once it has taken the change.
+    if (w.displayOn)
+        s.NumberDisplayFlags[p] = *w.displayOn;
+    return true;
+}
+
+const std::vector<SettingKey> &settingKeys()
+{
+    static const std::vector<SettingKey> keys = [] {
+        std::vector<SettingKey> k;
+        for (int p = 0; p < kPortCount; ++p)
+            for (const Setting *setting : kSettings)
+                k.push_back({sectionOf(p), QLatin1String(setting->key),
+                             QString::fromUtf8(port(p).caption) + QStringLiteral(" / ") +
+                                 QString::fromUtf8(setting->frameCaption),
+                             false, [setting](const QString &v) {
+                                 for (const Option &o : setting->options)
+                                     if (v == QLatin1Char(o.value))
+                                         return true;
+                                 return false;
+                             }});
+        return k;
+    }();
+    return keys;
+}
+
+std::optional<QString> validateAll(const SettingValues &, bool)
+{
+    return std::nullopt;
+}
+
+bool readAll(Session &session, SettingValues &values, QObject *parent)
+{
+    Session::BusyScope busy(session);
+    session.ReadFailed = 0;
+    for (int p = 0; p < kPortCount; ++p)
+        if (!NdRead(session, p, values, parent)) {
+            session.ReadFailed = 1;
+            return false;
+        }
+    return true;
+}
+
+bool writeAll(Session &session, const SettingValues &wanted, QObject *parent)
+{
+    Session::BusyScope busy(session);
+    for (int p = 0; p < kPortCount; ++p)
+        if (!NdWrite(session, p, wanted, parent))
+            return false;
+    return true;
+}
+
+} // namespace korvanta::numberdisplay
