@@ -1,11 +1,11 @@
 #include "shortdial/shortdialdialog.h"
 
 #include "link/session.h"
+#include "shortdial/shortdialcore.h"
 #include "ui/formparts.h"
 #include "ui/helpviewer.h"
 #include "ui/inputfilter.h"
 #include "ui/progresswindow.h"
-#include "workfile/workfile.h"
 
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -25,15 +25,14 @@ namespace {
 constexpr int kHelpContext = 10;
 constexpr int kLineEditMargin = 2; // QLineEdit's own blank on each side of the text
 
-// The two tabs: caption and the names of the column headings.
+// The names of the column headings of the two tabs.
 struct TabDef {
-    const char *caption;
     const char *numberHeading;
     const char *subaddressHeading;
 };
-constexpr std::array<TabDef, 2> kTabs{{
-    {"登録１  ", "Label1", "Label2"},
-    {"登録２  ", "Label14", "Label13"},
+constexpr std::array<TabDef, kTabCaptions.size()> kTabs{{
+    {"Label1", "Label2"},
+    {"Label14", "Label13"},
 }};
 
 // The width a box needs to show maxLength of the widest of its characters.
@@ -68,7 +67,7 @@ QPushButton *makeButton(const char *name, const QString &caption, QWidget *paren
 ShortDialDialog::ShortDialDialog(Session &session, QWidget *opener)
     : SettingsDialog(session, opener, QStringLiteral("Form4"))
 {
-    setWindowTitle(QStringLiteral("短縮番号登録"));
+    setWindowTitle(QString::fromUtf8(kWindowTitle));
 
     auto *tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("SSTab1"));
@@ -99,7 +98,7 @@ ShortDialDialog::ShortDialDialog(Session &session, QWidget *opener)
         }
         grid->setColumnStretch(1, 8);
         grid->setColumnStretch(2, 5);
-        tabs->addTab(page, QString::fromUtf8(kTabs[t].caption));
+        tabs->addTab(page, QString::fromUtf8(kTabCaptions[t]));
     }
     tabs->setCurrentIndex(0);
 
@@ -122,54 +121,33 @@ ShortDialDialog::ShortDialDialog(Session &session, QWidget *opener)
 
 void ShortDialDialog::readAdapter()
 {
-    runExchange(ProgressScope::Reading, [this] { NumRead(); });
+    SettingValues values;
+    runExchange(ProgressScope::Reading, [&] { NumRead(session(), values, this); });
+    showValues(values);
 }
 
-void ShortDialDialog::NumRead()
+SettingValues ShortDialDialog::shownValues() const
 {
-    session().ReadFailed = 0;
-    const auto answer = session().query(readCommand(), kDirectoryWindow);
-    const auto entries = answer ? parseDirectory(*answer) : std::nullopt;
-    if (!entries) {
-        Session::reportReceiveFailure(this);
-        return;
-    }
-    WorkFile::Batch batch(session().workFile);
-    for (const ReadEntry &read : *entries) {
-        session().workFile.store(kSection, QString::fromLatin1(kEntryRows[read.entry].key), read.stored);
-        showReadText(m_boxes[read.entry].number, read.shown.number);
-        showReadText(m_boxes[read.entry].subaddress, read.shown.subaddress);
-    }
-}
-
-std::array<Entry, kEntryCount> ShortDialDialog::shownEntries() const
-{
-    std::array<Entry, kEntryCount> shown;
+    SettingValues values;
     for (int i = 0; i < kEntryCount; ++i)
-        shown[i] = {m_boxes[i].number->text(), m_boxes[i].subaddress->text()};
-    return shown;
+        values.set(kSection, QString::fromLatin1(kEntryRows[i].key),
+                   wireForm({m_boxes[i].number->text(), m_boxes[i].subaddress->text()}));
+    return values;
 }
 
-void ShortDialDialog::NumWrite()
+void ShortDialDialog::showValues(const SettingValues &values)
 {
-    session().WriteFailed = 0;
-    const WorkFile &file = session().workFile;
-    const auto commands =
-        changedEntryCommands(shownEntries(), [&file](const QString &key) { return file.fetch(kSection, key); });
-    for (const QByteArray &command : commands) {
-        if (!session().set(command, this)) {
-            session().WriteFailed = 1;
-            return;
+    for (int i = 0; i < kEntryCount; ++i)
+        if (const auto stored = values.get(kSection, QString::fromLatin1(kEntryRows[i].key))) {
+            const Entry entry = entryOf(*stored);
+            showReadText(m_boxes[i].number, entry.number);
+            showReadText(m_boxes[i].subaddress, entry.subaddress);
         }
-    }
 }
 
 void ShortDialDialog::registerEntries()
 {
-    registerAndClose([this] {
-        NumWrite();
-        return session().WriteFailed != 1;
-    });
+    registerAndClose([this] { return NumWrite(session(), shownValues(), this); });
 }
 
 } // namespace korvanta

@@ -1,6 +1,7 @@
 #include "shortdial/shortdialmodel.h"
 
 #include "link/reply.h"
+#include "workfile/charset.h"
 
 namespace korvanta::shortdial {
 
@@ -33,6 +34,21 @@ QString wireForm(const Entry &entry)
     if (entry.subaddress.isEmpty())
         return entry.number;
     return entry.number + QLatin1Char('*') + entry.subaddress;
+}
+
+Entry entryOf(const QString &stored)
+{
+    const qsizetype star = stored.indexOf(QLatin1Char('*'));
+    if (star < 0)
+        return {stored, QString()};
+    return {stored.left(star), stored.mid(star + 1)};
+}
+
+bool accepts(const QString &stored)
+{
+    const Entry entry = entryOf(stored);
+    return charset::consistsOf(entry.number, charset::kNumber, kNumberMaxLength) &&
+           charset::consistsOf(entry.subaddress, charset::kSubaddress, kSubaddressMaxLength);
 }
 
 QByteArray readCommand()
@@ -99,15 +115,13 @@ std::optional<QList<ReadEntry>> parseDirectory(const QByteArray &answer)
     return entries;
 }
 
-QList<QByteArray> changedEntryCommands(const std::array<Entry, kEntryCount> &shown,
+QList<QByteArray> changedEntryCommands(const std::array<std::optional<QString>, kEntryCount> &wanted,
                                        const std::function<QString(const QString &key)> &stored)
 {
     QList<QByteArray> commands;
-    for (int i = 0; i < kEntryCount; ++i) {
-        const QString wire = wireForm(shown[i]);
-        if (stored(QString::fromLatin1(kEntryRows[i].key)) != wire)
-            commands.append(writeCommand(i, wire));
-    }
+    for (int i = 0; i < kEntryCount; ++i)
+        if (wanted[i] && stored(QString::fromLatin1(kEntryRows[i].key)) != *wanted[i])
+            commands.append(writeCommand(i, *wanted[i]));
     return commands;
 }
 

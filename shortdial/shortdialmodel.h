@@ -21,6 +21,10 @@ constexpr int kSubaddressMaxLength = 20;
 // Work-file section; its keys are the entries' two-digit indices.
 inline const QString kSection = QStringLiteral("TANSYUKU");
 
+inline constexpr const char *kWindowTitle = "短縮番号登録";
+// The captions of the two tabs of ten entries each.
+inline constexpr std::array<const char *, 2> kTabCaptions{"登録１  ", "登録２  "};
+
 // The controls of one entry's row in the dialog, and its work-file key. The row
 // label of entry 12 is out of its neighbours' sequence.
 struct EntryRow {
@@ -53,6 +57,13 @@ struct Entry {
 // The number, then "*" and the subaddress when there is one: the form the
 // adapter takes and the work file keeps. Texts are taken as they are.
 QString wireForm(const Entry &entry);
+// The boxes for a stored form: the number up to the first "*", the
+// subaddress after it.
+Entry entryOf(const QString &stored);
+// Whether a stored form is one the boxes could show: a number of at most 32
+// characters of 0-9 - ( ) #, and after a "*" a subaddress of at most 20 of
+// 0-9 # *.
+bool accepts(const QString &stored);
 
 // "AT&Z0?&Z1?...&Z19?", 92 characters; CR is added by the exchange.
 QByteArray readCommand();
@@ -77,9 +88,10 @@ struct ReadEntry {
 // behind the echo (a failed read).
 std::optional<QList<ReadEntry>> parseDirectory(const QByteArray &answer);
 
-// The set commands for the entries whose shown wire form differs from the
-// stored one (exact comparison), from entry 00 to 19.
-QList<QByteArray> changedEntryCommands(const std::array<Entry, kEntryCount> &shown,
+// The set commands for the entries whose wanted wire form differs from the
+// stored one (exact comparison), from entry 00 to 19; an empty optional wants
+// nothing.
+QList<QByteArray> changedEntryCommands(const std::array<std::optional<QString>, kEntryCount> &wanted,
                                        const std::function<QString(const QString &key)> &stored);
 
 } // namespace korvanta::shortdial

@@ -1,0 +1,83 @@
+#include "shortdial/shortdialcore.h"
+
+#include "link/session.h"
+#include "workfile/workfile.h"
+
+namespace korvanta::shortdial {
+
+namespace {
+QString keyOf(int entry)
+{
+    return QString::fromLatin1(kEntryRows[entry].key);
+}
+} // namespace
+
+bool NumRead(Session &session, SettingValues &values, QObject *parent)
+{
+    session.ReadFailed = 0;
+    const auto answer = session.query(readCommand(), kDirectoryWindow);
+    const auto entries = answer ? parseDirectory(*answer) : std::nullopt;
+    if (!entries) {
+        Session::reportReceiveFailure(parent);
+        return false;
+    }
+    WorkFile::Batch batch(session.workFile);
+    for (const ReadEntry &read : *entries) {
+        session.workFile.store(kSection, keyOf(read.entry), read.stored);
+        values.set(kSection, keyOf(read.entry), read.stored);
+    }
+    return true;
+}
+
+bool NumWrite(Session &session, const SettingValues &wanted, QObject *parent)
+{
+    session.WriteFailed = 0;
+    std::array<std::optional<QString>, kEntryCount> forms;
+    for (int i = 0; i < kEntryCount; ++i)
+        forms[i] = wanted.get(kSection, keyOf(i));
+    const WorkFile &file = session.workFile;
+    for (const QByteArray &command :
+         changedEntryCommands(forms, [&file](const QString &key) { return file.fetch(kSection, key); }))
+        if (!session.set(command, parent)) {
+            session.WriteFailed = 1;
+            return false;
+        }
+    return true;
+}
+
+const std::vector<SettingKey> &settingKeys()
+{
+    static const std::vector<SettingKey> keys = [] {
+        std::vector<SettingKey> k;
+        for (int i = 0; i < kEntryCount; ++i)
+            k.push_back({kSection, keyOf(i),
+                         QString::fromUtf8(kWindowTitle) + QStringLiteral(" / ") +
+                             QString::fromUtf8(kTabCaptions[i / kEntriesPerTab]).trimmed() + QStringLiteral(" / ") +
+                             keyOf(i) + QLatin1Char(':'),
+                         false, [](const QString &v) { return accepts(v); }});
+        return k;
+    }();
+    return keys;
+}
+
+std::optional<QString> validateAll(const SettingValues &, bool)
+{
+    return std::nullopt;
+}
+
+bool readAll(Session &session, SettingValues &values, QObject *parent)
+{
+    Session::BusyScope busy(session);
+    if (NumRead(session, values, parent))
+        return true;
+    session.ReadFailed = 1;
+    return false;
+}
+
+bool writeAll(Session &session, const SettingValues &wanted, QObject *parent)
+{
+    Session::BusyScope busy(session);
+    return NumWrite(session, wanted, parent);
+}
+
+} // namespace korvanta::shortdial
