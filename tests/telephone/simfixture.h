@@ -11,6 +11,7 @@
 #include "sim/simulatedlink.h"
 #include "tests/link/scriptedlink.h"
 #include "tests/messagerecorder.h"
+#include "workfile/settingvalues.h"
 #include "workfile/workfile.h"
 
 #include <QAbstractButton>
@@ -23,6 +24,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 // A link to the simulated adapter's engine whose answer to a chosen command
@@ -137,4 +139,51 @@ inline bool isChecked(QWidget *root, const QString &name)
 inline bool isEnabled(QWidget *root, const QString &name)
 {
     return child<QWidget>(root, name)->isEnabled();
+}
+
+// A record of values from "SECTION/KEY=value" pairs, and back.
+inline korvanta::SettingValues settingValues(const QStringList &pairs)
+{
+    korvanta::SettingValues values;
+    for (const QString &pair : pairs)
+        values.set(pair.section(u'/', 0, 0), pair.section(u'/', 1).section(u'=', 0, 0), pair.section(u'=', 1));
+    return values;
+}
+
+inline QStringList pairsOf(const korvanta::SettingValues &values)
+{
+    QStringList pairs;
+    for (const auto &e : values.entries())
+        pairs << e.section + u'/' + e.key + u'=' + e.value;
+    return pairs;
+}
+
+// Whether every value is of a setting the core describes, and one the
+// setting accepts.
+inline bool described(const korvanta::SettingValues &values, const std::vector<korvanta::SettingKey> &keys)
+{
+    for (const auto &e : values.entries()) {
+        const auto key = std::find_if(keys.begin(), keys.end(),
+                                      [&](const korvanta::SettingKey &k) { return k.section == e.section && k.key == e.key; });
+        if (key == keys.end() || !key->accepts(e.value)) {
+            qWarning("%s/%s=%s", qPrintable(e.section), qPrintable(e.key), qPrintable(e.value));
+            return false;
+        }
+    }
+    return true;
+}
+
+// What a core's whole-subsystem functions owe after a read into values: the
+// values written back send nothing; an adapter fallen silent fails the
+// reading with the message and ReadFailed.
+template <class ReadAll, class WriteAll>
+void checkBackAndSilent(SimFixture &f, korvanta::SettingValues &values, ReadAll readAll, WriteAll writeAll)
+{
+    f.adapter.clearLog();
+    QVERIFY(writeAll(*f.session, values, nullptr));
+    QCOMPARE(f.adapter.log(), QList<QByteArray>{});
+    f.setFault([](korvanta::sim::Faults &x) { x.silent = true; });
+    QVERIFY(!readAll(*f.session, values, nullptr));
+    QCOMPARE(f.session->ReadFailed, 1);
+    QCOMPARE(f.messageTexts(), QStringList{korvanta::kReceiveFailed});
 }
