@@ -393,19 +393,15 @@ void TelephoneDialog::showValues(const SettingValues &values)
 
 void TelephoneDialog::holdKeySelected(char value)
 {
-    const auto &keys = shortDialKey().values;
-    for (const ChoiceValue &v : keys)
-        control<QWidget>(v.control[0])->setEnabled(session().newFirmware() || !v.newFirmwareOnly);
-    if (value != '0')
-        for (const ChoiceValue &v : keys)
-            if (v.value == value)
-                control<QWidget>(v.control[0])->setEnabled(false);
+    for (const ChoiceValue &v : shortDialKey().values)
+        control<QWidget>(v.control[0])
+            ->setEnabled((session().newFirmware() || !v.newFirmwareOnly) && !keysClash(value, v.value));
 }
 
 void TelephoneDialog::shortDialKeySelected(char value)
 {
     for (const ChoiceValue &v : holdKey().values)
-        control<QWidget>(v.control[0])->setEnabled(value == '0' || v.value != value);
+        control<QWidget>(v.control[0])->setEnabled(!keysClash(v.value, value));
 }
 
 void TelephoneDialog::applyFirmwareGate()

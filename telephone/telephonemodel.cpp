@@ -211,6 +211,11 @@ const CommonSetting &shortDialKey()
     return commonSettings()[kShortDialKeyRow];
 }
 
+bool keysClash(char hold, char shortDial)
+{
+    return hold == shortDial && hold != '0';
+}
+
 bool accepts(const CommonSetting &setting, const QString &value)
 {
     if (setting.isChoice())
@@ -390,7 +395,7 @@ std::optional<Problem> validate(const std::array<std::optional<QString>, kPortCo
     }
     const QString hold = common[kHoldKeyRow].value_or(QString());
     const QString shortDial = common[kShortDialKeyRow].value_or(QString());
-    if (!hold.isEmpty() && hold == shortDial && hold != QLatin1String("0"))
+    if (hold.size() == 1 && shortDial.size() == 1 && keysClash(hold[0].toLatin1(), shortDial[0].toLatin1()))
         return Problem{QString::fromUtf8(kKeyClashMessage), false};
     return std::nullopt;
 }

@@ -167,6 +167,9 @@ const CommonSetting &shortDialKey();
 // digits, length and range of its box.
 bool accepts(const CommonSetting &setting, const QString &value);
 
+// Whether a hold key and a short-dial key are the same key: they may not be,
+// unless both are "なし".
+bool keysClash(char hold, char shortDial);
 inline constexpr const char *kKeyClashMessage = "外線保留キーと短縮ダイヤルキーが重複しています";
 
 // ---------------------------------------------------------------------------
