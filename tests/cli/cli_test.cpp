@@ -108,6 +108,10 @@ void CliTest::statuses_data()
     QTest::newRow("no KORVAN-TA") << QStringList{"--silent-from", "ATI"} << false
                                   << QStringList{"--port", "{pty}", "identify"} << 1 << ""
                                   << "KORVAN-TAが接続されていません";
+    // The question whether to go on is answered at once: the command ends.
+    QTest::newRow("line lost") << QStringList{"--drop-after", "5", "--drop-on", "ATI"} << false
+                               << QStringList{"--port", "{pty}", "identify"} << 1 << ""
+                               << "未知ｴﾗｰが発生しました";
 }
 
 void CliTest::statuses()
