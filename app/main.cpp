@@ -3,13 +3,15 @@
 #include "app/exitsignals.h"
 #include "app/mainwindow.h"
 #include "app/options.h"
-#include "app/ports.h"
 #include "app/screenshots.h"
 #include "app/startup.h"
 #include "link/link.h"
 #include "link/messages.h"
+#include "link/ports.h"
 #include "link/session.h"
+#include "link/trafficlog.h"
 #include "sim/simulatedadapter.h"
+#include "sim/simulatedlink.h"
 #include "ui/messagebox.h"
 #include "ui/style.h"
 #include "workfile/workfile.h"
@@ -36,7 +38,7 @@ bool haveDisplay()
 // Port COMn, straight away.
 bool identifyOn(int port, SerialControl &control, const Timing &timing, Identity &identity)
 {
-    const bool found = tryPort(control, port, timing, identity, nullptr) == PortConnected;
+    const bool found = connectPort(control, port, timing, identity, nullptr);
     if (found)
         std::printf("COM%d: %s, %s\n", port, qPrintable(identity.ModelName), qPrintable(identity.FirmwareVersion));
     std::fflush(stdout);
@@ -97,9 +99,7 @@ int main(int argc, char *argv[])
     const QString workPath = options.workFile.isEmpty() ? WorkFile::defaultPath() : options.workFile;
     WorkFile workFile(workPath);
     if (!workFile.lock()) {
-        Messages::inform(QStringLiteral("KORVAN-TA 設定ユーティリティは既に起動しています。\n"
-                                        "同じ作業ファイル (%1) を使うユーティリティは一つだけ起動できます。")
-                             .arg(workPath));
+        Messages::inform(workFile.inUseMessage());
         return 1;
     }
     if (!options.screenshots.isEmpty())
@@ -108,12 +108,18 @@ int main(int argc, char *argv[])
     std::unique_ptr<sim::SimulatedAdapter> adapter;
     LinkFactory factory;
     if (options.simulate) {
-        sim::Faults line;
-        line.charTimeUs = sim::kCharTimeUs19200; // as slow as a real line
-        adapter = std::make_unique<sim::SimulatedAdapter>(line);
-        factory = simulatedLinkFactory(*adapter);
+        adapter = sim::builtInAdapter();
+        factory = sim::simulatedLinkFactory(*adapter);
     } else {
         factory = serialLinkFactory(options.ports, findSerialPorts());
+    }
+    TrafficLog log;
+    if (!options.logFile.isEmpty()) {
+        if (!log.open(options.logFile, &error)) {
+            std::fprintf(stderr, "korvanta: %s\n", qPrintable(error));
+            return 2;
+        }
+        factory = loggedLinkFactory(factory, log);
     }
     SerialControl control(factory);
     const Timing timing;

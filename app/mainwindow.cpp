@@ -6,11 +6,10 @@
 #include "app/versiondialog.h"
 #include "dataport/dataportdialog.h"
 #include "link/commevents.h"
-#include "link/exchange.h"
 #include "link/link.h"
 #include "link/messages.h"
 #include "link/session.h"
-#include "link/wait.h"
+#include "link/store.h"
 #include "shortdial/shortdialdialog.h"
 #include "telephone/telephonedialog.h"
 #include "ui/formparts.h"
@@ -35,8 +34,6 @@ SettingsDialog *create(Session &session, QWidget *opener)
 {
     return new Dialog(session, opener);
 }
-
-const QByteArray kStoreCommand = "AT&W0&W1";
 
 // Entries belong to the window, so that they are found by name through it.
 QAction *entry(QMenu *menu, const char *name, const QString &text, QWidget *window)
@@ -185,22 +182,15 @@ void MainWindow::openTerminal()
 
 void MainWindow::exitProcedure()
 {
-    Link &link = m_session.link;
-    if (!link.isOpen() || m_exiting)
+    if (!m_session.link.isOpen() || m_exiting)
         return;
     m_exiting = true;
-    Session::BusyScope busy(m_session);
-    if (m_session.WriteCount != 0) {
+    const bool storing = m_session.WriteCount != 0;
+    if (storing)
         setEnabled(false);
-        DiscardInput(link); // a late "OK" of an earlier exchange is not the store's
-        link.setInputLen(1);
-        link.output(kStoreCommand + '\r');
-        AwaitAcknowledge(link, m_session.timing.setDeadlineMs); // silent on time-out
-        DiscardInput(link);
+    storeAndClose(m_session);
+    if (storing)
         setEnabled(true);
-    }
-    waitUntil(QDeadlineTimer(m_session.timing.exitPauseMs, Qt::PreciseTimer));
-    link.close();
     m_exiting = false;
 }
 

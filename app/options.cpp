@@ -5,9 +5,6 @@
 namespace korvanta {
 
 namespace {
-const QString kPort = QStringLiteral("port");
-const QString kSimulate = QStringLiteral("simulate");
-const QString kWorkFile = QStringLiteral("workfile");
 const QString kAutoPort = QStringLiteral("auto-port");
 const QString kExitAfterStart = QStringLiteral("exit-after-start");
 const QString kScreenshots = QStringLiteral("screenshots");
@@ -20,13 +17,11 @@ bool parseOptions(const QStringList &arguments, Options &options, QString *error
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions({{{QStringLiteral("h"), QStringLiteral("help")}, {}},
                        {{QStringLiteral("v"), QStringLiteral("version")}, {}},
-                       {kPort, {}, QStringLiteral("COMn=PATH")},
-                       {kSimulate, {}},
-                       {kWorkFile, {}, QStringLiteral("PATH")},
                        {kAutoPort, {}, QStringLiteral("N")},
                        {kExitAfterStart, {}},
                        {kScreenshots, {}, QStringLiteral("DIR")},
                        {kListPorts, {}}});
+    addLineOptions(parser);
     auto failed = [error](const QString &why) {
         if (error)
             *error = why;
@@ -38,13 +33,9 @@ bool parseOptions(const QStringList &arguments, Options &options, QString *error
         return failed(QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
     options.help = parser.isSet(QStringLiteral("help"));
     options.version = parser.isSet(QStringLiteral("version"));
-    for (const QString &assignment : parser.values(kPort)) {
-        QString why;
-        if (!options.ports.assign(assignment, &why))
-            return failed(QStringLiteral("--port: ") + why);
-    }
-    options.simulate = parser.isSet(kSimulate);
-    options.workFile = parser.value(kWorkFile);
+    QString why;
+    if (!readLineOptions(parser, false, options, &why))
+        return failed(why);
     if (parser.isSet(kAutoPort)) {
         bool ok = false;
         options.autoPort = parser.value(kAutoPort).toInt(&ok);
@@ -72,10 +63,7 @@ QString usage()
         "  --list-ports       print the serial devices found, one a line: path,\n"
         "                     by-id name, description, manufacturer, and whether\n"
         "                     this user may open it\n"
-        "  --simulate         attach the built-in simulated adapter to every port\n"
-        "  --workfile PATH    the settings work file (default: mail.ini beside the\n"
-        "                     program, or in $XDG_DATA_HOME/korvanta/ when the\n"
-        "                     program's folder cannot be written)\n"
+        "%1"
         "  --auto-port N      use port COMN without the port dialog; messages until\n"
         "                     the main window shows go to standard error; the\n"
         "                     program ends with status 1 when the adapter is not\n"
@@ -86,7 +74,8 @@ QString usage()
         "                     picture of each into DIR, print their paths and end\n"
         "                     (no display needed)\n"
         "  -h, --help         this text\n"
-        "  -v, --version      the version\n");
+        "  -v, --version      the version\n")
+        .arg(lineOptionsUsage());
 }
 
 } // namespace korvanta

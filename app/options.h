@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ports.h"
+#include "link/commandline.h"
 
 #include <QString>
 #include <QStringList>
@@ -8,12 +8,10 @@
 namespace korvanta {
 
 // What the command line asks of the utility.
-struct Options {
+// --port takes COMn=PATH only.
+struct Options : LineOptions {
     bool help = false;
     bool version = false;
-    PortMap ports;
-    bool simulate = false;        // the built-in simulated adapter on every port
-    QString workFile;             // empty: "mail.ini" in its usual place
     int autoPort = 0;             // 1..9: that port without the port dialog
     bool exitAfterStart = false;  // leave through "終了(&E)" once the main window shows
     QString screenshots;          // a folder: picture every window and end

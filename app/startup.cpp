@@ -1,10 +1,8 @@
 #include "app/startup.h"
 
-#include "app/ports.h"
-#include "link/exchange.h"
 #include "link/link.h"
 #include "link/messages.h"
-#include "link/session.h"
+#include "link/ports.h"
 #include "ui/formparts.h"
 #include "ui/windows.h"
 
@@ -22,115 +20,12 @@
 
 namespace korvanta {
 
-namespace {
-constexpr int kModelLength = 9;
-constexpr int kFirmwareLength = 17;
-const QByteArray kModel = "KORVAN-TA";
-
-int firstOf(const QByteArray &text, char upper)
-{
-    for (int i = 0; i < text.size(); ++i)
-        if (text[i] == upper || text[i] == char(upper - 'A' + 'a'))
-            return i;
-    return -1;
-}
-
-// Copies `length` characters from the answer's first `letter` (either case)
-// into `into`, and takes the answer when they are `wanted`.
-AnswerAcceptor capture(char letter, int length, QString &into, std::function<bool(const QByteArray &)> wanted)
-{
-    return [letter, length, &into, wanted](const QByteArray &answer) {
-        const int at = firstOf(answer, letter);
-        if (at < 0)
-            return false;
-        const QByteArray text = answer.mid(at, length);
-        into = QString::fromLatin1(text);
-        return wanted(text);
-    };
-}
-
-PortDialogResult fail(Link &link, const QString &message, QWidget *parent)
-{
-    if (!message.isEmpty())
-        Messages::inform(message, parent);
-    link.close();
-    return PortShowAgain;
-}
-
-// A decimal number as a leading-number parse reads it: digits with at most one
-// decimal point; anything else ends it; no digits give 0.
-float leadingDecimal(const QString &text)
-{
-    QString number;
-    bool point = false;
-    for (const QChar c : text) {
-        if (c.isDigit() && c.unicode() < 128)
-            number += c;
-        else if (c == u'.' && !point)
-            point = true, number += c;
-        else
-            break;
-    }
-    return number.toFloat(); // "" and "." give 0
-}
-} // namespace
-
-PortDialogResult identifyAdapter(Link &link, const Timing &timing, Identity &identity, QWidget *parent)
-{
-    if (!QueryExchange(link, "ATE1V1", timing.identifyDeadlineMs))
-        return fail(link, kNoDevice, parent);
-
-    // Every answer that holds "OK" is searched for the model name; the wait goes
-    // on until it is there.
-    const auto isModel = [](const QByteArray &name) { return name == kModel; };
-    if (!QueryExchange(link, "ATI", timing.identifyDeadlineMs, kQueryWindow,
-                       capture('K', kModelLength, identity.ModelName, isModel)))
-        return fail(link, kNotKorvanta, parent);
-
-    const auto anyText = [](const QByteArray &) { return true; };
-    const auto version = QueryExchange(link, "AT%I2", timing.identifyDeadlineMs, kQueryWindow,
-                                       capture('V', kFirmwareLength, identity.FirmwareVersion, anyText));
-    if (!version)
-        return fail(link, QString(), parent);
-    return PortConnected;
-}
-
 PortDialogResult tryPort(SerialControl &control, int selectedPort, const Timing &timing, Identity &identity,
                          QWidget *parent)
 {
     if (selectedPort == 0)
         return PortShowAgain;
-    if (selectedPort != control.commPort()) {
-        control.close();
-        if (!control.setCommPort(selectedPort)) {
-            Messages::inform(kCannotOpenPort, parent);
-            return PortShowAgain;
-        }
-    }
-    Link *link = control.link();
-    if (!link || !link->open()) {
-        // The second line says which device and why, where the system told.
-        const QString reason = control.whyNotOpen(selectedPort);
-        Messages::inform(reason.isEmpty() ? kCannotOpenPort : kCannotOpenPort + u'\n' + reason, parent);
-        return PortShowAgain;
-    }
-    link->setInputLen(Link::kBulkInputLen);
-    return identifyAdapter(*link, timing, identity, parent);
-}
-
-QString deriveNewFirmwareFlag(const QString &firmwareVersion)
-{
-    const int blank = firmwareVersion.indexOf(u' ');
-    const QString digits = firmwareVersion.mid(blank + 1, 4); // no blank: the first four
-    return leadingDecimal(digits) > 1.2f ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-void applyIdentity(Session &session, const Identity &identity)
-{
-    session.ModelName = identity.ModelName;
-    session.FirmwareVersion = identity.FirmwareVersion;
-    session.NewFirmwareFlag = deriveNewFirmwareFlag(identity.FirmwareVersion);
-    session.WriteCount = 0;
+    return connectPort(control, selectedPort, timing, identity, parent) ? PortConnected : PortShowAgain;
 }
 
 namespace {

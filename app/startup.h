@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/identify.h"
 #include "link/messages.h"
 #include "link/timing.h"
 
@@ -10,9 +11,7 @@ class QComboBox;
 
 namespace korvanta {
 
-class Link;
 class SerialControl;
-class Session;
 
 // Result of one showing of the port selection dialog.
 enum PortDialogResult {
@@ -21,33 +20,10 @@ enum PortDialogResult {
     PortCancelled = 2, // the program ends
 };
 
-// What identification read from the adapter.
-struct Identity {
-    QString ModelName;       // 9 characters of the answer to "ATI"
-    QString FirmwareVersion; // 17 characters of the answer to "AT%I2" from its first "V"
-};
-
-inline const QString kCannotOpenPort = QStringLiteral("COMポートがオープンできません");
-inline const QString kNoDevice = QStringLiteral("機器が接続されていません");
-inline const QString kNotKorvanta = QStringLiteral("KORVAN-TAが接続されていません");
-
-// "ATE1V1", "ATI", "AT%I2" on an open link, each with the identification
-// deadline. Shows the failure message over parent and closes the link when the
-// adapter is not identified.
-PortDialogResult identifyAdapter(Link &link, const Timing &timing, Identity &identity, QWidget *parent);
-
-// One press of "登録": sets the control to the port (list position + 1; 0 is
-// nothing selected), opens it at 19200,N,8,1 and identifies the adapter.
+// One press of "登録": connectPort() on the list position + 1 (0 is nothing
+// selected).
 PortDialogResult tryPort(SerialControl &control, int selectedPort, const Timing &timing, Identity &identity,
                          QWidget *parent);
-
-// "1" when the number behind the first blank of the firmware text (its first
-// four characters when there is no blank) is greater than 1.2, else "0".
-QString deriveNewFirmwareFlag(const QString &firmwareVersion);
-
-// Hands the identification to the session: model, firmware, the firmware flag,
-// and no writes yet.
-void applyIdentity(Session &session, const Identity &identity);
 
 // The port selection dialog "シリアルポート設定".
 class PortDialog : public QDialog {

@@ -2,8 +2,6 @@
 
 #include "link/link.h"
 #include "link/messages.h"
-#include "ui/helpviewer.h"
-
 
 namespace korvanta {
 

@@ -13,14 +13,14 @@ foreach(page korvanta korvanta-sim)
 endforeach()
 configure_file(${res}/${KORVANTA_APP_ID}.metainfo.xml.in ${CMAKE_BINARY_DIR}/${KORVANTA_APP_ID}.metainfo.xml @ONLY)
 
-install(TARGETS korvanta korvanta-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS korvanta korvanta-cli korvanta-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The program looks for its help file in share/korvanta/ beside its bin/.
 install(FILES ${res}/korvanta.hlp DESTINATION ${CMAKE_INSTALL_DATADIR}/korvanta)
 install(FILES ${res}/${KORVANTA_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${res}/${KORVANTA_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_BINARY_DIR}/${KORVANTA_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${CMAKE_BINARY_DIR}/man/korvanta.1 ${CMAKE_BINARY_DIR}/man/korvanta-sim.1
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+        ${CMAKE_SOURCE_DIR}/cli/korvanta-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_PACKAGE_NAME korvanta)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

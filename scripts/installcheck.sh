@@ -4,7 +4,8 @@
 # program as an unprivileged user who cannot write the prefix: the screenshot
 # tour must take every picture (the help window found its help file in the
 # installed data folder) and put the work file in that user's
-# ~/.local/share/korvanta/. Fails on the first thing that is wrong.
+# ~/.local/share/korvanta/; korvanta-cli identifies the simulated adapter
+# there too. Fails on the first thing that is wrong.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${KORVANTA_BUILD_DIR:-build}
@@ -45,4 +46,12 @@ work=$home/.local/share/korvanta/mail.ini
 [ -s "$work" ] || fail "no work file at $work"
 [ "$(stat -c %U "$work")" = "$user" ] || fail "$work does not belong to $user"
 [ ! -e "$prefix/bin/mail.ini" ] || fail "a work file beside the installed program"
+for page in korvanta korvanta-cli korvanta-sim; do
+  [ -s "$prefix/share/man/man1/$page.1" ] || fail "no man page $page(1)"
+done
+# The command line on the same work file, now free again.
+identity=$("${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 \
+  "$prefix/bin/korvanta-cli" --simulate identify 2>"$stage/cli.log") \
+  || { cat "$stage/cli.log"; fail "the installed korvanta-cli --simulate identify failed"; }
+[ "$identity" = "$(printf 'KORVAN-TA\tVer 1.30 01/03/15')" ] || fail "korvanta-cli identified \"$identity\""
 echo "installcheck: the installed tree is sound (run as $user)"

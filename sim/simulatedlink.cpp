@@ -71,4 +71,22 @@ void SimulatedLink::lose()
     emit commEvent(comEventLineLost);
 }
 
+LinkFactory simulatedLinkFactory(SimulatedAdapter &adapter, const QList<FoundPort> &found)
+{
+    const int last = kLastComPort + int(found.size());
+    return {[&adapter, last](int port) -> std::unique_ptr<Link> {
+                if (port < kFirstComPort || port > last)
+                    return nullptr;
+                return std::make_unique<SimulatedLink>(adapter);
+            },
+            [](int) { return QStringLiteral("模擬アダプタ（内蔵）"); }, found};
+}
+
+std::unique_ptr<SimulatedAdapter> builtInAdapter()
+{
+    Faults line;
+    line.charTimeUs = kCharTimeUs19200; // as slow as a real line
+    return std::make_unique<SimulatedAdapter>(line);
+}
+
 } // namespace korvanta::sim

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "link/link.h"
+#include "link/ports.h"
 #include "sim/pacer.h"
+
+#include <memory>
 
 namespace korvanta::sim {
 
@@ -44,5 +47,13 @@ private:
     bool m_open = false;
     bool m_lost = false;
 };
+
+// A link to the one simulated adapter on every port of the list, the found
+// devices given included.
+LinkFactory simulatedLinkFactory(SimulatedAdapter &adapter, const QList<FoundPort> &found = {});
+
+// The adapter of --simulate: factory settings, answering at the speed of a
+// real 19200 bit/s line.
+std::unique_ptr<SimulatedAdapter> builtInAdapter();
 
 } // namespace korvanta::sim

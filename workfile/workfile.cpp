@@ -246,4 +246,11 @@ bool WorkFile::lock()
     return m_lock->error() != QLockFile::LockFailedError;
 }
 
+QString WorkFile::inUseMessage() const
+{
+    return QStringLiteral("KORVAN-TA 設定ユーティリティは既に起動しています。\n"
+                          "同じ作業ファイル (%1) を使うユーティリティは一つだけ起動できます。")
+        .arg(m_path);
+}
+
 } // namespace korvanta

@@ -64,6 +64,8 @@ public:
     // Claims the file for this process: false when another running utility
     // uses it.
     bool lock();
+    // What the utility says when lock() failed.
+    QString inUseMessage() const;
 
 private:
     struct Ini;

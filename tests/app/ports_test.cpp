@@ -1,9 +1,9 @@
 // The port list with the devices found on the machine, and why a device did
 // not open.
 
-#include "app/ports.h"
 #include "app/startup.h"
 #include "appfixture.h"
+#include "link/ports.h"
 #include "link/seriallink.h"
 
 #include <QAbstractItemModel>

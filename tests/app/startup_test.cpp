@@ -1,8 +1,8 @@
 // Start-up: the port dialog, opening the port and identifying the adapter.
 
-#include "app/ports.h"
 #include "app/startup.h"
 #include "appfixture.h"
+#include "link/ports.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>

@@ -1,5 +1,8 @@
 // The real utility over a pseudo-terminal against the simulator program:
-// start-up, identification, a clean exit, and the end on a signal.
+// start-up, identification (with its traffic log), a clean exit, and the end
+// on a signal.
+
+#include "tests/trafficlog.h"
 
 #include <QDir>
 #include <QFile>
@@ -194,7 +197,8 @@ void StartupE2eTest::identifiesAndExits()
     m_device = startSimulator();
     QVERIFY2(m_device.startsWith("/dev/"), qPrintable(m_device));
     QProcess utility;
-    startUtility(utility, {"--exit-after-start"});
+    const QString log = m_dir->filePath("traffic.log");
+    startUtility(utility, {"--exit-after-start", "--log", log});
     QVERIFY(utility.waitForFinished(30000));
     const QString out = QString::fromLocal8Bit(utility.readAllStandardOutput());
     const QString err = QString::fromLocal8Bit(utility.readAllStandardError());
@@ -204,6 +208,7 @@ void StartupE2eTest::identifiesAndExits()
     QVERIFY2(out.contains("main window shown after"), qPrintable(out));
     // Identification, and no store command: nothing was written.
     QCOMPARE(simulatorLog(), (QStringList{"ATE1V1", "ATI", "AT%I2"}));
+    QCOMPARE(trafficLines(log), kIdentificationTraffic);
     QVERIFY(!QFile::exists(m_dir->filePath("mail.ini.lock"))); // the work file is free again
 }
 

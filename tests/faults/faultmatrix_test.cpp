@@ -10,11 +10,11 @@
 
 #include "app/initdialog.h"
 #include "app/mainwindow.h"
-#include "app/ports.h"
 #include "app/startup.h"
 #include "app/terminal.h"
 #include "link/commevents.h"
 #include "link/messages.h"
+#include "link/ports.h"
 #include "link/seriallink.h"
 #include "link/session.h"
 #include "numberdisplay/numberdisplaydialog.h"

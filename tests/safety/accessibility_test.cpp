@@ -8,10 +8,10 @@
 
 #include "app/initdialog.h"
 #include "app/mainwindow.h"
-#include "app/ports.h"
 #include "app/startup.h"
 #include "app/terminal.h"
 #include "app/versiondialog.h"
+#include "link/ports.h"
 #include "ui/progresswindow.h"
 
 #include <QAbstractScrollArea>

@@ -1,8 +1,7 @@
-#include "app/ports.h"
+#include "link/ports.h"
 
 #include "link/commevents.h"
 #include "link/seriallink.h"
-#include "sim/simulatedlink.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,7 +30,7 @@ bool PortMap::assign(const QString &assignment, QString *error)
             *error = QStringLiteral("expected COMn=PATH with n from 1 to 9, got \"%1\"").arg(assignment);
         return false;
     }
-    m_paths[match.captured(1).toInt()] = match.captured(2);
+    set(match.captured(1).toInt(), match.captured(2));
     return true;
 }
 
@@ -182,17 +181,6 @@ LinkFactory serialLinkFactory(const PortMap &map, const QList<FoundPort> &found)
     factory.describe = device;
     factory.whyNotOpen = [device](int port) { return openFailureReason(device(port)); };
     return factory;
-}
-
-LinkFactory simulatedLinkFactory(sim::SimulatedAdapter &adapter, const QList<FoundPort> &found)
-{
-    const int last = kLastComPort + int(found.size());
-    return {[&adapter, last](int port) -> std::unique_ptr<Link> {
-                if (port < kFirstComPort || port > last)
-                    return nullptr;
-                return std::make_unique<sim::SimulatedLink>(adapter);
-            },
-            [](int) { return QStringLiteral("模擬アダプタ（内蔵）"); }, found};
 }
 
 SerialControl::SerialControl(LinkFactory factory) : m_factory(std::move(factory)) {}

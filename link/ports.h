@@ -20,6 +20,7 @@ class PortMap {
 public:
     // Takes one "COMn=PATH" assignment; false (with the reason) when it is not one.
     bool assign(const QString &assignment, QString *error = nullptr);
+    void set(int comPort, const QString &path) { m_paths[comPort] = path; }
     QString devicePath(int comPort) const;
 
 private:
@@ -73,13 +74,6 @@ struct LinkFactory {
 // A serial link on the mapped device path of each COM number, and on each
 // found device after them.
 LinkFactory serialLinkFactory(const PortMap &map, const QList<FoundPort> &found = {});
-
-namespace sim {
-class SimulatedAdapter;
-}
-// A link to the one simulated adapter on every port of the list, the found
-// devices given included.
-LinkFactory simulatedLinkFactory(sim::SimulatedAdapter &adapter, const QList<FoundPort> &found = {});
 
 // The utility's serial control: the port number it is set to and the link for
 // that number, with its event handler.

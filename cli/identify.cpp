@@ -1,0 +1,33 @@
+// korvanta-cli identify: the adapter's model and firmware.
+
+#include "cli/command.h"
+
+namespace korvanta::cli {
+
+namespace {
+class IdentifyCommand : public Command {
+public:
+    QString name() const override { return QStringLiteral("identify"); }
+    QString summary() const override
+    {
+        return QStringLiteral("ask the adapter who it is (\"ATE1V1\", \"ATI\",\n"
+                              "\"AT%I2\"); prints its model and firmware,\n"
+                              "tab-separated");
+    }
+
+    int run(Context &context, const QCommandLineParser &, const QStringList &arguments) override
+    {
+        if (!arguments.isEmpty())
+            return usageError(QStringLiteral("identify takes no arguments"));
+        const Session *session = context.connect();
+        if (!session)
+            return context.failure();
+        Context::print(session->ModelName + u'\t' + session->FirmwareVersion);
+        return kDone;
+    }
+};
+
+const Registration<IdentifyCommand> registered;
+} // namespace
+
+} // namespace korvanta::cli

@@ -1,0 +1,105 @@
+// korvanta-cli: the KORVAN-TA settings utility on the command line.
+
+#include "cli/command.h"
+#include "link/commandline.h"
+#include "link/messages.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+
+using namespace korvanta;
+using namespace korvanta::cli;
+
+namespace {
+constexpr int kSummaryColumn = 21; // where the usage's descriptions begin
+
+QString usage()
+{
+    QString text = QStringLiteral(
+        "Usage: korvanta-cli [options] COMMAND [ARGUMENTS]\n"
+        "The KORVAN-TA settings utility on the command line: results on standard\n"
+        "output, messages on standard error. Exit status 0 done, 1 the adapter or the\n"
+        "line failed, 2 wrong usage or a file that cannot be used.\n"
+        "\n"
+        "Options:\n"
+        "  --port PORT        the adapter's port: COMn (COMn is /dev/ttyS(n-1)) or a\n"
+        "                     device path; COM1 when none is named; --port COMn=PATH\n"
+        "                     makes COMn lead to PATH\n"
+        "%1"
+        "  -h, --help         this text\n"
+        "  -v, --version      the version\n"
+        "\n"
+        "Commands:\n");
+    for (const Command *command : commands()) {
+        const QString head = (command->name() + u' ' + command->synopsis()).trimmed();
+        const QString indent(kSummaryColumn, u' ');
+        text += QStringLiteral("  ") + head.leftJustified(kSummaryColumn - 3) + u' '
+            + command->summary().replace(u'\n', u'\n' + indent) + u'\n';
+    }
+    return text.arg(lineOptionsUsage());
+}
+
+// Messages go to standard error; a question is answered so that nothing waits
+// and nothing is done that was not asked for: an error on the line stops the
+// command (Cancel, Abort), a yes-or-no question gets no.
+MessageBox::Button presentOnStandardError(const MessageRequest &request, QObject *)
+{
+    Context::progress({});
+    std::fprintf(stderr, "korvanta-cli: %s\n", request.text.toUtf8().constData());
+    for (const MessageBox::Button answer : {MessageBox::Cancel, MessageBox::Abort, MessageBox::No, MessageBox::Ok})
+        if (request.buttons.testFlag(answer))
+            return answer;
+    return request.defaultButton;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("korvanta-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KORVANTA_VERSION));
+    Messages::setPresenter(presentOnStandardError);
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions({{{QStringLiteral("h"), QStringLiteral("help")}, {}},
+                       {{QStringLiteral("v"), QStringLiteral("version")}, {}}});
+    addLineOptions(parser);
+    for (const Command *command : commands())
+        parser.addOptions(command->options());
+
+    const auto usageError = [](const QString &why) {
+        std::fprintf(stderr, "korvanta-cli: %s\n\n%s", qPrintable(why), qPrintable(usage()));
+        return int(kTrouble);
+    };
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::printf("%s", qPrintable(usage()));
+        return kDone;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::printf("korvanta-cli %s\n", KORVANTA_VERSION);
+        return kDone;
+    }
+    LineOptions options;
+    QString error;
+    if (!readLineOptions(parser, true, options, &error))
+        return usageError(error);
+    QStringList words = parser.positionalArguments();
+    if (words.isEmpty())
+        return usageError(QStringLiteral("no command"));
+    Command *command = findCommand(words.takeFirst());
+    if (!command)
+        return usageError(QStringLiteral("unknown command \"%1\"").arg(parser.positionalArguments().first()));
+    // Another command's own option is a mistake.
+    for (const Command *other : commands())
+        for (const QCommandLineOption &option : other->options())
+            if (other != command && parser.isSet(option.names().first()))
+                return usageError(QStringLiteral("--%1 belongs to %2").arg(option.names().first(), other->name()));
+
+    Context context(options);
+    return context.finish(command->run(context, parser, words));
+}

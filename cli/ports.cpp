@@ -1,0 +1,35 @@
+// korvanta-cli ports: the serial devices found on the machine.
+
+#include "cli/command.h"
+
+#include <cstdio>
+
+namespace korvanta::cli {
+
+namespace {
+class PortsCommand : public Command {
+public:
+    QString name() const override { return QStringLiteral("ports"); }
+    QString summary() const override
+    {
+        return QStringLiteral("the serial devices found, one a line, tab-separated:\n"
+                              "path, by-id name, description, manufacturer, and\n"
+                              "whether this user may open it");
+    }
+
+    int run(Context &, const QCommandLineParser &, const QStringList &arguments) override
+    {
+        if (!arguments.isEmpty())
+            return usageError(QStringLiteral("ports takes no arguments"));
+        const QList<FoundPort> found = findSerialPorts();
+        std::printf("%s", listPorts(found).toUtf8().constData());
+        if (found.isEmpty())
+            std::fprintf(stderr, "korvanta-cli: no serial devices found\n");
+        return kDone;
+    }
+};
+
+const Registration<PortsCommand> registered;
+} // namespace
+
+} // namespace korvanta::cli

@@ -1,0 +1,66 @@
+#include "link/commandline.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
+namespace korvanta {
+
+namespace {
+const QString kPort = QStringLiteral("port");
+const QString kSimulate = QStringLiteral("simulate");
+const QString kWorkFile = QStringLiteral("workfile");
+const QString kLog = QStringLiteral("log");
+} // namespace
+
+void addLineOptions(QCommandLineParser &parser)
+{
+    parser.addOptions({{kPort, {}, QStringLiteral("PORT")},
+                       {kSimulate, {}},
+                       {kWorkFile, {}, QStringLiteral("PATH")},
+                       {kLog, {}, QStringLiteral("FILE")}});
+}
+
+bool readLineOptions(const QCommandLineParser &parser, bool choosesPort, LineOptions &options, QString *error)
+{
+    static const QRegularExpression comPort(QStringLiteral("^COM([0-9]+)$"), QRegularExpression::CaseInsensitiveOption);
+    for (const QString &value : parser.values(kPort)) {
+        QString why;
+        const auto com = comPort.match(value);
+        const int number = com.hasMatch() ? com.captured(1).toInt() : 0;
+        if (value.contains(u'=')) {
+            if (options.ports.assign(value, &why))
+                continue;
+        } else if (choosesPort && com.hasMatch()) {
+            options.port = number, options.device.clear();
+            if (number >= kFirstComPort && number <= kLastComPort)
+                continue;
+            why = QStringLiteral("a port from COM1 to COM9, got \"%1\"").arg(value);
+        } else if (choosesPort && !value.isEmpty()) {
+            options.port = 0, options.device = value;
+            continue;
+        } else {
+            why = QStringLiteral("expected COMn=PATH with n from 1 to 9, got \"%1\"").arg(value);
+        }
+        if (error)
+            *error = QStringLiteral("--port: ") + why;
+        return false;
+    }
+    options.simulate = parser.isSet(kSimulate);
+    options.workFile = parser.value(kWorkFile);
+    options.logFile = parser.value(kLog);
+    return true;
+}
+
+QString lineOptionsUsage()
+{
+    return QStringLiteral(
+        "  --simulate         attach the built-in simulated adapter to every port\n"
+        "  --workfile PATH    the settings work file (default: mail.ini beside the\n"
+        "                     program, or in $XDG_DATA_HOME/korvanta/ when the\n"
+        "                     program's folder cannot be written); one running\n"
+        "                     program per work file\n"
+        "  --log FILE         append every line sent to the adapter and every reply\n"
+        "                     to FILE, one a line, time-stamped\n");
+}
+
+} // namespace korvanta

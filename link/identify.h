@@ -1,0 +1,44 @@
+#pragma once
+
+#include "link/timing.h"
+
+#include <QString>
+
+class QObject;
+
+namespace korvanta {
+
+class Link;
+class SerialControl;
+class Session;
+
+// What identification read from the adapter.
+struct Identity {
+    QString ModelName;       // 9 characters of the answer to "ATI"
+    QString FirmwareVersion; // 17 characters of the answer to "AT%I2" from its first "V"
+};
+
+inline const QString kCannotOpenPort = QStringLiteral("COMポートがオープンできません");
+inline const QString kNoDevice = QStringLiteral("機器が接続されていません");
+inline const QString kNotKorvanta = QStringLiteral("KORVAN-TAが接続されていません");
+
+// "ATE1V1", "ATI", "AT%I2" on an open link, each with the identification
+// deadline. True when the adapter is identified; otherwise says why through
+// the message seam (over parent) and closes the link.
+bool identifyAdapter(Link &link, const Timing &timing, Identity &identity, QObject *parent);
+
+// Sets the control to the port (COM1 to COM9 are 1 to 9, found devices follow),
+// opens it at 19200,N,8,1 and identifies the adapter. When the port does not
+// open, "COMポートがオープンできません" says so, with a second line saying which
+// device and why where the system told.
+bool connectPort(SerialControl &control, int port, const Timing &timing, Identity &identity, QObject *parent);
+
+// "1" when the number behind the first blank of the firmware text (its first
+// four characters when there is no blank) is greater than 1.2, else "0".
+QString deriveNewFirmwareFlag(const QString &firmwareVersion);
+
+// Hands the identification to the session: model, firmware, the firmware flag,
+// and no writes yet.
+void applyIdentity(Session &session, const Identity &identity);
+
+} // namespace korvanta

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+
+namespace korvanta {
+
+class Session;
+
+inline const QByteArray kStoreCommand = "AT&W0&W1";
+
+// The end of a run on the line: when anything was written (the session's
+// WriteCount), "AT&W0&W1" has the adapter store it, its "OK" awaited with the
+// set deadline, silently; then the exit pause, and the line closed. The
+// session is busy meanwhile. Nothing happens once the line is closed. False
+// when a store went unacknowledged.
+bool storeAndClose(Session &session);
+
+} // namespace korvanta

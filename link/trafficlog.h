@@ -1,0 +1,63 @@
+#pragma once
+
+#include "link/link.h"
+#include "link/ports.h"
+
+#include <QFile>
+#include <memory>
+
+namespace korvanta {
+
+// The file of --log: every line sent and every reply received, appended one
+// line each: the local time to the millisecond, "send" or "recv", and the text
+// with CR, LF and backslash written as \r, \n, \\ and every other byte outside
+// printable ASCII as \xHH. Each line reaches the file in one write, so lines
+// of several programs appending to one file never mix.
+class TrafficLog {
+public:
+    // False, with the system's reason, when the file cannot be opened for appending.
+    bool open(const QString &path, QString *error);
+
+    void sent(const QByteArray &text) { write("send", text); }
+    void received(const QByteArray &text) { write("recv", text); }
+
+    static QByteArray escaped(const QByteArray &text);
+
+private:
+    void write(const char *direction, const QByteArray &text);
+
+    QFile m_file;
+};
+
+// A link that passes everything to another and writes to the log what was
+// sent, and as one reply what was read between two sends (written at the next
+// send, at close, and when the link goes away).
+class TrafficLogLink : public Link {
+    Q_OBJECT
+public:
+    TrafficLogLink(std::unique_ptr<Link> inner, TrafficLog &log, QObject *parent = nullptr);
+    ~TrafficLogLink() override;
+
+    bool open() override { return m_inner->open(); }
+    void close() override;
+    bool isOpen() const override { return m_inner->isOpen(); }
+    void output(const QByteArray &text) override;
+    int inBufferCount() const override { return m_inner->inBufferCount(); }
+    int outBufferCount() const override { return m_inner->outBufferCount(); }
+    QString description() const override { return m_inner->description(); }
+
+protected:
+    QByteArray readBuffered(int max) override;
+
+private:
+    void writeReply();
+
+    std::unique_ptr<Link> m_inner;
+    TrafficLog &m_log;
+    QByteArray m_reply; // read since the last send
+};
+
+// The factory's links, each through the log.
+LinkFactory loggedLinkFactory(LinkFactory factory, TrafficLog &log);
+
+} // namespace korvanta

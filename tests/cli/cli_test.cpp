@@ -1,0 +1,174 @@
+// korvanta-cli as a user runs it: exit statuses, results and messages, the
+// traffic log, and the libraries it links.
+
+#include "tests/trafficlog.h"
+
+#include <QDir>
+#include <QLockFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+class CliTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void statuses_data();
+    void statuses();
+    void logsTraffic();
+    void portsAsTheWindowProgram();
+    void linksNeitherWidgetsNorGui();
+
+private:
+    // Starts korvanta-sim with the options; false when it gave no device.
+    bool startSimulator(const QStringList &options);
+    // Runs a program of the build to its end; its exit status.
+    int run(const char *name, const QStringList &arguments);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QProcess m_sim;
+    QString m_device;
+    QString m_out, m_err;
+};
+
+namespace {
+QString program(const char *name)
+{
+    return QDir(qEnvironmentVariable("KORVANTA_BIN_DIR")).filePath(QString::fromLatin1(name));
+}
+} // namespace
+
+void CliTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void CliTest::cleanup()
+{
+    m_sim.terminate();
+    m_sim.waitForFinished(5000);
+}
+
+bool CliTest::startSimulator(const QStringList &options)
+{
+    m_sim.start(program("korvanta-sim"), options);
+    if (!m_sim.waitForStarted(5000) || !m_sim.waitForReadyRead(5000))
+        return false;
+    m_device = QString::fromLocal8Bit(m_sim.readLine()).trimmed();
+    return m_device.startsWith(u'/');
+}
+
+int CliTest::run(const char *name, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program(name), arguments);
+    if (!process.waitForFinished(30000))
+        return -1;
+    m_out = QString::fromUtf8(process.readAllStandardOutput());
+    m_err = QString::fromUtf8(process.readAllStandardError());
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+void CliTest::statuses_data()
+{
+    QTest::addColumn<QStringList>("simulator"); // korvanta-sim's options; none: no simulator
+    QTest::addColumn<bool>("workFileInUse");
+    QTest::addColumn<QStringList>("arguments");  // {pty}: the simulator's device; {dir}: a scratch folder
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    const QStringList none;
+    const QStringList answers{"--log", "/dev/null"}; // a simulator that answers as the adapter does
+    const QString identified = "KORVAN-TA\tVer 1.30 01/03/15\n";
+    QTest::newRow("no command") << none << false << QStringList{} << 2 << "" << "no command";
+    QTest::newRow("unknown command") << none << false << QStringList{"frobnicate"} << 2 << "" << "unknown command";
+    QTest::newRow("unknown option") << none << false << QStringList{"--fast", "identify"} << 2 << "" << "Unknown option 'fast'";
+    QTest::newRow("identify with a word") << none << false << QStringList{"identify", "now"} << 2 << "" << "no arguments";
+    QTest::newRow("COM10") << none << false << QStringList{"--port", "COM10", "identify"} << 2 << "" << "COM1 to COM9";
+    QTest::newRow("log cannot be written") << none << false
+                                           << QStringList{"--simulate", "--log", "{dir}/none/log", "identify"} << 2
+                                           << "" << "none/log";
+    QTest::newRow("work file in use") << none << true << QStringList{"--simulate", "identify"} << 2 << ""
+                                      << "既に起動しています";
+    QTest::newRow("simulated") << none << false << QStringList{"--simulate", "identify"} << 0 << identified << "";
+    QTest::newRow("options after the command") << none << false << QStringList{"identify", "--simulate"} << 0
+                                                << identified << "";
+    QTest::newRow("device path") << answers << false << QStringList{"--port", "{pty}", "identify"} << 0 << identified
+                                 << "";
+    QTest::newRow("COMn led to the device") << answers << false
+                                            << QStringList{"--port", "COM4={pty}", "--port", "com4", "identify"} << 0
+                                            << identified << "";
+    QTest::newRow("missing device") << none << false << QStringList{"--port", "{dir}/ttyX", "identify"} << 1 << ""
+                                    << "COMポートがオープンできません\nデバイス " + QStringLiteral("{dir}/ttyX が存在しません");
+    QTest::newRow("silent adapter") << QStringList{"--silent"} << false << QStringList{"--port", "{pty}", "identify"}
+                                    << 1 << "" << "機器が接続されていません";
+    QTest::newRow("no KORVAN-TA") << QStringList{"--silent-from", "ATI"} << false
+                                  << QStringList{"--port", "{pty}", "identify"} << 1 << ""
+                                  << "KORVAN-TAが接続されていません";
+    // The question whether to go on is answered at once: the command ends.
+    QTest::newRow("line lost") << QStringList{"--drop-after", "5", "--drop-on", "ATI"} << false
+                               << QStringList{"--port", "{pty}", "identify"} << 1 << ""
+                               << "未知ｴﾗｰが発生しました";
+}
+
+void CliTest::statuses()
+{
+    QFETCH(QStringList, simulator);
+    QFETCH(bool, workFileInUse);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    if (!simulator.isEmpty())
+        QVERIFY(startSimulator(simulator));
+    const QString workFile = m_dir->filePath("mail.ini");
+    QLockFile otherProgram(workFile + ".lock");
+    if (workFileInUse)
+        QVERIFY(otherProgram.tryLock(0));
+    const auto fill = [this](QString text) { return text.replace("{pty}", m_device).replace("{dir}", m_dir->path()); };
+    QStringList line{"--workfile", workFile};
+    for (const QString &argument : arguments)
+        line << fill(argument);
+
+    QCOMPARE(run("korvanta-cli", line), status);
+    QCOMPARE(m_out, out);
+    QVERIFY2(m_err.contains(fill(err)), qPrintable(m_err));
+    if (status == 2 && !workFileInUse)
+        QVERIFY(!QFile::exists(workFile + ".lock")); // a usage error touches nothing
+}
+
+// Two runs append to one log: every line sent, every reply, with the time.
+void CliTest::logsTraffic()
+{
+    QVERIFY(startSimulator({"--log", "/dev/null"}));
+    const QString log = m_dir->filePath("traffic.log");
+    for (int i = 0; i < 2; ++i)
+        QCOMPARE(run("korvanta-cli", {"--port", m_device, "--workfile", m_dir->filePath("mail.ini"), "--log", log,
+                                      "identify"}),
+                 0);
+    QCOMPARE(trafficLines(log), kIdentificationTraffic + kIdentificationTraffic);
+}
+
+void CliTest::portsAsTheWindowProgram()
+{
+    QCOMPARE(run("korvanta", {"--list-ports"}), 0);
+    const QString windowProgram = m_out;
+    QCOMPARE(run("korvanta-cli", {"ports"}), 0);
+    QCOMPARE(m_out, windowProgram);
+}
+
+void CliTest::linksNeitherWidgetsNorGui()
+{
+    QProcess ldd;
+    ldd.start("ldd", {program("korvanta-cli")});
+    QVERIFY(ldd.waitForFinished(10000));
+    const QString libraries = QString::fromLocal8Bit(ldd.readAllStandardOutput());
+    QVERIFY2(libraries.contains("libQt6Core.so") && libraries.contains("libQt6SerialPort.so"), qPrintable(libraries));
+    QVERIFY2(!libraries.contains("libQt6Widgets") && !libraries.contains("libQt6Gui"), qPrintable(libraries));
+}
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "cli_test.moc"
