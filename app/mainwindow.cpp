@@ -2,6 +2,7 @@
 
 #include "app/artwork.h"
 #include "app/initdialog.h"
+#include "app/profilewindows.h"
 #include "app/terminal.h"
 #include "app/versiondialog.h"
 #include "dataport/dataportdialog.h"
@@ -78,6 +79,12 @@ MainWindow::MainWindow(Session &session, QWidget *parent) : QMainWindow(parent),
     QMenu *file = menu(QStringLiteral("ﾌｧｲﾙ(&F)"));
     file->setObjectName(QStringLiteral("MFile"));
     connect(entry(file, "Term", QStringLiteral("ﾀｰﾐﾅﾙ(&T)"), this), &QAction::triggered, this, &MainWindow::openTerminal);
+    separator(file, "Bar3");
+    connect(entry(file, "FileSave", QStringLiteral("設定の保存(&S)..."), this), &QAction::triggered, this,
+            [this] { saveProfile(m_session, this); });
+    connect(entry(file, "FileRestore", QStringLiteral("設定の復元(&R)..."), this), &QAction::triggered, this,
+            [this] { restoreProfile(m_session, this); });
+    separator(file, "Bar4");
     // The exit procedure runs as the window closes.
     connect(entry(file, "FileExit", QStringLiteral("終了(&E)"), this), &QAction::triggered, this, &QWidget::close);
 

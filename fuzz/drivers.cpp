@@ -7,6 +7,7 @@
 #include "link/messages.h"
 #include "link/reply.h"
 #include "numberdisplay/numberdisplaymodel.h"
+#include "profile/profilefile.h"
 #include "shortdial/shortdialmodel.h"
 #include "sim/settingstable.h"
 #include "sim/simulatedadapter.h"
@@ -424,6 +425,33 @@ Findings simulatorCommands(const QByteArray &input)
     return c.findings();
 }
 
+// A settings profile: either refused with a line inside the file, or read
+// into values every setting accepts, which write back to a file that reads
+// the same and writes the same bytes again.
+Findings profileFile(const QByteArray &input)
+{
+    Checks c("profile");
+    const auto result = profile::parse(input);
+    if (const auto *error = std::get_if<profile::ParseError>(&result)) {
+        c.expect(error->line >= 0 && error->line <= input.count('\n') + 1, QStringLiteral("line %1").arg(error->line));
+        c.expect(!error->message.isEmpty(), QStringLiteral("an error without a message"));
+        return c.findings();
+    }
+    const profile::Profile &p = std::get<profile::Profile>(result);
+    for (const SettingValues::Entry &e : p.values.entries()) {
+        const SettingKey *k = profile::findKey(profile::settingKeys(), e.section, e.key);
+        c.expect(k && k->accepts(e.value), QStringLiteral("%1/%2 holds %3").arg(e.section, e.key, e.value));
+    }
+    const QByteArray written = profile::write(p);
+    const auto again = profile::parse(written);
+    c.expect(std::holds_alternative<profile::Profile>(again), QStringLiteral("its own file refused"));
+    if (const auto *q = std::get_if<profile::Profile>(&again)) {
+        c.expect(q->values == p.values, QStringLiteral("other values read back"));
+        c.expect(profile::write(*q) == written, QStringLiteral("other bytes written back"));
+    }
+    return c.findings();
+}
+
 const Target kTargets[] = {
     {"tel_listing", "telephone port listing (AT\\S2..AT\\S4)", telephoneListing},
     {"data_listing", "data port listing (AT\\S5, AT\\S6)", dataListing},
@@ -432,6 +460,7 @@ const Target kTargets[] = {
     {"directory", "short-dial directory (AT&Z0?..&Z19?)", directory},
     {"firmware", "identification: model name and firmware text", firmware},
     {"sim_command", "simulated adapter's command-line parser", simulatorCommands},
+    {"profile", "settings profile file", profileFile},
 };
 
 } // namespace

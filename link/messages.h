@@ -34,6 +34,7 @@ struct MessageRequest {
     MessageBox::Icon icon = MessageBox::Information;
     QString title = kProgramTitle;
     QString text;
+    QString details; // a longer text the operator may unfold (all of a long list)
     MessageBox::Buttons buttons = MessageBox::Ok;
     MessageBox::Button defaultButton = MessageBox::NoButton;
 };

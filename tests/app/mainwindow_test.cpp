@@ -114,7 +114,8 @@ void MainWindowTest::menusInOrder()
     QCOMPARE(w.windowTitle(), QStringLiteral("KORVAN-TA 設定ユーティリティ"));
     QCOMPARE(f.session.link.objectName(), QStringLiteral("MSComm1"));
     const QList<QStringList> expected = {
-        {"MFile", "ﾌｧｲﾙ(&F)", "Term", "ﾀｰﾐﾅﾙ(&T)", "FileExit", "終了(&E)"},
+        {"MFile", "ﾌｧｲﾙ(&F)", "Term", "ﾀｰﾐﾅﾙ(&T)", "Bar3", "", "FileSave", "設定の保存(&S)...", "FileRestore",
+         "設定の復元(&R)...", "Bar4", "", "FileExit", "終了(&E)"},
         {"MSet", "設定(&S)", "AnaSet", "ｱﾅﾛｸﾞﾎﾟｰﾄ設定(&A)...", "DataSet", "ﾃﾞｰﾀﾎﾟｰﾄ設定(&D)...", "NumSet",
          "短縮番号登録(&N)...", "Bar1", "", "Init", "初期化(&I)..."},
         {"MHelp", "ﾍﾙﾌﾟ(&H)", "Help", "目次(&C)", "Bar2", "", "Version", "ﾊﾞｰｼﾞｮﾝ情報(&V)..."},

@@ -1,0 +1,181 @@
+#include "app/profilewindows.h"
+
+#include "link/messages.h"
+#include "link/session.h"
+#include "profile/adapterprofile.h"
+#include "ui/progresswindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QSaveFile>
+#include <QWidget>
+
+namespace korvanta {
+
+namespace {
+
+const QString kFilter = QStringLiteral("設定ファイル (*.ini);;すべてのファイル (*)");
+// Shown in the box itself; all of a longer list unfolds below it.
+constexpr int kListedInBox = 12;
+
+// The main window disabled and the session busy while the line is in use;
+// the progress window over it.
+class LineInUse {
+public:
+    LineInUse(Session &session, QWidget *window, ProgressScope::Kind kind)
+        : m_busy(session), m_window(window), m_progress(kind, window)
+    {
+        m_window->setEnabled(false);
+    }
+    ~LineInUse() { m_window->setEnabled(true); }
+
+private:
+    Session::BusyScope m_busy;
+    QWidget *m_window;
+    ProgressScope m_progress;
+};
+
+void tell(const QString &text, QWidget *window, MessageBox::Icon icon = MessageBox::Information,
+          const QString &details = {})
+{
+    MessageRequest r;
+    r.icon = icon;
+    r.text = text;
+    r.details = details;
+    Messages::show(r, window);
+}
+
+// A list in a box: its first lines, and all of it to unfold when longer.
+void list(MessageRequest &r, const QStringList &lines)
+{
+    r.text += lines.mid(0, kListedInBox).join(QLatin1Char('\n'));
+    if (lines.size() > kListedInBox) {
+        r.text += QStringLiteral("\n… ほか %1 件").arg(lines.size() - kListedInBox);
+        r.details = lines.join(QLatin1Char('\n'));
+    }
+}
+
+QStringList described(const QList<profile::Difference> &differences)
+{
+    QStringList lines;
+    for (const profile::Difference &d : differences)
+        lines << profile::describe(d);
+    return lines;
+}
+
+QStringList captions(const QList<const SettingKey *> &settings)
+{
+    QStringList lines;
+    for (const SettingKey *k : settings)
+        lines << k->caption;
+    return lines;
+}
+
+bool busy(const Session &session) { return session.busy() || !session.link.isOpen(); }
+
+} // namespace
+
+bool saveProfile(Session &session, QWidget *window, QString path)
+{
+    if (busy(session))
+        return false;
+    if (path.isEmpty())
+        path = QFileDialog::getSaveFileName(window, QStringLiteral("設定の保存"),
+                                            QDir::home().filePath(QStringLiteral("korvanta.ini")), kFilter);
+    if (path.isEmpty())
+        return false;
+    profile::Profile p;
+    {
+        LineInUse line(session, window, ProgressScope::Reading);
+        if (!profile::backup(session, p, window))
+            return false; // the reading said why
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(profile::write(p)) < 0 || !file.flush() || !file.commit()) {
+        tell(QStringLiteral("設定ファイルに書き込めません。\n%1\n%2").arg(path, file.errorString()), window,
+             MessageBox::Warning);
+        return false;
+    }
+    tell(QStringLiteral("設定を保存しました。\n%1").arg(path), window);
+    return true;
+}
+
+bool restoreProfile(Session &session, QWidget *window, QString path)
+{
+    if (busy(session))
+        return false;
+    if (path.isEmpty())
+        path = QFileDialog::getOpenFileName(window, QStringLiteral("設定の復元"), QDir::homePath(), kFilter);
+    if (path.isEmpty())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        tell(QStringLiteral("設定ファイルを読めません。\n%1\n%2").arg(path, file.errorString()), window,
+             MessageBox::Warning);
+        return false;
+    }
+    const auto parsed = profile::parse(file.readAll());
+    if (const auto *error = std::get_if<profile::ParseError>(&parsed)) {
+        tell(QStringLiteral("設定ファイルに誤りがあります。何も送信しません。\n") + error->describe(path), window,
+             MessageBox::Warning);
+        return false;
+    }
+    const profile::Profile &wanted = std::get<profile::Profile>(parsed);
+
+    profile::RestorePlan plan;
+    QString problem;
+    profile::Outcome outcome;
+    {
+        LineInUse line(session, window, ProgressScope::Reading);
+        outcome = profile::plan(session, wanted, plan, &problem, window);
+    }
+    if (outcome == profile::Outcome::LineFailed)
+        return false;
+    if (outcome == profile::Outcome::Refused) {
+        tell(QStringLiteral("設定ファイルの設定はこの機器に送れません。何も送信しません。\n") + problem, window,
+             MessageBox::Warning);
+        return false;
+    }
+    const QString lacking = plan.skipped.isEmpty()
+                                ? QString()
+                                : QStringLiteral("\n\nこの機器のファームウェアにない設定 (送信しません):\n") +
+                                      captions(plan.skipped).join(QLatin1Char('\n'));
+    if (plan.changes.isEmpty()) {
+        tell(QStringLiteral("機器の設定は設定ファイルと同じです。何も送信しません。") + lacking, window);
+        return true;
+    }
+
+    MessageRequest ask;
+    ask.icon = MessageBox::Question;
+    ask.text = QStringLiteral("次の %1 件の設定を変更します (機器の値 → 設定ファイルの値)。よろしいですか？\n\n")
+                   .arg(plan.changes.size());
+    list(ask, described(plan.changes));
+    ask.text += lacking;
+    ask.buttons = MessageBox::Yes | MessageBox::No;
+    ask.defaultButton = MessageBox::No;
+    if (Messages::show(ask, window) != MessageBox::Yes)
+        return false;
+
+    profile::ApplyResult result;
+    {
+        LineInUse line(session, window, ProgressScope::Writing);
+        result = profile::apply(session, plan, window);
+    }
+    // Whatever got through is stored at exit, as after any registering.
+    ++session.WriteCount;
+    if (result.outcome != profile::Outcome::Done)
+        return false;
+    if (!result.unverified.isEmpty()) {
+        MessageRequest r;
+        r.icon = MessageBox::Warning;
+        r.text = QStringLiteral("読み返した設定が設定ファイルと違います:\n\n");
+        list(r, described(result.unverified));
+        Messages::show(r, window);
+        return false;
+    }
+    tell(QStringLiteral("設定を復元しました (%1 件)。").arg(plan.changes.size()) + lacking, window);
+    return true;
+}
+
+} // namespace korvanta

@@ -1,0 +1,121 @@
+#include "profile/adapterprofile.h"
+
+#include "dataport/dataportcore.h"
+#include "link/session.h"
+#include "numberdisplay/numberdisplaycore.h"
+#include "shortdial/shortdialcore.h"
+#include "telephone/telephonecore.h"
+#include "workfile/workfile.h"
+
+#include <span>
+
+namespace korvanta::profile {
+
+namespace {
+
+// The subsystems in the order of the main window's menu: what a profile
+// holds, and the order of reading and writing.
+struct Subsystem {
+    const std::vector<SettingKey> &(*keys)();
+    std::optional<QString> (*validateAll)(const SettingValues &, bool);
+    bool (*readAll)(Session &, SettingValues &, QObject *);
+    bool (*writeAll)(Session &, const SettingValues &, QObject *);
+};
+const Subsystem kSubsystems[] = {
+    {telephone::settingKeys, telephone::validateAll, telephone::readAll, telephone::writeAll},
+    {numberdisplay::settingKeys, numberdisplay::validateAll, numberdisplay::readAll, numberdisplay::writeAll},
+    {dataport::settingKeys, dataport::validateAll, dataport::readAll, dataport::writeAll},
+    {shortdial::settingKeys, shortdial::validateAll, shortdial::readAll, shortdial::writeAll},
+};
+
+bool readEverything(Session &session, SettingValues &values, QObject *parent)
+{
+    WorkFile::Batch batch(session.workFile);
+    for (const Subsystem &s : kSubsystems)
+        if (!s.readAll(session, values, parent))
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::span<const SettingKey> settingKeys()
+{
+    static const std::vector<SettingKey> all = [] {
+        std::vector<SettingKey> keys;
+        for (const Subsystem &s : kSubsystems)
+            keys.insert(keys.end(), s.keys().begin(), s.keys().end());
+        return keys;
+    }();
+    return all;
+}
+
+bool backup(Session &session, Profile &profile, QObject *parent)
+{
+    profile = Profile{session.ModelName, session.FirmwareVersion, {}};
+    SettingValues read;
+    const bool ok = readEverything(session, read, parent);
+    // In the table's order, whatever order the reading found them in.
+    for (const SettingKey &k : settingKeys())
+        if (const auto value = read.get(k.section, k.key))
+            profile.values.set(k.section, k.key, *value);
+    return ok;
+}
+
+std::optional<QString> validate(const SettingValues &values, bool newFirmware)
+{
+    for (const Subsystem &s : kSubsystems)
+        if (auto problem = s.validateAll(values, newFirmware))
+            return problem;
+    return std::nullopt;
+}
+
+Outcome plan(Session &session, const Profile &profile, RestorePlan &plan, QString *problem, QObject *parent)
+{
+    plan = {};
+    if (!readEverything(session, plan.adapter, parent))
+        return Outcome::LineFailed;
+    SettingValues whole = plan.adapter;
+    for (const SettingKey &k : settingKeys()) {
+        const auto value = profile.values.get(k.section, k.key);
+        if (!value)
+            continue;
+        if (k.newFirmwareOnly && !session.newFirmware()) {
+            plan.skipped.push_back(&k);
+            continue;
+        }
+        plan.wanted.set(k.section, k.key, *value);
+        whole.set(k.section, k.key, *value);
+    }
+    if (auto broken = validate(whole, session.newFirmware())) {
+        if (problem)
+            *problem = *broken;
+        return Outcome::Refused;
+    }
+    plan.changes = compare(plan.adapter, plan.wanted, settingKeys(), true);
+    return Outcome::Done;
+}
+
+ApplyResult apply(Session &session, const RestorePlan &plan, QObject *parent)
+{
+    ApplyResult result;
+    if (plan.changes.isEmpty())
+        return result;
+    {
+        WorkFile::Batch batch(session.workFile);
+        for (const Subsystem &s : kSubsystems)
+            if (!s.writeAll(session, plan.wanted, parent)) {
+                result.outcome = Outcome::LineFailed;
+                return result;
+            }
+    }
+    SettingValues after;
+    if (!readEverything(session, after, parent)) {
+        result.outcome = Outcome::LineFailed;
+        return result;
+    }
+    result.unverified = compare(after, plan.wanted, settingKeys(), true);
+    return result;
+}
+
+} // namespace korvanta::profile

@@ -1,0 +1,55 @@
+#pragma once
+
+// Profiles against the adapter: read every setting into a profile, and bring
+// the adapter to a profile through the windows' own reading and writing.
+
+#include "profile/profilefile.h"
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+class QObject;
+
+namespace korvanta {
+class Session;
+}
+
+namespace korvanta::profile {
+
+// Reads every setting, window after window, into profile (and the work file,
+// as the windows do). False when a read failed; the failure was reported.
+bool backup(Session &session, Profile &profile, QObject *parent = nullptr);
+
+// The cross-setting rules the windows check on registering, applied to a
+// whole profile; the window's message on failure.
+std::optional<QString> validate(const SettingValues &values, bool newFirmware);
+
+// What a restore does to one adapter.
+struct RestorePlan {
+    SettingValues adapter;        // what the adapter holds now
+    SettingValues wanted;         // the profile's settings this adapter has
+    QList<Difference> changes;    // adapter value → profile value, in the windows' order
+    QList<const SettingKey *> skipped; // in the profile, but this adapter's firmware lacks them
+};
+
+enum class Outcome {
+    Done,
+    LineFailed, // a read or write failed on the line (reported)
+    Refused,    // the profile breaks a rule for this adapter; nothing was sent
+};
+
+// Reads the adapter and works out the changes; sends no setting.
+Outcome plan(Session &session, const Profile &profile, RestorePlan &plan, QString *problem,
+             QObject *parent = nullptr);
+
+struct ApplyResult {
+    Outcome outcome = Outcome::Done;
+    QList<Difference> unverified; // read back, still not as the profile says
+};
+// Sends the changes of a plan made just before, as the windows' registering
+// does (only what differs, in their order), then reads everything back to
+// verify. Nothing is sent when the plan has no changes.
+ApplyResult apply(Session &session, const RestorePlan &plan, QObject *parent = nullptr);
+
+} // namespace korvanta::profile

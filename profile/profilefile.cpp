@@ -1,0 +1,174 @@
+#include "profile/profilefile.h"
+
+#include <QSet>
+
+namespace korvanta::profile {
+
+namespace {
+
+const QString kModelKey = QStringLiteral("MODEL");
+const QString kFirmwareKey = QStringLiteral("FIRMWARE");
+
+QString upper(const QString &s) { return s.toUpper(); }
+
+// A value goes into the file as it is; one with a line break could not come
+// back the same, and no setting accepts one.
+bool writable(const QString &value)
+{
+    return !value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r'));
+}
+
+} // namespace
+
+QString ParseError::describe(const QString &fileName) const
+{
+    QString where = fileName;
+    if (line > 0)
+        where += QLatin1Char(':') + QString::number(line);
+    if (!key.isEmpty())
+        where += QStringLiteral(": ") + key;
+    return where + QStringLiteral(": ") + message;
+}
+
+const SettingKey *findKey(std::span<const SettingKey> keys, const QString &section, const QString &key)
+{
+    for (const SettingKey &k : keys)
+        if (k.section.compare(section, Qt::CaseInsensitive) == 0 && k.key.compare(key, Qt::CaseInsensitive) == 0)
+            return &k;
+    return nullptr;
+}
+
+std::variant<Profile, ParseError> parse(const QByteArray &text, std::span<const SettingKey> keys)
+{
+    Profile profile;
+    SettingValues read;
+    QSet<QString> seen;
+    QString section;
+    bool profileSection = false;
+    bool modelSeen = false;
+    bool firmwareSeen = false;
+    QSet<QString> sections;
+    for (const SettingKey &k : keys)
+        sections.insert(upper(k.section));
+
+    if (!text.isEmpty() && !text.endsWith('\n')) {
+        const int lines = int(text.count('\n')) + 1;
+        return ParseError{lines, {}, QStringLiteral("ファイルが途中で切れています (最後の行に改行がありません)")};
+    }
+    const QList<QByteArray> lines = text.split('\n');
+    for (int i = 0; i + 1 < lines.size(); ++i) {
+        const int lineNo = i + 1;
+        QByteArray raw = lines[i];
+        if (raw.endsWith('\r'))
+            raw.chop(1);
+        const QString line = QString::fromUtf8(raw);
+        if (line.toUtf8() != raw)
+            return ParseError{lineNo, {}, QStringLiteral("UTF-8 でない文字があります")};
+        const QString trimmed = line.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('#')))
+            continue;
+        if (trimmed.startsWith(QLatin1Char('['))) {
+            if (!trimmed.endsWith(QLatin1Char(']')) || trimmed.size() < 3)
+                return ParseError{lineNo, {}, QStringLiteral("セクションの行が正しくありません: ") + trimmed};
+            section = trimmed.mid(1, trimmed.size() - 2).trimmed();
+            profileSection = section.compare(QLatin1String(kSection), Qt::CaseInsensitive) == 0;
+            if (!profileSection && !sections.contains(upper(section)))
+                return ParseError{lineNo, section, QStringLiteral("知らないセクションです")};
+            continue;
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq <= 0)
+            return ParseError{lineNo, {}, QStringLiteral("\"キー=値\" の行ではありません: ") + trimmed};
+        if (section.isEmpty())
+            return ParseError{lineNo, {}, QStringLiteral("セクションの前に設定があります")};
+        const QString key = line.left(eq).trimmed();
+        const QString value = line.mid(eq + 1);
+        const QString name = section + QLatin1Char('/') + key;
+        if (seen.contains(upper(name)))
+            return ParseError{lineNo, name, QStringLiteral("二度目の設定です")};
+        seen.insert(upper(name));
+        if (profileSection) {
+            if (key.compare(kModelKey, Qt::CaseInsensitive) == 0) {
+                profile.model = value;
+                modelSeen = true;
+            } else if (key.compare(kFirmwareKey, Qt::CaseInsensitive) == 0) {
+                profile.firmware = value;
+                firmwareSeen = true;
+            } else {
+                return ParseError{lineNo, name, QStringLiteral("知らないキーです")};
+            }
+            continue;
+        }
+        const SettingKey *setting = findKey(keys, section, key);
+        if (!setting)
+            return ParseError{lineNo, name, QStringLiteral("知らないキーです")};
+        if (!setting->accepts || !setting->accepts(value))
+            return ParseError{lineNo, name,
+                              QStringLiteral("「%1」の値として使えません: \"%2\"").arg(setting->caption, value)};
+        read.set(setting->section, setting->key, value);
+    }
+    if (!modelSeen || !firmwareSeen)
+        return ParseError{0, QLatin1String(kSection) + (modelSeen ? QStringLiteral("/FIRMWARE") : QStringLiteral("/MODEL")),
+                          QStringLiteral("機種と版数がありません")};
+    // In the table's order; every setting that every firmware has must be
+    // there, or the file was cut short.
+    for (const SettingKey &k : keys) {
+        if (const auto value = read.get(k.section, k.key))
+            profile.values.set(k.section, k.key, *value);
+        else if (!k.newFirmwareOnly)
+            return ParseError{0, k.section + QLatin1Char('/') + k.key,
+                              QStringLiteral("「%1」がありません (ファイルが途中で切れていませんか)").arg(k.caption)};
+    }
+    return profile;
+}
+
+QByteArray write(const Profile &profile, std::span<const SettingKey> keys)
+{
+    QByteArray out = "; KORVAN-TA settings profile\n";
+    out += '[' + QByteArray(kSection) + "]\n";
+    out += kModelKey.toUtf8() + '=' + profile.model.toUtf8() + '\n';
+    out += kFirmwareKey.toUtf8() + '=' + profile.firmware.toUtf8() + '\n';
+    QStringList order;
+    for (const SettingKey &k : keys)
+        if (!order.contains(k.section, Qt::CaseInsensitive))
+            order.push_back(k.section);
+    for (const QString &section : order) {
+        QByteArray body;
+        for (const SettingKey &k : keys) {
+            if (k.section.compare(section, Qt::CaseInsensitive) != 0)
+                continue;
+            const auto value = profile.values.get(k.section, k.key);
+            if (value && writable(*value))
+                body += k.key.toUtf8() + '=' + value->toUtf8() + '\n';
+        }
+        if (!body.isEmpty())
+            out += "\n[" + section.toUtf8() + "]\n" + body;
+    }
+    return out;
+}
+
+QList<Difference> compare(const SettingValues &a, const SettingValues &b, std::span<const SettingKey> keys,
+                          bool onlyRight)
+{
+    QList<Difference> out;
+    for (const SettingKey &k : keys) {
+        const auto left = a.get(k.section, k.key);
+        const auto right = b.get(k.section, k.key);
+        if (onlyRight && !right)
+            continue;
+        if (left != right)
+            out.push_back({&k, left, right});
+    }
+    return out;
+}
+
+QString describe(const Difference &d)
+{
+    const auto shown = [](const std::optional<QString> &v) {
+        return v ? QLatin1Char('"') + *v + QLatin1Char('"') : QStringLiteral("(なし)");
+    };
+    return QStringLiteral("%1 [%2] %3: %4 → %5")
+        .arg(d.setting->caption, d.setting->section, d.setting->key, shown(d.left), shown(d.right));
+}
+
+} // namespace korvanta::profile

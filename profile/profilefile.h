@@ -1,0 +1,68 @@
+#pragma once
+
+// A settings profile as a file: every setting of one adapter in the work
+// file's vocabulary, plus the section PROFILE with the model and firmware it
+// was read from. Written in one fixed order with nothing that changes from
+// run to run, so that one adapter state always gives the same bytes; read
+// strictly, so that nothing the windows would refuse reaches the line.
+
+#include "workfile/settingvalues.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <optional>
+#include <span>
+#include <variant>
+#include <vector>
+
+namespace korvanta::profile {
+
+inline constexpr const char *kSection = "PROFILE";
+
+struct Profile {
+    QString model;
+    QString firmware;
+    SettingValues values; // in the order of the settings' table
+    bool operator==(const Profile &) const = default;
+};
+
+// What is wrong with a profile file, and where: line 0 when the file as a
+// whole is at fault (a setting missing, say).
+struct ParseError {
+    int line = 0;
+    QString key; // "SECTION/KEY", or empty
+    QString message;
+    QString describe(const QString &fileName) const;
+};
+
+// Every setting a profile may hold, in the order it is written: the settings'
+// tables of every subsystem, one after another.
+std::span<const SettingKey> settingKeys();
+const SettingKey *findKey(std::span<const SettingKey> keys, const QString &section, const QString &key);
+
+// Reads a profile. Lines are "[SECTION]", "KEY=value", empty, or comments
+// beginning with ";" or "#". Refused: anything else, a section or key the
+// table lacks, a key given twice, a value its setting does not accept, a last
+// line without its line break, and a file without every setting adapters of
+// every firmware have.
+std::variant<Profile, ParseError> parse(const QByteArray &text, std::span<const SettingKey> keys = settingKeys());
+// The file's bytes: values in the table's order, sections where they first
+// appear, LF line ends.
+QByteArray write(const Profile &profile, std::span<const SettingKey> keys = settingKeys());
+
+// One setting that differs between two sets of values; a side without the
+// setting has no value.
+struct Difference {
+    const SettingKey *setting;
+    std::optional<QString> left;
+    std::optional<QString> right;
+};
+// The settings of the table where a and b differ, in the table's order. Only
+// the settings b holds when onlyRight.
+QList<Difference> compare(const SettingValues &a, const SettingValues &b, std::span<const SettingKey> keys = settingKeys(),
+                          bool onlyRight = false);
+// "caption [SECTION] KEY: left → right", an absent value as "(なし)".
+QString describe(const Difference &difference);
+
+} // namespace korvanta::profile
