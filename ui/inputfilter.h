@@ -1,17 +1,12 @@
 #pragma once
 
+#include "workfile/charset.h"
+
 #include <QString>
 
 class QLineEdit;
 
 namespace korvanta {
-
-// The characters an input box accepts.
-namespace charset {
-inline const QString kDigits = QStringLiteral("0123456789");
-inline const QString kNumber = QStringLiteral("0123456789-()#");   // telephone numbers
-inline const QString kSubaddress = QStringLiteral("0123456789#*"); // subaddresses
-} // namespace charset
 
 // Limits the box to maxLength characters out of allowed. Typed keys, pasted
 // text and input-method text are screened alike: a key outside the set is
