@@ -1,11 +1,9 @@
 #include "dataport/bapdialog.h"
 
 #include "dataport/controls.h"
-#include "dataport/dataportmodel.h"
+#include "dataport/dataportcore.h"
 #include "dataport/dialogparts.h"
 #include "dataport/strings.h"
-#include "link/session.h"
-#include "workfile/workfile.h"
 
 #include <QLabel>
 
@@ -41,44 +39,39 @@ BapDialog::BapDialog(Session &session, QWidget *opener) : SettingsDialog(session
 
 void BapDialog::readAdapter()
 {
-    runExchange(ProgressScope::Reading, [this] { BapRead(); });
+    runExchange(ProgressScope::Reading, [this] {
+        SettingValues values;
+        BapRead(session(), values, this);
+        showValues(values);
+    });
 }
 
-void BapDialog::BapRead()
+void BapDialog::showValues(const SettingValues &values)
 {
-    Session &s = session();
-    WorkFile::Batch batch(s.workFile);
-    // The calling side first, into the left column.
+    // The calling side into the left column.
     for (int side = 0; side < 2; ++side) {
-        const BapSide &b = bapSides()[side];
-        const auto answer = s.query(b.query);
-        const Reading r = answer ? parseMask(*answer) : Reading{false, {}};
-        if (!r.ok) {
-            Session::reportReceiveFailure(this);
-            return;
-        }
-        if (!r.value)
+        const auto value = values.get(nameOf(kBapSection), nameOf(bapSides()[side].key));
+        if (!value)
             continue;
-        s.workFile.store(nameOf(kBapSection), nameOf(b.key), *r.value);
-        const int mask = r.value->toInt();
+        const int mask = value->toInt();
         for (const BapRequest &req : bapRequests())
             option(this, mask & req.bit ? req.answer[side] : req.refuse[side])->setChecked(true);
     }
 }
 
-void BapDialog::BapWrite()
+SettingValues BapDialog::shownValues() const
 {
+    SettingValues values;
     const auto isOn = [this](const char *name) { return option(this, name)->isChecked(); };
-    const int values[2] = {maskOf(isOn, 0), maskOf(isOn, 1)};
-    sendSettings(session(), composeBapWrite(storedIn(session().workFile, kBapSection), values), this);
+    for (int side = 0; side < 2; ++side)
+        if (const int mask = maskOf(isOn, side); mask != kNoChoice)
+            values.set(nameOf(kBapSection), nameOf(bapSides()[side].key), QString::number(mask));
+    return values;
 }
 
 void BapDialog::registerSettings()
 {
-    registerAndClose([this] {
-        BapWrite();
-        return session().WriteFailed == 0;
-    });
+    registerAndClose([this] { return BapWrite(session(), shownValues(), this); });
 }
 
 } // namespace korvanta

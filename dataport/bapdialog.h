@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/settingsdialog.h"
+#include "workfile/settingvalues.h"
 
 namespace korvanta {
 
@@ -15,8 +16,10 @@ protected:
     void readAdapter() override;
 
 private:
-    void BapRead();
-    void BapWrite();
+    // What was read into the options, and the options as values: a side
+    // with a frame of no option on gives none.
+    void showValues(const SettingValues &values);
+    SettingValues shownValues() const;
     void registerSettings();
 };
 

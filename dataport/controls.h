@@ -3,6 +3,8 @@
 // Small builders shared by the data port dialog and its detail dialogs:
 // named frames, options and buttons, and finding them again by name.
 
+#include "dataport/dataportmodel.h"
+
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -12,8 +14,6 @@
 #include <initializer_list>
 
 namespace korvanta::dataport {
-
-inline QString nameOf(const char *name) { return QString::fromLatin1(name); }
 
 template <class T> T *control(const QWidget *root, const char *name)
 {

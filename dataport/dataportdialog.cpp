@@ -2,14 +2,13 @@
 
 #include "dataport/bapdialog.h"
 #include "dataport/controls.h"
+#include "dataport/dataportcore.h"
 #include "dataport/dialogparts.h"
 #include "dataport/strings.h"
 #include "dataport/throughputboddialog.h"
-#include "link/exchange.h"
 #include "link/session.h"
 #include "ui/inputfilter.h"
 #include "ui/windows.h"
-#include "workfile/workfile.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -37,14 +36,27 @@ const Place &placeOf(const char *key)
     Q_UNREACHABLE();
 }
 
-// The own address box takes telephone-number characters, the subaddress box
-// subaddress characters, on both ports: the text goes out inside an AT
-// command line.
-void restrictNumberBoxes(QLineEdit *number, QLineEdit *subaddress)
+// The option of a frame whose value is given turns on.
+template <class Options, class ControlOf>
+void choose(const QWidget *root, const Options &options, const std::optional<QString> &value, ControlOf control)
 {
-    restrictInput(number, charset::kNumber, kNumberMaxLength);
-    restrictInput(subaddress, charset::kSubaddress, kSubaddressMaxLength);
+    if (value)
+        for (const auto &o : options)
+            if (*value == QLatin1String(o.value))
+                option(root, control(o))->setChecked(true);
 }
+
+// The value of the frame's option that is on.
+template <class Options, class ControlOf>
+std::optional<QString> chosen(const QWidget *root, const Options &options, ControlOf control)
+{
+    for (const auto &o : options)
+        if (option(root, control(o))->isChecked())
+            return QString::fromLatin1(o.value);
+    return std::nullopt;
+}
+
+const auto extControl = [](const ExtOption &o) { return o.control; };
 } // namespace
 
 DataPortDialog::DataPortDialog(Session &session, QWidget *opener)
@@ -81,22 +93,21 @@ QWidget *DataPortDialog::buildPortTab(PortIndex p)
         grid->addWidget(frame, at.row, at.column, at.rows, at.columns);
     }
 
+    // The own address box takes telephone-number characters, the subaddress
+    // box subaddress characters, on both ports.
     const Port &pt = port(p);
     QGroupBox *numbers = makeFrame(pt.numberFrame, text::kNumberFrame, page);
-    auto *numberLabel = new QLabel(text::kOwnNumber, numbers);
-    numberLabel->setObjectName(nameOf(pt.numberLabel));
-    auto *numberBox = new QLineEdit(numbers);
-    numberBox->setObjectName(nameOf(pt.numberBox));
-    auto *subLabel = new QLabel(text::kOwnSubaddress, numbers);
-    subLabel->setObjectName(nameOf(pt.subLabel));
-    auto *subBox = new QLineEdit(numbers);
-    subBox->setObjectName(nameOf(pt.subBox));
-    restrictNumberBoxes(numberBox, subBox);
-    numberLabel->setBuddy(numberBox);
-    subLabel->setBuddy(subBox);
-    for (QWidget *w : {static_cast<QWidget *>(numberLabel), static_cast<QWidget *>(numberBox),
-                       static_cast<QWidget *>(subLabel), static_cast<QWidget *>(subBox)})
-        numbers->layout()->addWidget(w);
+    for (const NumberBox &b : numberBoxes()) {
+        auto *label = new QLabel(QString::fromUtf8(b.caption), numbers);
+        label->setObjectName(nameOf(pt.*b.label));
+        auto *box = new QLineEdit(numbers);
+        box->setObjectName(nameOf(pt.*b.box));
+        restrictInput(box, b.allowed, b.maxLength);
+        label->setBuddy(box);
+        numbers->layout()->addWidget(label);
+        numbers->layout()->addWidget(box);
+    }
+    auto *numberBox = control<QLineEdit>(numbers, pt.numberBox);
     numberBox->setMinimumWidth(numberBox->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 24);
     static_cast<QVBoxLayout *>(numbers->layout())->addStretch();
     grid->addWidget(numbers, kNumberPlace.row, kNumberPlace.column, kNumberPlace.rows, kNumberPlace.columns);
@@ -143,45 +154,18 @@ QWidget *DataPortDialog::buildCommonTab()
     return page;
 }
 
-QString DataPortDialog::portValue(PortIndex p, const char *key) const
-{
-    const PortSetting &s = portSetting(key);
-    for (const PortOption &o : s.options)
-        if (option(this, o.control[p])->isChecked())
-            return QString::fromLatin1(o.value);
-    return {};
-}
-
-QString DataPortDialog::extValue(const char *key) const
-{
-    const ExtSetting &s = extSetting(key);
-    for (const ExtOption &o : s.options)
-        if (option(this, o.control)->isChecked())
-            return QString::fromLatin1(o.value);
-    return {};
-}
-
-void DataPortDialog::fail(int &flag)
-{
-    Session::reportReceiveFailure(this);
-    flag = 1;
-}
-
 // ---------------------------------------------------------------------------
-// Reading
+// Reading and writing
 
 void DataPortDialog::readAdapter()
 {
     m_selectedTab = 0;
     Session &s = session();
-    WorkFile::Batch batch(s.workFile); // one save for the three readings
     runExchange(ProgressScope::Reading, [&] {
-        PortRead(DataPort);
-        if (s.ReadFailed != 1)
-            PortRead(UsbPort);
-        if (s.ReadFailed != 1)
-            DataExtRead();
-        if (s.ReadFailed != 1)
+        SettingValues values;
+        const bool read = readForm3(s, values, this);
+        showValues(values);
+        if (read)
             centreOnScreen(this);
     });
     // Older firmware knows no "follow the network contract"; it stays off for
@@ -191,116 +175,48 @@ void DataPortDialog::readAdapter()
             option(this, pt.networkOption)->setEnabled(false);
 }
 
-void DataPortDialog::PortRead(PortIndex p)
+void DataPortDialog::showValues(const SettingValues &values)
 {
-    Session &s = session();
-    const Port &pt = port(p);
-    const QString section = nameOf(pt.section);
-    s.ReadFailed = 0;
-    WorkFile::Batch batch(s.workFile);
-    const auto choose = [&](const PortSetting &setting, const QString &value) {
-        s.workFile.store(section, nameOf(setting.key), value);
-        for (const PortOption &o : setting.options)
-            if (value == QLatin1String(o.value))
-                option(this, o.control[p])->setChecked(true);
-    };
-    const bool ok = [&] {
-        const auto listing = s.query(pt.listing);
-        if (!listing)
-            return false;
-        const ListingReading r = parseListing(*listing, pt);
-        if (!r.ok)
-            return false;
-        const QString number = QString::fromLatin1(r.number);
-        const QString subaddress = QString::fromLatin1(r.subaddress);
-        s.workFile.store(section, nameOf(kOwnNumberKey), number);
-        showReadText(control<QLineEdit>(this, pt.numberBox), number);
-        s.workFile.store(section, nameOf(kSubaddressKey), subaddress);
-        showReadText(control<QLineEdit>(this, pt.subBox), subaddress);
-        m_listed[p] = true;
-        for (const auto &[setting, value] : r.values)
-            choose(*setting, value);
-
-        const auto iNumber = s.query(pt.iNumberQuery);
-        if (!iNumber)
-            return false;
-        const Reading n = parseINumber(*iNumber);
-        if (n.value)
-            choose(portSetting(kINumberKey), *n.value);
-        return n.ok;
-    }();
-    if (!ok)
-        fail(s.ReadFailed);
-}
-
-void DataPortDialog::DataExtRead()
-{
-    Session &s = session();
-    const QString section = nameOf(kExtSection);
-    s.ReadFailed = 0;
-    WorkFile::Batch batch(s.workFile);
-    for (const ExtSetting *setting : extReadOrder()) {
-        const auto answer = s.query(setting->query);
-        const Reading r = answer ? parseExtended(*setting, *answer) : Reading{false, {}};
-        if (!r.ok) {
-            fail(s.ReadFailed);
-            return;
-        }
-        s.workFile.store(section, nameOf(setting->key), *r.value);
-        for (const ExtOption &o : setting->options)
-            if (*r.value == QLatin1String(o.value))
-                option(this, o.control)->setChecked(true);
+    for (const PortIndex p : {DataPort, UsbPort}) {
+        const QString section = nameOf(port(p).section);
+        for (const PortSetting &s : portSettings())
+            choose(this, s.options, values.get(section, nameOf(s.key)), [p](const PortOption &o) { return o.control[p]; });
+        // The listing fills both boxes.
+        m_listed[p] = values.contains(section, nameOf(kOwnNumberKey));
+        if (m_listed[p])
+            for (const NumberBox &b : numberBoxes())
+                showReadText(control<QLineEdit>(this, port(p).*b.box), values.get(section, nameOf(b.key)).value_or(QString()));
     }
+    for (const ExtSetting &s : extSettings())
+        choose(this, s.options, values.get(nameOf(kExtSection), nameOf(s.key)), extControl);
 }
 
-// ---------------------------------------------------------------------------
-// Writing
-
-void DataPortDialog::PortWrite(PortIndex p)
+SettingValues DataPortDialog::shownValues() const
 {
-    Session &s = session();
-    const Port &pt = port(p);
-    s.WriteFailed = 0;
-    // A box that no listing filled shows nothing the adapter holds: it goes
-    // out only when the operator typed in it.
-    const auto shown = [&](const char *name) -> std::optional<QString> {
-        const auto *box = control<QLineEdit>(this, name);
-        if (!m_listed[p] && !box->isModified())
-            return std::nullopt;
-        return box->text();
+    SettingValues values;
+    const auto put = [&values](const char *section, const char *key, const std::optional<QString> &value) {
+        if (value)
+            values.set(nameOf(section), nameOf(key), *value);
     };
-    const PortCommands c = composePortWrite(
-        pt, storedIn(s.workFile, pt.section), [&](const char *key) { return portValue(p, key); },
-        shown(pt.numberBox), shown(pt.subBox));
-    // The own number and subaddress go in commands of their own, first.
-    for (const QByteArray &command : {c.number, c.subaddress, c.settings}) {
-        if (command.isEmpty())
-            continue;
-        if (!s.set(command, this)) {
-            s.WriteFailed = 1;
-            break;
+    for (const PortIndex p : {DataPort, UsbPort}) {
+        const Port &pt = port(p);
+        for (const PortSetting &s : portSettings())
+            put(pt.section, s.key, chosen(this, s.options, [p](const PortOption &o) { return o.control[p]; }));
+        for (const NumberBox &b : numberBoxes()) {
+            const auto *box = control<QLineEdit>(this, pt.*b.box);
+            if (m_listed[p] || box->isModified())
+                put(pt.section, b.key, box->text());
         }
     }
-    DiscardInput(s.link);
-}
-
-void DataPortDialog::DataExtWrite()
-{
-    sendSettings(session(), composeExtWrite(storedIn(session().workFile, kExtSection), [this](const char *key) { return extValue(key); }),
-                 this);
+    for (const ExtSetting &s : extSettings())
+        put(kExtSection, s.key, chosen(this, s.options, extControl));
+    return values;
 }
 
 void DataPortDialog::registerSettings()
 {
     Session &s = session();
-    registerAndClose([&] {
-        PortWrite(DataPort);
-        if (s.WriteFailed != 1)
-            PortWrite(UsbPort);
-        if (s.WriteFailed != 1)
-            DataExtWrite();
-        return s.WriteFailed != 1;
-    });
+    registerAndClose([&] { return writeForm3(s, shownValues(), this); });
 }
 
 // ---------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "dataport/dataportmodel.h"
 #include "ui/settingsdialog.h"
+#include "workfile/settingvalues.h"
 
 class QTabWidget;
 
@@ -25,19 +26,15 @@ private:
     QWidget *buildPortTab(dataport::PortIndex p);
     QWidget *buildCommonTab();
 
-    // DataRead / UsbRead, DataWrite / UsbWrite.
-    void PortRead(dataport::PortIndex p);
-    void PortWrite(dataport::PortIndex p);
-    void DataExtRead();
-    void DataExtWrite();
+    // What was read into the controls, and the controls as values: a frame
+    // with no option on, and a box that no listing filled and the operator
+    // did not type in, give none.
+    void showValues(const SettingValues &values);
+    SettingValues shownValues() const;
 
     void registerSettings();
     void openBodDetail();
     void openBapDetail();
-
-    QString portValue(dataport::PortIndex p, const char *key) const;
-    QString extValue(const char *key) const;
-    void fail(int &flag);
 
     QTabWidget *m_tabs = nullptr;
     int m_selectedTab = 0;

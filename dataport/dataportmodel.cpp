@@ -20,9 +20,6 @@ void appendIfChanged(QByteArray &tokens, const QString &stored, const QString &c
 }
 
 QByteArray commandOf(const QByteArray &tokens) { return tokens.isEmpty() ? QByteArray() : "AT" + tokens; }
-
-// A chosen value as its digit; empty (nothing sent) for kNoChoice.
-QString valueText(int value) { return value == kNoChoice ? QString() : QString::number(value); }
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -38,6 +35,17 @@ const std::span<const Port> ports()
 }
 
 const Port &port(PortIndex p) { return ports()[p]; }
+
+const std::span<const NumberBox> numberBoxes()
+{
+    static const std::array<NumberBox, 2> table{{
+        {kOwnNumberKey, "自己アドレス", &Port::numberBox, &Port::numberLabel, charset::kNumber, 32},
+        {kSubaddressKey, "自己サブアドレス", &Port::subBox, &Port::subLabel, charset::kSubaddress, 20},
+    }};
+    return table;
+}
+
+bool NumberBox::accepts(const QString &text) const { return charset::fits(text, allowed, maxLength); }
 
 const std::vector<PortSetting> &portSettings()
 {
@@ -245,12 +253,12 @@ QByteArray composeExtWrite(const StoredValue &stored, const ValueOf &current)
 const std::span<const BodDirection> bodDirections()
 {
     static const std::array<BodDirection, 2> table{{
-        {"ADD", "AT%A?", "%A", "チャンネル追加設定", "Frame1", "Frame3",
+        {"ADD", "AT%A?", "%A", "チャンネル追加設定", "Frame1", "Frame3", "Label7", "ADD_SPEED",
          {{"Option1", "送受信データとも評価し追加"},
           {"Option2", "送信データのみ評価し追加"},
           {"Option3", "受信データのみ評価し追加"},
           {"Option4", "追加を行なわない"}}},
-        {"DEL", "AT%D?", "%D", "チャンネル削除設定", "Frame2", "Frame4",
+        {"DEL", "AT%D?", "%D", "チャンネル削除設定", "Frame2", "Frame4", "Label14", "DEL_SPEED",
          {{"Option5", "送受信データとも評価し削除"},
           {"Option6", "送信データのみ評価し削除"},
           {"Option7", "受信データのみ評価し削除"},
@@ -349,30 +357,43 @@ int spin(BodKind kind, int value, bool up)
     return v - v % r.step;
 }
 
-const BodRegister *firstOutOfRange(const std::function<QString(const BodRegister &)> &textOf)
+namespace {
+bool inRange(BodKind kind, const QString &boxText)
+{
+    const BodRange &r = bodRange(kind);
+    const int v = numericValue(boxText);
+    return !boxText.isEmpty() && v >= r.minimum && v <= r.maximum;
+}
+} // namespace
+
+std::optional<QString> bodRangeMessage(const std::function<std::optional<QString>(const BodRegister &)> &boxText)
 {
     // Registers are listed threshold, evaluation time, holding time; add before
     // delete within each: the order of the checks.
     for (const BodRegister &reg : bodRegisters()) {
-        const BodRange &r = bodRange(reg.kind);
-        const QString text = textOf(reg);
-        const int v = numericValue(text);
-        if (text.isEmpty() || v < r.minimum || v > r.maximum)
-            return &reg;
+        const std::optional<QString> text = boxText(reg);
+        if (text && !inRange(reg.kind, *text))
+            return QString::fromUtf8(bodRange(reg.kind).rangeMessage);
     }
-    return nullptr;
+    return std::nullopt;
 }
 
-QByteArray composeBodWrite(const StoredValue &stored, const BodDialogValues &values)
+bool acceptsRegisterValue(const BodRegister &reg, const QString &value)
+{
+    // Three digits hold every register value; a holding time's box has four
+    // for the time in seconds.
+    return charset::fits(value, charset::kDigits, 3) && inRange(reg.kind, value.isEmpty() ? value : boxTextOf(reg, value));
+}
+
+QByteArray composeBodWrite(const StoredValue &stored, const ValueOf &current)
 {
     QByteArray tokens;
-    for (int d = 0; d < 2; ++d) {
-        const BodDirection &dir = bodDirections()[d];
-        const QString value = valueText(values.direction[d]);
+    for (const BodDirection &dir : bodDirections()) {
+        const QString value = current(dir.key);
         appendIfChanged(tokens, stored(dir.key, kDirectionDefault), value, dir.setPrefix + value.toLatin1());
     }
     for (const BodRegister &reg : bodRegisters()) {
-        const QString value = registerTextOf(reg, values.text(reg));
+        const QString value = current(reg.key);
         appendIfChanged(tokens, stored(reg.key, ""), value, reg.setPrefix + value.toLatin1());
     }
     return commandOf(tokens);
@@ -415,12 +436,11 @@ int maskOf(const std::function<bool(const char *control)> &isOn, int side)
     return value;
 }
 
-QByteArray composeBapWrite(const StoredValue &stored, const int values[2])
+QByteArray composeBapWrite(const StoredValue &stored, const ValueOf &current)
 {
     QByteArray tokens;
-    for (int side = 0; side < 2; ++side) {
-        const BapSide &s = bapSides()[side];
-        const QString value = valueText(values[side]);
+    for (const BapSide &s : bapSides()) {
+        const QString value = current(s.key);
         appendIfChanged(tokens, stored(s.key, s.defaultValue), value, s.setPrefix + value.toLatin1());
     }
     return commandOf(tokens);

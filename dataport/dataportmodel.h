@@ -2,9 +2,11 @@
 
 // The data port settings without widgets: the tables of the DATA and USB port
 // blocks, the extended data settings, the throughput BOD detail and the BAP
-// request masks; how the adapter's replies are read and how the set commands
-// are put together. The dialogs, their readings and writings and the tests all
-// work from these tables.
+// request masks; how the adapter's replies are read, how the set commands are
+// put together and which values a setting takes. The readings and writings
+// (dataportcore.h), the dialogs and the tests all work from these tables.
+
+#include "workfile/charset.h"
 
 #include <QByteArray>
 #include <QString>
@@ -14,6 +16,8 @@
 #include <vector>
 
 namespace korvanta::dataport {
+
+inline QString nameOf(const char *name) { return QString::fromLatin1(name); }
 
 // ---------------------------------------------------------------------------
 // DATA and USB port blocks
@@ -62,8 +66,19 @@ const PortSetting &portSetting(const char *key);
 inline constexpr const char *kOwnNumberKey = "JIKO_NO";
 inline constexpr const char *kSubaddressKey = "SUB_NO";
 inline constexpr const char *kINumberKey = "INUMBER";
-inline constexpr int kNumberMaxLength = 32;
-inline constexpr int kSubaddressMaxLength = 20;
+
+// The own number and the subaddress box of a port: the characters and the
+// length they take, on both ports.
+struct NumberBox {
+    const char *key;
+    const char *caption;     // of its label
+    const char *Port::*box;
+    const char *Port::*label;
+    QString allowed;
+    int maxLength;
+    bool accepts(const QString &text) const;
+};
+const std::span<const NumberBox> numberBoxes(); // own number, subaddress
 
 // What one reply gave: ok false is a failed reading; value empty with ok true
 // is a reply that carried nothing the setting knows (changes nothing).
@@ -81,8 +96,8 @@ struct ListingReading {
 ListingReading parseListing(const QByteArray &answer, const Port &port);
 Reading parseINumber(const QByteArray &answer);
 
-// The settings values of a dialog page, by key; empty while no option of the
-// setting's frame is on, and then nothing is sent for it.
+// The wanted value of a setting, by key; empty when the window shows none (no
+// option of the setting's frame on), and then nothing is sent for it.
 using ValueOf = std::function<QString(const char *key)>;
 // The stored value of a key, or the given default when it is missing.
 using StoredValue = std::function<QString(const char *key, const char *defaultValue)>;
@@ -144,6 +159,8 @@ struct BodDirection {
     const char *frameCaption;
     const char *outerFrame;
     const char *frame;
+    const char *speedLabel;
+    const char *speedKey;  // the speed of the threshold, for the work file
     struct Option { const char *control; const char *caption; };
     Option options[4];     // values 0 to 3, top to bottom
 };
@@ -198,17 +215,17 @@ int spin(BodKind kind, int value, bool up);
 // The whole number of the box text ("" gives 0).
 int numericValue(const QString &text);
 
-// The first box out of range, in the order the registration checks them. An
-// empty box is out of range: its register would go out with no value.
-const BodRegister *firstOutOfRange(const std::function<QString(const BodRegister &)> &textOf);
+// The range message of the first box out of range, in the order the
+// registration checks them; a box given as nullopt is not checked. An empty
+// box is out of range: its register would go out with no value.
+std::optional<QString> bodRangeMessage(const std::function<std::optional<QString>(const BodRegister &)> &boxText);
 
-inline constexpr int kNoChoice = -1; // no option of the frame is on: nothing is sent
+// A register value as the work file keeps it that the window could send: at
+// most three digits, its box's value within range.
+bool acceptsRegisterValue(const BodRegister &reg, const QString &value);
 
-struct BodDialogValues {
-    int direction[2];               // 0 to 3, or kNoChoice
-    std::function<QString(const BodRegister &)> text;
-};
-QByteArray composeBodWrite(const StoredValue &stored, const BodDialogValues &values);
+// Directions by key ("ADD"), registers by key ("ADD_$42") as register texts.
+QByteArray composeBodWrite(const StoredValue &stored, const ValueOf &current);
 
 // ---------------------------------------------------------------------------
 // BAP request handling (section "BACP")
@@ -236,11 +253,13 @@ const std::span<const BapRequest> bapRequests();
 
 Reading parseMask(const QByteArray &answer);
 
+inline constexpr int kNoChoice = -1; // no option of a frame is on: nothing is sent
+
 // A side's value from its options: a bit is set unless its refusal is on;
 // kNoChoice when a frame of the side has neither option on.
 int maskOf(const std::function<bool(const char *control)> &isOn, int side);
 
-// One value per side; kNoChoice sends nothing for its side.
-QByteArray composeBapWrite(const StoredValue &stored, const int values[2]);
+// One value per side, by the side's key.
+QByteArray composeBapWrite(const StoredValue &stored, const ValueOf &current);
 
 } // namespace korvanta::dataport

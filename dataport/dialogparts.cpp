@@ -2,29 +2,10 @@
 
 #include "dataport/controls.h"
 #include "dataport/strings.h"
-#include "link/exchange.h"
-#include "link/session.h"
 #include "ui/helpviewer.h"
 #include "ui/settingsdialog.h"
-#include "workfile/workfile.h"
 
 namespace korvanta::dataport {
-
-void sendSettings(Session &session, const QByteArray &command, QWidget *parent)
-{
-    session.WriteFailed = 0;
-    if (!command.isEmpty() && !session.set(command, parent))
-        session.WriteFailed = 1;
-    DiscardInput(session.link);
-}
-
-StoredValue storedIn(WorkFile &file, const char *section)
-{
-    const QString s = nameOf(section);
-    return [&file, s](const char *key, const char *fallback) {
-        return file.fetch(s, nameOf(key), QString::fromLatin1(fallback));
-    };
-}
 
 void layOut(SettingsDialog &dialog, QLayout *body, const ButtonNames &names, const std::function<void()> &onRegister,
             const std::function<int()> &helpContext)

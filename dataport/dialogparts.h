@@ -1,29 +1,14 @@
 #pragma once
 
-#include "ui/progresswindow.h"
-
-#include "dataport/dataportmodel.h"
-
-#include <QByteArray>
 #include <functional>
 
 class QLayout;
-class QWidget;
 
 namespace korvanta {
 
-class Session;
 class SettingsDialog;
-class WorkFile;
 
 namespace dataport {
-
-// The one set command of a write procedure, when there is one. A time-out shows
-// the failure message and sets WriteFailed; the input is discarded in every case.
-void sendSettings(Session &session, const QByteArray &command, QWidget *parent);
-
-// Stored values of one work-file section, with the given default when missing.
-StoredValue storedIn(WorkFile &file, const char *section);
 
 // Object names of a dialog's "登録", "キャンセル" and "ヘルプ" buttons.
 struct ButtonNames {

@@ -16,8 +16,6 @@ inline const QString kCancel = QStringLiteral("キャンセル");
 inline const QString kHelp = QStringLiteral("ヘルプ");
 
 inline const QString kNumberFrame = QStringLiteral("番号登録");
-inline const QString kOwnNumber = QStringLiteral("自己アドレス");
-inline const QString kOwnSubaddress = QStringLiteral("自己サブアドレス");
 
 inline const QString kBapDetail = QStringLiteral("ＢＡＣＰ／ＢＡＰ詳細設定");
 inline const QString kBodDetail = QStringLiteral("スループットＢＯＤ詳細設定");

@@ -1,13 +1,12 @@
 #include "dataport/throughputboddialog.h"
 
 #include "dataport/controls.h"
+#include "dataport/dataportcore.h"
 #include "dataport/dialogparts.h"
 #include "dataport/strings.h"
 #include "link/messages.h"
-#include "link/session.h"
 #include "ui/formparts.h"
 #include "ui/inputfilter.h"
-#include "workfile/workfile.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -18,11 +17,6 @@
 namespace korvanta {
 
 using namespace dataport;
-
-namespace {
-const char *const kSpeedLabel[2] = {"Label7", "Label14"};
-const char *const kSpeedKey[2] = {"ADD_SPEED", "DEL_SPEED"};
-} // namespace
 
 ThroughputBodDialog::ThroughputBodDialog(Session &session, QWidget *opener)
     : SettingsDialog(session, opener, QStringLiteral("Form5"))
@@ -79,7 +73,7 @@ QWidget *ThroughputBodDialog::buildDirection(int d)
     layout->addLayout(rows);
 
     auto *speed = new QLabel(outer);
-    speed->setObjectName(nameOf(kSpeedLabel[d]));
+    speed->setObjectName(nameOf(dir.speedLabel));
     speed->setMinimumWidth(speed->fontMetrics().horizontalAdvance(QStringLiteral("約 7.92Kbps")) + 8);
     layout->addWidget(speed);
     layout->addStretch();
@@ -104,7 +98,7 @@ void ThroughputBodDialog::showSpeed(int d)
 {
     for (const BodRegister &reg : bodRegisters())
         if (reg.direction == d && reg.kind == BodKind::Threshold)
-            control<QLabel>(this, kSpeedLabel[d])->setText(speedCaption(numericValue(boxText(reg))));
+            control<QLabel>(this, bodDirections()[d].speedLabel)->setText(speedCaption(numericValue(boxText(reg))));
 }
 
 void ThroughputBodDialog::spinnerMoved(const BodRegister &reg, QScrollBar *bar, int value)
@@ -125,60 +119,50 @@ void ThroughputBodDialog::spinnerMoved(const BodRegister &reg, QScrollBar *bar, 
 
 void ThroughputBodDialog::readAdapter()
 {
-    runExchange(ProgressScope::Reading, [this] { BodRead(); });
+    runExchange(ProgressScope::Reading, [this] {
+        SettingValues values;
+        const bool read = BodRead(session(), values, this);
+        showValues(values);
+        if (read) // the speeds once everything is read
+            for (int d = 0; d < 2; ++d)
+                showSpeed(d);
+    });
 }
 
-void ThroughputBodDialog::BodRead()
+void ThroughputBodDialog::showValues(const SettingValues &values)
 {
-    Session &s = session();
     const QString section = nameOf(kBodSection);
-    WorkFile::Batch batch(s.workFile);
-    const auto failed = [this] { Session::reportReceiveFailure(this); };
-
-    for (int d = 0; d < 2; ++d) {
-        const BodDirection &dir = bodDirections()[d];
-        const auto answer = s.query(dir.query);
-        const Reading r = answer ? parseDirection(*answer) : Reading{false, {}};
-        if (!r.ok)
-            return failed();
-        if (r.value) {
-            s.workFile.store(section, nameOf(dir.key), *r.value);
-            option(this, dir.options[r.value->toInt()].control)->setChecked(true);
-        }
-    }
-    for (const BodRegister *reg : bodReadOrder()) {
-        const auto answer = s.query(reg->query);
-        const Reading r = answer ? parseRegister(*answer) : Reading{false, {}};
-        if (!r.ok)
-            return failed();
-        s.workFile.store(section, nameOf(reg->key), *r.value);
-        box(*reg)->setText(boxTextOf(*reg, *r.value));
-    }
-    for (int d = 0; d < 2; ++d) {
-        showSpeed(d);
-        for (const BodRegister &reg : bodRegisters())
-            if (reg.direction == d && reg.kind == BodKind::Threshold)
-                s.workFile.store(section, nameOf(kSpeedKey[d]), speedText(numericValue(boxText(reg))));
-    }
+    for (const BodDirection &dir : bodDirections())
+        if (const auto value = values.get(section, nameOf(dir.key)))
+            for (int v = 0; v < 4; ++v)
+                if (*value == QString::number(v))
+                    option(this, dir.options[v].control)->setChecked(true);
+    for (const BodRegister &reg : bodRegisters())
+        if (const auto value = values.get(section, nameOf(reg.key)))
+            box(reg)->setText(boxTextOf(reg, *value));
 }
 
-void ThroughputBodDialog::BodWrite()
+SettingValues ThroughputBodDialog::shownValues() const
 {
-    const BodDialogValues values{{direction(0), direction(1)},
-                                 [this](const BodRegister &reg) { return boxText(reg); }};
-    sendSettings(session(), composeBodWrite(storedIn(session().workFile, kBodSection), values), this);
+    SettingValues values;
+    const QString section = nameOf(kBodSection);
+    for (int d = 0; d < 2; ++d)
+        if (direction(d) != kNoChoice)
+            values.set(section, nameOf(bodDirections()[d].key), QString::number(direction(d)));
+    for (const BodRegister &reg : bodRegisters())
+        values.set(section, nameOf(reg.key), registerTextOf(reg, boxText(reg)));
+    return values;
 }
 
 void ThroughputBodDialog::registerSettings()
 {
     registerAndClose([this] {
         // The first box out of range is named and nothing is sent.
-        if (const BodRegister *bad = firstOutOfRange([this](const BodRegister &reg) { return boxText(reg); })) {
-            Messages::warn(QString::fromUtf8(bodRange(bad->kind).rangeMessage), this);
+        if (const auto message = bodRangeMessage([this](const BodRegister &reg) { return boxText(reg); })) {
+            Messages::warn(*message, this);
             return false;
         }
-        BodWrite();
-        return session().WriteFailed != 1;
+        return BodWrite(session(), shownValues(), this);
     });
 }
 

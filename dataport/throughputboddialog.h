@@ -2,6 +2,7 @@
 
 #include "dataport/dataportmodel.h"
 #include "ui/settingsdialog.h"
+#include "workfile/settingvalues.h"
 
 class QLabel;
 class QLineEdit;
@@ -21,8 +22,10 @@ protected:
 
 private:
     QWidget *buildDirection(int d);
-    void BodRead();
-    void BodWrite();
+    // What was read into the controls, and the controls as values: the
+    // directions whose frame has an option on, every box as its register.
+    void showValues(const SettingValues &values);
+    SettingValues shownValues() const;
     void registerSettings();
     void spinnerMoved(const dataport::BodRegister &reg, QScrollBar *bar, int value);
     void showSpeed(int d);

@@ -47,8 +47,8 @@ Entry entryOf(const QString &stored)
 bool accepts(const QString &stored)
 {
     const Entry entry = entryOf(stored);
-    return charset::consistsOf(entry.number, charset::kNumber, kNumberMaxLength) &&
-           charset::consistsOf(entry.subaddress, charset::kSubaddress, kSubaddressMaxLength);
+    return charset::fits(entry.number, charset::kNumber, kNumberMaxLength) &&
+           charset::fits(entry.subaddress, charset::kSubaddress, kSubaddressMaxLength);
 }
 
 QByteArray readCommand()

@@ -167,7 +167,7 @@ bool isOption(const std::vector<ChoiceValue> &values, const QString &value)
 
 bool accepts(const PortText &text, const QString &value)
 {
-    return charset::consistsOf(value, text.charset, text.maxLength) && (text.fromStatus() || inRange(value, text.range));
+    return charset::fits(value, text.charset, text.maxLength) && (text.fromStatus() || inRange(value, text.range));
 }
 
 const std::vector<CommonSetting> &commonSettings()
@@ -220,7 +220,7 @@ bool accepts(const CommonSetting &setting, const QString &value)
 {
     if (setting.isChoice())
         return isOption(setting.values, value);
-    return charset::consistsOf(value, charset::kDigits, setting.maxLength) && inRange(value, setting.range);
+    return charset::fits(value, charset::kDigits, setting.maxLength) && inRange(value, setting.range);
 }
 
 // ---------------------------------------------------------------------------

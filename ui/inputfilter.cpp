@@ -12,11 +12,8 @@ public:
 
     State validate(QString &input, int &pos) const override
     {
-        for (const QChar c : input)
-            if (!m_allowed.contains(c))
-                return Invalid;
         Q_UNUSED(pos);
-        return Acceptable;
+        return charset::fits(input, m_allowed) ? Acceptable : Invalid;
     }
 
     void fixup(QString &input) const override

@@ -1,9 +1,11 @@
 #pragma once
 
-// The characters a setting's text may hold: the sets the input boxes accept
-// and the checks of a value against them, for windows and cores alike.
+// The characters a setting's text may hold, as its input box takes them: the
+// windows screen what is typed with them, and the checks of a value use them
+// alike. The text goes out inside an AT command line.
 
 #include <QString>
+#include <limits>
 
 namespace korvanta::charset {
 
@@ -11,8 +13,8 @@ inline const QString kDigits = QStringLiteral("0123456789");
 inline const QString kNumber = QStringLiteral("0123456789-()#");   // telephone numbers
 inline const QString kSubaddress = QStringLiteral("0123456789#*"); // subaddresses
 
-// Whether text has at most maxLength characters, each one of allowed.
-inline bool consistsOf(const QString &text, const QString &allowed, int maxLength)
+// Every character of text is one of allowed, and there are at most maxLength.
+inline bool fits(const QString &text, const QString &allowed, int maxLength = std::numeric_limits<int>::max())
 {
     if (text.size() > maxLength)
         return false;
