@@ -18,6 +18,7 @@ private slots:
     void statuses_data();
     void statuses();
     void logsTraffic();
+    void profiles();
     void portsAsTheWindowProgram();
     void linksNeitherWidgetsNorGui();
 
@@ -150,6 +151,58 @@ void CliTest::logsTraffic()
                                       "identify"}),
                  0);
     QCOMPARE(trafficLines(log), kIdentificationTraffic + kIdentificationTraffic);
+}
+
+// Backup, diff, restore as an operator scripts them, against one adapter.
+void CliTest::profiles()
+{
+    QVERIFY(startSimulator({"--log", "/dev/null"}));
+    const QString dir = m_dir->path();
+    const QStringList line{"--port", m_device, "--workfile", dir + "/mail.ini"};
+    const auto file = [&](const char *name, const QByteArray &bytes) {
+        QFile f(dir + '/' + name);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    };
+    QCOMPARE(run("korvanta-cli", line + QStringList{"backup", "-"}), 0);
+    const QByteArray factory = m_out.toUtf8();
+    QVERIFY(factory.startsWith("; KORVAN-TA settings profile\n[PROFILE]\nMODEL=KORVAN-TA\n"));
+    QByteArray changed = factory;
+    changed.replace("\n[TANSYUKU]\n00=\n", "\n[TANSYUKU]\n00=117\n");
+    changed.replace("[TEL1]\nJIKO_NO=\n", "[TEL1]\nJIKO_NO=0312345678\n");
+    QVERIFY(changed != factory);
+    file("factory.ini", factory);
+    file("changed.ini", changed);
+
+    // Two files: the settings that differ, with the windows' captions.
+    QCOMPARE(run("korvanta-cli", {"diff", dir + "/factory.ini", dir + "/changed.ini"}), 1);
+    QCOMPARE(m_out.count('\n'), 2);
+    QVERIFY2(m_out.contains("[TANSYUKU] 00: \"\" → \"117\""), qPrintable(m_out));
+
+    // A refused profile never reaches the line.
+    QByteArray bad = changed;
+    bad.replace("JIKO_NO=0312345678", "JIKO_NO=03;&F");
+    file("bad.ini", bad);
+    const QString log = dir + "/traffic.log";
+    QCOMPARE(run("korvanta-cli", line + QStringList{"--log", log, "restore", dir + "/bad.ini"}), 2);
+    const int badLine = int(bad.left(bad.indexOf("JIKO_NO=03;")).count('\n')) + 1;
+    QVERIFY2(m_err.contains(QStringLiteral("bad.ini:%1: TEL1/JIKO_NO").arg(badLine)), qPrintable(m_err));
+    QVERIFY(!QFile::exists(log));
+
+    // A dry run prints the two changes and sends neither.
+    QCOMPARE(run("korvanta-cli", line + QStringList{"--log", log, "restore", "--dry-run", dir + "/changed.ini"}), 0);
+    QCOMPARE(m_out.count('\n'), 2);
+    QFile traffic(log);
+    QVERIFY(traffic.open(QIODevice::ReadOnly));
+    const QByteArray sent = traffic.readAll();
+    QVERIFY(!sent.contains("send AT$C1=") && !sent.contains("send AT&Z0=") && !sent.contains("AT&W"));
+
+    // Restored and stored; the adapter then equals the file, and a second
+    // restore has nothing to do.
+    QCOMPARE(run("korvanta-cli", line + QStringList{"restore", dir + "/changed.ini"}), 0);
+    QCOMPARE(run("korvanta-cli", line + QStringList{"diff", dir + "/changed.ini"}), 0);
+    QCOMPARE(m_out, QString());
+    QCOMPARE(run("korvanta-cli", line + QStringList{"restore", dir + "/changed.ini"}), 0);
+    QCOMPARE(m_out, QString());
 }
 
 void CliTest::portsAsTheWindowProgram()
