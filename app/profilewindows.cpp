@@ -1,5 +1,6 @@
 #include "app/profilewindows.h"
 
+#include "link/link.h"
 #include "link/messages.h"
 #include "link/session.h"
 #include "profile/adapterprofile.h"

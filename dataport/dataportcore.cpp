@@ -222,13 +222,22 @@ const std::vector<SettingKey> &settingKeys()
                               std::function<bool(const QString &)> accepts) {
             k.push_back({nameOf(section), nameOf(key), where.join(QStringLiteral(" / ")), false, std::move(accepts)});
         };
+        // The option older firmware disables on both ports, as a value of its setting.
+        const auto networkOption = [](const PortSetting &s) -> std::function<bool(const QString &)> {
+            for (const PortOption &o : s.options)
+                if (qstrcmp(o.control[0], ports()[0].networkOption) == 0)
+                    return [value = QString::fromLatin1(o.value)](const QString &v) { return v == value; };
+            return {};
+        };
         for (const Port &pt : ports()) {
             const QStringList tab{text::kDataPortTitle, QString::fromUtf8(pt.tabCaption).trimmed()};
             for (const NumberBox &b : numberBoxes())
                 add(pt.section, b.key, tab + QStringList{QString::fromUtf8(b.caption)},
                     [&b](const QString &v) { return b.accepts(v); });
-            for (const PortSetting &s : portSettings())
+            for (const PortSetting &s : portSettings()) {
                 add(pt.section, s.key, tab + QStringList{QString::fromUtf8(s.frameCaption)}, optionValues(s.options));
+                k.back().newFirmwareValue = networkOption(s);
+            }
         }
         for (const ExtSetting *s : extReadOrder())
             add(kExtSection, s->key, {text::kDataPortTitle, text::kCommonTab.trimmed(), QString::fromUtf8(s->frameCaption)},

@@ -80,7 +80,8 @@ Outcome plan(Session &session, const Profile &profile, RestorePlan &plan, QStrin
         const auto value = profile.values.get(k.section, k.key);
         if (!value)
             continue;
-        if (k.newFirmwareOnly && !session.newFirmware()) {
+        const bool lacking = k.newFirmwareOnly || (k.newFirmwareValue && k.newFirmwareValue(*value));
+        if (lacking && !session.newFirmware()) {
             plan.skipped.push_back(&k);
             continue;
         }

@@ -30,7 +30,9 @@ struct RestorePlan {
     SettingValues adapter;        // what the adapter holds now
     SettingValues wanted;         // the profile's settings this adapter has
     QList<Difference> changes;    // adapter value → profile value, in the windows' order
-    QList<const SettingKey *> skipped; // in the profile, but this adapter's firmware lacks them
+    // In the profile, but this adapter's firmware lacks the setting or the
+    // profile's value of it.
+    QList<const SettingKey *> skipped;
 };
 
 enum class Outcome {

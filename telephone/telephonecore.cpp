@@ -166,6 +166,20 @@ std::optional<Problem> check(const SettingValues &wanted, bool newFirmware)
     return validate(dialTimes, commonIn(wanted), newFirmware);
 }
 
+namespace {
+// The options only newer firmware shows, as values of their setting.
+std::function<bool(const QString &)> newFirmwareValue(const std::vector<ChoiceValue> &values)
+{
+    QString only;
+    for (const ChoiceValue &v : values)
+        if (v.newFirmwareOnly)
+            only += QLatin1Char(v.value);
+    if (only.isEmpty())
+        return {};
+    return [only](const QString &v) { return v.size() == 1 && only.contains(v); };
+}
+} // namespace
+
 const std::vector<SettingKey> &settingKeys()
 {
     static const std::vector<SettingKey> keys = [] {
@@ -183,7 +197,7 @@ const std::vector<SettingKey> &settingKeys()
                     for (const ChoiceValue &v : c.values)
                         caption += u(" / ") + u(v.caption);
                 k.push_back({section, QLatin1String(c.key), where + caption, c.newFirmwareOnly,
-                             [&c](const QString &v) { return accepts(c, v); }});
+                             [&c](const QString &v) { return accepts(c, v); }, newFirmwareValue(c.values)});
             };
             // The listing's numbers and options, the dial time, the ring pattern.
             for (const PortText &t : portTexts())
@@ -200,7 +214,8 @@ const std::vector<SettingKey> &settingKeys()
         const QString where = u(kWindowTitle) + u(" / ") + u(kCommonTabCaption) + u(" / ");
         for (const CommonSetting &s : commonSettings())
             k.push_back({QLatin1String(kCommonSection), QLatin1String(s.key), where + u(s.frameCaption),
-                         s.newFirmwareOnly, [&s](const QString &v) { return accepts(s, v); }});
+                         s.newFirmwareOnly, [&s](const QString &v) { return accepts(s, v); },
+                         newFirmwareValue(s.values)});
         return k;
     }();
     return keys;

@@ -72,6 +72,9 @@ struct SettingKey {
     // Whether a value is one the setting can take (its set, range or the
     // characters its box accepts); the same check the window applies.
     std::function<bool(const QString &value)> accepts;
+    // A value only newer firmware has, of a setting older firmware has too
+    // ("網契約に従う"); none when empty.
+    std::function<bool(const QString &value)> newFirmwareValue = {};
 };
 
 } // namespace korvanta
