@@ -17,7 +17,7 @@ merge=0
 if [ "${1:-}" = --merge ]; then merge=1; shift; fi
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
-all=(tel_listing data_listing three_digit register directory firmware sim_command)
+all=(tel_listing data_listing three_digit register directory firmware sim_command profile)
 targets=("${@:-${all[@]}}")
 build=${KORVANTA_FUZZ_BUILD_DIR:-build-fuzz}
 
