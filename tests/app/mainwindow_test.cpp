@@ -3,6 +3,7 @@
 
 #include "app/exitsignals.h"
 #include "app/mainwindow.h"
+#include "app/profilewindows.h"
 #include "app/terminal.h"
 #include "appfixture.h"
 #include "dataport/bapdialog.h"
@@ -103,6 +104,8 @@ private slots:
     void signalRunsTheExitProcedure();
     void terminalGetsWhatArrives();
     void helpOpensAtItsContext();
+    void profileSavedAndRestored_data();
+    void profileSavedAndRestored();
     void versionShowsTheFirmwareVerbatim();
 };
 
@@ -582,6 +585,69 @@ void MainWindowTest::terminalGetsWhatArrives()
     // Closed, the received text stays in the buffer for the next exchange.
     f.link.output("ATI\r");
     QTRY_VERIFY(f.link.inBufferCount() > 0);
+}
+
+// "設定の保存" and "設定の復元": the file, the question with every change, the
+// answer, what is sent, and the store at exit that follows.
+void MainWindowTest::profileSavedAndRestored_data()
+{
+    QTest::addColumn<QByteArray>("from");
+    QTest::addColumn<QByteArray>("to");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("sent");
+    QTest::addColumn<QString>("told"); // the last box
+    const int yes = MessageBox::Yes, no = MessageBox::No;
+    const QByteArray own = "[TEL1]\nJIKO_NO=\n";
+    QTest::newRow("changed, yes") << own << QByteArray("[TEL1]\nJIKO_NO=0312345678\n") << yes
+                                  << QStringList{"AT$C1=0312345678"} << "設定を復元しました (1 件)。";
+    QTest::newRow("changed, no") << own << QByteArray("[TEL1]\nJIKO_NO=0312345678\n") << no << QStringList{}
+                                 << "";
+    QTest::newRow("unchanged") << own << own << yes << QStringList{} << "機器の設定は設定ファイルと同じです。何も送信しません。";
+    QTest::newRow("refused") << own << QByteArray("[TEL1]\nJIKO_NO=03;&F\n") << yes << QStringList{}
+                             << "設定ファイルに誤りがあります。何も送信しません。\n";
+}
+
+void MainWindowTest::profileSavedAndRestored()
+{
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
+    QFETCH(int, answer);
+    QFETCH(QStringList, sent);
+    QFETCH(QString, told);
+    AppFixture f;
+    MainWindow w(f.session);
+    MessageRecorder messages;
+    const QString path = f.dir.filePath("profile.ini");
+    QVERIFY(saveProfile(f.session, &w, path));
+    QVERIFY(messages.texts().last().startsWith("設定を保存しました。"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray text = file.readAll();
+    QVERIFY(text.contains(from));
+    text.replace(from, to);
+    QVERIFY(file.resize(0) && file.write(text) == text.size());
+    file.close();
+
+    messages.boxes.clear();
+    messages.answer = MessageBox::Button(answer);
+    f.adapter.clearLog();
+    restoreProfile(f.session, &w, path);
+    QVERIFY(w.isEnabled());
+    const bool asked = !messages.boxes.isEmpty() && messages.boxes[0].icon == MessageBox::Question;
+    QCOMPARE(asked, from != to && !to.contains(';'));
+    if (asked)
+        QVERIFY2(messages.boxes[0].text.contains("アナログポート設定 / TEL1ポート / ") &&
+                     messages.boxes[0].text.contains("\"\" → \"0312345678\""),
+                 qPrintable(messages.boxes[0].text));
+    if (!told.isEmpty())
+        QVERIFY2(messages.texts().last().startsWith(told), qPrintable(messages.texts().last()));
+    QStringList settings;
+    for (const QByteArray &line : f.adapter.log())
+        if (!line.endsWith('?') && !line.startsWith("AT\\S"))
+            settings << line;
+    QCOMPARE(settings, sent);
+    // What was sent is stored at exit, as after a registration.
+    QCOMPARE(f.session.WriteCount, sent.isEmpty() ? 0 : 1);
 }
 
 void MainWindowTest::helpOpensAtItsContext()
