@@ -2,6 +2,7 @@
 
 #include "app/initdialog.h"
 #include "app/mainwindow.h"
+#include "app/profilewindows.h"
 #include "app/startup.h"
 #include "app/terminal.h"
 #include "app/versiondialog.h"
@@ -13,6 +14,7 @@
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
 #include "ui/helpviewer.h"
+#include "ui/messagebox.h"
 #include "ui/progresswindow.h"
 #include "ui/settingsdialog.h"
 
@@ -21,6 +23,8 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPushButton>
@@ -106,6 +110,34 @@ void waitFor(int ms, Predicate done)
     while (!done() && !deadline.hasExpired())
         waitUntil(QDeadlineTimer(qMin<qint64>(10, deadline.remainingTime())));
 }
+// The restore's question, over a profile with two settings changed: saved,
+// edited, restored and answered no.
+void profileQuestion(Session &session, MainWindow &main, Camera &camera)
+{
+    const QString path = QDir::temp().filePath(QStringLiteral("korvanta-tour-%1.ini").arg(QCoreApplication::applicationPid()));
+    if (!saveProfile(session, &main, path))
+        return camera.fail(QStringLiteral("no profile saved"));
+    QFile file(path);
+    QByteArray text = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    file.close();
+    text.replace("[TEL1]\nJIKO_NO=\n", "[TEL1]\nJIKO_NO=0312345678\n");
+    text.replace("[TANSYUKU]\n00=\n", "[TANSYUKU]\n00=117\n");
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
+        return camera.fail(QStringLiteral("cannot edit ") + path);
+    file.close();
+    const auto previous = Messages::setHandler([&](const MessageRequest &request) {
+        if (request.icon == MessageBox::Question) {
+            std::unique_ptr<QMessageBox> box(newMessageBox(request, &main));
+            box->show();
+            camera.take(box.get(), QStringLiteral("ProfileRestore"));
+        }
+        return MessageBox::No;
+    });
+    restoreProfile(session, &main, path);
+    Messages::setHandler(previous);
+    QFile::remove(path);
+}
+
 } // namespace
 
 int runScreenshotTour(const QString &dir, WorkFile &workFile)
@@ -152,6 +184,12 @@ int runScreenshotTour(const QString &dir, WorkFile &workFile)
     MainWindow main(session);
     main.show();
     camera.take(&main);
+    if (QMenu *file = main.menuBar()->actions().value(0)->menu()) {
+        file->popup(main.mapToGlobal(main.menuBar()->geometry().bottomLeft()));
+        camera.take(&main, file, QStringLiteral("Form1File"));
+        file->hide();
+    }
+    profileQuestion(session, main, camera);
 
     // Each settings window, and the detail windows it opens: the detail's
     // button, an option that enables the button first, and the detail window.
