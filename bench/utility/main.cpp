@@ -19,6 +19,9 @@
 //     to its main window shown, less the line's time of the identification.
 //  5. korvanta --screenshots: peak resident memory of a run that opens every
 //     window once.
+//  6. korvanta-cli backup and restore against the paced simulator: the whole
+//     program's time against the line's own time of every line it sent; its
+//     start with nothing to do, and its peak resident memory.
 //
 //   utility_bench [--runs N] [--only FORM] [--windows-only]
 //     --runs N         runs of each figure (default 5)
@@ -460,30 +463,114 @@ double startToMainWindow(double identificationLineMs, double *reported)
     return ms < 0 ? -1 : ms - identificationLineMs;
 }
 
+// A program of this build run to its end, standard output to /dev/null
+// unless it is to go to a file: its wall time in ms and its peak resident
+// memory in MB; false when it did not end with status 0.
+struct Run {
+    double ms = -1;
+    double mb = -1;
+};
+bool runProgram(const QString &name, const QStringList &arguments, Run &run, const QString &output = {})
+{
+    const QByteArray program = bench::builtProgram(name).toLocal8Bit();
+    std::vector<QByteArray> words{program};
+    for (const QString &a : arguments)
+        words.push_back(a.toLocal8Bit());
+    std::vector<char *> argv;
+    for (QByteArray &w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+    const QByteArray out = output.isEmpty() ? QByteArray("/dev/null") : output.toLocal8Bit();
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 1, out.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QElapsedTimer clock;
+    clock.start();
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, program.constData(), &files, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&files);
+    if (rc != 0)
+        return false;
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return false;
+    run.ms = double(clock.nsecsElapsed()) / 1e6;
+    run.mb = double(usage.ru_maxrss) / 1024.0;
+    return true;
+}
+
 // Peak resident memory of korvanta --screenshots, which opens every window
 // once, in MB.
 double peakMemoryOfTour()
 {
     QTemporaryDir dir;
-    const QByteArray program = bench::builtProgram(QStringLiteral("korvanta")).toLocal8Bit();
-    const QByteArray pictures = dir.filePath(QStringLiteral("pictures")).toLocal8Bit();
-    const QByteArray workFile = dir.filePath(QStringLiteral("mail.ini")).toLocal8Bit();
-    char *argv[] = {const_cast<char *>(program.constData()), const_cast<char *>("--screenshots"),
-                    const_cast<char *>(pictures.constData()), const_cast<char *>("--workfile"),
-                    const_cast<char *>(workFile.constData()), nullptr};
-    posix_spawn_file_actions_t quiet;
-    posix_spawn_file_actions_init(&quiet);
-    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, program.constData(), &quiet, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&quiet);
-    if (rc != 0)
-        return -1;
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return -1;
-    return double(usage.ru_maxrss) / 1024.0;
+    Run run;
+    return runProgram(QStringLiteral("korvanta"),
+                      {QStringLiteral("--screenshots"), dir.filePath(QStringLiteral("pictures")), QStringLiteral("--workfile"),
+                       dir.filePath(QStringLiteral("mail.ini"))},
+                      run)
+               ? run.mb
+               : -1;
+}
+
+// korvanta-cli backup and restore against korvanta-sim --paced: the run of
+// the whole program against the line's own time of every line it sent
+// (identification, reading, writing, reading back, store), and its memory.
+struct ProfileRows {
+    Exchanges backupLine, restoreLine;
+    Figure backupMs, backupRatio, restoreMs, restoreRatio, memory;
+};
+bool profileRun(ProfileRows &rows)
+{
+    QTemporaryDir dir;
+    const QString profile = dir.filePath(QStringLiteral("profile.ini"));
+    // Backup of the adapter the windows are measured on.
+    {
+        const QMap<QString, QString> state = startingState();
+        const QString statePath = dir.filePath(QStringLiteral("backup.state"));
+        const QString logPath = dir.filePath(QStringLiteral("backup.log"));
+        sim::writeStateFile(statePath, state);
+        Simulator simulator;
+        if (!simulator.start({QStringLiteral("--state"), statePath, QStringLiteral("--log"), logPath, QStringLiteral("--paced")}))
+            return false;
+        Run run;
+        if (!runProgram(QStringLiteral("korvanta-cli"),
+                        {QStringLiteral("--port"), simulator.device(), QStringLiteral("--workfile"),
+                         dir.filePath(QStringLiteral("backup.ini")), QStringLiteral("backup"), profile},
+                        run))
+            return false;
+        rows.backupLine = LineLog(logPath, state).take();
+        rows.backupMs.add(run.ms);
+        rows.backupRatio.add(run.ms / rows.backupLine.lineMs());
+        rows.memory.add(run.mb);
+    }
+    // Restored onto an adapter as shipped.
+    const QMap<QString, QString> factory = sim::SimulatedAdapter().storedSettings();
+    const QString statePath = dir.filePath(QStringLiteral("restore.state"));
+    const QString logPath = dir.filePath(QStringLiteral("restore.log"));
+    sim::writeStateFile(statePath, factory);
+    Simulator simulator;
+    if (!simulator.start({QStringLiteral("--state"), statePath, QStringLiteral("--log"), logPath, QStringLiteral("--paced")}))
+        return false;
+    Run run;
+    if (!runProgram(QStringLiteral("korvanta-cli"),
+                    {QStringLiteral("--port"), simulator.device(), QStringLiteral("--workfile"),
+                     dir.filePath(QStringLiteral("restore.ini")), QStringLiteral("restore"), profile},
+                    run))
+        return false;
+    rows.restoreLine = LineLog(logPath, factory).take();
+    rows.restoreMs.add(run.ms);
+    rows.restoreRatio.add(run.ms / rows.restoreLine.lineMs());
+    rows.memory.add(run.mb);
+    return true;
+}
+
+// korvanta-cli from start to end with nothing to do on the line.
+double cliStartMs()
+{
+    Run run;
+    return runProgram(QStringLiteral("korvanta-cli"), {QStringLiteral("--version")}, run) ? run.ms : -1;
 }
 
 // Identification: "ATE1V1", "ATI", "AT%I2" on the line.
@@ -549,6 +636,17 @@ int main(int argc, char **argv)
             memory.add(mb);
     }
 
+    ProfileRows profiles;
+    Figure cliStart;
+    for (int run = 0; run < (windowsOnly ? 0 : runs); ++run) {
+        ok = profileRun(profiles) && ok;
+        const double ms = cliStartMs();
+        ok = ms >= 0 && ok;
+        if (ms >= 0)
+            cliStart.add(ms);
+        std::fprintf(stderr, "profiles: run %d\n", run + 1);
+    }
+
     std::printf("\nSettings windows over a pty, korvanta-sim --paced (19200 bit/s); %d runs, min / median / max\n",
                 runs);
     std::printf("%-15s %5s %6s %6s %8s  %-26s %-20s  %-17s %-14s %-20s\n", "", "exch", "sent", "recv", "line ms",
@@ -583,6 +681,22 @@ int main(int argc, char **argv)
                 qPrintable(reported.text(0)));
     std::printf("\nkorvanta --screenshots (every window opened once): peak resident memory, MB: %s\n",
                 qPrintable(memory.text(1)));
+    if (!windowsOnly) {
+        std::printf("\nkorvanta-cli against korvanta-sim --paced, the whole program; %d runs, min / median / max\n", runs);
+        std::printf("%-15s %5s %6s %6s %8s  %-26s %-20s\n", "", "exch", "sent", "recv", "line ms", "measured ms",
+                    "ratio");
+        const auto row = [](const char *name, const Exchanges &e, const Figure &ms, const Figure &ratio) {
+            std::printf("%-15s %5d %6lld %6lld %8.1f  %-26s %-20s\n", name, e.count, e.sent, e.received, e.lineMs(),
+                        qPrintable(ms.text(1)), qPrintable(ratio.text(3)));
+        };
+        row("backup", profiles.backupLine, profiles.backupMs, profiles.backupRatio);
+        row("restore", profiles.restoreLine, profiles.restoreMs, profiles.restoreRatio);
+        std::printf("  korvanta-cli --version, start to end, ms: %s\n", qPrintable(cliStart.text(1)));
+        std::printf("  korvanta-cli backup / restore, peak resident memory, MB: %s\n", qPrintable(profiles.memory.text(1)));
+        std::printf("  Targets: backup ratio <= 1.05 (median %.3f), restore ratio <= 1.10 (median %.3f), start < 50 ms\n"
+                    "  (median %.1f), memory < 20 MB (max %.1f)\n",
+                    profiles.backupRatio.median(), profiles.restoreRatio.median(), cliStart.median(), profiles.memory.max());
+    }
     std::printf("\nTargets: ratio <= 1.10 (worst median %.3f); own cost < 1000 us an exchange (worst median %.0f);\n"
                 "processor <= 1%% (medians %.3f, %.3f); start < 500 ms (median %.0f); memory < 80 MB (max %.1f)\n",
                 allRatios.max(), allUs.max(), exchangeCpu.median(), idleCpu.median(), start.median(),
