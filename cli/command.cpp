@@ -102,7 +102,7 @@ Session *Context::connect()
 
 int Context::finish(int status)
 {
-    if (m_session && !storeAndClose(*m_session) && status == kDone)
+    if (m_session && !storeAndClose(*m_session, ExitPause::AfterStore) && status == kDone)
         status = kFailed;
     m_session.reset();
     return status;

@@ -10,18 +10,6 @@
 namespace korvanta::dataport {
 
 namespace {
-// Keeps each value read under its key, in the work file and in the values.
-struct Keep {
-    Session &session;
-    SettingValues &values;
-    QString section;
-    void operator()(const char *key, const QString &value) const
-    {
-        session.workFile.store(section, nameOf(key), value);
-        values.set(section, nameOf(key), value);
-    }
-};
-
 // A query and what its reply gave; no reply in time is a failed reading.
 template <class Parse> Reading ask(Session &session, const char *query, Parse parse)
 {
@@ -43,7 +31,7 @@ template <class T> const T &row(const T *t) { return *t; }
 
 // Each row's query in turn, each value kept under the row's key; a reply that
 // gives none keeps nothing. The first failed reading ends it.
-template <class Rows> bool readEach(Session &s, const Rows &rows, Reading (*parse)(const QByteArray &), const Keep &keep,
+template <class Rows> bool readEach(Session &s, const Rows &rows, Reading (*parse)(const QByteArray &), const ReadKeeper &keep,
                                     QObject *parent)
 {
     for (const auto &r : rows) {
@@ -115,7 +103,7 @@ bool PortRead(Session &s, PortIndex p, SettingValues &values, QObject *parent)
     const Port &pt = port(p);
     s.ReadFailed = 0;
     WorkFile::Batch batch(s.workFile);
-    const Keep keep{s, values, nameOf(pt.section)};
+    const ReadKeeper keep{s.workFile, values, nameOf(pt.section)};
     const bool ok = [&] {
         const auto listing = s.query(pt.listing);
         if (!listing)
@@ -140,7 +128,7 @@ bool DataExtRead(Session &s, SettingValues &values, QObject *parent)
 {
     s.ReadFailed = 0;
     WorkFile::Batch batch(s.workFile);
-    const Keep keep{s, values, nameOf(kExtSection)};
+    const ReadKeeper keep{s.workFile, values, nameOf(kExtSection)};
     for (const ExtSetting *setting : extReadOrder()) {
         const Reading r = ask(s, setting->query, [setting](const QByteArray &a) { return parseExtended(*setting, a); });
         if (!r.ok)
@@ -153,7 +141,7 @@ bool DataExtRead(Session &s, SettingValues &values, QObject *parent)
 bool BodRead(Session &s, SettingValues &values, QObject *parent)
 {
     WorkFile::Batch batch(s.workFile);
-    const Keep keep{s, values, nameOf(kBodSection)};
+    const ReadKeeper keep{s.workFile, values, nameOf(kBodSection)};
     if (!readEach(s, bodDirections(), parseDirection, keep, parent)
         || !readEach(s, bodReadOrder(), parseRegister, keep, parent))
         return false;
@@ -167,7 +155,7 @@ bool BodRead(Session &s, SettingValues &values, QObject *parent)
 bool BapRead(Session &s, SettingValues &values, QObject *parent)
 {
     WorkFile::Batch batch(s.workFile);
-    return readEach(s, bapSides(), parseMask, Keep{s, values, nameOf(kBapSection)}, parent); // the calling side first
+    return readEach(s, bapSides(), parseMask, ReadKeeper{s.workFile, values, nameOf(kBapSection)}, parent); // the calling side first
 }
 
 bool readForm3(Session &s, SettingValues &values, QObject *parent)

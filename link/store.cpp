@@ -7,7 +7,7 @@
 
 namespace korvanta {
 
-bool storeAndClose(Session &session)
+bool storeAndClose(Session &session, ExitPause pause)
 {
     Link &link = session.link;
     if (!link.isOpen())
@@ -21,7 +21,8 @@ bool storeAndClose(Session &session)
         stored = AwaitAcknowledge(link, session.timing.setDeadlineMs);
         DiscardInput(link);
     }
-    waitUntil(QDeadlineTimer(session.timing.exitPauseMs, Qt::PreciseTimer));
+    if (pause == ExitPause::Always || session.WriteCount != 0)
+        waitUntil(QDeadlineTimer(session.timing.exitPauseMs, Qt::PreciseTimer));
     link.close();
     return stored;
 }

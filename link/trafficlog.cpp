@@ -34,11 +34,11 @@ QByteArray TrafficLog::escaped(const QByteArray &text)
     return out;
 }
 
-void TrafficLog::write(const char *direction, const QByteArray &text)
+void TrafficLog::write(const char *direction, const QByteArray &text, const QDateTime &at)
 {
     if (!m_file.isOpen())
         return;
-    const QByteArray stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
+    const QByteArray stamp = at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
     m_file.write(stamp + ' ' + direction + ' ' + escaped(text) + '\n');
 }
 
@@ -72,14 +72,17 @@ QByteArray TrafficLogLink::readBuffered(int max)
 {
     m_inner->setInputLen(max);
     const QByteArray text = m_inner->input();
-    m_reply += text;
+    if (!text.isEmpty()) {
+        m_reply += text;
+        m_replyAt = QDateTime::currentDateTime();
+    }
     return text;
 }
 
 void TrafficLogLink::writeReply()
 {
     if (!m_reply.isEmpty())
-        m_log.received(std::exchange(m_reply, {}));
+        m_log.received(std::exchange(m_reply, {}), m_replyAt);
 }
 
 LinkFactory loggedLinkFactory(LinkFactory factory, TrafficLog &log)

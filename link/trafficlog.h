@@ -3,6 +3,7 @@
 #include "link/link.h"
 #include "link/ports.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <memory>
 
@@ -18,20 +19,22 @@ public:
     // False, with the system's reason, when the file cannot be opened for appending.
     bool open(const QString &path, QString *error);
 
-    void sent(const QByteArray &text) { write("send", text); }
-    void received(const QByteArray &text) { write("recv", text); }
+    void sent(const QByteArray &text) { write("send", text, QDateTime::currentDateTime()); }
+    // A reply, stamped with the time its last byte came in.
+    void received(const QByteArray &text, const QDateTime &at) { write("recv", text, at); }
 
     static QByteArray escaped(const QByteArray &text);
 
 private:
-    void write(const char *direction, const QByteArray &text);
+    void write(const char *direction, const QByteArray &text, const QDateTime &at);
 
     QFile m_file;
 };
 
 // A link that passes everything to another and writes to the log what was
 // sent, and as one reply what was read between two sends (written at the next
-// send, at close, and when the link goes away).
+// send, at close, and when the link goes away, stamped with the time its last
+// byte came in).
 class TrafficLogLink : public Link {
     Q_OBJECT
 public:
@@ -55,6 +58,7 @@ private:
     std::unique_ptr<Link> m_inner;
     TrafficLog &m_log;
     QByteArray m_reply; // read since the last send
+    QDateTime m_replyAt; // when its last byte came in
 };
 
 // The factory's links, each through the log.

@@ -17,17 +17,6 @@ QString one(char value)
     return QString(QLatin1Char(value));
 }
 
-// Stores a value read under section in the work file and in values.
-struct Keeper {
-    Session &session;
-    SettingValues &values;
-    QString section;
-    void operator()(const char *key, const QString &value) const
-    {
-        session.workFile.store(section, QLatin1String(key), value);
-        values.set(section, QLatin1String(key), value);
-    }
-};
 
 // A query's three digits; empty when it timed out or has no "0" after the echo.
 std::optional<QByteArray> queryDigits(Session &session, const char *query)
@@ -81,7 +70,7 @@ bool AnaPortRead(Session &s, int p, SettingValues &values, QObject *parent)
 {
     s.ReadFailed = 0;
     const Port &port = ports()[p];
-    const Keeper store{s, values, QLatin1String(port.section)};
+    const ReadKeeper store{s.workFile, values, QLatin1String(port.section)};
 
     const auto answer = s.query(port.statusQuery);
     const auto status = answer ? parsePortStatus(*answer, port) : std::nullopt;
@@ -123,7 +112,7 @@ bool AnaPortRead(Session &s, int p, SettingValues &values, QObject *parent)
 bool AnaRead(Session &s, SettingValues &values, QObject *parent)
 {
     s.ReadFailed = 0;
-    const Keeper store{s, values, QLatin1String(kCommonSection)};
+    const ReadKeeper store{s.workFile, values, QLatin1String(kCommonSection)};
     for (const CommonSetting &c : commonSettings()) {
         if (c.newFirmwareOnly && !s.newFirmware())
             continue;

@@ -11,6 +11,8 @@
 
 namespace korvanta {
 
+class WorkFile;
+
 // Settings in the order they were first set; setting a key again replaces
 // its value in place. Section and key names compare case-insensitively, as
 // in the work file.
@@ -58,6 +60,15 @@ private:
         return nullptr;
     }
     QList<Entry> m_entries;
+};
+
+// Keeps each value read under its key of one section, in the work file and
+// in the values alike.
+struct ReadKeeper {
+    WorkFile &workFile;
+    SettingValues &values;
+    QString section;
+    void operator()(const char *key, const QString &value) const;
 };
 
 // One setting as the windows know it.

@@ -1,5 +1,7 @@
 #include "workfile/workfile.h"
 
+#include "workfile/settingvalues.h"
+
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
 
@@ -251,6 +253,13 @@ QString WorkFile::inUseMessage() const
     return QStringLiteral("KORVAN-TA 設定ユーティリティは既に起動しています。\n"
                           "同じ作業ファイル (%1) を使うユーティリティは一つだけ起動できます。")
         .arg(m_path);
+}
+
+void ReadKeeper::operator()(const char *key, const QString &value) const
+{
+    const QString name = QString::fromLatin1(key);
+    workFile.store(section, name, value);
+    values.set(section, name, value);
 }
 
 } // namespace korvanta

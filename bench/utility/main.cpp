@@ -23,10 +23,11 @@
 //     program's time against the line's own time of every line it sent; its
 //     start with nothing to do, and its peak resident memory.
 //
-//   utility_bench [--runs N] [--only FORM] [--windows-only]
+//   utility_bench [--runs N] [--only FORM] [--windows-only | --cli-only]
 //     --runs N         runs of each figure (default 5)
 //     --only FORM      the settings windows part for that window alone
 //     --windows-only   the settings windows part alone (for profiling)
+//     --cli-only       the korvanta-cli part alone
 #include "app/mainwindow.h"
 #include "dataport/bapdialog.h"
 #include "dataport/dataportdialog.h"
@@ -491,13 +492,23 @@ bool runProgram(const QString &name, const QStringList &arguments, Run &run, con
     posix_spawn_file_actions_destroy(&files);
     if (rc != 0)
         return false;
+    // The peak of the program's own memory: the kernel's figure at exit
+    // (ru_maxrss) counts this process's as well, which the child shared until
+    // it started the program. The high-water mark of the program's memory
+    // only grows; it is read until the program ends.
     int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return false;
+    double peakKb = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        QFile file(QStringLiteral("/proc/%1/status").arg(pid));
+        if (file.open(QIODevice::ReadOnly))
+            for (const QByteArray &line : file.readAll().split('\n'))
+                if (line.startsWith("VmHWM:"))
+                    peakKb = std::max(peakKb, line.mid(6).trimmed().split(' ').value(0).toDouble());
+        usleep(1000);
+    }
     run.ms = double(clock.nsecsElapsed()) / 1e6;
-    run.mb = double(usage.ru_maxrss) / 1024.0;
-    return true;
+    run.mb = peakKb / 1024.0;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // Peak resident memory of korvanta --screenshots, which opens every window
@@ -521,48 +532,41 @@ struct ProfileRows {
     Exchanges backupLine, restoreLine;
     Figure backupMs, backupRatio, restoreMs, restoreRatio, memory;
 };
+// korvanta-cli COMMAND... against korvanta-sim --paced started from state:
+// the run, and the line's own time of what it sent.
+bool cliAgainst(const QMap<QString, QString> &state, const QStringList &command, const QDir &dir, Run &run,
+                Exchanges &line)
+{
+    const QString name = command.value(0);
+    const QString statePath = dir.filePath(name + QStringLiteral(".state"));
+    const QString logPath = dir.filePath(name + QStringLiteral(".log"));
+    sim::writeStateFile(statePath, state);
+    Simulator simulator;
+    if (!simulator.start({QStringLiteral("--state"), statePath, QStringLiteral("--log"), logPath, QStringLiteral("--paced")}))
+        return false;
+    const QStringList options{QStringLiteral("--port"), simulator.device(), QStringLiteral("--workfile"),
+                              dir.filePath(name + QStringLiteral(".ini"))};
+    if (!runProgram(QStringLiteral("korvanta-cli"), options + command, run))
+        return false;
+    line = LineLog(logPath, state).take();
+    return true;
+}
+
 bool profileRun(ProfileRows &rows)
 {
     QTemporaryDir dir;
     const QString profile = dir.filePath(QStringLiteral("profile.ini"));
-    // Backup of the adapter the windows are measured on.
-    {
-        const QMap<QString, QString> state = startingState();
-        const QString statePath = dir.filePath(QStringLiteral("backup.state"));
-        const QString logPath = dir.filePath(QStringLiteral("backup.log"));
-        sim::writeStateFile(statePath, state);
-        Simulator simulator;
-        if (!simulator.start({QStringLiteral("--state"), statePath, QStringLiteral("--log"), logPath, QStringLiteral("--paced")}))
-            return false;
-        Run run;
-        if (!runProgram(QStringLiteral("korvanta-cli"),
-                        {QStringLiteral("--port"), simulator.device(), QStringLiteral("--workfile"),
-                         dir.filePath(QStringLiteral("backup.ini")), QStringLiteral("backup"), profile},
-                        run))
-            return false;
-        rows.backupLine = LineLog(logPath, state).take();
-        rows.backupMs.add(run.ms);
-        rows.backupRatio.add(run.ms / rows.backupLine.lineMs());
-        rows.memory.add(run.mb);
-    }
-    // Restored onto an adapter as shipped.
-    const QMap<QString, QString> factory = sim::SimulatedAdapter().storedSettings();
-    const QString statePath = dir.filePath(QStringLiteral("restore.state"));
-    const QString logPath = dir.filePath(QStringLiteral("restore.log"));
-    sim::writeStateFile(statePath, factory);
-    Simulator simulator;
-    if (!simulator.start({QStringLiteral("--state"), statePath, QStringLiteral("--log"), logPath, QStringLiteral("--paced")}))
+    Run backup, restore;
+    // The adapter the windows are measured on, restored onto one as shipped.
+    if (!cliAgainst(startingState(), {QStringLiteral("backup"), profile}, QDir(dir.path()), backup, rows.backupLine) ||
+        !cliAgainst(sim::SimulatedAdapter().storedSettings(), {QStringLiteral("restore"), profile}, QDir(dir.path()),
+                    restore, rows.restoreLine))
         return false;
-    Run run;
-    if (!runProgram(QStringLiteral("korvanta-cli"),
-                    {QStringLiteral("--port"), simulator.device(), QStringLiteral("--workfile"),
-                     dir.filePath(QStringLiteral("restore.ini")), QStringLiteral("restore"), profile},
-                    run))
-        return false;
-    rows.restoreLine = LineLog(logPath, factory).take();
-    rows.restoreMs.add(run.ms);
-    rows.restoreRatio.add(run.ms / rows.restoreLine.lineMs());
-    rows.memory.add(run.mb);
+    rows.backupMs.add(backup.ms);
+    rows.backupRatio.add(backup.ms / rows.backupLine.lineMs());
+    rows.restoreMs.add(restore.ms);
+    rows.restoreRatio.add(restore.ms / rows.restoreLine.lineMs());
+    rows.memory.add(std::max(backup.mb, restore.mb));
     return true;
 }
 
@@ -598,11 +602,12 @@ int main(int argc, char **argv)
     if (const qsizetype at = args.indexOf(QStringLiteral("--only")); at > 0 && at + 1 < args.size())
         g_only = args[at + 1];
     const bool windowsOnly = args.contains(QStringLiteral("--windows-only"));
+    const bool cliOnly = args.contains(QStringLiteral("--cli-only"));
     recordMessages();
     bool ok = true;
 
     std::map<QString, Row> paced, unpaced;
-    for (int run = 0; run < runs; ++run) {
+    for (int run = 0; run < (cliOnly ? 0 : runs); ++run) {
         ok = passOverForms(true, paced) && ok;
         ok = passOverForms(false, unpaced) && ok;
         std::fprintf(stderr, "settings windows: run %d of %d\n", run + 1, runs);
@@ -610,7 +615,7 @@ int main(int argc, char **argv)
 
     // The idle programs run while this process waits out its time-outs.
     Figure exchangeCpu, idleCpu;
-    for (int run = 0; run < (windowsOnly ? 0 : std::max(3, runs / 2)); ++run) {
+    for (int run = 0; run < (windowsOnly || cliOnly ? 0 : std::max(3, runs / 2)); ++run) {
         IdleProgram idle;
         const bool idleStarted = idle.start();
         ok = idleStarted && ok;
@@ -622,7 +627,7 @@ int main(int argc, char **argv)
 
     const double idMs = identificationLineMs();
     Figure start, reported, memory;
-    for (int run = 0; run < (windowsOnly ? 0 : runs); ++run) {
+    for (int run = 0; run < (windowsOnly || cliOnly ? 0 : runs); ++run) {
         double own = 0;
         const double ms = startToMainWindow(idMs, &own);
         ok = ms >= 0 && ok;
