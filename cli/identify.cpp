@@ -27,7 +27,7 @@ public:
     }
 };
 
-const Registration<IdentifyCommand> registered;
+const Registration<IdentifyCommand> identifyRegistered;
 } // namespace
 
 } // namespace korvanta::cli

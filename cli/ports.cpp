@@ -29,7 +29,7 @@ public:
     }
 };
 
-const Registration<PortsCommand> registered;
+const Registration<PortsCommand> portsRegistered;
 } // namespace
 
 } // namespace korvanta::cli
