@@ -61,16 +61,9 @@ ValueOf wantedIn(const SettingValues &wanted, const char *section)
 bool send(Session &session, std::initializer_list<QByteArray> commands, QObject *parent)
 {
     session.WriteFailed = 0;
-    for (const QByteArray &command : commands) {
-        if (command.isEmpty())
-            continue;
-        if (!session.set(command, parent)) {
-            session.WriteFailed = 1;
-            break;
-        }
-    }
+    const bool sent = session.setEach(QList<QByteArray>(commands), parent);
     DiscardInput(session.link);
-    return session.WriteFailed != 1;
+    return sent;
 }
 
 std::function<bool(const QString &)> oneOf(const QStringList &values)

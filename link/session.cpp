@@ -19,6 +19,16 @@ bool Session::set(const QByteArray &command, QObject *parent)
     return SetExchange(link, command, timing.setDeadlineMs, [parent] { reportReceiveFailure(parent); });
 }
 
+bool Session::setEach(const QList<QByteArray> &commands, QObject *parent)
+{
+    for (const QByteArray &command : commands)
+        if (!command.isEmpty() && !set(command, parent)) {
+            WriteFailed = 1;
+            return false;
+        }
+    return true;
+}
+
 void Session::reportReceiveFailure(QObject *parent)
 {
     Messages::inform(kReceiveFailed, parent);

@@ -4,6 +4,7 @@
 #include "link/timing.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <array>
 #include <optional>
@@ -46,6 +47,10 @@ public:
     // A set exchange with the settings dialogs' deadline; on time-out shows
     // "コマンドの受信に失敗しました" over parent. True when acknowledged.
     bool set(const QByteArray &command, QObject *parent);
+    // The commands of one write procedure in turn, empty ones skipped, up to
+    // the first that goes unacknowledged (reported, WriteFailed 1): what
+    // follows it is not sent. True when every one was acknowledged.
+    bool setEach(const QList<QByteArray> &commands, QObject *parent);
     // "コマンドの受信に失敗しました", for a failed query.
     static void reportReceiveFailure(QObject *parent);
 

@@ -82,11 +82,6 @@ const std::vector<SettingKey> &settingKeys()
     return keys;
 }
 
-std::optional<QString> validateAll(const SettingValues &, bool)
-{
-    return std::nullopt;
-}
-
 bool readAll(Session &session, SettingValues &values, QObject *parent)
 {
     Session::BusyScope busy(session);

@@ -32,8 +32,6 @@ bool NdWrite(Session &session, int port, const SettingValues &wanted, QObject *p
 
 // The two settings of TEL1, TEL2 and TEL3, in the order of reading.
 const std::vector<SettingKey> &settingKeys();
-// The detail has no check across its settings: always empty.
-std::optional<QString> validateAll(const SettingValues &wanted, bool newFirmware);
 // The detail of TEL1, TEL2 and TEL3 until one fails (ReadFailed).
 bool readAll(Session &session, SettingValues &values, QObject *parent = nullptr);
 // The "登録" of TEL1, TEL2 and TEL3 until one fails.

@@ -17,15 +17,15 @@ namespace {
 // holds, and the order of reading and writing.
 struct Subsystem {
     const std::vector<SettingKey> &(*keys)();
-    std::optional<QString> (*validateAll)(const SettingValues &, bool);
+    std::optional<QString> (*validateAll)(const SettingValues &, bool); // none: no rule across settings
     bool (*readAll)(Session &, SettingValues &, QObject *);
     bool (*writeAll)(Session &, const SettingValues &, QObject *);
 };
 const Subsystem kSubsystems[] = {
     {telephone::settingKeys, telephone::validateAll, telephone::readAll, telephone::writeAll},
-    {numberdisplay::settingKeys, numberdisplay::validateAll, numberdisplay::readAll, numberdisplay::writeAll},
+    {numberdisplay::settingKeys, nullptr, numberdisplay::readAll, numberdisplay::writeAll},
     {dataport::settingKeys, dataport::validateAll, dataport::readAll, dataport::writeAll},
-    {shortdial::settingKeys, shortdial::validateAll, shortdial::readAll, shortdial::writeAll},
+    {shortdial::settingKeys, nullptr, shortdial::readAll, shortdial::writeAll},
 };
 
 bool readEverything(Session &session, SettingValues &values, QObject *parent)
@@ -65,7 +65,7 @@ bool backup(Session &session, Profile &profile, QObject *parent)
 std::optional<QString> validate(const SettingValues &values, bool newFirmware)
 {
     for (const Subsystem &s : kSubsystems)
-        if (auto problem = s.validateAll(values, newFirmware))
+        if (auto problem = s.validateAll ? s.validateAll(values, newFirmware) : std::nullopt)
             return problem;
     return std::nullopt;
 }

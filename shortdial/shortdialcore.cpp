@@ -36,13 +36,8 @@ bool NumWrite(Session &session, const SettingValues &wanted, QObject *parent)
     for (int i = 0; i < kEntryCount; ++i)
         forms[i] = wanted.get(kSection, keyOf(i));
     const WorkFile &file = session.workFile;
-    for (const QByteArray &command :
-         changedEntryCommands(forms, [&file](const QString &key) { return file.fetch(kSection, key); }))
-        if (!session.set(command, parent)) {
-            session.WriteFailed = 1;
-            return false;
-        }
-    return true;
+    return session.setEach(
+        changedEntryCommands(forms, [&file](const QString &key) { return file.fetch(kSection, key); }), parent);
 }
 
 const std::vector<SettingKey> &settingKeys()
@@ -58,11 +53,6 @@ const std::vector<SettingKey> &settingKeys()
         return k;
     }();
     return keys;
-}
-
-std::optional<QString> validateAll(const SettingValues &, bool)
-{
-    return std::nullopt;
 }
 
 bool readAll(Session &session, SettingValues &values, QObject *parent)

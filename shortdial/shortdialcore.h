@@ -29,8 +29,6 @@ bool NumWrite(Session &session, const SettingValues &wanted, QObject *parent = n
 
 // The twenty entries, 00 to 19.
 const std::vector<SettingKey> &settingKeys();
-// The directory has no check across its entries: always empty.
-std::optional<QString> validateAll(const SettingValues &wanted, bool newFirmware);
 // NumRead; a failure sets ReadFailed.
 bool readAll(Session &session, SettingValues &values, QObject *parent = nullptr);
 bool writeAll(Session &session, const SettingValues &wanted, QObject *parent = nullptr);

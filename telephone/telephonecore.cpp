@@ -32,17 +32,6 @@ Stored storedIn(Session &session, const QString &section)
     };
 }
 
-// One time-out ends the procedure: what follows is not sent.
-bool send(Session &session, const QList<QByteArray> &commands, QObject *parent)
-{
-    for (const QByteArray &command : commands)
-        if (!session.set(command, parent)) {
-            session.WriteFailed = 1;
-            return false;
-        }
-    return true;
-}
-
 bool failed(Session &session, QObject *parent)
 {
     Session::reportReceiveFailure(parent);
@@ -137,13 +126,13 @@ bool AnaPortWrite(Session &s, int p, const SettingValues &wanted, QObject *paren
         shown.choices.push_back(choiceIn(wanted, section, c.key));
     for (const PortText &t : portTexts())
         shown.texts.push_back(wanted.get(section, QLatin1String(t.key)));
-    return send(s, portWriteCommands(port, shown, storedIn(s, section), s.newFirmware()), parent);
+    return s.setEach(portWriteCommands(port, shown, storedIn(s, section), s.newFirmware()), parent);
 }
 
 bool AnaWrite(Session &s, const SettingValues &wanted, QObject *parent)
 {
     s.WriteFailed = 0;
-    return send(s, commonWriteCommands(commonIn(wanted), storedIn(s, QLatin1String(kCommonSection)), s.newFirmware()),
+    return s.setEach(commonWriteCommands(commonIn(wanted), storedIn(s, QLatin1String(kCommonSection)), s.newFirmware()),
                 parent);
 }
 
