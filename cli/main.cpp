@@ -3,6 +3,7 @@
 #include "cli/command.h"
 #include "link/commandline.h"
 #include "link/messages.h"
+#include "translations/language.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -61,6 +62,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("korvanta-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KORVANTA_VERSION));
     Messages::setPresenter(presentOnStandardError);
+    // One language a run: under a Japanese locale every message Japanese,
+    // under another English; under C each text as written.
+    installTranslators(Program::CommandLine);
 
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);

@@ -3,6 +3,7 @@
 #include "link/commevents.h"
 #include "link/seriallink.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -65,6 +66,10 @@ QList<FoundPort> findSerialPorts(const QString &byIdFolder)
 }
 
 namespace {
+// The reasons a device does not open, in the port dialog and on the command line.
+struct Ports {
+    Q_DECLARE_TR_FUNCTIONS(korvanta::SerialControl)
+};
 // The file a device path leads to, the path itself when it leads nowhere.
 QString realDevice(const QString &path)
 {
@@ -84,7 +89,7 @@ QString owningGroup(const QString &device)
 
 QString inUse(const QString &device)
 {
-    return QStringLiteral("デバイス %1 は他のプログラムが使用中です。").arg(device);
+    return Ports::tr("デバイス %1 は他のプログラムが使用中です。").arg(device);
 }
 
 QString reasonFor(int error, const QString &device)
@@ -93,19 +98,19 @@ QString reasonFor(int error, const QString &device)
     case ENOENT:
     case ENODEV:
     case ENXIO:
-        return QStringLiteral("デバイス %1 が存在しません。").arg(device);
+        return Ports::tr("デバイス %1 が存在しません。").arg(device);
     case EACCES:
     case EPERM: {
-        const QString denied = QStringLiteral("デバイス %1 を開く権限がありません。").arg(device);
+        const QString denied = Ports::tr("デバイス %1 を開く権限がありません。").arg(device);
         const QString group = owningGroup(device);
         if (group.isEmpty())
             return denied;
-        return denied + QStringLiteral("ユーザーをグループ「%1」に加えてから、ログインし直してください。").arg(group);
+        return denied + Ports::tr("ユーザーをグループ「%1」に加えてから、ログインし直してください。").arg(group);
     }
     case EBUSY:
         return inUse(device);
     default:
-        return QStringLiteral("デバイス %1: %2").arg(device, QString::fromLocal8Bit(std::strerror(error)));
+        return Ports::tr("デバイス %1: %2").arg(device, QString::fromLocal8Bit(std::strerror(error)));
     }
 }
 } // namespace
@@ -137,7 +142,7 @@ QString openFailureReason(const QString &device)
     }
     if (port.error() == QSerialPort::PermissionError)
         return inUse(device);
-    return QStringLiteral("デバイス %1: %2").arg(device, port.errorString());
+    return Ports::tr("デバイス %1: %2").arg(device, port.errorString());
 }
 
 QString listPorts(const QList<FoundPort> &found)
