@@ -10,7 +10,6 @@
 #include "ui/progresswindow.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -469,16 +468,6 @@ void TelephoneDialog::openDetail()
 {
     auto *detail = new NumberDisplayDialog(session(), session().CurrentTelTab, this);
     detail->openAndRead();
-}
-
-void TelephoneDialog::closeEvent(QCloseEvent *event)
-{
-    for (const NumberDisplayDialog *detail : findChildren<NumberDisplayDialog *>())
-        if (detail->isVisible()) {
-            event->ignore();
-            return;
-        }
-    SettingsDialog::closeEvent(event);
 }
 
 void TelephoneDialog::showHelp()
