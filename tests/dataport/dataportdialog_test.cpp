@@ -542,48 +542,40 @@ void DataPortDialogTest::bapReading()
 void DataPortDialogTest::bapRegister_data()
 {
     QTest::addColumn<Replies>("replies");
-    QTest::addColumn<Values>("before"); // the work file before the reading: key -> value
-    QTest::addColumn<Values>("after");  // ... and what is stored over it after the reading
+    QTest::addColumn<Values>("stored"); // in the work file after the reading, key -> value
     QTest::addColumn<Edits>("edits");
     QTest::addColumn<Commands>("expected");
     // The adapter holds 5 for the calling side and 7 for the called side.
-    const Values earlier{{"CYAKU", "1"}};
-    QTest::newRow("no change") << Replies{} << earlier << Values{} << Edits{} << Commands{};
-    QTest::newRow("both sides in one command") << Replies{} << earlier << Values{}
+    QTest::newRow("no change") << Replies{} << Values{} << Edits{} << Commands{};
+    QTest::newRow("both sides in one command") << Replies{} << Values{}
                                                << Edits{{"Option11", ""}, {"Option4", ""}, {"Option1", ""}}
                                                << Commands{"AT$I47=6$I46=3"};
-    QTest::newRow("calling side only") << Replies{} << earlier << Values{} << Edits{{"Option1", ""}}
-                                       << Commands{"AT$I47=4"};
-    QTest::newRow("called side only") << Replies{} << earlier << Values{} << Edits{{"Option9", ""}}
-                                      << Commands{"AT$I46=5"};
+    QTest::newRow("calling side only") << Replies{} << Values{} << Edits{{"Option1", ""}} << Commands{"AT$I47=4"};
+    QTest::newRow("called side only") << Replies{} << Values{} << Edits{{"Option9", ""}} << Commands{"AT$I46=5"};
     // "008" chooses nothing in the right column. Untouched, that side sends
-    // nothing; a frame chosen there counts with the others taken from the
-    // earlier reading's value, or as answered when there is none.
-    QTest::newRow("a column with no choice, untouched") << Replies{{"AT$I46?", "008"}} << earlier << Values{}
-                                                        << Edits{{"Option1", ""}} << Commands{"AT$I47=4"};
-    QTest::newRow("one frame chosen in it, the rest as stored") << Replies{{"AT$I46?", "008"}} << earlier << Values{}
-                                                               << Edits{{"Option10", ""}} << Commands{"AT$I46=3"};
-    QTest::newRow("one frame chosen in it, nothing stored") << Replies{{"AT$I46?", "008"}} << Values{} << Values{}
-                                                           << Edits{{"Option9", ""}} << Commands{"AT$I46=5"};
-    // A work file that does not hold what the window shows (it could not be
-    // written): the side nobody touched still sends nothing.
-    QTest::newRow("untouched side, work file otherwise") << Replies{} << earlier << Values{{"HASHIN", "1"}}
-                                                        << Edits{{"Option9", ""}} << Commands{"AT$I46=5"};
+    // nothing, whatever an earlier reading left in the work file; a frame
+    // chosen there counts with the others as that value has them, or as
+    // answered when there is none.
+    const Replies none{{"AT$I46?", "008"}};
+    const Values earlier{{"CYAKU", "1"}};
+    QTest::newRow("a column with no choice") << none << earlier << Edits{{"Option1", ""}} << Commands{"AT$I47=4"};
+    QTest::newRow("one frame chosen there") << none << earlier << Edits{{"Option10", ""}} << Commands{"AT$I46=3"};
+    QTest::newRow("one frame chosen, none stored") << none << Values{} << Edits{{"Option9", ""}} << Commands{"AT$I46=5"};
+    // A work file that does not hold what the window shows.
+    QTest::newRow("untouched side, other value stored") << Replies{} << Values{{"HASHIN", "1"}}
+                                                       << Edits{{"Option9", ""}} << Commands{"AT$I46=5"};
 }
 
 void DataPortDialogTest::bapRegister()
 {
     Rig rig({{"$I47", "5"}});
-    QFETCH(Values, before);
-    for (auto it = before.cbegin(); it != before.cend(); ++it)
-        rig.file.store("BACP", it.key(), it.value());
     QFETCH(Replies, replies);
     rig.reply(replies);
     QDialog *form3 = rig.openForm3();
     QPointer<QDialog> d = Rig::detail(form3, "Command5", "Form6");
     rig.adapter.clearLog();
-    QFETCH(Values, after);
-    for (auto it = after.cbegin(); it != after.cend(); ++it)
+    QFETCH(Values, stored);
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it)
         rig.file.store("BACP", it.key(), it.value());
     QFETCH(Edits, edits);
     Rig::edit(d, edits);

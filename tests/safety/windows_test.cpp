@@ -237,16 +237,14 @@ void WindowsTest::exitAskedForTwice()
     QVERIFY(!stage.link.isOpen());
 }
 
-// A window disabled under one it opened (the main window under a settings
-// window, a settings window under its detail) refuses every close, and what
-// the operator has open and not registered stays.
+// A window disabled under one it opened refuses every close, and what the
+// operator has open over it stays.
 void WindowsTest::disabledWindowRefusesToClose_data()
 {
-    QTest::addColumn<QString>("opener");      // the main window's button
+    QTest::addColumn<QString>("opener");
     QTest::addColumn<QStringList>("toDetail"); // then clicked in the settings window
-    QTest::newRow("Form1 under Form2") << "Command1" << QStringList{};
-    QTest::newRow("Form1 under Form3") << "Command2" << QStringList{};
-    QTest::newRow("Form1 under Form4") << "Command3" << QStringList{};
+    for (const char *opener : {"Command1", "Command2", "Command3"})
+        QTest::addRow("Form1, %s", opener) << opener << QStringList{};
     QTest::newRow("Form2 under Form14") << "Command1" << QStringList{"Command5"};
     QTest::newRow("Form3 under Form5") << "Command2" << QStringList{"Option17", "Command4"};
     QTest::newRow("Form3 under Form6") << "Command2" << QStringList{"Option4", "Command5"};
@@ -259,28 +257,21 @@ void WindowsTest::disabledWindowRefusesToClose()
     auto stage = std::make_unique<Stage>();
     stage->session->WriteCount = 1;
     QTest::mouseClick(stage->window.findChild<QPushButton *>(opener), Qt::LeftButton);
-    QPointer<SettingsDialog> top = openSettingsWindow(&stage->window);
     QWidget *disabled = &stage->window;
-    if (!toDetail.isEmpty()) {
-        for (const QString &name : toDetail)
-            top->findChild<QAbstractButton *>(name)->click();
-        disabled = top;
-        top = openSettingsWindow(top);
-    }
-    QVERIFY(top);
-    QVERIFY(!disabled->isEnabled());
+    QPointer<SettingsDialog> top = openSettingsWindow(disabled);
+    for (const QString &name : toDetail)
+        top->findChild<QAbstractButton *>(name)->click();
+    if (!toDetail.isEmpty())
+        top = openSettingsWindow(disabled = top);
     stage->adapter.clearLog();
-
-    // The close box, the window system's close, and 終了 of the main window.
+    // The close box, the window system's close, and 終了.
     QVERIFY(!disabled->close());
     disabled->windowHandle()->close();
     stage->window.findChild<QAction *>(QStringLiteral("FileExit"))->trigger();
     QCoreApplication::processEvents();
-    QVERIFY(disabled->isVisible());
-    QVERIFY(top && top->isVisible()); // with what the operator has not registered
+    QVERIFY(disabled->isVisible() && top && top->isVisible());
     QCOMPARE(stage->finished->count(), 0);
-    QVERIFY(stage->adapter.log().isEmpty());
-    QVERIFY(stage->link.isOpen());
+    QVERIFY(stage->adapter.log().isEmpty() && stage->link.isOpen());
     stage.reset(); // the main window goes, and every window with it
     QVERIFY(top.isNull());
 }
