@@ -1,5 +1,6 @@
 // The port list with the devices found on the machine, and why a device did
-// not open.
+// not open: from what the failed open itself answered, and for a device the
+// user may not open, who may.
 
 #include "app/startup.h"
 #include "appfixture.h"
@@ -13,8 +14,12 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -48,6 +53,9 @@ private slots:
     void aFoundDeviceIsChosenLikeAComPort();
     void openFailureNamesTheReason_data();
     void openFailureNamesTheReason();
+    void theReasonIsTheFailedOpensOwn();
+    void permissionAdviceFollowsTheMode_data();
+    void permissionAdviceFollowsTheMode();
     void permissionReasonForAnotherUser();
 };
 
@@ -97,20 +105,32 @@ void PortsTest::aFoundDeviceIsChosenLikeAComPort()
 
 void PortsTest::openFailureNamesTheReason_data()
 {
-    QTest::addColumn<bool>("held"); // another program has the device open
+    QTest::addColumn<QString>("device"); // "pty": a pseudo-terminal; "file": a plain file
+    QTest::addColumn<bool>("held");      // another program has the device open
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing") << false << "デバイス %1 が存在しません。";
-    QTest::newRow("in use") << true << "デバイス %1 は他のプログラムが使用中です。";
+    QTest::newRow("missing") << "/dev/ttyKORVANTA-missing" << false << "デバイス %1 が存在しません。";
+    QTest::newRow("in use") << "pty" << true << "デバイス %1 は他のプログラムが使用中です。";
+    // Opened, but no terminal: the system's error of the call that failed.
+    QTest::newRow("not a serial device") << "file" << false
+                                         << "デバイス %1: " + QString::fromLocal8Bit(std::strerror(ENOTTY));
 }
 
 void PortsTest::openFailureNamesTheReason()
 {
+    QFETCH(QString, device);
     QFETCH(bool, held);
     QFETCH(QString, reason);
     MessageRecorder messages;
     Pty pty;
     QVERIFY(!pty.path.isEmpty());
-    const QString device = held ? pty.path : QStringLiteral("/dev/ttyKORVANTA-missing");
+    QTemporaryDir dir;
+    if (device == "pty") {
+        device = pty.path;
+    } else if (device == "file") {
+        device = dir.filePath("ttyFILE");
+        QFile file(device);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
     SerialLink other(pty.path);
     if (held)
         QVERIFY(other.open());
@@ -122,8 +142,89 @@ void PortsTest::openFailureNamesTheReason()
     QCOMPARE(messages.texts(), QStringList{kCannotOpenPort + "\n" + reason.arg(device)});
 }
 
-// The utility run as a user who may not open the device says so, and names
-// the group that owns it.
+// A device that appears after the open failed changes nothing of the reason:
+// it is what that open answered, not what the device says now.
+void PortsTest::theReasonIsTheFailedOpensOwn()
+{
+    QTemporaryDir dir;
+    const QString device = dir.filePath("ttyLATE");
+    SerialLink link(device);
+    QVERIFY(!link.open());
+    QFile late(device);
+    QVERIFY(late.open(QIODevice::WriteOnly));
+    QCOMPARE(link.whyNotOpen(), QStringLiteral("デバイス %1 が存在しません。").arg(device));
+}
+
+// Refused by the system, the reason says who may open the device: a group
+// only when its members may read and write it, otherwise the one user who may
+// (root when even the owner may not), with the mode; the port list's access
+// column says the same.
+void PortsTest::permissionAdviceFollowsTheMode_data()
+{
+    QTest::addColumn<uint>("mode");
+    QTest::addColumn<QString>("owner");
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("advice");
+    QTest::addColumn<QString>("column");
+    const QString onlyJa = "%1 だけが開けます (%2)。udev の規則か管理者がこの権限を変えられます。";
+    const QString onlyEn = "no access (only %1: %2; a udev rule or the administrator can change that)";
+    const QString joinJa = "ユーザーをグループ「%1」に加えてから、ログインし直してください。";
+    const struct {
+        const char *name;
+        uint mode;
+        const char *owner, *group;
+        QString advice, column;
+    } rows[] = {
+        {"serial device of group dialout", 020660, "root", "dialout", joinJa.arg("dialout"),
+         "no access (join group dialout)"},
+        {"group may only read", 020640, "root", "dialout", onlyJa.arg("root", "crw-r-----"),
+         onlyEn.arg("root", "crw-r-----")},
+        {"owner alone", 020600, "root", "dialout", onlyJa.arg("root", "crw-------"), onlyEn.arg("root", "crw-------")},
+        {"pty of group tty, writable by it", 020620, "root", "tty", onlyJa.arg("root", "crw--w----"),
+         onlyEn.arg("root", "crw--w----")},
+        {"another user's device", 020600, "alice", "alice", onlyJa.arg("alice", "crw-------"),
+         onlyEn.arg("alice", "crw-------")},
+        {"no one but root", 020000, "alice", "dialout", onlyJa.arg("root", "c---------"),
+         onlyEn.arg("root", "c---------")},
+        {"group but not owner", 020060, "uucp", "dialout", joinJa.arg("dialout"), "no access (join group dialout)"},
+        {"a group with no name", 020660, "root", "1234", joinJa.arg("1234"), "no access (join group 1234)"},
+        {"everyone, refused anyway", 020666, "root", "dialout",
+         "モード (crw-rw-rw-) では誰でも開けますが、システムが拒みました。管理者に相談してください。",
+         "no access (crw-rw-rw-, but the system refuses)"},
+        {"set-id and sticky bits", 027600, "root", "dialout", onlyJa.arg("root", "crwS--S--T"),
+         onlyEn.arg("root", "crwS--S--T")},
+        {"block device", 060600, "root", "disk", onlyJa.arg("root", "brw-------"), onlyEn.arg("root", "brw-------")},
+        {"vanished", 0, "", "", "", "no access"},
+    };
+    for (const auto &r : rows)
+        QTest::newRow(r.name) << r.mode << QString(r.owner) << QString(r.group) << r.advice << r.column;
+}
+
+void PortsTest::permissionAdviceFollowsTheMode()
+{
+    QFETCH(uint, mode);
+    QFETCH(QString, owner);
+    QFETCH(QString, group);
+    QFETCH(QString, advice);
+    QFETCH(QString, column);
+    DeviceProbe probe;
+    probe.status = [&](const QString &) -> std::optional<DeviceStatus> {
+        if (owner.isEmpty())
+            return std::nullopt;
+        return DeviceStatus{mode, owner, group};
+    };
+    probe.mayOpen = [](const QString &) { return false; };
+    const QString device = "/dev/ttyUSB0";
+    for (const int error : {EACCES, EPERM})
+        QCOMPARE(openFailureReason(device, {error, false, "Permission denied"}, probe),
+                 "デバイス /dev/ttyUSB0 を開く権限がありません。" + advice);
+    QCOMPARE(listPorts({kModem}, probe), "/dev/ttyACM0\t-\t-\t-\t" + column + "\n");
+    probe.mayOpen = [](const QString &) { return true; };
+    QCOMPARE(listPorts({kModem}, probe), "/dev/ttyACM0\t-\t-\t-\tmay open\n");
+}
+
+// The utility run as a user who may not open the device says so, and who
+// may: the pty's owner alone, as its group may only write to it.
 void PortsTest::permissionReasonForAnotherUser()
 {
     if (::geteuid() != 0)
@@ -134,8 +235,12 @@ void PortsTest::permissionReasonForAnotherUser()
         if (!::getpwnam(user) && QProcess::execute("useradd", {"--system", "--no-create-home", user}) != 0)
             QSKIP("no unprivileged user, and useradd could not make one");
     }
-    Pty pty; // root's, mode 620: others may not open it
+    Pty pty; // root's, mode 620, group tty: others may not open it
     QVERIFY(!pty.path.isEmpty());
+    const QByteArray slave = QFile::encodeName(pty.path);
+    QVERIFY(::chmod(slave.constData(), 0620) == 0);
+    const struct group *tty = ::getgrnam("tty");
+    QVERIFY(::chown(slave.constData(), 0, tty ? tty->gr_gid : 5) == 0);
     QTemporaryDir home;
     QFile::setPermissions(home.path(), QFile::Permissions(0x7777));
     QProcess utility;
@@ -146,9 +251,9 @@ void PortsTest::permissionReasonForAnotherUser()
     const QString errors = QString::fromUtf8(utility.readAllStandardError());
     QCOMPARE(utility.exitCode(), 1);
     QVERIFY2(errors.contains(kCannotOpenPort + "\n"
-                             + QStringLiteral("デバイス %1 を開く権限がありません。ユーザーをグループ「%2」に加えてから、"
-                                              "ログインし直してください。")
-                                   .arg(pty.path, QFileInfo(pty.path).group())),
+                             + QStringLiteral("デバイス %1 を開く権限がありません。root だけが開けます (crw--w----)。"
+                                              "udev の規則か管理者がこの権限を変えられます。")
+                                   .arg(pty.path)),
              qPrintable(errors));
 }
 
