@@ -5,7 +5,9 @@
 # tour must take every picture (the help window found its help file in the
 # installed data folder) and put the work file in that user's
 # ~/.local/share/korvanta/; korvanta-cli identifies the simulated adapter
-# there too. Fails on the first thing that is wrong.
+# there too. As root it also runs the installed programs as root and checks
+# that nothing was written under the prefix. Fails on the first thing that is
+# wrong.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${KORVANTA_BUILD_DIR:-build}
@@ -54,4 +56,26 @@ identity=$("${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 \
   "$prefix/bin/korvanta-cli" --simulate identify 2>"$stage/cli.log") \
   || { cat "$stage/cli.log"; fail "the installed korvanta-cli --simulate identify failed"; }
 [ "$identity" = "$(printf 'KORVAN-TA\tVer 1.30 01/03/15')" ] || fail "korvanta-cli identified \"$identity\""
+
+# As root: root may write the prefix, and the installed programs must not.
+# The window program (started and left at once, and its screenshot tour) and
+# the command line, run as root with a home of their own, leave every file
+# under the prefix as it was and keep the work file in that home.
+if [ "$(id -u)" -eq 0 ]; then
+  roothome=$stage/roothome
+  mkdir -p "$roothome"
+  as_root=(env -i PATH=/usr/bin:/bin HOME="$roothome" QT_QPA_PLATFORM=offscreen LANG=C.UTF-8)
+  listing() { find "$prefix" -printf '%p %s %T@ %m %u\n' | sort; }
+  listing >"$stage/prefix.before"
+  "${as_root[@]}" "$prefix/bin/korvanta" --simulate --auto-port 1 --exit-after-start >"$stage/root.log" 2>&1 \
+    || { cat "$stage/root.log"; fail "the installed korvanta failed to start and end as root"; }
+  "${as_root[@]}" "$prefix/bin/korvanta" --screenshots "$roothome/shots" >"$stage/root.log" 2>&1 \
+    || { cat "$stage/root.log"; fail "the installed korvanta --screenshots failed as root"; }
+  "${as_root[@]}" "$prefix/bin/korvanta-cli" --simulate backup "$roothome/profile.ini" >"$stage/root.log" 2>&1 \
+    || { cat "$stage/root.log"; fail "the installed korvanta-cli --simulate backup failed as root"; }
+  listing >"$stage/prefix.after"
+  diff "$stage/prefix.before" "$stage/prefix.after" >&2 || fail "run as root, the installed programs wrote under $prefix"
+  [ -s "$roothome/.local/share/korvanta/mail.ini" ] || fail "run as root, no work file in root's ~/.local/share/korvanta/"
+  echo "installcheck: run as root, nothing was written under the prefix"
+fi
 echo "installcheck: the installed tree is sound (run as $user)"
