@@ -76,7 +76,8 @@ QString inUse(const QString &device)
     return QStringLiteral("デバイス %1 は他のプログラムが使用中です。").arg(device);
 }
 
-// The file's type and permission bits as ls(1) shows them: "crw-rw----".
+// The file's type and permission bits as ls(1) shows them: "crw-rw----"
+// (device files have no set-id bits).
 QString modeText(quint32 mode)
 {
     static const struct {
@@ -90,15 +91,6 @@ QString modeText(quint32 mode)
     for (int bit = 0; bit < 9; ++bit)
         if (mode & (0400u >> bit))
             text[1 + bit] = QLatin1Char("rwxrwxrwx"[bit]);
-    // Set-id and sticky bits show in the places of the execute bits.
-    static const struct {
-        quint32 bit, execute;
-        int place;
-        char set, alone;
-    } specials[] = {{S_ISUID, S_IXUSR, 3, 's', 'S'}, {S_ISGID, S_IXGRP, 6, 's', 'S'}, {S_ISVTX, S_IXOTH, 9, 't', 'T'}};
-    for (const auto &sp : specials)
-        if (mode & sp.bit)
-            text[sp.place] = QLatin1Char(mode & sp.execute ? sp.set : sp.alone);
     return text;
 }
 

@@ -2,12 +2,9 @@
 // the build leaves them, and as a copy of their own: where each keeps its
 // work file when none is named (an installed program never under its prefix,
 // however writable the prefix is, as for root), and the screenshot tour of
-// every window, which leaves the user's work file as it was, byte for byte,
-// and nothing behind but its pictures.
+// every window, which leaves the user's work file as it was, byte for byte.
 
-#include <QDateTime>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -17,10 +14,7 @@ namespace {
 
 enum class Layout { Installed, BuildTree, OwnFolder };
 
-QString built(const QString &name)
-{
-    return QDir(qEnvironmentVariable("KORVANTA_BIN_DIR")).filePath(name);
-}
+const QByteArray kOwnersFile = "[TEL1]\nJIKO_NO=0312345678\nHASHIN=4\n";
 
 QByteArray readAll(const QString &path)
 {
@@ -28,48 +22,22 @@ QByteArray readAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
 }
 
-void writeAll(const QString &path, const QByteArray &data)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(data), data.size());
-}
-
-// Every file and folder under dir, with its size and time of change.
-QStringList contents(const QString &dir)
-{
-    QStringList all;
-    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo info(it.next());
-        all << QStringLiteral("%1 %2 %3")
-                   .arg(QDir(dir).relativeFilePath(info.filePath()))
-                   .arg(info.isDir() ? 0 : info.size())
-                   .arg(info.lastModified().toMSecsSinceEpoch());
-    }
-    all.sort();
-    return all;
-}
-
 // The programs in prefix/bin of a scratch folder, with a home of their own.
 struct Copy {
     explicit Copy(Layout layout)
     {
-        for (const QString &dir : {bin, share, home, tmp, runtime})
-            QDir().mkpath(dir);
+        for (const QString &folder : {bin, home, tmp, runtime})
+            QDir().mkpath(folder);
         QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        for (const char *program : {"korvanta", "korvanta-cli"})
-            copied = copied && QFile::copy(built(program), QDir(bin).filePath(QString::fromLatin1(program)));
-        // The help file where each layout has it; the build tree's marker
-        // comes from the build tree itself.
-        const QString help = QDir(layout == Layout::Installed ? share : bin).filePath("korvanta.hlp");
-        copied = copied && QFile::copy(built("korvanta.hlp"), help);
+        const QDir built(qEnvironmentVariable("KORVANTA_BIN_DIR"));
+        QStringList files{"korvanta", "korvanta-cli", "korvanta.hlp"};
         if (layout == Layout::BuildTree)
-            copied = copied && QFile::copy(built("korvanta-build-tree"), QDir(bin).filePath("korvanta-build-tree"));
-        if (layout != Layout::Installed)
-            QDir(share).removeRecursively();
+            files << "korvanta-build-tree"; // as the build leaves it
+        for (const QString &name : files)
+            copied = copied && QFile::copy(built.filePath(name), QDir(bin).filePath(name));
+        if (layout == Layout::Installed) // the help file where a package puts it
+            copied = copied && QDir().mkpath(prefix + "/share/korvanta")
+                     && QFile::rename(bin + "/korvanta.hlp", prefix + "/share/korvanta/korvanta.hlp");
     }
 
     int run(const QString &program, const QStringList &arguments)
@@ -77,31 +45,24 @@ struct Copy {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("XDG_DATA_HOME");
-        env.insert("HOME", home);
-        env.insert("TMPDIR", tmp);
-        env.insert("XDG_RUNTIME_DIR", runtime);
-        env.insert("QT_QPA_PLATFORM", "offscreen");
+        const QStringList own{"HOME", home, "TMPDIR", tmp, "XDG_RUNTIME_DIR", runtime, "QT_QPA_PLATFORM", "offscreen"};
+        for (int i = 0; i < own.size(); i += 2)
+            env.insert(own[i], own[i + 1]);
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.setStandardOutputFile(QProcess::nullDevice());
         process.start(QDir(bin).filePath(program), arguments);
-        if (!process.waitForFinished(240000))
-            return -1;
+        process.waitForFinished(240000);
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
+    QStringList inBin() const { return QDir(bin).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); }
 
     QTemporaryDir dir;
-    const QString prefix = dir.filePath("prefix");
-    const QString bin = prefix + "/bin";
-    const QString share = prefix + "/share/korvanta";
-    const QString home = dir.filePath("home");
-    const QString tmp = dir.filePath("tmp");
-    const QString runtime = dir.filePath("runtime");
-    const QString userData = home + "/.local/share/korvanta/mail.ini";
+    const QString prefix = dir.filePath("prefix"), bin = prefix + "/bin", home = dir.filePath("home"),
+                  tmp = dir.filePath("tmp"), runtime = dir.filePath("runtime");
+    const QString beside = bin + "/mail.ini", userData = home + "/.local/share/korvanta/mail.ini";
     bool copied = true;
 };
-
-const QByteArray kOwnersFile = "[TEL1]\nJIKO_NO=0312345678\nHASHIN=4\n[DATA]\nJIKO_NO=0398765432\n";
 
 } // namespace
 
@@ -118,7 +79,7 @@ void PlacesTest::workFileByWhereTheProgramIs_data()
 {
     QTest::addColumn<int>("layout");
     QTest::addColumn<bool>("leftBeside"); // a mail.ini beside the program before the run
-    QTest::addColumn<bool>("beside");     // the work file used is the one beside the program
+    QTest::addColumn<bool>("useBeside");  // the work file used is the one beside the program
     QTest::newRow("installed") << int(Layout::Installed) << false << false;
     QTest::newRow("installed, a mail.ini left under the prefix") << int(Layout::Installed) << true << false;
     QTest::newRow("build tree") << int(Layout::BuildTree) << false << true;
@@ -130,42 +91,42 @@ void PlacesTest::workFileByWhereTheProgramIs()
 {
     QFETCH(int, layout);
     QFETCH(bool, leftBeside);
-    QFETCH(bool, beside);
+    QFETCH(bool, useBeside);
     Copy copy{Layout(layout)};
     QVERIFY(copy.copied);
-    const QString besidePath = QDir(copy.bin).filePath("mail.ini");
-    if (leftBeside)
-        writeAll(besidePath, kOwnersFile);
-    const QStringList before = contents(copy.prefix);
+    QFile left(copy.beside);
+    QVERIFY(!leftBeside || (left.open(QIODevice::WriteOnly) && left.write(kOwnersFile) == kOwnersFile.size()));
+    left.close();
+    const QStringList before = copy.inBin();
 
     QCOMPARE(copy.run("korvanta-cli", {"--simulate", "backup", copy.dir.filePath("profile.ini")}), 0);
 
-    const QString used = beside ? besidePath : copy.userData;
-    const QString unused = beside ? copy.userData : besidePath;
-    // The simulated adapter's values, its own number empty.
-    QVERIFY2(readAll(used).contains("[TEL1]") && !readAll(used).contains("0312345678"), qPrintable(used));
-    QCOMPARE(readAll(unused), leftBeside && !beside ? kOwnersFile : QByteArray("(none)"));
-    if (!beside)
-        QCOMPARE(contents(copy.prefix), before);
+    // The simulated adapter's values, its own number empty, in the one file.
+    const QByteArray used = readAll(useBeside ? copy.beside : copy.userData);
+    QVERIFY2(used.contains("[TEL1]") && !used.contains("0312345678"), used.constData());
+    QCOMPARE(readAll(useBeside ? copy.userData : copy.beside), leftBeside && !useBeside ? kOwnersFile : "(none)");
+    if (!useBeside)
+        QCOMPARE(copy.inBin(), before);
 }
 
 void PlacesTest::screenshotTourLeavesTheWorkFileAlone()
 {
     Copy copy{Layout::Installed};
     QVERIFY(copy.copied);
-    writeAll(copy.userData, kOwnersFile);
-    const QStringList before = contents(copy.prefix);
-    const QString shots = copy.dir.filePath("shots");
+    QDir().mkpath(QFileInfo(copy.userData).path());
+    QFile user(copy.userData);
+    QVERIFY(user.open(QIODevice::WriteOnly) && user.write(kOwnersFile) == kOwnersFile.size());
+    user.close();
+    const QStringList before = copy.inBin();
 
-    QCOMPARE(copy.run("korvanta", {"--screenshots", shots}), 0);
+    QCOMPARE(copy.run("korvanta", {"--screenshots", copy.dir.filePath("shots")}), 0);
 
-    QVERIFY(QFile::exists(QDir(shots).filePath("Form1.png")));
-    QVERIFY(QFile::exists(QDir(shots).filePath("HelpWindow.png")));
+    QVERIFY(QFile::exists(copy.dir.filePath("shots/HelpWindow.png")));
     QCOMPARE(readAll(copy.userData), kOwnersFile);
-    QCOMPARE(QDir(QFileInfo(copy.userData).path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{"mail.ini"});
-    QCOMPARE(contents(copy.prefix), before);
-    QCOMPARE(contents(copy.tmp), QStringList()); // its own work file went with its folder
+    QCOMPARE(QDir(QFileInfo(copy.userData).path()).entryList(QDir::Files | QDir::Hidden), QStringList{"mail.ini"});
+    QCOMPARE(copy.inBin(), before);
+    // The tour's own work file went with its temporary folder.
+    QCOMPARE(QDir(copy.tmp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
 
 QTEST_MAIN(PlacesTest)
