@@ -131,21 +131,11 @@ WorkFile::~WorkFile()
     m_writer.reset(); // what is queued is written first
 }
 
-QString WorkFile::buildTreeMarker()
-{
-    return QStringLiteral(KORVANTA_BUILD_TREE_MARKER);
-}
-
 QString WorkFile::defaultPath()
 {
-    return defaultPath(QCoreApplication::applicationDirPath());
-}
-
-QString WorkFile::defaultPath(const QString &programDir)
-{
-    const QDir dir(programDir);
+    const QDir dir(QCoreApplication::applicationDirPath());
     const QString beside = dir.filePath(QStringLiteral("mail.ini"));
-    if (dir.exists(buildTreeMarker()))
+    if (dir.exists(QStringLiteral(KORVANTA_BUILD_TREE_MARKER)))
         return beside;
     // A copy of the program in a folder of its own (no share/korvanta beside
     // its folder, as an install prefix has) that already keeps its mail.ini

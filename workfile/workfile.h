@@ -31,9 +31,6 @@ public:
     // user's data folder, $XDG_DATA_HOME/korvanta (~/.local/share/korvanta when
     // unset), and never writes under its install prefix.
     static QString defaultPath();
-    static QString defaultPath(const QString &programDir);
-    // The name of the build tree's marker file.
-    static QString buildTreeMarker();
 
     QString path() const { return m_path; }
 
