@@ -18,17 +18,23 @@
 namespace korvanta {
 
 const InitChoice kInitChoices[2] = {
-    {"Option1", {"Label1", "Label2"}, {" 現在設定値のすべてを工場出荷時", "に戻します。"}, "AT%Z"},
-    {"Option2", {"Label3", "Label4"}, {" ダイヤル情報エリアの値は残したまま､", "工場出荷時に戻します。"}, "AT&F"},
+    {"Option1", {"Label1", "Label2"},
+     {QT_TRANSLATE_NOOP("korvanta::InitDialog", " 現在設定値のすべてを工場出荷時"),
+      QT_TRANSLATE_NOOP("korvanta::InitDialog", "に戻します。")},
+     "AT%Z"},
+    {"Option2", {"Label3", "Label4"},
+     {QT_TRANSLATE_NOOP("korvanta::InitDialog", " ダイヤル情報エリアの値は残したまま､"),
+      QT_TRANSLATE_NOOP("korvanta::InitDialog", "工場出荷時に戻します。")},
+     "AT&F"},
 };
 
 InitDialog::InitDialog(Session &session, QWidget *parent)
     : QDialog(parent, form::kDialogFlags), m_session(session)
 {
     setObjectName(QStringLiteral("Form11"));
-    setWindowTitle(QStringLiteral("初期化"));
+    setWindowTitle(tr("初期化"));
 
-    auto *frame = new QGroupBox(QStringLiteral("初期化選択"), this);
+    auto *frame = new QGroupBox(tr("初期化選択"), this);
     frame->setObjectName(QStringLiteral("Frame1"));
     auto *grid = new QGridLayout(frame);
     grid->setVerticalSpacing(2);
@@ -38,22 +44,22 @@ InitDialog::InitDialog(Session &session, QWidget *parent)
         m_options[i]->setObjectName(QString::fromLatin1(choice.option));
         grid->addWidget(m_options[i], i * 3, 0, 2, 1, Qt::AlignTop);
         for (int l = 0; l < 2; ++l) {
-            auto *label = new QLabel(QString::fromUtf8(choice.lines[l]), frame);
+            auto *label = new QLabel(tr(choice.lines[l]), frame);
             label->setObjectName(QString::fromLatin1(choice.labels[l]));
             label->setBuddy(m_options[i]);
             grid->addWidget(label, i * 3 + l, 1);
         }
         // The option goes by both lines of its label, not the first alone.
-        form::nameControls((QString::fromUtf8(choice.lines[0]) + QString::fromUtf8(choice.lines[1])).trimmed(),
+        form::nameControls((tr(choice.lines[0]) + tr(choice.lines[1])).trimmed(),
                            {m_options[i]});
         if (i == 0)
             grid->setRowMinimumHeight(2, 10);
     }
     m_options[0]->setChecked(true);
 
-    auto *ok = new QPushButton(QStringLiteral("登録"), this);
+    auto *ok = new QPushButton(tr("登録"), this);
     ok->setObjectName(QStringLiteral("Command1"));
-    auto *cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    auto *cancel = new QPushButton(tr("キャンセル"), this);
     cancel->setObjectName(QStringLiteral("Command2"));
     connect(ok, &QPushButton::clicked, this, &InitDialog::initialize);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

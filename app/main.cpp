@@ -12,6 +12,7 @@
 #include "link/trafficlog.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
+#include "translations/language.h"
 #include "ui/messagebox.h"
 #include "ui/style.h"
 #include "workfile/workfile.h"
@@ -19,9 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLibraryInfo>
 #include <QTimer>
-#include <QTranslator>
 
 #include <cstdio>
 #include <memory>
@@ -85,11 +84,9 @@ int main(int argc, char *argv[])
     applyStyle();
     installMessageBoxes();
     QApplication::setQuitOnLastWindowClosed(false); // the main window decides when the utility ends
-    // Message box buttons in Japanese ("キャンセル", "中止", "再試行", "無視") when Qt's own
-    // translations are installed.
-    QTranslator qtJapanese;
-    if (qtJapanese.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtJapanese);
+    // The windows in the locale's language; message box buttons in Japanese
+    // ("キャンセル", "中止", "再試行", "無視") under a Japanese or the C locale.
+    installTranslators(Program::Windows);
 
     // Without the port dialog no one is there to answer a box either, until
     // the main window shows.

@@ -53,9 +53,12 @@ void separator(QMenu *menu, const char *name)
 } // namespace
 
 const SettingsCommand kSettingsCommands[3] = {
-    {"Command1", "アナログポート設定", "AnaSet", "ｱﾅﾛｸﾞﾎﾟｰﾄ設定(&A)...", &create<TelephoneDialog>},
-    {"Command2", "データポート設定", "DataSet", "ﾃﾞｰﾀﾎﾟｰﾄ設定(&D)...", &create<DataPortDialog>},
-    {"Command3", "短縮番号登録", "NumSet", "短縮番号登録(&N)...", &create<ShortDialDialog>},
+    {"Command1", QT_TRANSLATE_NOOP("korvanta::MainWindow", "アナログポート設定"), "AnaSet",
+     QT_TRANSLATE_NOOP("korvanta::MainWindow", "ｱﾅﾛｸﾞﾎﾟｰﾄ設定(&A)..."), &create<TelephoneDialog>},
+    {"Command2", QT_TRANSLATE_NOOP("korvanta::MainWindow", "データポート設定"), "DataSet",
+     QT_TRANSLATE_NOOP("korvanta::MainWindow", "ﾃﾞｰﾀﾎﾟｰﾄ設定(&D)..."), &create<DataPortDialog>},
+    {"Command3", QT_TRANSLATE_NOOP("korvanta::MainWindow", "短縮番号登録"), "NumSet",
+     QT_TRANSLATE_NOOP("korvanta::MainWindow", "短縮番号登録(&N)..."), &create<ShortDialDialog>},
 };
 
 MainWindow::MainWindow(Session &session, QWidget *parent) : QMainWindow(parent), m_session(session)
@@ -82,28 +85,28 @@ MainWindow::MainWindow(Session &session, QWidget *parent) : QMainWindow(parent),
         menuBar()->addMenu(m_menus.back().get());
         return m_menus.back().get();
     };
-    QMenu *file = menu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    QMenu *file = menu(tr("ﾌｧｲﾙ(&F)"));
     file->setObjectName(QStringLiteral("MFile"));
-    connect(entry(file, "Term", QStringLiteral("ﾀｰﾐﾅﾙ(&T)"), this), &QAction::triggered, this, &MainWindow::openTerminal);
+    connect(entry(file, "Term", tr("ﾀｰﾐﾅﾙ(&T)"), this), &QAction::triggered, this, &MainWindow::openTerminal);
     separator(file, "Bar3");
-    connect(entry(file, "FileSave", QStringLiteral("設定の保存(&S)..."), this), &QAction::triggered, this,
+    connect(entry(file, "FileSave", tr("設定の保存(&S)..."), this), &QAction::triggered, this,
             [this] { saveProfile(m_session, this); });
-    connect(entry(file, "FileRestore", QStringLiteral("設定の復元(&R)..."), this), &QAction::triggered, this,
+    connect(entry(file, "FileRestore", tr("設定の復元(&R)..."), this), &QAction::triggered, this,
             [this] { restoreProfile(m_session, this); });
     separator(file, "Bar4");
     // The exit procedure runs as the window closes.
-    connect(entry(file, "FileExit", QStringLiteral("終了(&E)"), this), &QAction::triggered, this, &QWidget::close);
+    connect(entry(file, "FileExit", tr("終了(&E)"), this), &QAction::triggered, this, &QWidget::close);
 
-    QMenu *settings = menu(QStringLiteral("設定(&S)"));
+    QMenu *settings = menu(tr("設定(&S)"));
     settings->setObjectName(QStringLiteral("MSet"));
     auto *central = new QWidget(this);
     auto *buttons = new QVBoxLayout;
     buttons->setSpacing(10);
     buttons->addStretch();
     for (const SettingsCommand &command : kSettingsCommands) {
-        connect(entry(settings, command.menuEntry, QString::fromUtf8(command.menuText), this), &QAction::triggered, this,
+        connect(entry(settings, command.menuEntry, tr(command.menuText), this), &QAction::triggered, this,
                 [this, &command] { openSettings(command, false); });
-        auto *button = new QPushButton(QString::fromUtf8(command.buttonText), central);
+        auto *button = new QPushButton(tr(command.buttonText), central);
         button->setObjectName(QString::fromLatin1(command.button));
         button->setMinimumSize(180, 36);
         connect(button, &QPushButton::clicked, this, [this, &command] { openSettings(command, true); });
@@ -111,17 +114,17 @@ MainWindow::MainWindow(Session &session, QWidget *parent) : QMainWindow(parent),
     }
     buttons->addStretch();
     separator(settings, "Bar1");
-    connect(entry(settings, "Init", QStringLiteral("初期化(&I)..."), this), &QAction::triggered, this, [this] {
+    connect(entry(settings, "Init", tr("初期化(&I)..."), this), &QAction::triggered, this, [this] {
         InitDialog dialog(m_session, this);
         runModal(dialog);
     });
 
-    QMenu *help = menu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    QMenu *help = menu(tr("ﾍﾙﾌﾟ(&H)"));
     help->setObjectName(QStringLiteral("MHelp"));
-    connect(entry(help, "Help", QStringLiteral("目次(&C)"), this), &QAction::triggered, this,
+    connect(entry(help, "Help", tr("目次(&C)"), this), &QAction::triggered, this,
             [this] { showHelp(m_session, 1, this); });
     separator(help, "Bar2");
-    connect(entry(help, "Version", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&V)..."), this), &QAction::triggered, this, [this] {
+    connect(entry(help, "Version", tr("ﾊﾞｰｼﾞｮﾝ情報(&V)..."), this), &QAction::triggered, this, [this] {
         VersionDialog dialog(m_session, this);
         runModal(dialog);
     });

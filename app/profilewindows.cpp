@@ -6,6 +6,7 @@
 #include "profile/adapterprofile.h"
 #include "ui/progresswindow.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -16,7 +17,15 @@ namespace korvanta {
 
 namespace {
 
-const QString kFilter = QStringLiteral("設定ファイル (*.ini);;すべてのファイル (*)");
+// The boxes of the main window's "設定の保存" and "設定の復元".
+struct Boxes {
+    Q_DECLARE_TR_FUNCTIONS(korvanta::MainWindow)
+};
+
+QString filter()
+{
+    return Boxes::tr("設定ファイル (*.ini);;すべてのファイル (*)");
+}
 // Shown in the box itself; all of a longer list unfolds below it.
 constexpr int kListedInBox = 12;
 
@@ -52,7 +61,7 @@ void list(MessageRequest &r, const QStringList &lines)
 {
     r.text += lines.mid(0, kListedInBox).join(QLatin1Char('\n'));
     if (lines.size() > kListedInBox) {
-        r.text += QStringLiteral("\n… ほか %1 件").arg(lines.size() - kListedInBox);
+        r.text += Boxes::tr("\n… ほか %n 件", nullptr, int(lines.size() - kListedInBox));
         r.details = lines.join(QLatin1Char('\n'));
     }
 }
@@ -82,8 +91,8 @@ bool saveProfile(Session &session, QWidget *window, QString path)
     if (busy(session))
         return false;
     if (path.isEmpty())
-        path = QFileDialog::getSaveFileName(window, QStringLiteral("設定の保存"),
-                                            QDir::home().filePath(QStringLiteral("korvanta.ini")), kFilter);
+        path = QFileDialog::getSaveFileName(window, Boxes::tr("設定の保存"),
+                                            QDir::home().filePath(QStringLiteral("korvanta.ini")), filter());
     if (path.isEmpty())
         return false;
     profile::Profile p;
@@ -94,11 +103,11 @@ bool saveProfile(Session &session, QWidget *window, QString path)
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(profile::write(p)) < 0 || !file.flush() || !file.commit()) {
-        tell(QStringLiteral("設定ファイルに書き込めません。\n%1\n%2").arg(path, file.errorString()), window,
+        tell(Boxes::tr("設定ファイルに書き込めません。\n%1\n%2").arg(path, file.errorString()), window,
              MessageBox::Warning);
         return false;
     }
-    tell(QStringLiteral("設定を保存しました。\n%1").arg(path), window);
+    tell(Boxes::tr("設定を保存しました。\n%1").arg(path), window);
     return true;
 }
 
@@ -107,18 +116,18 @@ bool restoreProfile(Session &session, QWidget *window, QString path)
     if (busy(session))
         return false;
     if (path.isEmpty())
-        path = QFileDialog::getOpenFileName(window, QStringLiteral("設定の復元"), QDir::homePath(), kFilter);
+        path = QFileDialog::getOpenFileName(window, Boxes::tr("設定の復元"), QDir::homePath(), filter());
     if (path.isEmpty())
         return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        tell(QStringLiteral("設定ファイルを読めません。\n%1\n%2").arg(path, file.errorString()), window,
+        tell(Boxes::tr("設定ファイルを読めません。\n%1\n%2").arg(path, file.errorString()), window,
              MessageBox::Warning);
         return false;
     }
     const auto parsed = profile::parse(file.readAll());
     if (const auto *error = std::get_if<profile::ParseError>(&parsed)) {
-        tell(QStringLiteral("設定ファイルに誤りがあります。何も送信しません。\n") + error->describe(path), window,
+        tell(Boxes::tr("設定ファイルに誤りがあります。何も送信しません。\n") + error->describe(path), window,
              MessageBox::Warning);
         return false;
     }
@@ -134,23 +143,23 @@ bool restoreProfile(Session &session, QWidget *window, QString path)
     if (outcome == profile::Outcome::LineFailed)
         return false;
     if (outcome == profile::Outcome::Refused) {
-        tell(QStringLiteral("設定ファイルの設定はこの機器に送れません。何も送信しません。\n") + problem, window,
+        tell(Boxes::tr("設定ファイルの設定はこの機器に送れません。何も送信しません。\n") + problem, window,
              MessageBox::Warning);
         return false;
     }
     const QString lacking = plan.skipped.isEmpty()
                                 ? QString()
-                                : QStringLiteral("\n\nこの機器のファームウェアにない設定 (送信しません):\n") +
+                                : Boxes::tr("\n\nこの機器のファームウェアにない設定 (送信しません):\n") +
                                       captions(plan.skipped).join(QLatin1Char('\n'));
     if (plan.changes.isEmpty()) {
-        tell(QStringLiteral("機器の設定は設定ファイルと同じです。何も送信しません。") + lacking, window);
+        tell(Boxes::tr("機器の設定は設定ファイルと同じです。何も送信しません。") + lacking, window);
         return true;
     }
 
     MessageRequest ask;
     ask.icon = MessageBox::Question;
-    ask.text = QStringLiteral("次の %1 件の設定を変更します (機器の値 → 設定ファイルの値)。よろしいですか？\n\n")
-                   .arg(plan.changes.size());
+    ask.text = Boxes::tr("次の %n 件の設定を変更します (機器の値 → 設定ファイルの値)。よろしいですか？\n\n", nullptr,
+                         int(plan.changes.size()));
     list(ask, described(plan.changes));
     ask.text += lacking;
     ask.buttons = MessageBox::Yes | MessageBox::No;
@@ -170,12 +179,12 @@ bool restoreProfile(Session &session, QWidget *window, QString path)
     if (!result.unverified.isEmpty()) {
         MessageRequest r;
         r.icon = MessageBox::Warning;
-        r.text = QStringLiteral("読み返した設定が設定ファイルと違います:\n\n");
+        r.text = Boxes::tr("読み返した設定が設定ファイルと違います:\n\n");
         list(r, described(result.unverified));
         Messages::show(r, window);
         return false;
     }
-    tell(QStringLiteral("設定を復元しました (%1 件)。").arg(plan.changes.size()) + lacking, window);
+    tell(Boxes::tr("設定を復元しました (%n 件)。", nullptr, int(plan.changes.size())) + lacking, window);
     return true;
 }
 

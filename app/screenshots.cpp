@@ -228,7 +228,7 @@ int runScreenshotTour(const QString &dir)
     }
 
     {
-        ProgressWindow progress(QStringLiteral("読取り中です"), QStringLiteral("しばらくお待ちください"), &main);
+        ProgressWindow progress(ProgressWindow::tr("読取り中です"), ProgressWindow::tr("しばらくお待ちください"), &main);
         progress.show();
         camera.take(&progress);
     }

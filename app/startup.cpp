@@ -47,7 +47,7 @@ void fillPortList(QComboBox *combo, const SerialControl &control)
         model->appendRow(row);
     };
     for (int port = kFirstComPort; port <= kLastComPort; ++port)
-        add(QStringLiteral("COM%1   (ﾎﾟｰﾄ%1)").arg(port), control.describe(port), {});
+        add(PortDialog::tr("COM%1   (ﾎﾟｰﾄ%1)").arg(port), control.describe(port), {});
     for (const FoundPort &port : control.found())
         add(port.path, port.device(), port.details());
 
@@ -75,11 +75,11 @@ PortDialog::PortDialog(SerialControl &control, const Timing &timing, Identity &i
     : QDialog(parent, form::kDialogFlags), m_control(control), m_timing(timing), m_identity(identity)
 {
     setObjectName(QStringLiteral("Form8"));
-    setWindowTitle(QStringLiteral("シリアルポート設定"));
+    setWindowTitle(tr("シリアルポート設定"));
 
     QLabel *title = form::title(kProgramTitle, "Label1", 1.4, this);
 
-    auto *frame = new QGroupBox(QStringLiteral("シリアルポート選択"), this);
+    auto *frame = new QGroupBox(tr("シリアルポート選択"), this);
     frame->setObjectName(QStringLiteral("Frame6"));
     m_combo = new QComboBox(frame);
     m_combo->setObjectName(QStringLiteral("Combo1"));
@@ -88,7 +88,7 @@ PortDialog::PortDialog(SerialControl &control, const Timing &timing, Identity &i
     device->setTextInteractionFlags(Qt::TextSelectableByMouse);
     fillPortList(m_combo, control);
     const auto showDevice = [this, device](int row) {
-        device->setText(QStringLiteral("デバイス: ") + m_combo->model()->index(row, kDeviceColumn).data().toString());
+        device->setText(tr("デバイス: ") + m_combo->model()->index(row, kDeviceColumn).data().toString());
     };
     connect(m_combo, &QComboBox::currentIndexChanged, device, showDevice);
     m_combo->setCurrentIndex(0);
@@ -97,13 +97,13 @@ PortDialog::PortDialog(SerialControl &control, const Timing &timing, Identity &i
     frameLayout->addWidget(m_combo);
     frameLayout->addWidget(device);
 
-    auto *hint = new QLabel(QStringLiteral("☆KORVAN-TA が接続されているポートを選択してください。"), this);
+    auto *hint = new QLabel(tr("☆KORVAN-TA が接続されているポートを選択してください。"), this);
     hint->setObjectName(QStringLiteral("Label2"));
 
-    auto *ok = new QPushButton(QStringLiteral("登録"), this);
+    auto *ok = new QPushButton(tr("登録"), this);
     ok->setObjectName(QStringLiteral("OKButton"));
     ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    auto *cancel = new QPushButton(tr("キャンセル"), this);
     cancel->setObjectName(QStringLiteral("Command1"));
     connect(ok, &QPushButton::clicked, this, &PortDialog::registerPort);
     connect(cancel, &QPushButton::clicked, this, [this] {

@@ -124,12 +124,12 @@ TerminalWindow::TerminalWindow(Session &session, QWidget *parent)
     : QDialog(parent, form::kDialogFlags), m_session(session)
 {
     setObjectName(QStringLiteral("Form9"));
-    setWindowTitle(QStringLiteral("ターミナル"));
+    setWindowTitle(tr("ターミナル"));
 
     auto *menuBar = new QMenuBar(this);
-    auto *file = menuBar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    auto *file = menuBar->addMenu(tr("ﾌｧｲﾙ(&F)"));
     file->setObjectName(QStringLiteral("MFile"));
-    QAction *exit = file->addAction(QStringLiteral("終了(&E)"));
+    QAction *exit = file->addAction(tr("終了(&E)"));
     exit->setObjectName(QStringLiteral("MFileExit"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
@@ -244,7 +244,7 @@ bool TerminalWindow::drain()
             continue;
         }
         MessageRequest request;
-        request.text = QStringLiteral("初期化に失敗しました");
+        request.text = tr("初期化に失敗しました");
         request.buttons = MessageBox::Abort | MessageBox::Retry | MessageBox::Ignore;
         switch (Messages::show(request, this)) {
         case MessageBox::Abort:

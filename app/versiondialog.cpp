@@ -17,21 +17,21 @@ VersionDialog::VersionDialog(const Session &session, QWidget *parent)
     : QDialog(parent, form::kDialogFlags)
 {
     setObjectName(QStringLiteral("Form7"));
-    setWindowTitle(QStringLiteral("バージョン情報"));
+    setWindowTitle(tr("バージョン情報"));
 
     auto *image = new QLabel(this);
     image->setObjectName(QStringLiteral("Image1"));
     image->setPixmap(artwork::adapterFront(QSize(120, 72)));
 
-    auto *name = new QLabel(QStringLiteral("ＫＯＲＶＡＮ－ＴＡ設定ユーティリティ"), this);
+    auto *name = new QLabel(tr("ＫＯＲＶＡＮ－ＴＡ設定ユーティリティ"), this);
     name->setObjectName(QStringLiteral("Label1"));
     QFont bold = name->font();
     bold.setBold(true);
     name->setFont(bold);
-    auto *version = new QLabel(QStringLiteral("Ｖｅｒｓｉｏｎ ２．３０"), this);
+    auto *version = new QLabel(tr("Ｖｅｒｓｉｏｎ ２．３０"), this);
     version->setObjectName(QStringLiteral("Label2"));
 
-    auto *frame = new QGroupBox(QStringLiteral("ファームウェアバージョン"), this);
+    auto *frame = new QGroupBox(tr("ファームウェアバージョン"), this);
     frame->setObjectName(QStringLiteral("Frame1"));
     auto *firmware = new QLabel(session.FirmwareVersion, frame); // verbatim, trailing blanks included
     firmware->setObjectName(QStringLiteral("Label3"));

@@ -21,11 +21,11 @@ BapDialog::BapDialog(Session &session, QWidget *opener) : SettingsDialog(session
     for (int side = 0; side < 2; ++side) {
         const BapSide &s = bapSides()[side];
         auto *column = new QVBoxLayout;
-        auto *label = new QLabel(QString::fromUtf8(s.caption), outer);
+        auto *label = new QLabel(tr(s.caption), outer);
         label->setObjectName(nameOf(s.label));
         column->addWidget(label);
         for (const BapRequest &r : bapRequests()) {
-            QGroupBox *frame = makeFrame(r.frame[side], QString::fromUtf8(r.caption), outer);
+            QGroupBox *frame = makeFrame(r.frame[side], tr(r.caption), outer);
             for (QRadioButton *o : {addOption(frame, r.refuse[side], text::kRefuse),
                                     addOption(frame, r.answer[side], text::kAnswer)})
                 connect(o, &QRadioButton::clicked, this, [this, side] { m_touched[side] = true; });

@@ -28,19 +28,19 @@ QString CommEventHandler::errorMessage(int code)
     case comEventRxParity:
         return {};
     case comEventCTSTO:
-        return QStringLiteral("CTS 時間切れｴﾗｰを検出しました");
+        return CommEventHandler::tr("CTS 時間切れｴﾗｰを検出しました");
     case comEventDSRTO:
-        return QStringLiteral("DSR 時間切れｴﾗｰを検出しました");
+        return CommEventHandler::tr("DSR 時間切れｴﾗｰを検出しました");
     case comEventOverrun:
-        return QStringLiteral("ﾃﾞｰﾀ喪失ｴﾗｰが発生しました");
+        return CommEventHandler::tr("ﾃﾞｰﾀ喪失ｴﾗｰが発生しました");
     case comEventCDTO:
-        return QStringLiteral("ｷｬﾘｱ検出時間切れｴﾗｰを検出しました");
+        return CommEventHandler::tr("ｷｬﾘｱ検出時間切れｴﾗｰを検出しました");
     case comEventRxOver:
-        return QStringLiteral("ﾊﾞｯﾌｧｵｰﾊﾞﾌﾛｰｴﾗｰが発生しました");
+        return CommEventHandler::tr("ﾊﾞｯﾌｧｵｰﾊﾞﾌﾛｰｴﾗｰが発生しました");
     case comEventTxFull:
-        return QStringLiteral("送信ﾊﾞｯﾌｧﾌﾙｴﾗｰが発生しました");
+        return CommEventHandler::tr("送信ﾊﾞｯﾌｧﾌﾙｴﾗｰが発生しました");
     default:
-        return QStringLiteral("未知ｴﾗｰが発生しました");
+        return CommEventHandler::tr("未知ｴﾗｰが発生しました");
     }
 }
 
@@ -77,7 +77,7 @@ bool CommEventHandler::ask(int code)
     Messages::beep();
     MessageRequest request;
     request.icon = MessageBox::NoIcon;
-    request.title = QStringLiteral("［ｷｬﾝｾﾙ］中断 , ［OK］無視");
+    request.title = tr("［ｷｬﾝｾﾙ］中断 , ［OK］無視");
     request.text = errorMessage(code);
     request.buttons = MessageBox::Ok | MessageBox::Cancel;
     return Messages::show(request, m_parent) == MessageBox::Cancel;

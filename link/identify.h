@@ -2,6 +2,8 @@
 
 #include "link/timing.h"
 
+#include "link/text.h"
+
 #include <QString>
 
 class QObject;
@@ -18,9 +20,11 @@ struct Identity {
     QString FirmwareVersion; // 17 characters of the answer to "AT%I2" from its first "V"
 };
 
-inline const QString kCannotOpenPort = QStringLiteral("COMポートがオープンできません");
-inline const QString kNoDevice = QStringLiteral("機器が接続されていません");
-inline const QString kNotKorvanta = QStringLiteral("KORVAN-TAが接続されていません");
+inline constexpr Text kCannotOpenPort{"korvanta::Identity",
+                                      QT_TRANSLATE_NOOP("korvanta::Identity", "COMポートがオープンできません")};
+inline constexpr Text kNoDevice{"korvanta::Identity", QT_TRANSLATE_NOOP("korvanta::Identity", "機器が接続されていません")};
+inline constexpr Text kNotKorvanta{"korvanta::Identity",
+                                   QT_TRANSLATE_NOOP("korvanta::Identity", "KORVAN-TAが接続されていません")};
 
 // "ATE1V1", "ATI", "AT%I2" on an open link, each with the identification
 // deadline. True when the adapter is identified; otherwise says why through

@@ -2,14 +2,16 @@
 
 #include <QFlags>
 #include <QString>
+#include "link/text.h"
 #include <functional>
 
 class QObject;
 
 namespace korvanta {
 
-inline const QString kProgramTitle = QStringLiteral("KORVAN-TA 設定ユーティリティ");
-inline const QString kReceiveFailed = QStringLiteral("コマンドの受信に失敗しました");
+inline constexpr Text kProgramTitle{"korvanta::Messages", QT_TRANSLATE_NOOP("korvanta::Messages", "KORVAN-TA 設定ユーティリティ")};
+inline constexpr Text kReceiveFailed{"korvanta::Messages",
+                                     QT_TRANSLATE_NOOP("korvanta::Messages", "コマンドの受信に失敗しました")};
 
 // The icons and buttons a message box of the utility may have. The values are
 // those of the window toolkit's own, so that its implementation passes them on.

@@ -3,6 +3,7 @@
 #include "link/commevents.h"
 #include "link/seriallink.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -64,6 +65,10 @@ QList<FoundPort> findSerialPorts(const QString &byIdFolder)
 }
 
 namespace {
+// The reasons a device does not open, in the port dialog and on the command line.
+struct Ports {
+    Q_DECLARE_TR_FUNCTIONS(korvanta::SerialControl)
+};
 // The file a device path leads to, the path itself when it leads nowhere.
 QString realDevice(const QString &path)
 {
@@ -73,7 +78,7 @@ QString realDevice(const QString &path)
 
 QString inUse(const QString &device)
 {
-    return QStringLiteral("デバイス %1 は他のプログラムが使用中です。").arg(device);
+    return Ports::tr("デバイス %1 は他のプログラムが使用中です。").arg(device);
 }
 
 // The file's type and permission bits as ls(1) shows them: "crw-rw----"
@@ -115,21 +120,22 @@ Access whoMayOpen(const DeviceStatus &status)
 
 QString permissionReason(const QString &device, const DeviceProbe &probe)
 {
-    const QString denied = QStringLiteral("デバイス %1 を開く権限がありません。").arg(device);
+    const QString denied = Ports::tr("デバイス %1 を開く権限がありません。").arg(device);
     const std::optional<DeviceStatus> status = probe.status(device);
     if (!status)
         return denied;
     const Access access = whoMayOpen(*status);
     switch (access.who) {
     case Access::Group:
-        return denied + QStringLiteral("ユーザーをグループ「%1」に加えてから、ログインし直してください。").arg(access.name);
+        return denied
+            + Ports::tr("ユーザーをグループ「%1」に加えてから、ログインし直してください。").arg(access.name);
     case Access::OnlyOwner:
-        return denied + QStringLiteral("%1 だけが開けます (%2)。udev の規則か管理者がこの権限を変えられます。")
+        return denied + Ports::tr("%1 だけが開けます (%2)。udev の規則か管理者がこの権限を変えられます。")
                             .arg(access.name, access.mode);
     case Access::Everyone:
         break;
     }
-    return denied + QStringLiteral("モード (%1) では誰でも開けますが、システムが拒みました。管理者に相談してください。")
+    return denied + Ports::tr("モード (%1) では誰でも開けますが、システムが拒みました。管理者に相談してください。")
                         .arg(access.mode);
 }
 
@@ -139,14 +145,14 @@ QString reasonFor(int error, const QString &device, const DeviceProbe &probe)
     case ENOENT:
     case ENODEV:
     case ENXIO:
-        return QStringLiteral("デバイス %1 が存在しません。").arg(device);
+        return Ports::tr("デバイス %1 が存在しません。").arg(device);
     case EACCES:
     case EPERM:
         return permissionReason(device, probe);
     case EBUSY:
         return inUse(device);
     default:
-        return QStringLiteral("デバイス %1: %2").arg(device, QString::fromLocal8Bit(std::strerror(error)));
+        return Ports::tr("デバイス %1: %2").arg(device, QString::fromLocal8Bit(std::strerror(error)));
     }
 }
 } // namespace
@@ -189,7 +195,7 @@ QString openFailureReason(const QString &device, const OpenFailure &failure, con
         return inUse(device);
     if (failure.text.isEmpty())
         return {};
-    return QStringLiteral("デバイス %1: %2").arg(device, failure.text);
+    return Ports::tr("デバイス %1: %2").arg(device, failure.text);
 }
 
 QString listPorts(const QList<FoundPort> &found, const DeviceProbe &probe)

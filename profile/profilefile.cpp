@@ -1,10 +1,16 @@
 #include "profile/profilefile.h"
 
+#include <QCoreApplication>
 #include <QSet>
 
 namespace korvanta::profile {
 
 namespace {
+
+// What the checks of a file say, in the window program and on the command line.
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(korvanta::profile::ProfileFile)
+};
 
 const QString kModelKey = QStringLiteral("MODEL");
 const QString kFirmwareKey = QStringLiteral("FIRMWARE");
@@ -53,7 +59,7 @@ std::variant<Profile, ParseError> parse(const QByteArray &text, std::span<const 
 
     if (!text.isEmpty() && !text.endsWith('\n')) {
         const int lines = int(text.count('\n')) + 1;
-        return ParseError{lines, {}, QStringLiteral("ファイルが途中で切れています (最後の行に改行がありません)")};
+        return ParseError{lines, {}, Texts::tr("ファイルが途中で切れています (最後の行に改行がありません)")};
     }
     const QList<QByteArray> lines = text.split('\n');
     for (int i = 0; i + 1 < lines.size(); ++i) {
@@ -63,29 +69,29 @@ std::variant<Profile, ParseError> parse(const QByteArray &text, std::span<const 
             raw.chop(1);
         const QString line = QString::fromUtf8(raw);
         if (line.toUtf8() != raw)
-            return ParseError{lineNo, {}, QStringLiteral("UTF-8 でない文字があります")};
+            return ParseError{lineNo, {}, Texts::tr("UTF-8 でない文字があります")};
         const QString trimmed = line.trimmed();
         if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('#')))
             continue;
         if (trimmed.startsWith(QLatin1Char('['))) {
             if (!trimmed.endsWith(QLatin1Char(']')) || trimmed.size() < 3)
-                return ParseError{lineNo, {}, QStringLiteral("セクションの行が正しくありません: ") + trimmed};
+                return ParseError{lineNo, {}, Texts::tr("セクションの行が正しくありません: ") + trimmed};
             section = trimmed.mid(1, trimmed.size() - 2).trimmed();
             profileSection = section.compare(QLatin1String(kSection), Qt::CaseInsensitive) == 0;
             if (!profileSection && !sections.contains(upper(section)))
-                return ParseError{lineNo, section, QStringLiteral("知らないセクションです")};
+                return ParseError{lineNo, section, Texts::tr("知らないセクションです")};
             continue;
         }
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq <= 0)
-            return ParseError{lineNo, {}, QStringLiteral("\"キー=値\" の行ではありません: ") + trimmed};
+            return ParseError{lineNo, {}, Texts::tr("\"キー=値\" の行ではありません: ") + trimmed};
         if (section.isEmpty())
-            return ParseError{lineNo, {}, QStringLiteral("セクションの前に設定があります")};
+            return ParseError{lineNo, {}, Texts::tr("セクションの前に設定があります")};
         const QString key = line.left(eq).trimmed();
         const QString value = line.mid(eq + 1);
         const QString name = section + QLatin1Char('/') + key;
         if (seen.contains(upper(name)))
-            return ParseError{lineNo, name, QStringLiteral("二度目の設定です")};
+            return ParseError{lineNo, name, Texts::tr("二度目の設定です")};
         seen.insert(upper(name));
         if (profileSection) {
             if (key.compare(kModelKey, Qt::CaseInsensitive) == 0) {
@@ -95,21 +101,21 @@ std::variant<Profile, ParseError> parse(const QByteArray &text, std::span<const 
                 profile.firmware = value;
                 firmwareSeen = true;
             } else {
-                return ParseError{lineNo, name, QStringLiteral("知らないキーです")};
+                return ParseError{lineNo, name, Texts::tr("知らないキーです")};
             }
             continue;
         }
         const SettingKey *setting = findKey(keys, section, key);
         if (!setting)
-            return ParseError{lineNo, name, QStringLiteral("知らないキーです")};
+            return ParseError{lineNo, name, Texts::tr("知らないキーです")};
         if (!setting->accepts || !setting->accepts(value))
             return ParseError{lineNo, name,
-                              QStringLiteral("「%1」の値として使えません: \"%2\"").arg(setting->caption, value)};
+                              Texts::tr("「%1」の値として使えません: \"%2\"").arg(setting->caption, value)};
         read.set(setting->section, setting->key, value);
     }
     if (!modelSeen || !firmwareSeen)
         return ParseError{0, QLatin1String(kSection) + (modelSeen ? QStringLiteral("/FIRMWARE") : QStringLiteral("/MODEL")),
-                          QStringLiteral("機種と版数がありません")};
+                          Texts::tr("機種と版数がありません")};
     // In the table's order; every setting that every firmware has must be
     // there, or the file was cut short.
     for (const SettingKey &k : keys) {
@@ -117,7 +123,7 @@ std::variant<Profile, ParseError> parse(const QByteArray &text, std::span<const 
             profile.values.set(k.section, k.key, *value);
         else if (!k.newFirmwareOnly)
             return ParseError{0, k.section + QLatin1Char('/') + k.key,
-                              QStringLiteral("「%1」がありません (ファイルが途中で切れていませんか)").arg(k.caption)};
+                              Texts::tr("「%1」がありません (ファイルが途中で切れていませんか)").arg(k.caption)};
     }
     return profile;
 }
@@ -165,7 +171,7 @@ QList<Difference> compare(const SettingValues &a, const SettingValues &b, std::s
 QString describe(const Difference &d)
 {
     const auto shown = [](const std::optional<QString> &v) {
-        return v ? QLatin1Char('"') + *v + QLatin1Char('"') : QStringLiteral("(なし)");
+        return v ? QLatin1Char('"') + *v + QLatin1Char('"') : Texts::tr("(なし)");
     };
     return QStringLiteral("%1 [%2] %3: %4 → %5")
         .arg(d.setting->caption, d.setting->section, d.setting->key, shown(d.left), shown(d.right));

@@ -14,8 +14,8 @@ endforeach()
 configure_file(${res}/${KORVANTA_APP_ID}.metainfo.xml.in ${CMAKE_BINARY_DIR}/${KORVANTA_APP_ID}.metainfo.xml @ONLY)
 
 install(TARGETS korvanta korvanta-cli korvanta-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The program looks for its help file in share/korvanta/ beside its bin/.
-install(FILES ${res}/korvanta.hlp DESTINATION ${CMAKE_INSTALL_DATADIR}/korvanta)
+# The program looks for its help files in share/korvanta/ beside its bin/.
+install(FILES ${res}/korvanta.hlp ${res}/korvanta_en.hlp DESTINATION ${CMAKE_INSTALL_DATADIR}/korvanta)
 install(FILES ${res}/${KORVANTA_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${res}/${KORVANTA_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_BINARY_DIR}/${KORVANTA_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

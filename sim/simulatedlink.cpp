@@ -2,6 +2,8 @@
 
 #include "sim/simulatedadapter.h"
 
+#include <QCoreApplication>
+
 namespace korvanta::sim {
 
 SimulatedLink::SimulatedLink(SimulatedAdapter &adapter, QObject *parent)
@@ -79,7 +81,7 @@ LinkFactory simulatedLinkFactory(SimulatedAdapter &adapter, const QList<FoundPor
                     return nullptr;
                 return std::make_unique<SimulatedLink>(adapter);
             },
-            [](int) { return QStringLiteral("模擬アダプタ（内蔵）"); }, found};
+            [](int) { return QCoreApplication::translate("korvanta::sim::SimulatedLink", "模擬アダプタ（内蔵）"); }, found};
 }
 
 std::unique_ptr<SimulatedAdapter> builtInAdapter()

@@ -3,13 +3,16 @@
 #include "link/session.h"
 #include "workfile/workfile.h"
 
+#include <QCoreApplication>
+
 namespace korvanta::telephone {
 
 namespace {
 
-QString u(const char *utf8)
+// A caption of the window's tables in the operator's language.
+QString u(const char *caption)
 {
-    return QString::fromUtf8(utf8);
+    return QCoreApplication::translate("korvanta::TelephoneDialog", caption);
 }
 
 QString one(char value)

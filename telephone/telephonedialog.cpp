@@ -10,6 +10,7 @@
 #include "ui/progresswindow.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -27,9 +29,10 @@ using namespace telephone;
 
 namespace {
 
-QString u(const char *utf8)
+// A caption of the window's tables in the operator's language.
+QString u(const char *caption)
 {
-    return QString::fromUtf8(utf8);
+    return QCoreApplication::translate("korvanta::TelephoneDialog", caption);
 }
 
 // Where the frames of a port tab stand: row, column, rows spanned.
@@ -76,7 +79,9 @@ TelephoneDialog::TelephoneDialog(Session &session, QWidget *opener)
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     const std::pair<const char *, const char *> kButtons[] = {
-        {"Command3", "登録"}, {"Command2", "キャンセル"}, {"Command1", "ヘルプ"}};
+        {"Command3", QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "登録")},
+        {"Command2", QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "キャンセル")},
+        {"Command1", QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "ヘルプ")}};
     for (const auto &[name, caption] : kButtons) {
         auto *b = new QPushButton(u(caption), this);
         b->setObjectName(QLatin1String(name));
@@ -233,9 +238,10 @@ QWidget *TelephoneDialog::buildPortTab(int p)
             auto *note = new QLabel(u(kNote), f);
             note->setObjectName(QLatin1String(port.noteLabel));
             note->setWordWrap(true);
-            // The blanks of the note mark its lines: as wide as its widest line.
+            // Runs of blanks (or line breaks) mark the note's lines: as wide as its widest line.
             int width = 0;
-            for (const QString &line : u(kNote).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            static const QRegularExpression kLineBreak(QStringLiteral("\\s{2,}|\\n"));
+            for (const QString &line : u(kNote).split(kLineBreak, Qt::SkipEmptyParts))
                 width = std::max(width, note->fontMetrics().horizontalAdvance(line));
             note->setFixedWidth(width + 2);
             m_controls.insert(QLatin1String(port.noteLabel), note);

@@ -3,14 +3,19 @@
 #include "link/reply.h"
 #include "workfile/charset.h"
 
+#include <QCoreApplication>
+
 namespace korvanta::telephone {
 
 namespace {
 
 const Port kPorts[kPortCount] = {
-    {'1', "TEL1", "TEL1ポート", 2, "AT\\S2", "Command5", "TEL1詳細設定", "Frame3", "Label17", "Option82"},
-    {'2', "TEL2", "TEL2ポート", 3, "AT\\S3", "Command8", "TEL2詳細設定", "Frame12", "Label16", "Option83"},
-    {'3', "TEL3", "TEL3ポート", 4, "AT\\S4", "Command9", "TEL3詳細設定", "Frame23", "Label18", "Option84"},
+    {'1', "TEL1", QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "TEL1ポート"), 2, "AT\\S2", "Command5",
+     QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "TEL1詳細設定"), "Frame3", "Label17", "Option82"},
+    {'2', "TEL2", QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "TEL2ポート"), 3, "AT\\S3", "Command8",
+     QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "TEL2詳細設定"), "Frame12", "Label16", "Option83"},
+    {'3', "TEL3", QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "TEL3ポート"), 4, "AT\\S4", "Command9",
+     QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "TEL3詳細設定"), "Frame23", "Label18", "Option84"},
 };
 
 } // namespace
@@ -23,46 +28,52 @@ std::span<const Port> ports()
 const std::vector<PortChoice> &portChoices()
 {
     static const std::vector<PortChoice> rows = {
-        {"ONSEI", 'L', "アナログポート", {"Frame1", "Frame14", "Frame25"}, '0',
-         {{'0', "音声", {"Option1", "Option24", "Option46"}},
-          {'1', "3.1KHzｵｰﾃﾞｨｵ", {"Option2", "Option25", "Option45"}}}},
-        {"GLOBAL", 'N', "グローバル着信", {"Frame5", "Frame17", "Frame28"}, '1',
-         {{'1', "着信する", {"Option7", "Option31", "Option53"}},
-          {'0', "着信しない", {"Option8", "Option32", "Option52"}}}},
-        {"SUB_ADR", 'M', "ｻﾌﾞｱﾄﾞﾚｽなし着信", {"Frame6", "Frame18", "Frame29"}, '1',
-         {{'1', "着信する", {"Option9", "Option33", "Option55"}},
-          {'0', "着信しない", {"Option10", "Option34", "Option54"}}}},
-        {"CYAKU", 'O', "着信規制", {"Frame4", "Frame16", "Frame27"}, '0',
-         {{'1', "規制する", {"Option3", "Option29", "Option51"}},
-          {'0', "規制しない", {"Option4", "Option30", "Option50"}}}},
-        {"SHIKI", 'P', "識別着信", {"Frame7", "Frame19", "Frame30"}, '0',
-         {{'1', "する", {"Option11", "Option35", "Option57"}},
-          {'0', "しない", {"Option12", "Option36", "Option56"}}}},
-        {"CALLWAIT", 'K', "コールウェイティング", {"Frame2", "Frame15", "Frame26"}, '0',
-         {{'0', "使用しない", {"Option5", "Option26", "Option49"}},
-          {'1', "NTTｺｰﾙｳｪｲﾃｨﾝｸﾞ", {"Option6", "Option27", "Option48"}},
-          {'2', "擬似ｺｰﾙｳｪｲﾃｨﾝｸﾞ", {"Option13", "Option28", "Option47"}}}},
-        {"TUCHI", 'B', "発信者番号通知指定", {"Frame10", "Frame21", "Frame32"}, '3',
-         {{'0', "通知しない", {"Option16", "Option37", "Option60"}},
-          {'1', "契約者回線番号を通知", {"Option17", "Option38", "Option59"}},
-          {'2', "自己アドレスを通知", {"Option18", "Option39", "Option58"}},
-          {'3', "網契約に従う", {"Option82", "Option83", "Option84"}, true}}},
-        {"CYAKU_TRN", 'F', "着信転送", {"Frame8", "Frame13", "Frame24"}, '0',
-         {{'1', "利用する", {"Option14", "Option22", "Option44"}},
-          {'0', "利用しない", {"Option15", "Option23", "Option43"}}}},
+        {"ONSEI", 'L', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "アナログポート"), {"Frame1", "Frame14", "Frame25"}, '0',
+         {{'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "音声"), {"Option1", "Option24", "Option46"}},
+          {'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "3.1KHzｵｰﾃﾞｨｵ"), {"Option2", "Option25", "Option45"}}}},
+        {"GLOBAL", 'N', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "グローバル着信"), {"Frame5", "Frame17", "Frame28"},
+         '1',
+         {{'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "着信する"), {"Option7", "Option31", "Option53"}},
+          {'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "着信しない"), {"Option8", "Option32", "Option52"}}}},
+        {"SUB_ADR", 'M', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "ｻﾌﾞｱﾄﾞﾚｽなし着信"),
+         {"Frame6", "Frame18", "Frame29"}, '1',
+         {{'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "着信する"), {"Option9", "Option33", "Option55"}},
+          {'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "着信しない"), {"Option10", "Option34", "Option54"}}}},
+        {"CYAKU", 'O', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "着信規制"), {"Frame4", "Frame16", "Frame27"}, '0',
+         {{'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "規制する"), {"Option3", "Option29", "Option51"}},
+          {'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "規制しない"), {"Option4", "Option30", "Option50"}}}},
+        {"SHIKI", 'P', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "識別着信"), {"Frame7", "Frame19", "Frame30"}, '0',
+         {{'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "する"), {"Option11", "Option35", "Option57"}},
+          {'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "しない"), {"Option12", "Option36", "Option56"}}}},
+        {"CALLWAIT", 'K', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "コールウェイティング"),
+         {"Frame2", "Frame15", "Frame26"}, '0',
+         {{'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "使用しない"), {"Option5", "Option26", "Option49"}},
+          {'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "NTTｺｰﾙｳｪｲﾃｨﾝｸﾞ"), {"Option6", "Option27", "Option48"}},
+          {'2', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "擬似ｺｰﾙｳｪｲﾃｨﾝｸﾞ"),
+           {"Option13", "Option28", "Option47"}}}},
+        {"TUCHI", 'B', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "発信者番号通知指定"), {"Frame10", "Frame21", "Frame32"},
+         '3',
+         {{'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "通知しない"), {"Option16", "Option37", "Option60"}},
+          {'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "契約者回線番号を通知"), {"Option17", "Option38", "Option59"}},
+          {'2', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "自己アドレスを通知"), {"Option18", "Option39", "Option58"}},
+          {'3', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "網契約に従う"), {"Option82", "Option83", "Option84"}, true}}},
+        {"CYAKU_TRN", 'F', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "着信転送"), {"Frame8", "Frame13", "Frame24"},
+         '0',
+         {{'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "利用する"), {"Option14", "Option22", "Option44"}},
+          {'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "利用しない"), {"Option15", "Option23", "Option43"}}}},
         // The two announcement boxes share the call forwarding frame.
-        {"TOKI", 'H', "着信転送", {"Frame8", "Frame13", "Frame24"}, '0',
-         {{'2', "転送トーキ", {"Check1", "Check3", "Check6"}},
-          {'1', "転送元トーキ", {"Check2", "Check4", "Check5"}}},
+        {"TOKI", 'H', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "着信転送"), {"Frame8", "Frame13", "Frame24"}, '0',
+         {{'2', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "転送トーキ"), {"Check1", "Check3", "Check6"}},
+          {'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "転送元トーキ"), {"Check2", "Check4", "Check5"}}},
          true, false, true},
-        {"CHIEN", 'U', "アナログ着信", {"Frame11", "Frame22", "Frame33"}, '1',
-         {{'0', "優先着信", {"Option21", "Option42", "Option61"}},
-          {'1', "先行着信", {"Option20", "Option41", "Option62"}},
-          {'2', "遅延着信", {"Option19", "Option40", "Option63"}}}},
-        {"RING", 'W', "内線呼出音", {"Frame42", "Frame41", "Frame40"}, '1',
-         {{'0', "ﾘｰﾝ･ﾘｰﾝ", {"Option91", "Option88", "Option85"}},
-          {'1', "ﾘｰｰﾝ･ﾘｰｰﾝ", {"Option92", "Option89", "Option86"}},
-          {'2', "ﾘｰﾝﾘﾝ･ﾘｰﾝﾘﾝ", {"Option93", "Option90", "Option87"}}},
+        {"CHIEN", 'U', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "アナログ着信"), {"Frame11", "Frame22", "Frame33"}, '1',
+         {{'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "優先着信"), {"Option21", "Option42", "Option61"}},
+          {'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "先行着信"), {"Option20", "Option41", "Option62"}},
+          {'2', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "遅延着信"), {"Option19", "Option40", "Option63"}}}},
+        {"RING", 'W', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "内線呼出音"), {"Frame42", "Frame41", "Frame40"}, '1',
+         {{'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "ﾘｰﾝ･ﾘｰﾝ"), {"Option91", "Option88", "Option85"}},
+          {'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "ﾘｰｰﾝ･ﾘｰｰﾝ"), {"Option92", "Option89", "Option86"}},
+          {'2', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "ﾘｰﾝﾘﾝ･ﾘｰﾝﾘﾝ"), {"Option93", "Option90", "Option87"}}},
          false, true, false, {"AT$W1?", "AT$W2?", "AT$W3?"}},
     };
     return rows;
@@ -125,19 +136,23 @@ QString spinStep(const QString &text, int direction, NumberRange range)
 const std::vector<PortText> &portTexts()
 {
     static const std::vector<PortText> rows = {
-        {"JIKO_NO", "自己アドレス", kNumberFrameCaption, {"Frame3", "Frame12", "Frame23"},
+        {"JIKO_NO", QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "自己アドレス"), kNumberFrameCaption,
+         {"Frame3", "Frame12", "Frame23"},
          {"Text2", "Text5", "Text10"}, {"Label2", "Label4", "Label10"}, {"AT$C1=", "AT$C2=", "AT$C3="},
          charset::kNumber, 32},
-        {"SUB_NO", "自己サブアドレス", kNumberFrameCaption, {"Frame3", "Frame12", "Frame23"},
+        {"SUB_NO", QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "自己サブアドレス"), kNumberFrameCaption,
+         {"Frame3", "Frame12", "Frame23"},
          {"Text1", "Text6", "Text9"}, {"Label1", "Label6", "Label9"}, {"AT$E1=", "AT$E2=", "AT$E3="},
          charset::kSubaddress, 20},
-        {"TRA_NO", "転送先電話番号", "着信転送", {"Frame8", "Frame13", "Frame24"},
+        {"TRA_NO", QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "転送先電話番号"),
+         QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "着信転送"), {"Frame8", "Frame13", "Frame24"},
          {"Text3", "Text7", "Text11"}, {"Label3", "Label7", "Label11"}, {"AT$G1=", "AT$G2=", "AT$G3="},
          charset::kNumber, 32},
-        {"HASHIN", "発信時間設定", "発信時間設定", {"Frame9", "Frame20", "Frame31"},
+        {"HASHIN", QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "発信時間設定"),
+         QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "発信時間設定"), {"Frame9", "Frame20", "Frame31"},
          {"Text4", "Text8", "Text12"}, {nullptr, nullptr, nullptr}, {"AT$I11=", "AT$I12=", "AT$I13="},
          charset::kDigits, 2, {"AT$I11?", "AT$I12?", "AT$I13?"}, {"VScroll1", "VScroll2", "VScroll3"},
-         {"Label5", "Label8", "Label12"}, "秒", {3, 15}},
+         {"Label5", "Label8", "Label12"}, QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "秒"), {3, 15}},
     };
     return rows;
 }
@@ -173,30 +188,48 @@ bool accepts(const PortText &text, const QString &value)
 const std::vector<CommonSetting> &commonSettings()
 {
     static const std::vector<CommonSetting> rows = {
-        {.key = "INUMBER", .frame = "Frame45", .frameCaption = "ｉ・ナンバー", .query = "AT@I?",
+        {.key = "INUMBER", .frame = "Frame45", .frameCaption = QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "ｉ・ナンバー"),
+         .query = "AT@I?",
          .kind = CommonKind::Choice, .piece = "@I", .defaultValue = "1",
-         .values = {{'0', "使用しない", {"Option95"}}, {'1', "使用する", {"Option94"}}}},
-        {.key = "CHIEN", .frame = "Frame37", .frameCaption = "遅延回数設定", .query = "AT$I20?",
+         .values = {{'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "使用しない"), {"Option95"}},
+          {'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "使用する"), {"Option94"}}}},
+        {.key = "CHIEN", .frame = "Frame37", .frameCaption = QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "遅延回数設定"),
+         .query = "AT$I20?",
          .kind = CommonKind::Number, .piece = "$I20=", .defaultValue = "", .box = "Text13", .spin = "VScroll4",
-         .unitLabel = "Label13", .unitCaption = "回", .maxLength = 1, .range = {0, 9},
-         .rangeMessage = "有効範囲は0～9(回)です"},
-        {.key = "GAISEN", .frame = "Frame35", .frameCaption = "外線保留キー設定", .query = "AT$I14?",
+         .unitLabel = "Label13", .unitCaption = QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "回"), .maxLength = 1,
+          .range = {0, 9},
+         .rangeMessage = QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "有効範囲は0～9(回)です")},
+        {.key = "GAISEN", .frame = "Frame35",
+         .frameCaption = QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "外線保留キー設定"), .query = "AT$I14?",
          .kind = CommonKind::Key, .piece = "$I14=", .defaultValue = "1",
-         .values = {{'0', "なし", {"Option69"}}, {'1', "＊", {"Option68"}}, {'2', "＃", {"Option67"}},
-                    {'3', "＊＊", {"Option66"}}, {'4', "＊＃", {"Option65"}}, {'5', "＃＊", {"Option64"}}},
+         .values = {{'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "なし"), {"Option69"}},
+          {'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "＊"), {"Option68"}},
+          {'2', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "＃"), {"Option67"}},
+                    {'3', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "＊＊"), {"Option66"}}, {'4',
+                     QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "＊＃"), {"Option65"}}, {'5',
+                     QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "＃＊"), {"Option64"}}},
          .clearsOnRead = true},
-        {.key = "TANSYUKU", .frame = "Frame34", .frameCaption = "短縮ダイヤル キー設定", .query = "AT$I15?",
+        {.key = "TANSYUKU", .frame = "Frame34",
+         .frameCaption = QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "短縮ダイヤル キー設定"), .query = "AT$I15?",
          .kind = CommonKind::Key, .piece = "$I15=", .defaultValue = "2",
-         .values = {{'0', "なし", {"Option72"}}, {'1', "＊", {"Option75"}, true}, {'2', "＃", {"Option77"}},
-                    {'3', "＊＊", {"Option79"}, true}, {'4', "＊＃", {"Option80"}, true}, {'5', "＃＊", {"Option81"}}},
+         .values = {{'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "なし"), {"Option72"}},
+          {'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "＊"), {"Option75"}, true},
+          {'2', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "＃"), {"Option77"}},
+                    {'3', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "＊＊"), {"Option79"}, true}, {'4',
+                     QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "＊＃"), {"Option80"}, true}, {'5',
+                     QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "＃＊"), {"Option81"}}},
          .clearsOnRead = true},
-        {.key = "RING", .frame = "Frame43", .frameCaption = "呼出音周波数の設定", .query = "AT$I29?",
+        {.key = "RING", .frame = "Frame43", .frameCaption = QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "呼出音周波数の設定"),
+         .query = "AT$I29?",
          .kind = CommonKind::OwnNumberCommand, .piece = "AT$I29=", .defaultValue = "", .newFirmwareOnly = true,
-         .box = "Text14", .spin = "VScroll5", .unitLabel = "Label19", .unitCaption = "ヘルツ", .maxLength = 2,
-         .range = {16, 30}, .rangeMessage = "有効範囲は16～30Hzです"},
-        {.key = "NDSQ", .frame = "Frame44", .frameCaption = "ﾅﾝﾊﾞｰﾃﾞｨｽﾌﾟﾚｲ情報送出ｼｰｹﾝｽ設定", .query = "AT$V?",
+         .box = "Text14", .spin = "VScroll5", .unitLabel = "Label19",
+          .unitCaption = QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "ヘルツ"), .maxLength = 2,
+         .range = {16, 30}, .rangeMessage = QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "有効範囲は16～30Hzです")},
+        {.key = "NDSQ", .frame = "Frame44",
+         .frameCaption = QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "ﾅﾝﾊﾞｰﾃﾞｨｽﾌﾟﾚｲ情報送出ｼｰｹﾝｽ設定"), .query = "AT$V?",
          .kind = CommonKind::OwnNumberCommand, .piece = "AT$V", .defaultValue = "", .newFirmwareOnly = true,
-         .box = "Text15", .spin = "VScroll6", .maxLength = 2, .range = {0, 2}, .rangeMessage = "有効範囲は0～2です"},
+         .box = "Text15", .spin = "VScroll6", .maxLength = 2, .range = {0, 2},
+          .rangeMessage = QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "有効範囲は0～2です")},
     };
     return rows;
 }
@@ -383,7 +416,8 @@ std::optional<Problem> validate(const std::array<std::optional<QString>, kPortCo
     const NumberRange dial = dialTime().range;
     for (int p = 0; p < kPortCount; ++p) {
         if (dialTimes[p] && !inRange(*dialTimes[p], dial))
-            return Problem{QString::fromLatin1(ports()[p].section) + QString::fromUtf8(kDialTimeMessage), true};
+            return Problem{QString::fromLatin1(ports()[p].section) + QCoreApplication::translate("korvanta::TelephoneDialog", kDialTimeMessage),
+             true};
     }
     const auto &rows = commonSettings();
     for (size_t r = 0; r < rows.size(); ++r) {
@@ -391,12 +425,12 @@ std::optional<Problem> validate(const std::array<std::optional<QString>, kPortCo
         if (!s.rangeMessage || (s.newFirmwareOnly && !newFirmware))
             continue;
         if (common[r] && !inRange(*common[r], s.range))
-            return Problem{QString::fromUtf8(s.rangeMessage), true};
+            return Problem{QCoreApplication::translate("korvanta::TelephoneDialog", s.rangeMessage), true};
     }
     const QString hold = common[kHoldKeyRow].value_or(QString());
     const QString shortDial = common[kShortDialKeyRow].value_or(QString());
     if (hold.size() == 1 && shortDial.size() == 1 && keysClash(hold[0].toLatin1(), shortDial[0].toLatin1()))
-        return Problem{QString::fromUtf8(kKeyClashMessage), false};
+        return Problem{QCoreApplication::translate("korvanta::TelephoneDialog", kKeyClashMessage), false};
     return std::nullopt;
 }
 

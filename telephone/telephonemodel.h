@@ -18,7 +18,8 @@
 namespace korvanta::telephone {
 
 inline constexpr int kPortCount = 3;
-inline constexpr const char *kWindowTitle = "アナログポート設定";
+inline constexpr const char *kWindowTitle =
+    QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "アナログポート設定");
 
 // ---------------------------------------------------------------------------
 // Ports
@@ -38,12 +39,14 @@ struct Port {
 std::span<const Port> ports();
 
 inline constexpr const char *kCommonSection = "TEL";
-inline constexpr const char *kCommonTabCaption = "共通";
+inline constexpr const char *kCommonTabCaption = QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "共通");
 inline constexpr int kCommonHelpContext = 9;
-inline constexpr const char *kNumberFrameCaption = "番号登録";
+inline constexpr const char *kNumberFrameCaption =
+    QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "番号登録");
 inline constexpr const char *kNote =
-    "注意）ﾅﾝﾊﾞｰﾃﾞｨｽﾌﾟﾚｲ使用       設定時に遅延着信を       選択すると正常に動       作しない場合があり       ます。"
-    "                    優先／先行着信で        ご使用下さい。";
+    QT_TRANSLATE_NOOP("korvanta::TelephoneDialog",
+                      "注意）ﾅﾝﾊﾞｰﾃﾞｨｽﾌﾟﾚｲ使用       設定時に遅延着信を       選択すると正常に動       作しない場合があり       ます。"
+                      "                    優先／先行着信で        ご使用下さい。");
 
 // ---------------------------------------------------------------------------
 // Per-port choice settings
@@ -122,7 +125,8 @@ const PortText &dialTime();
 // the dial time its range.
 bool accepts(const PortText &text, const QString &value);
 
-inline constexpr const char *kDialTimeMessage = "発信時間設定は03～15(秒)まで可能です";
+inline constexpr const char *kDialTimeMessage =
+    QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "発信時間設定は03～15(秒)まで可能です");
 
 // ---------------------------------------------------------------------------
 // Common settings (section "TEL")
@@ -170,7 +174,8 @@ bool accepts(const CommonSetting &setting, const QString &value);
 // Whether a hold key and a short-dial key are the same key: they may not be,
 // unless both are "なし".
 bool keysClash(char hold, char shortDial);
-inline constexpr const char *kKeyClashMessage = "外線保留キーと短縮ダイヤルキーが重複しています";
+inline constexpr const char *kKeyClashMessage =
+    QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "外線保留キーと短縮ダイヤルキーが重複しています");
 
 // ---------------------------------------------------------------------------
 // Reading

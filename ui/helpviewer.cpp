@@ -28,7 +28,7 @@ public:
         if (owner)
             connect(owner, &QObject::destroyed, this, &QWidget::close);
         setObjectName(QStringLiteral("HelpWindow"));
-        setWindowTitle(QStringLiteral("KORVAN-TA 設定ユーティリティ ヘルプ"));
+        setWindowTitle(QCoreApplication::translate("korvanta::HelpWindow", "KORVAN-TA 設定ユーティリティ ヘルプ"));
         setAttribute(Qt::WA_DeleteOnClose);
         m_browser = new QTextBrowser(this);
         m_browser->setObjectName(QStringLiteral("HelpText"));
@@ -43,7 +43,8 @@ public:
     {
         const QString anchor = QString::number(context);
         if (!QFileInfo(helpFile).isReadable()) {
-            m_browser->setPlainText(QStringLiteral("ヘルプファイル \"%1\" が見つかりません。").arg(helpFile));
+            m_browser->setPlainText(
+                QCoreApplication::translate("korvanta::HelpWindow", "ヘルプファイル \"%1\" が見つかりません。").arg(helpFile));
             return;
         }
         QUrl url = QUrl::fromLocalFile(QFileInfo(helpFile).absoluteFilePath());

@@ -33,8 +33,8 @@ void ProgressWindow::setLines(const QString &line1, const QString &line2)
 
 ProgressScope::ProgressScope(Kind kind, QWidget *parent)
 {
-    const QString line1 = kind == Reading ? QStringLiteral("読取り中です") : QStringLiteral("書込み中です");
-    const QString line2 = QStringLiteral("しばらくお待ちください");
+    const QString line1 = kind == Reading ? ProgressWindow::tr("読取り中です") : ProgressWindow::tr("書込み中です");
+    const QString line2 = ProgressWindow::tr("しばらくお待ちください");
     // One window for every sequence under the same top window, kept hidden
     // between them: building and measuring it anew took longer than the
     // commands of a registration.

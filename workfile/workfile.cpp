@@ -249,8 +249,9 @@ bool WorkFile::lock()
 
 QString WorkFile::inUseMessage() const
 {
-    return QStringLiteral("KORVAN-TA 設定ユーティリティは既に起動しています。\n"
-                          "同じ作業ファイル (%1) を使うユーティリティは一つだけ起動できます。")
+    return QCoreApplication::translate("korvanta::WorkFile",
+                                       "KORVAN-TA 設定ユーティリティは既に起動しています。\n"
+                                       "同じ作業ファイル (%1) を使うユーティリティは一つだけ起動できます。")
         .arg(m_path);
 }
 

@@ -1,0 +1,1186 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>korvanta::BapDialog</name>
+    <message>
+        <source>＜発信側設定＞</source>
+        <translation>When calling</translation>
+    </message>
+    <message>
+        <source>＜着信側要求＞</source>
+        <translation>When called</translation>
+    </message>
+    <message>
+        <source>チャンネル追加</source>
+        <translation>Channel Addition</translation>
+    </message>
+    <message>
+        <source>コールバック要求</source>
+        <translation>Callback Request</translation>
+    </message>
+    <message>
+        <source>チャンネル削除</source>
+        <translation>Channel Removal</translation>
+    </message>
+    <message>
+        <source>BACP/BAP詳細設定</source>
+        <translation>BACP/BAP Details</translation>
+    </message>
+    <message>
+        <source>ＢＡＰリクエスト対処方法</source>
+        <translation>BAP Request Handling</translation>
+    </message>
+    <message>
+        <source>拒否する</source>
+        <translation>Refuse</translation>
+    </message>
+    <message>
+        <source>自動応答</source>
+        <translation>Accept automatically</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::CommEventHandler</name>
+    <message>
+        <source>CTS 時間切れｴﾗｰを検出しました</source>
+        <translation>CTS timeout detected.</translation>
+    </message>
+    <message>
+        <source>DSR 時間切れｴﾗｰを検出しました</source>
+        <translation>DSR timeout detected.</translation>
+    </message>
+    <message>
+        <source>ﾃﾞｰﾀ喪失ｴﾗｰが発生しました</source>
+        <translation>Data lost (receive overrun).</translation>
+    </message>
+    <message>
+        <source>ｷｬﾘｱ検出時間切れｴﾗｰを検出しました</source>
+        <translation>Carrier detect timeout detected.</translation>
+    </message>
+    <message>
+        <source>ﾊﾞｯﾌｧｵｰﾊﾞﾌﾛｰｴﾗｰが発生しました</source>
+        <translation>Receive buffer overflow.</translation>
+    </message>
+    <message>
+        <source>送信ﾊﾞｯﾌｧﾌﾙｴﾗｰが発生しました</source>
+        <translation>Transmit buffer full.</translation>
+    </message>
+    <message>
+        <source>未知ｴﾗｰが発生しました</source>
+        <translation>Unknown error.</translation>
+    </message>
+    <message>
+        <source>［ｷｬﾝｾﾙ］中断 , ［OK］無視</source>
+        <translation>[Cancel] Stop, [OK] Ignore</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::DataPortDialog</name>
+    <message>
+        <source>DATAポート  </source>
+        <translation>DATA Port</translation>
+    </message>
+    <message>
+        <source>USBポート  </source>
+        <translation>USB Port</translation>
+    </message>
+    <message>
+        <source>自己アドレス</source>
+        <translation>Own number</translation>
+    </message>
+    <message>
+        <source>自己サブアドレス</source>
+        <translation>Own subaddress</translation>
+    </message>
+    <message>
+        <source>サブアドレスなし着信</source>
+        <translation>Calls Without Subaddress</translation>
+    </message>
+    <message>
+        <source>着信する</source>
+        <translation>Accept</translation>
+    </message>
+    <message>
+        <source>着信しない</source>
+        <translation>Reject</translation>
+    </message>
+    <message>
+        <source>グローバル着信</source>
+        <translation>Global Calls</translation>
+    </message>
+    <message>
+        <source>着信規制</source>
+        <translation>Incoming Call Restriction</translation>
+    </message>
+    <message>
+        <source>規制する</source>
+        <translation>Restrict</translation>
+    </message>
+    <message>
+        <source>規制しない</source>
+        <translation>Do not restrict</translation>
+    </message>
+    <message>
+        <source>識別着信</source>
+        <translation>Distinctive Incoming Calls</translation>
+    </message>
+    <message>
+        <source>する</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>しない</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>発信者番号通知指定</source>
+        <translation>Caller ID Presentation</translation>
+    </message>
+    <message>
+        <source>通知しない</source>
+        <translation>Do not send</translation>
+    </message>
+    <message>
+        <source>契約者番号を通知</source>
+        <translation>Send subscriber number</translation>
+    </message>
+    <message>
+        <source>自己アドレスを通知</source>
+        <translation>Send own number</translation>
+    </message>
+    <message>
+        <source>網契約に従う</source>
+        <translation>As subscribed</translation>
+    </message>
+    <message>
+        <source>ｉ・ナンバー</source>
+        <translation>i-Number</translation>
+    </message>
+    <message>
+        <source>全番号で着信する／契約者回線番号で発信する</source>
+        <translation>Accept calls to every number, call with subscriber number</translation>
+    </message>
+    <message>
+        <source>契約者回線番号で発着信する</source>
+        <translation>Use subscriber number</translation>
+    </message>
+    <message>
+        <source>契約者番号で発着信する</source>
+        <translation>Use subscriber number</translation>
+    </message>
+    <message>
+        <source>追加番号１で発着信する</source>
+        <translation>Use additional number 1</translation>
+    </message>
+    <message>
+        <source>追加番号２で発着信する</source>
+        <translation>Use additional number 2</translation>
+    </message>
+    <message>
+        <source>初期接続チャンネル数</source>
+        <translation>Initial Channels</translation>
+    </message>
+    <message>
+        <source>２チャンネル</source>
+        <translation>2 channels</translation>
+    </message>
+    <message>
+        <source>１チャンネル</source>
+        <translation>1 channel</translation>
+    </message>
+    <message>
+        <source>リソースＢＯＤの設定</source>
+        <translation>Resource BOD</translation>
+    </message>
+    <message>
+        <source>発信／着信とも割当て</source>
+        <translation>Outgoing and incoming calls</translation>
+    </message>
+    <message>
+        <source>発信時のみ割当て</source>
+        <translation>Outgoing calls only</translation>
+    </message>
+    <message>
+        <source>着信時のみ割当て</source>
+        <translation>Incoming calls only</translation>
+    </message>
+    <message>
+        <source>割当てを行なわない</source>
+        <translation>No allocation</translation>
+    </message>
+    <message>
+        <source>ＢＯＤモード設定</source>
+        <translation>BOD Mode</translation>
+    </message>
+    <message>
+        <source>ＢＡＣＰ／ＢＡＰを使用しない</source>
+        <translation>No BACP/BAP</translation>
+    </message>
+    <message>
+        <source>ＢＡＣＰ／ＢＡＰを使用する</source>
+        <translation>Use BACP/BAP</translation>
+    </message>
+    <message>
+        <source>スループットＢＯＤ</source>
+        <translation>Throughput BOD</translation>
+    </message>
+    <message>
+        <source>使用する</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>使用しない</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>デジタル着信優先</source>
+        <translation>Digital Call Priority</translation>
+    </message>
+    <message>
+        <source>ＤＡＴＡポート</source>
+        <translation>DATA port</translation>
+    </message>
+    <message>
+        <source>ＵＳＢポート</source>
+        <translation>USB port</translation>
+    </message>
+    <message>
+        <source>データポート設定</source>
+        <translation>Data Port Settings</translation>
+    </message>
+    <message>
+        <source>番号登録</source>
+        <translation>Numbers</translation>
+    </message>
+    <message>
+        <source>ＢＡＣＰ／ＢＡＰ詳細設定</source>
+        <translation>BACP/BAP Details</translation>
+    </message>
+    <message>
+        <source>スループットＢＯＤ詳細設定</source>
+        <translation>Throughput BOD Details</translation>
+    </message>
+    <message>
+        <source>共通  </source>
+        <translation>Common</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::HelpWindow</name>
+    <message>
+        <source>KORVAN-TA 設定ユーティリティ ヘルプ</source>
+        <translation>KORVAN-TA Settings Utility Help</translation>
+    </message>
+    <message>
+        <source>ヘルプファイル &quot;%1&quot; が見つかりません。</source>
+        <translation>Help file &quot;%1&quot; not found.</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::Identity</name>
+    <message>
+        <source>COMポートがオープンできません</source>
+        <translation>Cannot open the COM port.</translation>
+    </message>
+    <message>
+        <source>機器が接続されていません</source>
+        <translation>No adapter is connected.</translation>
+    </message>
+    <message>
+        <source>KORVAN-TAが接続されていません</source>
+        <translation>No KORVAN-TA is connected.</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::InitDialog</name>
+    <message>
+        <source> 現在設定値のすべてを工場出荷時</source>
+        <translation> Resets every current setting </translation>
+    </message>
+    <message>
+        <source>に戻します。</source>
+        <translation>to its factory default.</translation>
+    </message>
+    <message>
+        <source> ダイヤル情報エリアの値は残したまま､</source>
+        <translation> Keeps the dial directory and resets </translation>
+    </message>
+    <message>
+        <source>工場出荷時に戻します。</source>
+        <translation>everything else to factory defaults.</translation>
+    </message>
+    <message>
+        <source>初期化</source>
+        <translation>Initialize</translation>
+    </message>
+    <message>
+        <source>初期化選択</source>
+        <translation>Initialization</translation>
+    </message>
+    <message>
+        <source>登録</source>
+        <translation>Register</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::MainWindow</name>
+    <message>
+        <source>アナログポート設定</source>
+        <translation>Analog Port Settings</translation>
+    </message>
+    <message>
+        <source>ｱﾅﾛｸﾞﾎﾟｰﾄ設定(&amp;A)...</source>
+        <translation>&amp;Analog Port Settings...</translation>
+    </message>
+    <message>
+        <source>データポート設定</source>
+        <translation>Data Port Settings</translation>
+    </message>
+    <message>
+        <source>ﾃﾞｰﾀﾎﾟｰﾄ設定(&amp;D)...</source>
+        <translation>&amp;Data Port Settings...</translation>
+    </message>
+    <message>
+        <source>短縮番号登録</source>
+        <translation>Short Dial Numbers</translation>
+    </message>
+    <message>
+        <source>短縮番号登録(&amp;N)...</source>
+        <translation>Short Dial &amp;Numbers...</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>ﾀｰﾐﾅﾙ(&amp;T)</source>
+        <translation>&amp;Terminal</translation>
+    </message>
+    <message>
+        <source>設定の保存(&amp;S)...</source>
+        <translation>&amp;Save Settings...</translation>
+    </message>
+    <message>
+        <source>設定の復元(&amp;R)...</source>
+        <translation>&amp;Restore Settings...</translation>
+    </message>
+    <message>
+        <source>終了(&amp;E)</source>
+        <translation>&amp;Quit</translation>
+    </message>
+    <message>
+        <source>設定(&amp;S)</source>
+        <translation>&amp;Settings</translation>
+    </message>
+    <message>
+        <source>初期化(&amp;I)...</source>
+        <translation>&amp;Initialize...</translation>
+    </message>
+    <message>
+        <source>ﾍﾙﾌﾟ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>目次(&amp;C)</source>
+        <translation>&amp;Contents</translation>
+    </message>
+    <message>
+        <source>ﾊﾞｰｼﾞｮﾝ情報(&amp;V)...</source>
+        <translation>&amp;Version Information...</translation>
+    </message>
+    <message>
+        <source>設定ファイル (*.ini);;すべてのファイル (*)</source>
+        <translation>Settings files (*.ini);;All files (*)</translation>
+    </message>
+    <message numerus="yes">
+        <source>
+… ほか %n 件</source>
+        <translation>
+            <numerusform>
+… and %n more</numerusform>
+            <numerusform>
+… and %n more</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>設定の保存</source>
+        <translation>Save Settings</translation>
+    </message>
+    <message>
+        <source>設定ファイルに書き込めません。
+%1
+%2</source>
+        <translation>Cannot write the settings file.
+%1
+%2</translation>
+    </message>
+    <message>
+        <source>設定を保存しました。
+%1</source>
+        <translation>Settings saved.
+%1</translation>
+    </message>
+    <message>
+        <source>設定の復元</source>
+        <translation>Restore Settings</translation>
+    </message>
+    <message>
+        <source>設定ファイルを読めません。
+%1
+%2</source>
+        <translation>Cannot read the settings file.
+%1
+%2</translation>
+    </message>
+    <message>
+        <source>設定ファイルに誤りがあります。何も送信しません。
+</source>
+        <translation>The settings file has an error. Nothing is sent.
+</translation>
+    </message>
+    <message>
+        <source>設定ファイルの設定はこの機器に送れません。何も送信しません。
+</source>
+        <translation>The settings in the file cannot be sent to this adapter. Nothing is sent.
+</translation>
+    </message>
+    <message>
+        <source>
+
+この機器のファームウェアにない設定 (送信しません):
+</source>
+        <translation>
+
+Settings this adapter&apos;s firmware lacks (not sent):
+</translation>
+    </message>
+    <message>
+        <source>機器の設定は設定ファイルと同じです。何も送信しません。</source>
+        <translation>The adapter&apos;s settings match the settings file. Nothing is sent.</translation>
+    </message>
+    <message numerus="yes">
+        <source>次の %n 件の設定を変更します (機器の値 → 設定ファイルの値)。よろしいですか？
+
+</source>
+        <translation>
+            <numerusform>Change the following setting (adapter value → file value)?
+
+</numerusform>
+            <numerusform>Change the following %n settings (adapter value → file value)?
+
+</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>読み返した設定が設定ファイルと違います:
+
+</source>
+        <translation>The settings read back differ from the settings file:
+
+</translation>
+    </message>
+    <message numerus="yes">
+        <source>設定を復元しました (%n 件)。</source>
+        <translation>
+            <numerusform>Settings restored (%n setting).</numerusform>
+            <numerusform>Settings restored (%n settings).</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::Messages</name>
+    <message>
+        <source>KORVAN-TA 設定ユーティリティ</source>
+        <translation>KORVAN-TA Settings Utility</translation>
+    </message>
+    <message>
+        <source>コマンドの受信に失敗しました</source>
+        <translation>The adapter did not answer.</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::NumberDisplayDialog</name>
+    <message>
+        <source>登録</source>
+        <translation>Register</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>ヘルプ</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>ＴＥＬ１詳細設定</source>
+        <translation>TEL1 Details</translation>
+    </message>
+    <message>
+        <source>ＴＥＬ２詳細設定</source>
+        <translation>TEL2 Details</translation>
+    </message>
+    <message>
+        <source>注意） TEL2/TEL3は同時に使用できません。</source>
+        <translation>Note: TEL2 and TEL3 cannot both use number display.</translation>
+    </message>
+    <message>
+        <source>ＴＥＬ３詳細設定</source>
+        <translation>TEL3 Details</translation>
+    </message>
+    <message>
+        <source>ナンバー･ディスプレイ</source>
+        <translation>Number Display</translation>
+    </message>
+    <message>
+        <source>対応機器を使用しない</source>
+        <translation>No compatible phone</translation>
+    </message>
+    <message>
+        <source>対応機器を使用する</source>
+        <translation>Compatible phone connected</translation>
+    </message>
+    <message>
+        <source>ｉ・ナンバー</source>
+        <translation>i-Number</translation>
+    </message>
+    <message>
+        <source>全番号で着信する／契約者回線番号で発信する</source>
+        <translation>Accept calls to every number, call with subscriber number</translation>
+    </message>
+    <message>
+        <source>契約者回線番号で発着信する</source>
+        <translation>Use subscriber number</translation>
+    </message>
+    <message>
+        <source>追加番号１で発着信する</source>
+        <translation>Use additional number 1</translation>
+    </message>
+    <message>
+        <source>追加番号２で発着信する</source>
+        <translation>Use additional number 2</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::PortDialog</name>
+    <message>
+        <source>COM%1   (ﾎﾟｰﾄ%1)</source>
+        <translation>COM%1   (Port %1)</translation>
+    </message>
+    <message>
+        <source>シリアルポート設定</source>
+        <translation>Serial Port</translation>
+    </message>
+    <message>
+        <source>シリアルポート選択</source>
+        <translation>Select Port</translation>
+    </message>
+    <message>
+        <source>デバイス: </source>
+        <translation>Device: </translation>
+    </message>
+    <message>
+        <source>☆KORVAN-TA が接続されているポートを選択してください。</source>
+        <translation>☆ Select the port the KORVAN-TA is connected to.</translation>
+    </message>
+    <message>
+        <source>登録</source>
+        <translation>Register</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::ProgressWindow</name>
+    <message>
+        <source>読取り中です</source>
+        <translation>Reading...</translation>
+    </message>
+    <message>
+        <source>しばらくお待ちください</source>
+        <translation>Please wait.</translation>
+    </message>
+    <message>
+        <source>書込み中です</source>
+        <translation>Writing...</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::SerialControl</name>
+    <message>
+        <source>デバイス %1 は他のプログラムが使用中です。</source>
+        <translation>Device %1 is in use by another program.</translation>
+    </message>
+    <message>
+        <source>デバイス %1 が存在しません。</source>
+        <translation>Device %1 does not exist.</translation>
+    </message>
+    <message>
+        <source>デバイス %1 を開く権限がありません。</source>
+        <translation>No permission to open device %1.</translation>
+    </message>
+    <message>
+        <source>ユーザーをグループ「%1」に加えてから、ログインし直してください。</source>
+        <translation> Add the user to the group &quot;%1&quot;, then log in again.</translation>
+    </message>
+    <message>
+        <source>デバイス %1: %2</source>
+        <translation>Device %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 だけが開けます (%2)。udev の規則か管理者がこの権限を変えられます。</source>
+        <translation> Only %1 may open it (%2); a udev rule or the administrator can change that.</translation>
+    </message>
+    <message>
+        <source>モード (%1) では誰でも開けますが、システムが拒みました。管理者に相談してください。</source>
+        <translation> Its mode (%1) lets anyone open it, but the system refused; ask the administrator.</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::SettingsDialog</name>
+    <message>
+        <source>登録</source>
+        <translation>Register</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>ヘルプ</source>
+        <translation>Help</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::ShortDialDialog</name>
+    <message>
+        <source>電話番号</source>
+        <translation>Phone Number</translation>
+    </message>
+    <message>
+        <source>サブアドレス</source>
+        <translation>Subaddress</translation>
+    </message>
+    <message>
+        <source>登録</source>
+        <translation>Register</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>ヘルプ</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>短縮番号登録</source>
+        <translation>Short Dial Numbers</translation>
+    </message>
+    <message>
+        <source>登録１  </source>
+        <translation>Entries 00–09</translation>
+    </message>
+    <message>
+        <source>登録２  </source>
+        <translation>Entries 10–19</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::TelephoneDialog</name>
+    <message>
+        <source>TEL1ポート</source>
+        <translation>TEL1 Port</translation>
+    </message>
+    <message>
+        <source>TEL1詳細設定</source>
+        <translation>TEL1 Details</translation>
+    </message>
+    <message>
+        <source>TEL2ポート</source>
+        <translation>TEL2 Port</translation>
+    </message>
+    <message>
+        <source>TEL2詳細設定</source>
+        <translation>TEL2 Details</translation>
+    </message>
+    <message>
+        <source>TEL3ポート</source>
+        <translation>TEL3 Port</translation>
+    </message>
+    <message>
+        <source>TEL3詳細設定</source>
+        <translation>TEL3 Details</translation>
+    </message>
+    <message>
+        <source>アナログポート</source>
+        <translation>Bearer Capability</translation>
+    </message>
+    <message>
+        <source>音声</source>
+        <translation>Speech</translation>
+    </message>
+    <message>
+        <source>3.1KHzｵｰﾃﾞｨｵ</source>
+        <translation>3.1 kHz audio</translation>
+    </message>
+    <message>
+        <source>グローバル着信</source>
+        <translation>Global Calls</translation>
+    </message>
+    <message>
+        <source>着信する</source>
+        <translation>Accept</translation>
+    </message>
+    <message>
+        <source>着信しない</source>
+        <translation>Reject</translation>
+    </message>
+    <message>
+        <source>ｻﾌﾞｱﾄﾞﾚｽなし着信</source>
+        <translation>Calls Without Subaddress</translation>
+    </message>
+    <message>
+        <source>着信規制</source>
+        <translation>Incoming Call Restriction</translation>
+    </message>
+    <message>
+        <source>規制する</source>
+        <translation>Restrict</translation>
+    </message>
+    <message>
+        <source>規制しない</source>
+        <translation>Do not restrict</translation>
+    </message>
+    <message>
+        <source>識別着信</source>
+        <translation>Distinctive Incoming Calls</translation>
+    </message>
+    <message>
+        <source>する</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>しない</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>コールウェイティング</source>
+        <translation>Call Waiting</translation>
+    </message>
+    <message>
+        <source>使用しない</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>NTTｺｰﾙｳｪｲﾃｨﾝｸﾞ</source>
+        <translation>NTT call waiting</translation>
+    </message>
+    <message>
+        <source>擬似ｺｰﾙｳｪｲﾃｨﾝｸﾞ</source>
+        <translation>Simulated call waiting</translation>
+    </message>
+    <message>
+        <source>発信者番号通知指定</source>
+        <translation>Caller ID Presentation</translation>
+    </message>
+    <message>
+        <source>通知しない</source>
+        <translation>Do not send</translation>
+    </message>
+    <message>
+        <source>契約者回線番号を通知</source>
+        <translation>Send subscriber number</translation>
+    </message>
+    <message>
+        <source>自己アドレスを通知</source>
+        <translation>Send own number</translation>
+    </message>
+    <message>
+        <source>網契約に従う</source>
+        <translation>As subscribed</translation>
+    </message>
+    <message>
+        <source>着信転送</source>
+        <translation>Call Forwarding</translation>
+    </message>
+    <message>
+        <source>利用する</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>利用しない</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>転送トーキ</source>
+        <translation>Forwarding announcement</translation>
+    </message>
+    <message>
+        <source>転送元トーキ</source>
+        <translation>Announcement to forwarding port</translation>
+    </message>
+    <message>
+        <source>アナログ着信</source>
+        <translation>Analog Ringing</translation>
+    </message>
+    <message>
+        <source>優先着信</source>
+        <translation>Priority</translation>
+    </message>
+    <message>
+        <source>先行着信</source>
+        <translation>Ring first</translation>
+    </message>
+    <message>
+        <source>遅延着信</source>
+        <translation>Delayed</translation>
+    </message>
+    <message>
+        <source>内線呼出音</source>
+        <translation>Internal Ring Pattern</translation>
+    </message>
+    <message>
+        <source>ﾘｰﾝ･ﾘｰﾝ</source>
+        <translation>Single ring</translation>
+    </message>
+    <message>
+        <source>ﾘｰｰﾝ･ﾘｰｰﾝ</source>
+        <translation>Long ring</translation>
+    </message>
+    <message>
+        <source>ﾘｰﾝﾘﾝ･ﾘｰﾝﾘﾝ</source>
+        <translation>Double ring</translation>
+    </message>
+    <message>
+        <source>自己アドレス</source>
+        <translation>Own number</translation>
+    </message>
+    <message>
+        <source>自己サブアドレス</source>
+        <translation>Own subaddress</translation>
+    </message>
+    <message>
+        <source>転送先電話番号</source>
+        <translation>Forward to</translation>
+    </message>
+    <message>
+        <source>発信時間設定</source>
+        <translation>Dial Wait Time</translation>
+    </message>
+    <message>
+        <source>秒</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>ｉ・ナンバー</source>
+        <translation>i-Number</translation>
+    </message>
+    <message>
+        <source>使用する</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>遅延回数設定</source>
+        <translation>Ring Delay</translation>
+    </message>
+    <message>
+        <source>回</source>
+        <translation>rings</translation>
+    </message>
+    <message>
+        <source>有効範囲は0～9(回)です</source>
+        <translation>Valid range: 0 to 9 rings</translation>
+    </message>
+    <message>
+        <source>外線保留キー設定</source>
+        <translation>Hold Key</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>＊</source>
+        <translation>*</translation>
+    </message>
+    <message>
+        <source>＃</source>
+        <translation>#</translation>
+    </message>
+    <message>
+        <source>＊＊</source>
+        <translation>**</translation>
+    </message>
+    <message>
+        <source>＊＃</source>
+        <translation>*#</translation>
+    </message>
+    <message>
+        <source>＃＊</source>
+        <translation>#*</translation>
+    </message>
+    <message>
+        <source>短縮ダイヤル キー設定</source>
+        <translation>Short Dial Key</translation>
+    </message>
+    <message>
+        <source>呼出音周波数の設定</source>
+        <translation>Ring Frequency</translation>
+    </message>
+    <message>
+        <source>ヘルツ</source>
+        <translation>Hz</translation>
+    </message>
+    <message>
+        <source>有効範囲は16～30Hzです</source>
+        <translation>Valid range: 16 to 30 Hz</translation>
+    </message>
+    <message>
+        <source>ﾅﾝﾊﾞｰﾃﾞｨｽﾌﾟﾚｲ情報送出ｼｰｹﾝｽ設定</source>
+        <translation>Number Display Sequence</translation>
+    </message>
+    <message>
+        <source>有効範囲は0～2です</source>
+        <translation>Valid range: 0 to 2</translation>
+    </message>
+    <message>
+        <source>アナログポート設定</source>
+        <translation>Analog Port Settings</translation>
+    </message>
+    <message>
+        <source>共通</source>
+        <translation>Common</translation>
+    </message>
+    <message>
+        <source>番号登録</source>
+        <translation>Numbers</translation>
+    </message>
+    <message>
+        <source>注意）ﾅﾝﾊﾞｰﾃﾞｨｽﾌﾟﾚｲ使用       設定時に遅延着信を       選択すると正常に動       作しない場合があり       ます。                    優先／先行着信で        ご使用下さい。</source>
+        <translation>Note: With number display
+on, Delayed may not
+work properly. Use
+Priority or Ring first.</translation>
+    </message>
+    <message>
+        <source>発信時間設定は03～15(秒)まで可能です</source>
+        <translation> dial wait time: valid range 3 to 15 seconds</translation>
+    </message>
+    <message>
+        <source>外線保留キーと短縮ダイヤルキーが重複しています</source>
+        <translation>The hold key and the short dial key are the same.</translation>
+    </message>
+    <message>
+        <source>登録</source>
+        <translation>Register</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>ヘルプ</source>
+        <translation>Help</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::TerminalWindow</name>
+    <message>
+        <source>ターミナル</source>
+        <translation>Terminal</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>終了(&amp;E)</source>
+        <translation>&amp;Quit</translation>
+    </message>
+    <message>
+        <source>初期化に失敗しました</source>
+        <translation>Initialization failed.</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::ThroughputBodDialog</name>
+    <message>
+        <source>チャンネル追加設定</source>
+        <translation>Channel Addition</translation>
+    </message>
+    <message>
+        <source>送受信データとも評価し追加</source>
+        <translation>Add on sent and received data</translation>
+    </message>
+    <message>
+        <source>送信データのみ評価し追加</source>
+        <translation>Add on sent data only</translation>
+    </message>
+    <message>
+        <source>受信データのみ評価し追加</source>
+        <translation>Add on received data only</translation>
+    </message>
+    <message>
+        <source>追加を行なわない</source>
+        <translation>Never add</translation>
+    </message>
+    <message>
+        <source>チャンネル削除設定</source>
+        <translation>Channel Removal</translation>
+    </message>
+    <message>
+        <source>送受信データとも評価し削除</source>
+        <translation>Remove on sent and received data</translation>
+    </message>
+    <message>
+        <source>送信データのみ評価し削除</source>
+        <translation>Remove on sent data only</translation>
+    </message>
+    <message>
+        <source>受信データのみ評価し削除</source>
+        <translation>Remove on received data only</translation>
+    </message>
+    <message>
+        <source>削除を行なわない</source>
+        <translation>Never remove</translation>
+    </message>
+    <message>
+        <source>しきい値</source>
+        <translation>Threshold</translation>
+    </message>
+    <message>
+        <source>％</source>
+        <translation>%</translation>
+    </message>
+    <message>
+        <source>有効範囲は0～100(%)です</source>
+        <translation>Valid range: 0 to 100%</translation>
+    </message>
+    <message>
+        <source>評価時間</source>
+        <translation>Sampling time</translation>
+    </message>
+    <message>
+        <source>秒</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>有効範囲は1～255(秒)です</source>
+        <translation>Valid range: 1 to 255 seconds</translation>
+    </message>
+    <message>
+        <source>最小保持時間</source>
+        <translation>Minimum hold time</translation>
+    </message>
+    <message>
+        <source>有効範囲は5～1275(秒)です</source>
+        <translation>Valid range: 5 to 1275 seconds</translation>
+    </message>
+    <message>
+        <source>約 </source>
+        <translation>approx. </translation>
+    </message>
+    <message>
+        <source>ｽﾙｰﾌﾟｯﾄBOD詳細設定</source>
+        <translation>Throughput BOD Details</translation>
+    </message>
+    <message>
+        <source>評価方向</source>
+        <translation>Measured Traffic</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::VersionDialog</name>
+    <message>
+        <source>バージョン情報</source>
+        <translation>Version Information</translation>
+    </message>
+    <message>
+        <source>ＫＯＲＶＡＮ－ＴＡ設定ユーティリティ</source>
+        <translation>KORVAN-TA Settings Utility</translation>
+    </message>
+    <message>
+        <source>Ｖｅｒｓｉｏｎ ２．３０</source>
+        <translation>Version 2.30</translation>
+    </message>
+    <message>
+        <source>ファームウェアバージョン</source>
+        <translation>Firmware Version</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::WorkFile</name>
+    <message>
+        <source>KORVAN-TA 設定ユーティリティは既に起動しています。
+同じ作業ファイル (%1) を使うユーティリティは一つだけ起動できます。</source>
+        <translation>The KORVAN-TA Settings Utility is already running.
+Only one utility at a time can use the same work file (%1).</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::profile::ProfileFile</name>
+    <message>
+        <source>ファイルが途中で切れています (最後の行に改行がありません)</source>
+        <translation>The file is cut short (its last line has no line break)</translation>
+    </message>
+    <message>
+        <source>UTF-8 でない文字があります</source>
+        <translation>Contains characters that are not UTF-8</translation>
+    </message>
+    <message>
+        <source>セクションの行が正しくありません: </source>
+        <translation>Malformed section line: </translation>
+    </message>
+    <message>
+        <source>知らないセクションです</source>
+        <translation>Unknown section</translation>
+    </message>
+    <message>
+        <source>&quot;キー=値&quot; の行ではありません: </source>
+        <translation>Not a &quot;key=value&quot; line: </translation>
+    </message>
+    <message>
+        <source>セクションの前に設定があります</source>
+        <translation>Setting before any section</translation>
+    </message>
+    <message>
+        <source>二度目の設定です</source>
+        <translation>Setting given twice</translation>
+    </message>
+    <message>
+        <source>知らないキーです</source>
+        <translation>Unknown key</translation>
+    </message>
+    <message>
+        <source>「%1」の値として使えません: &quot;%2&quot;</source>
+        <translation>Not a valid value for &quot;%1&quot;: &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>機種と版数がありません</source>
+        <translation>Model and firmware version missing</translation>
+    </message>
+    <message>
+        <source>「%1」がありません (ファイルが途中で切れていませんか)</source>
+        <translation>&quot;%1&quot; is missing (is the file cut short?)</translation>
+    </message>
+    <message>
+        <source>(なし)</source>
+        <translation>(none)</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::sim::SimulatedLink</name>
+    <message>
+        <source>模擬アダプタ（内蔵）</source>
+        <translation>Simulated adapter (built in)</translation>
+    </message>
+</context>
+</TS>
