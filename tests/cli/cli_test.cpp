@@ -19,6 +19,8 @@ private slots:
     void statuses();
     void logsTraffic();
     void profiles();
+    void restoresThatCannotHold_data();
+    void restoresThatCannotHold();
     void portsAsTheWindowProgram();
     void linksNeitherWidgetsNorGui();
 
@@ -203,6 +205,63 @@ void CliTest::profiles()
     QCOMPARE(m_out, QString());
     QCOMPARE(run("korvanta-cli", line + QStringList{"restore", dir + "/changed.ini"}), 0);
     QCOMPARE(m_out, QString());
+}
+
+void CliTest::restoresThatCannotHold_data()
+{
+    QTest::addColumn<QStringList>("simulator");
+    QTest::addColumn<QStringList>("changes"); // "SECTION/KEY=value" in the adapter's own profile
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("err");       // {line}: the line of the last change
+    QTest::addColumn<bool>("portOpened");
+    const QStringList answers{"--log", "/dev/null"};
+    QTest::newRow("number display on TEL2 and TEL3")
+        << answers << QStringList{"TEL2/NDISPLAY=1", "TEL3/NDISPLAY=1"} << 2
+        << "p.ini:{line}: TEL2/NDISPLAY, TEL3/NDISPLAY: " << false;
+    QTest::newRow("hold key on the short-dial key")
+        << answers << QStringList{"TEL/GAISEN=1", "TEL/TANSYUKU=1"} << 2 << "p.ini:{line}: TEL/GAISEN, TEL/TANSYUKU: "
+        << false;
+    QTest::newRow("another model") << answers << QStringList{"PROFILE/MODEL=KORVAN-TB"} << 2
+                                   << "p.ini:{line}: PROFILE/MODEL: " << true;
+    QTest::newRow("a setting the adapter keeps") << QStringList{"--keep", "$L2"} << QStringList{"TEL2/ONSEI=1"} << 1
+                                                 << "[TEL2] ONSEI: \"0\" → \"1\"" << true;
+}
+
+// A restore that could not end with the adapter holding the profile: refused
+// before a setting is sent, or reported as failed, naming what.
+void CliTest::restoresThatCannotHold()
+{
+    QFETCH(QStringList, simulator);
+    QFETCH(QStringList, changes);
+    QFETCH(int, status);
+    QFETCH(QString, err);
+    QFETCH(bool, portOpened);
+    QVERIFY(startSimulator(simulator));
+    const QString dir = m_dir->path();
+    const QStringList line{"--port", m_device, "--workfile", dir + "/mail.ini"};
+    QCOMPARE(run("korvanta-cli", line + QStringList{"backup", "-"}), 0);
+    QByteArray text = m_out.toUtf8();
+    int at = 0;
+    for (const QString &change : changes) {
+        const QString section = change.section('/', 0, 0);
+        const QByteArray key = change.section('/', 1).section('=', 0, 0).toUtf8();
+        const qsizetype start = text.indexOf("[" + section.toUtf8() + "]\n");
+        const qsizetype from = text.indexOf("\n" + key + '=', start) + 1;
+        QVERIFY2(start >= 0 && from > start, qPrintable(change));
+        text.replace(from, text.indexOf('\n', from) - from, change.section('/', 1).toUtf8());
+        at = std::max(at, int(text.left(from).count('\n')) + 1);
+    }
+    QFile file(dir + "/p.ini");
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    file.close();
+    const QString log = dir + "/traffic.log";
+    QCOMPARE(run("korvanta-cli", line + QStringList{"--log", log, "restore", file.fileName()}), status);
+    QVERIFY2(m_err.contains(err.replace("{line}", QString::number(at))), qPrintable(m_err));
+    QFile traffic(log);
+    const QByteArray sent = traffic.open(QIODevice::ReadOnly) ? traffic.readAll() : QByteArray();
+    QCOMPARE(sent.contains(" send "), portOpened);
+    if (status == 2)
+        QVERIFY2(!sent.contains("="), sent.constData()); // no setting
 }
 
 void CliTest::portsAsTheWindowProgram()

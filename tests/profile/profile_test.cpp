@@ -3,12 +3,14 @@
 
 #include "link/session.h"
 #include "profile/adapterprofile.h"
+#include "profile/manualpage.h"
 #include "profile/profilefile.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
 #include "tests/messagerecorder.h"
 #include "workfile/workfile.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -66,9 +68,13 @@ struct Adapter {
     {
         sim.clearLog();
         RestorePlan plan;
-        Outcome outcome = profile::plan(*session, p, plan, nullptr);
-        if (outcome == Outcome::Done && !dryRun)
-            outcome = apply(*session, plan).outcome;
+        problem = {};
+        lastResult = {};
+        Outcome outcome = profile::plan(*session, p, plan, &problem);
+        if (outcome == Outcome::Done && !dryRun) {
+            lastResult = apply(*session, plan);
+            outcome = lastResult.outcome;
+        }
         lastPlan = plan;
         if (lines)
             *lines = sim.log();
@@ -81,6 +87,8 @@ struct Adapter {
     std::unique_ptr<WorkFile> work;
     std::unique_ptr<Session> session;
     RestorePlan lastPlan;
+    ApplyResult lastResult;
+    ParseError problem;
 };
 
 Profile parsed(const QByteArray &text)
@@ -110,6 +118,41 @@ QList<QByteArray> settingLines(const QList<QByteArray> &lines)
     return out;
 }
 
+// Settings of the adapter's own names ("$D2") set to values, one pair a row.
+using SimValues = QList<std::pair<QString, QString>>;
+
+// The profile of an adapter set to values, as a file and as read from it.
+std::pair<QByteArray, Profile> profileOf(const SimValues &values, bool newFirmware = true)
+{
+    Adapter source(newFirmware);
+    for (const auto &[key, value] : values)
+        source.sim.setValue(key, value);
+    const QByteArray text = source.backup();
+    return {text, parsed(text)};
+}
+
+// Where "SECTION/KEY" stands in a profile's text: the offset of its line.
+qsizetype offsetOf(const QByteArray &text, const QString &name)
+{
+    const qsizetype start = text.indexOf("\n[" + name.section('/', 0, 0).toUtf8() + "]\n");
+    const qsizetype at = text.indexOf("\n" + name.section('/', 1).toUtf8() + '=', start) + 1;
+    if (start < 0 || at <= start)
+        qFatal("no %s", qPrintable(name));
+    return at;
+}
+
+int lineOf(const QByteArray &text, const QString &name)
+{
+    return int(text.left(offsetOf(text, name)).count('\n')) + 1;
+}
+
+// A profile's text with one value changed.
+QByteArray withValue(QByteArray text, const QString &name, const QString &value)
+{
+    const qsizetype at = offsetOf(text, name);
+    return text.replace(at, text.indexOf('\n', at) - at, name.section('/', 1).toUtf8() + '=' + value.toUtf8());
+}
+
 // A changed adapter: a setting of every window.
 void change(sim::SimulatedAdapter &sim)
 {
@@ -133,6 +176,14 @@ private slots:
     void cutOffAndRunAgain();
     void olderFirmwareNamesWhatItLacks();
     void profileBreakingARuleSendsNothing();
+    void rulesAcrossSettings_data();
+    void rulesAcrossSettings();
+    void blockingSettingsArriveInOneRestore_data();
+    void blockingSettingsArriveInOneRestore();
+    void readBackNamesWhatTheAdapterKept_data();
+    void readBackNamesWhatTheAdapterKept();
+    void everyValueTheManualGivesIsAccepted();
+    void manualPageFollowsTheFile();
 };
 
 void ProfileTest::fileRules_data()
@@ -194,7 +245,11 @@ void ProfileTest::sameStateSameBytes()
     // Every setting of every window is there.
     const Profile p = parsed(first);
     QCOMPARE(p.values.entries().size(), qsizetype(settingKeys().size()));
-    QVERIFY(first.contains("\n[TANSYUKU]\n00=\n01=\n02=\n03=0459876543*7\n"));
+    // Users keep profiles under version control: the same state must give the
+    // same bytes in every version of the program, not only in this one.
+    QFile golden(QFINDTESTDATA("changed-adapter.ini"));
+    QVERIFY(golden.open(QIODevice::ReadOnly));
+    QCOMPARE(first, golden.readAll());
 }
 
 void ProfileTest::cloneRestoreTwiceAndDryRun()
@@ -285,6 +340,208 @@ void ProfileTest::profileBreakingARuleSendsNothing()
     QList<QByteArray> lines;
     QCOMPARE(a.restore(p, &lines), Outcome::Refused);
     QCOMPARE(settingLines(lines), QList<QByteArray>{});
+}
+
+void ProfileTest::rulesAcrossSettings_data()
+{
+    QTest::addColumn<bool>("newFirmware");    // of the adapter restored to
+    QTest::addColumn<SimValues>("adapter");   // set before
+    QTest::addColumn<SimValues>("profile");   // [SECTION] KEY and value, changed in a factory profile
+    QTest::addColumn<bool>("fileAlone");      // refused before the adapter is read
+    QTest::addColumn<QString>("keys");
+
+    QTest::newRow("number display on TEL2 and TEL3")
+        << true << SimValues{} << SimValues{{"TEL2/NDISPLAY", "1"}, {"TEL3/NDISPLAY", "1"}} << true
+        << "TEL2/NDISPLAY, TEL3/NDISPLAY";
+    QTest::newRow("throughput BOD used, neither direction adds or deletes")
+        << true << SimValues{} << SimValues{{"DATAEXT/SLPUT", "1"}} << true << "DATAEXT/SLPUT, SLPUT/ADD, SLPUT/DEL";
+    QTest::newRow("throughput BOD unused, a direction deletes")
+        << true << SimValues{} << SimValues{{"SLPUT/DEL", "0"}} << true << "DATAEXT/SLPUT, SLPUT/ADD, SLPUT/DEL";
+    QTest::newRow("hold key on the short-dial key")
+        << true << SimValues{} << SimValues{{"TEL/GAISEN", "2"}} << true << "TEL/GAISEN, TEL/TANSYUKU";
+    // Older firmware keeps its own short-dial key: the profile's "＊" is skipped.
+    QTest::newRow("hold key on the key older firmware keeps")
+        << false << SimValues{{"$I14", "0"}, {"$I15", "5"}} << SimValues{{"TEL/GAISEN", "5"}, {"TEL/TANSYUKU", "1"}}
+        << false << "TEL/GAISEN, TEL/TANSYUKU";
+    QTest::newRow("another model") << true << SimValues{} << SimValues{{"PROFILE/MODEL", "KORVAN-TB"}} << true
+                                   << "PROFILE/MODEL";
+}
+
+// Each rule is refused with its line and keys, and no setting is sent; what
+// the file alone breaks is refused before a single query.
+void ProfileTest::rulesAcrossSettings()
+{
+    QFETCH(bool, newFirmware);
+    QFETCH(SimValues, adapter);
+    QFETCH(SimValues, profile);
+    QFETCH(bool, fileAlone);
+    QFETCH(QString, keys);
+    MessageRecorder messages;
+    QByteArray text = profileOf({}).first;
+    for (const auto &[name, value] : profile)
+        text = withValue(text, name, value);
+    int line = 0; // of the last of the rule's settings
+    for (const QString &name : keys.split(", "))
+        line = std::max(line, lineOf(text, name));
+    const Profile p = parsed(text);
+    Adapter target(newFirmware);
+    for (const auto &[key, value] : adapter)
+        QVERIFY(target.sim.setValue(key, value));
+    QList<QByteArray> lines;
+    QCOMPARE(target.restore(p, &lines), Outcome::Refused);
+    QCOMPARE(target.problem.key, keys);
+    QCOMPARE(target.problem.line, line);
+    QVERIFY(!target.problem.message.isEmpty());
+    QCOMPARE(settingLines(lines), QList<QByteArray>{});
+    QCOMPARE(lines.isEmpty(), fileAlone);
+    QCOMPARE(brokenRule(p, p.values).has_value(), fileAlone && keys != "PROFILE/MODEL");
+}
+
+void ProfileTest::blockingSettingsArriveInOneRestore_data()
+{
+    QTest::addColumn<SimValues>("adapter");
+    QTest::addColumn<SimValues>("profile");
+    QTest::newRow("number display from TEL3 to TEL2") << SimValues{{"$D3", "1"}} << SimValues{{"$D2", "1"}};
+    QTest::newRow("number display from TEL2 to TEL3") << SimValues{{"$D2", "1"}} << SimValues{{"$D3", "1"}};
+    QTest::newRow("hold and short-dial keys trade places")
+        << SimValues{{"$I14", "1"}, {"$I15", "2"}} << SimValues{{"$I14", "2"}, {"$I15", "1"}};
+    QTest::newRow("hold key onto the short-dial key's old key")
+        << SimValues{{"$I14", "1"}, {"$I15", "2"}} << SimValues{{"$I14", "2"}, {"$I15", "5"}};
+    QTest::newRow("throughput BOD switched off")
+        << SimValues{{"%A", "0"}, {"%D", "1"}} << SimValues{{"%A", "3"}, {"%D", "3"}};
+    QTest::newRow("throughput BOD switched on") << SimValues{} << SimValues{{"%A", "3"}, {"%D", "2"}};
+}
+
+// Settings that block each other: one restore brings the adapter to the
+// profile, and a second has nothing to send.
+void ProfileTest::blockingSettingsArriveInOneRestore()
+{
+    QFETCH(SimValues, adapter);
+    QFETCH(SimValues, profile);
+    MessageRecorder messages;
+    const auto [text, p] = profileOf(profile);
+    Adapter target;
+    for (const auto &[key, value] : adapter)
+        QVERIFY(target.sim.setValue(key, value));
+    QCOMPARE(target.restore(p), Outcome::Done);
+    QCOMPARE(target.lastResult.unverified.size(), 0);
+    QCOMPARE(target.backup(), text);
+    QCOMPARE(target.restore(p), Outcome::Done);
+    QCOMPARE(target.lastPlan.changes.size(), 0);
+    QCOMPARE(messages.texts(), QStringList{});
+}
+
+void ProfileTest::readBackNamesWhatTheAdapterKept_data()
+{
+    QTest::addColumn<QString>("kept"); // the adapter's name of the setting
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("setting");
+    QTest::newRow("an option of a port") << "$L2" << "1" << "TEL2/ONSEI";
+    QTest::newRow("a number in a command of its own") << "$C4" << "0451112222" << "DATA/JIKO_NO";
+    QTest::newRow("a BOD register") << "$I42" << "55" << "SLPUT/ADD_$42";
+    QTest::newRow("a directory entry") << "&Z3" << "117" << "TANSYUKU/03";
+}
+
+// An adapter that acknowledges a setting and keeps its old value: the read
+// back after the writes names that setting, and only it.
+void ProfileTest::readBackNamesWhatTheAdapterKept()
+{
+    QFETCH(QString, kept);
+    QFETCH(QString, value);
+    QFETCH(QString, setting);
+    MessageRecorder messages;
+    const Profile p = profileOf({{"$L1", "1"}, {kept, value}}).second;
+    Adapter target;
+    auto f = target.sim.faults();
+    f.keeps = {kept.toLatin1()};
+    target.sim.setFaults(f);
+    QCOMPARE(target.restore(p), Outcome::Done);
+    QCOMPARE(target.lastPlan.changes.size(), 2);
+    QCOMPARE(target.lastResult.unverified.size(), 1);
+    const SettingKey &k = *target.lastResult.unverified.front().setting;
+    QCOMPARE(k.section + '/' + k.key, setting);
+}
+
+// What the manual page says of each setting's values is what reading a
+// profile accepts: its options and no other digit, both ends of its range and
+// not one beyond, its characters up to its length and not one more.
+void ProfileTest::everyValueTheManualGivesIsAccepted()
+{
+    for (const SettingKey &k : settingKeys()) {
+        const SettingDomain &d = k.domain;
+        const QString name = k.section + '/' + k.key;
+        const auto expect = [&](const QString &value, bool accepted) {
+            QVERIFY2(k.accepts(value) == accepted, qPrintable(name + " \"" + value + "\""));
+        };
+        QVERIFY2(!d.options.empty() || d.max >= d.min || !d.text.empty(), qPrintable(name));
+        if (!d.options.empty())
+            for (int digit = 0; digit <= 9; ++digit) {
+                const QString v = QString::number(digit);
+                expect(v, std::any_of(d.options.begin(), d.options.end(), [&](const auto &o) { return o.value == v; }));
+            }
+        if (d.max >= d.min) {
+            expect(QString::number(d.min), true);
+            expect(QString::number(d.max), true);
+            if (d.min > 0)
+                expect(QString::number(d.min - 1), false);
+            expect(QString::number(d.max + 1), false);
+            if (!d.text.empty())
+                expect(QString::number(d.min).rightJustified(d.text.front().maxLength + 1, '0'), false);
+            continue;
+        }
+        QStringList longest;
+        for (const SettingDomain::Text &t : d.text) {
+            for (const QChar c : t.characters)
+                expect(&t == &d.text.front() ? QString(c) : "*" + QString(c), true);
+            longest << t.characters.right(1).repeated(t.maxLength);
+        }
+        if (d.text.empty())
+            continue;
+        expect(longest.join('*'), true);
+        for (int part = 0; part < longest.size(); ++part) {
+            QStringList over = longest;
+            over[part] += over[part].right(1);
+            expect(over.join('*'), false);
+            over = longest;
+            over[part] += ';';
+            expect(over.join('*'), false);
+        }
+    }
+}
+
+void ProfileTest::manualPageFollowsTheFile()
+{
+    const QByteArray roff = manualPage(settingKeys(), settingRules());
+    const QString page = QString::fromUtf8(roff).remove("\\:"); // where a line may break
+    QVERIFY(page.contains("0 通知しない, 1 契約者回線番号を通知, 2 自己アドレスを通知, 3 網契約に従う (newer firmware)"));
+    QVERIFY(page.contains("0 通知しない, 1 契約者番号を通知, 2 自己アドレスを通知, 3 網契約に従う (newer firmware)"));
+    // Sections and keys in the order of a file.
+    const QByteArray file = profileOf({}).first;
+    qsizetype at = 0;
+    for (const QByteArray &line : file.split('\n')) {
+        const QString name = QString::fromUtf8(line.startsWith('[') ? line : line.left(line.indexOf('=')));
+        if (name.isEmpty() || name.startsWith(';'))
+            continue;
+        // A key of newer firmware only says so after its name.
+        const QString entry = line.startsWith('[') ? "\n.SS " + name + '\n' : "\n.B " + name;
+        qsizetype next = page.indexOf(entry, at);
+        while (next >= 0 && !line.startsWith('[') && !QString("\n ").contains(page.at(next + entry.size())))
+            next = page.indexOf(entry, next + 1);
+        QVERIFY2(next > at, qPrintable(entry));
+        at = next;
+    }
+    for (const SettingRule &rule : settingRules())
+        QVERIFY2(page.contains(rule.message), qPrintable(rule.message));
+    // And groff reads it without a warning.
+    QProcess groff;
+    groff.start("groff", {"-man", "-Tutf8", "-ww", "-z", "-K", "utf8"});
+    if (!groff.waitForStarted())
+        QSKIP("no groff");
+    groff.write(roff);
+    groff.closeWriteChannel();
+    QVERIFY(groff.waitForFinished());
+    QCOMPARE(QString::fromUtf8(groff.readAllStandardError()), QString());
+    QCOMPARE(groff.exitCode(), 0);
 }
 
 QTEST_MAIN(ProfileTest)
