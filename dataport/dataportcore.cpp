@@ -314,12 +314,12 @@ const std::vector<SettingRule> &settingRules()
         const QString off = nameOf(throughput.options.back().value);
         return std::vector<SettingRule>{
             {keys,
-             QStringLiteral("%1=%2 (%3) exactly when [%4] %5 or %6 is other than %7: the data port window shows "
+             QStringLiteral("[%8] %1=%2 (%3) exactly when [%4] %5 or %6 is other than %7: the data port window shows "
                             "throughput BOD as used when a direction adds or deletes channels, switching it off "
                             "sends both directions %7, and switching it on sends nothing by itself.")
                  .arg(nameOf(kThroughputKey), on, QString::fromUtf8(throughput.options.front().caption),
                       nameOf(kBodSection), nameOf(bodDirections()[0].key), nameOf(bodDirections()[1].key),
-                      nameOf(kDirectionDefault)),
+                      nameOf(kDirectionDefault), nameOf(kExtSection)),
              QStringLiteral("%1: 「%2」は評価方向の一方が「%3」以外のとき、「%4」は両方がそれらのときだけです")
                  .arg(QString::fromUtf8(throughput.frameCaption), QString::fromUtf8(throughput.options.front().caption),
                       never.join(QStringLiteral("」「")), QString::fromUtf8(throughput.options.back().caption)),

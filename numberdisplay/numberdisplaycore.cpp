@@ -109,7 +109,7 @@ const std::vector<SettingRule> &settingRules()
         const QString on = QString(QLatin1Char(numberDisplay().options.back().value));
         return std::vector<SettingRule>{
             {{sectionOf(pair[0]) + QLatin1Char('/') + key, sectionOf(pair[1]) + QLatin1Char('/') + key},
-             QStringLiteral("%1=%2 in one of [%3] and [%4] at most: the adapter shows numbers on one of the two ports, "
+             QStringLiteral("%1=%2 in one of [%3] and [%4] at most (number display): the adapter shows numbers on one of the two ports, "
                             "and the detail window of each locks its options while the other one has them on.")
                  .arg(key, on, sectionOf(pair[0]), sectionOf(pair[1])),
              QString::fromUtf8(numberDisplay().frameCaption) + QStringLiteral(": ") +

@@ -116,7 +116,7 @@ FIRMWARE=Ver 1.30 01/03/15
 JIKO_NO=0312345678
 SUB_NO=
 TRA_NO=
-TUCHI=3
+ONSEI=0
 \&...
 .EE
 .SH SEE ALSO
@@ -137,9 +137,10 @@ QByteArray manualPage(std::span<const SettingKey> keys, std::span<const SettingR
         }
     }
     page += QStringLiteral(".SH RULES ACROSS SETTINGS\n"
-                           "A restore checks these on the profile before the port is opened, and again on the "
-                           "profile laid over the settings the adapter keeps beside it (those its firmware lacks) "
-                           "before anything is sent. A profile that breaks one is refused with its line, its keys "
+                           "A restore checks these before it sends anything: on the profile alone before the "
+                           "adapter is read (korvanta\\-cli: before the port is opened, the model once the adapter "
+                           "has named it), then on the profile laid over the settings the adapter keeps beside it "
+                           "(those its firmware lacks). A profile that breaks one is refused with its line, its keys "
                            "and the message given here, and nothing is sent (korvanta\\-cli: exit status 2).\n");
     const auto rule = [&page](const QStringList &keys, const QString &statement, const QString &message) {
         QStringList named;

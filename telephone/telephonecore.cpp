@@ -247,8 +247,9 @@ const std::vector<SettingRule> &settingRules()
         const QString shortDial = section + u("/") + QLatin1String(shortDialKey().key);
         return std::vector<SettingRule>{
             {{hold, shortDial},
-             u("The outside-line hold key and the short-dial key are different keys, unless both are 0 (なし): "
-               "the adapter refuses a key the other one has."),
+             QStringLiteral("%1 (the outside-line hold key) and %2 (the short-dial key) of [%3] are different keys, "
+                            "unless both are 0 (なし): the adapter refuses a key the other one has.")
+                 .arg(QLatin1String(holdKey().key), QLatin1String(shortDialKey().key), section),
              u(kKeyClashMessage), [section](const SettingValues &v) {
                  const auto a = v.get(section, QLatin1String(holdKey().key));
                  const auto b = v.get(section, QLatin1String(shortDialKey().key));
