@@ -218,9 +218,6 @@ void CliTest::restoresThatCannotHold_data()
     QTest::newRow("number display on TEL2 and TEL3")
         << answers << QStringList{"TEL2/NDISPLAY=1", "TEL3/NDISPLAY=1"} << 2
         << "p.ini:{line}: TEL2/NDISPLAY, TEL3/NDISPLAY: " << false;
-    QTest::newRow("hold key on the short-dial key")
-        << answers << QStringList{"TEL/GAISEN=1", "TEL/TANSYUKU=1"} << 2 << "p.ini:{line}: TEL/GAISEN, TEL/TANSYUKU: "
-        << false;
     QTest::newRow("another model") << answers << QStringList{"PROFILE/MODEL=KORVAN-TB"} << 2
                                    << "p.ini:{line}: PROFILE/MODEL: " << true;
     QTest::newRow("a setting the adapter keeps") << QStringList{"--keep", "$L2"} << QStringList{"TEL2/ONSEI=1"} << 1
