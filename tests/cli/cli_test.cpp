@@ -210,18 +210,17 @@ void CliTest::profiles()
 void CliTest::restoresThatCannotHold_data()
 {
     QTest::addColumn<QStringList>("simulator");
-    QTest::addColumn<QStringList>("changes"); // "SECTION/KEY=value" in the adapter's own profile
+    QTest::addColumn<QByteArray>("from"); // every such line of the adapter's own profile ...
+    QTest::addColumn<QByteArray>("to");   // ... changed to this
     QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("err");       // {line}: the line of the last change
+    QTest::addColumn<QString>("err");     // {line}: the line of the last change
     QTest::addColumn<bool>("portOpened");
-    const QStringList answers{"--log", "/dev/null"};
-    QTest::newRow("number display on TEL2 and TEL3")
-        << answers << QStringList{"TEL2/NDISPLAY=1", "TEL3/NDISPLAY=1"} << 2
-        << "p.ini:{line}: TEL2/NDISPLAY, TEL3/NDISPLAY: " << false;
-    QTest::newRow("another model") << answers << QStringList{"PROFILE/MODEL=KORVAN-TB"} << 2
-                                   << "p.ini:{line}: PROFILE/MODEL: " << true;
-    QTest::newRow("a setting the adapter keeps") << QStringList{"--keep", "$L2"} << QStringList{"TEL2/ONSEI=1"} << 1
-                                                 << "[TEL2] ONSEI: \"0\" → \"1\"" << true;
+    QTest::newRow("number display on TEL2 and TEL3") << QStringList{"--log", "/dev/null"} << QByteArray("\nNDISPLAY=0\n")
+                                                     << QByteArray("\nNDISPLAY=1\n") << 2
+                                                     << "p.ini:{line}: TEL2/NDISPLAY, TEL3/NDISPLAY: " << false;
+    QTest::newRow("a setting the adapter keeps") << QStringList{"--keep", "$L2"} << QByteArray("\nONSEI=0\n")
+                                                 << QByteArray("\nONSEI=1\n") << 1 << "[TEL2] ONSEI: \"0\" → \"1\""
+                                                 << true;
 }
 
 // A restore that could not end with the adapter holding the profile: refused
@@ -229,7 +228,8 @@ void CliTest::restoresThatCannotHold_data()
 void CliTest::restoresThatCannotHold()
 {
     QFETCH(QStringList, simulator);
-    QFETCH(QStringList, changes);
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
     QFETCH(int, status);
     QFETCH(QString, err);
     QFETCH(bool, portOpened);
@@ -237,17 +237,8 @@ void CliTest::restoresThatCannotHold()
     const QString dir = m_dir->path();
     const QStringList line{"--port", m_device, "--workfile", dir + "/mail.ini"};
     QCOMPARE(run("korvanta-cli", line + QStringList{"backup", "-"}), 0);
-    QByteArray text = m_out.toUtf8();
-    int at = 0;
-    for (const QString &change : changes) {
-        const QString section = change.section('/', 0, 0);
-        const QByteArray key = change.section('/', 1).section('=', 0, 0).toUtf8();
-        const qsizetype start = text.indexOf("[" + section.toUtf8() + "]\n");
-        const qsizetype from = text.indexOf("\n" + key + '=', start) + 1;
-        QVERIFY2(start >= 0 && from > start, qPrintable(change));
-        text.replace(from, text.indexOf('\n', from) - from, change.section('/', 1).toUtf8());
-        at = std::max(at, int(text.left(from).count('\n')) + 1);
-    }
+    const QByteArray text = m_out.toUtf8().replace(from, to);
+    const int at = int(text.left(text.lastIndexOf(to) + 1).count('\n')) + 1;
     QFile file(dir + "/p.ini");
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
     file.close();
@@ -255,10 +246,7 @@ void CliTest::restoresThatCannotHold()
     QCOMPARE(run("korvanta-cli", line + QStringList{"--log", log, "restore", file.fileName()}), status);
     QVERIFY2(m_err.contains(err.replace("{line}", QString::number(at))), qPrintable(m_err));
     QFile traffic(log);
-    const QByteArray sent = traffic.open(QIODevice::ReadOnly) ? traffic.readAll() : QByteArray();
-    QCOMPARE(sent.contains(" send "), portOpened);
-    if (status == 2)
-        QVERIFY2(!sent.contains("="), sent.constData()); // no setting
+    QCOMPARE(traffic.open(QIODevice::ReadOnly) && traffic.readAll().contains(" send "), portOpened);
 }
 
 void CliTest::portsAsTheWindowProgram()
