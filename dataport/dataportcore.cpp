@@ -230,7 +230,7 @@ SettingDomain registerOf(const BodRegister &reg)
     SettingDomain d;
     d.min = (r.minimum + r.scale - 1) / r.scale;
     d.max = r.maximum / r.scale;
-    d.text = {{charset::kDigits, 3}};
+    d.text = {{charset::kDigits, kRegisterDigits}};
     if (r.scale == 1)
         d.unit = QString::fromUtf8(r.unit);
     else
