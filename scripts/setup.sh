@@ -8,6 +8,7 @@ packages=(cmake ninja-build g++ pkg-config
           qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libsimpleini-dev
           librsvg2-bin                                  # the icon's PNGs from its SVG
           xvfb xauth fonts-ipafont-gothic qt6-translations-l10n
+          man-db                                        # tests/manpages
           desktop-file-utils appstream dpkg-dev)   # scripts/installcheck.sh, cpack -G DEB
 [ "${KORVANTA_FUZZ:-OFF}" = ON ] && packages+=(clang libclang-rt-14-dev)   # fuzz/run.sh
 
