@@ -12,12 +12,12 @@
 # DEBEMAIL, as Debian's tools take them, else git's user.name and user.email.
 set -euo pipefail
 outdir=$(realpath -m "${1:-.}")
+build=${KORVANTA_BUILD_DIR:+$(realpath -m "$KORVANTA_BUILD_DIR")}
 cd "$(dirname "$0")/.."
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-if [ -n "${KORVANTA_BUILD_DIR:-}" ]; then
-  build=$(realpath "$KORVANTA_BUILD_DIR")
+if [ -n "$build" ]; then
   if grep -q '^KORVANTA_SANITIZE:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null; then
     echo "package.sh: $build is a sanitizer build" >&2; exit 2
   fi
