@@ -1,5 +1,6 @@
 #!/bin/sh
-# The manual pages of the build (BUILD/man) as man shows them: no troff
+# The manual pages of the build (BUILD/man) as man shows them in UTF-8
+# (the pages quote the windows' Japanese captions): no troff
 # warning, no device written as the bare "/dev/ttySn-1", and each program's
 # page describes every option its --help lists.
 # Usage: manpages.sh BUILD
@@ -7,7 +8,7 @@ set -u
 build=$1
 status=0
 fail() { echo "$*"; status=1; }
-show() { LC_ALL=C MANWIDTH=80 man --warnings=all -l "$1"; }
+show() { LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings=all -l "$1"; }
 
 for page in "$build"/man/*.[1-9]; do
   warnings=$(show "$page" 2>&1 >/dev/null)
