@@ -1,6 +1,6 @@
 // korvanta: the KORVAN-TA settings utility.
 
-#include "app/exitsignals.h"
+#include "link/exitsignals.h"
 #include "app/mainwindow.h"
 #include "app/options.h"
 #include "app/screenshots.h"

@@ -1,6 +1,7 @@
 #include "link/commandline.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QRegularExpression>
 
 namespace korvanta {
@@ -10,6 +11,12 @@ const QString kPort = QStringLiteral("port");
 const QString kSimulate = QStringLiteral("simulate");
 const QString kWorkFile = QStringLiteral("workfile");
 const QString kLog = QStringLiteral("log");
+
+// The serial port library would look a name without a folder up under /dev/.
+QString absolute(const QString &path)
+{
+    return path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
 } // namespace
 
 void addLineOptions(QCommandLineParser &parser)
@@ -28,15 +35,21 @@ bool readLineOptions(const QCommandLineParser &parser, bool choosesPort, LineOpt
         const auto com = comPort.match(value);
         const int number = com.hasMatch() ? com.captured(1).toInt() : 0;
         if (value.contains(u'=')) {
-            if (options.ports.assign(value, &why))
+            // A device path as given, a relative one from the current folder.
+            const qsizetype eq = value.indexOf(u'=');
+            const QString assignment = value.left(eq + 1) + absolute(value.mid(eq + 1));
+            if (options.ports.assign(assignment, &why)) {
+                if (choosesPort) // COMn=PATH names the port to use as well
+                    options.port = value.mid(3, eq - 3).toInt(), options.device.clear();
                 continue;
+            }
         } else if (choosesPort && com.hasMatch()) {
             options.port = number, options.device.clear();
             if (number >= kFirstComPort && number <= kLastComPort)
                 continue;
             why = QStringLiteral("a port from COM1 to COM9, got \"%1\"").arg(value);
         } else if (choosesPort && !value.isEmpty()) {
-            options.port = 0, options.device = value;
+            options.port = 0, options.device = absolute(value);
             continue;
         } else {
             why = QStringLiteral("expected COMn=PATH with n from 1 to 9, got \"%1\"").arg(value);

@@ -50,15 +50,11 @@ QString FoundPort::details() const
 
 QList<FoundPort> findSerialPorts(const QString &byIdFolder)
 {
-    const QFileInfoList names = QDir(byIdFolder).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot,
-                                                              QDir::Name);
     QList<FoundPort> found;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
         FoundPort port{info.systemLocation(), {}, info.description(), info.manufacturer()};
-        const QString target = QFileInfo(port.path).canonicalFilePath();
-        for (const QFileInfo &name : names)
-            if (port.byId.isEmpty() && !target.isEmpty() && name.canonicalFilePath() == target)
-                port.byId = name.absoluteFilePath();
+        if (const QString name = stableName(port.path, byIdFolder); name != port.path)
+            port.byId = name;
         found << port;
     }
     return found;
@@ -140,18 +136,40 @@ QString openFailureReason(const QString &device)
     return QStringLiteral("デバイス %1: %2").arg(device, port.errorString());
 }
 
+QString stableName(const QString &path, const QString &byIdFolder)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    if (target.isEmpty() || path.startsWith(byIdFolder + u'/'))
+        return path;
+    for (const QFileInfo &name : QDir(byIdFolder).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot,
+                                                                 QDir::Name))
+        if (name.canonicalFilePath() == target)
+            return name.absoluteFilePath();
+    return path;
+}
+
+namespace {
+QString orDash(const QString &text)
+{
+    return text.isEmpty() ? QStringLiteral("-") : text;
+}
+} // namespace
+
+QString accessOf(const FoundPort &port)
+{
+    if (::access(QFile::encodeName(port.path).constData(), R_OK | W_OK) == 0)
+        return QStringLiteral("may open");
+    return QStringLiteral("no access (group %1)").arg(orDash(owningGroup(port.path)));
+}
+
 QString listPorts(const QList<FoundPort> &found)
 {
     QString out;
-    const auto orDash = [](const QString &text) { return text.isEmpty() ? QStringLiteral("-") : text; };
-    for (const FoundPort &port : found) {
-        QString access = QStringLiteral("may open");
-        if (::access(QFile::encodeName(port.path).constData(), R_OK | W_OK) != 0)
-            access = QStringLiteral("no access (group %1)").arg(orDash(owningGroup(port.path)));
-        out += QStringList{port.path, orDash(port.byId), orDash(port.description), orDash(port.manufacturer), access}
+    for (const FoundPort &port : found)
+        out += QStringList{port.path, orDash(port.byId), orDash(port.description), orDash(port.manufacturer),
+                           accessOf(port)}
                    .join(u'\t')
                + u'\n';
-    }
     return out;
 }
 

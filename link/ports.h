@@ -53,6 +53,13 @@ QList<FoundPort> besidesComPorts(const QList<FoundPort> &found, const PortMap &m
 // Empty when it opens now.
 QString openFailureReason(const QString &device);
 
+// The name under byIdFolder that leads to the same device as path, where udev
+// made one; else path itself.
+QString stableName(const QString &path, const QString &byIdFolder = QStringLiteral("/dev/serial/by-id"));
+
+// Whether this user may open the device: "may open", or "no access (group G)".
+QString accessOf(const FoundPort &port);
+
 // One line per found device for --list-ports: path, by-id name, description,
 // manufacturer (a "-" for what is unknown), and whether this user may open it.
 QString listPorts(const QList<FoundPort> &found);
