@@ -195,6 +195,9 @@ void CliTest::statuses_data()
     QTest::newRow("line lost") << QStringList{"--drop-after", "5", "--drop-on", "ATI"} << false
                                << QStringList{"--port", "{pty}", "identify"} << "" << 1 << ""
                                << "korvanta-cli: {pty}: 未知ｴﾗｰが発生しました";
+    QTest::newRow("reading cut off") << QStringList{"--drop-after", "5", "--drop-on", "AT\\S3"} << false
+                                     << QStringList{"--port", "{pty}", "backup", "-"} << "" << 1 << ""
+                                     << "korvanta-cli: {pty}: コマンドの受信に失敗しました (AT\\S3)\n";
 }
 
 void CliTest::statuses()
