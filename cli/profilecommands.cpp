@@ -248,8 +248,8 @@ public:
     QString synopsis() const override { return QStringLiteral("FILE [FILE2]"); }
     QString summary() const override
     {
-        return QStringLiteral("the settings where the adapter differs from FILE\n"
-                              "(adapter → FILE), or FILE from FILE2 (FILE →\n"
+        return QStringLiteral("the settings where FILE differs from the adapter\n"
+                              "(adapter → FILE), or FILE2 from FILE (FILE →\n"
                               "FILE2); status 0 same, 1 different, 2 trouble");
     }
     int run(Context &context, const QCommandLineParser &, const QStringList &arguments) override
