@@ -1,6 +1,7 @@
 // korvanta-cli as a user runs it: exit statuses, results and messages, the
 // traffic log, and the libraries it links.
 
+#include "link/ports.h"
 #include "tests/trafficlog.h"
 
 #include <QDir>
@@ -44,12 +45,14 @@ private:
     // Lines the simulator received.
     QStringList simulatorLog() const;
     // Starts a program of the build in the test's folder, $XDG_DATA_HOME
-    // there too; standard output into the file output when one is named.
+    // there too, {pty} in the arguments the simulator's device; standard
+    // output into the file output when one is named.
     void start(QProcess &process, const char *name, const QStringList &arguments, const QString &output = {});
     // Runs a program of the build to its end; its exit status.
     int run(const char *name, const QStringList &arguments, const QString &output = {});
     // factory.ini from the simulator, and changed.ini with two settings
-    // changed; the options that lead korvanta-cli to the simulator.
+    // changed; the options that lead korvanta-cli to the simulator, through
+    // a power cycle too.
     QStringList writeProfiles();
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -85,7 +88,12 @@ bool CliTest::startSimulator(const QStringList &options)
     if (!m_sim.waitForStarted(5000) || !m_sim.waitForReadyRead(5000))
         return false;
     m_device = QString::fromLocal8Bit(m_sim.readLine()).trimmed();
-    return m_device.startsWith(u'/');
+    // The number of a pseudo-terminal that another test's simulator just gave
+    // up may still be locked by the program that used it, until it notices.
+    const QDeadlineTimer deadline(10000);
+    while (m_device.startsWith(u'/') && !korvanta::openFailureReason(m_device).isEmpty() && !deadline.hasExpired())
+        QTest::qWait(20);
+    return m_device.startsWith(u'/') && korvanta::openFailureReason(m_device).isEmpty();
 }
 
 QStringList CliTest::simulatorLog() const
@@ -103,7 +111,9 @@ void CliTest::start(QProcess &process, const char *name, const QStringList &argu
     process.setWorkingDirectory(m_dir->path());
     if (!output.isEmpty())
         process.setStandardOutputFile(output);
-    process.start(name[0] == '/' ? QString::fromLatin1(name) : program(name), arguments);
+    QStringList filled = arguments; // {pty}: the simulator's device now
+    filled.replaceInStrings("{pty}", m_device);
+    process.start(name[0] == '/' ? QString::fromLatin1(name) : program(name), filled);
     process.closeWriteChannel(); // standard input is empty
 }
 
@@ -120,7 +130,7 @@ int CliTest::run(const char *name, const QStringList &arguments, const QString &
 
 QStringList CliTest::writeProfiles()
 {
-    const QStringList line{"--port", m_device, "--workfile", m_dir->filePath("mail.ini")};
+    const QStringList line{"--port", "{pty}", "--workfile", m_dir->filePath("mail.ini")};
     if (run("korvanta-cli", line + QStringList{"backup", "factory.ini"}) != 0)
         return {};
     QFile factory(m_dir->filePath("factory.ini")), changed(m_dir->filePath("changed.ini"));
@@ -358,8 +368,11 @@ void CliTest::stoppedBySignal()
 
     QProcess cli;
     start(cli, "korvanta-cli", line + command);
-    QTRY_VERIFY_WITH_TIMEOUT(simulatorLog().endsWith(silentFrom), 20000);
-    ::kill(pid_t(cli.processId()), signal);
+    QTRY_VERIFY2_WITH_TIMEOUT(simulatorLog().endsWith(silentFrom),
+                              qPrintable(simulatorLog().join(' ') + cli.readAllStandardError()), 20000);
+    const pid_t pid = pid_t(cli.processId()); // 0 once it ended: a signal to 0 reaches this whole group
+    QVERIFY(pid > 0);
+    ::kill(pid, signal);
     // The exchange under way ends at once, long before its 10-second deadline.
     QVERIFY(cli.waitForFinished(5000));
     QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
