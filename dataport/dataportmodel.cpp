@@ -423,14 +423,14 @@ const std::span<const BapRequest> bapRequests()
 
 Reading parseMask(const QByteArray &answer) { return digitFrom(answer, 8, '7'); }
 
-int maskOf(const std::function<bool(const char *control)> &isOn, int side)
+int maskOf(const std::function<bool(const char *control)> &isOn, int side, const QString &stored)
 {
+    const bool haveStored = stored.size() == 1 && stored[0] >= u'0' && stored[0] <= u'7';
+    const int unchosen = haveStored ? stored.toInt() : 7;
     int value = 0;
     for (const BapRequest &r : bapRequests()) {
-        const bool refused = isOn(r.refuse[side]);
-        if (!refused && !isOn(r.answer[side]))
-            return kNoChoice;
-        if (!refused)
+        const bool answered = isOn(r.answer[side]) || (!isOn(r.refuse[side]) && (unchosen & r.bit));
+        if (answered)
             value += r.bit;
     }
     return value;

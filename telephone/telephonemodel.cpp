@@ -23,43 +23,43 @@ std::span<const Port> ports()
 const std::vector<PortChoice> &portChoices()
 {
     static const std::vector<PortChoice> rows = {
-        {"ONSEI", 'L', "アナログポート", {"Frame1", "Frame14", "Frame25"}, '0', '0',
+        {"ONSEI", 'L', "アナログポート", {"Frame1", "Frame14", "Frame25"}, '0',
          {{'0', "音声", {"Option1", "Option24", "Option46"}},
           {'1', "3.1KHzｵｰﾃﾞｨｵ", {"Option2", "Option25", "Option45"}}}},
-        {"GLOBAL", 'N', "グローバル着信", {"Frame5", "Frame17", "Frame28"}, '1', '0',
+        {"GLOBAL", 'N', "グローバル着信", {"Frame5", "Frame17", "Frame28"}, '1',
          {{'1', "着信する", {"Option7", "Option31", "Option53"}},
           {'0', "着信しない", {"Option8", "Option32", "Option52"}}}},
-        {"SUB_ADR", 'M', "ｻﾌﾞｱﾄﾞﾚｽなし着信", {"Frame6", "Frame18", "Frame29"}, '1', '0',
+        {"SUB_ADR", 'M', "ｻﾌﾞｱﾄﾞﾚｽなし着信", {"Frame6", "Frame18", "Frame29"}, '1',
          {{'1', "着信する", {"Option9", "Option33", "Option55"}},
           {'0', "着信しない", {"Option10", "Option34", "Option54"}}}},
-        {"CYAKU", 'O', "着信規制", {"Frame4", "Frame16", "Frame27"}, '0', '0',
+        {"CYAKU", 'O', "着信規制", {"Frame4", "Frame16", "Frame27"}, '0',
          {{'1', "規制する", {"Option3", "Option29", "Option51"}},
           {'0', "規制しない", {"Option4", "Option30", "Option50"}}}},
-        {"SHIKI", 'P', "識別着信", {"Frame7", "Frame19", "Frame30"}, '0', '0',
+        {"SHIKI", 'P', "識別着信", {"Frame7", "Frame19", "Frame30"}, '0',
          {{'1', "する", {"Option11", "Option35", "Option57"}},
           {'0', "しない", {"Option12", "Option36", "Option56"}}}},
-        {"CALLWAIT", 'K', "コールウェイティング", {"Frame2", "Frame15", "Frame26"}, '0', '2',
+        {"CALLWAIT", 'K', "コールウェイティング", {"Frame2", "Frame15", "Frame26"}, '0',
          {{'0', "使用しない", {"Option5", "Option26", "Option49"}},
           {'1', "NTTｺｰﾙｳｪｲﾃｨﾝｸﾞ", {"Option6", "Option27", "Option48"}},
           {'2', "擬似ｺｰﾙｳｪｲﾃｨﾝｸﾞ", {"Option13", "Option28", "Option47"}}}},
-        {"TUCHI", 'B', "発信者番号通知指定", {"Frame10", "Frame21", "Frame32"}, '3', '3',
+        {"TUCHI", 'B', "発信者番号通知指定", {"Frame10", "Frame21", "Frame32"}, '3',
          {{'0', "通知しない", {"Option16", "Option37", "Option60"}},
           {'1', "契約者回線番号を通知", {"Option17", "Option38", "Option59"}},
           {'2', "自己アドレスを通知", {"Option18", "Option39", "Option58"}},
           {'3', "網契約に従う", {"Option82", "Option83", "Option84"}, true}}},
-        {"CYAKU_TRN", 'F', "着信転送", {"Frame8", "Frame13", "Frame24"}, '0', '0',
+        {"CYAKU_TRN", 'F', "着信転送", {"Frame8", "Frame13", "Frame24"}, '0',
          {{'1', "利用する", {"Option14", "Option22", "Option44"}},
           {'0', "利用しない", {"Option15", "Option23", "Option43"}}}},
         // The two announcement boxes share the call forwarding frame.
-        {"TOKI", 'H', "着信転送", {"Frame8", "Frame13", "Frame24"}, '0', '0',
+        {"TOKI", 'H', "着信転送", {"Frame8", "Frame13", "Frame24"}, '0',
          {{'2', "転送トーキ", {"Check1", "Check3", "Check6"}},
           {'1', "転送元トーキ", {"Check2", "Check4", "Check5"}}},
          true, false, true},
-        {"CHIEN", 'U', "アナログ着信", {"Frame11", "Frame22", "Frame33"}, '1', '2',
+        {"CHIEN", 'U', "アナログ着信", {"Frame11", "Frame22", "Frame33"}, '1',
          {{'0', "優先着信", {"Option21", "Option42", "Option61"}},
           {'1', "先行着信", {"Option20", "Option41", "Option62"}},
           {'2', "遅延着信", {"Option19", "Option40", "Option63"}}}},
-        {"RING", 'W', "内線呼出音", {"Frame42", "Frame41", "Frame40"}, '1', '2',
+        {"RING", 'W', "内線呼出音", {"Frame42", "Frame41", "Frame40"}, '1',
          {{'0', "ﾘｰﾝ･ﾘｰﾝ", {"Option91", "Option88", "Option85"}},
           {'1', "ﾘｰｰﾝ･ﾘｰｰﾝ", {"Option92", "Option89", "Option86"}},
           {'2', "ﾘｰﾝﾘﾝ･ﾘｰﾝﾘﾝ", {"Option93", "Option90", "Option87"}}},
@@ -68,7 +68,7 @@ const std::vector<PortChoice> &portChoices()
     return rows;
 }
 
-char shownChoice(const PortChoice &choice, const std::vector<bool> &checked)
+std::optional<char> shownChoice(const PortChoice &choice, const std::vector<bool> &checked)
 {
     if (choice.checkBoxes) {
         int v = 0;
@@ -78,9 +78,9 @@ char shownChoice(const PortChoice &choice, const std::vector<bool> &checked)
         return char('0' + v);
     }
     for (size_t i = 0; i < choice.values.size() && i < checked.size(); ++i)
-        if (checked[i] && choice.values[i].value != choice.noneValue)
+        if (checked[i])
             return choice.values[i].value;
-    return choice.noneValue;
+    return std::nullopt;
 }
 
 bool accepts(const PortChoice &choice, char value)
