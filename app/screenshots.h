@@ -4,11 +4,11 @@
 
 namespace korvanta {
 
-class WorkFile;
-
 // Opens every window of the utility against the simulated adapter, one after
 // the other, saves a picture of each as DIR/<window>.png and prints the
-// paths. Returns the program's exit status.
-int runScreenshotTour(const QString &dir, WorkFile &workFile);
+// paths. The simulated adapter's values go into a work file of the tour's own,
+// in a temporary folder removed at the end: the user's work file is not
+// touched. Returns the program's exit status.
+int runScreenshotTour(const QString &dir);
 
 } // namespace korvanta
