@@ -17,6 +17,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -66,8 +67,10 @@ public:
         m_window = name;
         m_seen << name;
         text(window->windowTitle(), window, "title");
-        if (auto *menu = qobject_cast<QMenu *>(window))
-            actions(menu);
+        // Every menu entry, those of menus not open included.
+        actions(window);
+        for (const QMenuBar *bar : window->findChildren<QMenuBar *>())
+            actions(bar);
         // Every page of every tab control, each as it shows, then the page
         // the window had.
         for (QTabWidget *tabs : window->findChildren<QTabWidget *>()) {
@@ -98,7 +101,7 @@ private:
             fail(widget, QStringLiteral("Japanese %1 \"%2\"").arg(QLatin1String(role), shown));
     }
 
-    void actions(const QMenu *menu)
+    void actions(const QWidget *menu)
     {
         for (const QAction *action : menu->actions()) {
             text(action->text(), menu, "menu entry");
