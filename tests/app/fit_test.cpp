@@ -57,6 +57,9 @@ QString nameOf(const QWidget *widget)
                                           : widget->objectName();
 }
 
+// Labels that show what the adapter answered, as it came.
+const QSet<QString> kAdapterValues{QStringLiteral("Form7/Label3")};
+
 // What one window shows that does not fit, overlaps or is not English.
 class Inspector {
 public:
@@ -215,14 +218,14 @@ private:
             if (!widget->isVisible() || (widget != top && widget->isWindow()))
                 continue;
             overlaps(widget);
-            if (QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget))
+            const bool adapters = kAdapterValues.contains(m_window + QLatin1Char('/') + widget->objectName());
+            if (QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget); accessible && !adapters)
                 text(accessible->text(QAccessible::Name), widget, "accessible name");
             text(widget->accessibleDescription(), widget, "accessible description");
             text(widget->toolTip(), widget, "tool tip");
             if (auto *l = qobject_cast<QLabel *>(widget)) {
                 label(l);
-                // The adapter's own answer, shown as it came.
-                if (!(l->textInteractionFlags() & Qt::TextSelectableByMouse))
+                if (!adapters)
                     text(l->text(), l, "label");
             } else if (auto *b = qobject_cast<QAbstractButton *>(widget)) {
                 button(b);
