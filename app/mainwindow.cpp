@@ -15,6 +15,7 @@
 #include "telephone/telephonedialog.h"
 #include "ui/formparts.h"
 #include "ui/helpviewer.h"
+#include "ui/messagebox.h"
 #include "ui/settingsdialog.h"
 #include "ui/windows.h"
 
@@ -64,6 +65,11 @@ MainWindow::MainWindow(Session &session, QWidget *parent) : QMainWindow(parent),
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kProgramTitle);
+    // The link is the window's serial control, found by name through it; it
+    // stays its owner's and goes back to it with the window.
+    m_link = &m_session.link;
+    m_linkOwner = m_link->parent();
+    m_link->setParent(this);
     if (!m_session.commEvents) {
         m_session.commEvents = new CommEventHandler(m_session.link, this);
         m_ownsCommEvents = true;
@@ -152,6 +158,8 @@ MainWindow::MainWindow(Session &session, QWidget *parent) : QMainWindow(parent),
 
 MainWindow::~MainWindow()
 {
+    if (m_link)
+        m_link->setParent(m_linkOwner);
     if (m_ownsCommEvents)
         m_session.commEvents = nullptr;
     else if (m_session.commEvents)
@@ -207,9 +215,12 @@ void MainWindow::exitProcedure()
 void MainWindow::endOnSignal(int signalNumber)
 {
     m_endSignal = signalNumber;
-    // An exchange under way finishes first; the signal is looked at again then.
-    if (m_session.busy() || m_exiting) {
-        QTimer::singleShot(20, this, [this] { endOnSignal(m_endSignal); });
+    // Nobody will answer a box now: each is answered as by Escape, and what
+    // showed it goes on as after that answer. An exchange under way finishes
+    // first; the signal is looked at again then, once the boxes have closed.
+    const bool boxesWereOpen = answerMessageBoxesByEscape();
+    if (boxesWereOpen || m_session.busy() || m_exiting) {
+        QTimer::singleShot(boxesWereOpen ? 0 : 20, this, [this] { endOnSignal(m_endSignal); });
         return;
     }
     exitProcedure();

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QMenu>
+#include <QPointer>
 
 #include <memory>
 #include <vector>
@@ -58,6 +59,8 @@ private:
     void openTerminal();
 
     Session &m_session;
+    QPointer<QObject> m_link;      // MSComm1
+    QPointer<QObject> m_linkOwner; // whose it is
     bool m_ownsCommEvents = false;
     bool m_exiting = false;
     int m_endSignal = 0;

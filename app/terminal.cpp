@@ -60,14 +60,14 @@ void AppendTerminalText(TerminalText &box, const QByteArray &received)
     box.selLength = 0;
 }
 
-void TypeTerminalText(TerminalText &box, const QByteArray &typed)
+void TypeTerminalText(TerminalText &box, const QString &typed)
 {
-    for (const char c : typed) {
-        if (c == '\b' && box.selLength == 0) {
+    for (const QChar c : typed) {
+        if (c == u'\b' && box.selLength == 0) {
             box.selLength = lastShownLength(box.text, box.selStart);
             box.selStart -= box.selLength;
         }
-        const QString in = c == '\b' ? QString() : c == '\r' ? QStringLiteral("\r\n") : QString(QChar(uchar(c)));
+        const QString in = c == u'\b' ? QString() : c == u'\r' ? QStringLiteral("\r\n") : QString(c);
         box.text.replace(box.selStart, box.selLength, in);
         box.selStart += int(in.size());
         box.selLength = 0;
@@ -178,26 +178,26 @@ void TerminalWindow::showBox()
 
 void TerminalWindow::enter(const QString &text)
 {
-    // The line carries one byte a character: line breaks go as CR, and what
-    // has no byte is dropped.
     QString lines = text;
     lines.replace(QLatin1String("\r\n"), QLatin1String("\r")).replace(u'\n', u'\r');
-    QByteArray bytes;
-    for (const QChar c : std::as_const(lines))
-        if (c.unicode() < 256)
-            bytes += char(c.unicode());
-    if (bytes.isEmpty())
-        return;
     Link &link = m_session.link;
     if (link.isOpen()) {
-        link.output(bytes); // the adapter's echo shows it
+        // The line carries one byte a character: what has no byte is dropped.
+        QByteArray bytes;
+        for (const QChar c : std::as_const(lines))
+            if (c.unicode() < 256)
+                bytes += char(c.unicode());
+        if (!bytes.isEmpty())
+            link.output(bytes); // the adapter's echo shows it
         return;
     }
-    // A closed line: the text goes into the box at the caret.
+    // A closed line: the text goes into the box at the caret, as typed.
+    if (lines.isEmpty())
+        return;
     const QTextCursor caret = m_term->textCursor();
     m_box.selStart = boxPosition(m_box.text, caret.selectionStart());
     m_box.selLength = boxPosition(m_box.text, caret.selectionEnd()) - m_box.selStart;
-    TypeTerminalText(m_box, bytes);
+    TypeTerminalText(m_box, lines);
     showBox();
 }
 

@@ -31,7 +31,7 @@ void AppendTerminalText(TerminalText &box, const QByteArray &received);
 // text box does: a backspace takes the selection, or else the character in
 // front of it (a line break whole); a carriage return becomes a line break.
 // The selection ends empty behind what went in.
-void TypeTerminalText(TerminalText &box, const QByteArray &typed);
+void TypeTerminalText(TerminalText &box, const QString &typed);
 
 // The terminal window "ターミナル": typed, pasted and dropped characters go to
 // the adapter as they are, and what the adapter sends is shown. With the line

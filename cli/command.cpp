@@ -44,7 +44,7 @@ Command *findCommand(const QString &name)
 
 int Command::usageError(const QString &why)
 {
-    std::fprintf(stderr, "korvanta-cli: %s (korvanta-cli --help tells more)\n", qPrintable(why));
+    std::fprintf(stderr, "korvanta-cli: %s\n", qPrintable(tr("%1 (korvanta-cli --help tells more)").arg(why)));
     return kTrouble;
 }
 
@@ -86,7 +86,7 @@ Session *Context::connect()
         factory = loggedLinkFactory(factory, m_log);
     m_control = std::make_unique<SerialControl>(factory);
 
-    progress(QStringLiteral("identifying the adapter on %1").arg(m_control->describe(port)));
+    progress(Command::tr("identifying the adapter on %1").arg(m_control->describe(port)));
     Identity identity;
     const bool identified = connectPort(*m_control, port, m_timing, identity, nullptr);
     progress({});

@@ -7,6 +7,7 @@
 #include "link/trafficlog.h"
 
 #include <QCommandLineOption>
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -74,7 +75,12 @@ private:
 // One command of korvanta-cli: `korvanta-cli [options] NAME [ARGUMENTS...]`.
 // A command is a class of its own in a file of its own, registered there with
 // `const Registration<TheCommand> registered;`.
+//
+// Its texts are written in English and translated under a Japanese locale:
+// Command::tr() in every file of the command line.
 class Command {
+    Q_DECLARE_TR_FUNCTIONS(korvanta::cli::Command)
+
 public:
     virtual ~Command() = default;
 

@@ -10,7 +10,7 @@ public:
     QString name() const override { return QStringLiteral("identify"); }
     QString summary() const override
     {
-        return QStringLiteral("ask the adapter who it is (\"ATE1V1\", \"ATI\",\n"
+        return Command::tr("ask the adapter who it is (\"ATE1V1\", \"ATI\",\n"
                               "\"AT%I2\"); prints its model and firmware,\n"
                               "tab-separated");
     }
@@ -18,7 +18,7 @@ public:
     int run(Context &context, const QCommandLineParser &, const QStringList &arguments) override
     {
         if (!arguments.isEmpty())
-            return usageError(QStringLiteral("identify takes no arguments"));
+            return usageError(Command::tr("identify takes no arguments"));
         const Session *session = context.connect();
         if (!session)
             return context.failure();

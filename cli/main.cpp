@@ -18,7 +18,7 @@ constexpr int kSummaryColumn = 21; // where the usage's descriptions begin
 
 QString usage()
 {
-    QString text = QStringLiteral(
+    QString text = Command::tr(
         "Usage: korvanta-cli [options] COMMAND [ARGUMENTS]\n"
         "The KORVAN-TA settings utility on the command line: results on standard\n"
         "output, messages on standard error. Exit status 0 done, 1 the adapter or the\n"
@@ -94,15 +94,15 @@ int main(int argc, char *argv[])
         return usageError(error);
     QStringList words = parser.positionalArguments();
     if (words.isEmpty())
-        return usageError(QStringLiteral("no command"));
+        return usageError(Command::tr("no command"));
     Command *command = findCommand(words.takeFirst());
     if (!command)
-        return usageError(QStringLiteral("unknown command \"%1\"").arg(parser.positionalArguments().first()));
+        return usageError(Command::tr("unknown command \"%1\"").arg(parser.positionalArguments().first()));
     // Another command's own option is a mistake.
     for (const Command *other : commands())
         for (const QCommandLineOption &option : other->options())
             if (other != command && parser.isSet(option.names().first()))
-                return usageError(QStringLiteral("--%1 belongs to %2").arg(option.names().first(), other->name()));
+                return usageError(Command::tr("--%1 belongs to %2").arg(option.names().first(), other->name()));
 
     Context context(options);
     return context.finish(command->run(context, parser, words));

@@ -12,7 +12,7 @@ public:
     QString name() const override { return QStringLiteral("ports"); }
     QString summary() const override
     {
-        return QStringLiteral("the serial devices found, one a line, tab-separated:\n"
+        return Command::tr("the serial devices found, one a line, tab-separated:\n"
                               "path, by-id name, description, manufacturer, and\n"
                               "whether this user may open it");
     }
@@ -20,11 +20,11 @@ public:
     int run(Context &, const QCommandLineParser &, const QStringList &arguments) override
     {
         if (!arguments.isEmpty())
-            return usageError(QStringLiteral("ports takes no arguments"));
+            return usageError(Command::tr("ports takes no arguments"));
         const QList<FoundPort> found = findSerialPorts();
         std::printf("%s", listPorts(found).toUtf8().constData());
         if (found.isEmpty())
-            std::fprintf(stderr, "korvanta-cli: no serial devices found\n");
+            std::fprintf(stderr, "korvanta-cli: %s\n", qPrintable(Command::tr("no serial devices found")));
         return kDone;
     }
 };

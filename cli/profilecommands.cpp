@@ -51,17 +51,17 @@ public:
     QString synopsis() const override { return QStringLiteral("FILE"); }
     QString summary() const override
     {
-        return QStringLiteral("read every setting into a profile FILE\n(\"-\": standard output)");
+        return Command::tr("read every setting into a profile FILE\n(\"-\": standard output)");
     }
     int run(Context &context, const QCommandLineParser &, const QStringList &arguments) override
     {
         if (arguments.size() != 1)
-            return usageError(QStringLiteral("backup takes one FILE"));
+            return usageError(Command::tr("backup takes one FILE"));
         const QString path = arguments[0];
         Session *session = context.connect();
         if (!session)
             return context.failure();
-        Context::progress(QStringLiteral("reading the settings"));
+        Context::progress(Command::tr("reading the settings"));
         profile::Profile p;
         if (!profile::backup(*session, p))
             return kFailed;
@@ -86,27 +86,27 @@ public:
     QString synopsis() const override { return QStringLiteral("FILE"); }
     QString summary() const override
     {
-        return QStringLiteral("bring the adapter to the profile FILE: prints\n"
+        return Command::tr("bring the adapter to the profile FILE: prints\n"
                               "each change, sends only those, reads back and\n"
                               "stores (\"AT&W0&W1\"); --dry-run: print only;\n"
                               "--no-store: leave the store to a later run");
     }
     QList<QCommandLineOption> options() const override
     {
-        return {{QStringLiteral("dry-run"), QStringLiteral("print the changes, send none")},
-                {QStringLiteral("no-store"), QStringLiteral("do not store what was sent")}};
+        return {{QStringLiteral("dry-run"), Command::tr("print the changes, send none")},
+                {QStringLiteral("no-store"), Command::tr("do not store what was sent")}};
     }
     int run(Context &context, const QCommandLineParser &parser, const QStringList &arguments) override
     {
         if (arguments.size() != 1)
-            return usageError(QStringLiteral("restore takes one FILE"));
+            return usageError(Command::tr("restore takes one FILE"));
         const auto wanted = readProfile(arguments[0]);
         if (!wanted)
             return kTrouble; // nothing reaches the line
         Session *session = context.connect();
         if (!session)
             return context.failure();
-        Context::progress(QStringLiteral("reading the settings"));
+        Context::progress(Command::tr("reading the settings"));
         profile::RestorePlan plan;
         QString problem;
         switch (profile::plan(*session, *wanted, plan, &problem)) {
@@ -120,11 +120,11 @@ public:
         }
         Context::progress({});
         for (const SettingKey *k : plan.skipped)
-            say(QStringLiteral("skipped, the adapter's firmware lacks it: %1 [%2] %3").arg(k->caption, k->section, k->key));
+            say(Command::tr("skipped, the adapter's firmware lacks it: %1 [%2] %3").arg(k->caption, k->section, k->key));
         printDifferences(plan.changes);
         if (parser.isSet(QStringLiteral("dry-run")) || plan.changes.isEmpty())
             return kDone;
-        Context::progress(QStringLiteral("writing %1 settings").arg(plan.changes.size()));
+        Context::progress(Command::tr("writing %n settings", nullptr, int(plan.changes.size())));
         const profile::ApplyResult result = profile::apply(*session, plan);
         // Whatever got through is stored, as the window program stores at exit.
         if (!parser.isSet(QStringLiteral("no-store")))
@@ -132,7 +132,7 @@ public:
         if (result.outcome != profile::Outcome::Done)
             return kFailed;
         if (!result.unverified.isEmpty()) {
-            say(QStringLiteral("read back, these differ from the profile:"));
+            say(Command::tr("read back, these differ from the profile:"));
             for (const profile::Difference &d : result.unverified)
                 say(profile::describe(d));
             return kFailed;
@@ -147,14 +147,14 @@ public:
     QString synopsis() const override { return QStringLiteral("FILE [FILE2]"); }
     QString summary() const override
     {
-        return QStringLiteral("the settings where the adapter (or FILE2)\n"
+        return Command::tr("the settings where the adapter (or FILE2)\n"
                               "differs from FILE; status 0 same, 1 different,\n"
                               "2 trouble");
     }
     int run(Context &context, const QCommandLineParser &, const QStringList &arguments) override
     {
         if (arguments.isEmpty() || arguments.size() > 2)
-            return usageError(QStringLiteral("diff takes FILE, or FILE1 FILE2"));
+            return usageError(Command::tr("diff takes FILE, or FILE1 FILE2"));
         const auto left = readProfile(arguments[0]);
         if (!left)
             return kTrouble;
@@ -168,7 +168,7 @@ public:
             Session *session = context.connect();
             if (!session)
                 return kTrouble;
-            Context::progress(QStringLiteral("reading the settings"));
+            Context::progress(Command::tr("reading the settings"));
             if (!profile::backup(*session, right))
                 return kTrouble;
             Context::progress({});

@@ -4,6 +4,7 @@
 #include "dataport/dataportcore.h"
 #include "dataport/dialogparts.h"
 #include "dataport/strings.h"
+#include "workfile/workfile.h"
 
 #include <QLabel>
 
@@ -20,13 +21,14 @@ BapDialog::BapDialog(Session &session, QWidget *opener) : SettingsDialog(session
     for (int side = 0; side < 2; ++side) {
         const BapSide &s = bapSides()[side];
         auto *column = new QVBoxLayout;
-        auto *label = new QLabel(QString::fromUtf8(s.caption), outer);
+        auto *label = new QLabel(tr(s.caption), outer);
         label->setObjectName(nameOf(s.label));
         column->addWidget(label);
         for (const BapRequest &r : bapRequests()) {
-            QGroupBox *frame = makeFrame(r.frame[side], QString::fromUtf8(r.caption), outer);
-            addOption(frame, r.refuse[side], text::kRefuse);
-            addOption(frame, r.answer[side], text::kAnswer);
+            QGroupBox *frame = makeFrame(r.frame[side], tr(r.caption), outer);
+            for (QRadioButton *o : {addOption(frame, r.refuse[side], text::kRefuse),
+                                    addOption(frame, r.answer[side], text::kAnswer)})
+                connect(o, &QRadioButton::clicked, this, [this, side] { m_touched[side] = true; });
             column->addWidget(frame);
         }
         columns->addLayout(column);
@@ -63,9 +65,13 @@ SettingValues BapDialog::shownValues() const
 {
     SettingValues values;
     const auto isOn = [this](const char *name) { return option(this, name)->isChecked(); };
-    for (int side = 0; side < 2; ++side)
-        if (const int mask = maskOf(isOn, side); mask != kNoChoice)
-            values.set(nameOf(kBapSection), nameOf(bapSides()[side].key), QString::number(mask));
+    const QString section = nameOf(kBapSection);
+    for (int side = 0; side < 2; ++side) {
+        if (!m_touched[side])
+            continue; // a side nobody changed sends nothing
+        const QString key = nameOf(bapSides()[side].key);
+        values.set(section, key, QString::number(maskOf(isOn, side, session().workFile.fetch(section, key))));
+    }
     return values;
 }
 

@@ -16,11 +16,13 @@ protected:
     void readAdapter() override;
 
 private:
-    // What was read into the options, and the options as values: a side
-    // with a frame of no option on gives none.
+    // What was read into the options, and the options as values: a side the
+    // operator changed no frame of gives none.
     void showValues(const SettingValues &values);
     SettingValues shownValues() const;
     void registerSettings();
+
+    bool m_touched[2] = {}; // per side: an option of it clicked
 };
 
 } // namespace korvanta

@@ -5,6 +5,8 @@
 #include "link/session.h"
 #include "workfile/workfile.h"
 
+#include <QCoreApplication>
+
 #include <initializer_list>
 
 namespace korvanta::dataport {
@@ -195,6 +197,22 @@ bool writeForm3(Session &s, const SettingValues &wanted, QObject *parent)
 // ---------------------------------------------------------------------------
 // The subsystem as a whole
 
+namespace {
+// The captions of the three windows' tables, in the operator's language.
+QString portText(const char *caption)
+{
+    return QCoreApplication::translate("korvanta::DataPortDialog", caption);
+}
+QString bodText(const char *caption)
+{
+    return QCoreApplication::translate("korvanta::ThroughputBodDialog", caption);
+}
+QString bapText(const char *caption)
+{
+    return QCoreApplication::translate("korvanta::BapDialog", caption);
+}
+} // namespace
+
 const std::vector<SettingKey> &settingKeys()
 {
     static const std::vector<SettingKey> keys = [] {
@@ -211,31 +229,31 @@ const std::vector<SettingKey> &settingKeys()
             return {};
         };
         for (const Port &pt : ports()) {
-            const QStringList tab{text::kDataPortTitle, QString::fromUtf8(pt.tabCaption).trimmed()};
+            const QStringList tab{text::kDataPortTitle, portText(pt.tabCaption).trimmed()};
             for (const NumberBox &b : numberBoxes())
-                add(pt.section, b.key, tab + QStringList{QString::fromUtf8(b.caption)},
+                add(pt.section, b.key, tab + QStringList{portText(b.caption)},
                     [&b](const QString &v) { return b.accepts(v); });
             for (const PortSetting &s : portSettings()) {
-                add(pt.section, s.key, tab + QStringList{QString::fromUtf8(s.frameCaption)}, optionValues(s.options));
+                add(pt.section, s.key, tab + QStringList{portText(s.frameCaption)}, optionValues(s.options));
                 k.back().newFirmwareValue = networkOption(s);
             }
         }
         for (const ExtSetting *s : extReadOrder())
-            add(kExtSection, s->key, {text::kDataPortTitle, text::kCommonTab.trimmed(), QString::fromUtf8(s->frameCaption)},
+            add(kExtSection, s->key, {text::kDataPortTitle, text::kCommonTab.toString().trimmed(), portText(s->frameCaption)},
                 optionValues(s->options));
         for (const BodDirection &dir : bodDirections())
-            add(kBodSection, dir.key, {text::kBodTitle, QString::fromUtf8(dir.frameCaption), text::kDirection},
+            add(kBodSection, dir.key, {text::kBodTitle, bodText(dir.frameCaption), text::kDirection},
                 digitsUpTo(int(std::size(dir.options)) - 1));
         for (const BodRegister *reg : bodReadOrder())
             add(kBodSection, reg->key,
-                {text::kBodTitle, QString::fromUtf8(bodDirections()[reg->direction].frameCaption),
-                 QString::fromUtf8(bodRange(reg->kind).caption)},
+                {text::kBodTitle, bodText(bodDirections()[reg->direction].frameCaption),
+                 bodText(bodRange(reg->kind).caption)},
                 [reg](const QString &v) { return acceptsRegisterValue(*reg, v); });
         int everyRequest = 0;
         for (const BapRequest &r : bapRequests())
             everyRequest |= r.bit;
         for (const BapSide &side : bapSides())
-            add(kBapSection, side.key, {text::kBapTitle, text::kBapFrame, QString::fromUtf8(side.caption)},
+            add(kBapSection, side.key, {text::kBapTitle, text::kBapFrame, bapText(side.caption)},
                 digitsUpTo(everyRequest));
         return k;
     }();

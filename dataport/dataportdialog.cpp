@@ -65,8 +65,8 @@ DataPortDialog::DataPortDialog(Session &session, QWidget *opener)
     setWindowTitle(text::kDataPortTitle);
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
-    m_tabs->addTab(buildPortTab(DataPort), QString::fromUtf8(port(DataPort).tabCaption));
-    m_tabs->addTab(buildPortTab(UsbPort), QString::fromUtf8(port(UsbPort).tabCaption));
+    m_tabs->addTab(buildPortTab(DataPort), tr(port(DataPort).tabCaption));
+    m_tabs->addTab(buildPortTab(UsbPort), tr(port(UsbPort).tabCaption));
     m_tabs->addTab(buildCommonTab(), text::kCommonTab);
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) { m_selectedTab = index; });
 
@@ -86,9 +86,9 @@ QWidget *DataPortDialog::buildPortTab(PortIndex p)
     auto *page = new QWidget;
     auto *grid = new QGridLayout(page);
     for (const PortSetting &s : portSettings()) {
-        QGroupBox *frame = makeFrame(s.frame[p], QString::fromUtf8(s.frameCaption), page);
+        QGroupBox *frame = makeFrame(s.frame[p], tr(s.frameCaption), page);
         for (const PortOption &o : s.options)
-            addOption(frame, o.control[p], QString::fromUtf8(p == UsbPort && o.usbCaption ? o.usbCaption : o.caption));
+            addOption(frame, o.control[p], tr(p == UsbPort && o.usbCaption ? o.usbCaption : o.caption));
         const Place &at = placeOf(s.key);
         grid->addWidget(frame, at.row, at.column, at.rows, at.columns);
     }
@@ -98,7 +98,7 @@ QWidget *DataPortDialog::buildPortTab(PortIndex p)
     const Port &pt = port(p);
     QGroupBox *numbers = makeFrame(pt.numberFrame, text::kNumberFrame, page);
     for (const NumberBox &b : numberBoxes()) {
-        auto *label = new QLabel(QString::fromUtf8(b.caption), numbers);
+        auto *label = new QLabel(tr(b.caption), numbers);
         label->setObjectName(nameOf(pt.*b.label));
         auto *box = new QLineEdit(numbers);
         box->setObjectName(nameOf(pt.*b.box));
@@ -120,9 +120,9 @@ QWidget *DataPortDialog::buildCommonTab()
     auto *grid = new QGridLayout(page);
     auto frameOf = [&](const char *key) {
         const ExtSetting &s = extSetting(key);
-        QGroupBox *frame = makeFrame(s.frame, QString::fromUtf8(s.frameCaption), page);
+        QGroupBox *frame = makeFrame(s.frame, tr(s.frameCaption), page);
         for (const ExtOption &o : s.options)
-            addOption(frame, o.control, QString::fromUtf8(o.caption));
+            addOption(frame, o.control, tr(o.caption));
         return frame;
     };
     auto *bapButton = makeButton("Command5", text::kBapDetail, page);

@@ -2,6 +2,8 @@
 
 #include "link/reply.h"
 
+#include <QCoreApplication>
+
 #include <array>
 #include <charconv>
 #include <cstring>
@@ -28,8 +30,10 @@ QByteArray commandOf(const QByteArray &tokens) { return tokens.isEmpty() ? QByte
 const std::span<const Port> ports()
 {
     static const std::array<Port, 2> table{{
-        {4, "DATA", "AT\\S5", "AT@J4?", "DATAポート  ", 5, "Frame3", "Label1", "Text1", "Label2", "Text2", "Option16"},
-        {5, "USB", "AT\\S6", "AT@J5?", "USBポート  ", 11, "Frame15", "Label4", "Text4", "Label3", "Text3", "Option31"},
+        {4, "DATA", "AT\\S5", "AT@J4?", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "DATAポート  "), 5, "Frame3",
+         "Label1", "Text1", "Label2", "Text2", "Option16"},
+        {5, "USB", "AT\\S6", "AT@J5?", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "USBポート  "), 11, "Frame15",
+         "Label4", "Text4", "Label3", "Text3", "Option31"},
     }};
     return table;
 }
@@ -39,8 +43,10 @@ const Port &port(PortIndex p) { return ports()[p]; }
 const std::span<const NumberBox> numberBoxes()
 {
     static const std::array<NumberBox, 2> table{{
-        {kOwnNumberKey, "自己アドレス", &Port::numberBox, &Port::numberLabel, charset::kNumber, 32},
-        {kSubaddressKey, "自己サブアドレス", &Port::subBox, &Port::subLabel, charset::kSubaddress, 20},
+        {kOwnNumberKey, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "自己アドレス"), &Port::numberBox, &Port::numberLabel,
+         charset::kNumber, 32},
+        {kSubaddressKey, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "自己サブアドレス"), &Port::subBox, &Port::subLabel,
+         charset::kSubaddress, 20},
     }};
     return table;
 }
@@ -50,28 +56,30 @@ bool NumberBox::accepts(const QString &text) const { return charset::fits(text, 
 const std::vector<PortSetting> &portSettings()
 {
     static const std::vector<PortSetting> table{
-        {"SUB_ADR", "サブアドレスなし着信", {"Frame6", "Frame13"}, 'M', "$M", "1",
-         {{"1", {"Option9", "Option27"}, "着信する", nullptr},
-          {"0", {"Option10", "Option28"}, "着信しない", nullptr}}},
-        {"GLOBAL", "グローバル着信", {"Frame5", "Frame12"}, 'N', "$N", "1",
-         {{"1", {"Option7", "Option25"}, "着信する", nullptr},
-          {"0", {"Option8", "Option26"}, "着信しない", nullptr}}},
-        {"CYAKU", "着信規制", {"Frame2", "Frame14"}, 'O', "$O", "0",
-         {{"1", {"Option6", "Option30"}, "規制する", nullptr},
-          {"0", {"Option5", "Option29"}, "規制しない", nullptr}}},
-        {"SHIKI", "識別着信", {"Frame7", "Frame11"}, 'P', "$P", "0",
-         {{"1", {"Option11", "Option23"}, "する", nullptr},
-          {"0", {"Option12", "Option24"}, "しない", nullptr}}},
-        {"TUCHI", "発信者番号通知指定", {"Frame1", "Frame16"}, 'B', "$B", "3",
-         {{"0", {"Option1", "Option32"}, "通知しない", nullptr},
-          {"1", {"Option2", "Option33"}, "契約者番号を通知", nullptr},
-          {"2", {"Option3", "Option34"}, "自己アドレスを通知", nullptr},
-          {"3", {"Option16", "Option31"}, "網契約に従う", nullptr}}},
-        {kINumberKey, "ｉ・ナンバー", {"Frame19", "Frame18"}, 0, "@J", "1",
-         {{"0", {"Option40", "Option37"}, "全番号で着信する／契約者回線番号で発信する", nullptr},
-          {"1", {"Option41", "Option38"}, "契約者回線番号で発着信する", "契約者番号で発着信する"},
-          {"2", {"Option42", "Option39"}, "追加番号１で発着信する", nullptr},
-          {"3", {"Option43", "Option44"}, "追加番号２で発着信する", nullptr}}},
+        {"SUB_ADR", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "サブアドレスなし着信"), {"Frame6", "Frame13"}, 'M', "$M", "1",
+         {{"1", {"Option9", "Option27"}, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "着信する"), nullptr},
+          {"0", {"Option10", "Option28"}, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "着信しない"), nullptr}}},
+        {"GLOBAL", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "グローバル着信"), {"Frame5", "Frame12"}, 'N', "$N", "1",
+         {{"1", {"Option7", "Option25"}, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "着信する"), nullptr},
+          {"0", {"Option8", "Option26"}, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "着信しない"), nullptr}}},
+        {"CYAKU", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "着信規制"), {"Frame2", "Frame14"}, 'O', "$O", "0",
+         {{"1", {"Option6", "Option30"}, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "規制する"), nullptr},
+          {"0", {"Option5", "Option29"}, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "規制しない"), nullptr}}},
+        {"SHIKI", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "識別着信"), {"Frame7", "Frame11"}, 'P', "$P", "0",
+         {{"1", {"Option11", "Option23"}, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "する"), nullptr},
+          {"0", {"Option12", "Option24"}, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "しない"), nullptr}}},
+        {"TUCHI", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "発信者番号通知指定"), {"Frame1", "Frame16"}, 'B', "$B", "3",
+         {{"0", {"Option1", "Option32"}, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "通知しない"), nullptr},
+          {"1", {"Option2", "Option33"}, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "契約者番号を通知"), nullptr},
+          {"2", {"Option3", "Option34"}, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "自己アドレスを通知"), nullptr},
+          {"3", {"Option16", "Option31"}, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "網契約に従う"), nullptr}}},
+        {kINumberKey, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "ｉ・ナンバー"), {"Frame19", "Frame18"}, 0, "@J", "1",
+         {{"0", {"Option40", "Option37"}, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "全番号で着信する／契約者回線番号で発信する"),
+           nullptr},
+          {"1", {"Option41", "Option38"}, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "契約者回線番号で発着信する"),
+           QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "契約者番号で発着信する")},
+          {"2", {"Option42", "Option39"}, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "追加番号１で発着信する"), nullptr},
+          {"3", {"Option43", "Option44"}, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "追加番号２で発着信する"), nullptr}}},
     };
     return table;
 }
@@ -171,20 +179,24 @@ PortCommands composePortWrite(const Port &port, const StoredValue &stored, const
 const std::vector<ExtSetting> &extSettings()
 {
     static const std::vector<ExtSetting> table{
-        {"CYANNEL", "初期接続チャンネル数", "Frame10", "AT%C?", 6, 0, "0",
-         {{"0", "Option15", "２チャンネル", "%C0"}, {"1", "Option14", "１チャンネル", "%C1"}}},
-        {"REBOD", "リソースＢＯＤの設定", "Frame4", "AT%U?", 6, 1, "0",
-         {{"3", "Option19", "発信／着信とも割当て", "%U3"},
-          {"1", "Option20", "発信時のみ割当て", "%U1"},
-          {"2", "Option21", "着信時のみ割当て", "%U2"},
-          {"0", "Option22", "割当てを行なわない", "%U0"}}},
-        {kBacpKey, "ＢＯＤモード設定", "Frame9", "AT&B?", 6, 1, "1",
-         {{"0", "Option13", "ＢＡＣＰ／ＢＡＰを使用しない", "&B0"}, {"1", "Option4", "ＢＡＣＰ／ＢＡＰを使用する", "&B1"}}},
+        {"CYANNEL", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "初期接続チャンネル数"), "Frame10", "AT%C?", 6, 0, "0",
+         {{"0", "Option15", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "２チャンネル"), "%C0"},
+          {"1", "Option14", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "１チャンネル"), "%C1"}}},
+        {"REBOD", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "リソースＢＯＤの設定"), "Frame4", "AT%U?", 6, 1, "0",
+         {{"3", "Option19", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "発信／着信とも割当て"), "%U3"},
+          {"1", "Option20", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "発信時のみ割当て"), "%U1"},
+          {"2", "Option21", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "着信時のみ割当て"), "%U2"},
+          {"0", "Option22", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "割当てを行なわない"), "%U0"}}},
+        {kBacpKey, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "ＢＯＤモード設定"), "Frame9", "AT&B?", 6, 1, "1",
+         {{"0", "Option13", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "ＢＡＣＰ／ＢＡＰを使用しない"), "&B0"},
+          {"1", "Option4", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "ＢＡＣＰ／ＢＡＰを使用する"), "&B1"}}},
         // Switched on through the directions of the detail dialog, so "使用する" sends nothing.
-        {kThroughputKey, "スループットＢＯＤ", "Frame8", "AT%A?%D?", 9, 1, "0",
-         {{"1", "Option17", "使用する", ""}, {"0", "Option18", "使用しない", "%A3%D3"}}},
-        {"CYAKU", "デジタル着信優先", "Frame17", "AT%Y?", 6, 0, "0",
-         {{"0", "Option36", "ＤＡＴＡポート", "%Y0"}, {"1", "Option35", "ＵＳＢポート", "%Y1"}}},
+        {kThroughputKey, QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "スループットＢＯＤ"), "Frame8", "AT%A?%D?", 9, 1, "0",
+         {{"1", "Option17", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "使用する"), ""},
+          {"0", "Option18", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "使用しない"), "%A3%D3"}}},
+        {"CYAKU", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "デジタル着信優先"), "Frame17", "AT%Y?", 6, 0, "0",
+         {{"0", "Option36", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "ＤＡＴＡポート"), "%Y0"},
+          {"1", "Option35", QT_TRANSLATE_NOOP("korvanta::DataPortDialog", "ＵＳＢポート"), "%Y1"}}},
     };
     return table;
 }
@@ -253,16 +265,18 @@ QByteArray composeExtWrite(const StoredValue &stored, const ValueOf &current)
 const std::span<const BodDirection> bodDirections()
 {
     static const std::array<BodDirection, 2> table{{
-        {"ADD", "AT%A?", "%A", "チャンネル追加設定", "Frame1", "Frame3", "Label7", "ADD_SPEED",
-         {{"Option1", "送受信データとも評価し追加"},
-          {"Option2", "送信データのみ評価し追加"},
-          {"Option3", "受信データのみ評価し追加"},
-          {"Option4", "追加を行なわない"}}},
-        {"DEL", "AT%D?", "%D", "チャンネル削除設定", "Frame2", "Frame4", "Label14", "DEL_SPEED",
-         {{"Option5", "送受信データとも評価し削除"},
-          {"Option6", "送信データのみ評価し削除"},
-          {"Option7", "受信データのみ評価し削除"},
-          {"Option8", "削除を行なわない"}}},
+        {"ADD", "AT%A?", "%A", QT_TRANSLATE_NOOP("korvanta::ThroughputBodDialog", "チャンネル追加設定"), "Frame1", "Frame3",
+         "Label7", "ADD_SPEED",
+         {{"Option1", QT_TRANSLATE_NOOP("korvanta::ThroughputBodDialog", "送受信データとも評価し追加")},
+          {"Option2", QT_TRANSLATE_NOOP("korvanta::ThroughputBodDialog", "送信データのみ評価し追加")},
+          {"Option3", QT_TRANSLATE_NOOP("korvanta::ThroughputBodDialog", "受信データのみ評価し追加")},
+          {"Option4", QT_TRANSLATE_NOOP("korvanta::ThroughputBodDialog", "追加を行なわない")}}},
+        {"DEL", "AT%D?", "%D", QT_TRANSLATE_NOOP("korvanta::ThroughputBodDialog", "チャンネル削除設定"), "Frame2", "Frame4",
+         "Label14", "DEL_SPEED",
+         {{"Option5", QT_TRANSLATE_NOOP("korvanta::ThroughputBodDialog", "送受信データとも評価し削除")},
+          {"Option6", QT_TRANSLATE_NOOP("korvanta::ThroughputBodDialog", "送信データのみ評価し削除")},
+          {"Option7", QT_TRANSLATE_NOOP("korvanta::ThroughputBodDialog", "受信データのみ評価し削除")},
+          {"Option8", QT_TRANSLATE_NOOP("korvanta::ThroughputBodDialog", "削除を行なわない")}}},
     }};
     return table;
 }
@@ -296,9 +310,15 @@ const std::vector<const BodRegister *> &bodReadOrder()
 const BodRange &bodRange(BodKind kind)
 {
     static const std::array<BodRange, 3> table{{
-        {BodKind::Threshold, "しきい値", "％", 0, 100, 1, 1, "有効範囲は0～100(%)です"},
-        {BodKind::EvaluationTime, "評価時間", "秒", 1, 255, 1, 1, "有効範囲は1～255(秒)です"},
-        {BodKind::HoldingTime, "最小保持時間", "秒", 5, 1275, 5, 5, "有効範囲は5～1275(秒)です"},
+        {BodKind::Threshold, QT_TRANSLATE_NOOP("korvanta::ThroughputBodDialog", "しきい値"),
+         QT_TRANSLATE_NOOP("korvanta::ThroughputBodDialog", "％"), 0, 100, 1, 1,
+         QT_TRANSLATE_NOOP("korvanta::ThroughputBodDialog", "有効範囲は0～100(%)です")},
+        {BodKind::EvaluationTime, QT_TRANSLATE_NOOP("korvanta::ThroughputBodDialog", "評価時間"),
+         QT_TRANSLATE_NOOP("korvanta::ThroughputBodDialog", "秒"), 1, 255, 1, 1,
+         QT_TRANSLATE_NOOP("korvanta::ThroughputBodDialog", "有効範囲は1～255(秒)です")},
+        {BodKind::HoldingTime, QT_TRANSLATE_NOOP("korvanta::ThroughputBodDialog", "最小保持時間"),
+         QT_TRANSLATE_NOOP("korvanta::ThroughputBodDialog", "秒"), 5, 1275, 5, 5,
+         QT_TRANSLATE_NOOP("korvanta::ThroughputBodDialog", "有効範囲は5～1275(秒)です")},
     }};
     return table[int(kind)];
 }
@@ -343,7 +363,8 @@ QString speedText(int threshold)
 
 QString speedCaption(int threshold)
 {
-    return QStringLiteral("約 ") + speedText(threshold) + QStringLiteral("Kbps");
+    return QCoreApplication::translate("korvanta::ThroughputBodDialog", "約 ") + speedText(threshold)
+        + QStringLiteral("Kbps");
 }
 
 int spin(BodKind kind, int value, bool up)
@@ -373,7 +394,7 @@ std::optional<QString> bodRangeMessage(const std::function<std::optional<QString
     for (const BodRegister &reg : bodRegisters()) {
         const std::optional<QString> text = boxText(reg);
         if (text && !inRange(reg.kind, *text))
-            return QString::fromUtf8(bodRange(reg.kind).rangeMessage);
+            return QCoreApplication::translate("korvanta::ThroughputBodDialog", bodRange(reg.kind).rangeMessage);
     }
     return std::nullopt;
 }
@@ -405,8 +426,8 @@ QByteArray composeBodWrite(const StoredValue &stored, const ValueOf &current)
 const std::span<const BapSide> bapSides()
 {
     static const std::array<BapSide, 2> table{{
-        {"HASHIN", "AT$I47?", "$I47=", "Label1", "＜発信側設定＞", "7"},
-        {"CYAKU", "AT$I46?", "$I46=", "Label5", "＜着信側要求＞", "7"},
+        {"HASHIN", "AT$I47?", "$I47=", "Label1", QT_TRANSLATE_NOOP("korvanta::BapDialog", "＜発信側設定＞"), "7"},
+        {"CYAKU", "AT$I46?", "$I46=", "Label5", QT_TRANSLATE_NOOP("korvanta::BapDialog", "＜着信側要求＞"), "7"},
     }};
     return table;
 }
@@ -414,23 +435,26 @@ const std::span<const BapSide> bapSides()
 const std::span<const BapRequest> bapRequests()
 {
     static const std::array<BapRequest, 3> table{{
-        {1, "チャンネル追加", {"Frame1", "Frame5"}, {"Option1", "Option7"}, {"Option2", "Option8"}},
-        {2, "コールバック要求", {"Frame2", "Frame6"}, {"Option3", "Option9"}, {"Option4", "Option10"}},
-        {4, "チャンネル削除", {"Frame4", "Frame7"}, {"Option5", "Option11"}, {"Option6", "Option12"}},
+        {1, QT_TRANSLATE_NOOP("korvanta::BapDialog", "チャンネル追加"), {"Frame1", "Frame5"}, {"Option1", "Option7"},
+         {"Option2", "Option8"}},
+        {2, QT_TRANSLATE_NOOP("korvanta::BapDialog", "コールバック要求"), {"Frame2", "Frame6"}, {"Option3", "Option9"},
+         {"Option4", "Option10"}},
+        {4, QT_TRANSLATE_NOOP("korvanta::BapDialog", "チャンネル削除"), {"Frame4", "Frame7"}, {"Option5", "Option11"},
+         {"Option6", "Option12"}},
     }};
     return table;
 }
 
 Reading parseMask(const QByteArray &answer) { return digitFrom(answer, 8, '7'); }
 
-int maskOf(const std::function<bool(const char *control)> &isOn, int side)
+int maskOf(const std::function<bool(const char *control)> &isOn, int side, const QString &stored)
 {
+    const bool haveStored = stored.size() == 1 && stored[0] >= u'0' && stored[0] <= u'7';
+    const int unchosen = haveStored ? stored.toInt() : 7;
     int value = 0;
     for (const BapRequest &r : bapRequests()) {
-        const bool refused = isOn(r.refuse[side]);
-        if (!refused && !isOn(r.answer[side]))
-            return kNoChoice;
-        if (!refused)
+        const bool answered = isOn(r.answer[side]) || (!isOn(r.refuse[side]) && (unchosen & r.bit));
+        if (answered)
             value += r.bit;
     }
     return value;

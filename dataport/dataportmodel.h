@@ -255,9 +255,10 @@ Reading parseMask(const QByteArray &answer);
 
 inline constexpr int kNoChoice = -1; // no option of a frame is on: nothing is sent
 
-// A side's value from its options: a bit is set unless its refusal is on;
-// kNoChoice when a frame of the side has neither option on.
-int maskOf(const std::function<bool(const char *control)> &isOn, int side);
+// A side's value, frame by frame: a bit is set when its "自動応答" is on and
+// clear when its "拒否する" is; a frame with neither on keeps the bit of the
+// stored value (one digit 0 to 7) and, with none stored, counts as answered.
+int maskOf(const std::function<bool(const char *control)> &isOn, int side, const QString &stored);
 
 // One value per side, by the side's key.
 QByteArray composeBapWrite(const StoredValue &stored, const ValueOf &current);

@@ -32,13 +32,13 @@ ThroughputBodDialog::ThroughputBodDialog(Session &session, QWidget *opener)
 QWidget *ThroughputBodDialog::buildDirection(int d)
 {
     const BodDirection &dir = bodDirections()[d];
-    auto *outer = new QGroupBox(QString::fromUtf8(dir.frameCaption), this);
+    auto *outer = new QGroupBox(tr(dir.frameCaption), this);
     outer->setObjectName(nameOf(dir.outerFrame));
     auto *layout = new QVBoxLayout(outer);
 
     QGroupBox *frame = makeFrame(dir.frame, text::kDirection, outer);
     for (const BodDirection::Option &o : dir.options)
-        addOption(frame, o.control, QString::fromUtf8(o.caption));
+        addOption(frame, o.control, tr(o.caption));
     layout->addWidget(frame);
 
     auto *rows = new QGridLayout;
@@ -61,12 +61,12 @@ QWidget *ThroughputBodDialog::buildDirection(int d)
         bar->setFixedHeight(edit->sizeHint().height());
         connect(bar, &QScrollBar::valueChanged, this,
                 [this, &reg, bar](int value) { spinnerMoved(reg, bar, value); });
-        const QString caption = QString::fromUtf8(range.caption);
+        const QString caption = tr(range.caption);
         form::nameControls(caption, {edit, bar}); // the spin by its box's label
         rows->addWidget(new QLabel(caption, outer), row, 0);
         rows->addWidget(edit, row, 1);
         rows->addWidget(bar, row, 2);
-        rows->addWidget(new QLabel(QString::fromUtf8(range.unit), outer), row, 3);
+        rows->addWidget(new QLabel(tr(range.unit), outer), row, 3);
         ++row;
     }
     rows->setColumnStretch(4, 1);
@@ -74,7 +74,7 @@ QWidget *ThroughputBodDialog::buildDirection(int d)
 
     auto *speed = new QLabel(outer);
     speed->setObjectName(nameOf(dir.speedLabel));
-    speed->setMinimumWidth(speed->fontMetrics().horizontalAdvance(QStringLiteral("約 7.92Kbps")) + 8);
+    speed->setMinimumWidth(speed->fontMetrics().horizontalAdvance(speedCaption(99)) + 8);
     layout->addWidget(speed);
     layout->addStretch();
     return outer;

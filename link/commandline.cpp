@@ -1,11 +1,17 @@
 #include "link/commandline.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 namespace korvanta {
 
 namespace {
+// The options' texts, written in English, as the command line's own.
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(korvanta::LineOptions)
+};
+
 const QString kPort = QStringLiteral("port");
 const QString kSimulate = QStringLiteral("simulate");
 const QString kWorkFile = QStringLiteral("workfile");
@@ -28,19 +34,19 @@ bool readLineOptions(const QCommandLineParser &parser, bool choosesPort, LineOpt
         const auto com = comPort.match(value);
         const int number = com.hasMatch() ? com.captured(1).toInt() : 0;
         if (value.contains(u'=')) {
-            if (options.ports.assign(value, &why))
+            if (options.ports.assign(value))
                 continue;
         } else if (choosesPort && com.hasMatch()) {
             options.port = number, options.device.clear();
             if (number >= kFirstComPort && number <= kLastComPort)
                 continue;
-            why = QStringLiteral("a port from COM1 to COM9, got \"%1\"").arg(value);
+            why = Texts::tr("a port from COM1 to COM9, got \"%1\"").arg(value);
         } else if (choosesPort && !value.isEmpty()) {
             options.port = 0, options.device = value;
             continue;
-        } else {
-            why = QStringLiteral("expected COMn=PATH with n from 1 to 9, got \"%1\"").arg(value);
         }
+        if (why.isEmpty())
+            why = Texts::tr("expected COMn=PATH with n from 1 to 9, got \"%1\"").arg(value);
         if (error)
             *error = QStringLiteral("--port: ") + why;
         return false;
@@ -53,7 +59,8 @@ bool readLineOptions(const QCommandLineParser &parser, bool choosesPort, LineOpt
 
 QString lineOptionsUsage()
 {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "korvanta::LineOptions",
         "  --simulate         attach the built-in simulated adapter to every port\n"
         "  --workfile PATH    the settings work file (default: mail.ini beside the\n"
         "                     program, or in $XDG_DATA_HOME/korvanta/ when the\n"

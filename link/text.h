@@ -26,6 +26,10 @@ inline QString operator+(const Text &a, const QString &b)
 {
     return a.toString() + b;
 }
+inline QString operator+(const Text &a, const char *b)
+{
+    return a.toString() + QString::fromUtf8(b);
+}
 inline QString operator+(const Text &a, QChar b)
 {
     return a.toString() + b;

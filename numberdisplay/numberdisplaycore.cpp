@@ -3,6 +3,8 @@
 #include "link/session.h"
 #include "workfile/workfile.h"
 
+#include <QCoreApplication>
+
 namespace korvanta::numberdisplay {
 
 namespace {
@@ -62,6 +64,14 @@ bool NdWrite(Session &s, int p, const SettingValues &wanted, QObject *parent)
     return true;
 }
 
+namespace {
+// A caption of the window's tables in the operator's language.
+QString caption(const char *text)
+{
+    return QCoreApplication::translate("korvanta::NumberDisplayDialog", text);
+}
+} // namespace
+
 const std::vector<SettingKey> &settingKeys()
 {
     static const std::vector<SettingKey> keys = [] {
@@ -69,8 +79,7 @@ const std::vector<SettingKey> &settingKeys()
         for (int p = 0; p < kPortCount; ++p)
             for (const Setting *setting : kSettings)
                 k.push_back({sectionOf(p), QLatin1String(setting->key),
-                             QString::fromUtf8(port(p).caption) + QStringLiteral(" / ") +
-                                 QString::fromUtf8(setting->frameCaption),
+                             caption(port(p).caption) + QStringLiteral(" / ") + caption(setting->frameCaption),
                              false, [setting](const QString &v) {
                                  for (const Option &o : setting->options)
                                      if (v == QLatin1Char(o.value))

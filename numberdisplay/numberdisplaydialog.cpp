@@ -18,9 +18,9 @@ namespace korvanta {
 using namespace numberdisplay;
 
 namespace {
-QPushButton *button(const char *name, const char *caption, QWidget *parent)
+QPushButton *button(const char *name, const QString &caption, QWidget *parent)
 {
-    auto *b = new QPushButton(QString::fromUtf8(caption), parent);
+    auto *b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
     b->setAutoDefault(false);
     return b;
@@ -32,11 +32,11 @@ NumberDisplayDialog::NumberDisplayDialog(Session &session, int port, QWidget *op
 {
     auto *layout = new QVBoxLayout(this);
     for (const Setting *s : {&numberDisplay(), &iNumber()}) {
-        auto *frame = new QGroupBox(QString::fromUtf8(s->frameCaption), this);
+        auto *frame = new QGroupBox(tr(s->frameCaption), this);
         frame->setObjectName(QLatin1String(s->frame));
         auto *inner = new QVBoxLayout(frame);
         for (const Option &o : s->options) {
-            auto *option = new QRadioButton(QString::fromUtf8(o.caption), frame);
+            auto *option = new QRadioButton(tr(o.caption), frame);
             option->setObjectName(QLatin1String(o.control));
             inner->addWidget(option);
             optionsOf(*s).push_back(option);
@@ -50,9 +50,9 @@ NumberDisplayDialog::NumberDisplayDialog(Session &session, int port, QWidget *op
         layout->addWidget(frame);
     }
     auto *buttons = new QHBoxLayout;
-    auto *ok = button("Command3", "登録", this);
-    auto *cancel = button("Command2", "キャンセル", this);
-    auto *help = button("Command1", "ヘルプ", this);
+    auto *ok = button("Command3", tr("登録"), this);
+    auto *cancel = button("Command2", tr("キャンセル"), this);
+    auto *help = button("Command1", tr("ヘルプ"), this);
     for (QPushButton *b : {ok, cancel, help})
         buttons->addWidget(b);
     layout->addLayout(buttons);
@@ -87,8 +87,8 @@ void NumberDisplayDialog::select(const Setting &setting, char value)
 void NumberDisplayDialog::readAdapter()
 {
     const Port &p = numberdisplay::port(m_port);
-    setWindowTitle(QString::fromUtf8(p.caption));
-    m_note->setText(QString::fromUtf8(p.note));
+    setWindowTitle(tr(p.caption));
+    m_note->setText(tr(p.note));
     m_note->setVisible(!m_note->text().isEmpty());
     SettingValues values;
     runExchange(ProgressScope::Reading, [&] { NdRead(session(), m_port, values, this); });

@@ -2,13 +2,17 @@
 
 #include "link/reply.h"
 
+#include <QCoreApplication>
+
 namespace korvanta::numberdisplay {
 
 namespace {
 const Port kPorts[kPortCount] = {
-    {"TEL1", "ＴＥＬ１詳細設定", "", 13},
-    {"TEL2", "ＴＥＬ２詳細設定", "注意） TEL2/TEL3は同時に使用できません。", 14},
-    {"TEL3", "ＴＥＬ３詳細設定", "注意） TEL2/TEL3は同時に使用できません。", 15},
+    {"TEL1", QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "ＴＥＬ１詳細設定"), "", 13},
+    {"TEL2", QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "ＴＥＬ２詳細設定"),
+     QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "注意） TEL2/TEL3は同時に使用できません。"), 14},
+    {"TEL3", QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "ＴＥＬ３詳細設定"),
+     QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "注意） TEL2/TEL3は同時に使用できません。"), 15},
 };
 } // namespace
 
@@ -19,20 +23,23 @@ const Port &port(int index)
 
 const Setting &numberDisplay()
 {
-    static const Setting s{"NDISPLAY", "Frame2", "ナンバー･ディスプレイ",
+    static const Setting s{"NDISPLAY", "Frame2",
+                           QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "ナンバー･ディスプレイ"),
                            {"AT$D1?", "AT$D2?", "AT$D3?"}, {"$D1=", "$D2=", "$D3="}, 0, true,
-                           {{'0', "Option1", "対応機器を使用しない"}, {'1', "Option2", "対応機器を使用する"}}};
+                           {{'0', "Option1", QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "対応機器を使用しない")},
+                            {'1', "Option2", QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "対応機器を使用する")}}};
     return s;
 }
 
 const Setting &iNumber()
 {
-    static const Setting s{"INUMBER", "Frame1", "ｉ・ナンバー",
+    static const Setting s{"INUMBER", "Frame1", QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "ｉ・ナンバー"),
                            {"AT@J1?", "AT@J2?", "AT@J3?"}, {"@J1=", "@J2=", "@J3="}, '3', false,
-                           {{'0', "Option4", "全番号で着信する／契約者回線番号で発信する"},
-                            {'1', "Option5", "契約者回線番号で発着信する"},
-                            {'2', "Option6", "追加番号１で発着信する"},
-                            {'3', "Option3", "追加番号２で発着信する"}}};
+                           {{'0', "Option4",
+                             QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "全番号で着信する／契約者回線番号で発信する")},
+                            {'1', "Option5", QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "契約者回線番号で発着信する")},
+                            {'2', "Option6", QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "追加番号１で発着信する")},
+                            {'3', "Option3", QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "追加番号２で発着信する")}}};
     return s;
 }
 

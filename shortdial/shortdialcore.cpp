@@ -3,6 +3,8 @@
 #include "link/session.h"
 #include "workfile/workfile.h"
 
+#include <QCoreApplication>
+
 namespace korvanta::shortdial {
 
 namespace {
@@ -40,14 +42,22 @@ bool NumWrite(Session &session, const SettingValues &wanted, QObject *parent)
         changedEntryCommands(forms, [&file](const QString &key) { return file.fetch(kSection, key); }), parent);
 }
 
+namespace {
+// A caption of the window's tables in the operator's language.
+QString caption(const char *text)
+{
+    return QCoreApplication::translate("korvanta::ShortDialDialog", text);
+}
+} // namespace
+
 const std::vector<SettingKey> &settingKeys()
 {
     static const std::vector<SettingKey> keys = [] {
         std::vector<SettingKey> k;
         for (int i = 0; i < kEntryCount; ++i)
             k.push_back({kSection, keyOf(i),
-                         QString::fromUtf8(kWindowTitle) + QStringLiteral(" / ") +
-                             QString::fromUtf8(kTabCaptions[i / kEntriesPerTab]).trimmed() + QStringLiteral(" / ") +
+                         caption(kWindowTitle) + QStringLiteral(" / ") +
+                             caption(kTabCaptions[i / kEntriesPerTab]).trimmed() + QStringLiteral(" / ") +
                              keyOf(i) + QLatin1Char(':'),
                          false, [](const QString &v) { return accepts(v); }});
         return k;

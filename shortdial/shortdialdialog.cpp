@@ -67,7 +67,7 @@ QPushButton *makeButton(const char *name, const QString &caption, QWidget *paren
 ShortDialDialog::ShortDialDialog(Session &session, QWidget *opener)
     : SettingsDialog(session, opener, QStringLiteral("Form4"))
 {
-    setWindowTitle(QString::fromUtf8(kWindowTitle));
+    setWindowTitle(tr(kWindowTitle));
 
     auto *tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("SSTab1"));
@@ -79,8 +79,8 @@ ShortDialDialog::ShortDialDialog(Session &session, QWidget *opener)
             label->setObjectName(QString::fromLatin1(name));
             return label;
         };
-        QLabel *numbers = heading(kTabs[t].numberHeading, QStringLiteral("電話番号"));
-        QLabel *subaddresses = heading(kTabs[t].subaddressHeading, QStringLiteral("サブアドレス"));
+        QLabel *numbers = heading(kTabs[t].numberHeading, tr("電話番号"));
+        QLabel *subaddresses = heading(kTabs[t].subaddressHeading, tr("サブアドレス"));
         grid->addWidget(numbers, 0, 1);
         grid->addWidget(subaddresses, 0, 2);
         for (int r = 0; r < kEntriesPerTab; ++r) {
@@ -98,13 +98,13 @@ ShortDialDialog::ShortDialDialog(Session &session, QWidget *opener)
         }
         grid->setColumnStretch(1, 8);
         grid->setColumnStretch(2, 5);
-        tabs->addTab(page, QString::fromUtf8(kTabCaptions[t]));
+        tabs->addTab(page, tr(kTabCaptions[t]));
     }
     tabs->setCurrentIndex(0);
 
-    auto *registerButton = makeButton("Command7", QStringLiteral("登録"), this);
-    auto *cancelButton = makeButton("Command6", QStringLiteral("キャンセル"), this);
-    auto *helpButton = makeButton("Command5", QStringLiteral("ヘルプ"), this);
+    auto *registerButton = makeButton("Command7", tr("登録"), this);
+    auto *cancelButton = makeButton("Command6", tr("キャンセル"), this);
+    auto *helpButton = makeButton("Command5", tr("ヘルプ"), this);
     connect(registerButton, &QPushButton::clicked, this, &ShortDialDialog::registerEntries);
     connect(cancelButton, &QPushButton::clicked, this, &ShortDialDialog::close);
     connect(helpButton, &QPushButton::clicked, this, [this] { showHelp(this->session(), kHelpContext, this); });

@@ -21,9 +21,10 @@ constexpr int kSubaddressMaxLength = 20;
 // Work-file section; its keys are the entries' two-digit indices.
 inline const QString kSection = QStringLiteral("TANSYUKU");
 
-inline constexpr const char *kWindowTitle = "短縮番号登録";
+inline constexpr const char *kWindowTitle = QT_TRANSLATE_NOOP("korvanta::ShortDialDialog", "短縮番号登録");
 // The captions of the two tabs of ten entries each.
-inline constexpr std::array<const char *, 2> kTabCaptions{"登録１  ", "登録２  "};
+inline constexpr std::array<const char *, 2> kTabCaptions{QT_TRANSLATE_NOOP("korvanta::ShortDialDialog", "登録１  "),
+                                                         QT_TRANSLATE_NOOP("korvanta::ShortDialDialog", "登録２  ")};
 
 // The controls of one entry's row in the dialog, and its work-file key. The row
 // label of entry 12 is out of its neighbours' sequence.

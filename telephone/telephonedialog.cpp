@@ -11,7 +11,6 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -345,7 +344,8 @@ SettingValues TelephoneDialog::shownValues() const
     for (int p = 0; p < kPortCount; ++p) {
         const QString section = QLatin1String(ports()[p].section);
         for (const PortChoice &c : portChoices())
-            values.set(section, QLatin1String(c.key), QString(QLatin1Char(shownChoice(c, checked(c.values, p)))));
+            if (const auto value = shownChoice(c, checked(c.values, p)))
+                values.set(section, QLatin1String(c.key), QString(QLatin1Char(*value)));
         for (const PortText &t : portTexts())
             values.set(section, QLatin1String(t.key), text(t.box[p]));
     }
@@ -360,10 +360,7 @@ SettingValues TelephoneDialog::shownValues() const
         for (size_t i = 0; i < on.size(); ++i)
             if (on[i])
                 value = QLatin1Char(s.values[i].value);
-        // The i-number service counts as "使用する" unless "使用しない" is on;
-        // a key with no option selected shows nothing to send.
-        if (s.kind == CommonKind::Choice && value.isEmpty())
-            value = QLatin1Char(s.values.back().value);
+        // A group with no option selected shows nothing to send.
         if (!value.isEmpty())
             values.set(common, QLatin1String(s.key), value);
     }
@@ -475,16 +472,6 @@ void TelephoneDialog::openDetail()
 {
     auto *detail = new NumberDisplayDialog(session(), session().CurrentTelTab, this);
     detail->openAndRead();
-}
-
-void TelephoneDialog::closeEvent(QCloseEvent *event)
-{
-    for (const NumberDisplayDialog *detail : findChildren<NumberDisplayDialog *>())
-        if (detail->isVisible()) {
-            event->ignore();
-            return;
-        }
-    SettingsDialog::closeEvent(event);
 }
 
 void TelephoneDialog::showHelp()

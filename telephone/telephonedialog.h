@@ -41,8 +41,6 @@ public:
 
 protected:
     void readAdapter() override;
-    // Refused while the number display detail is open on top of it.
-    void closeEvent(QCloseEvent *event) override;
 
 private:
     QWidget *buildPortTab(int port);

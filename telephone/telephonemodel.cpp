@@ -29,54 +29,48 @@ const std::vector<PortChoice> &portChoices()
 {
     static const std::vector<PortChoice> rows = {
         {"ONSEI", 'L', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "アナログポート"), {"Frame1", "Frame14", "Frame25"}, '0',
-         '0',
          {{'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "音声"), {"Option1", "Option24", "Option46"}},
           {'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "3.1KHzｵｰﾃﾞｨｵ"), {"Option2", "Option25", "Option45"}}}},
         {"GLOBAL", 'N', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "グローバル着信"), {"Frame5", "Frame17", "Frame28"},
-         '1', '0',
+         '1',
          {{'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "着信する"), {"Option7", "Option31", "Option53"}},
           {'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "着信しない"), {"Option8", "Option32", "Option52"}}}},
         {"SUB_ADR", 'M', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "ｻﾌﾞｱﾄﾞﾚｽなし着信"),
-         {"Frame6", "Frame18", "Frame29"}, '1', '0',
+         {"Frame6", "Frame18", "Frame29"}, '1',
          {{'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "着信する"), {"Option9", "Option33", "Option55"}},
           {'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "着信しない"), {"Option10", "Option34", "Option54"}}}},
         {"CYAKU", 'O', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "着信規制"), {"Frame4", "Frame16", "Frame27"}, '0',
-         '0',
          {{'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "規制する"), {"Option3", "Option29", "Option51"}},
           {'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "規制しない"), {"Option4", "Option30", "Option50"}}}},
         {"SHIKI", 'P', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "識別着信"), {"Frame7", "Frame19", "Frame30"}, '0',
-         '0',
          {{'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "する"), {"Option11", "Option35", "Option57"}},
           {'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "しない"), {"Option12", "Option36", "Option56"}}}},
         {"CALLWAIT", 'K', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "コールウェイティング"),
-         {"Frame2", "Frame15", "Frame26"}, '0', '2',
+         {"Frame2", "Frame15", "Frame26"}, '0',
          {{'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "使用しない"), {"Option5", "Option26", "Option49"}},
           {'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "NTTｺｰﾙｳｪｲﾃｨﾝｸﾞ"), {"Option6", "Option27", "Option48"}},
           {'2', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "擬似ｺｰﾙｳｪｲﾃｨﾝｸﾞ"),
            {"Option13", "Option28", "Option47"}}}},
         {"TUCHI", 'B', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "発信者番号通知指定"), {"Frame10", "Frame21", "Frame32"},
-         '3', '3',
+         '3',
          {{'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "通知しない"), {"Option16", "Option37", "Option60"}},
           {'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "契約者回線番号を通知"), {"Option17", "Option38", "Option59"}},
           {'2', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "自己アドレスを通知"), {"Option18", "Option39", "Option58"}},
           {'3', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "網契約に従う"), {"Option82", "Option83", "Option84"}, true}}},
         {"CYAKU_TRN", 'F', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "着信転送"), {"Frame8", "Frame13", "Frame24"},
-         '0', '0',
+         '0',
          {{'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "利用する"), {"Option14", "Option22", "Option44"}},
           {'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "利用しない"), {"Option15", "Option23", "Option43"}}}},
         // The two announcement boxes share the call forwarding frame.
         {"TOKI", 'H', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "着信転送"), {"Frame8", "Frame13", "Frame24"}, '0',
-         '0',
          {{'2', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "転送トーキ"), {"Check1", "Check3", "Check6"}},
           {'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "転送元トーキ"), {"Check2", "Check4", "Check5"}}},
          true, false, true},
         {"CHIEN", 'U', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "アナログ着信"), {"Frame11", "Frame22", "Frame33"}, '1',
-         '2',
          {{'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "優先着信"), {"Option21", "Option42", "Option61"}},
           {'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "先行着信"), {"Option20", "Option41", "Option62"}},
           {'2', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "遅延着信"), {"Option19", "Option40", "Option63"}}}},
         {"RING", 'W', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "内線呼出音"), {"Frame42", "Frame41", "Frame40"}, '1',
-         '2',
          {{'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "ﾘｰﾝ･ﾘｰﾝ"), {"Option91", "Option88", "Option85"}},
           {'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "ﾘｰｰﾝ･ﾘｰｰﾝ"), {"Option92", "Option89", "Option86"}},
           {'2', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "ﾘｰﾝﾘﾝ･ﾘｰﾝﾘﾝ"), {"Option93", "Option90", "Option87"}}},
@@ -85,7 +79,7 @@ const std::vector<PortChoice> &portChoices()
     return rows;
 }
 
-char shownChoice(const PortChoice &choice, const std::vector<bool> &checked)
+std::optional<char> shownChoice(const PortChoice &choice, const std::vector<bool> &checked)
 {
     if (choice.checkBoxes) {
         int v = 0;
@@ -95,9 +89,9 @@ char shownChoice(const PortChoice &choice, const std::vector<bool> &checked)
         return char('0' + v);
     }
     for (size_t i = 0; i < choice.values.size() && i < checked.size(); ++i)
-        if (checked[i] && choice.values[i].value != choice.noneValue)
+        if (checked[i])
             return choice.values[i].value;
-    return choice.noneValue;
+    return std::nullopt;
 }
 
 bool accepts(const PortChoice &choice, char value)

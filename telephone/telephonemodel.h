@@ -66,7 +66,6 @@ struct PortChoice {
     const char *frameCaption;
     std::array<const char *, kPortCount> frame;
     char defaultValue;        // assumed by the writing when the key is missing
-    char noneValue;           // what the controls show when no other value is selected
     std::vector<ChoiceValue> values; // in the order of the controls
     bool inStatus = true;     // reported by the port listing; otherwise by its own query
     bool newFirmwareOnly = false;
@@ -77,8 +76,9 @@ struct PortChoice {
 const std::vector<PortChoice> &portChoices();
 
 // The value the controls of a choice show, given which of them are checked
-// (in the order of values).
-char shownChoice(const PortChoice &choice, const std::vector<bool> &checked);
+// (in the order of values); none for a group of options with none selected,
+// which has nothing to send.
+std::optional<char> shownChoice(const PortChoice &choice, const std::vector<bool> &checked);
 // Whether a value is one the choice knows.
 bool accepts(const PortChoice &choice, char value);
 // Whether a text is one of the choice's values.

@@ -2,6 +2,45 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
+    <name>korvanta::BapDialog</name>
+    <message>
+        <source>＜発信側設定＞</source>
+        <translation>When calling</translation>
+    </message>
+    <message>
+        <source>＜着信側要求＞</source>
+        <translation>When called</translation>
+    </message>
+    <message>
+        <source>チャンネル追加</source>
+        <translation>Channel Addition</translation>
+    </message>
+    <message>
+        <source>コールバック要求</source>
+        <translation>Callback Request</translation>
+    </message>
+    <message>
+        <source>チャンネル削除</source>
+        <translation>Channel Removal</translation>
+    </message>
+    <message>
+        <source>BACP/BAP詳細設定</source>
+        <translation>BACP/BAP Details</translation>
+    </message>
+    <message>
+        <source>ＢＡＰリクエスト対処方法</source>
+        <translation>BAP Request Handling</translation>
+    </message>
+    <message>
+        <source>拒否する</source>
+        <translation>Refuse</translation>
+    </message>
+    <message>
+        <source>自動応答</source>
+        <translation>Accept automatically</translation>
+    </message>
+</context>
+<context>
     <name>korvanta::CommEventHandler</name>
     <message>
         <source>CTS 時間切れｴﾗｰを検出しました</source>
@@ -34,6 +73,197 @@
     <message>
         <source>［ｷｬﾝｾﾙ］中断 , ［OK］無視</source>
         <translation>[Cancel] Stop, [OK] Ignore</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::DataPortDialog</name>
+    <message>
+        <source>DATAポート  </source>
+        <translation>DATA Port</translation>
+    </message>
+    <message>
+        <source>USBポート  </source>
+        <translation>USB Port</translation>
+    </message>
+    <message>
+        <source>自己アドレス</source>
+        <translation>Own number</translation>
+    </message>
+    <message>
+        <source>自己サブアドレス</source>
+        <translation>Own subaddress</translation>
+    </message>
+    <message>
+        <source>サブアドレスなし着信</source>
+        <translation>Calls Without Subaddress</translation>
+    </message>
+    <message>
+        <source>着信する</source>
+        <translation>Accept</translation>
+    </message>
+    <message>
+        <source>着信しない</source>
+        <translation>Reject</translation>
+    </message>
+    <message>
+        <source>グローバル着信</source>
+        <translation>Global Calls</translation>
+    </message>
+    <message>
+        <source>着信規制</source>
+        <translation>Incoming Call Restriction</translation>
+    </message>
+    <message>
+        <source>規制する</source>
+        <translation>Restrict</translation>
+    </message>
+    <message>
+        <source>規制しない</source>
+        <translation>Do not restrict</translation>
+    </message>
+    <message>
+        <source>識別着信</source>
+        <translation>Distinctive Incoming Calls</translation>
+    </message>
+    <message>
+        <source>する</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>しない</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>発信者番号通知指定</source>
+        <translation>Caller ID Presentation</translation>
+    </message>
+    <message>
+        <source>通知しない</source>
+        <translation>Do not send</translation>
+    </message>
+    <message>
+        <source>契約者番号を通知</source>
+        <translation>Send subscriber number</translation>
+    </message>
+    <message>
+        <source>自己アドレスを通知</source>
+        <translation>Send own number</translation>
+    </message>
+    <message>
+        <source>網契約に従う</source>
+        <translation>As subscribed</translation>
+    </message>
+    <message>
+        <source>ｉ・ナンバー</source>
+        <translation>i-Number</translation>
+    </message>
+    <message>
+        <source>全番号で着信する／契約者回線番号で発信する</source>
+        <translation>Accept calls to every number, call with subscriber number</translation>
+    </message>
+    <message>
+        <source>契約者回線番号で発着信する</source>
+        <translation>Use subscriber number</translation>
+    </message>
+    <message>
+        <source>契約者番号で発着信する</source>
+        <translation>Use subscriber number</translation>
+    </message>
+    <message>
+        <source>追加番号１で発着信する</source>
+        <translation>Use additional number 1</translation>
+    </message>
+    <message>
+        <source>追加番号２で発着信する</source>
+        <translation>Use additional number 2</translation>
+    </message>
+    <message>
+        <source>初期接続チャンネル数</source>
+        <translation>Initial Channels</translation>
+    </message>
+    <message>
+        <source>２チャンネル</source>
+        <translation>2 channels</translation>
+    </message>
+    <message>
+        <source>１チャンネル</source>
+        <translation>1 channel</translation>
+    </message>
+    <message>
+        <source>リソースＢＯＤの設定</source>
+        <translation>Resource BOD</translation>
+    </message>
+    <message>
+        <source>発信／着信とも割当て</source>
+        <translation>Outgoing and incoming calls</translation>
+    </message>
+    <message>
+        <source>発信時のみ割当て</source>
+        <translation>Outgoing calls only</translation>
+    </message>
+    <message>
+        <source>着信時のみ割当て</source>
+        <translation>Incoming calls only</translation>
+    </message>
+    <message>
+        <source>割当てを行なわない</source>
+        <translation>No allocation</translation>
+    </message>
+    <message>
+        <source>ＢＯＤモード設定</source>
+        <translation>BOD Mode</translation>
+    </message>
+    <message>
+        <source>ＢＡＣＰ／ＢＡＰを使用しない</source>
+        <translation>No BACP/BAP</translation>
+    </message>
+    <message>
+        <source>ＢＡＣＰ／ＢＡＰを使用する</source>
+        <translation>Use BACP/BAP</translation>
+    </message>
+    <message>
+        <source>スループットＢＯＤ</source>
+        <translation>Throughput BOD</translation>
+    </message>
+    <message>
+        <source>使用する</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>使用しない</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>デジタル着信優先</source>
+        <translation>Digital Call Priority</translation>
+    </message>
+    <message>
+        <source>ＤＡＴＡポート</source>
+        <translation>DATA port</translation>
+    </message>
+    <message>
+        <source>ＵＳＢポート</source>
+        <translation>USB port</translation>
+    </message>
+    <message>
+        <source>データポート設定</source>
+        <translation>Data Port Settings</translation>
+    </message>
+    <message>
+        <source>番号登録</source>
+        <translation>Numbers</translation>
+    </message>
+    <message>
+        <source>ＢＡＣＰ／ＢＡＰ詳細設定</source>
+        <translation>BACP/BAP Details</translation>
+    </message>
+    <message>
+        <source>スループットＢＯＤ詳細設定</source>
+        <translation>Throughput BOD Details</translation>
+    </message>
+    <message>
+        <source>共通  </source>
+        <translation>Common</translation>
     </message>
 </context>
 <context>
@@ -274,6 +504,69 @@ Settings this adapter&apos;s firmware lacks (not sent):
     </message>
 </context>
 <context>
+    <name>korvanta::NumberDisplayDialog</name>
+    <message>
+        <source>登録</source>
+        <translation>Register</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>ヘルプ</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>ＴＥＬ１詳細設定</source>
+        <translation>TEL1 Details</translation>
+    </message>
+    <message>
+        <source>ＴＥＬ２詳細設定</source>
+        <translation>TEL2 Details</translation>
+    </message>
+    <message>
+        <source>注意） TEL2/TEL3は同時に使用できません。</source>
+        <translation>Note: TEL2 and TEL3 cannot both use number display.</translation>
+    </message>
+    <message>
+        <source>ＴＥＬ３詳細設定</source>
+        <translation>TEL3 Details</translation>
+    </message>
+    <message>
+        <source>ナンバー･ディスプレイ</source>
+        <translation>Number Display</translation>
+    </message>
+    <message>
+        <source>対応機器を使用しない</source>
+        <translation>No compatible phone</translation>
+    </message>
+    <message>
+        <source>対応機器を使用する</source>
+        <translation>Compatible phone connected</translation>
+    </message>
+    <message>
+        <source>ｉ・ナンバー</source>
+        <translation>i-Number</translation>
+    </message>
+    <message>
+        <source>全番号で着信する／契約者回線番号で発信する</source>
+        <translation>Accept calls to every number, call with subscriber number</translation>
+    </message>
+    <message>
+        <source>契約者回線番号で発着信する</source>
+        <translation>Use subscriber number</translation>
+    </message>
+    <message>
+        <source>追加番号１で発着信する</source>
+        <translation>Use additional number 1</translation>
+    </message>
+    <message>
+        <source>追加番号２で発着信する</source>
+        <translation>Use additional number 2</translation>
+    </message>
+</context>
+<context>
     <name>korvanta::PortDialog</name>
     <message>
         <source>COM%1   (ﾎﾟｰﾄ%1)</source>
@@ -340,6 +633,56 @@ Settings this adapter&apos;s firmware lacks (not sent):
     <message>
         <source>デバイス %1: %2</source>
         <translation>Device %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::SettingsDialog</name>
+    <message>
+        <source>登録</source>
+        <translation>Register</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>ヘルプ</source>
+        <translation>Help</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::ShortDialDialog</name>
+    <message>
+        <source>電話番号</source>
+        <translation>Phone Number</translation>
+    </message>
+    <message>
+        <source>サブアドレス</source>
+        <translation>Subaddress</translation>
+    </message>
+    <message>
+        <source>登録</source>
+        <translation>Register</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>ヘルプ</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>短縮番号登録</source>
+        <translation>Short Dial Numbers</translation>
+    </message>
+    <message>
+        <source>登録１  </source>
+        <translation>Entries 00–09</translation>
+    </message>
+    <message>
+        <source>登録２  </source>
+        <translation>Entries 10–19</translation>
     </message>
 </context>
 <context>
@@ -657,6 +1000,93 @@ Priority or Ring first.</translation>
     <message>
         <source>初期化に失敗しました</source>
         <translation>Initialization failed.</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::ThroughputBodDialog</name>
+    <message>
+        <source>チャンネル追加設定</source>
+        <translation>Channel Addition</translation>
+    </message>
+    <message>
+        <source>送受信データとも評価し追加</source>
+        <translation>Add on sent and received data</translation>
+    </message>
+    <message>
+        <source>送信データのみ評価し追加</source>
+        <translation>Add on sent data only</translation>
+    </message>
+    <message>
+        <source>受信データのみ評価し追加</source>
+        <translation>Add on received data only</translation>
+    </message>
+    <message>
+        <source>追加を行なわない</source>
+        <translation>Never add</translation>
+    </message>
+    <message>
+        <source>チャンネル削除設定</source>
+        <translation>Channel Removal</translation>
+    </message>
+    <message>
+        <source>送受信データとも評価し削除</source>
+        <translation>Remove on sent and received data</translation>
+    </message>
+    <message>
+        <source>送信データのみ評価し削除</source>
+        <translation>Remove on sent data only</translation>
+    </message>
+    <message>
+        <source>受信データのみ評価し削除</source>
+        <translation>Remove on received data only</translation>
+    </message>
+    <message>
+        <source>削除を行なわない</source>
+        <translation>Never remove</translation>
+    </message>
+    <message>
+        <source>しきい値</source>
+        <translation>Threshold</translation>
+    </message>
+    <message>
+        <source>％</source>
+        <translation>%</translation>
+    </message>
+    <message>
+        <source>有効範囲は0～100(%)です</source>
+        <translation>Valid range: 0 to 100%</translation>
+    </message>
+    <message>
+        <source>評価時間</source>
+        <translation>Sampling time</translation>
+    </message>
+    <message>
+        <source>秒</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>有効範囲は1～255(秒)です</source>
+        <translation>Valid range: 1 to 255 seconds</translation>
+    </message>
+    <message>
+        <source>最小保持時間</source>
+        <translation>Minimum hold time</translation>
+    </message>
+    <message>
+        <source>有効範囲は5～1275(秒)です</source>
+        <translation>Valid range: 5 to 1275 seconds</translation>
+    </message>
+    <message>
+        <source>約 </source>
+        <translation>approx. </translation>
+    </message>
+    <message>
+        <source>ｽﾙｰﾌﾟｯﾄBOD詳細設定</source>
+        <translation>Throughput BOD Details</translation>
+    </message>
+    <message>
+        <source>評価方向</source>
+        <translation>Measured Traffic</translation>
     </message>
 </context>
 <context>

@@ -1,4 +1,174 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="ja" sourcelanguage="en">
+<context>
+    <name>korvanta::LineOptions</name>
+    <message>
+        <source>a port from COM1 to COM9, got &quot;%1&quot;</source>
+        <translation>COM1 から COM9 のポートを指定してください (指定: &quot;%1&quot;)</translation>
+    </message>
+    <message>
+        <source>expected COMn=PATH with n from 1 to 9, got &quot;%1&quot;</source>
+        <translation>COMn=パス (n は 1 から 9) の形で指定してください (指定: &quot;%1&quot;)</translation>
+    </message>
+    <message>
+        <source>  --simulate         attach the built-in simulated adapter to every port
+  --workfile PATH    the settings work file (default: mail.ini beside the
+                     program, or in $XDG_DATA_HOME/korvanta/ when the
+                     program&apos;s folder cannot be written); one running
+                     program per work file
+  --log FILE         append every line sent to the adapter and every reply
+                     to FILE, one a line, time-stamped
+</source>
+        <translation>  --simulate         すべてのポートに内蔵の模擬アダプタをつなぎます
+  --workfile PATH    設定の作業ファイル (既定: プログラムと同じフォルダの
+                     mail.ini、そこに書き込めないときは
+                     $XDG_DATA_HOME/korvanta/)。一つの作業ファイルを
+                     使うプログラムは一度に一つだけです
+  --log FILE         機器へ送った行と受けた応答をすべて、一行ずつ
+                     時刻付きで FILE に追記します
+</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::cli::Command</name>
+    <message>
+        <source>%1 (korvanta-cli --help tells more)</source>
+        <translation>%1 (詳しくは korvanta-cli --help)</translation>
+    </message>
+    <message>
+        <source>identifying the adapter on %1</source>
+        <translation>%1 の機器を確認しています</translation>
+    </message>
+    <message>
+        <source>ask the adapter who it is (&quot;ATE1V1&quot;, &quot;ATI&quot;,
+&quot;AT%I2&quot;); prints its model and firmware,
+tab-separated</source>
+        <translation>機器に問い合わせ (&quot;ATE1V1&quot;, &quot;ATI&quot;, &quot;AT%I2&quot;)、
+機種とファームウェアをタブ区切りで表示します</translation>
+    </message>
+    <message>
+        <source>identify takes no arguments</source>
+        <translation>identify は引数をとりません</translation>
+    </message>
+    <message>
+        <source>Usage: korvanta-cli [options] COMMAND [ARGUMENTS]
+The KORVAN-TA settings utility on the command line: results on standard
+output, messages on standard error. Exit status 0 done, 1 the adapter or the
+line failed, 2 wrong usage or a file that cannot be used.
+
+Options:
+  --port PORT        the adapter&apos;s port: COMn (COMn is /dev/ttyS(n-1)) or a
+                     device path; COM1 when none is named; --port COMn=PATH
+                     makes COMn lead to PATH
+%1  -h, --help         this text
+  -v, --version      the version
+
+Commands:
+</source>
+        <translation>使い方: korvanta-cli [オプション] COMMAND [引数]
+KORVAN-TA 設定ユーティリティのコマンドライン版: 結果は標準出力に、
+メッセージは標準エラー出力に出します。終了ステータスは 0 完了、
+1 機器または回線の失敗、2 使い方の誤りまたは使えないファイル。
+
+オプション:
+  --port PORT        機器のポート: COMn (COMn は /dev/ttyS(n-1)) または
+                     デバイスのパス。指定がなければ COM1。
+                     --port COMn=PATH で COMn を PATH につなぎます
+%1  -h, --help         この説明
+  -v, --version      バージョン
+
+コマンド:
+</translation>
+    </message>
+    <message>
+        <source>no command</source>
+        <translation>コマンドがありません</translation>
+    </message>
+    <message>
+        <source>unknown command &quot;%1&quot;</source>
+        <translation>知らないコマンドです: &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>--%1 belongs to %2</source>
+        <translation>--%1 は %2 のオプションです</translation>
+    </message>
+    <message>
+        <source>the serial devices found, one a line, tab-separated:
+path, by-id name, description, manufacturer, and
+whether this user may open it</source>
+        <translation>見つかったシリアルデバイスを一行ずつタブ区切りで:
+パス、by-id 名、説明、製造元、
+このユーザーが開けるかどうか</translation>
+    </message>
+    <message>
+        <source>ports takes no arguments</source>
+        <translation>ports は引数をとりません</translation>
+    </message>
+    <message>
+        <source>no serial devices found</source>
+        <translation>シリアルデバイスが見つかりません</translation>
+    </message>
+    <message>
+        <source>read every setting into a profile FILE
+(&quot;-&quot;: standard output)</source>
+        <translation>すべての設定を設定ファイル FILE に読み込みます
+(&quot;-&quot;: 標準出力)</translation>
+    </message>
+    <message>
+        <source>backup takes one FILE</source>
+        <translation>backup には FILE を一つ指定します</translation>
+    </message>
+    <message>
+        <source>reading the settings</source>
+        <translation>設定を読み取っています</translation>
+    </message>
+    <message>
+        <source>bring the adapter to the profile FILE: prints
+each change, sends only those, reads back and
+stores (&quot;AT&amp;W0&amp;W1&quot;); --dry-run: print only;
+--no-store: leave the store to a later run</source>
+        <translation>機器を設定ファイル FILE のとおりにします: 変更を
+表示してそれだけを送り、読み返して登録します
+(&quot;AT&amp;W0&amp;W1&quot;)。--dry-run: 表示のみ。
+--no-store: 登録を後の実行に残します</translation>
+    </message>
+    <message>
+        <source>print the changes, send none</source>
+        <translation>変更を表示し、何も送信しません</translation>
+    </message>
+    <message>
+        <source>do not store what was sent</source>
+        <translation>送った設定を登録しません</translation>
+    </message>
+    <message>
+        <source>restore takes one FILE</source>
+        <translation>restore には FILE を一つ指定します</translation>
+    </message>
+    <message>
+        <source>skipped, the adapter&apos;s firmware lacks it: %1 [%2] %3</source>
+        <translation>この機器のファームウェアにない設定です (送信しません): %1 [%2] %3</translation>
+    </message>
+    <message numerus="yes">
+        <source>writing %n settings</source>
+        <translation>
+            <numerusform>%n 件の設定を書き込んでいます</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>read back, these differ from the profile:</source>
+        <translation>読み返した設定が設定ファイルと違います:</translation>
+    </message>
+    <message>
+        <source>the settings where the adapter (or FILE2)
+differs from FILE; status 0 same, 1 different,
+2 trouble</source>
+        <translation>機器 (または FILE2) の設定のうち FILE と違うもの。
+ステータス 0 同じ、1 違う、2 問題あり</translation>
+    </message>
+    <message>
+        <source>diff takes FILE, or FILE1 FILE2</source>
+        <translation>diff には FILE か FILE1 FILE2 を指定します</translation>
+    </message>
+</context>
 </TS>

@@ -3,11 +3,48 @@
 #include "link/messages.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
 
 #include <memory>
+#include <vector>
 
 namespace korvanta {
+
+namespace {
+struct Boxes {
+    std::vector<QPointer<QMessageBox>> open; // innermost last
+    bool unanswered = false;                 // nobody is left to answer them
+};
+Boxes &boxes()
+{
+    static Boxes b;
+    return b;
+}
+
+// Answers a box as its Escape key does.
+void pressEscape(QMessageBox *box)
+{
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(box, &escape);
+    if (box->isVisible()) // a box without an Escape answer
+        box->reject();
+}
+
+MessageBox::Button present(const MessageRequest &request, QObject *parent)
+{
+    const std::unique_ptr<QMessageBox> box(newMessageBox(request, qobject_cast<QWidget *>(parent)));
+    QPointer<QMessageBox> shown(box.get());
+    boxes().open.push_back(shown);
+    if (boxes().unanswered) // answered as soon as it shows
+        QTimer::singleShot(0, box.get(), [shown] { pressEscape(shown); });
+    const auto answer = static_cast<MessageBox::Button>(box->exec());
+    std::erase(boxes().open, shown);
+    return answer;
+}
+} // namespace
 
 QMessageBox *newMessageBox(const MessageRequest &request, QWidget *parent)
 {
@@ -22,12 +59,18 @@ QMessageBox *newMessageBox(const MessageRequest &request, QWidget *parent)
 
 void installMessageBoxes()
 {
-    Messages::setPresenter(
-        [](const MessageRequest &request, QObject *parent) {
-            const std::unique_ptr<QMessageBox> box(newMessageBox(request, qobject_cast<QWidget *>(parent)));
-            return static_cast<MessageBox::Button>(box->exec());
-        },
-        [] { QApplication::beep(); });
+    boxes().unanswered = false;
+    Messages::setPresenter(&present, [] { QApplication::beep(); });
+}
+
+bool answerMessageBoxesByEscape()
+{
+    boxes().unanswered = true;
+    const std::vector<QPointer<QMessageBox>> open = boxes().open;
+    for (auto it = open.rbegin(); it != open.rend(); ++it)
+        if (*it && (*it)->isVisible())
+            pressEscape(*it);
+    return !open.empty();
 }
 
 } // namespace korvanta

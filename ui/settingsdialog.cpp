@@ -63,7 +63,10 @@ void SettingsDialog::registerAndClose(const std::function<bool()> &writes)
     }
     if (!written)
         return;
+    // Left disabled by the write, the window closes all the same.
+    m_registered = true;
     close();
+    m_registered = false;
     if (isVisible()) { // the close was refused: the window goes on working
         setEnabled(true);
         setUpdatesEnabled(true);
@@ -72,7 +75,10 @@ void SettingsDialog::registerAndClose(const std::function<bool()> &writes)
 
 void SettingsDialog::closeEvent(QCloseEvent *event)
 {
-    if (m_session.busy()) {
+    // Disabled, the window is not the one the operator works in: a window it
+    // opened is open over it, with what the operator has not registered yet,
+    // and would go with it.
+    if (m_session.busy() || (!isEnabled() && !m_registered)) {
         event->ignore();
         return;
     }

@@ -13,8 +13,9 @@ namespace korvanta {
 
 // A window that works on the adapter: opened modeless after its opener has been
 // disabled, reads the adapter when it opens, and enables its opener again when
-// it closes. While an exchange is under way it cannot be closed; closing it by
-// the window frame is the same as its cancel button.
+// it closes. While an exchange is under way, or while it is disabled under a
+// window it opened, it cannot be closed; closing it by the window frame is the
+// same as its cancel button.
 class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -45,6 +46,7 @@ protected:
 private:
     Session &m_session;
     QPointer<QWidget> m_opener;
+    bool m_registered = false; // closing after a successful write
 };
 
 // Around every read or write sequence of a window: the session marked busy at

@@ -12,6 +12,7 @@
 #include "link/link.h"
 #include "numberdisplay/numberdisplaydialog.h"
 #include "ui/helpviewer.h"
+#include "ui/messagebox.h"
 #include "ui/settingsdialog.h"
 
 #include <QAction>
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -115,7 +117,7 @@ void MainWindowTest::menusInOrder()
     MainWindow w(f.session);
     QCOMPARE(w.objectName(), QStringLiteral("Form1"));
     QCOMPARE(w.windowTitle(), QStringLiteral("KORVAN-TA 設定ユーティリティ"));
-    QCOMPARE(f.session.link.objectName(), QStringLiteral("MSComm1"));
+    QCOMPARE(w.findChild<QObject *>(QStringLiteral("MSComm1")), &f.session.link); // the window's serial control
     const QList<QStringList> expected = {
         {"MFile", "ﾌｧｲﾙ(&F)", "Term", "ﾀｰﾐﾅﾙ(&T)", "Bar3", "", "FileSave", "設定の保存(&S)...", "FileRestore",
          "設定の復元(&R)...", "Bar4", "", "FileExit", "終了(&E)"},
@@ -525,6 +527,10 @@ void MainWindowTest::signalRunsTheExitProcedure_data()
     QTest::addColumn<int>("signalNumber");
     QTest::newRow("during a read, SIGHUP") << "read" << SIGHUP;
     QTest::newRow("terminal open, SIGINT") << "terminal" << SIGINT;
+    // A box nobody answers is answered as by Escape.
+    QTest::newRow("range message open, SIGTERM") << "range message" << SIGTERM;
+    QTest::newRow("receive failure open, SIGTERM") << "receive failure" << SIGTERM;
+    QTest::newRow("serial error open, SIGTERM") << "serial error" << SIGTERM;
 }
 
 void MainWindowTest::signalRunsTheExitProcedure()
@@ -549,7 +555,7 @@ void MainWindowTest::signalRunsTheExitProcedure()
         QCOMPARE(f.session.ReadFailed, 0); // the read ran to its end on an open line
         QCOMPARE(finished.size(), 0);
         sent = f.adapter.log() + sent;
-    } else {
+    } else if (meanwhile == "terminal") {
         bool endedWhileOpen = false;
         ModalSteps steps{[&](QWidget *window) {
             signal();
@@ -559,6 +565,34 @@ void MainWindowTest::signalRunsTheExitProcedure()
         }};
         action(&w, "Term")->trigger();
         QVERIFY(endedWhileOpen);
+    } else {
+        // Real boxes, left for nobody to answer.
+        Messages::setHandler(nullptr);
+        installMessageBoxes();
+        const auto noBoxes = qScopeGuard([] { Messages::setPresenter({}); });
+        bool unanswered = false;
+        ModalSteps steps{[&](QWidget *box) {
+            QTimer::singleShot(10000, box, [&unanswered, box] { // left open: the test fails
+                unanswered = true;
+                static_cast<QDialog *>(box)->done(0);
+            });
+            signal();
+        }};
+        if (meanwhile == "serial error") {
+            emit f.link.commEvent(comEventLineLost); // its Escape is キャンセル: the line closes
+            sent.clear();
+        } else if (meanwhile == "receive failure") {
+            f.adapter.setFaults(silent());
+            action(&w, "AnaSet")->trigger();
+            sent.prepend("AT\\S2");
+        } else {
+            action(&w, "AnaSet")->trigger();
+            auto *form2 = w.findChild<SettingsDialog *>();
+            form2->findChild<QLineEdit *>("Text4")->clear();
+            f.adapter.clearLog();
+            form2->findChild<QPushButton *>("Command3")->click(); // 登録: the range message
+        }
+        QVERIFY(!unanswered);
     }
     QTRY_COMPARE(finished.size(), 1);
     QCOMPARE(w.endSignal(), signalNumber);

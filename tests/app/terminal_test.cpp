@@ -111,7 +111,8 @@ void TerminalTest::typing_data()
     QTest::newRow("closed: keys at the caret") << false << "AB\rC" << 1 << "keys" << "X\r" << L{} << "AX\r\nB\r\nC";
     QTest::newRow("closed: backspace takes a line break") << false << "AB\rC" << 3 << "keys" << "\b" << L{} << "ABC";
     QTest::newRow("closed: backspace at the caret") << false << "AB\rC" << 2 << "keys" << "\b" << L{} << "A\r\nC";
-    QTest::newRow("closed: a key with no byte is dropped") << false << "AB" << 1 << "keys" << "\u3042" << L{} << "AB";
+    QTest::newRow("closed: a key with no byte goes in") << false << "AB" << 1 << "keys" << "\u3042\u30a2" << L{}
+                                                        << "A\u3042\u30a2B";
     QTest::newRow("closed: a paste at the caret") << false << "AB" << 1 << "paste" << "X\nY" << L{} << "AX\r\nYB";
     QTest::newRow("closed: a drop where it falls") << false << "AB\rCD" << 4 << "drop" << "Z" << L{} << "AB\r\nCZD";
 }

@@ -542,29 +542,41 @@ void DataPortDialogTest::bapReading()
 void DataPortDialogTest::bapRegister_data()
 {
     QTest::addColumn<Replies>("replies");
+    QTest::addColumn<Values>("stored"); // in the work file after the reading, key -> value
     QTest::addColumn<Edits>("edits");
     QTest::addColumn<Commands>("expected");
     // The adapter holds 5 for the calling side and 7 for the called side.
-    QTest::newRow("no change") << Replies{} << Edits{} << Commands{};
-    QTest::newRow("both sides in one command") << Replies{} << Edits{{"Option11", ""}, {"Option4", ""}, {"Option1", ""}}
+    QTest::newRow("no change") << Replies{} << Values{} << Edits{} << Commands{};
+    QTest::newRow("both sides in one command") << Replies{} << Values{}
+                                               << Edits{{"Option11", ""}, {"Option4", ""}, {"Option1", ""}}
                                                << Commands{"AT$I47=6$I46=3"};
-    QTest::newRow("calling side only") << Replies{} << Edits{{"Option1", ""}} << Commands{"AT$I47=4"};
-    QTest::newRow("called side only") << Replies{} << Edits{{"Option9", ""}} << Commands{"AT$I46=5"};
-    // "008" chooses nothing in the right column: that side sends nothing,
-    // whatever an earlier reading left in the work file.
-    QTest::newRow("a column with no choice") << Replies{{"AT$I46?", "008"}} << Edits{{"Option1", ""}}
-                                             << Commands{"AT$I47=4"};
+    QTest::newRow("calling side only") << Replies{} << Values{} << Edits{{"Option1", ""}} << Commands{"AT$I47=4"};
+    QTest::newRow("called side only") << Replies{} << Values{} << Edits{{"Option9", ""}} << Commands{"AT$I46=5"};
+    // "008" chooses nothing in the right column. Untouched, that side sends
+    // nothing, whatever an earlier reading left in the work file; a frame
+    // chosen there counts with the others as that value has them, or as
+    // answered when there is none.
+    const Replies none{{"AT$I46?", "008"}};
+    const Values earlier{{"CYAKU", "1"}};
+    QTest::newRow("a column with no choice") << none << earlier << Edits{{"Option1", ""}} << Commands{"AT$I47=4"};
+    QTest::newRow("one frame chosen there") << none << earlier << Edits{{"Option10", ""}} << Commands{"AT$I46=3"};
+    QTest::newRow("one frame chosen, none stored") << none << Values{} << Edits{{"Option9", ""}} << Commands{"AT$I46=5"};
+    // A work file that does not hold what the window shows.
+    QTest::newRow("untouched side, other value stored") << Replies{} << Values{{"HASHIN", "1"}}
+                                                       << Edits{{"Option9", ""}} << Commands{"AT$I46=5"};
 }
 
 void DataPortDialogTest::bapRegister()
 {
     Rig rig({{"$I47", "5"}});
-    rig.file.store("BACP", "CYAKU", "1");
     QFETCH(Replies, replies);
     rig.reply(replies);
     QDialog *form3 = rig.openForm3();
     QPointer<QDialog> d = Rig::detail(form3, "Command5", "Form6");
     rig.adapter.clearLog();
+    QFETCH(Values, stored);
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+        rig.file.store("BACP", it.key(), it.value());
     QFETCH(Edits, edits);
     Rig::edit(d, edits);
     press(d, "Command1");

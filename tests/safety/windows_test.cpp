@@ -97,7 +97,8 @@ private slots:
     void registrationUnderStress_data();
     void registrationUnderStress();
     void exitAskedForTwice();
-    void mainWindowStaysWhileAWindowIsOpen();
+    void disabledWindowRefusesToClose_data();
+    void disabledWindowRefusesToClose();
 };
 
 void WindowsTest::disturbedRead_data()
@@ -236,31 +237,43 @@ void WindowsTest::exitAskedForTwice()
     QVERIFY(!stage.link.isOpen());
 }
 
-void WindowsTest::mainWindowStaysWhileAWindowIsOpen()
+// A window disabled under one it opened refuses every close, and what the
+// operator has open over it stays.
+void WindowsTest::disabledWindowRefusesToClose_data()
 {
-    for (const char *opener : {"Command1", "Command2", "Command3"}) {
-        auto stage = std::make_unique<Stage>();
-        stage->session->WriteCount = 1;
-        QTest::mouseClick(stage->window.findChild<QPushButton *>(opener), Qt::LeftButton);
-        QPointer<SettingsDialog> dialog = openSettingsWindow(&stage->window);
-        QVERIFY(dialog);
-        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("Text1"));
-        edit->setText(QStringLiteral("0312")); // not registered yet
-        stage->adapter.clearLog();
-        // The close box, the window system's close and 終了 on the disabled window.
-        QVERIFY(!stage->window.close());
-        stage->window.windowHandle()->close();
-        stage->window.findChild<QAction *>(QStringLiteral("FileExit"))->trigger();
-        QCoreApplication::processEvents();
-        QVERIFY(stage->window.isVisible());
-        QVERIFY(dialog && dialog->isVisible());
-        QCOMPARE(edit->text(), QStringLiteral("0312"));
-        QCOMPARE(stage->finished->count(), 0);
-        QVERIFY(stage->adapter.log().isEmpty());
-        QVERIFY(stage->link.isOpen());
-        stage.reset(); // the main window goes, and its settings window with it
-        QVERIFY(dialog.isNull());
-    }
+    QTest::addColumn<QString>("opener");
+    QTest::addColumn<QStringList>("toDetail"); // then clicked in the settings window
+    for (const char *opener : {"Command1", "Command2", "Command3"})
+        QTest::addRow("Form1, %s", opener) << opener << QStringList{};
+    QTest::newRow("Form2 under Form14") << "Command1" << QStringList{"Command5"};
+    QTest::newRow("Form3 under Form5") << "Command2" << QStringList{"Option17", "Command4"};
+    QTest::newRow("Form3 under Form6") << "Command2" << QStringList{"Option4", "Command5"};
+}
+
+void WindowsTest::disabledWindowRefusesToClose()
+{
+    QFETCH(QString, opener);
+    QFETCH(QStringList, toDetail);
+    auto stage = std::make_unique<Stage>();
+    stage->session->WriteCount = 1;
+    QTest::mouseClick(stage->window.findChild<QPushButton *>(opener), Qt::LeftButton);
+    QWidget *disabled = &stage->window;
+    QPointer<SettingsDialog> top = openSettingsWindow(disabled);
+    for (const QString &name : toDetail)
+        top->findChild<QAbstractButton *>(name)->click();
+    if (!toDetail.isEmpty())
+        top = openSettingsWindow(disabled = top);
+    stage->adapter.clearLog();
+    // The close box, the window system's close, and 終了.
+    QVERIFY(!disabled->close());
+    disabled->windowHandle()->close();
+    stage->window.findChild<QAction *>(QStringLiteral("FileExit"))->trigger();
+    QCoreApplication::processEvents();
+    QVERIFY(disabled->isVisible() && top && top->isVisible());
+    QCOMPARE(stage->finished->count(), 0);
+    QVERIFY(stage->adapter.log().isEmpty() && stage->link.isOpen());
+    stage.reset(); // the main window goes, and every window with it
+    QVERIFY(top.isNull());
 }
 
 QTEST_MAIN(WindowsTest)
