@@ -93,14 +93,14 @@ int main(int argc, char *argv[])
     if (options.autoPort)
         Messages::setHandler(consoleMessageHandler());
 
+    if (!options.screenshots.isEmpty())
+        return runScreenshotTour(options.screenshots);
     const QString workPath = options.workFile.isEmpty() ? WorkFile::defaultPath() : options.workFile;
     WorkFile workFile(workPath);
     if (!workFile.lock()) {
         Messages::inform(workFile.inUseMessage());
         return 1;
     }
-    if (!options.screenshots.isEmpty())
-        return runScreenshotTour(options.screenshots, workFile);
 
     std::unique_ptr<sim::SimulatedAdapter> adapter;
     LinkFactory factory;

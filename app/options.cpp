@@ -72,7 +72,8 @@ QString usage()
         "                     window shows\n"
         "  --screenshots DIR  run every window against the simulated adapter, save a\n"
         "                     picture of each into DIR, print their paths and end\n"
-        "                     (no display needed)\n"
+        "                     (no display needed; a work file of its own, the\n"
+        "                     user's is not touched)\n"
         "  -h, --help         this text\n"
         "  -v, --version      the version\n")
         .arg(lineOptionsUsage());

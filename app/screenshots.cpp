@@ -17,6 +17,7 @@
 #include "ui/messagebox.h"
 #include "ui/progresswindow.h"
 #include "ui/settingsdialog.h"
+#include "workfile/workfile.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,6 +29,7 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -116,11 +118,10 @@ void waitFor(int ms, Predicate done)
     while (!done() && !deadline.hasExpired())
         waitUntil(QDeadlineTimer(qMin<qint64>(10, deadline.remainingTime())));
 }
-// The restore's question, over a profile with two settings changed: saved,
-// edited, restored and answered no.
-void profileQuestion(Session &session, MainWindow &main, Camera &camera)
+// The restore's question, over a profile (saved as path) with two settings
+// changed: saved, edited, restored and answered no.
+void profileQuestion(Session &session, MainWindow &main, Camera &camera, const QString &path)
 {
-    const QString path = QDir::temp().filePath(QStringLiteral("korvanta-tour-%1.ini").arg(QCoreApplication::applicationPid()));
     if (!saveProfile(session, &main, path))
         return camera.fail(QStringLiteral("no profile saved"));
     QFile file(path);
@@ -141,17 +142,22 @@ void profileQuestion(Session &session, MainWindow &main, Camera &camera)
     });
     restoreProfile(session, &main, path);
     Messages::setHandler(previous);
-    QFile::remove(path);
 }
 
 } // namespace
 
-int runScreenshotTour(const QString &dir, WorkFile &workFile, const TourLook &look)
+int runScreenshotTour(const QString &dir, const TourLook &look)
 {
     if (!QDir().mkpath(dir)) {
         std::fprintf(stderr, "cannot create %s\n", qPrintable(dir));
         return 1;
     }
+    const QTemporaryDir scratch;
+    if (!scratch.isValid()) {
+        std::fprintf(stderr, "cannot create a temporary folder: %s\n", qPrintable(scratch.errorString()));
+        return 1;
+    }
+    WorkFile workFile(scratch.filePath(QStringLiteral("mail.ini")));
     Messages::setHandler(consoleMessageHandler()); // no one is there to answer a box
     g_nextHandler = qInstallMessageHandler(quietPlatform);
     Camera camera(dir, look);
@@ -195,7 +201,7 @@ int runScreenshotTour(const QString &dir, WorkFile &workFile, const TourLook &lo
         camera.take(&main, file, QStringLiteral("Form1File"));
         file->hide();
     }
-    profileQuestion(session, main, camera);
+    profileQuestion(session, main, camera, scratch.filePath(QStringLiteral("profile.ini")));
 
     // Each settings window, and the detail windows it opens: the detail's
     // button, an option that enables the button first, and the detail window.

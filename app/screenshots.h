@@ -8,13 +8,13 @@ class QWidget;
 
 namespace korvanta {
 
-class WorkFile;
-
 // Opens every window of the utility against the simulated adapter, one after
 // the other, saves a picture of each as DIR/<window>.png and prints the
-// paths. Returns the program's exit status. look, when given, sees each
+// paths. The simulated adapter's values go into a work file of the tour's own,
+// in a temporary folder removed at the end: the user's work file is not
+// touched. Returns the program's exit status. look, when given, sees each
 // window (and each popup) just before its picture is taken.
 using TourLook = std::function<void(QWidget *window, const QString &name)>;
-int runScreenshotTour(const QString &dir, WorkFile &workFile, const TourLook &look = {});
+int runScreenshotTour(const QString &dir, const TourLook &look = {});
 
 } // namespace korvanta

@@ -62,10 +62,10 @@ QString lineOptionsUsage()
     return QCoreApplication::translate(
         "korvanta::LineOptions",
         "  --simulate         attach the built-in simulated adapter to every port\n"
-        "  --workfile PATH    the settings work file (default: mail.ini beside the\n"
-        "                     program, or in $XDG_DATA_HOME/korvanta/ when the\n"
-        "                     program's folder cannot be written); one running\n"
-        "                     program per work file\n"
+        "  --workfile PATH    the settings work file (default: mail.ini in\n"
+        "                     $XDG_DATA_HOME/korvanta/, or beside the program when\n"
+        "                     it runs from its build tree or is a copy that keeps\n"
+        "                     its mail.ini there); one running program per work file\n"
         "  --log FILE         append every line sent to the adapter and every reply\n"
         "                     to FILE, one a line, time-stamped\n");
 }

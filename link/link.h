@@ -78,6 +78,10 @@ public:
     // Where the line goes (a device path, or the simulated adapter).
     virtual QString description() const = 0;
 
+    // Why the last open() failed, in Japanese, from what the system answered
+    // that open; empty when there is nothing more to say.
+    virtual QString whyNotOpen() const { return {}; }
+
 signals:
     // Raised for every receive, notification and error; see CommEvent.
     void commEvent(int code);

@@ -8,14 +8,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSerialPort>
 #include <QSerialPortInfo>
 #include <QSet>
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,22 +76,70 @@ QString realDevice(const QString &path)
     return real.isEmpty() ? path : real;
 }
 
-// The name of the group that owns the device; empty when unknown.
-QString owningGroup(const QString &device)
-{
-    struct stat status {};
-    if (::stat(QFile::encodeName(device).constData(), &status) != 0)
-        return {};
-    const struct group *owner = ::getgrgid(status.st_gid);
-    return owner ? QString::fromLocal8Bit(owner->gr_name) : QString();
-}
-
 QString inUse(const QString &device)
 {
     return Ports::tr("デバイス %1 は他のプログラムが使用中です。").arg(device);
 }
 
-QString reasonFor(int error, const QString &device)
+// The file's type and permission bits as ls(1) shows them: "crw-rw----"
+// (device files have no set-id bits).
+QString modeText(quint32 mode)
+{
+    static const struct {
+        quint32 type;
+        char letter;
+    } types[] = {{S_IFCHR, 'c'}, {S_IFBLK, 'b'}, {S_IFDIR, 'd'}, {S_IFLNK, 'l'}, {S_IFIFO, 'p'}, {S_IFSOCK, 's'}};
+    QString text(10, u'-');
+    for (const auto &t : types)
+        if ((mode & S_IFMT) == t.type)
+            text[0] = QLatin1Char(t.letter);
+    for (int bit = 0; bit < 9; ++bit)
+        if (mode & (0400u >> bit))
+            text[1 + bit] = QLatin1Char("rwxrwxrwx"[bit]);
+    return text;
+}
+
+// Who a device's mode lets read and write it, for the user it refused.
+struct Access {
+    enum Who { Everyone, Group, OnlyOwner } who;
+    QString name; // the group, or the one user who may
+    QString mode;
+};
+
+Access whoMayOpen(const DeviceStatus &status)
+{
+    constexpr quint32 groupRw = S_IRGRP | S_IWGRP, otherRw = S_IROTH | S_IWOTH, ownerRw = S_IRUSR | S_IWUSR;
+    const QString mode = modeText(status.mode);
+    if ((status.mode & otherRw) == otherRw)
+        return {Access::Everyone, {}, mode}; // refused by something other than the mode
+    if ((status.mode & groupRw) == groupRw)
+        return {Access::Group, status.group, mode};
+    // root opens what no one else may.
+    return {Access::OnlyOwner, (status.mode & ownerRw) == ownerRw ? status.owner : QStringLiteral("root"), mode};
+}
+
+QString permissionReason(const QString &device, const DeviceProbe &probe)
+{
+    const QString denied = Ports::tr("デバイス %1 を開く権限がありません。").arg(device);
+    const std::optional<DeviceStatus> status = probe.status(device);
+    if (!status)
+        return denied;
+    const Access access = whoMayOpen(*status);
+    switch (access.who) {
+    case Access::Group:
+        return denied
+            + Ports::tr("ユーザーをグループ「%1」に加えてから、ログインし直してください。").arg(access.name);
+    case Access::OnlyOwner:
+        return denied + Ports::tr("%1 だけが開けます (%2)。udev の規則か管理者がこの権限を変えられます。")
+                            .arg(access.name, access.mode);
+    case Access::Everyone:
+        break;
+    }
+    return denied + Ports::tr("モード (%1) では誰でも開けますが、システムが拒みました。管理者に相談してください。")
+                        .arg(access.mode);
+}
+
+QString reasonFor(int error, const QString &device, const DeviceProbe &probe)
 {
     switch (error) {
     case ENOENT:
@@ -100,13 +147,8 @@ QString reasonFor(int error, const QString &device)
     case ENXIO:
         return Ports::tr("デバイス %1 が存在しません。").arg(device);
     case EACCES:
-    case EPERM: {
-        const QString denied = Ports::tr("デバイス %1 を開く権限がありません。").arg(device);
-        const QString group = owningGroup(device);
-        if (group.isEmpty())
-            return denied;
-        return denied + Ports::tr("ユーザーをグループ「%1」に加えてから、ログインし直してください。").arg(group);
-    }
+    case EPERM:
+        return permissionReason(device, probe);
     case EBUSY:
         return inUse(device);
     default:
@@ -114,6 +156,24 @@ QString reasonFor(int error, const QString &device)
     }
 }
 } // namespace
+
+DeviceProbe systemDevices()
+{
+    DeviceProbe probe;
+    probe.status = [](const QString &path) -> std::optional<DeviceStatus> {
+        struct stat st {};
+        if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+            return std::nullopt;
+        const struct passwd *owner = ::getpwuid(st.st_uid);
+        const struct group *group = ::getgrgid(st.st_gid);
+        return DeviceStatus{st.st_mode, owner ? QString::fromLocal8Bit(owner->pw_name) : QString::number(st.st_uid),
+                            group ? QString::fromLocal8Bit(group->gr_name) : QString::number(st.st_gid)};
+    };
+    probe.mayOpen = [](const QString &path) {
+        return ::access(QFile::encodeName(path).constData(), R_OK | W_OK) == 0;
+    };
+    return probe;
+}
 
 QList<FoundPort> besidesComPorts(const QList<FoundPort> &found, const PortMap &map)
 {
@@ -127,32 +187,41 @@ QList<FoundPort> besidesComPorts(const QList<FoundPort> &found, const PortMap &m
     return rest;
 }
 
-QString openFailureReason(const QString &device)
+QString openFailureReason(const QString &device, const OpenFailure &failure, const DeviceProbe &probe)
 {
-    const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return reasonFor(errno, device);
-    ::close(fd);
-    // The system opens it for this user: what stood in the way is the lock
-    // that a serial port takes, held by another program, or the device itself.
-    QSerialPort port(device);
-    if (port.open(QIODevice::ReadWrite)) {
-        port.close();
-        return {};
-    }
-    if (port.error() == QSerialPort::PermissionError)
+    if (failure.systemError)
+        return reasonFor(failure.systemError, device, probe);
+    if (failure.locked)
         return inUse(device);
-    return Ports::tr("デバイス %1: %2").arg(device, port.errorString());
+    if (failure.text.isEmpty())
+        return {};
+    return Ports::tr("デバイス %1: %2").arg(device, failure.text);
 }
 
-QString listPorts(const QList<FoundPort> &found)
+QString listPorts(const QList<FoundPort> &found, const DeviceProbe &probe)
 {
     QString out;
     const auto orDash = [](const QString &text) { return text.isEmpty() ? QStringLiteral("-") : text; };
     for (const FoundPort &port : found) {
         QString access = QStringLiteral("may open");
-        if (::access(QFile::encodeName(port.path).constData(), R_OK | W_OK) != 0)
-            access = QStringLiteral("no access (group %1)").arg(orDash(owningGroup(port.path)));
+        if (!probe.mayOpen(port.path)) {
+            access = QStringLiteral("no access");
+            if (const std::optional<DeviceStatus> status = probe.status(port.path)) {
+                const Access who = whoMayOpen(*status);
+                switch (who.who) {
+                case Access::Group:
+                    access += QStringLiteral(" (join group %1)").arg(who.name);
+                    break;
+                case Access::OnlyOwner:
+                    access += QStringLiteral(" (only %1: %2; a udev rule or the administrator can change that)")
+                                  .arg(who.name, who.mode);
+                    break;
+                case Access::Everyone:
+                    access += QStringLiteral(" (%1, but the system refuses)").arg(who.mode);
+                    break;
+                }
+            }
+        }
         out += QStringList{port.path, orDash(port.byId), orDash(port.description), orDash(port.manufacturer), access}
                    .join(u'\t')
                + u'\n';
@@ -184,7 +253,6 @@ LinkFactory serialLinkFactory(const PortMap &map, const QList<FoundPort> &found)
         return std::make_unique<SerialLink>(path);
     };
     factory.describe = device;
-    factory.whyNotOpen = [device](int port) { return openFailureReason(device(port)); };
     return factory;
 }
 
@@ -220,7 +288,7 @@ QString SerialControl::describe(int comPort) const
 
 QString SerialControl::whyNotOpen(int port) const
 {
-    return m_factory.whyNotOpen ? m_factory.whyNotOpen(port) : QString();
+    return m_link && port == m_commPort ? m_link->whyNotOpen() : QString();
 }
 
 } // namespace korvanta

@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace korvanta {
 
@@ -48,14 +49,40 @@ QList<FoundPort> findSerialPorts(const QString &byIdFolder = QStringLiteral("/de
 // file they lead to, so "/dev/serial/by-id/..." given to --port counts).
 QList<FoundPort> besidesComPorts(const QList<FoundPort> &found, const PortMap &map);
 
-// Why the device would not open, in Japanese, from the system's own answer to
-// opening it now: missing, no permission (with the group to join), in use.
-// Empty when it opens now.
-QString openFailureReason(const QString &device);
+// A device file's type and permission bits, owner and group (their names, or
+// their numbers where the system has no name for them).
+struct DeviceStatus {
+    quint32 mode = 0; // st_mode
+    QString owner;
+    QString group;
+};
+
+// How the port code looks at device files; tests give made-up answers.
+struct DeviceProbe {
+    // stat(2) of the file the path leads to; nothing when there is none.
+    std::function<std::optional<DeviceStatus>(const QString &path)> status;
+    // Whether this user may open it for reading and writing (access(2)).
+    std::function<bool(const QString &path)> mayOpen;
+};
+DeviceProbe systemDevices();
+
+// What a failed open of a serial device answered.
+struct OpenFailure {
+    int systemError = 0; // errno of the system call that failed; 0 when it was no system call
+    bool locked = false; // another program holds the device's lock file
+    QString text;        // the serial port's own words
+};
+
+// Why the device did not open, in Japanese: missing, in use, or no
+// permission, with who may open it and how to change that. Empty when the
+// failure says nothing.
+QString openFailureReason(const QString &device, const OpenFailure &failure,
+                          const DeviceProbe &probe = systemDevices());
 
 // One line per found device for --list-ports: path, by-id name, description,
-// manufacturer (a "-" for what is unknown), and whether this user may open it.
-QString listPorts(const QList<FoundPort> &found);
+// manufacturer (a "-" for what is unknown), and whether this user may open it
+// (and if not, who may).
+QString listPorts(const QList<FoundPort> &found, const DeviceProbe &probe = systemDevices());
 
 // The one place that decides which link a port of the list gets: a serial
 // device in normal use, the simulated adapter in demos, whatever a test
@@ -67,8 +94,6 @@ struct LinkFactory {
     std::function<QString(int comPort)> describe;
     // The devices listed after the nine COM ports.
     QList<FoundPort> found = {};
-    // Why the port's device did not open; empty when there is nothing to say.
-    std::function<QString(int port)> whyNotOpen = {};
 };
 
 // A serial link on the mapped device path of each COM number, and on each
@@ -94,6 +119,7 @@ public:
     void close();
     QString describe(int comPort) const;
     const QList<FoundPort> &found() const { return m_factory.found; }
+    // Why the link of the port failed to open; empty when there is nothing to say.
     QString whyNotOpen(int port) const;
 
 private:

@@ -2,9 +2,11 @@
 
 #include <QThread>
 
+#include <cerrno>
+
 namespace korvanta {
 
-SerialLink::SerialLink(const QString &devicePath, QObject *parent) : Link(parent)
+SerialLink::SerialLink(const QString &devicePath, QObject *parent) : Link(parent), m_devicePath(devicePath)
 {
     m_port.setPortName(devicePath);
     connect(&m_port, &QSerialPort::readyRead, this, [this] { emit commEvent(comEvReceive); });
@@ -15,6 +17,7 @@ void SerialLink::setDevicePath(const QString &path)
 {
     if (m_port.isOpen())
         m_port.close();
+    m_devicePath = path;
     m_port.setPortName(path);
 }
 
@@ -23,6 +26,8 @@ bool SerialLink::open()
     if (m_port.isOpen())
         return true;
     m_lineLost = false;
+    m_openFailure = {};
+    m_whyNotOpen.clear();
     m_port.setBaudRate(QSerialPort::Baud19200);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
@@ -30,6 +35,7 @@ bool SerialLink::open()
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_port.clearError();
+        m_whyNotOpen = openFailureReason(devicePath(), m_openFailure);
         return false;
     }
     // A pseudo-terminal refuses the modem-control calls; that is no failure.
@@ -75,8 +81,18 @@ QByteArray SerialLink::readBuffered(int max)
 
 void SerialLink::onError(QSerialPort::SerialPortError error)
 {
+    // The error number of the system call that failed, before anything here
+    // can change it. Qt reports that call's failure at once, with the
+    // system's text for the number; anything else (the lock file another
+    // program holds) comes with a text of its own.
+    const int systemError = errno;
     if (error == QSerialPort::NoError)
         return; // clearError() itself reports this
+    if (!m_port.isOpen()) {
+        const QString text = m_port.errorString();
+        const bool fromSystem = systemError != 0 && text == qt_error_string(systemError);
+        m_openFailure = {fromSystem ? systemError : 0, error == QSerialPort::PermissionError && !fromSystem, text};
+    }
     int code = 0;
     switch (error) {
     case QSerialPort::NoError:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/link.h"
+#include "link/ports.h"
 
 #include <QSerialPort>
 
@@ -13,7 +14,7 @@ public:
     explicit SerialLink(const QString &devicePath = {}, QObject *parent = nullptr);
 
     void setDevicePath(const QString &path);
-    QString devicePath() const { return m_port.portName(); }
+    QString devicePath() const { return m_devicePath; }
 
     bool open() override;
     void close() override;
@@ -22,6 +23,7 @@ public:
     int inBufferCount() const override;
     int outBufferCount() const override;
     QString description() const override { return devicePath(); }
+    QString whyNotOpen() const override { return m_whyNotOpen; }
 
 protected:
     QByteArray readBuffered(int max) override;
@@ -30,7 +32,10 @@ private:
     void onError(QSerialPort::SerialPortError error);
 
     QSerialPort m_port;
+    QString m_devicePath; // as given: the serial port keeps only the name after "/dev/"
     bool m_lineLost = false; // reported once per opening
+    OpenFailure m_openFailure; // what the failing open() answered
+    QString m_whyNotOpen;
 };
 
 } // namespace korvanta

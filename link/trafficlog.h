@@ -48,6 +48,7 @@ public:
     int inBufferCount() const override { return m_inner->inBufferCount(); }
     int outBufferCount() const override { return m_inner->outBufferCount(); }
     QString description() const override { return m_inner->description(); }
+    QString whyNotOpen() const override { return m_inner->whyNotOpen(); }
 
 protected:
     QByteArray readBuffered(int max) override;

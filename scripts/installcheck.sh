@@ -3,9 +3,11 @@
 # validates its desktop entry and AppStream metadata, and runs the installed
 # program as an unprivileged user who cannot write the prefix: the screenshot
 # tour must take every picture (the help window found its help file in the
-# installed data folder) and put the work file in that user's
-# ~/.local/share/korvanta/; korvanta-cli identifies the simulated adapter
-# there too. Fails on the first thing that is wrong.
+# installed data folder) and leave no work file of the user's behind;
+# korvanta-cli identifies the simulated adapter there too, and its backup puts
+# the work file in that user's ~/.local/share/korvanta/. As root it also runs
+# the installed programs as root and checks that nothing was written under
+# the prefix. Fails on the first thing that is wrong.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${KORVANTA_BUILD_DIR:-build}
@@ -43,15 +45,42 @@ for window in Form8 Form8List Form1 Form2 Form14 Form3 Form5 Form6 Form4 Form13 
   [ -s "$shots/$window.png" ] || fail "no picture of $window"
 done
 work=$home/.local/share/korvanta/mail.ini
-[ -s "$work" ] || fail "no work file at $work"
-[ "$(stat -c %U "$work")" = "$user" ] || fail "$work does not belong to $user"
-[ ! -e "$prefix/bin/mail.ini" ] || fail "a work file beside the installed program"
+[ ! -e "$work" ] || fail "the screenshot tour wrote the user's work file $work"
 for page in korvanta korvanta-cli korvanta-sim; do
   [ -s "$prefix/share/man/man1/$page.1" ] || fail "no man page $page(1)"
 done
-# The command line on the same work file, now free again.
+# The command line: it identifies the adapter, and its backup reads every
+# setting into the user's work file.
 identity=$("${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 \
   "$prefix/bin/korvanta-cli" --simulate identify 2>"$stage/cli.log") \
   || { cat "$stage/cli.log"; fail "the installed korvanta-cli --simulate identify failed"; }
 [ "$identity" = "$(printf 'KORVAN-TA\tVer 1.30 01/03/15')" ] || fail "korvanta-cli identified \"$identity\""
+"${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 \
+  "$prefix/bin/korvanta-cli" --simulate backup "$home/profile.ini" 2>"$stage/cli.log" \
+  || { cat "$stage/cli.log"; fail "the installed korvanta-cli --simulate backup failed"; }
+[ -s "$work" ] || fail "no work file at $work"
+[ "$(stat -c %U "$work")" = "$user" ] || fail "$work does not belong to $user"
+[ ! -e "$prefix/bin/mail.ini" ] || fail "a work file beside the installed program"
+
+# As root: root may write the prefix, and the installed programs must not.
+# The window program (started and left at once, and its screenshot tour) and
+# the command line, run as root with a home of their own, leave every file
+# under the prefix as it was and keep the work file in that home.
+if [ "$(id -u)" -eq 0 ]; then
+  roothome=$stage/roothome
+  mkdir -p "$roothome"
+  as_root=(env -i PATH=/usr/bin:/bin HOME="$roothome" QT_QPA_PLATFORM=offscreen LANG=C.UTF-8)
+  listing() { find "$prefix" -printf '%p %s %T@ %m %u\n' | sort; }
+  listing >"$stage/prefix.before"
+  "${as_root[@]}" "$prefix/bin/korvanta" --simulate --auto-port 1 --exit-after-start >"$stage/root.log" 2>&1 \
+    || { cat "$stage/root.log"; fail "the installed korvanta failed to start and end as root"; }
+  "${as_root[@]}" "$prefix/bin/korvanta" --screenshots "$roothome/shots" >"$stage/root.log" 2>&1 \
+    || { cat "$stage/root.log"; fail "the installed korvanta --screenshots failed as root"; }
+  "${as_root[@]}" "$prefix/bin/korvanta-cli" --simulate backup "$roothome/profile.ini" >"$stage/root.log" 2>&1 \
+    || { cat "$stage/root.log"; fail "the installed korvanta-cli --simulate backup failed as root"; }
+  listing >"$stage/prefix.after"
+  diff "$stage/prefix.before" "$stage/prefix.after" >&2 || fail "run as root, the installed programs wrote under $prefix"
+  [ -s "$roothome/.local/share/korvanta/mail.ini" ] || fail "run as root, no work file in root's ~/.local/share/korvanta/"
+  echo "installcheck: run as root, nothing was written under the prefix"
+fi
 echo "installcheck: the installed tree is sound (run as $user)"

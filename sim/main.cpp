@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -19,6 +20,8 @@
 #include <sys/signalfd.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 #include "sim/simulatedadapter.h"
 #include "sim/statefile.h"
@@ -43,10 +46,28 @@ public:
     // Empty on failure, with the reason on stderr.
     QByteArray open()
     {
-        m_master = posix_openpt(O_RDWR | O_NOCTTY);
         char name[128];
-        if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0
-            || ptsname_r(m_master, name, sizeof name) != 0) {
+        // A pseudo-terminal's number comes free when its master closes, while
+        // a program that still holds the old slave open keeps its serial lock
+        // file ("LCK..pts_N"): the utility would then be refused the new
+        // terminal of that number. Numbers that a lock file names are passed
+        // over, held open until a free one is found.
+        std::vector<int> passedOver;
+        bool opened = false;
+        for (int tries = 0; tries < 64 && !opened; ++tries) {
+            m_master = posix_openpt(O_RDWR | O_NOCTTY);
+            if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0
+                || ptsname_r(m_master, name, sizeof name) != 0)
+                break;
+            const QString lock = QStringLiteral("/var/lock/LCK..")
+                + QString::fromLocal8Bit(name).mid(5).replace(QLatin1Char('/'), QLatin1Char('_'));
+            opened = !QFileInfo::exists(lock);
+            if (!opened)
+                passedOver.push_back(std::exchange(m_master, -1));
+        }
+        for (int fd : passedOver)
+            ::close(fd);
+        if (!opened) {
             std::perror("pseudo-terminal");
             return {};
         }

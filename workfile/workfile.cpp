@@ -12,7 +12,6 @@
 #include <QLockFile>
 #include <QSaveFile>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 
 #include <condition_variable>
 #include <mutex>
@@ -134,18 +133,18 @@ WorkFile::~WorkFile()
 
 QString WorkFile::defaultPath()
 {
-    const QString dir = QCoreApplication::applicationDirPath();
-    const QString besideExecutable = QDir(dir).filePath(QStringLiteral("mail.ini"));
-    const QFileInfo existing(besideExecutable);
-    bool writable = existing.exists() ? existing.isWritable() : false;
-    if (!existing.exists()) {
-        QTemporaryFile probe(QDir(dir).filePath(QStringLiteral("mail.XXXXXX")));
-        writable = probe.open();
-    }
-    if (writable)
-        return besideExecutable;
-    // Installed programs: the user's data folder, $XDG_DATA_HOME/korvanta
-    // (~/.local/share/korvanta when unset).
+    const QDir dir(QCoreApplication::applicationDirPath());
+    const QString beside = dir.filePath(QStringLiteral("mail.ini"));
+    if (dir.exists(QStringLiteral(KORVANTA_BUILD_TREE_MARKER)))
+        return beside;
+    // A copy of the program in a folder of its own (no share/korvanta beside
+    // its folder, as an install prefix has) that already keeps its mail.ini
+    // there goes on using it. A mail.ini under a prefix is none of ours to
+    // write: an earlier run as root may have left it.
+    const QFileInfo existing(beside);
+    const bool installed = QFileInfo(dir.filePath(QStringLiteral("../share/korvanta"))).isDir();
+    if (!installed && existing.isFile() && existing.isWritable())
+        return beside;
     const QString data =
         QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("korvanta"));
     QDir().mkpath(data);

@@ -24,8 +24,12 @@ public:
     WorkFile(const WorkFile &) = delete;
     WorkFile &operator=(const WorkFile &) = delete;
 
-    // "mail.ini" beside the executable, or in the user's data folder
-    // ($XDG_DATA_HOME/korvanta) when the executable's folder cannot be written.
+    // Where "mail.ini" is kept when no work file is named: beside a program
+    // run from its build tree (the build leaves a marker file beside its
+    // programs), or beside a portable copy that already has its mail.ini
+    // there; an installed program, whoever runs it (root too), keeps it in the
+    // user's data folder, $XDG_DATA_HOME/korvanta (~/.local/share/korvanta when
+    // unset), and never writes under its install prefix.
     static QString defaultPath();
 
     QString path() const { return m_path; }

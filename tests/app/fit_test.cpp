@@ -7,7 +7,6 @@
 #include "translations/language.h"
 #include "ui/messagebox.h"
 #include "ui/style.h"
-#include "workfile/workfile.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -259,9 +258,8 @@ private slots:
         QVERIFY(dir.isValid());
         qputenv("TMPDIR", QFile::encodeName(dir.path()));
         qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
-        WorkFile workFile(dir.filePath(QStringLiteral("mail.ini")));
         Inspector inspector(currentLanguage() == Language::English);
-        QCOMPARE(runScreenshotTour(dir.filePath(QStringLiteral("shots")), workFile,
+        QCOMPARE(runScreenshotTour(dir.filePath(QStringLiteral("shots")),
                                    [&](QWidget *window, const QString &name) { inspector.window(window, name); }),
                  0);
         const QStringList expected{QStringLiteral("Form8"),  QStringLiteral("Form8List"),

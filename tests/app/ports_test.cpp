@@ -1,5 +1,6 @@
 // The port list with the devices found on the machine, and why a device did
-// not open.
+// not open: from what the failed open itself answered, and for a device the
+// user may not open, who may.
 
 #include "app/startup.h"
 #include "appfixture.h"
@@ -13,8 +14,11 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <cerrno>
 #include <fcntl.h>
+#include <grp.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -48,6 +52,9 @@ private slots:
     void aFoundDeviceIsChosenLikeAComPort();
     void openFailureNamesTheReason_data();
     void openFailureNamesTheReason();
+    void theReasonIsTheFailedOpensOwn();
+    void permissionAdviceFollowsTheMode_data();
+    void permissionAdviceFollowsTheMode();
     void permissionReasonForAnotherUser();
 };
 
@@ -122,8 +129,72 @@ void PortsTest::openFailureNamesTheReason()
     QCOMPARE(messages.texts(), QStringList{kCannotOpenPort + "\n" + reason.arg(device)});
 }
 
-// The utility run as a user who may not open the device says so, and names
-// the group that owns it.
+// A device that appears after the open failed changes nothing of the reason:
+// it is what that open answered, not what the device says now.
+void PortsTest::theReasonIsTheFailedOpensOwn()
+{
+    QTemporaryDir dir;
+    const QString device = dir.filePath("ttyLATE");
+    SerialLink link(device);
+    QVERIFY(!link.open());
+    QFile late(device);
+    QVERIFY(late.open(QIODevice::WriteOnly));
+    QCOMPARE(link.whyNotOpen(), QStringLiteral("デバイス %1 が存在しません。").arg(device));
+}
+
+// Refused by the system, the reason says who may open the device: a group
+// only when its members may read and write it, otherwise the one user who may
+// (root when even the owner may not), with the mode; the port list's access
+// column says the same.
+void PortsTest::permissionAdviceFollowsTheMode_data()
+{
+    QTest::addColumn<uint>("mode");
+    QTest::addColumn<QString>("owner"); // empty: the device vanished
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("who"); // "group NAME", "only NAME MODE", "everyone MODE"; empty: nothing known
+    QTest::newRow("serial device of group dialout") << 020660u << "root" << "dialout" << "group dialout";
+    QTest::newRow("group may only read") << 020640u << "root" << "dialout" << "only root crw-r-----";
+    QTest::newRow("owner alone") << 020600u << "root" << "dialout" << "only root crw-------";
+    QTest::newRow("pty, its group may only write") << 020620u << "root" << "tty" << "only root crw--w----";
+    QTest::newRow("another user's device") << 060600u << "alice" << "disk" << "only alice brw-------";
+    QTest::newRow("no one but root") << 020000u << "alice" << "dialout" << "only root c---------";
+    QTest::newRow("everyone, refused anyway") << 020666u << "root" << "dialout" << "everyone crw-rw-rw-";
+    QTest::newRow("vanished") << 0u << "" << "" << "";
+}
+
+void PortsTest::permissionAdviceFollowsTheMode()
+{
+    QFETCH(uint, mode);
+    QFETCH(QString, owner);
+    QFETCH(QString, group);
+    QFETCH(QString, who);
+    DeviceProbe probe;
+    probe.status = [&](const QString &) {
+        return owner.isEmpty() ? std::nullopt : std::optional<DeviceStatus>(DeviceStatus{mode, owner, group});
+    };
+    probe.mayOpen = [](const QString &) { return false; };
+    const QStringList w = who.split(' ');
+    QString advice, column = "no access";
+    if (w[0] == "group") {
+        advice = QStringLiteral("ユーザーをグループ「%1」に加えてから、ログインし直してください。").arg(w[1]);
+        column += QStringLiteral(" (join group %1)").arg(w[1]);
+    } else if (w[0] == "only") {
+        advice = QStringLiteral("%1 だけが開けます (%2)。udev の規則か管理者がこの権限を変えられます。").arg(w[1], w[2]);
+        column += QStringLiteral(" (only %1: %2; a udev rule or the administrator can change that)").arg(w[1], w[2]);
+    } else if (w[0] == "everyone") {
+        advice = QStringLiteral("モード (%1) では誰でも開けますが、システムが拒みました。管理者に相談してください。").arg(w[1]);
+        column += QStringLiteral(" (%1, but the system refuses)").arg(w[1]);
+    }
+    for (const int error : {EACCES, EPERM})
+        QCOMPARE(openFailureReason("/dev/ttyUSB0", {error, false, "Permission denied"}, probe),
+                 "デバイス /dev/ttyUSB0 を開く権限がありません。" + advice);
+    QCOMPARE(listPorts({kModem}, probe), "/dev/ttyACM0\t-\t-\t-\t" + column + "\n");
+    probe.mayOpen = [](const QString &) { return true; };
+    QCOMPARE(listPorts({kModem}, probe), "/dev/ttyACM0\t-\t-\t-\tmay open\n");
+}
+
+// The utility run as a user who may not open the device says so, and who
+// may: the pty's owner alone, as its group may only write to it.
 void PortsTest::permissionReasonForAnotherUser()
 {
     if (::geteuid() != 0)
@@ -134,8 +205,12 @@ void PortsTest::permissionReasonForAnotherUser()
         if (!::getpwnam(user) && QProcess::execute("useradd", {"--system", "--no-create-home", user}) != 0)
             QSKIP("no unprivileged user, and useradd could not make one");
     }
-    Pty pty; // root's, mode 620: others may not open it
+    Pty pty; // root's, mode 620, group tty: others may not open it
     QVERIFY(!pty.path.isEmpty());
+    const QByteArray slave = QFile::encodeName(pty.path);
+    QVERIFY(::chmod(slave.constData(), 0620) == 0);
+    const struct group *tty = ::getgrnam("tty");
+    QVERIFY(::chown(slave.constData(), 0, tty ? tty->gr_gid : 5) == 0);
     QTemporaryDir home;
     QFile::setPermissions(home.path(), QFile::Permissions(0x7777));
     QProcess utility;
@@ -146,9 +221,9 @@ void PortsTest::permissionReasonForAnotherUser()
     const QString errors = QString::fromUtf8(utility.readAllStandardError());
     QCOMPARE(utility.exitCode(), 1);
     QVERIFY2(errors.contains(kCannotOpenPort + "\n"
-                             + QStringLiteral("デバイス %1 を開く権限がありません。ユーザーをグループ「%2」に加えてから、"
-                                              "ログインし直してください。")
-                                   .arg(pty.path, QFileInfo(pty.path).group())),
+                             + QStringLiteral("デバイス %1 を開く権限がありません。root だけが開けます (crw--w----)。"
+                                              "udev の規則か管理者がこの権限を変えられます。")
+                                   .arg(pty.path)),
              qPrintable(errors));
 }
 

@@ -88,10 +88,10 @@ void StartupTest::failureRows_data()
 
     Faults silent;
     silent.silent = true;
-    QTest::newRow("no answer") << silent << kNoDevice << QList<QByteArray>{"ATE1V1"} << kTiming.identifyDeadlineMs;
+    QTest::newRow("no answer") << silent << QString(kNoDevice) << QList<QByteArray>{"ATE1V1"} << kTiming.identifyDeadlineMs;
     Faults otherModel;
     otherModel.model = "KORVAN-TX";
-    QTest::newRow("another model") << otherModel << kNotKorvanta << QList<QByteArray>{"ATE1V1", "ATI"}
+    QTest::newRow("another model") << otherModel << QString(kNotKorvanta) << QList<QByteArray>{"ATE1V1", "ATI"}
                                    << kTiming.identifyDeadlineMs;
     Faults noVersion;
     noVersion.errorFor = {"AT%I2"};
@@ -99,7 +99,7 @@ void StartupTest::failureRows_data()
                                        << kTiming.identifyDeadlineMs;
     Faults closed;
     closed.cannotOpen = true;
-    QTest::newRow("port cannot be opened") << closed << kCannotOpenPort << QList<QByteArray>{} << 0;
+    QTest::newRow("port cannot be opened") << closed << QString(kCannotOpenPort) << QList<QByteArray>{} << 0;
 }
 
 void StartupTest::failureRows()
