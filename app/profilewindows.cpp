@@ -134,7 +134,7 @@ bool restoreProfile(Session &session, QWidget *window, QString path)
     const profile::Profile &wanted = std::get<profile::Profile>(parsed);
 
     profile::RestorePlan plan;
-    QString problem;
+    profile::ParseError problem;
     profile::Outcome outcome;
     {
         LineInUse line(session, window, ProgressScope::Reading);
@@ -143,7 +143,7 @@ bool restoreProfile(Session &session, QWidget *window, QString path)
     if (outcome == profile::Outcome::LineFailed)
         return false;
     if (outcome == profile::Outcome::Refused) {
-        tell(Boxes::tr("設定ファイルの設定はこの機器に送れません。何も送信しません。\n") + problem, window,
+        tell(Boxes::tr("設定ファイルの設定はこの機器に送れません。何も送信しません。\n") + problem.describe(path), window,
              MessageBox::Warning);
         return false;
     }

@@ -103,17 +103,21 @@ public:
         const auto wanted = readProfile(arguments[0]);
         if (!wanted)
             return kTrouble; // nothing reaches the line
+        if (const auto broken = profile::brokenRule(*wanted, wanted->values)) {
+            say(broken->describe(arguments[0])); // nor when its settings break a rule
+            return kTrouble;
+        }
         Session *session = context.connect();
         if (!session)
             return context.failure();
         Context::progress(Command::tr("reading the settings"));
         profile::RestorePlan plan;
-        QString problem;
+        profile::ParseError problem;
         switch (profile::plan(*session, *wanted, plan, &problem)) {
         case profile::Outcome::LineFailed:
             return kFailed;
         case profile::Outcome::Refused:
-            say(QStringLiteral("%1: %2").arg(arguments[0], problem));
+            say(problem.describe(arguments[0]));
             return kTrouble;
         case profile::Outcome::Done:
             break;

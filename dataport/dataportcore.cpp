@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 
 #include <initializer_list>
+#include <type_traits>
 
 namespace korvanta::dataport {
 
@@ -211,6 +212,67 @@ QString bapText(const char *caption)
 {
     return QCoreApplication::translate("korvanta::BapDialog", caption);
 }
+
+template <class Options> SettingDomain optionsOf(const Options &options, PortIndex p = DataPort)
+{
+    SettingDomain d;
+    for (const auto &o : options) {
+        const char *caption = o.caption;
+        if constexpr (std::is_same_v<std::decay_t<decltype(o)>, PortOption>) {
+            if (p == UsbPort && o.usbCaption)
+                caption = o.usbCaption;
+            // The option older firmware disables on both ports.
+            d.options.push_back({nameOf(o.value), QString::fromUtf8(caption),
+                                 qstrcmp(o.control[0], ports()[0].networkOption) == 0});
+        } else {
+            d.options.push_back({nameOf(o.value), QString::fromUtf8(caption)});
+        }
+    }
+    return d;
+}
+
+SettingDomain directionOf(const BodDirection &dir)
+{
+    SettingDomain d;
+    for (size_t v = 0; v < std::size(dir.options); ++v)
+        d.options.push_back({QString::number(v), QString::fromUtf8(dir.options[v].caption)});
+    return d;
+}
+
+// A register as the adapter holds it: the box's range divided by its scale.
+SettingDomain registerOf(const BodRegister &reg)
+{
+    const BodRange &r = bodRange(reg.kind);
+    SettingDomain d;
+    d.min = (r.minimum + r.scale - 1) / r.scale;
+    d.max = r.maximum / r.scale;
+    d.text = {{charset::kDigits, kRegisterDigits}};
+    if (r.scale == 1)
+        d.unit = QString::fromUtf8(r.unit);
+    else
+        d.note = QStringLiteral("in units of %1 %2: the window shows %3 to %4 %2")
+                     .arg(r.scale)
+                     .arg(QString::fromUtf8(r.unit))
+                     .arg(r.minimum)
+                     .arg(r.maximum);
+    return d;
+}
+
+SettingDomain maskOf()
+{
+    SettingDomain d;
+    QStringList bits;
+    d.max = 0;
+    for (const BapRequest &r : bapRequests()) {
+        d.max |= r.bit;
+        bits << QStringLiteral("%1 %2").arg(r.bit).arg(QString::fromUtf8(r.caption));
+    }
+    d.text = {{charset::kDigits, 1}};
+    d.note = QStringLiteral("the sum of the requests answered automatically (%1): %2; the others are refused (%3)")
+                 .arg(QString::fromUtf8(text::kAnswer.source), bits.join(QStringLiteral(", ")),
+                      QString::fromUtf8(text::kRefuse.source));
+    return d;
+}
 } // namespace
 
 const std::vector<SettingKey> &settingKeys()
@@ -218,46 +280,79 @@ const std::vector<SettingKey> &settingKeys()
     static const std::vector<SettingKey> keys = [] {
         std::vector<SettingKey> k;
         const auto add = [&k](const char *section, const char *key, const QStringList &where,
-                              std::function<bool(const QString &)> accepts) {
+                              std::function<bool(const QString &)> accepts, SettingDomain domain) {
             k.push_back({nameOf(section), nameOf(key), where.join(QStringLiteral(" / ")), false, std::move(accepts)});
-        };
-        // The option older firmware disables on both ports, as a value of its setting.
-        const auto networkOption = [](const PortSetting &s) -> std::function<bool(const QString &)> {
-            for (const PortOption &o : s.options)
-                if (qstrcmp(o.control[0], ports()[0].networkOption) == 0)
-                    return [value = QString::fromLatin1(o.value)](const QString &v) { return v == value; };
-            return {};
+            k.back().newFirmwareValue = domain.newFirmwareValues();
+            k.back().domain = std::move(domain);
         };
         for (const Port &pt : ports()) {
             const QStringList tab{text::kDataPortTitle, portText(pt.tabCaption).trimmed()};
-            for (const NumberBox &b : numberBoxes())
+            for (const NumberBox &b : numberBoxes()) {
+                SettingDomain text;
+                text.text = {{b.allowed, b.maxLength}};
                 add(pt.section, b.key, tab + QStringList{portText(b.caption)},
-                    [&b](const QString &v) { return b.accepts(v); });
-            for (const PortSetting &s : portSettings()) {
-                add(pt.section, s.key, tab + QStringList{portText(s.frameCaption)}, optionValues(s.options));
-                k.back().newFirmwareValue = networkOption(s);
+                    [&b](const QString &v) { return b.accepts(v); }, text);
             }
+            for (const PortSetting &s : portSettings())
+                add(pt.section, s.key, tab + QStringList{portText(s.frameCaption)}, optionValues(s.options),
+                    optionsOf(s.options, PortIndex(&pt - ports().data())));
         }
         for (const ExtSetting *s : extReadOrder())
             add(kExtSection, s->key, {text::kDataPortTitle, text::kCommonTab.toString().trimmed(), portText(s->frameCaption)},
-                optionValues(s->options));
+                optionValues(s->options), optionsOf(s->options));
         for (const BodDirection &dir : bodDirections())
             add(kBodSection, dir.key, {text::kBodTitle, bodText(dir.frameCaption), text::kDirection},
-                digitsUpTo(int(std::size(dir.options)) - 1));
+                digitsUpTo(int(std::size(dir.options)) - 1), directionOf(dir));
         for (const BodRegister *reg : bodReadOrder())
             add(kBodSection, reg->key,
                 {text::kBodTitle, bodText(bodDirections()[reg->direction].frameCaption),
                  bodText(bodRange(reg->kind).caption)},
-                [reg](const QString &v) { return acceptsRegisterValue(*reg, v); });
-        int everyRequest = 0;
-        for (const BapRequest &r : bapRequests())
-            everyRequest |= r.bit;
+                [reg](const QString &v) { return acceptsRegisterValue(*reg, v); }, registerOf(*reg));
         for (const BapSide &side : bapSides())
             add(kBapSection, side.key, {text::kBapTitle, text::kBapFrame, bapText(side.caption)},
-                digitsUpTo(everyRequest));
+                digitsUpTo(maskOf().max), maskOf());
         return k;
     }();
     return keys;
+}
+
+const std::vector<SettingRule> &settingRules()
+{
+    static const std::vector<SettingRule> rules = [] {
+        const ExtSetting &throughput = extSetting(kThroughputKey);
+        const QString onOff = QStringLiteral("%1/%2").arg(nameOf(kExtSection), nameOf(kThroughputKey));
+        QStringList keys{onOff};
+        QStringList never;
+        for (const BodDirection &dir : bodDirections()) {
+            keys << QStringLiteral("%1/%2").arg(nameOf(kBodSection), nameOf(dir.key));
+            never << QString::fromUtf8(dir.options[3].caption);
+        }
+        const QString on = nameOf(throughput.options.front().value);
+        const QString off = nameOf(throughput.options.back().value);
+        return std::vector<SettingRule>{
+            {keys,
+             QStringLiteral("[%8] %1=%2 (%3) exactly when [%4] %5 or %6 is other than %7: the data port window shows "
+                            "throughput BOD as used when a direction adds or deletes channels, switching it off "
+                            "sends both directions %7, and switching it on sends nothing by itself.")
+                 .arg(nameOf(kThroughputKey), on, QString::fromUtf8(throughput.options.front().caption),
+                      nameOf(kBodSection), nameOf(bodDirections()[0].key), nameOf(bodDirections()[1].key),
+                      nameOf(kDirectionDefault), nameOf(kExtSection)),
+             QStringLiteral("%1: 「%2」は評価方向の一方が「%3」以外のとき、「%4」は両方がそれらのときだけです")
+                 .arg(QString::fromUtf8(throughput.frameCaption), QString::fromUtf8(throughput.options.front().caption),
+                      never.join(QStringLiteral("」「")), QString::fromUtf8(throughput.options.back().caption)),
+             [on, off](const SettingValues &v) {
+                 const auto used = v.get(nameOf(kExtSection), nameOf(kThroughputKey));
+                 bool directing = false;
+                 for (const BodDirection &dir : bodDirections()) {
+                     const auto value = v.get(nameOf(kBodSection), nameOf(dir.key));
+                     if (!value)
+                         return true;
+                     directing = directing || *value != nameOf(kDirectionDefault);
+                 }
+                 return !used || *used == (directing ? on : off);
+             }}};
+    }();
+    return rules;
 }
 
 std::optional<QString> validateAll(const SettingValues &wanted, bool /*newFirmware*/)

@@ -53,6 +53,9 @@ bool writeForm3(Session &session, const SettingValues &wanted, QObject *parent);
 // Every setting of the three windows in the order of reading, with where the
 // operator meets it and the values the window could show and send.
 const std::vector<SettingKey> &settingKeys();
+// The rule across them: throughput BOD is used exactly when a direction adds
+// or deletes.
+const std::vector<SettingRule> &settingRules();
 // The BOD registration's range check on the registers present in wanted: the
 // window's message for the first out of range.
 std::optional<QString> validateAll(const SettingValues &wanted, bool newFirmware);

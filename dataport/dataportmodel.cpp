@@ -403,7 +403,7 @@ bool acceptsRegisterValue(const BodRegister &reg, const QString &value)
 {
     // Three digits hold every register value; a holding time's box has four
     // for the time in seconds.
-    return charset::fits(value, charset::kDigits, 3) && inRange(reg.kind, value.isEmpty() ? value : boxTextOf(reg, value));
+    return charset::fits(value, charset::kDigits, kRegisterDigits) && inRange(reg.kind, value.isEmpty() ? value : boxTextOf(reg, value));
 }
 
 QByteArray composeBodWrite(const StoredValue &stored, const ValueOf &current)

@@ -222,6 +222,7 @@ std::optional<QString> bodRangeMessage(const std::function<std::optional<QString
 
 // A register value as the work file keeps it that the window could send: at
 // most three digits, its box's value within range.
+inline constexpr int kRegisterDigits = 3;
 bool acceptsRegisterValue(const BodRegister &reg, const QString &value);
 
 // Directions by key ("ADD"), registers by key ("ADD_$42") as register texts.

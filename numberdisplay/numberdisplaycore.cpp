@@ -5,6 +5,9 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+#include <numeric>
+
 namespace korvanta::numberdisplay {
 
 namespace {
@@ -77,7 +80,7 @@ const std::vector<SettingKey> &settingKeys()
     static const std::vector<SettingKey> keys = [] {
         std::vector<SettingKey> k;
         for (int p = 0; p < kPortCount; ++p)
-            for (const Setting *setting : kSettings)
+            for (const Setting *setting : kSettings) {
                 k.push_back({sectionOf(p), QLatin1String(setting->key),
                              caption(port(p).caption) + QStringLiteral(" / ") + caption(setting->frameCaption),
                              false, [setting](const QString &v) {
@@ -86,6 +89,10 @@ const std::vector<SettingKey> &settingKeys()
                                          return true;
                                  return false;
                              }});
+                for (const Option &o : setting->options)
+                    k.back().domain.options.push_back(
+                        {QString(QLatin1Char(o.value)), QString::fromUtf8(o.caption)});
+            }
         return k;
     }();
     return keys;
@@ -103,10 +110,37 @@ bool readAll(Session &session, SettingValues &values, QObject *parent)
     return true;
 }
 
+const std::vector<SettingRule> &settingRules()
+{
+    static const std::vector<SettingRule> rules = [] {
+        const auto pair = kExclusivePorts;
+        const QString key = QLatin1String(numberDisplay().key);
+        const QString on = QString(QLatin1Char(numberDisplay().options.back().value));
+        return std::vector<SettingRule>{
+            {{sectionOf(pair[0]) + QLatin1Char('/') + key, sectionOf(pair[1]) + QLatin1Char('/') + key},
+             QStringLiteral("%1=%2 in one of [%3] and [%4] at most (number display): the adapter shows numbers on one of the two ports, "
+                            "and the detail window of each locks its options while the other one has them on.")
+                 .arg(key, on, sectionOf(pair[0]), sectionOf(pair[1])),
+             QString::fromUtf8(numberDisplay().frameCaption) + QStringLiteral(": ") +
+                 QString::fromUtf8(port(pair[1]).note).remove(QStringLiteral("注意）")).trimmed(),
+             [pair, key, on](const SettingValues &v) {
+                 return v.get(sectionOf(pair[0]), key) != on || v.get(sectionOf(pair[1]), key) != on;
+             }}};
+    }();
+    return rules;
+}
+
 bool writeAll(Session &session, const SettingValues &wanted, QObject *parent)
 {
     Session::BusyScope busy(session);
-    for (int p = 0; p < kPortCount; ++p)
+    // The ports whose number display goes off first: a port locked by the
+    // other's display is free once that one has let go, in the same run.
+    std::array<int, kPortCount> order{};
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_partition(order.begin(), order.end(), [&](int p) {
+        return wantedIn(wanted, p, numberDisplay()) == numberDisplay().options.front().value;
+    });
+    for (int p : order)
         if (!NdWrite(session, p, wanted, parent))
             return false;
     return true;

@@ -32,9 +32,13 @@ bool NdWrite(Session &session, int port, const SettingValues &wanted, QObject *p
 
 // The two settings of TEL1, TEL2 and TEL3, in the order of reading.
 const std::vector<SettingKey> &settingKeys();
+// The rule across them: TEL2 and TEL3 do not both show numbers.
+const std::vector<SettingRule> &settingRules();
 // The detail of TEL1, TEL2 and TEL3 until one fails (ReadFailed).
 bool readAll(Session &session, SettingValues &values, QObject *parent = nullptr);
-// The "登録" of TEL1, TEL2 and TEL3 until one fails.
+// The "登録" of TEL1, TEL2 and TEL3 until one fails; the ports whose number
+// display goes off come first, so that a display moved from TEL3 to TEL2 (or
+// back) arrives in one run.
 bool writeAll(Session &session, const SettingValues &wanted, QObject *parent = nullptr);
 
 } // namespace korvanta::numberdisplay

@@ -85,10 +85,11 @@ Write composeWrite(int port, std::optional<char> display, const QString &storedD
 
 bool displayLocked(int port, const std::array<int, kPortCount> &flags)
 {
-    if (port == 1)
-        return flags[2] != 0;
-    if (port == 2)
-        return flags[1] != 0;
+    const auto [first, second] = kExclusivePorts;
+    if (port == first)
+        return flags[second] != 0;
+    if (port == second)
+        return flags[first] != 0;
     return false;
 }
 

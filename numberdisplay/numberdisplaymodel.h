@@ -68,6 +68,7 @@ Write composeWrite(int port, std::optional<char> display, const QString &storedD
 
 // TEL2 and TEL3 cannot both show numbers: the port's number display options
 // are locked while the other one of the pair has it on.
+inline constexpr std::array<int, 2> kExclusivePorts{1, 2};
 bool displayLocked(int port, const std::array<int, kPortCount> &flags);
 
 } // namespace korvanta::numberdisplay

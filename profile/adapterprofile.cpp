@@ -17,15 +17,16 @@ namespace {
 // holds, and the order of reading and writing.
 struct Subsystem {
     const std::vector<SettingKey> &(*keys)();
-    std::optional<QString> (*validateAll)(const SettingValues &, bool); // none: no rule across settings
+    std::optional<QString> (*validateAll)(const SettingValues &, bool); // none: no check of ranges
+    const std::vector<SettingRule> &(*rules)(); // none: no rule across settings
     bool (*readAll)(Session &, SettingValues &, QObject *);
     bool (*writeAll)(Session &, const SettingValues &, QObject *);
 };
 const Subsystem kSubsystems[] = {
-    {telephone::settingKeys, telephone::validateAll, telephone::readAll, telephone::writeAll},
-    {numberdisplay::settingKeys, nullptr, numberdisplay::readAll, numberdisplay::writeAll},
-    {dataport::settingKeys, dataport::validateAll, dataport::readAll, dataport::writeAll},
-    {shortdial::settingKeys, nullptr, shortdial::readAll, shortdial::writeAll},
+    {telephone::settingKeys, telephone::validateAll, telephone::settingRules, telephone::readAll, telephone::writeAll},
+    {numberdisplay::settingKeys, nullptr, numberdisplay::settingRules, numberdisplay::readAll, numberdisplay::writeAll},
+    {dataport::settingKeys, dataport::validateAll, dataport::settingRules, dataport::readAll, dataport::writeAll},
+    {shortdial::settingKeys, nullptr, nullptr, shortdial::readAll, shortdial::writeAll},
 };
 
 bool readEverything(Session &session, SettingValues &values, QObject *parent)
@@ -50,9 +51,21 @@ std::span<const SettingKey> settingKeys()
     return all;
 }
 
+std::span<const SettingRule> settingRules()
+{
+    static const std::vector<SettingRule> all = [] {
+        std::vector<SettingRule> rules;
+        for (const Subsystem &s : kSubsystems)
+            if (s.rules)
+                rules.insert(rules.end(), s.rules().begin(), s.rules().end());
+        return rules;
+    }();
+    return all;
+}
+
 bool backup(Session &session, Profile &profile, QObject *parent)
 {
-    profile = Profile{session.ModelName, session.FirmwareVersion, {}};
+    profile = Profile{session.ModelName, session.FirmwareVersion, {}, {}};
     SettingValues read;
     const bool ok = readEverything(session, read, parent);
     // In the table's order, whatever order the reading found them in.
@@ -70,9 +83,22 @@ std::optional<QString> validate(const SettingValues &values, bool newFirmware)
     return std::nullopt;
 }
 
-Outcome plan(Session &session, const Profile &profile, RestorePlan &plan, QString *problem, QObject *parent)
+Outcome plan(Session &session, const Profile &profile, RestorePlan &plan, ParseError *problem, QObject *parent)
 {
     plan = {};
+    const auto refuse = [problem](ParseError broken) {
+        if (problem)
+            *problem = std::move(broken);
+        return Outcome::Refused;
+    };
+    // What the file alone tells, before the adapter is read.
+    if (profile.model != session.ModelName) {
+        const QString key = QLatin1String(kSection) + QStringLiteral("/MODEL");
+        return refuse({profile.lineOf(key), key,
+                       QStringLiteral("機種が違います: 設定ファイルは「%1」、機器は「%2」です").arg(profile.model, session.ModelName)});
+    }
+    if (auto broken = brokenRule(profile, profile.values))
+        return refuse(*broken);
     if (!readEverything(session, plan.adapter, parent))
         return Outcome::LineFailed;
     SettingValues whole = plan.adapter;
@@ -88,11 +114,11 @@ Outcome plan(Session &session, const Profile &profile, RestorePlan &plan, QStrin
         plan.wanted.set(k.section, k.key, *value);
         whole.set(k.section, k.key, *value);
     }
-    if (auto broken = validate(whole, session.newFirmware())) {
-        if (problem)
-            *problem = *broken;
-        return Outcome::Refused;
-    }
+    // What the adapter keeps of its own beside the profile's settings.
+    if (auto broken = brokenRule(profile, whole))
+        return refuse(*broken);
+    if (auto broken = validate(whole, session.newFirmware()))
+        return refuse({0, {}, *broken});
     plan.changes = compare(plan.adapter, plan.wanted, settingKeys(), true);
     return Outcome::Done;
 }

@@ -41,8 +41,11 @@ enum class Outcome {
     Refused,    // the profile breaks a rule for this adapter; nothing was sent
 };
 
-// Reads the adapter and works out the changes; sends no setting.
-Outcome plan(Session &session, const Profile &profile, RestorePlan &plan, QString *problem,
+// Reads the adapter and works out the changes; sends no setting. Refused,
+// with the fault in problem: a profile of another model, or one that breaks
+// a rule across settings on its own (found before the adapter is read) or
+// laid over what the adapter keeps beside it (its firmware lacks a setting).
+Outcome plan(Session &session, const Profile &profile, RestorePlan &plan, ParseError *problem,
              QObject *parent = nullptr);
 
 struct ApplyResult {

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QSet>
 
+#include <algorithm>
+
 namespace korvanta::profile {
 
 namespace {
@@ -94,6 +96,7 @@ std::variant<Profile, ParseError> parse(const QByteArray &text, std::span<const 
             return ParseError{lineNo, name, Texts::tr("二度目の設定です")};
         seen.insert(upper(name));
         if (profileSection) {
+            profile.lines.insert(upper(name), lineNo);
             if (key.compare(kModelKey, Qt::CaseInsensitive) == 0) {
                 profile.model = value;
                 modelSeen = true;
@@ -112,6 +115,7 @@ std::variant<Profile, ParseError> parse(const QByteArray &text, std::span<const 
             return ParseError{lineNo, name,
                               Texts::tr("「%1」の値として使えません: \"%2\"").arg(setting->caption, value)};
         read.set(setting->section, setting->key, value);
+        profile.lines.insert(upper(name), lineNo);
     }
     if (!modelSeen || !firmwareSeen)
         return ParseError{0, QLatin1String(kSection) + (modelSeen ? QStringLiteral("/FIRMWARE") : QStringLiteral("/MODEL")),
@@ -134,23 +138,51 @@ QByteArray write(const Profile &profile, std::span<const SettingKey> keys)
     out += '[' + QByteArray(kSection) + "]\n";
     out += kModelKey.toUtf8() + '=' + profile.model.toUtf8() + '\n';
     out += kFirmwareKey.toUtf8() + '=' + profile.firmware.toUtf8() + '\n';
-    QStringList order;
-    for (const SettingKey &k : keys)
-        if (!order.contains(k.section, Qt::CaseInsensitive))
-            order.push_back(k.section);
-    for (const QString &section : order) {
+    for (const auto &[section, settings] : sections(keys)) {
         QByteArray body;
-        for (const SettingKey &k : keys) {
-            if (k.section.compare(section, Qt::CaseInsensitive) != 0)
-                continue;
-            const auto value = profile.values.get(k.section, k.key);
+        for (const SettingKey *k : settings) {
+            const auto value = profile.values.get(k->section, k->key);
             if (value && writable(*value))
-                body += k.key.toUtf8() + '=' + value->toUtf8() + '\n';
+                body += k->key.toUtf8() + '=' + value->toUtf8() + '\n';
         }
         if (!body.isEmpty())
             out += "\n[" + section.toUtf8() + "]\n" + body;
     }
     return out;
+}
+
+QList<std::pair<QString, std::vector<const SettingKey *>>> sections(std::span<const SettingKey> keys)
+{
+    QList<std::pair<QString, std::vector<const SettingKey *>>> out;
+    for (const SettingKey &k : keys) {
+        auto it = std::find_if(out.begin(), out.end(), [&k](const auto &s) {
+            return s.first.compare(k.section, Qt::CaseInsensitive) == 0;
+        });
+        if (it == out.end())
+            it = out.insert(out.end(), {k.section, {}});
+        it->second.push_back(&k);
+    }
+    return out;
+}
+
+std::optional<ParseError> brokenRule(const Profile &profile, const SettingValues &values)
+{
+    for (const SettingRule &rule : settingRules()) {
+        if (rule.holds(values))
+            continue;
+        int line = 0;
+        for (const QString &key : rule.keys)
+            line = std::max(line, profile.lineOf(key));
+        return ParseError{line, rule.keys.join(QStringLiteral(", ")), rule.message};
+    }
+    return std::nullopt;
+}
+
+QString modelRule()
+{
+    return QStringLiteral("[%1] %2 is the model the adapter names when asked (ATI): a profile is restored only onto "
+                          "the model it was read from.")
+        .arg(QLatin1String(kSection), kModelKey);
 }
 
 QList<Difference> compare(const SettingValues &a, const SettingValues &b, std::span<const SettingKey> keys,

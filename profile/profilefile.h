@@ -9,6 +9,7 @@
 #include "workfile/settingvalues.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <optional>
@@ -24,7 +25,15 @@ struct Profile {
     QString model;
     QString firmware;
     SettingValues values; // in the order of the settings' table
-    bool operator==(const Profile &) const = default;
+    // The line of each setting in the file it was read from, by "SECTION/KEY"
+    // in upper case ("PROFILE/MODEL" too); none for a profile of an adapter.
+    QHash<QString, int> lines;
+    int lineOf(const QString &sectionAndKey) const { return lines.value(sectionAndKey.toUpper()); }
+    // The same settings of the same model and firmware, wherever they stood.
+    bool operator==(const Profile &other) const
+    {
+        return model == other.model && firmware == other.firmware && values == other.values;
+    }
 };
 
 // What is wrong with a profile file, and where: line 0 when the file as a
@@ -40,6 +49,20 @@ struct ParseError {
 // tables of every subsystem, one after another.
 std::span<const SettingKey> settingKeys();
 const SettingKey *findKey(std::span<const SettingKey> keys, const QString &section, const QString &key);
+
+// The rules across settings of every subsystem, in the order of the table.
+std::span<const SettingRule> settingRules();
+// The first rule that values (the profile's own, or the profile laid over an
+// adapter's) break, as a fault of the profile: the line of the last of the
+// rule's settings in its file, the rule's keys and its message.
+std::optional<ParseError> brokenRule(const Profile &profile, const SettingValues &values);
+// The rule of the model, for people: a profile is restored only onto the
+// model it names.
+QString modelRule();
+
+// The sections in the order a file holds them, each with its settings in the
+// table's order: a section stands where its first setting is in the table.
+QList<std::pair<QString, std::vector<const SettingKey *>>> sections(std::span<const SettingKey> keys);
 
 // Reads a profile. Lines are "[SECTION]", "KEY=value", empty, or comments
 // beginning with ";" or "#". Refused: anything else, a section or key the

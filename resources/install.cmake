@@ -21,6 +21,8 @@ install(FILES ${res}/${KORVANTA_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}
 install(FILES ${CMAKE_BINARY_DIR}/${KORVANTA_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${CMAKE_BINARY_DIR}/man/korvanta.1 ${CMAKE_BINARY_DIR}/man/korvanta-sim.1
         ${CMAKE_SOURCE_DIR}/cli/korvanta-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Written by the build from the settings' tables (profile/).
+install(FILES ${CMAKE_BINARY_DIR}/man/korvanta-profile.5 DESTINATION ${CMAKE_INSTALL_MANDIR}/man5)
 
 set(CPACK_PACKAGE_NAME korvanta)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

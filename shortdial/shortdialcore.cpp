@@ -1,6 +1,7 @@
 #include "shortdial/shortdialcore.h"
 
 #include "link/session.h"
+#include "workfile/charset.h"
 #include "workfile/workfile.h"
 
 #include <QCoreApplication>
@@ -60,6 +61,8 @@ const std::vector<SettingKey> &settingKeys()
                              caption(kTabCaptions[i / kEntriesPerTab]).trimmed() + QStringLiteral(" / ") +
                              keyOf(i) + QLatin1Char(':'),
                          false, [](const QString &v) { return accepts(v); }});
+        for (SettingKey &key : k)
+            key.domain.text = {{charset::kNumber, kNumberMaxLength}, {charset::kSubaddress, kSubaddressMaxLength}};
         return k;
     }();
     return keys;

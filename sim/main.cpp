@@ -248,6 +248,7 @@ int main(int argc, char *argv[])
         {"noise", "Send TEXT before the echo of every line (\\r \\n \\xHH allowed).", "TEXT"},
         {"error-for", "Answer ERROR to the line CMD (CMD ending in * matches a prefix); repeatable.",
          "CMD"},
+        {"keep", "Acknowledge a set of the setting KEY (\"$L2\", \"&Z3\") but keep its value; repeatable.", "KEY"},
         {"drop-after", "Let the line go away after N bytes of a reply.", "N"},
         {"drop-on", "With --drop-after: only in the reply to the line CMD.", "CMD"},
         {"delay", "Hold every reply back MS milliseconds.", "MS"},
@@ -274,6 +275,8 @@ int main(int argc, char *argv[])
     faults.noise = unescape(parser.value("noise"));
     for (const QString &cmd : parser.values("error-for"))
         faults.errorFor.append(cmd.toLatin1());
+    for (const QString &key : parser.values("keep"))
+        faults.keeps.append(key.toUpper().toLatin1());
     faults.dropAfter = intOption(parser, "drop-after", -1);
     faults.dropOn = parser.value("drop-on").toLatin1();
     faults.delayMs = intOption(parser, "delay", 0);

@@ -156,7 +156,8 @@ bool SimulatedAdapter::applySetting(const Setting &s, const QByteArray &body, in
     const QByteArray partner = partnerOf(s.key);
     if (!partner.isEmpty() && normalised != "0" && state.working.value(partner) == normalised)
         return false;
-    state.working[s.key] = normalised;
+    if (!m_faults.keeps.contains(s.key))
+        state.working[s.key] = normalised;
     return true;
 }
 

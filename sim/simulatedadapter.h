@@ -38,6 +38,8 @@ struct Faults {
     int fragmentPauseMs = 20;            // the pause between pieces
     QByteArray noise;                    // sent before the echo of every command line
     QList<QByteArray> errorFor;          // lines answered ERROR, nothing changed
+    QList<QByteArray> keeps;             // settings ("$L2", "&Z3") whose set is acknowledged
+                                         // but leaves the value as it was
     int dropAfter = -1;                  // >= 0: the line goes away after this many
                                          // bytes of a reply (echo not counted)
     QByteArray dropOn;                   // ... of the reply to this line only; empty: any

@@ -1,6 +1,7 @@
 #include "telephone/telephonecore.h"
 
 #include "link/session.h"
+#include "workfile/charset.h"
 #include "workfile/workfile.h"
 
 #include <QCoreApplication>
@@ -148,16 +149,50 @@ std::optional<Problem> check(const SettingValues &wanted, bool newFirmware)
 }
 
 namespace {
-// The options only newer firmware shows, as values of their setting.
-std::function<bool(const QString &)> newFirmwareValue(const std::vector<ChoiceValue> &values)
+SettingDomain optionsOf(const std::vector<ChoiceValue> &values)
 {
-    QString only;
+    SettingDomain d;
     for (const ChoiceValue &v : values)
-        if (v.newFirmwareOnly)
-            only += QLatin1Char(v.value);
-    if (only.isEmpty())
-        return {};
-    return [only](const QString &v) { return v.size() == 1 && only.contains(v); };
+        d.options.push_back({one(v.value), u(v.caption), v.newFirmwareOnly});
+    return d;
+}
+
+// The announcement boxes: their value is the sum of the boxes checked.
+SettingDomain boxesOf(const PortChoice &c)
+{
+    SettingDomain d;
+    for (int sum = 0; sum <= 3; ++sum) {
+        QStringList checked;
+        for (const ChoiceValue &v : c.values)
+            if (sum & (v.value - '0'))
+                checked << u(v.caption);
+        d.options.push_back({QString::number(sum), checked.isEmpty() ? u("なし") : checked.join(u(" + "))});
+    }
+    return d;
+}
+
+SettingDomain numberOf(NumberRange range, const char *unit, int maxLength)
+{
+    SettingDomain d;
+    d.min = range.min;
+    d.max = range.max;
+    d.unit = unit ? u(unit) : QString();
+    d.text = {{charset::kDigits, maxLength}};
+    return d;
+}
+
+SettingDomain domainOf(const PortText &t)
+{
+    if (!t.fromStatus())
+        return numberOf(t.range, t.unitCaption, t.maxLength);
+    SettingDomain d;
+    d.text = {{t.charset, t.maxLength}};
+    return d;
+}
+
+SettingDomain domainOf(const CommonSetting &s)
+{
+    return s.isChoice() ? optionsOf(s.values) : numberOf(s.range, s.unitCaption, s.maxLength);
 }
 } // namespace
 
@@ -165,20 +200,26 @@ const std::vector<SettingKey> &settingKeys()
 {
     static const std::vector<SettingKey> keys = [] {
         std::vector<SettingKey> k;
+        const auto add = [&k](const QString &section, const char *key, const QString &caption, bool newFirmwareOnly,
+                              std::function<bool(const QString &)> accepts, SettingDomain domain) {
+            k.push_back({section, QLatin1String(key), caption, newFirmwareOnly, std::move(accepts)});
+            k.back().newFirmwareValue = domain.newFirmwareValues();
+            k.back().domain = std::move(domain);
+        };
         for (const Port &port : ports()) {
             const QString where = u(kWindowTitle) + u(" / ") + u(port.tabCaption) + u(" / ");
             const QString section = QLatin1String(port.section);
             const auto text = [&](const PortText &t) {
-                k.push_back({section, QLatin1String(t.key), where + u(t.label[0] ? t.caption : t.frameCaption), false,
-                             [&t](const QString &v) { return accepts(t, v); }});
+                add(section, t.key, where + u(t.label[0] ? t.caption : t.frameCaption), false,
+                    [&t](const QString &v) { return accepts(t, v); }, domainOf(t));
             };
             const auto choice = [&](const PortChoice &c) {
                 QString caption = u(c.frameCaption);
                 if (c.checkBoxes) // the announcement boxes share their frame
                     for (const ChoiceValue &v : c.values)
                         caption += u(" / ") + u(v.caption);
-                k.push_back({section, QLatin1String(c.key), where + caption, c.newFirmwareOnly,
-                             [&c](const QString &v) { return accepts(c, v); }, newFirmwareValue(c.values)});
+                add(section, c.key, where + caption, c.newFirmwareOnly, [&c](const QString &v) { return accepts(c, v); },
+                    c.checkBoxes ? boxesOf(c) : optionsOf(c.values));
             };
             // The listing's numbers and options, the dial time, the ring pattern.
             for (const PortText &t : portTexts())
@@ -194,12 +235,31 @@ const std::vector<SettingKey> &settingKeys()
         }
         const QString where = u(kWindowTitle) + u(" / ") + u(kCommonTabCaption) + u(" / ");
         for (const CommonSetting &s : commonSettings())
-            k.push_back({QLatin1String(kCommonSection), QLatin1String(s.key), where + u(s.frameCaption),
-                         s.newFirmwareOnly, [&s](const QString &v) { return accepts(s, v); },
-                         newFirmwareValue(s.values)});
+            add(QLatin1String(kCommonSection), s.key, where + u(s.frameCaption), s.newFirmwareOnly,
+                [&s](const QString &v) { return accepts(s, v); }, domainOf(s));
         return k;
     }();
     return keys;
+}
+
+const std::vector<SettingRule> &settingRules()
+{
+    static const std::vector<SettingRule> rules = [] {
+        const QString section = QLatin1String(kCommonSection);
+        const QString hold = section + u("/") + QLatin1String(holdKey().key);
+        const QString shortDial = section + u("/") + QLatin1String(shortDialKey().key);
+        return std::vector<SettingRule>{
+            {{hold, shortDial},
+             QStringLiteral("%1 (the outside-line hold key) and %2 (the short-dial key) of [%3] are different keys, "
+                            "unless both are 0 (なし): the adapter refuses a key the other one has.")
+                 .arg(QLatin1String(holdKey().key), QLatin1String(shortDialKey().key), section),
+             u(kKeyClashMessage), [section](const SettingValues &v) {
+                 const auto a = v.get(section, QLatin1String(holdKey().key));
+                 const auto b = v.get(section, QLatin1String(shortDialKey().key));
+                 return !a || !b || a->size() != 1 || b->size() != 1 || !keysClash(a->at(0).toLatin1(), b->at(0).toLatin1());
+             }}};
+    }();
+    return rules;
 }
 
 std::optional<QString> validateAll(const SettingValues &wanted, bool newFirmware)

@@ -44,6 +44,8 @@ std::optional<Problem> check(const SettingValues &wanted, bool newFirmware);
 // Every setting of TEL1, TEL2, TEL3 and the common tab, in the order of reading.
 const std::vector<SettingKey> &settingKeys();
 std::optional<QString> validateAll(const SettingValues &wanted, bool newFirmware);
+// The rule across them: the hold key and the short-dial key.
+const std::vector<SettingRule> &settingRules();
 // The window's load: TEL1 to TEL3 until one fails, then the common settings.
 bool readAll(Session &session, SettingValues &values, QObject *parent = nullptr);
 // The window's "登録": TEL1 to TEL3, then the common settings.

@@ -634,6 +634,14 @@ Settings this adapter&apos;s firmware lacks (not sent):
         <source>デバイス %1: %2</source>
         <translation>Device %1: %2</translation>
     </message>
+    <message>
+        <source>%1 だけが開けます (%2)。udev の規則か管理者がこの権限を変えられます。</source>
+        <translation> Only %1 may open it (%2); a udev rule or the administrator can change that.</translation>
+    </message>
+    <message>
+        <source>モード (%1) では誰でも開けますが、システムが拒みました。管理者に相談してください。</source>
+        <translation> Its mode (%1) lets anyone open it, but the system refused; ask the administrator.</translation>
+    </message>
 </context>
 <context>
     <name>korvanta::SettingsDialog</name>

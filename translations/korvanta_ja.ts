@@ -13,18 +13,19 @@
     </message>
     <message>
         <source>  --simulate         attach the built-in simulated adapter to every port
-  --workfile PATH    the settings work file (default: mail.ini beside the
-                     program, or in $XDG_DATA_HOME/korvanta/ when the
-                     program&apos;s folder cannot be written); one running
-                     program per work file
+  --workfile PATH    the settings work file (default: mail.ini in
+                     $XDG_DATA_HOME/korvanta/, or beside the program when
+                     it runs from its build tree or is a copy that keeps
+                     its mail.ini there); one running program per work file
   --log FILE         append every line sent to the adapter and every reply
                      to FILE, one a line, time-stamped
 </source>
         <translation>  --simulate         すべてのポートに内蔵の模擬アダプタをつなぎます
-  --workfile PATH    設定の作業ファイル (既定: プログラムと同じフォルダの
-                     mail.ini、そこに書き込めないときは
-                     $XDG_DATA_HOME/korvanta/)。一つの作業ファイルを
-                     使うプログラムは一度に一つだけです
+  --workfile PATH    設定の作業ファイル (既定: $XDG_DATA_HOME/korvanta/ の
+                     mail.ini。ビルドしたフォルダから動かすとき、または
+                     mail.ini をそばに置いたコピーのときはプログラムと
+                     同じフォルダ)。一つの作業ファイルを使うプログラムは
+                     一度に一つだけです
   --log FILE         機器へ送った行と受けた応答をすべて、一行ずつ
                      時刻付きで FILE に追記します
 </translation>

@@ -6,8 +6,10 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace korvanta {
 
@@ -71,6 +73,40 @@ struct ReadKeeper {
     void operator()(const char *key, const QString &value) const;
 };
 
+// The values a setting takes, told for people from the table rows its check
+// works from: the options and what each means, a number's range, or the
+// characters and length of a text.
+struct SettingDomain {
+    struct Option {
+        QString value;
+        QString meaning;
+        bool newFirmwareOnly = false;
+    };
+    std::vector<Option> options;
+    int min = 0;
+    int max = -1; // a number from min to max when max >= min
+    QString unit;
+    // A text of these characters and at most this many of them; two parts
+    // (a directory entry) are joined by "*" when the second is not empty.
+    struct Text {
+        QString characters;
+        int maxLength = 0;
+    };
+    std::vector<Text> text;
+    QString note; // what else the value means
+    // The option values only newer firmware has; none when there are none.
+    std::function<bool(const QString &value)> newFirmwareValues() const
+    {
+        QStringList only;
+        for (const Option &o : options)
+            if (o.newFirmwareOnly)
+                only << o.value;
+        if (only.isEmpty())
+            return {};
+        return [only](const QString &value) { return only.contains(value); };
+    }
+};
+
 // One setting as the windows know it.
 struct SettingKey {
     QString section;
@@ -86,6 +122,17 @@ struct SettingKey {
     // A value only newer firmware has, of a setting older firmware has too
     // ("網契約に従う"); none when empty.
     std::function<bool(const QString &value)> newFirmwareValue = {};
+    SettingDomain domain = {};
+};
+
+// A rule across settings that the adapter or its windows keep, so that a set
+// of values breaking it could never be sent and read back as it is.
+struct SettingRule {
+    QStringList keys;     // "SECTION/KEY" of the settings it binds
+    QString statement;    // the rule in words, for the profile's manual page
+    QString message;      // what a refusal says
+    // Whether values keep it; values lacking one of the keys keep it.
+    std::function<bool(const SettingValues &)> holds;
 };
 
 } // namespace korvanta

@@ -19,6 +19,8 @@ private slots:
     void statuses();
     void logsTraffic();
     void profiles();
+    void restoresThatCannotHold_data();
+    void restoresThatCannotHold();
     void portsAsTheWindowProgram();
     void linksNeitherWidgetsNorGui();
 
@@ -203,6 +205,48 @@ void CliTest::profiles()
     QCOMPARE(m_out, QString());
     QCOMPARE(run("korvanta-cli", line + QStringList{"restore", dir + "/changed.ini"}), 0);
     QCOMPARE(m_out, QString());
+}
+
+void CliTest::restoresThatCannotHold_data()
+{
+    QTest::addColumn<QStringList>("simulator");
+    QTest::addColumn<QByteArray>("from"); // every such line of the adapter's own profile ...
+    QTest::addColumn<QByteArray>("to");   // ... changed to this
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("err");     // {line}: the line of the last change
+    QTest::addColumn<bool>("portOpened");
+    QTest::newRow("number display on TEL2 and TEL3") << QStringList{"--log", "/dev/null"} << QByteArray("\nNDISPLAY=0\n")
+                                                     << QByteArray("\nNDISPLAY=1\n") << 2
+                                                     << "p.ini:{line}: TEL2/NDISPLAY, TEL3/NDISPLAY: " << false;
+    QTest::newRow("a setting the adapter keeps") << QStringList{"--keep", "$L2"} << QByteArray("\nONSEI=0\n")
+                                                 << QByteArray("\nONSEI=1\n") << 1 << "[TEL2] ONSEI: \"0\" → \"1\""
+                                                 << true;
+}
+
+// A restore that could not end with the adapter holding the profile: refused
+// before a setting is sent, or reported as failed, naming what.
+void CliTest::restoresThatCannotHold()
+{
+    QFETCH(QStringList, simulator);
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
+    QFETCH(int, status);
+    QFETCH(QString, err);
+    QFETCH(bool, portOpened);
+    QVERIFY(startSimulator(simulator));
+    const QString dir = m_dir->path();
+    const QStringList line{"--port", m_device, "--workfile", dir + "/mail.ini"};
+    QCOMPARE(run("korvanta-cli", line + QStringList{"backup", "-"}), 0);
+    const QByteArray text = m_out.toUtf8().replace(from, to);
+    const int at = int(text.left(text.lastIndexOf(to) + 1).count('\n')) + 1;
+    QFile file(dir + "/p.ini");
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    file.close();
+    const QString log = dir + "/traffic.log";
+    QCOMPARE(run("korvanta-cli", line + QStringList{"--log", log, "restore", file.fileName()}), status);
+    QVERIFY2(m_err.contains(err.replace("{line}", QString::number(at))), qPrintable(m_err));
+    QFile traffic(log);
+    QCOMPARE(traffic.open(QIODevice::ReadOnly) && traffic.readAll().contains(" send "), portOpened);
 }
 
 void CliTest::portsAsTheWindowProgram()

@@ -3,12 +3,14 @@
 
 #include "link/session.h"
 #include "profile/adapterprofile.h"
+#include "profile/manualpage.h"
 #include "profile/profilefile.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
 #include "tests/messagerecorder.h"
 #include "workfile/workfile.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -66,9 +68,13 @@ struct Adapter {
     {
         sim.clearLog();
         RestorePlan plan;
-        Outcome outcome = profile::plan(*session, p, plan, nullptr);
-        if (outcome == Outcome::Done && !dryRun)
-            outcome = apply(*session, plan).outcome;
+        problem = {};
+        lastResult = {};
+        Outcome outcome = profile::plan(*session, p, plan, &problem);
+        if (outcome == Outcome::Done && !dryRun) {
+            lastResult = apply(*session, plan);
+            outcome = lastResult.outcome;
+        }
         lastPlan = plan;
         if (lines)
             *lines = sim.log();
@@ -81,6 +87,8 @@ struct Adapter {
     std::unique_ptr<WorkFile> work;
     std::unique_ptr<Session> session;
     RestorePlan lastPlan;
+    ApplyResult lastResult;
+    ParseError problem;
 };
 
 Profile parsed(const QByteArray &text)
@@ -110,6 +118,26 @@ QList<QByteArray> settingLines(const QList<QByteArray> &lines)
     return out;
 }
 
+// Settings of the adapter's own names ("$D2") set to values, one pair a row.
+using SimValues = QList<std::pair<QString, QString>>;
+
+// The profile of an adapter set to values, as a file and as read from it.
+std::pair<QByteArray, Profile> profileOf(const SimValues &values, bool newFirmware = true)
+{
+    Adapter source(newFirmware);
+    for (const auto &[key, value] : values)
+        source.sim.setValue(key, value);
+    const QByteArray text = source.backup();
+    return {text, parsed(text)};
+}
+
+// Where "SECTION/KEY" stands in a profile's text: the offset of its line.
+qsizetype offsetOf(const QByteArray &text, const QString &name)
+{
+    const qsizetype start = text.indexOf("\n[" + name.section('/', 0, 0).toUtf8() + "]\n");
+    return text.indexOf("\n" + name.section('/', 1).toUtf8() + '=', start) + 1;
+}
+
 // A changed adapter: a setting of every window.
 void change(sim::SimulatedAdapter &sim)
 {
@@ -132,7 +160,12 @@ private slots:
     void cloneRestoreTwiceAndDryRun();
     void cutOffAndRunAgain();
     void olderFirmwareNamesWhatItLacks();
-    void profileBreakingARuleSendsNothing();
+    void rulesAcrossSettings_data();
+    void rulesAcrossSettings();
+    void blockingSettingsArriveInOneRestore_data();
+    void blockingSettingsArriveInOneRestore();
+    void everyValueTheManualGivesIsAccepted();
+    void manualPageReadsWell();
 };
 
 void ProfileTest::fileRules_data()
@@ -194,7 +227,11 @@ void ProfileTest::sameStateSameBytes()
     // Every setting of every window is there.
     const Profile p = parsed(first);
     QCOMPARE(p.values.entries().size(), qsizetype(settingKeys().size()));
-    QVERIFY(first.contains("\n[TANSYUKU]\n00=\n01=\n02=\n03=0459876543*7\n"));
+    // Users keep profiles under version control: the same state must give the
+    // same bytes in every version of the program, not only in this one.
+    QFile golden(QFINDTESTDATA("changed-adapter.ini"));
+    QVERIFY(golden.open(QIODevice::ReadOnly));
+    QCOMPARE(first, golden.readAll());
 }
 
 void ProfileTest::cloneRestoreTwiceAndDryRun()
@@ -274,17 +311,157 @@ void ProfileTest::olderFirmwareNamesWhatItLacks()
     QCOMPARE(compare(after.values, p.values, settingKeys(), true).size(), skipped.size());
 }
 
-void ProfileTest::profileBreakingARuleSendsNothing()
+void ProfileTest::rulesAcrossSettings_data()
 {
+    QTest::addColumn<bool>("newFirmware");    // of the adapter restored to
+    QTest::addColumn<SimValues>("adapter");   // set before
+    QTest::addColumn<SimValues>("profile");   // [SECTION] KEY and value, changed in a factory profile
+    QTest::addColumn<bool>("fileAlone");      // refused before the adapter is read
+    QTest::addColumn<QString>("keys");
+
+    QTest::newRow("number display on TEL2 and TEL3")
+        << true << SimValues{} << SimValues{{"TEL2/NDISPLAY", "1"}, {"TEL3/NDISPLAY", "1"}} << true
+        << "TEL2/NDISPLAY, TEL3/NDISPLAY";
+    QTest::newRow("throughput BOD used, neither direction adds or deletes")
+        << true << SimValues{} << SimValues{{"DATAEXT/SLPUT", "1"}} << true << "DATAEXT/SLPUT, SLPUT/ADD, SLPUT/DEL";
+    QTest::newRow("throughput BOD unused, a direction deletes")
+        << true << SimValues{} << SimValues{{"SLPUT/DEL", "0"}} << true << "DATAEXT/SLPUT, SLPUT/ADD, SLPUT/DEL";
+    QTest::newRow("hold key on the short-dial key")
+        << true << SimValues{} << SimValues{{"TEL/GAISEN", "2"}} << true << "TEL/GAISEN, TEL/TANSYUKU";
+    // Older firmware keeps its own short-dial key: the profile's "＊" is skipped.
+    QTest::newRow("hold key on the key older firmware keeps")
+        << false << SimValues{{"$I14", "0"}, {"$I15", "5"}} << SimValues{{"TEL/GAISEN", "5"}, {"TEL/TANSYUKU", "1"}}
+        << false << "TEL/GAISEN, TEL/TANSYUKU";
+    QTest::newRow("another model") << true << SimValues{} << SimValues{{"PROFILE/MODEL", "KORVAN-TB"}} << true
+                                   << "PROFILE/MODEL";
+}
+
+// Each rule is refused with its line and keys, and no setting is sent; what
+// the file alone breaks is refused before a single query.
+void ProfileTest::rulesAcrossSettings()
+{
+    QFETCH(bool, newFirmware);
+    QFETCH(SimValues, adapter);
+    QFETCH(SimValues, profile);
+    QFETCH(bool, fileAlone);
+    QFETCH(QString, keys);
     MessageRecorder messages;
-    Adapter a;
-    Profile p = parsed(a.backup());
-    // The hold key and the short-dial key on one key.
-    p.values.set("TEL", "GAISEN", "2");
-    p.values.set("TEL", "TANSYUKU", "2");
+    QByteArray text = profileOf({}).first;
+    for (const auto &[name, value] : profile) {
+        const qsizetype at = offsetOf(text, name);
+        text.replace(at, text.indexOf('\n', at) - at, name.section('/', 1).toUtf8() + '=' + value.toUtf8());
+    }
+    int line = 0; // of the last of the rule's settings
+    for (const QString &name : keys.split(", "))
+        line = std::max(line, int(text.left(offsetOf(text, name)).count('\n')) + 1);
+    const Profile p = parsed(text);
+    Adapter target(newFirmware);
+    for (const auto &[key, value] : adapter)
+        QVERIFY(target.sim.setValue(key, value));
     QList<QByteArray> lines;
-    QCOMPARE(a.restore(p, &lines), Outcome::Refused);
+    QCOMPARE(target.restore(p, &lines), Outcome::Refused);
+    QCOMPARE(target.problem.key, keys);
+    QCOMPARE(target.problem.line, line);
+    QVERIFY(!target.problem.message.isEmpty());
     QCOMPARE(settingLines(lines), QList<QByteArray>{});
+    QCOMPARE(lines.isEmpty(), fileAlone);
+}
+
+void ProfileTest::blockingSettingsArriveInOneRestore_data()
+{
+    QTest::addColumn<SimValues>("adapter");
+    QTest::addColumn<SimValues>("profile");
+    QTest::newRow("number display from TEL3 to TEL2") << SimValues{{"$D3", "1"}} << SimValues{{"$D2", "1"}};
+    QTest::newRow("number display from TEL2 to TEL3") << SimValues{{"$D2", "1"}} << SimValues{{"$D3", "1"}};
+    QTest::newRow("hold and short-dial keys trade places")
+        << SimValues{{"$I14", "1"}, {"$I15", "2"}} << SimValues{{"$I14", "2"}, {"$I15", "1"}};
+    QTest::newRow("hold key onto the short-dial key's old key")
+        << SimValues{{"$I14", "1"}, {"$I15", "2"}} << SimValues{{"$I14", "2"}, {"$I15", "5"}};
+    QTest::newRow("throughput BOD switched off")
+        << SimValues{{"%A", "0"}, {"%D", "1"}} << SimValues{{"%A", "3"}, {"%D", "3"}};
+    QTest::newRow("throughput BOD switched on") << SimValues{} << SimValues{{"%A", "3"}, {"%D", "2"}};
+}
+
+// Settings that block each other: one restore brings the adapter to the
+// profile, and a second has nothing to send.
+void ProfileTest::blockingSettingsArriveInOneRestore()
+{
+    QFETCH(SimValues, adapter);
+    QFETCH(SimValues, profile);
+    MessageRecorder messages;
+    const auto [text, p] = profileOf(profile);
+    Adapter target;
+    for (const auto &[key, value] : adapter)
+        QVERIFY(target.sim.setValue(key, value));
+    QCOMPARE(target.restore(p), Outcome::Done);
+    QCOMPARE(target.lastResult.unverified.size(), 0);
+    QCOMPARE(target.backup(), text);
+    QCOMPARE(target.restore(p), Outcome::Done);
+    QCOMPARE(target.lastPlan.changes.size(), 0);
+    QCOMPARE(messages.texts(), QStringList{});
+}
+
+// What the manual page says of each setting's values is what reading a
+// profile accepts: its options and no other digit, both ends of its range and
+// not one beyond, its characters up to its length and not one more.
+void ProfileTest::everyValueTheManualGivesIsAccepted()
+{
+    for (const SettingKey &k : settingKeys()) {
+        const SettingDomain &d = k.domain;
+        const QString name = k.section + '/' + k.key;
+        const auto expect = [&](const QString &value, bool accepted) {
+            QVERIFY2(k.accepts(value) == accepted, qPrintable(name + " \"" + value + "\""));
+        };
+        QVERIFY2(!d.options.empty() || d.max >= d.min || !d.text.empty(), qPrintable(name));
+        if (!d.options.empty())
+            for (int digit = 0; digit <= 9; ++digit) {
+                const QString v = QString::number(digit);
+                expect(v, std::any_of(d.options.begin(), d.options.end(), [&](const auto &o) { return o.value == v; }));
+            }
+        if (d.max >= d.min) {
+            expect(QString::number(d.min), true);
+            expect(QString::number(d.max), true);
+            if (d.min > 0)
+                expect(QString::number(d.min - 1), false);
+            expect(QString::number(d.max + 1), false);
+            if (!d.text.empty())
+                expect(QString::number(d.min).rightJustified(d.text.front().maxLength + 1, '0'), false);
+            continue;
+        }
+        if (d.text.empty())
+            continue;
+        QStringList longest; // of each part, joined by "*"
+        for (const SettingDomain::Text &t : d.text) {
+            for (const QChar c : t.characters)
+                expect(&t == &d.text.front() ? QString(c) : "*" + QString(c), true);
+            longest << t.characters.right(1).repeated(t.maxLength);
+        }
+        expect(longest.join('*'), true);
+        for (int part = 0; part < longest.size(); ++part)
+            for (const QString &more : {longest[part].right(1), QString(";")}) {
+                QStringList over = longest;
+                over[part] += more;
+                expect(over.join('*'), false);
+            }
+    }
+}
+
+void ProfileTest::manualPageReadsWell()
+{
+    const QByteArray roff = manualPage(settingKeys(), settingRules());
+    const QString page = QString::fromUtf8(roff).remove("\\:"); // where a line may break
+    QVERIFY(page.contains("0 通知しない, 1 契約者回線番号を通知, 2 自己アドレスを通知, 3 網契約に従う (newer firmware)"));
+    QVERIFY(page.contains("0 通知しない, 1 契約者番号を通知, 2 自己アドレスを通知, 3 網契約に従う (newer firmware)"));
+    // And groff reads it without a warning.
+    QProcess groff;
+    groff.start("groff", {"-man", "-Tutf8", "-ww", "-z", "-K", "utf8"});
+    if (!groff.waitForStarted())
+        QSKIP("no groff");
+    groff.write(roff);
+    groff.closeWriteChannel();
+    QVERIFY(groff.waitForFinished());
+    QCOMPARE(QString::fromUtf8(groff.readAllStandardError()), QString());
+    QCOMPARE(groff.exitCode(), 0);
 }
 
 QTEST_MAIN(ProfileTest)
