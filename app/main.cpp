@@ -1,5 +1,6 @@
 // korvanta: the KORVAN-TA settings utility.
 
+#include "app/desktopidentity.h"
 #include "app/exitsignals.h"
 #include "app/mainwindow.h"
 #include "app/options.h"
@@ -78,9 +79,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("korvanta"));
-    QApplication::setApplicationVersion(QStringLiteral(KORVANTA_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral(KORVANTA_APP_ID));
+    applyDesktopIdentity();
     applyStyle();
     installMessageBoxes();
     QApplication::setQuitOnLastWindowClosed(false); // the main window decides when the utility ends

@@ -1,43 +1,43 @@
-# The utility installed as a desktop program (`cmake --install`, any prefix),
-# and a Debian package of the same tree (`cpack -G DEB`).
+# The utility installed as a desktop program (`cmake --install`, any prefix);
+# scripts/package.sh makes a Debian package of the same tree.
 include(GNUInstallDirs)
+include(${CMAKE_SOURCE_DIR}/resources/releases.cmake)
 
-set(KORVANTA_HOMEPAGE "https://korvanta.example.org" CACHE STRING
-    "The project's web address: the home page and the screenshots of the AppStream metadata")
-set(KORVANTA_CONTACT "KORVAN-TA utility maintainers <maintainers@korvanta.example.org>" CACHE STRING
-    "The maintainer named in the Debian package")
-
+set(KORVANTA_DEVELOPER "The KORVAN-TA settings utility developers")
 set(res ${CMAKE_SOURCE_DIR}/resources)
-foreach(page korvanta korvanta-sim)
-  configure_file(${res}/${page}.1.in ${CMAKE_BINARY_DIR}/man/${page}.1 @ONLY)
+set(app ${KORVANTA_APP_ID})
+
+# The manual pages, each beside what it documents; NAME.SECTION.in becomes
+# man/NAME.SECTION in the build (the version in its footer) and is installed
+# into manSECTION.
+set(KORVANTA_MAN_PAGES
+  ${res}/korvanta.1.in
+  ${res}/korvanta-sim.1.in
+  ${CMAKE_SOURCE_DIR}/cli/korvanta-cli.1.in)
+foreach(source IN LISTS KORVANTA_MAN_PAGES)
+  get_filename_component(page ${source} NAME_WLE)
+  string(REGEX REPLACE ".*\\." "" section ${page})
+  configure_file(${source} ${CMAKE_BINARY_DIR}/man/${page} @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/man/${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
 endforeach()
-configure_file(${res}/${KORVANTA_APP_ID}.metainfo.xml.in ${CMAKE_BINARY_DIR}/${KORVANTA_APP_ID}.metainfo.xml @ONLY)
+
+korvanta_releases_xml(${CMAKE_SOURCE_DIR}/CHANGELOG.md KORVANTA_RELEASES)
+configure_file(${res}/${app}.metainfo.xml.in ${CMAKE_BINARY_DIR}/${app}.metainfo.xml @ONLY)
 
 install(TARGETS korvanta korvanta-cli korvanta-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The program looks for its help files in share/korvanta/ beside its bin/.
 install(FILES ${res}/korvanta.hlp ${res}/korvanta_en.hlp DESTINATION ${CMAKE_INSTALL_DATADIR}/korvanta)
-install(FILES ${res}/${KORVANTA_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${res}/${KORVANTA_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES ${CMAKE_BINARY_DIR}/${KORVANTA_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${CMAKE_BINARY_DIR}/man/korvanta.1 ${CMAKE_BINARY_DIR}/man/korvanta-sim.1
-        ${CMAKE_SOURCE_DIR}/cli/korvanta-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${res}/${app}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${res}/${app}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size IN LISTS KORVANTA_ICON_SIZES)
+  install(FILES ${KORVANTA_ICON_DIR}/${size}/${app}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+install(FILES ${CMAKE_BINARY_DIR}/${app}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${CMAKE_SOURCE_DIR}/CHANGELOG.md
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # Written by the build from the settings' tables (profile/).
 install(FILES ${CMAKE_BINARY_DIR}/man/korvanta-profile.5 DESTINATION ${CMAKE_INSTALL_MANDIR}/man5)
 
-set(CPACK_PACKAGE_NAME korvanta)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "${KORVANTA_CONTACT}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "settings utility for the KORVAN-TA ISDN terminal adapter")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Reads and writes the settings of a KORVAN-TA ISDN terminal adapter on a serial port (Japanese user interface), with a simulated adapter for trying it out.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${KORVANTA_HOMEPAGE}")
-# The libraries come from dpkg-shlibdeps; the window system's plugins are
-# loaded at run time, so no library names them.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-noto-cjk, qt6-translations-l10n")
-include(CPack)
+# Everything installed, built: what scripts/package.sh builds in a fresh tree.
+add_custom_target(korvanta_installed DEPENDS korvanta korvanta-cli korvanta-sim korvanta_help korvanta_icons)

@@ -6,8 +6,12 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ pkg-config
           qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libsimpleini-dev
-          qt6-tools-dev qt6-l10n-tools xvfb xauth fonts-ipafont-gothic qt6-translations-l10n
-          desktop-file-utils appstream dpkg-dev)   # scripts/installcheck.sh, cpack -G DEB
+          librsvg2-bin                                  # the icon's PNGs from its SVG
+          qt6-tools-dev qt6-l10n-tools                  # translations
+          xvfb xauth fonts-ipafont-gothic qt6-translations-l10n
+          man-db                                        # tests/manpages
+          desktop-file-utils appstream                  # scripts/installcheck.sh
+          dpkg-dev lintian)                             # scripts/package.sh, its check
 [ "${KORVANTA_FUZZ:-OFF}" = ON ] && packages+=(clang libclang-rt-14-dev)   # fuzz/run.sh
 
 missing=()
@@ -22,8 +26,12 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 build=${KORVANTA_BUILD_DIR:-build}
+# The normal build with the package's hardening flags (scripts/package.sh
+# packages it as it is); the sanitizer build without (fortify needs -O2).
+hardening=()
+[ "${KORVANTA_SANITIZE:-OFF}" = ON ] || . scripts/hardening.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${KORVANTA_BUILD_TYPE:-Release} \
-      -DKORVANTA_SANITIZE=${KORVANTA_SANITIZE:-OFF} >/dev/null
+      -DKORVANTA_SANITIZE=${KORVANTA_SANITIZE:-OFF} "${hardening[@]}" >/dev/null
 if ! cmake --build "$build" -- -j"$(nproc)" >"$build/build.log" 2>&1; then
   tail -60 "$build/build.log"
   echo "Build failed; the whole log is in $build/build.log" >&2

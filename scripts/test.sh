@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test twice: in the normal build (build/), and
 # built with AddressSanitizer and UndefinedBehaviorSanitizer (build-sanitize/,
-# test programs only). Fails when either run fails.
+# test programs only); checks the installed tree, and the Debian package made
+# from the normal build with lintian. Fails when any of them fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +19,13 @@ ctest --test-dir "$build" --output-on-failure "${parallel[@]}" || status=1
 # The installed tree: desktop entry, metadata, the installed program as an
 # unprivileged user.
 KORVANTA_BUILD_DIR="$build" scripts/installcheck.sh || status=1
+# The Debian package of the build just tested (nothing is compiled again),
+# and lintian on it: an error or a warning fails.
+if deb=$(KORVANTA_BUILD_DIR="$build" scripts/package.sh "$build/package" | tail -n1); then
+  lintian --pedantic --fail-on error,warning "$deb" || status=1
+else
+  status=1
+fi
 
 KORVANTA_SANITIZE=ON KORVANTA_BUILD_DIR="$sanitized" scripts/setup.sh
 # Any report fails its test: undefined behaviour stops the program, and so do

@@ -49,7 +49,8 @@ public:
     // hangs up. Empty on a deadline.
     QByteArray exchange(const QByteArray &line, const QByteArray &end = "OK\r\n")
     {
-        ::write(fd, line.constData(), line.size());
+        if (::write(fd, line.constData(), line.size()) != line.size())
+            return {};
         QByteArray got;
         QElapsedTimer clock;
         clock.start();

@@ -1,0 +1,14 @@
+# Sourced by scripts/setup.sh and scripts/package.sh: Debian's hardening
+# flags (fortify, stack protector, relro, bindnow, PIE) from dpkg-buildflags,
+# as CMake options in the array "hardening". The normal build and the package
+# take the same ones, so that the package is made from the tested build
+# without compiling again. Without -g: the package is stripped, and debug
+# information would only cost build time.
+hardening=()
+if command -v dpkg-buildflags >/dev/null; then
+  buildflag() {
+    DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CXXFLAGS_MAINT_STRIP=-g dpkg-buildflags --get "$1"
+  }
+  hardening=(-DCMAKE_CXX_FLAGS="$(buildflag CPPFLAGS) $(buildflag CXXFLAGS)"
+             -DCMAKE_EXE_LINKER_FLAGS="$(buildflag LDFLAGS)")
+fi
