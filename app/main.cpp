@@ -1,7 +1,7 @@
 // korvanta: the KORVAN-TA settings utility.
 
 #include "app/desktopidentity.h"
-#include "app/exitsignals.h"
+#include "link/exitsignals.h"
 #include "app/mainwindow.h"
 #include "app/options.h"
 #include "app/screenshots.h"

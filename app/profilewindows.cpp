@@ -4,13 +4,13 @@
 #include "link/messages.h"
 #include "link/session.h"
 #include "profile/adapterprofile.h"
+#include "profile/destination.h"
 #include "ui/progresswindow.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QSaveFile>
 #include <QWidget>
 
 namespace korvanta {
@@ -95,18 +95,21 @@ bool saveProfile(Session &session, QWidget *window, QString path)
                                             QDir::home().filePath(QStringLiteral("korvanta.ini")), filter());
     if (path.isEmpty())
         return false;
+    const auto cannotWrite = [window](const QString &why) {
+        tell(QStringLiteral("設定ファイルに書き込めません。\n%1").arg(why), window, MessageBox::Warning);
+        return false;
+    };
+    // What cannot be written is said before the adapter is read.
+    if (const QString why = profile::unwritableReason(path); !why.isEmpty())
+        return cannotWrite(why);
     profile::Profile p;
     {
         LineInUse line(session, window, ProgressScope::Reading);
         if (!profile::backup(session, p, window))
             return false; // the reading said why
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(profile::write(p)) < 0 || !file.flush() || !file.commit()) {
-        tell(Boxes::tr("設定ファイルに書き込めません。\n%1\n%2").arg(path, file.errorString()), window,
-             MessageBox::Warning);
-        return false;
-    }
+    if (const QString why = profile::writeFile(path, profile::write(p)); !why.isEmpty())
+        return cannotWrite(why);
     tell(Boxes::tr("設定を保存しました。\n%1").arg(path), window);
     return true;
 }
@@ -167,6 +170,17 @@ bool restoreProfile(Session &session, QWidget *window, QString path)
     if (Messages::show(ask, window) != MessageBox::Yes)
         return false;
 
+    // The adapter's settings as read, kept before the first is changed, so
+    // that one more restore undoes this one.
+    QString why;
+    const QString backup = profile::saveAutomaticBackup({session.ModelName, session.FirmwareVersion, plan.adapter},
+                                                        session.link.description(), &why);
+    if (backup.isEmpty()) {
+        tell(QStringLiteral("機器の設定の控えを保存できません。何も送信しません。\n") + why, window, MessageBox::Warning);
+        return false;
+    }
+    const QString kept = QStringLiteral("\n\n復元する前の機器の設定:\n") + backup;
+
     profile::ApplyResult result;
     {
         LineInUse line(session, window, ProgressScope::Writing);
@@ -181,10 +195,11 @@ bool restoreProfile(Session &session, QWidget *window, QString path)
         r.icon = MessageBox::Warning;
         r.text = Boxes::tr("読み返した設定が設定ファイルと違います:\n\n");
         list(r, described(result.unverified));
+        r.text += kept;
         Messages::show(r, window);
         return false;
     }
-    tell(Boxes::tr("設定を復元しました (%n 件)。", nullptr, int(plan.changes.size())) + lacking, window);
+    tell(Boxes::tr("設定を復元しました (%n 件)。", nullptr, int(plan.changes.size())) + lacking + kept, window);
     return true;
 }
 

@@ -1,14 +1,21 @@
 #include "cli/command.h"
 
 #include "link/identify.h"
+#include "link/link.h"
 #include "link/messages.h"
 #include "link/store.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
 #include "workfile/workfile.h"
 
+#include <QCoreApplication>
+#include <QJsonDocument>
+
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <unistd.h>
 
@@ -48,25 +55,82 @@ int Command::usageError(const QString &why)
     return kTrouble;
 }
 
-Context::Context(const LineOptions &options, const Timing &timing) : m_options(options), m_timing(timing) {}
+namespace {
+Context *g_current = nullptr;
+
+QString signalName(int signalNumber)
+{
+    switch (signalNumber) {
+    case SIGINT:
+        return QStringLiteral("SIGINT");
+    case SIGTERM:
+        return QStringLiteral("SIGTERM");
+    case SIGHUP:
+        return QStringLiteral("SIGHUP");
+    default:
+        return QStringLiteral("signal %1").arg(signalNumber);
+    }
+}
+} // namespace
+
+Context::Context(const LineOptions &options, bool json, const Timing &timing)
+    : m_options(options), m_json(json), m_timing(timing)
+{
+    g_current = this;
+}
 
 Context::~Context()
 {
     finish(kDone);
+    g_current = nullptr;
+}
+
+Context *Context::current()
+{
+    return g_current;
+}
+
+bool Context::openLog()
+{
+    if (m_options.logFile.isEmpty())
+        return true;
+    QString error;
+    if (!m_log.open(m_options.logFile, &error)) {
+        say(QStringLiteral("the log cannot be opened: ") + error);
+        return false;
+    }
+    // A line the log could not keep ends the run: nothing more goes out
+    // unrecorded.
+    m_log.onWriteFailure([this](const QString &why) {
+        m_logFailure = why;
+        endRun();
+    });
+    return true;
+}
+
+void Context::aboutPort()
+{
+    m_aboutPort = true;
+}
+
+QString Context::portName() const
+{
+    if (!m_portName.isEmpty())
+        return m_portName;
+    const int port = m_options.port ? m_options.port : kFirstComPort;
+    m_portName = m_options.simulate ? QStringLiteral("COM%1 (simulated adapter)").arg(port)
+                                    : stableName(m_options.device.isEmpty() ? m_options.ports.devicePath(port)
+                                                                            : m_options.device);
+    return m_portName;
 }
 
 Session *Context::connect()
 {
+    aboutPort();
     const QString workPath = m_options.workFile.isEmpty() ? WorkFile::defaultPath() : m_options.workFile;
     m_workFile = std::make_unique<WorkFile>(workPath);
     if (!m_workFile->lock()) {
         Messages::inform(m_workFile->inUseMessage());
-        m_failure = kTrouble;
-        return nullptr;
-    }
-    QString error;
-    if (!m_options.logFile.isEmpty() && !m_log.open(m_options.logFile, &error)) {
-        Messages::inform(error);
         m_failure = kTrouble;
         return nullptr;
     }
@@ -84,8 +148,18 @@ Session *Context::connect()
     }
     if (!m_options.logFile.isEmpty())
         factory = loggedLinkFactory(factory, m_log);
+    // Once the run is told to end, no command goes out.
+    factory.create = [create = std::move(factory.create), this](int port) {
+        std::unique_ptr<Link> link = create ? create(port) : nullptr;
+        if (link)
+            link->stopWhen([this] { return stopRequested(); });
+        return link;
+    };
     m_control = std::make_unique<SerialControl>(factory);
 
+    m_signals = std::make_unique<ExitSignals>();
+    QObject::connect(m_signals.get(), &ExitSignals::received, m_signals.get(), [this](int s) { onSignal(s); });
+    step(QStringLiteral("identifying the adapter"), QStringLiteral("nothing was changed"));
     progress(Command::tr("identifying the adapter on %1").arg(m_control->describe(port)));
     Identity identity;
     const bool identified = connectPort(*m_control, port, m_timing, identity, nullptr);
@@ -100,18 +174,106 @@ Session *Context::connect()
     return m_session.get();
 }
 
+void Context::step(const QString &doing, const QString &doneSoFar)
+{
+    m_doing = doing;
+    m_doneSoFar = doneSoFar;
+    progress(doing);
+}
+
+void Context::onSignal(int signalNumber)
+{
+    if (!m_signal)
+        m_signal = signalNumber;
+    endRun();
+}
+
+void Context::endRun()
+{
+    // The exchange under way ends at once: a closed line answers nothing.
+    if (m_control)
+        m_control->close();
+}
+
+bool Context::stopping()
+{
+    if (m_signals) // a signal that came between two exchanges waits in the event queue
+        QCoreApplication::processEvents();
+    return stopRequested();
+}
+
+void Context::releaseSignals()
+{
+    m_signals.reset();
+}
+
+bool Context::store()
+{
+    if (!m_session || stopping())
+        return false;
+    step(QStringLiteral("storing the settings"), QStringLiteral("the store (\"AT&W0&W1\") was sent, perhaps not done"));
+    ++m_session->WriteCount;
+    const bool stored = storeAndClose(*m_session, ExitPause::AfterStore);
+    if (!stored && !stopRequested())
+        say(QStringLiteral("the adapter did not acknowledge the store (\"AT&W0&W1\")"));
+    return stored;
+}
+
 int Context::finish(int status)
 {
-    if (m_session && !storeAndClose(*m_session, ExitPause::AfterStore) && status == kDone)
+    if (m_finished)
+        return status;
+    m_finished = true;
+    progress({});
+    if (stopping()) {
+        if (m_control)
+            m_control->close(); // nothing more is sent, the store neither
+        const int signal = m_signal ? m_signal : caughtSignal();
+        const QString what = signal ? QStringLiteral("stopped by %1").arg(signalName(signal))
+                                    : QStringLiteral("stopped as the log cannot be written (%1)").arg(m_logFailure);
+        say(QStringLiteral("%1 while %2: %3; running the same command again completes it")
+                .arg(what, m_doing, m_doneSoFar));
+        status = signal ? 128 + signal : int(kTrouble);
+    } else if (m_session && !storeAndClose(*m_session, ExitPause::AfterStore) && status == kDone) {
         status = kFailed;
+    }
     m_session.reset();
+    m_signals.reset();
+    if (!m_outputFailure.isEmpty()) {
+        say(QStringLiteral("standard output cannot be written: ") + m_outputFailure);
+        if (status < kTrouble)
+            status = kTrouble;
+    }
     return status;
+}
+
+void Context::write(const QByteArray &bytes)
+{
+    if (!m_outputFailure.isEmpty())
+        return;
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size())
+        || std::fflush(stdout) != 0)
+        m_outputFailure = QString::fromLocal8Bit(std::strerror(errno));
 }
 
 void Context::print(const QString &line)
 {
-    std::printf("%s\n", line.toUtf8().constData());
-    std::fflush(stdout);
+    write(line.toUtf8() + '\n');
+}
+
+void Context::printJson(const QJsonDocument &document)
+{
+    write(document.toJson(QJsonDocument::Indented));
+}
+
+void Context::say(const QString &text) const
+{
+    progress({});
+    const QString head = QStringLiteral("korvanta-cli: ") + (m_aboutPort ? portName() + QStringLiteral(": ") : QString());
+    QString out;
+    for (const QString &line : text.split(u'\n'))
+        out += head + line + u'\n';
+    std::fputs(out.toUtf8().constData(), stderr);
 }
 
 void Context::progress(const QString &step)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/commandline.h"
+#include "link/exitsignals.h"
 #include "link/ports.h"
 #include "link/session.h"
 #include "link/timing.h"
@@ -16,6 +17,7 @@
 #include <vector>
 
 class QCommandLineParser;
+class QJsonDocument;
 
 namespace korvanta {
 class WorkFile;
@@ -34,37 +36,92 @@ enum Status {
 };
 
 // What a command runs with: the options of the line, the adapter behind them,
-// standard output for results and standard error for the rest.
+// standard output for results and standard error for the rest. One a run.
 class Context {
 public:
-    explicit Context(const LineOptions &options, const Timing &timing = {});
+    explicit Context(const LineOptions &options, bool json = false, const Timing &timing = {});
     ~Context();
     Context(const Context &) = delete;
     Context &operator=(const Context &) = delete;
 
-    const LineOptions &options() const { return m_options; }
+    // The run's context, while there is one.
+    static Context *current();
 
-    // Locks the work file, opens the port (--port, COM1 when none is named)
-    // and identifies the adapter. Null when that failed: a message has said
-    // why, and failure() is the status to end with.
+    const LineOptions &options() const { return m_options; }
+    // --json: results as one JSON document.
+    bool json() const { return m_json; }
+
+    // Opens the --log, before anything else is touched. False, with the
+    // reason said, when it cannot be opened: the run ends with kTrouble.
+    bool openLog();
+
+    // The command is about the adapter on the port: every message from now
+    // on begins with the port's name (portName()).
+    void aboutPort();
+    // The device of --port (COM1 when none is named), by its stable
+    // /dev/serial/by-id/ name where there is one.
+    QString portName() const;
+
+    // Locks the work file, opens the port and identifies the adapter. From
+    // here until the end SIGINT, SIGTERM and SIGHUP end the run after the
+    // exchange under way, with nothing more sent. Null when that failed: a
+    // message has said why, and failure() is the status to end with.
     Session *connect();
     int failure() const { return m_failure; }
+    Session *session() const { return m_session.get(); }
 
-    // Ends a command's run: has the adapter store what was written
-    // ("AT&W0&W1") and closes the line. The status to exit with: a store
-    // that went unacknowledged turns success into kFailed.
+    // The step under way and what has been done once it is cut short: said
+    // when a signal ends the run ("nothing was changed").
+    void step(const QString &doing, const QString &doneSoFar);
+    // True when a signal (or a log that cannot be written) has asked the run
+    // to end; one that is waiting is taken first.
+    bool stopping();
+    // The same, without looking for a waiting signal.
+    bool stopRequested() const { return m_signal != 0 || caughtSignal() != 0 || !m_logFailure.isEmpty(); }
+    // Gives the signals back their usual effect, for a wait that no exchange
+    // would end (a named pipe that nobody reads yet).
+    void releaseSignals();
+
+    // Has the adapter store what it holds ("AT&W0&W1") and closes the line.
+    // True when the store was acknowledged; a message says when it was not.
+    bool store();
+
+    // Ends a command's run: the store when anything was written, the line
+    // closed, and what cut the run short said. The status to exit with: a
+    // store that went unacknowledged turns success into kFailed, a signal
+    // gives 128 + its number, a log or standard output that could not be
+    // written kTrouble.
     int finish(int status);
 
     // A result on standard output, as UTF-8, with a line end added.
-    static void print(const QString &line);
+    void print(const QString &line);
+    void write(const QByteArray &bytes);
+    void printJson(const QJsonDocument &document);
+    // A message on standard error: "korvanta-cli: ", the port's name once the
+    // command is about one, and the text, on every line of it.
+    void say(const QString &text) const;
     // The step under way, on one line of standard error that each step
     // overwrites; only when standard error is a terminal.
     static void progress(const QString &step);
 
 private:
+    void onSignal(int signalNumber);
+    int caughtSignal() const { return m_signals ? ExitSignals::caught() : 0; }
+    void endRun(); // nothing more goes out on the line
+
     LineOptions m_options;
+    bool m_json = false;
     Timing m_timing;
     int m_failure = kDone;
+    bool m_aboutPort = false;
+    mutable QString m_portName; // found once
+    bool m_finished = false;
+    int m_signal = 0;
+    QString m_logFailure;    // why the log could not be written
+    QString m_outputFailure; // why standard output could not be written
+    QString m_doing = QStringLiteral("starting");
+    QString m_doneSoFar = QStringLiteral("nothing was sent");
+    std::unique_ptr<ExitSignals> m_signals;
     std::unique_ptr<WorkFile> m_workFile;
     TrafficLog m_log;
     std::unique_ptr<sim::SimulatedAdapter> m_adapter;

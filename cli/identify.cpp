@@ -2,6 +2,9 @@
 
 #include "cli/command.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
 namespace korvanta::cli {
 
 namespace {
@@ -22,7 +25,12 @@ public:
         const Session *session = context.connect();
         if (!session)
             return context.failure();
-        Context::print(session->ModelName + u'\t' + session->FirmwareVersion);
+        if (context.json())
+            context.printJson(QJsonDocument(QJsonObject{{QStringLiteral("port"), context.portName()},
+                                                        {QStringLiteral("model"), session->ModelName},
+                                                        {QStringLiteral("firmware"), session->FirmwareVersion}}));
+        else
+            context.print(session->ModelName + u'\t' + session->FirmwareVersion);
         return kDone;
     }
 };

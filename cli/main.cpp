@@ -2,8 +2,10 @@
 
 #include "cli/command.h"
 #include "link/commandline.h"
+#include "link/link.h"
 #include "link/messages.h"
 #include "translations/language.h"
+#include "link/session.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -22,13 +24,16 @@ QString usage()
         "Usage: korvanta-cli [options] COMMAND [ARGUMENTS]\n"
         "The KORVAN-TA settings utility on the command line: results on standard\n"
         "output, messages on standard error. Exit status 0 done, 1 the adapter or the\n"
-        "line failed, 2 wrong usage or a file that cannot be used.\n"
+        "line failed, 2 wrong usage or a file that cannot be used, 128 + the signal's\n"
+        "number when a signal ended it.\n"
         "\n"
         "Options:\n"
         "  --port PORT        the adapter's port: COMn (COMn is /dev/ttyS(n-1)) or a\n"
         "                     device path; COM1 when none is named; --port COMn=PATH\n"
-        "                     makes COMn lead to PATH\n"
+        "                     makes COMn lead to PATH and uses it\n"
         "%1"
+        "  --json             ports, identify, diff, restore and store print one JSON\n"
+        "                     document on standard output instead of text\n"
         "  -h, --help         this text\n"
         "  -v, --version      the version\n"
         "\n"
@@ -47,8 +52,16 @@ QString usage()
 // command (Cancel, Abort), a yes-or-no question gets no.
 MessageBox::Button presentOnStandardError(const MessageRequest &request, QObject *)
 {
-    Context::progress({});
-    std::fprintf(stderr, "korvanta-cli: %s\n", request.text.toUtf8().constData());
+    Context *context = Context::current();
+    if (!context) {
+        std::fprintf(stderr, "korvanta-cli: %s\n", request.text.toUtf8().constData());
+    } else if (!context->stopRequested()) { // what failed because the run was ended goes unsaid
+        QString text = request.text;
+        const Link *link = context->session() ? &context->session()->link : nullptr;
+        if (text == kReceiveFailed && link && !link->lastCommand().isEmpty())
+            text += QStringLiteral(" (%1)").arg(QString::fromLatin1(link->lastCommand()));
+        context->say(text);
+    }
     for (const MessageBox::Button answer : {MessageBox::Cancel, MessageBox::Abort, MessageBox::No, MessageBox::Ok})
         if (request.buttons.testFlag(answer))
             return answer;
@@ -69,7 +82,8 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions({{{QStringLiteral("h"), QStringLiteral("help")}, {}},
-                       {{QStringLiteral("v"), QStringLiteral("version")}, {}}});
+                       {{QStringLiteral("v"), QStringLiteral("version")}, {}},
+                       {QStringLiteral("json"), {}}});
     addLineOptions(parser);
     for (const Command *command : commands())
         parser.addOptions(command->options());
@@ -104,6 +118,8 @@ int main(int argc, char *argv[])
             if (other != command && parser.isSet(option.names().first()))
                 return usageError(Command::tr("--%1 belongs to %2").arg(option.names().first(), other->name()));
 
-    Context context(options);
+    Context context(options, parser.isSet(QStringLiteral("json")));
+    if (!context.openLog())
+        return context.finish(kTrouble);
     return context.finish(command->run(context, parser, words));
 }

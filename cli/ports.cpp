@@ -2,7 +2,9 @@
 
 #include "cli/command.h"
 
-#include <cstdio>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace korvanta::cli {
 
@@ -17,14 +19,26 @@ public:
                               "whether this user may open it");
     }
 
-    int run(Context &, const QCommandLineParser &, const QStringList &arguments) override
+    int run(Context &context, const QCommandLineParser &, const QStringList &arguments) override
     {
         if (!arguments.isEmpty())
             return usageError(Command::tr("ports takes no arguments"));
         const QList<FoundPort> found = findSerialPorts();
-        std::printf("%s", listPorts(found).toUtf8().constData());
+        if (context.json()) {
+            const auto orNull = [](const QString &text) { return text.isEmpty() ? QJsonValue() : QJsonValue(text); };
+            QJsonArray list;
+            for (const FoundPort &port : found)
+                list.append(QJsonObject{{QStringLiteral("path"), port.path},
+                                        {QStringLiteral("by_id"), orNull(port.byId)},
+                                        {QStringLiteral("description"), orNull(port.description)},
+                                        {QStringLiteral("manufacturer"), orNull(port.manufacturer)},
+                                        {QStringLiteral("access"), accessOf(port)}});
+            context.printJson(QJsonDocument(list));
+        } else {
+            context.write(listPorts(found).toUtf8());
+        }
         if (found.isEmpty())
-            std::fprintf(stderr, "korvanta-cli: %s\n", qPrintable(Command::tr("no serial devices found")));
+            context.say(Command::tr("no serial devices found"));
         return kDone;
     }
 };

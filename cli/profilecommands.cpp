@@ -3,46 +3,93 @@
 #include "cli/command.h"
 #include "link/session.h"
 #include "profile/adapterprofile.h"
+#include "profile/destination.h"
 
 #include <QCommandLineParser>
 #include <QFile>
-#include <QSaveFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
-#include <cstdio>
+#include <sys/stat.h>
 
 namespace korvanta::cli {
 
 namespace {
 
-void say(const QString &text)
-{
-    Context::progress({});
-    std::fprintf(stderr, "korvanta-cli: %s\n", text.toUtf8().constData());
-}
+const QString kStandardInput = QStringLiteral("standard input");
+const QString kNothingChanged = QStringLiteral("nothing was changed");
 
 // A profile from a file ("-": standard input); empty, with the reason said,
 // when it cannot be read or is refused.
-std::optional<profile::Profile> readProfile(const QString &path)
+std::optional<profile::Profile> readProfile(Context &context, const QString &path)
 {
     QFile file;
-    const bool opened = path == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
-                                                   : (file.setFileName(path), file.open(QIODevice::ReadOnly));
+    const bool fromStdin = path == QLatin1String("-");
+    const QString name = fromStdin ? kStandardInput : path;
+    const bool opened = fromStdin ? file.open(stdin, QIODevice::ReadOnly)
+                                  : (file.setFileName(path), file.open(QIODevice::ReadOnly));
     if (!opened) {
-        say(QStringLiteral("%1: %2").arg(path, file.errorString()));
+        context.say(Command::tr("%1: %2").arg(name, file.errorString()));
         return std::nullopt;
     }
-    const auto parsed = profile::parse(file.readAll());
+    const QByteArray text = file.readAll();
+    if (file.error() != QFileDevice::NoError) { // a folder reads as an error, not as nothing
+        context.say(Command::tr("%1: %2").arg(name, file.errorString()));
+        return std::nullopt;
+    }
+    const auto parsed = profile::parse(text);
     if (const auto *error = std::get_if<profile::ParseError>(&parsed)) {
-        say(error->describe(path));
+        context.say(error->describe(name));
         return std::nullopt;
     }
     return std::get<profile::Profile>(parsed);
 }
 
-void printDifferences(const QList<profile::Difference> &differences)
+QJsonValue orNull(const std::optional<QString> &value)
 {
+    return value ? QJsonValue(*value) : QJsonValue();
+}
+
+// The document of diff and restore: each change from → to, what was skipped
+// and why, the backup taken, and whether the adapter stored.
+struct Report {
+    QList<profile::Difference> changes;
+    QJsonArray skipped;
+    QString backup;
+    bool stored = false;
+
+    QJsonDocument document() const
+    {
+        QJsonArray list;
+        for (const profile::Difference &d : changes)
+            list.append(QJsonObject{{QStringLiteral("caption"), d.setting->caption},
+                                    {QStringLiteral("section"), d.setting->section},
+                                    {QStringLiteral("key"), d.setting->key},
+                                    {QStringLiteral("from"), orNull(d.left)},
+                                    {QStringLiteral("to"), orNull(d.right)}});
+        return QJsonDocument(QJsonObject{{QStringLiteral("changes"), list},
+                                         {QStringLiteral("skipped"), skipped},
+                                         {QStringLiteral("backup"), backup.isEmpty() ? QJsonValue() : backup},
+                                         {QStringLiteral("stored"), stored}});
+    }
+};
+
+void printChanges(Context &context, const QList<profile::Difference> &differences)
+{
+    if (context.json())
+        return;
     for (const profile::Difference &d : differences)
-        Context::print(profile::describe(d));
+        context.print(profile::describe(d));
+}
+
+// What the adapter's firmware lacks: the setting, or only the profile's value of it.
+QString lackReason(const SettingKey &k, const profile::Profile &wanted)
+{
+    if (k.newFirmwareOnly)
+        return QStringLiteral("the adapter's firmware lacks the setting");
+    return QStringLiteral("the adapter's firmware lacks the value \"%1\" of the setting")
+        .arg(wanted.values.get(k.section, k.key).value_or(QString()));
 }
 
 class BackupCommand : public Command {
@@ -58,22 +105,34 @@ public:
         if (arguments.size() != 1)
             return usageError(Command::tr("backup takes one FILE"));
         const QString path = arguments[0];
+        const bool toStdout = path == QLatin1String("-");
+        context.aboutPort();
+        // What cannot be written is said before the adapter is read.
+        if (const QString why = toStdout ? QString() : profile::unwritableReason(path); !why.isEmpty()) {
+            context.say(why);
+            return kTrouble;
+        }
         Session *session = context.connect();
         if (!session)
             return context.failure();
-        Context::progress(Command::tr("reading the settings"));
+        const QString unwritten = toStdout ? kNothingChanged : kNothingChanged + QStringLiteral(", %1 was not written").arg(path);
+        context.step(Command::tr("reading the settings"), unwritten);
         profile::Profile p;
-        if (!profile::backup(*session, p))
+        if (!profile::backup(*session, p) || context.stopping())
             return kFailed;
         Context::progress({});
         const QByteArray bytes = profile::write(p);
-        if (path == QLatin1String("-")) {
-            std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-            return std::fflush(stdout) == 0 ? kDone : kTrouble;
+        if (toStdout) {
+            context.write(bytes);
+            return kDone;
         }
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
-            say(QStringLiteral("%1: %2").arg(path, file.errorString()));
+        context.step(Command::tr("writing %1").arg(path), unwritten);
+        struct stat status {};
+        if (::stat(QFile::encodeName(path).constData(), &status) == 0 && !S_ISREG(status.st_mode))
+            context.releaseSignals(); // a pipe may wait for its reader: a signal ends the wait as usual
+        const QString why = profile::writeFile(path, bytes, [&context] { return !context.stopping(); });
+        if (!why.isEmpty() && !context.stopping()) {
+            context.say(why);
             return kTrouble;
         }
         return kDone;
@@ -87,61 +146,103 @@ public:
     QString summary() const override
     {
         return Command::tr("bring the adapter to the profile FILE: prints\n"
-                              "each change, sends only those, reads back and\n"
+                              "each change, saves the adapter's settings to a\n"
+                              "backup, sends only the changes, reads back and\n"
                               "stores (\"AT&W0&W1\"); --dry-run: print only;\n"
-                              "--no-store: leave the store to a later run");
+                              "--no-store: leave the store to a later run;\n"
+                              "--no-backup: no backup first");
     }
     QList<QCommandLineOption> options() const override
     {
         return {{QStringLiteral("dry-run"), Command::tr("print the changes, send none")},
-                {QStringLiteral("no-store"), Command::tr("do not store what was sent")}};
+                {QStringLiteral("no-store"), Command::tr("do not store what was sent")},
+                {QStringLiteral("no-backup"), Command::tr("no backup of the adapter's settings first")}};
     }
     int run(Context &context, const QCommandLineParser &parser, const QStringList &arguments) override
     {
         if (arguments.size() != 1)
             return usageError(Command::tr("restore takes one FILE"));
-        const auto wanted = readProfile(arguments[0]);
+        context.aboutPort();
+        const auto wanted = readProfile(context, arguments[0]);
         if (!wanted)
             return kTrouble; // nothing reaches the line
         if (const auto broken = profile::brokenRule(*wanted, wanted->values)) {
-            say(broken->describe(arguments[0])); // nor when its settings break a rule
+            context.say(broken->describe(arguments[0])); // nor when its settings break a rule
             return kTrouble;
         }
         Session *session = context.connect();
         if (!session)
             return context.failure();
-        Context::progress(Command::tr("reading the settings"));
+        context.step(Command::tr("reading the settings"), kNothingChanged);
         profile::RestorePlan plan;
         profile::ParseError problem;
         switch (profile::plan(*session, *wanted, plan, &problem)) {
         case profile::Outcome::LineFailed:
             return kFailed;
         case profile::Outcome::Refused:
-            say(problem.describe(arguments[0]));
+            context.say(problem.describe(arguments[0]));
             return kTrouble;
         case profile::Outcome::Done:
             break;
         }
+        if (context.stopping())
+            return kFailed;
         Context::progress({});
-        for (const SettingKey *k : plan.skipped)
-            say(Command::tr("skipped, the adapter's firmware lacks it: %1 [%2] %3").arg(k->caption, k->section, k->key));
-        printDifferences(plan.changes);
-        if (parser.isSet(QStringLiteral("dry-run")) || plan.changes.isEmpty())
-            return kDone;
-        Context::progress(Command::tr("writing %n settings", nullptr, int(plan.changes.size())));
-        const profile::ApplyResult result = profile::apply(*session, plan);
-        // Whatever got through is stored, as the window program stores at exit.
+        Report report;
+        report.changes = plan.changes;
+        for (const SettingKey *k : plan.skipped) {
+            const QString reason = lackReason(*k, *wanted);
+            context.say(Command::tr("skipped, %1: %2 [%3] %4").arg(reason, k->caption, k->section, k->key));
+            report.skipped.append(QJsonObject{{QStringLiteral("caption"), k->caption},
+                                              {QStringLiteral("section"), k->section},
+                                              {QStringLiteral("key"), k->key},
+                                              {QStringLiteral("reason"), reason}});
+        }
+        printChanges(context, plan.changes);
+        const int status = parser.isSet(QStringLiteral("dry-run")) ? kDone : apply(context, parser, *session, plan, report);
+        if (context.json())
+            context.printJson(report.document());
+        return status;
+    }
+
+private:
+    // Backup, the changes, the read-back, the store.
+    static int apply(Context &context, const QCommandLineParser &parser, Session &session,
+                     const profile::RestorePlan &plan, Report &report)
+    {
+        const int count = int(plan.changes.size());
+        if (count > 0 && !parser.isSet(QStringLiteral("no-backup"))) {
+            context.step(Command::tr("saving the adapter's settings"), kNothingChanged);
+            QString why;
+            const profile::Profile before{session.ModelName, session.FirmwareVersion, plan.adapter, {}};
+            report.backup = profile::saveAutomaticBackup(before, context.portName(), &why);
+            if (report.backup.isEmpty()) {
+                context.say(Command::tr("no backup of the adapter's settings, so nothing was sent: %1").arg(why));
+                return kTrouble;
+            }
+            context.say(Command::tr("the adapter's settings before the restore: ") + report.backup);
+        }
+        profile::ApplyResult result;
+        if (count > 0) {
+            context.step(Command::tr("writing %1 settings").arg(count),
+                         QStringLiteral("some of the %1 changes may have been sent, none was stored").arg(count));
+            result = profile::apply(session, plan);
+            if (context.stopping())
+                return kFailed;
+        }
+        // The adapter stores what it holds, changed now or left unstored
+        // before; a failed restore stores whatever got through.
         if (!parser.isSet(QStringLiteral("no-store")))
-            ++session->WriteCount;
+            report.stored = context.store();
         if (result.outcome != profile::Outcome::Done)
             return kFailed;
         if (!result.unverified.isEmpty()) {
-            say(Command::tr("read back, these differ from the profile:"));
+            context.say(Command::tr("read back, these differ from the profile:"));
             for (const profile::Difference &d : result.unverified)
-                say(profile::describe(d));
+                context.say(profile::describe(d));
             return kFailed;
         }
-        return kDone;
+        return report.stored || parser.isSet(QStringLiteral("no-store")) ? kDone : kFailed;
     }
 };
 
@@ -151,35 +252,42 @@ public:
     QString synopsis() const override { return QStringLiteral("FILE [FILE2]"); }
     QString summary() const override
     {
-        return Command::tr("the settings where the adapter (or FILE2)\n"
-                              "differs from FILE; status 0 same, 1 different,\n"
-                              "2 trouble");
+        return Command::tr("the settings where FILE differs from the adapter\n"
+                              "(adapter → FILE), or FILE2 from FILE (FILE →\n"
+                              "FILE2); status 0 same, 1 different, 2 trouble");
     }
     int run(Context &context, const QCommandLineParser &, const QStringList &arguments) override
     {
         if (arguments.isEmpty() || arguments.size() > 2)
             return usageError(Command::tr("diff takes FILE, or FILE1 FILE2"));
-        const auto left = readProfile(arguments[0]);
-        if (!left)
+        if (arguments.size() == 1)
+            context.aboutPort();
+        const auto first = readProfile(context, arguments[0]);
+        if (!first)
             return kTrouble;
-        profile::Profile right;
+        profile::Profile from, to;
         if (arguments.size() == 2) {
-            const auto other = readProfile(arguments[1]);
-            if (!other)
+            const auto second = readProfile(context, arguments[1]);
+            if (!second)
                 return kTrouble;
-            right = *other;
+            from = *first;
+            to = *second;
         } else {
             Session *session = context.connect();
             if (!session)
                 return kTrouble;
-            Context::progress(Command::tr("reading the settings"));
-            if (!profile::backup(*session, right))
+            context.step(Command::tr("reading the settings"), kNothingChanged);
+            if (!profile::backup(*session, from) || context.stopping())
                 return kTrouble;
             Context::progress({});
+            to = *first;
         }
-        const auto differences = profile::compare(left->values, right.values);
-        printDifferences(differences);
-        return differences.isEmpty() ? kDone : kFailed;
+        Report report;
+        report.changes = profile::compare(from.values, to.values);
+        printChanges(context, report.changes);
+        if (context.json())
+            context.printJson(report.document());
+        return report.changes.isEmpty() ? kDone : kFailed;
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QRegularExpression>
 
 namespace korvanta {
@@ -16,6 +17,12 @@ const QString kPort = QStringLiteral("port");
 const QString kSimulate = QStringLiteral("simulate");
 const QString kWorkFile = QStringLiteral("workfile");
 const QString kLog = QStringLiteral("log");
+
+// The serial port library would look a name without a folder up under /dev/.
+QString absolute(const QString &path)
+{
+    return path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
 } // namespace
 
 void addLineOptions(QCommandLineParser &parser)
@@ -34,15 +41,21 @@ bool readLineOptions(const QCommandLineParser &parser, bool choosesPort, LineOpt
         const auto com = comPort.match(value);
         const int number = com.hasMatch() ? com.captured(1).toInt() : 0;
         if (value.contains(u'=')) {
-            if (options.ports.assign(value))
+            // A device path as given, a relative one from the current folder.
+            const qsizetype eq = value.indexOf(u'=');
+            const QString assignment = value.left(eq + 1) + absolute(value.mid(eq + 1));
+            if (options.ports.assign(assignment, &why)) {
+                if (choosesPort) // COMn=PATH names the port to use as well
+                    options.port = value.mid(3, eq - 3).toInt(), options.device.clear();
                 continue;
+            }
         } else if (choosesPort && com.hasMatch()) {
             options.port = number, options.device.clear();
             if (number >= kFirstComPort && number <= kLastComPort)
                 continue;
             why = Texts::tr("a port from COM1 to COM9, got \"%1\"").arg(value);
         } else if (choosesPort && !value.isEmpty()) {
-            options.port = 0, options.device = value;
+            options.port = 0, options.device = absolute(value);
             continue;
         }
         if (why.isEmpty())

@@ -21,9 +21,10 @@ struct LineOptions {
 // Adds --port, --simulate, --workfile and --log to the parser.
 void addLineOptions(QCommandLineParser &parser);
 
-// Reads them from a parser that has parsed. --port COMn and --port PATH name
-// the port to use, which only a program that uses one port takes
-// (choosesPort); the last one named counts. False with the reason when an
+// Reads them from a parser that has parsed. --port COMn, --port PATH and
+// --port COMn=PATH name the port to use, which only a program that uses one
+// port takes (choosesPort); the last one named counts. A relative PATH is
+// taken from the current folder. False with the reason when an
 // option cannot be understood.
 bool readLineOptions(const QCommandLineParser &parser, bool choosesPort, LineOptions &options, QString *error);
 

@@ -28,7 +28,7 @@ std::optional<QByteArray> QueryExchange(Link &link, const QByteArray &command, i
     const QByteArray blanks(window, ' ');
     QByteArray buffer = blanks;
     const QDeadlineTimer deadline(deadlineMs, Qt::PreciseTimer);
-    while (!deadline.hasExpired()) {
+    while (!deadline.hasExpired() && link.isOpen()) {
         if (!waitForInput(link, deadline))
             continue;
         buffer += link.input();
@@ -49,7 +49,7 @@ bool AwaitAcknowledge(Link &link, int deadlineMs)
 {
     const QDeadlineTimer deadline(deadlineMs, Qt::PreciseTimer);
     int matched = 0; // characters of "OK" CR LF seen in a row
-    while (!deadline.hasExpired()) {
+    while (!deadline.hasExpired() && link.isOpen()) {
         if (!waitForInput(link, deadline))
             continue;
         const QByteArray c = link.input();

@@ -16,7 +16,8 @@ constexpr int kDirectoryWindow = 2048;
 using AnswerAcceptor = std::function<bool(const QByteArray &answer)>;
 
 // Both exchanges first throw away what is buffered: a reply that came after
-// its exchange had timed out answers nothing that is asked now.
+// its exchange had timed out answers nothing that is asked now. On a line that
+// is closed, or closes meanwhile, they fail at once.
 
 // Sends a query and collects the answer until "OK" CR LF lies within the first
 // `window` characters from the echo's first "A" (either case). The answer

@@ -56,10 +56,22 @@ public:
     // moment, once.
     void send(const QByteArray &text)
     {
+        if (m_stop && m_stop()) {
+            close();
+            return;
+        }
+        m_lastCommand = text.trimmed();
         output(text);
         if (auto work = std::exchange(m_whenSent, {}))
             work();
     }
+    // Asked before each command an exchange sends: once it holds, the
+    // command is not sent, the line closes instead, and the exchange fails
+    // at once. A program that is told to end uses it so that nothing more
+    // goes out.
+    void stopWhen(std::function<bool()> stop) { m_stop = std::move(stop); }
+    // The command an exchange sent last, without its CR: what a failure is about.
+    const QByteArray &lastCommand() const { return m_lastCommand; }
     // Work to do once the next command is on its way, while the adapter
     // answers: preparing a window for the wait then takes the line's time
     // instead of holding the command back. Replaces what was left before; an
@@ -92,6 +104,8 @@ protected:
 private:
     int m_inputLen = kBulkInputLen;
     std::function<void()> m_whenSent;
+    std::function<bool()> m_stop;
+    QByteArray m_lastCommand;
 };
 
 } // namespace korvanta

@@ -50,15 +50,11 @@ QString FoundPort::details() const
 
 QList<FoundPort> findSerialPorts(const QString &byIdFolder)
 {
-    const QFileInfoList names = QDir(byIdFolder).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot,
-                                                              QDir::Name);
     QList<FoundPort> found;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
         FoundPort port{info.systemLocation(), {}, info.description(), info.manufacturer()};
-        const QString target = QFileInfo(port.path).canonicalFilePath();
-        for (const QFileInfo &name : names)
-            if (port.byId.isEmpty() && !target.isEmpty() && name.canonicalFilePath() == target)
-                port.byId = name.absoluteFilePath();
+        if (const QString name = stableName(port.path, byIdFolder); name != port.path)
+            port.byId = name;
         found << port;
     }
     return found;
@@ -198,34 +194,50 @@ QString openFailureReason(const QString &device, const OpenFailure &failure, con
     return Ports::tr("デバイス %1: %2").arg(device, failure.text);
 }
 
+QString stableName(const QString &path, const QString &byIdFolder)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    if (target.isEmpty() || path.startsWith(byIdFolder + u'/'))
+        return path;
+    for (const QFileInfo &name : QDir(byIdFolder).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot,
+                                                                 QDir::Name))
+        if (name.canonicalFilePath() == target)
+            return name.absoluteFilePath();
+    return path;
+}
+
+QString accessOf(const FoundPort &port, const DeviceProbe &probe)
+{
+    if (probe.mayOpen(port.path))
+        return QStringLiteral("may open");
+    QString access = QStringLiteral("no access");
+    if (const std::optional<DeviceStatus> status = probe.status(port.path)) {
+        const Access who = whoMayOpen(*status);
+        switch (who.who) {
+        case Access::Group:
+            access += QStringLiteral(" (join group %1)").arg(who.name);
+            break;
+        case Access::OnlyOwner:
+            access += QStringLiteral(" (only %1: %2; a udev rule or the administrator can change that)")
+                          .arg(who.name, who.mode);
+            break;
+        case Access::Everyone:
+            access += QStringLiteral(" (%1, but the system refuses)").arg(who.mode);
+            break;
+        }
+    }
+    return access;
+}
+
 QString listPorts(const QList<FoundPort> &found, const DeviceProbe &probe)
 {
     QString out;
     const auto orDash = [](const QString &text) { return text.isEmpty() ? QStringLiteral("-") : text; };
-    for (const FoundPort &port : found) {
-        QString access = QStringLiteral("may open");
-        if (!probe.mayOpen(port.path)) {
-            access = QStringLiteral("no access");
-            if (const std::optional<DeviceStatus> status = probe.status(port.path)) {
-                const Access who = whoMayOpen(*status);
-                switch (who.who) {
-                case Access::Group:
-                    access += QStringLiteral(" (join group %1)").arg(who.name);
-                    break;
-                case Access::OnlyOwner:
-                    access += QStringLiteral(" (only %1: %2; a udev rule or the administrator can change that)")
-                                  .arg(who.name, who.mode);
-                    break;
-                case Access::Everyone:
-                    access += QStringLiteral(" (%1, but the system refuses)").arg(who.mode);
-                    break;
-                }
-            }
-        }
-        out += QStringList{port.path, orDash(port.byId), orDash(port.description), orDash(port.manufacturer), access}
+    for (const FoundPort &port : found)
+        out += QStringList{port.path, orDash(port.byId), orDash(port.description), orDash(port.manufacturer),
+                           accessOf(port, probe)}
                    .join(u'\t')
                + u'\n';
-    }
     return out;
 }
 

@@ -79,6 +79,13 @@ struct OpenFailure {
 QString openFailureReason(const QString &device, const OpenFailure &failure,
                           const DeviceProbe &probe = systemDevices());
 
+// The name under byIdFolder that leads to the same device as path, where udev
+// made one; else path itself.
+QString stableName(const QString &path, const QString &byIdFolder = QStringLiteral("/dev/serial/by-id"));
+
+// Whether this user may open the device: "may open", or "no access" and who may.
+QString accessOf(const FoundPort &port, const DeviceProbe &probe = systemDevices());
+
 // One line per found device for --list-ports: path, by-id name, description,
 // manufacturer (a "-" for what is unknown), and whether this user may open it
 // (and if not, who may).

@@ -1,16 +1,38 @@
 #include "link/trafficlog.h"
 
 #include <QDateTime>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace korvanta {
 
+namespace {
+QString systemReason(const QString &path, int error)
+{
+    return QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error)));
+}
+} // namespace
+
+TrafficLog::~TrafficLog()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
 bool TrafficLog::open(const QString &path, QString *error)
 {
-    m_file.setFileName(path);
-    if (m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+    // A descriptor of its own in append mode: every line goes to the end of
+    // the file, whoever else appends, and a device or pipe takes it as well.
+    m_path = path;
+    m_fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (m_fd >= 0)
         return true;
     if (error)
-        *error = QStringLiteral("%1: %2").arg(path, m_file.errorString());
+        *error = systemReason(path, errno);
     return false;
 }
 
@@ -36,10 +58,21 @@ QByteArray TrafficLog::escaped(const QByteArray &text)
 
 void TrafficLog::write(const char *direction, const QByteArray &text, const QDateTime &at)
 {
-    if (!m_file.isOpen())
+    if (m_fd < 0)
         return;
     const QByteArray stamp = at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
-    m_file.write(stamp + ' ' + direction + ' ' + escaped(text) + '\n');
+    const QByteArray line = stamp + ' ' + direction + ' ' + escaped(text) + '\n';
+    ssize_t written;
+    do
+        written = ::write(m_fd, line.constData(), size_t(line.size()));
+    while (written < 0 && errno == EINTR);
+    if (written == line.size())
+        return;
+    const QString why = systemReason(m_path, written < 0 ? errno : ENOSPC);
+    ::close(m_fd);
+    m_fd = -1;
+    if (m_onFailure)
+        m_onFailure(why);
 }
 
 TrafficLogLink::TrafficLogLink(std::unique_ptr<Link> inner, TrafficLog &log, QObject *parent)

@@ -4,7 +4,7 @@
 #include "link/ports.h"
 
 #include <QDateTime>
-#include <QFile>
+#include <functional>
 #include <memory>
 
 namespace korvanta {
@@ -16,19 +16,31 @@ namespace korvanta {
 // of several programs appending to one file never mix.
 class TrafficLog {
 public:
-    // False, with the system's reason, when the file cannot be opened for appending.
+    TrafficLog() = default;
+    ~TrafficLog();
+    TrafficLog(const TrafficLog &) = delete;
+    TrafficLog &operator=(const TrafficLog &) = delete;
+
+    // False, with the file's name and the system's reason, when the file
+    // cannot be opened for appending (a folder, a missing folder, no right).
     bool open(const QString &path, QString *error);
 
     void sent(const QByteArray &text) { write("send", text, QDateTime::currentDateTime()); }
     // A reply, stamped with the time its last byte came in.
     void received(const QByteArray &text, const QDateTime &at) { write("recv", text, at); }
 
+    // Called once, with the file's name and the system's reason, when a line
+    // could not be written (a full disk); nothing more is written after it.
+    void onWriteFailure(std::function<void(const QString &why)> handler) { m_onFailure = std::move(handler); }
+
     static QByteArray escaped(const QByteArray &text);
 
 private:
     void write(const char *direction, const QByteArray &text, const QDateTime &at);
 
-    QFile m_file;
+    QString m_path;
+    int m_fd = -1;
+    std::function<void(const QString &)> m_onFailure;
 };
 
 // A link that passes everything to another and writes to the log what was

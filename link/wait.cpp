@@ -26,7 +26,8 @@ void runEventsUntil(const QDeadlineTimer &deadline, Done done)
 
 bool waitForInput(Link &link, const QDeadlineTimer &deadline)
 {
-    runEventsUntil(deadline, [&link] { return link.inBufferCount() > 0; });
+    // Nothing can come in on a closed line.
+    runEventsUntil(deadline, [&link] { return link.inBufferCount() > 0 || !link.isOpen(); });
     return link.inBufferCount() > 0;
 }
 

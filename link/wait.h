@@ -9,7 +9,7 @@ class Link;
 // Lets the event loop run, sleeping between events, until the link has input
 // buffered or the deadline passes. Windows repaint and link events are handled
 // meanwhile; no processor time is spent while nothing happens. True when input
-// is buffered.
+// is buffered; a closed line ends the wait at once.
 bool waitForInput(Link &link, const QDeadlineTimer &deadline);
 
 // Lets the event loop run until the deadline passes.

@@ -28,6 +28,49 @@ bool writable(const QString &value)
 
 } // namespace
 
+QString acceptedValues(const SettingKey &setting)
+{
+    const auto &accepts = setting.accepts;
+    if (!accepts)
+        return {};
+    if (!accepts(QString())) {
+        // A number or a choice: the values its check takes.
+        QList<int> values;
+        for (int v = 0; v < 1000; ++v)
+            if (accepts(QString::number(v)))
+                values << v;
+        if (values.isEmpty())
+            return {};
+        if (values.size() > 2 && values.last() - values.first() + 1 == values.size())
+            return QStringLiteral("%1～%2 の範囲").arg(values.first()).arg(values.last());
+        QStringList listed;
+        for (const int v : values)
+            listed << QString::number(v);
+        return listed.join(QStringLiteral(", ")) + QStringLiteral(" のどれか");
+    }
+    // A box of text: the characters it takes, and how many.
+    QStringList characters;
+    QString digits;
+    for (char16_t c = 0x21; c < 0x7f; ++c) {
+        if (!accepts(QString(QChar(c))))
+            continue;
+        if (c >= u'0' && c <= u'9')
+            digits += QChar(c);
+        else
+            characters << QString(QChar(c));
+    }
+    if (digits == QLatin1String("0123456789"))
+        characters.prepend(QStringLiteral("0-9"));
+    else if (!digits.isEmpty())
+        characters.prepend(digits);
+    int longest = 0;
+    if (!characters.isEmpty())
+        for (int n = 1; n <= 300; ++n)
+            if (accepts(QString(n, characters.first().front())))
+                longest = n;
+    return QStringLiteral("使える文字は %1 で %2 文字まで").arg(characters.join(u' ')).arg(longest);
+}
+
 QString ParseError::describe(const QString &fileName) const
 {
     QString where = fileName;
@@ -46,7 +89,7 @@ const SettingKey *findKey(std::span<const SettingKey> keys, const QString &secti
     return nullptr;
 }
 
-std::variant<Profile, ParseError> parse(const QByteArray &text, std::span<const SettingKey> keys)
+std::variant<Profile, ParseError> parse(const QByteArray &whole, std::span<const SettingKey> keys)
 {
     Profile profile;
     SettingValues read;
@@ -59,7 +102,11 @@ std::variant<Profile, ParseError> parse(const QByteArray &text, std::span<const 
     for (const SettingKey &k : keys)
         sections.insert(upper(k.section));
 
-    if (!text.isEmpty() && !text.endsWith('\n')) {
+    // A byte-order mark, as some editors write at the start of UTF-8.
+    const QByteArray text = whole.startsWith("\xEF\xBB\xBF") ? whole.mid(3) : whole;
+    if (text.trimmed().isEmpty())
+        return ParseError{0, {}, QStringLiteral("空です (設定がひとつもありません)")};
+    if (!text.endsWith('\n')) {
         const int lines = int(text.count('\n')) + 1;
         return ParseError{lines, {}, Texts::tr("ファイルが途中で切れています (最後の行に改行がありません)")};
     }
@@ -112,8 +159,12 @@ std::variant<Profile, ParseError> parse(const QByteArray &text, std::span<const 
         if (!setting)
             return ParseError{lineNo, name, Texts::tr("知らないキーです")};
         if (!setting->accepts || !setting->accepts(value))
+        {
+            const QString accepted = acceptedValues(*setting);
             return ParseError{lineNo, name,
-                              Texts::tr("「%1」の値として使えません: \"%2\"").arg(setting->caption, value)};
+                              Texts::tr("「%1」の値として使えません: \"%2\"").arg(setting->caption, value)
+                                  + (accepted.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(accepted))};
+        }
         read.set(setting->section, setting->key, value);
         profile.lines.insert(upper(name), lineNo);
     }

@@ -50,6 +50,10 @@ struct ParseError {
 std::span<const SettingKey> settingKeys();
 const SettingKey *findKey(std::span<const SettingKey> keys, const QString &section, const QString &key);
 
+// What a setting takes, in words, as its own check answers: "3～15 の範囲",
+// "0, 2 のどれか", or the characters and length of a box. Empty when unknown.
+QString acceptedValues(const SettingKey &setting);
+
 // The rules across settings of every subsystem, in the order of the table.
 std::span<const SettingRule> settingRules();
 // The first rule that values (the profile's own, or the profile laid over an
@@ -64,11 +68,11 @@ QString modelRule();
 // table's order: a section stands where its first setting is in the table.
 QList<std::pair<QString, std::vector<const SettingKey *>>> sections(std::span<const SettingKey> keys);
 
-// Reads a profile. Lines are "[SECTION]", "KEY=value", empty, or comments
+// Reads a profile (a UTF-8 byte-order mark at its start is passed over). Lines are "[SECTION]", "KEY=value", empty, or comments
 // beginning with ";" or "#". Refused: anything else, a section or key the
-// table lacks, a key given twice, a value its setting does not accept, a last
-// line without its line break, and a file without every setting adapters of
-// every firmware have.
+// table lacks, a key given twice, a value its setting does not accept (saying
+// what it takes), a last line without its line break, a file with nothing in
+// it, and a file without every setting adapters of every firmware have.
 std::variant<Profile, ParseError> parse(const QByteArray &text, std::span<const SettingKey> keys = settingKeys());
 // The file's bytes: values in the table's order, sections where they first
 // appear, LF line ends.

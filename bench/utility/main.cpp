@@ -53,6 +53,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -557,6 +558,15 @@ bool profileRun(ProfileRows &rows)
     QTemporaryDir dir;
     const QString profile = dir.filePath(QStringLiteral("profile.ini"));
     Run backup, restore;
+    // The restore's own backup of the adapter goes to the scratch folder.
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
+    const auto restoreDataHome = qScopeGuard([&] {
+        if (dataHome.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", dataHome);
+    });
     // The adapter the windows are measured on, restored onto one as shipped.
     if (!cliAgainst(startingState(), {QStringLiteral("backup"), profile}, QDir(dir.path()), backup, rows.backupLine) ||
         !cliAgainst(sim::SimulatedAdapter().storedSettings(), {QStringLiteral("restore"), profile}, QDir(dir.path()),

@@ -1,7 +1,6 @@
 // The main window: menus, opening the other windows, help, and the exit
 // procedure.
 
-#include "app/exitsignals.h"
 #include "app/mainwindow.h"
 #include "app/profilewindows.h"
 #include "app/terminal.h"
@@ -9,6 +8,7 @@
 #include "dataport/bapdialog.h"
 #include "dataport/throughputboddialog.h"
 #include "link/commevents.h"
+#include "link/exitsignals.h"
 #include "link/link.h"
 #include "numberdisplay/numberdisplaydialog.h"
 #include "ui/helpviewer.h"
@@ -29,6 +29,9 @@
 #include <QTextBrowser>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace korvanta;
 using sim::Faults;
@@ -108,6 +111,7 @@ private slots:
     void helpOpensAtItsContext();
     void profileSavedAndRestored_data();
     void profileSavedAndRestored();
+    void profileSavedIntoAPipe();
     void versionShowsTheFirmwareVerbatim();
 };
 
@@ -649,6 +653,7 @@ void MainWindowTest::profileSavedAndRestored()
     QFETCH(QStringList, sent);
     QFETCH(QString, told);
     AppFixture f;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(f.dir.path())); // the backups' folder
     MainWindow w(f.session);
     MessageRecorder messages;
     const QString path = f.dir.filePath("profile.ini");
@@ -657,6 +662,7 @@ void MainWindowTest::profileSavedAndRestored()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadWrite));
     QByteArray text = file.readAll();
+    const QByteArray saved = text;
     QVERIFY(text.contains(from));
     text.replace(from, to);
     QVERIFY(file.resize(0) && file.write(text) == text.size());
@@ -682,6 +688,34 @@ void MainWindowTest::profileSavedAndRestored()
     QCOMPARE(settings, sent);
     // What was sent is stored at exit, as after a registration.
     QCOMPARE(f.session.WriteCount, sent.isEmpty() ? 0 : 1);
+    // The adapter's settings as they were before anything was sent.
+    const QFileInfoList backups = QDir(f.dir.filePath("korvanta/backups")).entryInfoList(QDir::Files);
+    QCOMPARE(backups.size(), sent.isEmpty() ? 0 : 1);
+    if (!backups.isEmpty()) {
+        QFile backup(backups[0].filePath());
+        QVERIFY(backup.open(QIODevice::ReadOnly));
+        QCOMPARE(backup.readAll(), saved);
+        QVERIFY(messages.texts().last().endsWith(backups[0].filePath()));
+    }
+}
+
+// "設定の保存" into a named pipe writes into it; a folder is refused before
+// the adapter is read.
+void MainWindowTest::profileSavedIntoAPipe()
+{
+    AppFixture f;
+    MainWindow w(f.session);
+    MessageRecorder messages;
+    QVERIFY(!saveProfile(f.session, &w, f.dir.path()));
+    QVERIFY(messages.texts().last().startsWith("設定ファイルに書き込めません。") && f.adapter.log().isEmpty());
+    const QByteArray pipe = QFile::encodeName(f.dir.filePath("pipe"));
+    QVERIFY(::mkfifo(pipe.constData(), 0600) == 0);
+    const int fd = ::open(pipe.constData(), O_RDWR | O_NONBLOCK); // a reader, so that the save never waits
+    QVERIFY(fd >= 0 && saveProfile(f.session, &w, QFile::decodeName(pipe)));
+    char buffer[8192];
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    ::close(fd);
+    QVERIFY(n > 0 && QByteArray(buffer, int(n)).startsWith("; KORVAN-TA settings profile\n"));
 }
 
 void MainWindowTest::helpOpensAtItsContext()

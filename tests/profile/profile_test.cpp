@@ -156,6 +156,8 @@ class ProfileTest : public QObject {
 private slots:
     void fileRules_data();
     void fileRules();
+    void refusedValueSaysWhatIsTaken_data();
+    void refusedValueSaysWhatIsTaken();
     void sameStateSameBytes();
     void cloneRestoreTwiceAndDryRun();
     void cutOffAndRunAgain();
@@ -191,6 +193,9 @@ void ProfileTest::fileRules_data()
     QTest::newRow("cut between lines") << head + "[TEL1]\nRING=1\n" << 0 << "TEL1/JIKO_NO";
     QTest::newRow("no model") << QByteArray("[TEL1]\nRING=1\nJIKO_NO=\n") << 0 << "PROFILE/MODEL";
     QTest::newRow("not text") << head + "[TEL1]\nRING=\xff\n" << 5 << "";
+    QTest::newRow("byte-order mark") << "\xEF\xBB\xBF" + head + "[TEL1]\nRING=1\nJIKO_NO=\n" << -1 << "";
+    QTest::newRow("empty") << QByteArray() << 0 << "";
+    QTest::newRow("only blank lines") << QByteArray("\n \r\n") << 0 << "";
 }
 
 void ProfileTest::fileRules()
@@ -215,6 +220,34 @@ void ProfileTest::fileRules()
     QCOMPARE(e.line, line);
     QCOMPARE(e.key, key);
     QVERIFY(!e.message.isEmpty());
+    if (key == "TEL1/RING") // what the setting takes
+        QVERIFY2(e.message.endsWith(" (0, 1 のどれか)"), qPrintable(e.message));
+    if (text.trimmed().isEmpty())
+        QCOMPARE(e.message, QStringLiteral("空です (設定がひとつもありません)"));
+}
+
+// A refused value comes with what its setting takes, as the setting's own
+// check answers.
+void ProfileTest::refusedValueSaysWhatIsTaken_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("taken");
+    QTest::newRow("range") << "TEL1" << "HASHIN" << "3～15 の範囲";
+    QTest::newRow("range from 0") << "TEL" << "CHIEN" << "0～9 の範囲";
+    QTest::newRow("two values") << "TEL2" << "NDISPLAY" << "0, 1 のどれか";
+    QTest::newRow("number box") << "TEL1" << "JIKO_NO" << "使える文字は 0-9 # ( ) - で 32 文字まで";
+    QTest::newRow("subaddress box") << "TEL1" << "SUB_NO" << "使える文字は 0-9 # * で 20 文字まで";
+}
+
+void ProfileTest::refusedValueSaysWhatIsTaken()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, taken);
+    const SettingKey *k = findKey(settingKeys(), section, key);
+    QVERIFY(k);
+    QCOMPARE(acceptedValues(*k), taken);
 }
 
 void ProfileTest::sameStateSameBytes()

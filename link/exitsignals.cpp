@@ -1,4 +1,4 @@
-#include "app/exitsignals.h"
+#include "link/exitsignals.h"
 
 #include <QSocketNotifier>
 
@@ -15,10 +15,13 @@ constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 // [0] written by the handler, [1] read by the event loop; neither blocks, so a
 // flood of signals never stops the handler.
 int g_pair[2] = {-1, -1};
+volatile std::sig_atomic_t g_caught = 0;
 
 void onSignal(int signalNumber)
 {
     const int saved = errno;
+    if (!g_caught)
+        g_caught = signalNumber;
     const char number = char(signalNumber);
     [[maybe_unused]] const ssize_t n = ::write(g_pair[0], &number, 1);
     errno = saved;
@@ -53,6 +56,11 @@ ExitSignals::~ExitSignals()
     ::close(g_pair[0]);
     ::close(g_pair[1]);
     g_pair[0] = g_pair[1] = -1;
+}
+
+int ExitSignals::caught()
+{
+    return g_caught;
 }
 
 void ExitSignals::readPending()

@@ -17,6 +17,11 @@ public:
     explicit ExitSignals(QObject *parent = nullptr);
     ~ExitSignals() override;
 
+    // The first of the signals caught while an instance lived, 0 before one
+    // came: set by the handler itself, so it is known at once, before the
+    // event loop runs again.
+    static int caught();
+
 signals:
     void received(int signalNumber);
 

@@ -1,0 +1,37 @@
+// korvanta-cli store: the adapter keeps its settings over a power cycle.
+
+#include "cli/command.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace korvanta::cli {
+
+namespace {
+class StoreCommand : public Command {
+public:
+    QString name() const override { return QStringLiteral("store"); }
+    QString summary() const override
+    {
+        return QStringLiteral("have the adapter store its settings (\"AT&W0&W1\"),\n"
+                              "as a restore --no-store left them");
+    }
+
+    int run(Context &context, const QCommandLineParser &, const QStringList &arguments) override
+    {
+        if (!arguments.isEmpty())
+            return usageError(QStringLiteral("store takes no arguments"));
+        if (!context.connect())
+            return context.failure();
+        const bool stored = context.store();
+        if (context.json())
+            context.printJson(QJsonDocument(
+                QJsonObject{{QStringLiteral("port"), context.portName()}, {QStringLiteral("stored"), stored}}));
+        return stored ? kDone : kFailed;
+    }
+};
+
+const Registration<StoreCommand> storeRegistered;
+} // namespace
+
+} // namespace korvanta::cli
