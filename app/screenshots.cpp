@@ -38,17 +38,22 @@ namespace korvanta {
 namespace {
 class Camera {
 public:
-    explicit Camera(const QString &dir) : m_dir(dir) {}
+    Camera(const QString &dir, const TourLook &look) : m_dir(dir), m_look(look) {}
 
     bool take(QWidget *window, const QString &name = {})
     {
         QCoreApplication::processEvents();
-        return save(window->grab(), name.isEmpty() ? window->objectName() : name);
+        const QString file = name.isEmpty() ? window->objectName() : name;
+        if (m_look)
+            m_look(window, file);
+        return save(window->grab(), file);
     }
     // A window with a popup of its own (an open list) over it, in one picture.
     bool take(QWidget *window, QWidget *popup, const QString &name)
     {
         QCoreApplication::processEvents();
+        if (m_look)
+            m_look(popup, name);
         const QRect windowRect(window->mapToGlobal(QPoint()), window->size());
         const QRect popupRect(popup->mapToGlobal(QPoint()), popup->size());
         const QRect all = windowRect.united(popupRect);
@@ -82,6 +87,7 @@ private:
     }
 
     QDir m_dir;
+    TourLook m_look;
     bool m_ok = true;
 };
 
@@ -140,7 +146,7 @@ void profileQuestion(Session &session, MainWindow &main, Camera &camera, const Q
 
 } // namespace
 
-int runScreenshotTour(const QString &dir)
+int runScreenshotTour(const QString &dir, const TourLook &look)
 {
     if (!QDir().mkpath(dir)) {
         std::fprintf(stderr, "cannot create %s\n", qPrintable(dir));
@@ -154,7 +160,7 @@ int runScreenshotTour(const QString &dir)
     WorkFile workFile(scratch.filePath(QStringLiteral("mail.ini")));
     Messages::setHandler(consoleMessageHandler()); // no one is there to answer a box
     g_nextHandler = qInstallMessageHandler(quietPlatform);
-    Camera camera(dir);
+    Camera camera(dir, look);
 
     // The port list as on a machine with a USB serial cable and a modem: the
     // COM ports with the devices they lead to, then the devices found.

@@ -25,7 +25,7 @@ const Setting &numberDisplay()
 {
     static const Setting s{"NDISPLAY", "Frame2",
                            QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "ナンバー･ディスプレイ"),
-                           {"AT$D1?", "AT$D2?", "AT$D3?"}, {"$D1=", "$D2=", "$D3="}, 0, true,
+                           {"AT$D1?", "AT$D2?", "AT$D3?"}, {"$D1=", "$D2=", "$D3="},
                            {{'0', "Option1", QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "対応機器を使用しない")},
                             {'1', "Option2", QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "対応機器を使用する")}}};
     return s;
@@ -34,7 +34,7 @@ const Setting &numberDisplay()
 const Setting &iNumber()
 {
     static const Setting s{"INUMBER", "Frame1", QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "ｉ・ナンバー"),
-                           {"AT@J1?", "AT@J2?", "AT@J3?"}, {"@J1=", "@J2=", "@J3="}, '3', false,
+                           {"AT@J1?", "AT@J2?", "AT@J3?"}, {"@J1=", "@J2=", "@J3="},
                            {{'0', "Option4",
                              QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "全番号で着信する／契約者回線番号で発信する")},
                             {'1', "Option5", QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "契約者回線番号で発着信する")},
@@ -59,12 +59,12 @@ Reading readReply(const Setting &setting, int port, const QByteArray &answer)
 
 std::optional<char> wanted(const Setting &setting, const std::vector<bool> &checked)
 {
+    // A group with no option selected (no read filled it) sends nothing: a
+    // value the operator never saw must not overwrite the adapter's.
     for (size_t i = 0; i < setting.options.size() && i < checked.size(); ++i)
-        if (checked[i] && setting.options[i].value != setting.noneValue)
+        if (checked[i])
             return setting.options[i].value;
-    if (setting.noneMeansNothing)
-        return std::nullopt;
-    return setting.noneValue;
+    return std::nullopt;
 }
 
 Write composeWrite(int port, std::optional<char> display, const QString &storedDisplay,

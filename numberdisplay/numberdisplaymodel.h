@@ -34,8 +34,6 @@ struct Setting {
     const char *frameCaption;
     std::array<const char *, kPortCount> query;
     std::array<const char *, kPortCount> piece; // "$D1=": the value follows
-    char noneValue;  // wanted when no option other than it is selected
-    bool noneMeansNothing; // no option selected: nothing to send
     std::vector<Option> options; // top to bottom
 };
 // Number display, then i-number: the order of reading and of the pieces.

@@ -41,7 +41,7 @@ QString because(const QString &path, int error)
     return QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error)));
 }
 
-bool writable(const QString &path) { return ::access(QFile::encodeName(path).constData(), W_OK) == 0; }
+bool mayWrite(const QString &path) { return ::access(QFile::encodeName(path).constData(), W_OK) == 0; }
 
 } // namespace
 
@@ -55,15 +55,15 @@ QString unwritableReason(const QString &path)
         const QString folder = QFileInfo(path).absolutePath();
         if (kindOf(folder, &error) != Kind::Folder)
             return because(folder, error ? error : ENOTDIR);
-        return writable(folder) ? QString() : because(folder, EACCES);
+        return mayWrite(folder) ? QString() : because(folder, EACCES);
     }
     case Kind::Regular: {
         // The temporary file is made in the same folder.
         const QString folder = QFileInfo(path).absolutePath();
-        return writable(folder) ? QString() : because(folder, EACCES);
+        return mayWrite(folder) ? QString() : because(folder, EACCES);
     }
     case Kind::Direct:
-        return writable(path) ? QString() : because(path, EACCES);
+        return mayWrite(path) ? QString() : because(path, EACCES);
     case Kind::Folder:
         return because(path, EISDIR);
     case Kind::Other:

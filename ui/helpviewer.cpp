@@ -1,6 +1,7 @@
 #include "ui/helpviewer.h"
 
 #include "link/session.h"
+#include "translations/language.h"
 
 #include "ui/windows.h"
 
@@ -71,12 +72,16 @@ QPointer<HelpWindow> &current()
 
 QString HelpViewer::findHelpFile()
 {
-    const QString name = QStringLiteral("korvanta.hlp");
+    // The help in the language of the windows; the Japanese when there is
+    // no English beside it.
+    QStringList names{QStringLiteral("korvanta.hlp")};
+    if (currentLanguage() == Language::English)
+        names.prepend(QStringLiteral("korvanta_en.hlp"));
     const QDir programDir(QCoreApplication::applicationDirPath());
-    const QStringList candidates{programDir.filePath(name),
-                                 programDir.filePath(QStringLiteral("../share/korvanta/") + name),
-                                 QStandardPaths::locate(QStandardPaths::GenericDataLocation,
-                                                        QStringLiteral("korvanta/") + name)};
+    QStringList candidates;
+    for (const QString &name : names)
+        candidates << programDir.filePath(name) << programDir.filePath(QStringLiteral("../share/korvanta/") + name)
+                   << QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("korvanta/") + name);
     for (const QString &path : candidates)
         if (!path.isEmpty() && QFileInfo(path).isReadable())
             return QFileInfo(path).absoluteFilePath();

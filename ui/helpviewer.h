@@ -11,9 +11,10 @@ namespace korvanta {
 class HelpViewer {
 public:
     static void show(const QString &helpFile, int context, QWidget *owner);
-    // "korvanta.hlp" beside the program, else in the installed data folder
-    // (share/korvanta/ under the program's prefix, or a system data folder);
-    // the path beside the program when there is none.
+    // "korvanta.hlp" ("korvanta_en.hlp" when the windows speak English)
+    // beside the program, else in the installed data folder (share/korvanta/
+    // under the program's prefix, or a system data folder); the path beside
+    // the program when there is none.
     static QString findHelpFile();
 };
 

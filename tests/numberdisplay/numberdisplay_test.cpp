@@ -47,8 +47,8 @@ private slots:
     void unchangedSendsNothingAndCloses();
     void writeTimeOutKeepsFlagAndWindow();
     void failedReadsAndOddReplies();
-    void unknownINumberReplyWantsThree_data();
-    void unknownINumberReplyWantsThree();
+    void unknownINumberReplySendsNothing_data();
+    void unknownINumberReplySendsNothing();
     void helpByPort();
 };
 
@@ -203,22 +203,23 @@ void NumberDisplayTest::failedReadsAndOddReplies()
     QCOMPARE(f.messageTexts(), QStringList{kReceiveFailed});
     QVERIFY(d && d->isVisible());
     QVERIFY(!isChecked(d, "Option1") && !isChecked(d, "Option2") && !isChecked(d, "Option3"));
-    // A missing key counts as "1": no equipment is sent, none of i-number
-    // selected wants "3".
+    // A missing key counts as "1": no equipment is sent; the i-number group,
+    // which no read filled, sends nothing.
     f.tamperedLink->written.clear();
     act(d, {"Option1", "Command3"});
-    QCOMPARE(f.tamperedLink->written, Lines{"AT$D1=0@J1=3"});
+    QCOMPARE(f.tamperedLink->written, Lines{"AT$D1=0"});
 }
 
-void NumberDisplayTest::unknownINumberReplyWantsThree_data()
+void NumberDisplayTest::unknownINumberReplySendsNothing_data()
 {
     QTest::addColumn<QString>("earlier"); // i-number an earlier read stored; empty: none
     QTest::addColumn<Lines>("sent");
-    QTest::newRow("nothing stored") << "" << Lines{"AT@J2=3"};
+    QTest::newRow("nothing stored") << "" << Lines{};
     QTest::newRow("3 stored") << "3" << Lines{};
+    QTest::newRow("0 stored") << "0" << Lines{};
 }
 
-void NumberDisplayTest::unknownINumberReplyWantsThree()
+void NumberDisplayTest::unknownINumberReplySendsNothing()
 {
     QFETCH(QString, earlier);
     SimFixture f(true, true);
@@ -227,7 +228,8 @@ void NumberDisplayTest::unknownINumberReplyWantsThree()
         act(openForm14(f, 1), {"Command2"});
     }
     // A reply the dialog does not know: the key keeps what it held and no
-    // i-number option is selected, which counts as "追加番号２で発着信する".
+    // i-number option is selected, so nothing is sent for it: a value the
+    // operator never saw does not overwrite the adapter's.
     f.tamperedLink->replies["AT@J2?"] = answer("AT@J2?", "004");
     auto d = openForm14(f, 1);
     QVERIFY(f.messages.isEmpty());
