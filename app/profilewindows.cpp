@@ -96,7 +96,7 @@ bool saveProfile(Session &session, QWidget *window, QString path)
     if (path.isEmpty())
         return false;
     const auto cannotWrite = [window](const QString &why) {
-        tell(QStringLiteral("設定ファイルに書き込めません。\n%1").arg(why), window, MessageBox::Warning);
+        tell(Boxes::tr("設定ファイルに書き込めません。\n%1").arg(why), window, MessageBox::Warning);
         return false;
     };
     // What cannot be written is said before the adapter is read.
@@ -176,10 +176,10 @@ bool restoreProfile(Session &session, QWidget *window, QString path)
     const QString backup = profile::saveAutomaticBackup({session.ModelName, session.FirmwareVersion, plan.adapter},
                                                         session.link.description(), &why);
     if (backup.isEmpty()) {
-        tell(QStringLiteral("機器の設定の控えを保存できません。何も送信しません。\n") + why, window, MessageBox::Warning);
+        tell(Boxes::tr("機器の設定の控えを保存できません。何も送信しません。\n") + why, window, MessageBox::Warning);
         return false;
     }
-    const QString kept = QStringLiteral("\n\n復元する前の機器の設定:\n") + backup;
+    const QString kept = Boxes::tr("\n\n復元する前の機器の設定:\n") + backup;
 
     profile::ApplyResult result;
     {

@@ -74,7 +74,8 @@ QString signalName(int signalNumber)
 } // namespace
 
 Context::Context(const LineOptions &options, bool json, const Timing &timing)
-    : m_options(options), m_json(json), m_timing(timing)
+    : m_options(options), m_json(json), m_timing(timing), m_doing(Command::tr("starting")),
+      m_doneSoFar(Command::tr("nothing was sent"))
 {
     g_current = this;
 }
@@ -96,7 +97,7 @@ bool Context::openLog()
         return true;
     QString error;
     if (!m_log.open(m_options.logFile, &error)) {
-        say(QStringLiteral("the log cannot be opened: ") + error);
+        say(Command::tr("the log cannot be opened: ") + error);
         return false;
     }
     // A line the log could not keep ends the run: nothing more goes out
@@ -159,7 +160,7 @@ Session *Context::connect()
 
     m_signals = std::make_unique<ExitSignals>();
     QObject::connect(m_signals.get(), &ExitSignals::received, m_signals.get(), [this](int s) { onSignal(s); });
-    step(QStringLiteral("identifying the adapter"), QStringLiteral("nothing was changed"));
+    step(Command::tr("identifying the adapter"), Command::tr("nothing was changed"));
     progress(Command::tr("identifying the adapter on %1").arg(m_control->describe(port)));
     Identity identity;
     const bool identified = connectPort(*m_control, port, m_timing, identity, nullptr);
@@ -211,11 +212,11 @@ bool Context::store()
 {
     if (!m_session || stopping())
         return false;
-    step(QStringLiteral("storing the settings"), QStringLiteral("the store (\"AT&W0&W1\") was sent, perhaps not done"));
+    step(Command::tr("storing the settings"), Command::tr("the store (\"AT&W0&W1\") was sent, perhaps not done"));
     ++m_session->WriteCount;
     const bool stored = storeAndClose(*m_session, ExitPause::AfterStore);
     if (!stored && !stopRequested())
-        say(QStringLiteral("the adapter did not acknowledge the store (\"AT&W0&W1\")"));
+        say(Command::tr("the adapter did not acknowledge the store (\"AT&W0&W1\")"));
     return stored;
 }
 
@@ -229,9 +230,9 @@ int Context::finish(int status)
         if (m_control)
             m_control->close(); // nothing more is sent, the store neither
         const int signal = m_signal ? m_signal : caughtSignal();
-        const QString what = signal ? QStringLiteral("stopped by %1").arg(signalName(signal))
-                                    : QStringLiteral("stopped as the log cannot be written (%1)").arg(m_logFailure);
-        say(QStringLiteral("%1 while %2: %3; running the same command again completes it")
+        const QString what = signal ? Command::tr("stopped by %1").arg(signalName(signal))
+                                    : Command::tr("stopped as the log cannot be written (%1)").arg(m_logFailure);
+        say(Command::tr("%1 while %2: %3; running the same command again completes it")
                 .arg(what, m_doing, m_doneSoFar));
         status = signal ? 128 + signal : int(kTrouble);
     } else if (m_session && !storeAndClose(*m_session, ExitPause::AfterStore) && status == kDone) {
@@ -240,7 +241,7 @@ int Context::finish(int status)
     m_session.reset();
     m_signals.reset();
     if (!m_outputFailure.isEmpty()) {
-        say(QStringLiteral("standard output cannot be written: ") + m_outputFailure);
+        say(Command::tr("standard output cannot be written: ") + m_outputFailure);
         if (status < kTrouble)
             status = kTrouble;
     }

@@ -119,8 +119,8 @@ private:
     int m_signal = 0;
     QString m_logFailure;    // why the log could not be written
     QString m_outputFailure; // why standard output could not be written
-    QString m_doing = QStringLiteral("starting");
-    QString m_doneSoFar = QStringLiteral("nothing was sent");
+    QString m_doing;
+    QString m_doneSoFar;
     std::unique_ptr<ExitSignals> m_signals;
     std::unique_ptr<WorkFile> m_workFile;
     TrafficLog m_log;

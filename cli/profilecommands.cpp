@@ -17,8 +17,8 @@ namespace korvanta::cli {
 
 namespace {
 
-const QString kStandardInput = QStringLiteral("standard input");
-const QString kNothingChanged = QStringLiteral("nothing was changed");
+QString standardInput() { return Command::tr("standard input"); }
+QString nothingChanged() { return Command::tr("nothing was changed"); }
 
 // A profile from a file ("-": standard input); empty, with the reason said,
 // when it cannot be read or is refused.
@@ -26,7 +26,7 @@ std::optional<profile::Profile> readProfile(Context &context, const QString &pat
 {
     QFile file;
     const bool fromStdin = path == QLatin1String("-");
-    const QString name = fromStdin ? kStandardInput : path;
+    const QString name = fromStdin ? standardInput() : path;
     const bool opened = fromStdin ? file.open(stdin, QIODevice::ReadOnly)
                                   : (file.setFileName(path), file.open(QIODevice::ReadOnly));
     if (!opened) {
@@ -83,13 +83,17 @@ void printChanges(Context &context, const QList<profile::Difference> &difference
         context.print(profile::describe(d));
 }
 
-// What the adapter's firmware lacks: the setting, or only the profile's value of it.
-QString lackReason(const SettingKey &k, const profile::Profile &wanted)
+// What the adapter's firmware lacks: the setting, or only the profile's value
+// of it. In the operator's language when translated; as written for --json,
+// whose reasons scripts compare whatever the locale.
+QString lackReason(const SettingKey &k, const profile::Profile &wanted, bool translated)
 {
-    if (k.newFirmwareOnly)
-        return QStringLiteral("the adapter's firmware lacks the setting");
-    return QStringLiteral("the adapter's firmware lacks the value \"%1\" of the setting")
-        .arg(wanted.values.get(k.section, k.key).value_or(QString()));
+    const char *const text = k.newFirmwareOnly
+                                 ? QT_TRANSLATE_NOOP("korvanta::cli::Command", "the adapter's firmware lacks the setting")
+                                 : QT_TRANSLATE_NOOP("korvanta::cli::Command",
+                                                     "the adapter's firmware lacks the value \"%1\" of the setting");
+    const QString reason = translated ? Command::tr(text) : QString::fromLatin1(text);
+    return k.newFirmwareOnly ? reason : reason.arg(wanted.values.get(k.section, k.key).value_or(QString()));
 }
 
 class BackupCommand : public Command {
@@ -115,7 +119,7 @@ public:
         Session *session = context.connect();
         if (!session)
             return context.failure();
-        const QString unwritten = toStdout ? kNothingChanged : kNothingChanged + QStringLiteral(", %1 was not written").arg(path);
+        const QString unwritten = toStdout ? nothingChanged() : Command::tr("nothing was changed, %1 was not written").arg(path);
         context.step(Command::tr("reading the settings"), unwritten);
         profile::Profile p;
         if (!profile::backup(*session, p) || context.stopping())
@@ -173,7 +177,7 @@ public:
         Session *session = context.connect();
         if (!session)
             return context.failure();
-        context.step(Command::tr("reading the settings"), kNothingChanged);
+        context.step(Command::tr("reading the settings"), nothingChanged());
         profile::RestorePlan plan;
         profile::ParseError problem;
         switch (profile::plan(*session, *wanted, plan, &problem)) {
@@ -191,12 +195,11 @@ public:
         Report report;
         report.changes = plan.changes;
         for (const SettingKey *k : plan.skipped) {
-            const QString reason = lackReason(*k, *wanted);
-            context.say(Command::tr("skipped, %1: %2 [%3] %4").arg(reason, k->caption, k->section, k->key));
+            context.say(Command::tr("skipped, %1: %2 [%3] %4").arg(lackReason(*k, *wanted, true), k->caption, k->section, k->key));
             report.skipped.append(QJsonObject{{QStringLiteral("caption"), k->caption},
                                               {QStringLiteral("section"), k->section},
                                               {QStringLiteral("key"), k->key},
-                                              {QStringLiteral("reason"), reason}});
+                                              {QStringLiteral("reason"), lackReason(*k, *wanted, false)}});
         }
         printChanges(context, plan.changes);
         const int status = parser.isSet(QStringLiteral("dry-run")) ? kDone : apply(context, parser, *session, plan, report);
@@ -212,7 +215,7 @@ private:
     {
         const int count = int(plan.changes.size());
         if (count > 0 && !parser.isSet(QStringLiteral("no-backup"))) {
-            context.step(Command::tr("saving the adapter's settings"), kNothingChanged);
+            context.step(Command::tr("saving the adapter's settings"), nothingChanged());
             QString why;
             const profile::Profile before{session.ModelName, session.FirmwareVersion, plan.adapter, {}};
             report.backup = profile::saveAutomaticBackup(before, context.portName(), &why);
@@ -225,7 +228,7 @@ private:
         profile::ApplyResult result;
         if (count > 0) {
             context.step(Command::tr("writing %1 settings").arg(count),
-                         QStringLiteral("some of the %1 changes may have been sent, none was stored").arg(count));
+                         Command::tr("some of the %1 changes may have been sent, none was stored").arg(count));
             result = profile::apply(session, plan);
             if (context.stopping())
                 return kFailed;
@@ -276,7 +279,7 @@ public:
             Session *session = context.connect();
             if (!session)
                 return kTrouble;
-            context.step(Command::tr("reading the settings"), kNothingChanged);
+            context.step(Command::tr("reading the settings"), nothingChanged());
             if (!profile::backup(*session, from) || context.stopping())
                 return kTrouble;
             Context::progress({});

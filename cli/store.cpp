@@ -13,14 +13,14 @@ public:
     QString name() const override { return QStringLiteral("store"); }
     QString summary() const override
     {
-        return QStringLiteral("have the adapter store its settings (\"AT&W0&W1\"),\n"
-                              "as a restore --no-store left them");
+        return Command::tr("have the adapter store its settings (\"AT&W0&W1\"),\n"
+                           "as a restore --no-store left them");
     }
 
     int run(Context &context, const QCommandLineParser &, const QStringList &arguments) override
     {
         if (!arguments.isEmpty())
-            return usageError(QStringLiteral("store takes no arguments"));
+            return usageError(Command::tr("store takes no arguments"));
         if (!context.connect())
             return context.failure();
         const bool stored = context.store();

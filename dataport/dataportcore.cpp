@@ -325,7 +325,7 @@ const std::vector<SettingRule> &settingRules()
         QStringList never;
         for (const BodDirection &dir : bodDirections()) {
             keys << QStringLiteral("%1/%2").arg(nameOf(kBodSection), nameOf(dir.key));
-            never << QString::fromUtf8(dir.options[3].caption);
+            never << bodText(dir.options[3].caption);
         }
         const QString on = nameOf(throughput.options.front().value);
         const QString off = nameOf(throughput.options.back().value);
@@ -337,9 +337,11 @@ const std::vector<SettingRule> &settingRules()
                  .arg(nameOf(kThroughputKey), on, QString::fromUtf8(throughput.options.front().caption),
                       nameOf(kBodSection), nameOf(bodDirections()[0].key), nameOf(bodDirections()[1].key),
                       nameOf(kDirectionDefault), nameOf(kExtSection)),
-             QStringLiteral("%1: 「%2」は評価方向の一方が「%3」以外のとき、「%4」は両方がそれらのときだけです")
-                 .arg(QString::fromUtf8(throughput.frameCaption), QString::fromUtf8(throughput.options.front().caption),
-                      never.join(QStringLiteral("」「")), QString::fromUtf8(throughput.options.back().caption)),
+             QCoreApplication::translate("korvanta::DataPortDialog",
+                                         "%1: 「%2」は評価方向の一方が「%3」以外のとき、「%4」は両方がそれらのときだけです")
+                 .arg(portText(throughput.frameCaption), portText(throughput.options.front().caption),
+                      never.join(QCoreApplication::translate("korvanta::DataPortDialog", "」「")),
+                      portText(throughput.options.back().caption)),
              [on, off](const SettingValues &v) {
                  const auto used = v.get(nameOf(kExtSection), nameOf(kThroughputKey));
                  bool directing = false;

@@ -73,6 +73,8 @@ QString caption(const char *text)
 {
     return QCoreApplication::translate("korvanta::NumberDisplayDialog", text);
 }
+// What begins the window's note, left out where a rule quotes it.
+constexpr const char *kNoteMark = QT_TRANSLATE_NOOP("korvanta::NumberDisplayDialog", "注意）");
 } // namespace
 
 const std::vector<SettingKey> &settingKeys()
@@ -121,8 +123,8 @@ const std::vector<SettingRule> &settingRules()
              QStringLiteral("%1=%2 in one of [%3] and [%4] at most (number display): the adapter shows numbers on one of the two ports, "
                             "and the detail window of each locks its options while the other one has them on.")
                  .arg(key, on, sectionOf(pair[0]), sectionOf(pair[1])),
-             QString::fromUtf8(numberDisplay().frameCaption) + QStringLiteral(": ") +
-                 QString::fromUtf8(port(pair[1]).note).remove(QStringLiteral("注意）")).trimmed(),
+             caption(numberDisplay().frameCaption) + QStringLiteral(": ") +
+                 caption(port(pair[1]).note).remove(caption(kNoteMark)).trimmed(),
              [pair, key, on](const SettingValues &v) {
                  return v.get(sectionOf(pair[0]), key) != on || v.get(sectionOf(pair[1]), key) != on;
              }}};

@@ -95,7 +95,7 @@ Outcome plan(Session &session, const Profile &profile, RestorePlan &plan, ParseE
     if (profile.model != session.ModelName) {
         const QString key = QLatin1String(kSection) + QStringLiteral("/MODEL");
         return refuse({profile.lineOf(key), key,
-                       QStringLiteral("機種が違います: 設定ファイルは「%1」、機器は「%2」です").arg(profile.model, session.ModelName)});
+                       Texts::tr("機種が違います: 設定ファイルは「%1」、機器は「%2」です").arg(profile.model, session.ModelName)});
     }
     if (auto broken = brokenRule(profile, profile.values))
         return refuse(*broken);

@@ -69,7 +69,7 @@ QString unwritableReason(const QString &path)
     case Kind::Other:
         break;
     }
-    return QStringLiteral("%1: 設定ファイルを書き込めるファイルではありません").arg(path);
+    return Texts::tr("%1: 設定ファイルを書き込めるファイルではありません").arg(path);
 }
 
 QString writeFile(const QString &path, const QByteArray &bytes, const std::function<bool()> &keep)
@@ -89,7 +89,7 @@ QString writeFile(const QString &path, const QByteArray &bytes, const std::funct
         return QStringLiteral("%1: %2").arg(path, file.errorString());
     if (keep && !keep()) {
         file.cancelWriting();
-        return QStringLiteral("%1: 書き込みを取り消しました").arg(path);
+        return Texts::tr("%1: 書き込みを取り消しました").arg(path);
     }
     if (!file.commit())
         return QStringLiteral("%1: %2").arg(path, file.errorString());

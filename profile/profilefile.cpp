@@ -9,11 +9,6 @@ namespace korvanta::profile {
 
 namespace {
 
-// What the checks of a file say, in the window program and on the command line.
-struct Texts {
-    Q_DECLARE_TR_FUNCTIONS(korvanta::profile::ProfileFile)
-};
-
 const QString kModelKey = QStringLiteral("MODEL");
 const QString kFirmwareKey = QStringLiteral("FIRMWARE");
 
@@ -42,11 +37,11 @@ QString acceptedValues(const SettingKey &setting)
         if (values.isEmpty())
             return {};
         if (values.size() > 2 && values.last() - values.first() + 1 == values.size())
-            return QStringLiteral("%1～%2 の範囲").arg(values.first()).arg(values.last());
+            return Texts::tr("%1～%2 の範囲").arg(values.first()).arg(values.last());
         QStringList listed;
         for (const int v : values)
             listed << QString::number(v);
-        return listed.join(QStringLiteral(", ")) + QStringLiteral(" のどれか");
+        return Texts::tr("%1 のどれか").arg(listed.join(QStringLiteral(", ")));
     }
     // A box of text: the characters it takes, and how many.
     QStringList characters;
@@ -68,7 +63,7 @@ QString acceptedValues(const SettingKey &setting)
         for (int n = 1; n <= 300; ++n)
             if (accepts(QString(n, characters.first().front())))
                 longest = n;
-    return QStringLiteral("使える文字は %1 で %2 文字まで").arg(characters.join(u' ')).arg(longest);
+    return Texts::tr("使える文字は %1 で %2 文字まで").arg(characters.join(u' ')).arg(longest);
 }
 
 QString ParseError::describe(const QString &fileName) const
@@ -105,7 +100,7 @@ std::variant<Profile, ParseError> parse(const QByteArray &whole, std::span<const
     // A byte-order mark, as some editors write at the start of UTF-8.
     const QByteArray text = whole.startsWith("\xEF\xBB\xBF") ? whole.mid(3) : whole;
     if (text.trimmed().isEmpty())
-        return ParseError{0, {}, QStringLiteral("空です (設定がひとつもありません)")};
+        return ParseError{0, {}, Texts::tr("空です (設定がひとつもありません)")};
     if (!text.endsWith('\n')) {
         const int lines = int(text.count('\n')) + 1;
         return ParseError{lines, {}, Texts::tr("ファイルが途中で切れています (最後の行に改行がありません)")};

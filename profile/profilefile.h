@@ -9,6 +9,7 @@
 #include "workfile/settingvalues.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -20,6 +21,12 @@
 namespace korvanta::profile {
 
 inline constexpr const char *kSection = "PROFILE";
+
+// What the checks and files of profiles say, in the window program and on the
+// command line, in the operator's language.
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(korvanta::profile::ProfileFile)
+};
 
 struct Profile {
     QString model;

@@ -265,6 +265,14 @@
         <source>共通  </source>
         <translation>Common</translation>
     </message>
+    <message>
+        <source>%1: 「%2」は評価方向の一方が「%3」以外のとき、「%4」は両方がそれらのときだけです</source>
+        <translation>%1: &quot;%2&quot; only when Measured Traffic of either direction is other than &quot;%3&quot;; &quot;%4&quot; only when both are</translation>
+    </message>
+    <message>
+        <source>」「</source>
+        <translation>&quot; or &quot;</translation>
+    </message>
 </context>
 <context>
     <name>korvanta::HelpWindow</name>
@@ -412,14 +420,6 @@
         <translation>Save Settings</translation>
     </message>
     <message>
-        <source>設定ファイルに書き込めません。
-%1
-%2</source>
-        <translation>Cannot write the settings file.
-%1
-%2</translation>
-    </message>
-    <message>
         <source>設定を保存しました。
 %1</source>
         <translation>Settings saved.
@@ -490,6 +490,28 @@ Settings this adapter&apos;s firmware lacks (not sent):
             <numerusform>Settings restored (%n setting).</numerusform>
             <numerusform>Settings restored (%n settings).</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>設定ファイルに書き込めません。
+%1</source>
+        <translation>Cannot write the settings file.
+%1</translation>
+    </message>
+    <message>
+        <source>機器の設定の控えを保存できません。何も送信しません。
+</source>
+        <translation>Cannot save a backup of the adapter&apos;s settings. Nothing was sent.
+</translation>
+    </message>
+    <message>
+        <source>
+
+復元する前の機器の設定:
+</source>
+        <translation>
+
+The adapter&apos;s settings before the restore:
+</translation>
     </message>
 </context>
 <context>
@@ -564,6 +586,10 @@ Settings this adapter&apos;s firmware lacks (not sent):
     <message>
         <source>追加番号２で発着信する</source>
         <translation>Use additional number 2</translation>
+    </message>
+    <message>
+        <source>注意）</source>
+        <translation>Note:</translation>
     </message>
 </context>
 <context>
@@ -1174,6 +1200,34 @@ Only one utility at a time can use the same work file (%1).</translation>
     <message>
         <source>(なし)</source>
         <translation>(none)</translation>
+    </message>
+    <message>
+        <source>機種が違います: 設定ファイルは「%1」、機器は「%2」です</source>
+        <translation>Wrong model: the settings file is for &quot;%1&quot;, the adapter is &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1: 設定ファイルを書き込めるファイルではありません</source>
+        <translation>%1: not a file a settings file can be written to</translation>
+    </message>
+    <message>
+        <source>%1: 書き込みを取り消しました</source>
+        <translation>%1: writing canceled</translation>
+    </message>
+    <message>
+        <source>%1～%2 の範囲</source>
+        <translation>%1 to %2</translation>
+    </message>
+    <message>
+        <source>%1 のどれか</source>
+        <translation>one of %1</translation>
+    </message>
+    <message>
+        <source>使える文字は %1 で %2 文字まで</source>
+        <translation>up to %2 characters of %1</translation>
+    </message>
+    <message>
+        <source>空です (設定がひとつもありません)</source>
+        <translation>Empty (no settings at all)</translation>
     </message>
 </context>
 <context>

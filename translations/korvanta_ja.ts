@@ -53,36 +53,6 @@ tab-separated</source>
         <translation>identify は引数をとりません</translation>
     </message>
     <message>
-        <source>Usage: korvanta-cli [options] COMMAND [ARGUMENTS]
-The KORVAN-TA settings utility on the command line: results on standard
-output, messages on standard error. Exit status 0 done, 1 the adapter or the
-line failed, 2 wrong usage or a file that cannot be used.
-
-Options:
-  --port PORT        the adapter&apos;s port: COMn (COMn is /dev/ttyS(n-1)) or a
-                     device path; COM1 when none is named; --port COMn=PATH
-                     makes COMn lead to PATH
-%1  -h, --help         this text
-  -v, --version      the version
-
-Commands:
-</source>
-        <translation>使い方: korvanta-cli [オプション] COMMAND [引数]
-KORVAN-TA 設定ユーティリティのコマンドライン版: 結果は標準出力に、
-メッセージは標準エラー出力に出します。終了ステータスは 0 完了、
-1 機器または回線の失敗、2 使い方の誤りまたは使えないファイル。
-
-オプション:
-  --port PORT        機器のポート: COMn (COMn は /dev/ttyS(n-1)) または
-                     デバイスのパス。指定がなければ COM1。
-                     --port COMn=PATH で COMn を PATH につなぎます
-%1  -h, --help         この説明
-  -v, --version      バージョン
-
-コマンド:
-</translation>
-    </message>
-    <message>
         <source>no command</source>
         <translation>コマンドがありません</translation>
     </message>
@@ -125,16 +95,6 @@ whether this user may open it</source>
         <translation>設定を読み取っています</translation>
     </message>
     <message>
-        <source>bring the adapter to the profile FILE: prints
-each change, sends only those, reads back and
-stores (&quot;AT&amp;W0&amp;W1&quot;); --dry-run: print only;
---no-store: leave the store to a later run</source>
-        <translation>機器を設定ファイル FILE のとおりにします: 変更を
-表示してそれだけを送り、読み返して登録します
-(&quot;AT&amp;W0&amp;W1&quot;)。--dry-run: 表示のみ。
---no-store: 登録を後の実行に残します</translation>
-    </message>
-    <message>
         <source>print the changes, send none</source>
         <translation>変更を表示し、何も送信しません</translation>
     </message>
@@ -147,29 +107,179 @@ stores (&quot;AT&amp;W0&amp;W1&quot;); --dry-run: print only;
         <translation>restore には FILE を一つ指定します</translation>
     </message>
     <message>
-        <source>skipped, the adapter&apos;s firmware lacks it: %1 [%2] %3</source>
-        <translation>この機器のファームウェアにない設定です (送信しません): %1 [%2] %3</translation>
-    </message>
-    <message numerus="yes">
-        <source>writing %n settings</source>
-        <translation>
-            <numerusform>%n 件の設定を書き込んでいます</numerusform>
-        </translation>
-    </message>
-    <message>
         <source>read back, these differ from the profile:</source>
         <translation>読み返した設定が設定ファイルと違います:</translation>
     </message>
     <message>
-        <source>the settings where the adapter (or FILE2)
-differs from FILE; status 0 same, 1 different,
-2 trouble</source>
-        <translation>機器 (または FILE2) の設定のうち FILE と違うもの。
+        <source>diff takes FILE, or FILE1 FILE2</source>
+        <translation>diff には FILE か FILE1 FILE2 を指定します</translation>
+    </message>
+    <message>
+        <source>starting</source>
+        <translation>開始しています</translation>
+    </message>
+    <message>
+        <source>nothing was sent</source>
+        <translation>何も送信していません</translation>
+    </message>
+    <message>
+        <source>the log cannot be opened: </source>
+        <translation>ログを開けません: </translation>
+    </message>
+    <message>
+        <source>identifying the adapter</source>
+        <translation>機器を確認しています</translation>
+    </message>
+    <message>
+        <source>nothing was changed</source>
+        <translation>何も変更していません</translation>
+    </message>
+    <message>
+        <source>storing the settings</source>
+        <translation>設定を登録しています</translation>
+    </message>
+    <message>
+        <source>the store (&quot;AT&amp;W0&amp;W1&quot;) was sent, perhaps not done</source>
+        <translation>登録 (&quot;AT&amp;W0&amp;W1&quot;) を送りましたが、済んでいないかもしれません</translation>
+    </message>
+    <message>
+        <source>the adapter did not acknowledge the store (&quot;AT&amp;W0&amp;W1&quot;)</source>
+        <translation>機器が登録 (&quot;AT&amp;W0&amp;W1&quot;) に応答しませんでした</translation>
+    </message>
+    <message>
+        <source>stopped by %1</source>
+        <translation>%1 で中断しました</translation>
+    </message>
+    <message>
+        <source>stopped as the log cannot be written (%1)</source>
+        <translation>ログに書き込めないので中断しました (%1)</translation>
+    </message>
+    <message>
+        <source>%1 while %2: %3; running the same command again completes it</source>
+        <translation>%1 (%2): %3。同じコマンドをもう一度実行すると完了します</translation>
+    </message>
+    <message>
+        <source>standard output cannot be written: </source>
+        <translation>標準出力に書き込めません: </translation>
+    </message>
+    <message>
+        <source>Usage: korvanta-cli [options] COMMAND [ARGUMENTS]
+The KORVAN-TA settings utility on the command line: results on standard
+output, messages on standard error. Exit status 0 done, 1 the adapter or the
+line failed, 2 wrong usage or a file that cannot be used, 128 + the signal&apos;s
+number when a signal ended it.
+
+Options:
+  --port PORT        the adapter&apos;s port: COMn (COMn is /dev/ttyS(n-1)) or a
+                     device path; COM1 when none is named; --port COMn=PATH
+                     makes COMn lead to PATH and uses it
+%1  --json             ports, identify, diff, restore and store print one JSON
+                     document on standard output instead of text
+  -h, --help         this text
+  -v, --version      the version
+
+Commands:
+</source>
+        <translation>使い方: korvanta-cli [オプション] COMMAND [引数]
+KORVAN-TA 設定ユーティリティのコマンドライン版: 結果は標準出力に、
+メッセージは標準エラー出力に出します。終了ステータスは 0 完了、
+1 機器または回線の失敗、2 使い方の誤りまたは使えないファイル、
+シグナルで終わったときは 128 + シグナルの番号。
+
+オプション:
+  --port PORT        機器のポート: COMn (COMn は /dev/ttyS(n-1)) または
+                     デバイスのパス。指定がなければ COM1。
+                     --port COMn=PATH で COMn を PATH につなぎ、それを使います
+%1  --json             ports, identify, diff, restore, store の結果を
+                     標準出力に JSON 文書一つで出します
+  -h, --help         この説明
+  -v, --version      バージョン
+
+コマンド:
+</translation>
+    </message>
+    <message>
+        <source>standard input</source>
+        <translation>標準入力</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>the adapter&apos;s firmware lacks the setting</source>
+        <translation>この機器のファームウェアにない設定です</translation>
+    </message>
+    <message>
+        <source>the adapter&apos;s firmware lacks the value &quot;%1&quot; of the setting</source>
+        <translation>この機器のファームウェアにない値 &quot;%1&quot; です</translation>
+    </message>
+    <message>
+        <source>nothing was changed, %1 was not written</source>
+        <translation>何も変更していません。%1 は書き込んでいません</translation>
+    </message>
+    <message>
+        <source>writing %1</source>
+        <translation>%1 に書き込んでいます</translation>
+    </message>
+    <message>
+        <source>bring the adapter to the profile FILE: prints
+each change, saves the adapter&apos;s settings to a
+backup, sends only the changes, reads back and
+stores (&quot;AT&amp;W0&amp;W1&quot;); --dry-run: print only;
+--no-store: leave the store to a later run;
+--no-backup: no backup first</source>
+        <translation>機器を設定ファイル FILE のとおりにします: 変更を
+表示し、機器の設定を控えに保存してから変更だけを
+送り、読み返して登録します (&quot;AT&amp;W0&amp;W1&quot;)。
+--dry-run: 表示のみ。--no-store: 登録を後の実行に
+残します。--no-backup: 控えを保存しません</translation>
+    </message>
+    <message>
+        <source>no backup of the adapter&apos;s settings first</source>
+        <translation>先に機器の設定の控えを保存しません</translation>
+    </message>
+    <message>
+        <source>skipped, %1: %2 [%3] %4</source>
+        <translation>送信しません、%1: %2 [%3] %4</translation>
+    </message>
+    <message>
+        <source>saving the adapter&apos;s settings</source>
+        <translation>機器の設定を保存しています</translation>
+    </message>
+    <message>
+        <source>no backup of the adapter&apos;s settings, so nothing was sent: %1</source>
+        <translation>機器の設定の控えを保存できないので、何も送信しません: %1</translation>
+    </message>
+    <message>
+        <source>the adapter&apos;s settings before the restore: </source>
+        <translation>復元する前の機器の設定: </translation>
+    </message>
+    <message>
+        <source>writing %1 settings</source>
+        <translation>%1 件の設定を書き込んでいます</translation>
+    </message>
+    <message>
+        <source>some of the %1 changes may have been sent, none was stored</source>
+        <translation>%1 件の変更の一部を送ったかもしれません。登録はしていません</translation>
+    </message>
+    <message>
+        <source>the settings where FILE differs from the adapter
+(adapter → FILE), or FILE2 from FILE (FILE →
+FILE2); status 0 same, 1 different, 2 trouble</source>
+        <translation>設定ファイル FILE と機器で違う設定 (機器 → FILE)、
+または FILE2 と FILE で違う設定 (FILE → FILE2)。
 ステータス 0 同じ、1 違う、2 問題あり</translation>
     </message>
     <message>
-        <source>diff takes FILE, or FILE1 FILE2</source>
-        <translation>diff には FILE か FILE1 FILE2 を指定します</translation>
+        <source>have the adapter store its settings (&quot;AT&amp;W0&amp;W1&quot;),
+as a restore --no-store left them</source>
+        <translation>機器に設定を登録させます (&quot;AT&amp;W0&amp;W1&quot;)。
+restore --no-store で残した登録に使います</translation>
+    </message>
+    <message>
+        <source>store takes no arguments</source>
+        <translation>store は引数をとりません</translation>
     </message>
 </context>
 </TS>

@@ -112,16 +112,28 @@ void LanguageTest::commandLine_data()
     QTest::newRow("own text, English") << "en" << bogus << 2
                                        << QStringList{"korvanta-cli: unknown command \"bogus\""};
 
+    // A message about the adapter names its port on every line.
     const QStringList absent{"--port", "{dir}/ttyABSENT", "--workfile", "{dir}/mail.ini", "identify"};
+    const QString port = "korvanta-cli: {dir}/ttyABSENT: ";
     QTest::newRow("the link's text, C") << "C.UTF-8" << absent << 1
-                                        << QStringList{"korvanta-cli: COMポートがオープンできません",
-                                                       "デバイス {dir}/ttyABSENT が存在しません。"};
+                                        << QStringList{port + "COMポートがオープンできません",
+                                                       port + "デバイス {dir}/ttyABSENT が存在しません。"};
     QTest::newRow("the link's text, Japanese") << "ja_JP.UTF-8" << absent << 1
-                                               << QStringList{"korvanta-cli: COMポートがオープンできません",
-                                                              "デバイス {dir}/ttyABSENT が存在しません。"};
+                                               << QStringList{port + "COMポートがオープンできません",
+                                                              port + "デバイス {dir}/ttyABSENT が存在しません。"};
     QTest::newRow("the link's text, English") << "en" << absent << 1
-                                              << QStringList{"korvanta-cli: Cannot open the COM port.",
-                                                             "Device {dir}/ttyABSENT does not exist."};
+                                              << QStringList{port + "Cannot open the COM port.",
+                                                             port + "Device {dir}/ttyABSENT does not exist."};
+
+    // A profile's check and the command line's own words in one message.
+    const QStringList empty{"--simulate", "restore", "-"};
+    const QString simulated = "korvanta-cli: COM1 (simulated adapter): ";
+    QTest::newRow("a profile's text, C") << "C.UTF-8" << empty << 2
+                                         << QStringList{simulated + "standard input: 空です (設定がひとつもありません)"};
+    QTest::newRow("a profile's text, Japanese") << "ja_JP.UTF-8" << empty << 2
+                                                << QStringList{simulated + "標準入力: 空です (設定がひとつもありません)"};
+    QTest::newRow("a profile's text, English") << "en" << empty << 2
+                                               << QStringList{simulated + "standard input: Empty (no settings at all)"};
 }
 
 void LanguageTest::commandLine()
@@ -147,6 +159,7 @@ void LanguageTest::commandLine()
     QProcess cli;
     cli.setProcessEnvironment(env);
     cli.start(QDir(qEnvironmentVariable("KORVANTA_BIN_DIR")).filePath("korvanta-cli"), arguments);
+    cli.closeWriteChannel(); // standard input: nothing
     QVERIFY(cli.waitForFinished(30000));
     const QStringList lines = QString::fromUtf8(cli.readAllStandardError()).split('\n');
     QCOMPARE(lines.mid(0, said.size()), said);
