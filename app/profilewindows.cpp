@@ -155,6 +155,9 @@ bool restoreProfile(Session &session, QWidget *window, QString path)
                                 : Boxes::tr("\n\nこの機器のファームウェアにない設定 (送信しません):\n") +
                                       captions(plan.skipped).join(QLatin1Char('\n'));
     if (plan.changes.isEmpty()) {
+        // Settings that an earlier run sent and left unstored are what the
+        // adapter holds now: the exit stores them, as after any restore.
+        ++session.WriteCount;
         tell(Boxes::tr("機器の設定は設定ファイルと同じです。何も送信しません。") + lacking, window);
         return true;
     }
