@@ -119,9 +119,10 @@ QString Context::portName() const
     if (!m_portName.isEmpty())
         return m_portName;
     const int port = m_options.port ? m_options.port : kFirstComPort;
+    const PortAddress address = chosenPort(m_options);
     m_portName = m_options.simulate ? QStringLiteral("COM%1 (simulated adapter)").arg(port)
-                                    : stableName(m_options.device.isEmpty() ? m_options.ports.devicePath(port)
-                                                                            : m_options.device);
+                 : address.isNetwork() || !address.name.isEmpty() ? address.label()
+                                                                  : stableName(address.path);
     return m_portName;
 }
 
@@ -143,8 +144,8 @@ Session *Context::connect()
         factory = sim::simulatedLinkFactory(*m_adapter);
     } else {
         PortMap map = m_options.ports;
-        if (!m_options.device.isEmpty())
-            map.set(port, m_options.device);
+        if (m_options.device)
+            map.set(port, *m_options.device);
         factory = serialLinkFactory(map);
     }
     if (!m_options.logFile.isEmpty())

@@ -106,6 +106,8 @@ int main(int argc, char *argv[])
     QString error;
     if (!readLineOptions(parser, true, options, &error))
         return usageError(error);
+    for (const QString &problem : options.names.problems()) // the other lines still count
+        std::fprintf(stderr, "korvanta-cli: %s\n", qPrintable(problem));
     QStringList words = parser.positionalArguments();
     if (words.isEmpty())
         return usageError(Command::tr("no command"));

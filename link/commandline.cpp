@@ -23,6 +23,16 @@ QString absolute(const QString &path)
 {
     return path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path));
 }
+
+// A network address, a name from ports.conf, or else a device path.
+std::optional<PortAddress> resolve(const QString &text, const PortNames &names, QString *why)
+{
+    if (isNetworkAddress(text))
+        return parseAddress(text, why);
+    if (auto named = names.find(text))
+        return named;
+    return parseAddress(absolute(text), why);
+}
 } // namespace
 
 void addLineOptions(QCommandLineParser &parser)
@@ -36,27 +46,34 @@ void addLineOptions(QCommandLineParser &parser)
 bool readLineOptions(const QCommandLineParser &parser, bool choosesPort, LineOptions &options, QString *error)
 {
     static const QRegularExpression comPort(QStringLiteral("^COM([0-9]+)$"), QRegularExpression::CaseInsensitiveOption);
+    options.names = PortNames::load();
     for (const QString &value : parser.values(kPort)) {
         QString why;
         const auto com = comPort.match(value);
         const int number = com.hasMatch() ? com.captured(1).toInt() : 0;
         if (value.contains(u'=')) {
-            // A device path as given, a relative one from the current folder.
             const qsizetype eq = value.indexOf(u'=');
-            const QString assignment = value.left(eq + 1) + absolute(value.mid(eq + 1));
-            if (options.ports.assign(assignment, &why)) {
-                if (choosesPort) // COMn=PATH names the port to use as well
-                    options.port = value.mid(3, eq - 3).toInt(), options.device.clear();
-                continue;
+            PortMap checked;
+            if (checked.assign(value, &why)) {
+                if (const auto address = resolve(value.mid(eq + 1), options.names, &why)) {
+                    options.ports.set(value.mid(3, eq - 3).toInt(), *address);
+                    if (choosesPort) // COMn=ADDRESS names the port to use as well
+                        options.port = value.mid(3, eq - 3).toInt(), options.device.reset();
+                    continue;
+                }
             }
         } else if (choosesPort && com.hasMatch()) {
-            options.port = number, options.device.clear();
+            options.port = number, options.device.reset();
             if (number >= kFirstComPort && number <= kLastComPort)
                 continue;
             why = Texts::tr("a port from COM1 to COM9, got \"%1\"").arg(value);
         } else if (choosesPort && !value.isEmpty()) {
-            options.port = 0, options.device = absolute(value);
-            continue;
+            if ((options.device = resolve(value, options.names, &why))) {
+                options.port = 0;
+                continue;
+            }
+        } else if (isNetworkAddress(value)) {
+            parseAddress(value, &why);
         }
         if (why.isEmpty())
             why = Texts::tr("expected COMn=PATH with n from 1 to 9, got \"%1\"").arg(value);
@@ -68,6 +85,11 @@ bool readLineOptions(const QCommandLineParser &parser, bool choosesPort, LineOpt
     options.workFile = parser.value(kWorkFile);
     options.logFile = parser.value(kLog);
     return true;
+}
+
+PortAddress chosenPort(const LineOptions &options)
+{
+    return options.device ? *options.device : options.ports.address(options.port ? options.port : kFirstComPort);
 }
 
 QString lineOptionsUsage()

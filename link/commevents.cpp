@@ -79,6 +79,8 @@ bool CommEventHandler::ask(int code)
     request.icon = MessageBox::NoIcon;
     request.title = tr("［ｷｬﾝｾﾙ］中断 , ［OK］無視");
     request.text = errorMessage(code);
+    if (code == comEventLineLost && !m_link.whyLost().isEmpty()) // what the link knows of it
+        request.text += u'\n' + m_link.whyLost();
     request.buttons = MessageBox::Ok | MessageBox::Cancel;
     return Messages::show(request, m_parent) == MessageBox::Cancel;
 }

@@ -93,6 +93,9 @@ public:
     // Why the last open() failed, in Japanese, from what the system answered
     // that open; empty when there is nothing more to say.
     virtual QString whyNotOpen() const { return {}; }
+    // Why the line was lost, in Japanese, where the link knows more than
+    // that it was; empty otherwise.
+    virtual QString whyLost() const { return {}; }
 
 signals:
     // Raised for every receive, notification and error; see CommEvent.

@@ -1,6 +1,7 @@
 #include "link/ports.h"
 
 #include "link/commevents.h"
+#include "link/networklink.h"
 #include "link/seriallink.h"
 
 #include <QCoreApplication>
@@ -30,13 +31,16 @@ bool PortMap::assign(const QString &assignment, QString *error)
             *error = QStringLiteral("expected COMn=PATH with n from 1 to 9, got \"%1\"").arg(assignment);
         return false;
     }
-    set(match.captured(1).toInt(), match.captured(2));
+    const std::optional<PortAddress> address = parseAddress(match.captured(2), error);
+    if (!address)
+        return false;
+    set(match.captured(1).toInt(), *address);
     return true;
 }
 
-QString PortMap::devicePath(int comPort) const
+PortAddress PortMap::address(int comPort) const
 {
-    return m_paths.value(comPort, QStringLiteral("/dev/ttyS%1").arg(comPort - 1));
+    return m_addresses.value(comPort, PortAddress::device(QStringLiteral("/dev/ttyS%1").arg(comPort - 1)));
 }
 
 QString FoundPort::details() const
@@ -241,30 +245,38 @@ QString listPorts(const QList<FoundPort> &found, const DeviceProbe &probe)
     return out;
 }
 
-namespace {
-// The devices of the list after the nine COM ports, by port number; empty
-// outside the list.
-QString foundDevice(const QList<FoundPort> &found, int port)
+std::unique_ptr<Link> linkTo(const PortAddress &address)
 {
-    const int i = port - kLastComPort - 1;
-    return i >= 0 && i < found.size() ? found[i].device() : QString();
+    if (address.isNetwork())
+        return std::make_unique<NetworkLink>(address);
+    return std::make_unique<SerialLink>(address.path);
 }
-} // namespace
 
-LinkFactory serialLinkFactory(const PortMap &map, const QList<FoundPort> &found)
+LinkFactory serialLinkFactory(const PortMap &map, const QList<FoundPort> &found, const QList<PortAddress> &named)
 {
     LinkFactory factory;
     factory.found = besidesComPorts(found, map);
-    const auto device = [map, found = factory.found](int port) {
-        return port >= kFirstComPort && port <= kLastComPort ? map.devicePath(port) : foundDevice(found, port);
+    *factory.named = named;
+    // The address of a port of the list: COM1 to COM9, the found devices, the
+    // named ports; nothing outside the list.
+    const auto address = [map, found = factory.found, named = factory.named](int port) -> std::optional<PortAddress> {
+        if (port >= kFirstComPort && port <= kLastComPort)
+            return map.address(port);
+        const int i = port - kLastComPort - 1;
+        if (i >= 0 && i < found.size())
+            return PortAddress::device(found[i].device());
+        if (const int n = i - int(found.size()); n >= 0 && n < named->size())
+            return named->at(n);
+        return std::nullopt;
     };
-    factory.create = [device](int port) -> std::unique_ptr<Link> {
-        const QString path = device(port);
-        if (path.isEmpty())
-            return nullptr;
-        return std::make_unique<SerialLink>(path);
+    factory.create = [address](int port) -> std::unique_ptr<Link> {
+        const std::optional<PortAddress> where = address(port);
+        return where ? linkTo(*where) : nullptr;
     };
-    factory.describe = device;
+    factory.describe = [address](int port) {
+        const std::optional<PortAddress> where = address(port);
+        return where ? where->text() : QString();
+    };
     return factory;
 }
 
@@ -291,6 +303,12 @@ void SerialControl::close()
 {
     if (m_link && m_link->isOpen())
         m_link->close();
+}
+
+int SerialControl::addNamed(const PortAddress &address)
+{
+    m_factory.named->append(address);
+    return kLastComPort + int(m_factory.found.size() + m_factory.named->size());
 }
 
 QString SerialControl::describe(int comPort) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/address.h"
+
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -16,16 +18,19 @@ constexpr int kFirstComPort = 1;
 constexpr int kLastComPort = 9;
 
 // Where each COM number of the port list leads: COMn is /dev/ttyS(n-1) unless
-// mapped elsewhere ("COM3=/dev/ttyUSB0").
+// mapped elsewhere ("COM3=/dev/ttyUSB0", "COM4=rfc2217://rack1:2001").
 class PortMap {
 public:
     // Takes one "COMn=PATH" assignment; false (with the reason) when it is not one.
     bool assign(const QString &assignment, QString *error = nullptr);
-    void set(int comPort, const QString &path) { m_paths[comPort] = path; }
-    QString devicePath(int comPort) const;
+    void set(int comPort, const QString &path) { m_addresses[comPort] = PortAddress::device(path); }
+    void set(int comPort, const PortAddress &address) { m_addresses[comPort] = address; }
+    PortAddress address(int comPort) const;
+    // The device path, or the network address as written.
+    QString devicePath(int comPort) const { return address(comPort).text(); }
 
 private:
-    QMap<int, QString> m_paths;
+    QMap<int, PortAddress> m_addresses;
 };
 
 // A serial device found on the machine.
@@ -101,11 +106,20 @@ struct LinkFactory {
     std::function<QString(int comPort)> describe;
     // The devices listed after the nine COM ports.
     QList<FoundPort> found = {};
+    // The ports named in ports.conf, listed after the devices; shared by the
+    // copies of the factory, so that a port named while the program runs is
+    // known to every one.
+    std::shared_ptr<QList<PortAddress>> named = std::make_shared<QList<PortAddress>>();
 };
 
-// A serial link on the mapped device path of each COM number, and on each
-// found device after them.
-LinkFactory serialLinkFactory(const PortMap &map, const QList<FoundPort> &found = {});
+// The link an address leads to: a serial link on a device, a network link on
+// a console server's port.
+std::unique_ptr<Link> linkTo(const PortAddress &address);
+
+// A link on the mapped address of each COM number, on each found device
+// after them, and on each named port after those.
+LinkFactory serialLinkFactory(const PortMap &map, const QList<FoundPort> &found = {},
+                              const QList<PortAddress> &named = {});
 
 // The utility's serial control: the port number it is set to and the link for
 // that number, with its event handler.
@@ -126,6 +140,9 @@ public:
     void close();
     QString describe(int comPort) const;
     const QList<FoundPort> &found() const { return m_factory.found; }
+    const QList<PortAddress> &named() const { return *m_factory.named; }
+    // A port named while the program runs, at the end of the list; its number.
+    int addNamed(const PortAddress &address);
     // Why the link of the port failed to open; empty when there is nothing to say.
     QString whyNotOpen(int port) const;
 

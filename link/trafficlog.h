@@ -61,6 +61,7 @@ public:
     int outBufferCount() const override { return m_inner->outBufferCount(); }
     QString description() const override { return m_inner->description(); }
     QString whyNotOpen() const override { return m_inner->whyNotOpen(); }
+    QString whyLost() const override { return m_inner->whyLost(); }
 
 protected:
     QByteArray readBuffered(int max) override;

@@ -36,4 +36,10 @@ void waitUntil(const QDeadlineTimer &deadline)
     runEventsUntil(deadline, [] { return false; });
 }
 
+bool waitFor(const QDeadlineTimer &deadline, const std::function<bool()> &done)
+{
+    runEventsUntil(deadline, done);
+    return done();
+}
+
 } // namespace korvanta

@@ -2,6 +2,8 @@
 
 #include <QDeadlineTimer>
 
+#include <functional>
+
 namespace korvanta {
 
 class Link;
@@ -14,5 +16,8 @@ bool waitForInput(Link &link, const QDeadlineTimer &deadline);
 
 // Lets the event loop run until the deadline passes.
 void waitUntil(const QDeadlineTimer &deadline);
+
+// Lets the event loop run until done() holds or the deadline passes; done().
+bool waitFor(const QDeadlineTimer &deadline, const std::function<bool()> &done);
 
 } // namespace korvanta

@@ -10,6 +10,7 @@ packages=(cmake ninja-build g++ pkg-config
           qt6-tools-dev qt6-l10n-tools                  # translations
           xvfb xauth fonts-ipafont-gothic qt6-translations-l10n
           man-db                                        # tests/manpages
+          ser2net                                       # tests/net: the console server
           desktop-file-utils appstream                  # scripts/installcheck.sh
           dpkg-dev lintian)                             # scripts/package.sh, its check
 [ "${KORVANTA_FUZZ:-OFF}" = ON ] && packages+=(clang libclang-rt-14-dev)   # fuzz/run.sh

@@ -36,6 +36,10 @@ namespace {
 class PtyServer : public QObject {
 public:
     explicit PtyServer(SimulatedAdapter &adapter) : m_adapter(adapter) {}
+
+    // The line settings the adapter hears on; while the terminal's differ,
+    // what comes in is lost, as on a serial line set wrong.
+    void expectLine(const termios &line) { m_expected = line, m_expecting = true; }
     ~PtyServer() override
     {
         closeMaster();
@@ -102,7 +106,8 @@ private:
         for (;;) {
             const ssize_t n = ::read(m_master, buf, sizeof buf);
             if (n > 0) {
-                m_adapter.receive(QByteArray(buf, int(n)));
+                if (lineAsExpected())
+                    m_adapter.receive(QByteArray(buf, int(n)));
                 continue;
             }
             if (n < 0 && errno == EINTR)
@@ -154,6 +159,17 @@ private:
         check->start(2);
     }
 
+    bool lineAsExpected() const
+    {
+        termios now{};
+        if (!m_expecting)
+            return true;
+        if (tcgetattr(m_slave, &now) != 0)
+            return false;
+        constexpr tcflag_t framing = CSIZE | PARENB | PARODD | CSTOPB;
+        return cfgetispeed(&now) == cfgetispeed(&m_expected) && (now.c_cflag & framing) == (m_expected.c_cflag & framing);
+    }
+
     bool slaveDrained() const
     {
         // A poll of the slave first moves bytes still on their way from the
@@ -181,7 +197,33 @@ private:
     QSocketNotifier *m_reader = nullptr;
     QSocketNotifier *m_writer = nullptr;
     QByteArray m_pending;
+    termios m_expected{};
+    bool m_expecting = false;
 };
+
+// "19200,8N1": speed, data bits, parity (N, E, O) and stop bits as termios
+// settings; false when the text is not one.
+bool readLine(const QString &text, termios &line)
+{
+    static const struct {
+        int rate;
+        speed_t speed;
+    } speeds[] = {{1200, B1200}, {2400, B2400}, {4800, B4800}, {9600, B9600}, {19200, B19200}, {38400, B38400},
+                  {57600, B57600}, {115200, B115200}};
+    const QStringList parts = text.split(u',');
+    const QString frame = parts.value(1).toUpper();
+    if (parts.size() != 2 || frame.size() != 3 || !QStringLiteral("5678").contains(frame[0])
+        || !QStringLiteral("NEO").contains(frame[1]) || !QStringLiteral("12").contains(frame[2]))
+        return false;
+    line = {};
+    const tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
+    line.c_cflag = sizes[frame[0].digitValue() - 5] | (frame[1] != u'N' ? PARENB : 0) | (frame[1] == u'O' ? PARODD : 0)
+        | (frame[2] == u'2' ? CSTOPB : 0);
+    for (const auto &s : speeds)
+        if (parts[0].toInt() == s.rate)
+            return cfsetspeed(&line, s.speed) == 0;
+    return false;
+}
 
 // "\r", "\n", "\t", "\\" and "\xHH" in option texts, so that control
 // characters can be given on a command line.
@@ -254,6 +296,7 @@ int main(int argc, char *argv[])
         {"delay", "Hold every reply back MS milliseconds.", "MS"},
         {"state", "Load the stored settings from FILE, and save them there on AT&W.", "FILE"},
         {"log", "Append every command line received to FILE.", "FILE"},
+        {"expect-line", "Hear nothing while the terminal is not set to LINE (\"19200,8N1\").", "LINE"},
     };
     parser.addOptions(options);
     parser.process(app);
@@ -304,6 +347,15 @@ int main(int argc, char *argv[])
     }
 
     PtyServer server(adapter);
+    if (parser.isSet("expect-line")) {
+        termios line{};
+        if (!readLine(parser.value("expect-line"), line)) {
+            std::fprintf(stderr, "korvanta-sim: --expect-line: expected SPEED,8N1 or the like, got \"%s\"\n",
+                         qPrintable(parser.value("expect-line")));
+            return EXIT_FAILURE;
+        }
+        server.expectLine(line);
+    }
     const QByteArray path = server.open();
     if (path.isEmpty())
         return EXIT_FAILURE;

@@ -75,13 +75,17 @@ void SimulatedLink::lose()
 
 LinkFactory simulatedLinkFactory(SimulatedAdapter &adapter, const QList<FoundPort> &found)
 {
-    const int last = kLastComPort + int(found.size());
-    return {[&adapter, last](int port) -> std::unique_ptr<Link> {
-                if (port < kFirstComPort || port > last)
-                    return nullptr;
-                return std::make_unique<SimulatedLink>(adapter);
-            },
-            [](int) { return QCoreApplication::translate("korvanta::sim::SimulatedLink", "模擬アダプタ（内蔵）"); }, found};
+    LinkFactory factory;
+    factory.found = found;
+    factory.create = [&adapter, found = int(found.size()), named = factory.named](int port) -> std::unique_ptr<Link> {
+        if (port < kFirstComPort || port > kLastComPort + found + int(named->size()))
+            return nullptr;
+        return std::make_unique<SimulatedLink>(adapter);
+    };
+    factory.describe = [](int) {
+        return QCoreApplication::translate("korvanta::sim::SimulatedLink", "模擬アダプタ（内蔵）");
+    };
+    return factory;
 }
 
 std::unique_ptr<SimulatedAdapter> builtInAdapter()

@@ -561,9 +561,9 @@ void CliTest::linksNeitherWidgetsNorGui()
 {
     // The libraries the program records as needed: the link keeps only those
     // it uses, so a GUI library here means code of the program calls into it,
-    // and anything beyond these (SimpleIni for the work file, Qt Core and
-    // SerialPort, the C++ runtime; the sanitizers' runtimes in the build that
-    // has them) a needless dependency of the package.
+    // and anything beyond these (SimpleIni for the work file, Qt Core,
+    // SerialPort and Network, the C++ runtime; the sanitizers' runtimes in
+    // the build that has them) a needless dependency of the package.
     QProcess readelf;
     readelf.start("readelf", {"--dynamic", program("korvanta-cli")});
     QVERIFY(readelf.waitForFinished(10000));

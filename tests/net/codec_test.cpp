@@ -1,0 +1,138 @@
+// The telnet and RFC 2217 codec, from byte strings to byte strings: every row
+// fed whole and again one byte at a time, which must make no difference.
+
+#include "link/telnetcodec.h"
+
+#include <QtTest>
+
+using korvanta::TelnetCodec;
+using Agreement = TelnetCodec::Agreement;
+
+class CodecTest : public QObject {
+    Q_OBJECT
+private slots:
+    void decode_data();
+    void decode();
+    void encode_data();
+    void encode();
+    void setsTheLine();
+};
+
+namespace {
+QByteArray bytes(const char *text, int size) { return QByteArray(text, size); }
+#define B(text) bytes(text, sizeof(text) - 1)
+
+// What ser2net answers to the settings of 19200 8N1 without flow control.
+const QByteArray kAnswers = B("\xff\xfa\x2c\x65\x00\x00\x4b\x00\xff\xf0" "\xff\xfa\x2c\x66\x08\xff\xf0"
+                              "\xff\xfa\x2c\x67\x01\xff\xf0" "\xff\xfa\x2c\x68\x01\xff\xf0"
+                              "\xff\xfa\x2c\x69\x01\xff\xf0");
+const QByteArray kAgreed = B("\xff\xfd\x00\xff\xfb\x00\xff\xfd\x2c"); // DO BINARY, WILL BINARY, DO COM-PORT
+} // namespace
+
+void CodecTest::decode_data()
+{
+    QTest::addColumn<QByteArray>("in");      // from the server, after the client's opening
+    QTest::addColumn<QByteArray>("data");    // what reaches the exchanges
+    QTest::addColumn<QByteArray>("replies"); // what the codec answers
+    QTest::addColumn<int>("comPort");        // Agreement
+    QTest::addColumn<bool>("settled");       // every setting answered
+    QTest::addColumn<int>("modemState");
+
+    QTest::newRow("text") << B("ATI\r\r\nOK\r\n") << B("ATI\r\r\nOK\r\n") << QByteArray() << int(Agreement::Asked)
+                          << false << 0;
+    QTest::newRow("255 undoubled") << B("a\xff\xff" "b") << B("a\xff" "b") << QByteArray() << int(Agreement::Asked)
+                                   << false << 0;
+    // ser2net's own opening, then its answers: BINARY both ways, the option
+    // taken, SGA and ECHO refused, nothing answered twice.
+    QTest::newRow("ser2net") << B("\xff\xfb\x03\xff\xfd\x03\xff\xfb\x01\xff\xfe\x01\xff\xfd\x00\xff\xfb\x00\xff\xfd\x2c"
+                                  "\xff\xfa\x2c\x6b\x00\xff\xf0")
+                                    + kAnswers
+                             << QByteArray() << B("\xff\xfe\x03\xff\xfc\x03\xff\xfe\x01") << int(Agreement::Agreed)
+                             << true << 0;
+    QTest::newRow("agreed again: no answer") << kAgreed + kAgreed + kAnswers << QByteArray() << QByteArray()
+                                             << int(Agreement::Agreed) << true << 0;
+    QTest::newRow("a server offering the option itself") << B("\xff\xfb\x2c") << QByteArray() << B("\xff\xfe\x2c")
+                                                         << int(Agreement::Asked) << false << 0;
+    QTest::newRow("option refused") << B("\xff\xfe\x2c") << QByteArray() << QByteArray() << int(Agreement::Refused)
+                                    << false << 0;
+    QTest::newRow("an option not used, asked 3 times") << B("\xff\xfd\x18\xff\xfd\x18\xff\xfd\x18") << QByteArray()
+                                                       << B("\xff\xfc\x18\xff\xfc\x18\xff\xfc\x18")
+                                                       << int(Agreement::Asked) << false << 0;
+    QTest::newRow("notifications between data") << kAgreed + B("AT\xff\xfa\x2c\x6b\x30\xff\xf0" "E1\xff\xfa\x2c\x6a"
+                                                               "\x60\xff\xf0\r")
+                                                 << B("ATE1\r") << QByteArray() << int(Agreement::Agreed) << false
+                                                 << 0x30;
+    QTest::newRow("255 inside a subnegotiation") << kAgreed + B("\xff\xfa\x2c\x6b\xff\xff\xff\xf0ok") << B("ok")
+                                                 << QByteArray() << int(Agreement::Agreed) << false << 0xff;
+    QTest::newRow("oversized subnegotiation dropped")
+        << kAgreed + B("\xff\xfa\x2c\x6b") + QByteArray(5000, '\x11') + B("\xff\xf0ok") << B("ok") << QByteArray()
+        << int(Agreement::Agreed) << false << 0;
+    QTest::newRow("IAC command ends a subnegotiation") << B("\xff\xfa\x2c\x6b\x22\xff\xfd\x01ok") << B("ok")
+                                                       << B("\xff\xfc\x01") << int(Agreement::Asked) << false << 0;
+    QTest::newRow("not BINARY: CR NUL is CR") << B("\xff\xfc\x00" "a\r\x00" "b\r\n") << B("a\rb\r\n")
+                                              << QByteArray() << int(Agreement::Asked) << false << 0;
+    QTest::newRow("BINARY: CR NUL passes") << kAgreed + B("a\r\x00") << B("a\r\x00") << QByteArray()
+                                           << int(Agreement::Agreed) << false << 0;
+    QTest::newRow("speed refused") << kAgreed + B("\xff\xfa\x2c\x65\x00\x00\x25\x80\xff\xf0") << QByteArray()
+                                   << QByteArray() << int(Agreement::Agreed) << false << 0;
+}
+
+void CodecTest::decode()
+{
+    QFETCH(QByteArray, in);
+    QFETCH(QByteArray, data);
+    QFETCH(QByteArray, replies);
+    for (int piece : {int(in.size()), 1}) {
+        TelnetCodec codec;
+        QCOMPARE(codec.opening(), B("\xff\xfb\x00\xff\xfd\x00\xff\xfb\x2c"));
+        QByteArray out, answered;
+        for (int at = 0; at < in.size(); at += piece) {
+            out += codec.decode(in.mid(at, piece));
+            answered += codec.takeReplies();
+        }
+        QCOMPARE(out, data);
+        QCOMPARE(answered, replies);
+        QTEST(int(codec.comPort()), "comPort");
+        QTEST(codec.answers().complete(), "settled");
+        QTEST(int(codec.modemState()), "modemState");
+    }
+}
+
+void CodecTest::encode_data()
+{
+    QTest::addColumn<bool>("binary");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::newRow("command") << true << B("ATI\r") << B("ATI\r");
+    QTest::newRow("255 doubled") << true << B("\xff\xff" "a") << B("\xff\xff\xff\xff" "a");
+    QTest::newRow("not BINARY: CR NUL") << false << B("AT\r\n") << B("AT\r\x00\n");
+}
+
+void CodecTest::encode()
+{
+    QFETCH(bool, binary);
+    QFETCH(QByteArray, data);
+    TelnetCodec codec;
+    codec.opening();
+    codec.decode(binary ? kAgreed : B("\xff\xfe\x00"));
+    QTEST(codec.encode(data), "sent");
+    // The same codec's decoding gives the data back.
+    TelnetCodec peer;
+    peer.opening();
+    peer.decode(binary ? kAgreed : B("\xff\xfc\x00"));
+    QCOMPARE(peer.decode(codec.encode(data)), data);
+}
+
+void CodecTest::setsTheLine()
+{
+    QCOMPARE(TelnetCodec::setLine({}), B("\xff\xfa\x2c\x01\x00\x00\x4b\x00\xff\xf0" "\xff\xfa\x2c\x02\x08\xff\xf0"
+                                         "\xff\xfa\x2c\x03\x01\xff\xf0" "\xff\xfa\x2c\x04\x01\xff\xf0"
+                                         "\xff\xfa\x2c\x05\x01\xff\xf0"));
+    // A value holding 255 goes out doubled.
+    TelnetCodec::Line line;
+    line.baud = 0xff;
+    QVERIFY(TelnetCodec::setLine(line).startsWith(B("\xff\xfa\x2c\x01\x00\x00\x00\xff\xff\xff\xf0")));
+}
+
+QTEST_GUILESS_MAIN(CodecTest)
+#include "codec_test.moc"

@@ -1,0 +1,360 @@
+// korvanta-cli against simulated adapters that Debian's ser2net serves on
+// the network: one port by telnet with RFC 2217, its device set to the wrong
+// speed (9600n81) so that only a client that sets the line reaches the
+// adapter, and one by raw TCP. The adapters hear nothing while their line is
+// not 19200 8N1.
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+#include <sys/prctl.h>
+
+namespace {
+QString program(const char *name)
+{
+    return QDir(qEnvironmentVariable("KORVANTA_BIN_DIR")).filePath(QString::fromLatin1(name));
+}
+
+// A port on 127.0.0.1 that nothing listens on now.
+quint16 freePort()
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost) ? probe.serverPort() : 0;
+}
+
+// A child that ends with this test, however the test ends.
+void diesWithTest(QProcess &process)
+{
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+}
+
+const QString kSetting = QStringLiteral("AT$C1=0312345678"); // what changed.ini changes first
+} // namespace
+
+class Ser2netTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void backupRestoreDiff_data();
+    void backupRestoreDiff();
+    void lostInTheMiddleOfARestore();
+    void failures_data();
+    void failures();
+
+private:
+    enum Served { ByRfc2217, ByTcp };
+    // The simulators (stored settings in <kind>.state, lines received in
+    // <kind>.log) and ser2net in front of them; false when one did not start.
+    bool startSimulators(const QStringList &options = {});
+    bool startSer2net();
+    void stop(QProcess &process);
+    QStringList simulatorLog(Served kind) const;
+    QString address(Served kind) const;
+    // Runs korvanta-cli to its end, the event loop running meanwhile; its
+    // status, its standard error in m_err.
+    int run(const QStringList &arguments);
+    // factory.ini read through the address, changed.ini with two settings changed.
+    bool writeProfiles(const QStringList &line);
+
+    QString m_ser2netPath;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QProcess m_sims[2];
+    QString m_ptys[2];
+    quint16 m_ports[2] = {};
+    QProcess m_ser2net;
+    QString m_out, m_err;
+};
+
+void Ser2netTest::initTestCase()
+{
+    m_ser2netPath = QStandardPaths::findExecutable("ser2net", {"/usr/sbin", "/usr/bin", "/usr/local/sbin"});
+    QVERIFY2(!m_ser2netPath.isEmpty(), "ser2net is missing: scripts/setup.sh installs it");
+}
+
+void Ser2netTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir(m_dir->path()).mkpath("config/korvanta"));
+    m_ports[ByRfc2217] = freePort();
+    m_ports[ByTcp] = freePort();
+    QVERIFY(m_ports[ByRfc2217] && m_ports[ByTcp] && m_ports[ByRfc2217] != m_ports[ByTcp]);
+}
+
+void Ser2netTest::cleanup()
+{
+    stop(m_ser2net);
+    for (QProcess &sim : m_sims)
+        stop(sim);
+}
+
+void Ser2netTest::stop(QProcess &process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+}
+
+bool Ser2netTest::startSimulators(const QStringList &options)
+{
+    for (Served kind : {ByRfc2217, ByTcp}) {
+        QProcess &sim = m_sims[kind];
+        stop(sim);
+        const QString name = kind == ByRfc2217 ? "rfc2217" : "tcp";
+        diesWithTest(sim);
+        sim.start(program("korvanta-sim"), QStringList{"--expect-line", "19200,8N1", "--state",
+                                                       m_dir->filePath(name + ".state"), "--log",
+                                                       m_dir->filePath(name + ".log")}
+                                               + options);
+        if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000))
+            return false;
+        m_ptys[kind] = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    }
+    return true;
+}
+
+bool Ser2netTest::startSer2net()
+{
+    stop(m_ser2net);
+    const QString yaml = m_dir->filePath("ser2net.yaml");
+    QFile config(yaml);
+    if (!config.open(QIODevice::WriteOnly))
+        return false;
+    config.write(QStringLiteral("connection: &adapter1\n"
+                                "  accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
+                                "  connector: serialdev,%2,9600n81,local\n"
+                                "connection: &adapter2\n"
+                                "  accepter: tcp,127.0.0.1,%3\n"
+                                "  connector: serialdev,%4,19200n81,local\n")
+                     .arg(m_ports[ByRfc2217])
+                     .arg(m_ptys[ByRfc2217])
+                     .arg(m_ports[ByTcp])
+                     .arg(m_ptys[ByTcp])
+                     .toUtf8());
+    config.close();
+    diesWithTest(m_ser2net);
+    m_ser2net.setStandardOutputFile(QProcess::nullDevice()); // "Unable to start mdns"
+    m_ser2net.setStandardErrorFile(QProcess::nullDevice());
+    m_ser2net.start(m_ser2netPath, {"-n", "-u", "-c", yaml, "-P", m_dir->filePath("ser2net.pid")});
+    if (!m_ser2net.waitForStarted(5000))
+        return false;
+    // Listening once a connection to each port is taken.
+    for (quint16 port : m_ports) {
+        QTcpSocket probe;
+        QDeadlineTimer deadline(5000);
+        do {
+            probe.abort();
+            probe.connectToHost(QHostAddress::LocalHost, port);
+        } while (!probe.waitForConnected(1000) && !deadline.hasExpired() && m_ser2net.state() == QProcess::Running);
+        if (probe.state() != QAbstractSocket::ConnectedState)
+            return false;
+    }
+    return true;
+}
+
+QStringList Ser2netTest::simulatorLog(Served kind) const
+{
+    QFile file(m_dir->filePath(kind == ByRfc2217 ? "rfc2217.log" : "tcp.log"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).split(u'\n', Qt::SkipEmptyParts)
+                                          : QStringList{};
+}
+
+QString Ser2netTest::address(Served kind) const
+{
+    return QStringLiteral("%1://127.0.0.1:%2").arg(kind == ByRfc2217 ? "rfc2217" : "tcp").arg(m_ports[kind]);
+}
+
+int Ser2netTest::run(const QStringList &arguments)
+{
+    QProcess cli;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", m_dir->filePath("data"));
+    environment.insert("XDG_CONFIG_HOME", m_dir->filePath("config"));
+    cli.setProcessEnvironment(environment);
+    cli.setWorkingDirectory(m_dir->path());
+    diesWithTest(cli);
+    QEventLoop loop;
+    connect(&cli, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    cli.start(program("korvanta-cli"), arguments);
+    cli.closeWriteChannel();
+    loop.exec();
+    if (cli.state() != QProcess::NotRunning)
+        stop(cli);
+    m_out = QString::fromUtf8(cli.readAllStandardOutput());
+    m_err = QString::fromUtf8(cli.readAllStandardError());
+    return cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+}
+
+bool Ser2netTest::writeProfiles(const QStringList &line)
+{
+    if (run(line + QStringList{"backup", "factory.ini"}) != 0)
+        return false;
+    QFile factory(m_dir->filePath("factory.ini")), changed(m_dir->filePath("changed.ini"));
+    if (!factory.open(QIODevice::ReadOnly) || !changed.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray text = factory.readAll();
+    text.replace("\n[TANSYUKU]\n00=\n", "\n[TANSYUKU]\n00=117\n");
+    text.replace("[TEL1]\nJIKO_NO=\n", "[TEL1]\nJIKO_NO=0312345678\n");
+    return changed.write(text) == text.size();
+}
+
+// Identify, backup, a restore that changes two settings and stores, and a
+// diff that finds the adapter equal, through each kind of port and through
+// a name of ports.conf.
+void Ser2netTest::backupRestoreDiff_data()
+{
+    QTest::addColumn<int>("served");
+    QTest::addColumn<bool>("named");
+    QTest::newRow("rfc2217") << int(ByRfc2217) << false;
+    QTest::newRow("tcp") << int(ByTcp) << false;
+    QTest::newRow("named in ports.conf") << int(ByRfc2217) << true;
+}
+
+void Ser2netTest::backupRestoreDiff()
+{
+    QFETCH(int, served);
+    QFETCH(bool, named);
+    const Served kind = Served(served);
+    QVERIFY(startSimulators());
+    QVERIFY(startSer2net());
+    QString port = address(kind);
+    if (named) {
+        QFile conf(m_dir->filePath("config/korvanta/ports.conf"));
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write("# the rack\nbroken line\nrack-a = " + port.toUtf8() + "  # first adapter\n");
+        conf.close();
+        port = "rack-a";
+    }
+    const QStringList line{"--port", port, "--workfile", m_dir->filePath("mail.ini")};
+
+    QCOMPARE(run(line + QStringList{"--json", "identify"}), 0);
+    QCOMPARE(QJsonDocument::fromJson(m_out.toUtf8()).object().value("port").toString(), port);
+    if (named) // the bad line is named, the others still count
+        QVERIFY2(m_err.contains("ports.conf:2: "), qPrintable(m_err));
+    QVERIFY(writeProfiles(line));
+    QCOMPARE(run(line + QStringList{"restore", "changed.ini"}), 0);
+    QVERIFY2(simulatorLog(kind).contains(kSetting), qPrintable(simulatorLog(kind).join(' ')));
+    QCOMPARE(simulatorLog(kind).last(), "AT&W0&W1");
+    QCOMPARE(run(line + QStringList{"diff", "changed.ini"}), 0);
+    // The automatic backup before the restore is named for the port.
+    const QStringList backups = QDir(m_dir->filePath("data/korvanta/backups")).entryList(QDir::Files);
+    QCOMPARE(backups.size(), 1);
+    if (named)
+        QVERIFY2(backups.first().startsWith("rack-a-"), qPrintable(backups.first()));
+    QCOMPARE(simulatorLog(Served(1 - kind)), QStringList{}); // the other adapter heard nothing
+}
+
+// ser2net killed while a restore waits for the adapter: the line is lost,
+// the run fails naming the address, and once ser2net serves again the same
+// command completes, stored.
+void Ser2netTest::lostInTheMiddleOfARestore()
+{
+    QVERIFY(startSimulators());
+    QVERIFY(startSer2net());
+    const QStringList line{"--port", address(ByRfc2217), "--workfile", m_dir->filePath("mail.ini")};
+    QVERIFY(writeProfiles(line));
+    QVERIFY(startSimulators({"--silent-from", kSetting}));
+    QVERIFY(startSer2net());
+
+    QProcess cli;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", m_dir->filePath("data"));
+    cli.setProcessEnvironment(environment);
+    cli.setWorkingDirectory(m_dir->path());
+    diesWithTest(cli);
+    cli.start(program("korvanta-cli"), line + QStringList{"restore", "changed.ini"});
+    QTRY_VERIFY_WITH_TIMEOUT(simulatorLog(ByRfc2217).endsWith(kSetting), 20000);
+    m_ser2net.kill();
+    // Long before the exchange's own 10-second deadline.
+    QVERIFY(cli.waitForFinished(5000));
+    QCOMPARE(cli.exitCode(), 1);
+    const QString err = QString::fromUtf8(cli.readAllStandardError());
+    QVERIFY2(err.startsWith("korvanta-cli: " + address(ByRfc2217) + ": "), qPrintable(err));
+
+    QVERIFY(startSimulators());
+    QVERIFY(startSer2net());
+    QCOMPARE(run(line + QStringList{"restore", "changed.ini"}), 0);
+    QVERIFY(startSimulators()); // after a power cycle: what it stored
+    QVERIFY(startSer2net());
+    QCOMPARE(run(line + QStringList{"diff", "changed.ini"}), 0);
+}
+
+// Each way a network port fails, with its status and what is said.
+void Ser2netTest::failures_data()
+{
+    QTest::addColumn<QString>("port"); // {free}, {echo}, {closing}, {rfc}: ports of the test
+    QTest::addColumn<bool>("held");    // another client holds the rfc2217 port
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("refused") << "rfc2217://127.0.0.1:{free}" << false << 1
+                             << "rfc2217://127.0.0.1:{free} への接続は拒否されました。";
+    QTest::newRow("unknown host") << "tcp://nosuchhost.invalid:2001" << false << 1
+                                  << "ホスト「nosuchhost.invalid」が見つかりません。";
+    QTest::newRow("not RFC 2217: an echo server") << "rfc2217://127.0.0.1:{echo}" << false << 1
+                                                  << "のサーバーは RFC 2217 (COM ポートの制御) を受け付けません。";
+    QTest::newRow("closed at once") << "rfc2217://127.0.0.1:{closing}" << false << 1
+                                    << "のサーバーが接続を閉じました。";
+    QTest::newRow("held by another client") << "rfc2217://127.0.0.1:{rfc}" << true << 1
+                                            << "(サーバーの応答:「Port already in use」)";
+    QTest::newRow("without the negotiation") << "tcp://127.0.0.1:{rfc}" << false << 1 << "機器が接続されていません";
+    QTest::newRow("no port number") << "rfc2217://rack1" << false << 2
+                                    << "アドレス「rfc2217://rack1」: ポート番号がありません";
+    QTest::newRow("unknown scheme") << "telnet://rack1:2001" << false << 2 << "「telnet://」は使えません";
+    QTest::newRow("malformed IPv6") << "tcp://[::1:2001" << false << 2 << "ホスト名がありません";
+}
+
+void Ser2netTest::failures()
+{
+    QFETCH(QString, port);
+    QFETCH(bool, held);
+    QFETCH(int, status);
+    QFETCH(QString, said);
+    QTcpServer echo, closing;
+    QVERIFY(echo.listen(QHostAddress::LocalHost) && closing.listen(QHostAddress::LocalHost));
+    connect(&echo, &QTcpServer::newConnection, this, [&echo] {
+        QTcpSocket *client = echo.nextPendingConnection();
+        connect(client, &QTcpSocket::readyRead, client, [client] { client->write(client->readAll()); });
+    });
+    connect(&closing, &QTcpServer::newConnection, this, [&closing] { closing.nextPendingConnection()->close(); });
+    if (port.contains("{rfc}")) {
+        QVERIFY(startSimulators());
+        QVERIFY(startSer2net());
+    }
+    QTcpSocket holder;
+    if (held) {
+        holder.connectToHost(QHostAddress::LocalHost, m_ports[ByRfc2217]);
+        QVERIFY(holder.waitForConnected(5000));
+    }
+    for (auto [name, number] : {std::pair{"{free}", freePort()}, {"{echo}", echo.serverPort()},
+                                {"{closing}", closing.serverPort()}, {"{rfc}", m_ports[ByRfc2217]}}) {
+        port.replace(name, QString::number(number));
+        said.replace(name, QString::number(number));
+    }
+    QCOMPARE(run({"--port", port, "--workfile", m_dir->filePath("mail.ini"), "identify"}), status);
+    QVERIFY2(m_err.contains(said), qPrintable(m_err));
+    if (status == 1) // the address begins every message
+        QVERIFY2(m_err.startsWith("korvanta-cli: " + port + ": "), qPrintable(m_err));
+}
+
+QTEST_GUILESS_MAIN(Ser2netTest)
+#include "ser2net_test.moc"
