@@ -68,6 +68,8 @@ int main(int argc, char *argv[])
         std::printf("korvanta %s\n", KORVANTA_VERSION);
         return 0;
     }
+    for (const QString &problem : options.names.problems()) // the other lines still count
+        std::fprintf(stderr, "korvanta: %s\n", qPrintable(problem));
     if (options.listPorts) {
         const QList<FoundPort> found = findSerialPorts();
         std::printf("%s", qPrintable(listPorts(found)));
@@ -107,7 +109,7 @@ int main(int argc, char *argv[])
         adapter = sim::builtInAdapter();
         factory = sim::simulatedLinkFactory(*adapter);
     } else {
-        factory = serialLinkFactory(options.ports, findSerialPorts());
+        factory = serialLinkFactory(options.ports, findSerialPorts(), options.names.ports());
     }
     TrafficLog log;
     if (!options.logFile.isEmpty()) {

@@ -2,6 +2,7 @@
 
 #include "app/initdialog.h"
 #include "app/mainwindow.h"
+#include "app/networkportdialog.h"
 #include "app/profilewindows.h"
 #include "app/startup.h"
 #include "app/terminal.h"
@@ -27,6 +28,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -171,6 +173,9 @@ int runScreenshotTour(const QString &dir, const TourLook &look)
                    QStringLiteral("FT232R USB UART"), QStringLiteral("FTDI")},
                   {QStringLiteral("/dev/ttyACM0"), {}, QStringLiteral("USB Modem"), {}}});
     factory.describe = [](int port) { return PortMap().devicePath(port); };
+    // and an adapter on a console server, named in ports.conf.
+    PortNames names = PortNames::parse("rack1-a = rfc2217://rack1:3001\n", QStringLiteral("ports.conf"));
+    *factory.named = names.ports();
     SerialControl control(factory);
     const Timing timing;
     Identity identity;
@@ -183,6 +188,13 @@ int runScreenshotTour(const QString &dir, const TourLook &look)
         list->view()->setCurrentIndex(list->model()->index(kLastComPort, 0));
         camera.take(&ports, list->view()->window(), QStringLiteral("Form8List"));
         list->hidePopup();
+        {
+            NetworkPortDialog add(names, scratch.filePath(QStringLiteral("ports.conf")), &ports);
+            add.findChild<QLineEdit *>(QStringLiteral("NameText"))->setText(QStringLiteral("rack1-b"));
+            add.findChild<QLineEdit *>(QStringLiteral("AddressText"))->setText(QStringLiteral("rfc2217://rack1:3002"));
+            add.show();
+            camera.take(&add);
+        }
         ports.findChild<QPushButton *>(QStringLiteral("OKButton"))->click();
         if (ports.result() != PortConnected) {
             std::fprintf(stderr, "the simulated adapter was not identified\n");

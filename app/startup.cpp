@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/networkportdialog.h"
 #include "link/link.h"
 #include "link/messages.h"
 #include "link/ports.h"
@@ -50,6 +51,9 @@ void fillPortList(QComboBox *combo, const SerialControl &control)
         add(PortDialog::tr("COM%1   (ﾎﾟｰﾄ%1)").arg(port), control.describe(port), {});
     for (const FoundPort &port : control.found())
         add(port.path, port.device(), port.details());
+    for (const PortAddress &port : control.named())
+        add(port.name, port.text(), QStringLiteral("ports.conf"));
+    add(PortDialog::tr("ネットワーク ポートの追加..."), {}, {});
 
     auto *view = new QTreeView(combo);
     view->setHeaderHidden(true);
@@ -58,7 +62,7 @@ void fillPortList(QComboBox *combo, const SerialControl &control)
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setAllColumnsShowFocus(true);
     combo->setModel(model);
-    combo->setView(view);
+    combo->setView(view); // the list's earlier model and view go with it
     combo->setModelColumn(kNameColumn);
     constexpr int kGap = 16;
     int width = 0;
@@ -91,6 +95,14 @@ PortDialog::PortDialog(SerialControl &control, const Timing &timing, Identity &i
         device->setText(tr("デバイス: ") + m_combo->model()->index(row, kDeviceColumn).data().toString());
     };
     connect(m_combo, &QComboBox::currentIndexChanged, device, showDevice);
+    connect(m_combo, &QComboBox::currentIndexChanged, this, [this](int row) {
+        if (row != addEntry())
+            m_previousRow = row;
+    });
+    connect(m_combo, &QComboBox::activated, this, [this](int row) {
+        if (row == addEntry())
+            addNetworkPort();
+    });
     m_combo->setCurrentIndex(0);
     showDevice(0);
     auto *frameLayout = new QVBoxLayout(frame);
@@ -121,10 +133,28 @@ PortDialog::PortDialog(SerialControl &control, const Timing &timing, Identity &i
     centreOnScreen(this);
 }
 
+int PortDialog::addEntry() const
+{
+    return m_combo->count() - 1;
+}
+
+void PortDialog::addNetworkPort()
+{
+    PortNames names = PortNames::load(m_portsFile);
+    NetworkPortDialog dialog(names, m_portsFile, this);
+    const int chosen = dialog.exec() == QDialog::Accepted ? m_control.addNamed(dialog.added()) - 1 : m_previousRow;
+    fillPortList(m_combo, m_control);
+    m_combo->setCurrentIndex(chosen);
+}
+
 void PortDialog::registerPort()
 {
     if (m_trying)
         return;
+    if (m_combo->currentIndex() == addEntry()) {
+        addNetworkPort();
+        return;
+    }
     m_trying = true;
     setEnabled(false);
     m_result = tryPort(m_control, m_combo->currentIndex() + 1, m_timing, m_identity, this);

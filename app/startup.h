@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/address.h"
 #include "link/identify.h"
 #include "link/messages.h"
 #include "link/timing.h"
@@ -32,6 +33,8 @@ public:
     PortDialog(SerialControl &control, const Timing &timing, Identity &identity, QWidget *parent = nullptr);
 
     PortDialogResult result() const { return m_result; }
+    // Where "ネットワーク ポートの追加..." writes; ports.conf by default.
+    void setPortsFile(const QString &path) { m_portsFile = path; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -39,6 +42,10 @@ protected:
 
 private:
     void registerPort();
+    // The last entry of the list, "ネットワーク ポートの追加...": asks for a
+    // name and an address, and lists the port it adds, selected.
+    int addEntry() const;
+    void addNetworkPort();
 
     SerialControl &m_control;
     Timing m_timing;
@@ -46,6 +53,8 @@ private:
     QComboBox *m_combo;
     PortDialogResult m_result = PortCancelled; // closed by its frame: the program ends
     bool m_trying = false;
+    QString m_portsFile = PortNames::defaultPath();
+    int m_previousRow = 0; // the entry chosen before "ネットワーク ポートの追加..."
 };
 
 // Message boxes written to standard error instead, answered with OK (or

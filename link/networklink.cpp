@@ -27,6 +27,7 @@ bool NetworkLink::open()
 {
     if (m_open)
         return true;
+    m_socket.abort(); // what is left of an earlier connection ends here, not in this one
     m_input.clear();
     m_banner.clear();
     m_ended = false;
@@ -43,7 +44,6 @@ bool NetworkLink::open()
 bool NetworkLink::connectToServer()
 {
     const QString where = m_address.text();
-    m_socket.abort();
     m_socket.connectToHost(m_address.host, m_address.port);
     waitFor(QDeadlineTimer(m_deadlines.connectMs),
             [this] { return m_socket.state() == QAbstractSocket::ConnectedState || m_ended; });

@@ -526,6 +526,98 @@ The adapter&apos;s settings before the restore:
     </message>
 </context>
 <context>
+    <name>korvanta::NetworkLink</name>
+    <message>
+        <source>%1 への接続は拒否されました。サーバーが動いているか、ポート番号が正しいか確かめてください。</source>
+        <translation>The connection to %1 was refused. Check that the server runs and that the port number is right.</translation>
+    </message>
+    <message>
+        <source>%1: ホスト「%2」が見つかりません。</source>
+        <translation>%1: host &quot;%2&quot; not found.</translation>
+    </message>
+    <message>
+        <source>%1 は %2 秒以内に接続に応答しませんでした。</source>
+        <translation>%1 did not answer the connection within %2 seconds.</translation>
+    </message>
+    <message>
+        <source>%1 のサーバーは RFC 2217 (COM ポートの制御) を受け付けません。</source>
+        <translation>The server at %1 does not take RFC 2217 (COM port control).</translation>
+    </message>
+    <message>
+        <source>%1 のサーバーは %2 秒以内に RFC 2217 (COM ポートの制御) に応じませんでした。</source>
+        <translation>The server at %1 did not answer RFC 2217 (COM port control) within %2 seconds.</translation>
+    </message>
+    <message>
+        <source>%1 のサーバーは %2 秒以内にポートの設定に応じませんでした。</source>
+        <translation>The server at %1 did not answer the port settings within %2 seconds.</translation>
+    </message>
+    <message>
+        <source>%1 のサーバーは速度 19200 bit/s を受け付けませんでした (%2 bit/s と応答)。</source>
+        <translation>The server at %1 refused the speed of 19200 bit/s (it answered %2 bit/s).</translation>
+    </message>
+    <message>
+        <source>%1 のサーバーは 8 ビット、パリティなし、ストップビット 1、フロー制御なしを受け付けませんでした。</source>
+        <translation>The server at %1 refused 8 data bits, no parity, 1 stop bit, no flow control.</translation>
+    </message>
+    <message>
+        <source>%1 のサーバーが接続を閉じました。ポートは他のクライアントが使用中かもしれません。</source>
+        <translation>The server at %1 closed the connection. Another client may be using the port.</translation>
+    </message>
+    <message>
+        <source>(サーバーの応答:「%1」)</source>
+        <translation> (the server said: &quot;%1&quot;)</translation>
+    </message>
+    <message>
+        <source>%1 との接続が切れました (サーバーが止まったか、ネットワークが切れました)。</source>
+        <translation>The connection to %1 was lost (the server stopped or the network went down).</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::NetworkPortDialog</name>
+    <message>
+        <source>ネットワーク ポートの追加</source>
+        <translation>Add Network Port</translation>
+    </message>
+    <message>
+        <source>例: rack1-a</source>
+        <translation>e.g. rack1-a</translation>
+    </message>
+    <message>
+        <source>名前(&amp;N):</source>
+        <translation>&amp;Name:</translation>
+    </message>
+    <message>
+        <source>アドレス(&amp;A):</source>
+        <translation>&amp;Address:</translation>
+    </message>
+    <message>
+        <source>コンソール サーバー (ser2net など) のポートを次の形で指定します。
+rfc2217://ホスト:ポート  RFC 2217 で速度と形式を設定します
+tcp://ホスト:ポート  サーバー側を 19200 bit/s 8N1 にしておきます
+追加すると接続を試し、ports.conf に書き加えます。</source>
+        <translation>The port on a console server (ser2net or the like), as one of:
+rfc2217://host:port  speed and framing set by RFC 2217
+tcp://host:port  the server&apos;s port already at 19200 bit/s 8N1
+Add tries the connection, then writes the port into ports.conf.</translation>
+    </message>
+    <message>
+        <source>追加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>アドレスは rfc2217://ホスト:ポート か tcp://ホスト:ポート で指定してください。</source>
+        <translation>Give the address as rfc2217://host:port or tcp://host:port.</translation>
+    </message>
+    <message>
+        <source>接続できませんでした。</source>
+        <translation>The connection failed.</translation>
+    </message>
+</context>
+<context>
     <name>korvanta::NumberDisplayDialog</name>
     <message>
         <source>登録</source>
@@ -593,6 +685,45 @@ The adapter&apos;s settings before the restore:
     </message>
 </context>
 <context>
+    <name>korvanta::PortAddress</name>
+    <message>
+        <source>アドレス「%1」: 「[%2]」は IPv6 アドレスではありません。</source>
+        <translation>Address &quot;%1&quot;: &quot;[%2]&quot; is not an IPv6 address.</translation>
+    </message>
+    <message>
+        <source>アドレス「%1」: ホスト名がありません、または正しくありません (IPv6 は「[::1]:ポート」のように書きます)。</source>
+        <translation>Address &quot;%1&quot;: the host name is missing or not valid (write IPv6 as &quot;[::1]:port&quot;).</translation>
+    </message>
+    <message>
+        <source>アドレス「%1」: ポート番号がありません (「ホスト:ポート」)。</source>
+        <translation>Address &quot;%1&quot;: no port number (&quot;host:port&quot;).</translation>
+    </message>
+    <message>
+        <source>アドレス「%1」: ポート番号「%2」は 1 から 65535 の数ではありません。</source>
+        <translation>Address &quot;%1&quot;: the port number &quot;%2&quot; is not a number from 1 to 65535.</translation>
+    </message>
+    <message>
+        <source>アドレスがありません。</source>
+        <translation>No address.</translation>
+    </message>
+    <message>
+        <source>アドレス「%1」: 「%2://」は使えません。rfc2217:// か tcp:// を使ってください。</source>
+        <translation>Address &quot;%1&quot;: &quot;%2://&quot; cannot be used; use rfc2217:// or tcp://.</translation>
+    </message>
+    <message>
+        <source>「名前 = アドレス」ではありません。</source>
+        <translation>not &quot;NAME = ADDRESS&quot;.</translation>
+    </message>
+    <message>
+        <source>名前「%1」は使えません (英数字と「-」「_」「.」、COMn 以外)。</source>
+        <translation>The name &quot;%1&quot; cannot be used (letters, digits, &quot;-&quot;, &quot;_&quot; and &quot;.&quot;; not COMn).</translation>
+    </message>
+    <message>
+        <source>名前「%1」はもう使われています。</source>
+        <translation>The name &quot;%1&quot; is already taken.</translation>
+    </message>
+</context>
+<context>
     <name>korvanta::PortDialog</name>
     <message>
         <source>COM%1   (ﾎﾟｰﾄ%1)</source>
@@ -621,6 +752,10 @@ The adapter&apos;s settings before the restore:
     <message>
         <source>キャンセル</source>
         <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>ネットワーク ポートの追加...</source>
+        <translation>Add Network Port…</translation>
     </message>
 </context>
 <context>

@@ -65,14 +65,6 @@ tab-separated</source>
         <translation>--%1 は %2 のオプションです</translation>
     </message>
     <message>
-        <source>the serial devices found, one a line, tab-separated:
-path, by-id name, description, manufacturer, and
-whether this user may open it</source>
-        <translation>見つかったシリアルデバイスを一行ずつタブ区切りで:
-パス、by-id 名、説明、製造元、
-このユーザーが開けるかどうか</translation>
-    </message>
-    <message>
         <source>ports takes no arguments</source>
         <translation>ports は引数をとりません</translation>
     </message>
@@ -280,6 +272,18 @@ restore --no-store で残した登録に使います</translation>
     <message>
         <source>store takes no arguments</source>
         <translation>store は引数をとりません</translation>
+    </message>
+    <message>
+        <source>the serial devices found, one a line, tab-separated:
+path, by-id name, description, manufacturer, and
+whether this user may open it; then the ports named
+in ports.conf: name, address, &quot;ports.conf&quot;, &quot;-&quot;,
+and &quot;network&quot; or the device&apos;s access</source>
+        <translation>見つかったシリアルデバイスを一行ずつタブ区切りで:
+パス、by-id 名、説明、製造元、
+このユーザーが開けるかどうか。続いて ports.conf で
+名前を付けたポート: 名前、アドレス、&quot;ports.conf&quot;、&quot;-&quot;、
+&quot;network&quot; またはデバイスを開けるかどうか</translation>
     </message>
 </context>
 </TS>

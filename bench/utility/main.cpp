@@ -33,6 +33,7 @@
 #include "dataport/dataportdialog.h"
 #include "dataport/throughputboddialog.h"
 #include "link/messages.h"
+#include "link/ports.h"
 #include "link/seriallink.h"
 #include "link/session.h"
 #include "numberdisplay/numberdisplaydialog.h"
@@ -72,6 +73,7 @@
 extern char **environ;
 
 using namespace korvanta;
+using bench::ConsoleServer;
 using bench::Simulator;
 
 namespace {
@@ -376,17 +378,19 @@ bool passOverForms(bool paced, std::map<QString, Row> &rows)
 // Opens Form2 against a silent adapter: its first query waits out the
 // settings-dialog deadline (10 s). Processor time of this process meanwhile,
 // as a percentage of the time waited.
-double timedOutExchange()
+double timedOutExchange(bool network = false)
 {
     QTemporaryDir dir;
     Simulator simulator;
-    if (!simulator.start({QStringLiteral("--silent")}))
+    ConsoleServer server;
+    if (!simulator.start({QStringLiteral("--silent")}) || (network && !server.start(simulator.device())))
         return -1;
-    SerialLink link(simulator.device());
-    if (!link.open())
+    const std::unique_ptr<Link> link = network ? linkTo(*parseAddress(server.address()))
+                                               : linkTo(PortAddress::device(simulator.device()));
+    if (!link->open())
         return -1;
     WorkFile work(dir.filePath(QStringLiteral("mail.ini")));
-    Session session(link, work);
+    Session session(*link, work);
     session.NewFirmwareFlag = QStringLiteral("1");
     QWidget opener;
     auto *dialog = new TelephoneDialog(session, &opener);
@@ -397,8 +401,29 @@ double timedOutExchange()
     const double cpu = cpuMs() - cpu0;
     const double ms = double(clock.nsecsElapsed()) / 1e6;
     delete dialog;
-    std::printf("  timed-out exchange: waited %.0f ms, processor %.1f ms\n", ms, cpu);
+    std::printf("  timed-out exchange%s: waited %.0f ms, processor %.1f ms\n", network ? " through ser2net" : "", ms,
+                cpu);
     return 100.0 * cpu / ms;
+}
+
+// How long opening the line takes: a pseudo-terminal, or the same behind
+// ser2net by RFC 2217 (connection, negotiation, the line set and
+// acknowledged), in ms.
+double openingMs(bool network)
+{
+    Simulator simulator;
+    ConsoleServer server;
+    if (!simulator.start({}) || (network && !server.start(simulator.device())))
+        return -1;
+    const std::unique_ptr<Link> link = network ? linkTo(*parseAddress(server.address()))
+                                               : linkTo(PortAddress::device(simulator.device()));
+    QElapsedTimer clock;
+    clock.start();
+    if (!link->open())
+        return -1;
+    const double ms = double(clock.nsecsElapsed()) / 1e6;
+    link->close();
+    return ms;
 }
 
 // The real program with its main window open, doing nothing, for 10 s: its
@@ -536,24 +561,27 @@ struct ProfileRows {
 // korvanta-cli COMMAND... against korvanta-sim --paced started from state:
 // the run, and the line's own time of what it sent.
 bool cliAgainst(const QMap<QString, QString> &state, const QStringList &command, const QDir &dir, Run &run,
-                Exchanges &line)
+                Exchanges &line, bool network)
 {
     const QString name = command.value(0);
     const QString statePath = dir.filePath(name + QStringLiteral(".state"));
     const QString logPath = dir.filePath(name + QStringLiteral(".log"));
     sim::writeStateFile(statePath, state);
     Simulator simulator;
-    if (!simulator.start({QStringLiteral("--state"), statePath, QStringLiteral("--log"), logPath, QStringLiteral("--paced")}))
+    ConsoleServer server; // through it, the adapter hears nothing until the line is set
+    if (!simulator.start({QStringLiteral("--state"), statePath, QStringLiteral("--log"), logPath, QStringLiteral("--paced"),
+                          QStringLiteral("--expect-line"), QStringLiteral("19200,8N1")})
+        || (network && !server.start(simulator.device())))
         return false;
-    const QStringList options{QStringLiteral("--port"), simulator.device(), QStringLiteral("--workfile"),
-                              dir.filePath(name + QStringLiteral(".ini"))};
+    const QStringList options{QStringLiteral("--port"), network ? server.address() : simulator.device(),
+                              QStringLiteral("--workfile"), dir.filePath(name + QStringLiteral(".ini"))};
     if (!runProgram(QStringLiteral("korvanta-cli"), options + command, run))
         return false;
     line = LineLog(logPath, state).take();
     return true;
 }
 
-bool profileRun(ProfileRows &rows)
+bool profileRun(ProfileRows &rows, bool network)
 {
     QTemporaryDir dir;
     const QString profile = dir.filePath(QStringLiteral("profile.ini"));
@@ -568,9 +596,10 @@ bool profileRun(ProfileRows &rows)
             qputenv("XDG_DATA_HOME", dataHome);
     });
     // The adapter the windows are measured on, restored onto one as shipped.
-    if (!cliAgainst(startingState(), {QStringLiteral("backup"), profile}, QDir(dir.path()), backup, rows.backupLine) ||
-        !cliAgainst(sim::SimulatedAdapter().storedSettings(), {QStringLiteral("restore"), profile}, QDir(dir.path()),
-                    restore, rows.restoreLine))
+    if (!cliAgainst(startingState(), {QStringLiteral("backup"), profile}, QDir(dir.path()), backup, rows.backupLine,
+                    network)
+        || !cliAgainst(sim::SimulatedAdapter().storedSettings(), {QStringLiteral("restore"), profile},
+                       QDir(dir.path()), restore, rows.restoreLine, network))
         return false;
     rows.backupMs.add(backup.ms);
     rows.backupRatio.add(backup.ms / rows.backupLine.lineMs());
@@ -651,10 +680,17 @@ int main(int argc, char **argv)
             memory.add(mb);
     }
 
-    ProfileRows profiles;
-    Figure cliStart;
+    ProfileRows profiles, networkProfiles;
+    Figure cliStart, networkCpu, openPty, openNetwork;
     for (int run = 0; run < (windowsOnly ? 0 : runs); ++run) {
-        ok = profileRun(profiles) && ok;
+        ok = profileRun(profiles, false) && ok;
+        ok = profileRun(networkProfiles, true) && ok;
+        const double pty = openingMs(false), network = openingMs(true);
+        ok = pty >= 0 && network >= 0 && ok;
+        openPty.add(pty);
+        openNetwork.add(network);
+        if (run < std::max(3, runs / 2))
+            networkCpu.add(timedOutExchange(true));
         const double ms = cliStartMs();
         ok = ms >= 0 && ok;
         if (ms >= 0)
@@ -706,11 +742,22 @@ int main(int argc, char **argv)
         };
         row("backup", profiles.backupLine, profiles.backupMs, profiles.backupRatio);
         row("restore", profiles.restoreLine, profiles.restoreMs, profiles.restoreRatio);
+        row("backup rfc2217", networkProfiles.backupLine, networkProfiles.backupMs, networkProfiles.backupRatio);
+        row("restore rfc2217", networkProfiles.restoreLine, networkProfiles.restoreMs, networkProfiles.restoreRatio);
+        std::printf("  (rfc2217: through ser2net on 127.0.0.1, the device at 9600n81 until the program sets it)\n");
+        std::printf("  opening the line, ms: pty %s; rfc2217 through ser2net %s\n", qPrintable(openPty.text(2)),
+                    qPrintable(openNetwork.text(2)));
+        std::printf("  one exchange timing out after 10 s through ser2net, processor %% of a core: %s\n",
+                    qPrintable(networkCpu.text(3)));
         std::printf("  korvanta-cli --version, start to end, ms: %s\n", qPrintable(cliStart.text(1)));
         std::printf("  korvanta-cli backup / restore, peak resident memory, MB: %s\n", qPrintable(profiles.memory.text(1)));
         std::printf("  Targets: backup ratio <= 1.05 (median %.3f), restore ratio <= 1.10 (median %.3f), start < 50 ms\n"
                     "  (median %.1f), memory < 20 MB (max %.1f)\n",
                     profiles.backupRatio.median(), profiles.restoreRatio.median(), cliStart.median(), profiles.memory.max());
+        std::printf("  Targets through ser2net: backup ratio <= 1.05 (median %.3f), restore ratio <= 1.10 (median %.3f),\n"
+                    "  opening adds < 50 ms (median %.1f), processor <= 1%% while waiting (median %.3f)\n",
+                    networkProfiles.backupRatio.median(), networkProfiles.restoreRatio.median(),
+                    openNetwork.median() - openPty.median(), networkCpu.median());
     }
     std::printf("\nTargets: ratio <= 1.10 (worst median %.3f); own cost < 1000 us an exchange (worst median %.0f);\n"
                 "processor <= 1%% (medians %.3f, %.3f); start < 500 ms (median %.0f); memory < 80 MB (max %.1f)\n",

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QString>
 #include <QStringList>
 
@@ -27,6 +28,29 @@ public:
 private:
     QProcess m_process;
     QString m_device;
+};
+
+// Whether something listens on the TCP port of 127.0.0.1.
+bool listening(quint16 port);
+
+// Debian's ser2net in front of a pseudo-terminal, serving it by telnet with
+// RFC 2217 on a free port of 127.0.0.1, the device set to 9600n81 until a
+// client sets the line; stopped when this goes.
+class ConsoleServer {
+public:
+    ConsoleServer() = default;
+    ConsoleServer(const ConsoleServer &) = delete;
+    ~ConsoleServer();
+
+    // False, with the reason on stderr, when it does not listen.
+    bool start(const QString &device);
+    void stop();
+    // rfc2217://127.0.0.1:PORT
+    QString address() const;
+
+private:
+    QProcess m_process;
+    quint16 m_port = 0;
 };
 
 } // namespace korvanta::bench

@@ -262,7 +262,7 @@ private slots:
         QCOMPARE(runScreenshotTour(dir.filePath(QStringLiteral("shots")),
                                    [&](QWidget *window, const QString &name) { inspector.window(window, name); }),
                  0);
-        const QStringList expected{QStringLiteral("Form8"),  QStringLiteral("Form8List"),
+        const QStringList expected{QStringLiteral("Form8"),  QStringLiteral("Form8List"), QStringLiteral("NetworkPort"),
                                    QStringLiteral("Form1"),  QStringLiteral("Form1File"),
                                    QStringLiteral("ProfileRestore"), QStringLiteral("Form2"),
                                    QStringLiteral("Form14"), QStringLiteral("Form3"),

@@ -67,7 +67,7 @@ void PortsTest::listShowsFoundDevicesAfterTheComPorts()
     PortDialog dialog(control, kTiming, identity);
     auto *combo = dialog.findChild<QComboBox *>("Combo1");
     const QAbstractItemModel *model = combo->model();
-    QCOMPARE(combo->count(), 10);
+    QCOMPARE(combo->count(), 11); // the last: "ネットワーク ポートの追加..."
     QCOMPARE(combo->currentIndex(), 0);
     const struct {
         int row;
@@ -75,7 +75,8 @@ void PortsTest::listShowsFoundDevicesAfterTheComPorts()
     } rows[] = {{0, "COM1   (ﾎﾟｰﾄ1)", "/dev/ttyS0", ""},
                 {1, "COM2   (ﾎﾟｰﾄ2)", "/dev/ttyACM0", ""},
                 {8, "COM9   (ﾎﾟｰﾄ9)", "/dev/ttyS8", ""},
-                {9, "/dev/ttyUSB0", kCable.byId, "FT232R USB UART, FTDI"}};
+                {9, "/dev/ttyUSB0", kCable.byId, "FT232R USB UART, FTDI"},
+                {10, "ネットワーク ポートの追加...", "", ""}};
     for (const auto &r : rows) {
         QCOMPARE(combo->itemText(r.row), r.name);
         QCOMPARE(model->index(r.row, 1).data().toString(), r.device);

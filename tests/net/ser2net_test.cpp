@@ -4,11 +4,28 @@
 // adapter, and one by raw TCP. The adapters hear nothing while their line is
 // not 19200 8N1.
 
+#include "app/mainwindow.h"
+#include "app/networkportdialog.h"
+#include "app/startup.h"
+#include "link/identify.h"
+#include "link/link.h"
+#include "link/ports.h"
+#include "link/session.h"
+#include "tests/messagerecorder.h"
+#include "ui/settingsdialog.h"
+#include "workfile/workfile.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -34,6 +51,22 @@ quint16 freePort()
     return probe.listen(QHostAddress::LocalHost) ? probe.serverPort() : 0;
 }
 
+// Whether something listens on the TCP port of 127.0.0.1 (/proc/net/tcp:
+// the address as hex IP:PORT, state 0A for LISTEN).
+bool listening(quint16 port)
+{
+    QFile table("/proc/net/tcp");
+    if (!table.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray local = "0100007F:" + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
+    for (const QByteArray &line : table.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() > 3 && fields[1] == local && fields[3] == "0A")
+            return true;
+    }
+    return false;
+}
+
 // A child that ends with this test, however the test ends.
 void diesWithTest(QProcess &process)
 {
@@ -55,6 +88,9 @@ private slots:
     void lostInTheMiddleOfARestore();
     void failures_data();
     void failures();
+    void windowProgram();
+    void addNetworkPort_data();
+    void addNetworkPort();
 
 private:
     enum Served { ByRfc2217, ByTcp };
@@ -157,18 +193,13 @@ bool Ser2netTest::startSer2net()
     m_ser2net.start(m_ser2netPath, {"-n", "-u", "-c", yaml, "-P", m_dir->filePath("ser2net.pid")});
     if (!m_ser2net.waitForStarted(5000))
         return false;
-    // Listening once a connection to each port is taken.
-    for (quint16 port : m_ports) {
-        QTcpSocket probe;
-        QDeadlineTimer deadline(5000);
-        do {
-            probe.abort();
-            probe.connectToHost(QHostAddress::LocalHost, port);
-        } while (!probe.waitForConnected(1000) && !deadline.hasExpired() && m_ser2net.state() == QProcess::Running);
-        if (probe.state() != QAbstractSocket::ConnectedState)
-            return false;
-    }
-    return true;
+    // Ready once both ports listen; a connection to find that out would hold
+    // the serial port for a moment after.
+    const QDeadlineTimer deadline(5000);
+    const auto ready = [this] { return listening(m_ports[ByRfc2217]) && listening(m_ports[ByTcp]); };
+    while (!ready() && !deadline.hasExpired() && m_ser2net.state() == QProcess::Running)
+        QTest::qWait(5);
+    return ready();
 }
 
 QStringList Ser2netTest::simulatorLog(Served kind) const
@@ -356,5 +387,108 @@ void Ser2netTest::failures()
         QVERIFY2(m_err.startsWith("korvanta-cli: " + port + ": "), qPrintable(m_err));
 }
 
-QTEST_GUILESS_MAIN(Ser2netTest)
+// The window program on an adapter behind ser2net: the telephone window
+// reads, registers a change, and the exit stores it.
+void Ser2netTest::windowProgram()
+{
+    using namespace korvanta;
+    QVERIFY(startSimulators());
+    QVERIFY(startSer2net());
+    MessageRecorder messages;
+    PortMap map;
+    map.set(1, *parseAddress(address(ByRfc2217)));
+    SerialControl control(serialLinkFactory(map));
+    const Timing timing;
+    Identity identity;
+    QVERIFY(connectPort(control, 1, timing, identity, nullptr));
+    WorkFile workFile(m_dir->filePath("mail.ini"));
+    Session session(*control.link(), workFile, timing);
+    session.commEvents = control.commEvents();
+    applyIdentity(session, identity);
+    MainWindow window(session);
+    QSignalSpy finished(&window, &MainWindow::finished);
+    window.show();
+    SettingsDialog *telephone = window.openSettings(kSettingsCommands[0], false);
+    QVERIFY(telephone);
+    telephone->findChild<QLineEdit *>("Text2")->setText("0312345678");
+    telephone->findChild<QPushButton *>("Command3")->click(); // 登録
+    QTRY_VERIFY(!telephone->isVisible());
+    window.findChild<QAction *>("FileExit")->trigger();
+    QTRY_COMPARE(finished.size(), 1);
+    QCOMPARE(messages.texts(), QStringList{});
+    const QStringList log = simulatorLog(ByRfc2217);
+    QVERIFY2(log.contains(kSetting) && log.last() == "AT&W0&W1", qPrintable(log.join(' ')));
+    // Closed at the exit, the line opens again.
+    QVERIFY(!control.link()->isOpen());
+    QVERIFY2(control.link()->open(), qPrintable(control.link()->whyNotOpen()));
+}
+
+// "ネットワーク ポートの追加...", the port dialog's last entry: a port that
+// answers is added to ports.conf and listed, selected; one that does not is
+// refused with the reason and nothing is written.
+void Ser2netTest::addNetworkPort_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("said"); // empty: added
+    QTest::newRow("rfc2217") << "rfc2217://127.0.0.1:{rfc}" << QString();
+    QTest::newRow("refused") << "tcp://127.0.0.1:{free}" << "への接続は拒否されました。";
+    QTest::newRow("a device path") << "/dev/ttyUSB0" << "アドレスは rfc2217://ホスト:ポート か tcp://ホスト:ポート";
+    QTest::newRow("bad name") << "tcp://[::1" << "名前「COM3」は使えません";
+}
+
+void Ser2netTest::addNetworkPort()
+{
+    using namespace korvanta;
+    QFETCH(QString, port);
+    QFETCH(QString, said);
+    if (port.contains("{rfc}")) {
+        QVERIFY(startSimulators());
+        QVERIFY(startSer2net());
+    }
+    port.replace("{rfc}", QString::number(m_ports[ByRfc2217])).replace("{free}", QString::number(freePort()));
+    const QString conf = m_dir->filePath("config/korvanta/ports.conf");
+    MessageRecorder messages;
+    SerialControl control(serialLinkFactory(PortMap()));
+    const Timing timing;
+    Identity identity;
+    PortDialog dialog(control, timing, identity);
+    dialog.setPortsFile(conf);
+    dialog.show();
+    auto *combo = dialog.findChild<QComboBox *>("Combo1");
+    QCOMPARE(combo->count(), 10); // COM1 to COM9, then the entry that adds
+    bool filled = false;
+    messages.onBox = [&](const MessageRequest &) { // one refusal, then give up
+        if (auto *add = qobject_cast<NetworkPortDialog *>(QApplication::activeModalWidget()))
+            QMetaObject::invokeMethod(add, &QDialog::reject, Qt::QueuedConnection);
+    };
+    QTimer::singleShot(0, &dialog, [&] {
+        auto *add = qobject_cast<NetworkPortDialog *>(QApplication::activeModalWidget());
+        QVERIFY(add);
+        add->findChild<QLineEdit *>("NameText")->setText(said.contains("COM3") ? "COM3" : "rack-a");
+        add->findChild<QLineEdit *>("AddressText")->setText(port);
+        filled = true;
+        add->findChild<QPushButton *>("AddButton")->click();
+    });
+    combo->setCurrentIndex(9);
+    dialog.findChild<QPushButton *>("OKButton")->click(); // 登録 on the last entry
+    QVERIFY(filled);
+    if (said.isEmpty()) {
+        QCOMPARE(messages.texts(), QStringList{});
+        QFile file(conf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), "rack-a = " + port.toUtf8() + "\n");
+        QCOMPARE(combo->count(), 11);
+        QCOMPARE(combo->currentIndex(), 9);
+        QCOMPARE(combo->currentText(), "rack-a");
+        QCOMPARE(control.describe(10), port);
+    } else {
+        QCOMPARE(messages.boxes.size(), 1);
+        QVERIFY2(messages.texts()[0].contains(said), qPrintable(messages.texts()[0]));
+        QVERIFY(!QFile::exists(conf));
+        QCOMPARE(combo->count(), 10);
+        QCOMPARE(combo->currentIndex(), 0); // back where it was
+    }
+}
+
+QTEST_MAIN(Ser2netTest)
 #include "ser2net_test.moc"
