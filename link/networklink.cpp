@@ -47,8 +47,11 @@ bool NetworkLink::connectToServer()
     m_socket.connectToHost(m_address.host, m_address.port);
     waitFor(QDeadlineTimer(m_deadlines.connectMs),
             [this] { return m_socket.state() == QAbstractSocket::ConnectedState || m_ended; });
-    if (m_socket.state() == QAbstractSocket::ConnectedState)
+    if (m_socket.state() == QAbstractSocket::ConnectedState) {
+        // A command goes out at once, not held back for an earlier one's acknowledgement.
+        m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
         return true;
+    }
     switch (m_socket.error()) {
     case QAbstractSocket::ConnectionRefusedError:
         m_whyNotOpen = NetworkTexts::tr("%1 への接続は拒否されました。サーバーが動いているか、ポート番号が正しいか確かめてください。")

@@ -80,9 +80,12 @@ bool ConsoleServer::start(const QString &device)
     QFile config(yaml);
     if (!config.open(QIODevice::WriteOnly))
         return false;
+    // As the README advises for adapters: no Nagle, no waiting for more characters.
     config.write(QStringLiteral("connection: &adapter\n"
-                                "  accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
-                                "  connector: serialdev,%2,9600n81,local\n")
+                                "  accepter: telnet(rfc2217),tcp(nodelay),127.0.0.1,%1\n"
+                                "  connector: serialdev,%2,9600n81,local\n"
+                                "  options:\n"
+                                "    chardelay: false\n")
                      .arg(m_port)
                      .arg(device)
                      .toUtf8());

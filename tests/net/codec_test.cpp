@@ -1,6 +1,7 @@
 // The telnet and RFC 2217 codec, from byte strings to byte strings: every row
 // fed whole and again one byte at a time, which must make no difference.
 
+#include "link/address.h"
 #include "link/telnetcodec.h"
 
 #include <QtTest>
@@ -16,6 +17,9 @@ private slots:
     void encode_data();
     void encode();
     void setsTheLine();
+    void addresses_data();
+    void addresses();
+    void portNames();
 };
 
 namespace {
@@ -132,6 +136,70 @@ void CodecTest::setsTheLine()
     TelnetCodec::Line line;
     line.baud = 0xff;
     QVERIFY(TelnetCodec::setLine(line).startsWith(B("\xff\xfa\x2c\x01\x00\x00\x00\xff\xff\xff\xf0")));
+}
+
+// Every address form, read and written back; what is refused, and why.
+void CodecTest::addresses_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("written"); // empty: refused
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("rfc2217") << "rfc2217://rack1.example:3001" << "rfc2217://rack1.example:3001" << "rack1.example"
+                             << 3001 << "";
+    QTest::newRow("scheme in capitals") << "TCP://10.0.0.7:4001" << "tcp://10.0.0.7:4001" << "10.0.0.7" << 4001 << "";
+    QTest::newRow("IPv6") << "rfc2217://[::1]:2001" << "rfc2217://[::1]:2001" << "::1" << 2001 << "";
+    QTest::newRow("device") << "/dev/ttyUSB0" << "/dev/ttyUSB0" << "" << 0 << "";
+    QTest::newRow("no port") << "tcp://rack1" << "" << "" << 0 << "ポート番号がありません";
+    QTest::newRow("port 0") << "tcp://rack1:0" << "" << "" << 0 << "1 から 65535";
+    QTest::newRow("port too big") << "tcp://rack1:65536" << "" << "" << 0 << "1 から 65535";
+    QTest::newRow("signed port") << "tcp://rack1:+22" << "" << "" << 0 << "1 から 65535";
+    QTest::newRow("a path after the port") << "tcp://rack1:22/x" << "" << "" << 0 << "1 から 65535";
+    QTest::newRow("IPv6 without brackets") << "tcp://::1:2001" << "" << "" << 0 << "ホスト名";
+    QTest::newRow("not IPv6 in brackets") << "tcp://[rack1]:2001" << "" << "" << 0 << "IPv6 アドレスではありません";
+    QTest::newRow("no host") << "rfc2217://:2001" << "" << "" << 0 << "ホスト名";
+    QTest::newRow("unknown scheme") << "ssh://rack1:22" << "" << "" << 0 << "「ssh://」は使えません";
+}
+
+void CodecTest::addresses()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, written);
+    QFETCH(QString, why);
+    QString said;
+    const std::optional<korvanta::PortAddress> address = korvanta::parseAddress(text, &said);
+    QCOMPARE(bool(address), !written.isEmpty());
+    if (!address) {
+        QVERIFY2(said.contains(why) && said.contains(text), qPrintable(said)); // the address quoted
+        return;
+    }
+    QCOMPARE(address->text(), written);
+    QTEST(address->host, "host");
+    QTEST(int(address->port), "port");
+}
+
+// ports.conf: comments, blanks, bad lines named by line and left out.
+void CodecTest::portNames()
+{
+    const auto names = korvanta::PortNames::parse("# rack\n"
+                                                  "\n"
+                                                  " a-1 = rfc2217://rack1:3001   # first\n"
+                                                  "b = tcp://rack1\n"
+                                                  "COM2 = /dev/ttyS9\n"
+                                                  "A-1 = tcp://rack1:3\n"
+                                                  "no equals sign\n"
+                                                  "bench=/dev/ttyUSB0\n",
+                                                  "ports.conf");
+    QStringList listed;
+    for (const korvanta::PortAddress &port : names.ports())
+        listed << port.name + " " + port.text();
+    QCOMPARE(listed, (QStringList{"a-1 rfc2217://rack1:3001", "bench /dev/ttyUSB0"}));
+    QStringList lines;
+    for (const QString &problem : names.problems())
+        lines << problem.section(": ", 0, 0);
+    QCOMPARE(lines, (QStringList{"ports.conf:4", "ports.conf:5", "ports.conf:6", "ports.conf:7"}));
+    QCOMPARE(names.find("A-1")->text(), "rfc2217://rack1:3001"); // names are found whatever their case
 }
 
 QTEST_GUILESS_MAIN(CodecTest)

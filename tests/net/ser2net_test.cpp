@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
@@ -280,8 +281,16 @@ void Ser2netTest::backupRestoreDiff()
 
     QCOMPARE(run(line + QStringList{"--json", "identify"}), 0);
     QCOMPARE(QJsonDocument::fromJson(m_out.toUtf8()).object().value("port").toString(), port);
-    if (named) // the bad line is named, the others still count
+    if (named) { // the bad line is named, the others still count, and ports lists them
         QVERIFY2(m_err.contains("ports.conf:2: "), qPrintable(m_err));
+        QCOMPARE(run({"--json", "ports"}), 0);
+        const QJsonArray list = QJsonDocument::fromJson(m_out.toUtf8()).array();
+        QVERIFY(!list.isEmpty());
+        const QJsonObject last = list.last().toObject();
+        QCOMPARE(last.value("name").toString(), "rack-a");
+        QCOMPARE(last.value("kind").toString(), "network");
+        QCOMPARE(last.value("path").toString(), address(kind));
+    }
     QVERIFY(writeProfiles(line));
     QCOMPARE(run(line + QStringList{"restore", "changed.ini"}), 0);
     QVERIFY2(simulatorLog(kind).contains(kSetting), qPrintable(simulatorLog(kind).join(' ')));
@@ -345,6 +354,8 @@ void Ser2netTest::failures_data()
                                                   << "のサーバーは RFC 2217 (COM ポートの制御) を受け付けません。";
     QTest::newRow("closed at once") << "rfc2217://127.0.0.1:{closing}" << false << 1
                                     << "のサーバーが接続を閉じました。";
+    QTest::newRow("speed refused") << "rfc2217://127.0.0.1:{9600}" << false << 1
+                                   << "のサーバーは速度 19200 bit/s を受け付けませんでした (9600 bit/s と応答)。";
     QTest::newRow("held by another client") << "rfc2217://127.0.0.1:{rfc}" << true << 1
                                             << "(サーバーの応答:「Port already in use」)";
     QTest::newRow("without the negotiation") << "tcp://127.0.0.1:{rfc}" << false << 1 << "機器が接続されていません";
@@ -367,6 +378,19 @@ void Ser2netTest::failures()
         connect(client, &QTcpSocket::readyRead, client, [client] { client->write(client->readAll()); });
     });
     connect(&closing, &QTcpServer::newConnection, this, [&closing] { closing.nextPendingConnection()->close(); });
+    // A server that takes the option and every setting but the speed.
+    QTcpServer slow;
+    QVERIFY(slow.listen(QHostAddress::LocalHost));
+    connect(&slow, &QTcpServer::newConnection, this, [&slow] {
+        QTcpSocket *client = slow.nextPendingConnection();
+        connect(client, &QTcpSocket::readyRead, client, [client] {
+            client->readAll();
+            client->write(QByteArray("\xff\xfd\x2c\xff\xfa\x2c\x65\x00\x00\x25\x80\xff\xf0"
+                                     "\xff\xfa\x2c\x66\x08\xff\xf0\xff\xfa\x2c\x67\x01\xff\xf0"
+                                     "\xff\xfa\x2c\x68\x01\xff\xf0\xff\xfa\x2c\x69\x01\xff\xf0",
+                                     41));
+        });
+    });
     if (port.contains("{rfc}")) {
         QVERIFY(startSimulators());
         QVERIFY(startSer2net());
@@ -377,7 +401,8 @@ void Ser2netTest::failures()
         QVERIFY(holder.waitForConnected(5000));
     }
     for (auto [name, number] : {std::pair{"{free}", freePort()}, {"{echo}", echo.serverPort()},
-                                {"{closing}", closing.serverPort()}, {"{rfc}", m_ports[ByRfc2217]}}) {
+                                {"{closing}", closing.serverPort()}, {"{rfc}", m_ports[ByRfc2217]},
+                                {"{9600}", slow.serverPort()}}) {
         port.replace(name, QString::number(number));
         said.replace(name, QString::number(number));
     }
