@@ -330,6 +330,7 @@ void Ser2netTest::lostInTheMiddleOfARestore()
     QCOMPARE(cli.exitCode(), 1);
     const QString err = QString::fromUtf8(cli.readAllStandardError());
     QVERIFY2(err.startsWith("korvanta-cli: " + address(ByRfc2217) + ": "), qPrintable(err));
+    QVERIFY2(err.contains(address(ByRfc2217) + " との接続が切れました"), qPrintable(err));
 
     QVERIFY(startSimulators());
     QVERIFY(startSer2net());
