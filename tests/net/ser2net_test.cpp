@@ -9,6 +9,7 @@
 #include "app/startup.h"
 #include "link/identify.h"
 #include "link/link.h"
+#include "link/networklink.h"
 #include "link/ports.h"
 #include "link/session.h"
 #include "tests/messagerecorder.h"
@@ -24,6 +25,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -37,7 +39,11 @@
 
 #include <csignal>
 #include <memory>
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 QString program(const char *name)
@@ -89,6 +95,7 @@ private slots:
     void lostInTheMiddleOfARestore();
     void failures_data();
     void failures();
+    void noAnswerToTheConnection();
     void windowProgram();
     void addNetworkPort_data();
     void addNetworkPort();
@@ -353,6 +360,8 @@ void Ser2netTest::failures_data()
                                   << "ホスト「nosuchhost.invalid」が見つかりません。";
     QTest::newRow("not RFC 2217: an echo server") << "rfc2217://127.0.0.1:{echo}" << false << 1
                                                   << "のサーバーは RFC 2217 (COM ポートの制御) を受け付けません。";
+    QTest::newRow("not RFC 2217: silent") << "rfc2217://127.0.0.1:{silent}" << false << 1
+                                          << "のサーバーは 3 秒以内に RFC 2217 (COM ポートの制御) に応じませんでした。";
     QTest::newRow("closed at once") << "rfc2217://127.0.0.1:{closing}" << false << 1
                                     << "のサーバーが接続を閉じました。";
     QTest::newRow("speed refused") << "rfc2217://127.0.0.1:{9600}" << false << 1
@@ -379,6 +388,8 @@ void Ser2netTest::failures()
         connect(client, &QTcpSocket::readyRead, client, [client] { client->write(client->readAll()); });
     });
     connect(&closing, &QTcpServer::newConnection, this, [&closing] { closing.nextPendingConnection()->close(); });
+    QTcpServer silent; // accepts, and never says a word
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
     // A server that takes the option and every setting but the speed.
     QTcpServer slow;
     QVERIFY(slow.listen(QHostAddress::LocalHost));
@@ -403,7 +414,7 @@ void Ser2netTest::failures()
     }
     for (auto [name, number] : {std::pair{"{free}", freePort()}, {"{echo}", echo.serverPort()},
                                 {"{closing}", closing.serverPort()}, {"{rfc}", m_ports[ByRfc2217]},
-                                {"{9600}", slow.serverPort()}}) {
+                                {"{9600}", slow.serverPort()}, {"{silent}", silent.serverPort()}}) {
         port.replace(name, QString::number(number));
         said.replace(name, QString::number(number));
     }
@@ -411,6 +422,29 @@ void Ser2netTest::failures()
     QVERIFY2(m_err.contains(said), qPrintable(m_err));
     if (status == 1) // the address begins every message
         QVERIFY2(m_err.startsWith("korvanta-cli: " + port + ": "), qPrintable(m_err));
+}
+
+// A server whose queue of connections is full answers no new one: the open
+// gives up at its deadline and says so.
+void Ser2netTest::noAnswerToTheConnection()
+{
+    using namespace korvanta;
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    const auto closeListener = qScopeGuard([listener] { ::close(listener); });
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof local;
+    QVERIFY(::bind(listener, reinterpret_cast<sockaddr *>(&local), size) == 0 && ::listen(listener, 0) == 0
+            && ::getsockname(listener, reinterpret_cast<sockaddr *>(&local), &size) == 0);
+    QTcpSocket first; // fills the queue: nothing accepts it
+    first.connectToHost(QHostAddress::LocalHost, ntohs(local.sin_port));
+    QVERIFY(first.waitForConnected(5000));
+    const QString address = QStringLiteral("tcp://127.0.0.1:%1").arg(ntohs(local.sin_port));
+    NetworkLink link(*parseAddress(address));
+    link.setDeadlines({300, 300});
+    QVERIFY(!link.open());
+    QCOMPARE(link.whyNotOpen(), address + " は 0.3 秒以内に接続に応答しませんでした。");
 }
 
 // The window program on an adapter behind ser2net: the telephone window
