@@ -8,7 +8,7 @@
 namespace korvanta {
 
 // What the command line asks of the utility.
-// --port takes COMn=PATH only.
+// --port takes COMn=ADDRESS only.
 struct Options : LineOptions {
     bool help = false;
     bool version = false;

@@ -162,9 +162,10 @@ line failed, 2 wrong usage or a file that cannot be used, 128 + the signal&apos;
 number when a signal ended it.
 
 Options:
-  --port PORT        the adapter&apos;s port: COMn (COMn is /dev/ttyS(n-1)) or a
-                     device path; COM1 when none is named; --port COMn=PATH
-                     makes COMn lead to PATH and uses it
+  --port PORT        the adapter&apos;s port: COMn (COMn is /dev/ttyS(n-1)), a
+                     device path, rfc2217://HOST:PORT, tcp://HOST:PORT or a
+                     name from ports.conf; COM1 when none is named;
+                     --port COMn=PORT makes COMn lead to PORT and uses it
 %1  --json             ports, identify, diff, restore and store print one JSON
                      document on standard output instead of text
   -h, --help         this text
@@ -179,9 +180,11 @@ KORVAN-TA 設定ユーティリティのコマンドライン版: 結果は標�
 シグナルで終わったときは 128 + シグナルの番号。
 
 オプション:
-  --port PORT        機器のポート: COMn (COMn は /dev/ttyS(n-1)) または
-                     デバイスのパス。指定がなければ COM1。
-                     --port COMn=PATH で COMn を PATH につなぎ、それを使います
+  --port PORT        機器のポート: COMn (COMn は /dev/ttyS(n-1))、
+                     デバイスのパス、rfc2217://ホスト:ポート、
+                     tcp://ホスト:ポート、または ports.conf の名前。
+                     指定がなければ COM1。--port COMn=PORT で
+                     COMn を PORT につなぎ、それを使います
 %1  --json             ports, identify, diff, restore, store の結果を
                      標準出力に JSON 文書一つで出します
   -h, --help         この説明
