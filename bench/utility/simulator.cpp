@@ -1,13 +1,7 @@
 #include "simulator.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
-#include <QStandardPaths>
-#include <QTcpServer>
-#include <QThread>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -49,69 +43,21 @@ void Simulator::stop()
 
 Simulator::~Simulator() { stop(); }
 
-bool listening(quint16 port)
-{
-    // /proc/net/tcp: "sl local_address rem_address st ...", the address as
-    // hex IP:PORT, state 0A for LISTEN.
-    QFile table(QStringLiteral("/proc/net/tcp"));
-    if (!table.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray local = QByteArray("0100007F:") + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
-    for (const QByteArray &line : table.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.simplified().split(' ');
-        if (fields.size() > 3 && fields[1] == local && fields[3] == "0A")
-            return true;
-    }
-    return false;
-}
-
 bool ConsoleServer::start(const QString &device)
 {
-    static QTemporaryDir folder;
-    const QString ser2net = QStandardPaths::findExecutable(QStringLiteral("ser2net"), {QStringLiteral("/usr/sbin")});
-    QTcpServer probe;
-    if (ser2net.isEmpty() || !folder.isValid() || !probe.listen(QHostAddress::LocalHost)) {
+    m_port = testing::freePort();
+    if (!m_server.start({{QStringLiteral("telnet(rfc2217),tcp(nodelay)"), m_port, device, QStringLiteral("9600n81"),
+                          QStringLiteral("    chardelay: false\n")}},
+                        m_folder.path())) {
         std::fprintf(stderr, "cannot start ser2net (scripts/setup.sh installs it)\n");
         return false;
     }
-    m_port = probe.serverPort();
-    probe.close();
-    const QString yaml = folder.filePath(QStringLiteral("ser2net.yaml"));
-    QFile config(yaml);
-    if (!config.open(QIODevice::WriteOnly))
-        return false;
-    // As the README advises for adapters: no Nagle, no waiting for more characters.
-    config.write(QStringLiteral("connection: &adapter\n"
-                                "  accepter: telnet(rfc2217),tcp(nodelay),127.0.0.1,%1\n"
-                                "  connector: serialdev,%2,9600n81,local\n"
-                                "  options:\n"
-                                "    chardelay: false\n")
-                     .arg(m_port)
-                     .arg(device)
-                     .toUtf8());
-    config.close();
-    m_process.setStandardOutputFile(QProcess::nullDevice());
-    m_process.setStandardErrorFile(QProcess::nullDevice());
-    m_process.start(ser2net, {QStringLiteral("-n"), QStringLiteral("-u"), QStringLiteral("-c"), yaml,
-                              QStringLiteral("-P"), folder.filePath(QStringLiteral("ser2net.pid"))});
-    // Ready once the port listens; a connection to find that out would hold
-    // the serial port for a moment after.
-    const QDeadlineTimer deadline(5000);
-    while (!listening(m_port) && !deadline.hasExpired() && m_process.state() != QProcess::NotRunning)
-        QThread::msleep(5);
-    return listening(m_port);
-}
-
-void ConsoleServer::stop()
-{
-    end(m_process);
+    return true;
 }
 
 QString ConsoleServer::address() const
 {
     return QStringLiteral("rfc2217://127.0.0.1:%1").arg(m_port);
 }
-
-ConsoleServer::~ConsoleServer() { stop(); }
 
 } // namespace korvanta::bench

@@ -2,6 +2,8 @@
 
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include "tests/consoleserver.h"
 #include <QString>
 #include <QStringList>
 
@@ -30,26 +32,20 @@ private:
     QString m_device;
 };
 
-// Whether something listens on the TCP port of 127.0.0.1.
-bool listening(quint16 port);
-
 // Debian's ser2net in front of a pseudo-terminal, serving it by telnet with
 // RFC 2217 on a free port of 127.0.0.1, the device set to 9600n81 until a
-// client sets the line; stopped when this goes.
+// client sets the line, ser2net set up for adapters (no Nagle, no waiting
+// for more characters); stopped when this goes.
 class ConsoleServer {
 public:
-    ConsoleServer() = default;
-    ConsoleServer(const ConsoleServer &) = delete;
-    ~ConsoleServer();
-
     // False, with the reason on stderr, when it does not listen.
     bool start(const QString &device);
-    void stop();
     // rfc2217://127.0.0.1:PORT
     QString address() const;
 
 private:
-    QProcess m_process;
+    QTemporaryDir m_folder;
+    testing::ConsoleServer m_server;
     quint16 m_port = 0;
 };
 

@@ -12,6 +12,7 @@
 #include "link/networklink.h"
 #include "link/ports.h"
 #include "link/session.h"
+#include "tests/consoleserver.h"
 #include "tests/messagerecorder.h"
 #include "ui/settingsdialog.h"
 #include "workfile/workfile.h"
@@ -30,7 +31,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -41,7 +41,6 @@
 #include <memory>
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -51,34 +50,9 @@ QString program(const char *name)
     return QDir(qEnvironmentVariable("KORVANTA_BIN_DIR")).filePath(QString::fromLatin1(name));
 }
 
-// A port on 127.0.0.1 that nothing listens on now.
-quint16 freePort()
-{
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost) ? probe.serverPort() : 0;
-}
-
-// Whether something listens on the TCP port of 127.0.0.1 (/proc/net/tcp:
-// the address as hex IP:PORT, state 0A for LISTEN).
-bool listening(quint16 port)
-{
-    QFile table("/proc/net/tcp");
-    if (!table.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray local = "0100007F:" + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
-    for (const QByteArray &line : table.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.simplified().split(' ');
-        if (fields.size() > 3 && fields[1] == local && fields[3] == "0A")
-            return true;
-    }
-    return false;
-}
-
-// A child that ends with this test, however the test ends.
-void diesWithTest(QProcess &process)
-{
-    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-}
+using korvanta::testing::ConsoleServer;
+using korvanta::testing::diesWithParent;
+using korvanta::testing::freePort;
 
 const QString kSetting = QStringLiteral("AT$C1=0312345678"); // what changed.ini changes first
 } // namespace
@@ -118,19 +92,17 @@ private:
     // factory.ini read through the address, changed.ini with two settings changed.
     bool writeProfiles(const QStringList &line);
 
-    QString m_ser2netPath;
     std::unique_ptr<QTemporaryDir> m_dir;
     QProcess m_sims[2];
     QString m_ptys[2];
     quint16 m_ports[2] = {};
-    QProcess m_ser2net;
+    ConsoleServer m_ser2net;
     QString m_out, m_err;
 };
 
 void Ser2netTest::initTestCase()
 {
-    m_ser2netPath = QStandardPaths::findExecutable("ser2net", {"/usr/sbin", "/usr/bin", "/usr/local/sbin"});
-    QVERIFY2(!m_ser2netPath.isEmpty(), "ser2net is missing: scripts/setup.sh installs it");
+    QVERIFY2(!ConsoleServer::program().isEmpty(), "ser2net is missing: scripts/setup.sh installs it");
 }
 
 void Ser2netTest::init()
@@ -145,7 +117,7 @@ void Ser2netTest::init()
 
 void Ser2netTest::cleanup()
 {
-    stop(m_ser2net);
+    m_ser2net.stop();
     for (QProcess &sim : m_sims)
         stop(sim);
 }
@@ -167,7 +139,7 @@ bool Ser2netTest::startSimulators(const QStringList &options)
         QProcess &sim = m_sims[kind];
         stop(sim);
         const QString name = kind == ByRfc2217 ? "rfc2217" : "tcp";
-        diesWithTest(sim);
+        diesWithParent(sim);
         sim.start(program("korvanta-sim"), QStringList{"--expect-line", "19200,8N1", "--state",
                                                        m_dir->filePath(name + ".state"), "--log",
                                                        m_dir->filePath(name + ".log")}
@@ -181,36 +153,9 @@ bool Ser2netTest::startSimulators(const QStringList &options)
 
 bool Ser2netTest::startSer2net()
 {
-    stop(m_ser2net);
-    const QString yaml = m_dir->filePath("ser2net.yaml");
-    QFile config(yaml);
-    if (!config.open(QIODevice::WriteOnly))
-        return false;
-    config.write(QStringLiteral("connection: &adapter1\n"
-                                "  accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
-                                "  connector: serialdev,%2,9600n81,local\n"
-                                "connection: &adapter2\n"
-                                "  accepter: tcp,127.0.0.1,%3\n"
-                                "  connector: serialdev,%4,19200n81,local\n")
-                     .arg(m_ports[ByRfc2217])
-                     .arg(m_ptys[ByRfc2217])
-                     .arg(m_ports[ByTcp])
-                     .arg(m_ptys[ByTcp])
-                     .toUtf8());
-    config.close();
-    diesWithTest(m_ser2net);
-    m_ser2net.setStandardOutputFile(QProcess::nullDevice()); // "Unable to start mdns"
-    m_ser2net.setStandardErrorFile(QProcess::nullDevice());
-    m_ser2net.start(m_ser2netPath, {"-n", "-u", "-c", yaml, "-P", m_dir->filePath("ser2net.pid")});
-    if (!m_ser2net.waitForStarted(5000))
-        return false;
-    // Ready once both ports listen; a connection to find that out would hold
-    // the serial port for a moment after.
-    const QDeadlineTimer deadline(5000);
-    const auto ready = [this] { return listening(m_ports[ByRfc2217]) && listening(m_ports[ByTcp]); };
-    while (!ready() && !deadline.hasExpired() && m_ser2net.state() == QProcess::Running)
-        QTest::qWait(5);
-    return ready();
+    return m_ser2net.start({{"telnet(rfc2217),tcp", m_ports[ByRfc2217], m_ptys[ByRfc2217], "9600n81"},
+                            {"tcp", m_ports[ByTcp], m_ptys[ByTcp], "19200n81"}},
+                           m_dir->path());
 }
 
 QStringList Ser2netTest::simulatorLog(Served kind) const
@@ -232,7 +177,7 @@ void Ser2netTest::startCli(QProcess &cli, const QStringList &arguments)
     environment.insert("XDG_CONFIG_HOME", m_dir->filePath("config"));
     cli.setProcessEnvironment(environment);
     cli.setWorkingDirectory(m_dir->path());
-    diesWithTest(cli);
+    diesWithParent(cli);
     cli.start(program("korvanta-cli"), arguments);
     cli.closeWriteChannel();
 }
