@@ -486,6 +486,9 @@ void Ser2netTest::addNetworkPort()
         QCOMPARE(combo->currentIndex(), 9);
         QCOMPARE(combo->currentText(), "rack-a");
         QCOMPARE(control.describe(10), port);
+        dialog.findChild<QPushButton *>("OKButton")->click(); // 登録: the adapter behind it answers
+        QCOMPARE(dialog.result(), PortConnected);
+        QCOMPARE(identity.ModelName, "KORVAN-TA");
     } else {
         QCOMPARE(messages.boxes.size(), 1);
         QVERIFY2(messages.texts()[0].contains(said), qPrintable(messages.texts()[0]));
