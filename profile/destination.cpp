@@ -31,6 +31,19 @@ int writeError(const QString &path)
     return ::access(QFile::encodeName(path).constData(), W_OK) == 0 ? 0 : errno;
 }
 
+// Why no file can be made in folder: it is missing, no folder, or not this
+// user's to write. Empty when one can.
+QString folderProblem(const QString &folder)
+{
+    struct stat status {};
+    if (::stat(QFile::encodeName(folder).constData(), &status) != 0)
+        return because(folder, errno);
+    if (!S_ISDIR(status.st_mode))
+        return because(folder, ENOTDIR);
+    const int error = writeError(folder);
+    return error ? because(folder, error) : QString();
+}
+
 std::optional<int> descriptorOf(const QString &path)
 {
     static const QRegularExpression named(QStringLiteral("^/(?:dev/fd|proc/self/fd)/([0-9]{1,6})$"));
@@ -102,13 +115,7 @@ QString unwritableReason(const QString &path)
     case Destination::RegularFile: {
         // The temporary file is made in the same folder.
         const QString folder = QFileInfo(d.path).absolutePath();
-        struct stat status {};
-        if (::stat(QFile::encodeName(folder).constData(), &status) != 0)
-            return because(folder, errno);
-        if (!S_ISDIR(status.st_mode))
-            return because(folder, ENOTDIR);
-        const int error = writeError(folder);
-        return error ? because(folder, error) : QString();
+        return folderProblem(folder);
     }
     case Destination::Direct: {
         const int error = writeError(d.path);
@@ -188,13 +195,7 @@ QString automaticBackupProblem()
     // The first folder on the way that exists must let this user make the rest.
     while (!QFileInfo(folder).exists() && QFileInfo(folder).absolutePath() != folder)
         folder = QFileInfo(folder).absolutePath();
-    struct stat status {};
-    if (::stat(QFile::encodeName(folder).constData(), &status) != 0)
-        return because(folder, errno);
-    if (!S_ISDIR(status.st_mode))
-        return because(folder, ENOTDIR);
-    const int error = writeError(folder);
-    return error ? because(folder, error) : QString();
+    return folderProblem(folder);
 }
 
 QString saveAutomaticBackup(const Profile &profile, const QString &device, QString *error)
