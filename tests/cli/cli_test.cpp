@@ -407,7 +407,7 @@ void CliTest::stoppedBySignal_data()
     QTest::addColumn<int>("signal");
     QTest::addColumn<QString>("said");
     QTest::newRow("SIGINT while restoring") << "AT$C1=0312345678" << QStringList{"restore", "changed.ini"} << SIGINT
-                                            << "stopped by SIGINT while writing 2 setting(s): some of the 2 change(s)";
+                                            << "stopped by SIGINT while writing 2 settings: some of the 2 changes";
     QTest::newRow("SIGTERM while backing up") << "AT\\S3" << QStringList{"backup", "factory.ini"} << SIGTERM
                                               << "stopped by SIGTERM while reading the settings: nothing was changed, "
                                                  "factory.ini was not written";
@@ -687,7 +687,7 @@ void CliTest::cutShortSaysWhatWasDone_data()
     QTest::addColumn<bool>("readerGoes"); // the reader of standard output goes away once a setting was sent
     QTest::addColumn<QString>("err");
     QTest::newRow("line lost") << QStringList{"--drop-after", "0", "--drop-on", "AT$C1=*"} << false
-                               << "the restore failed on the line: 0 of the 2 change(s) were sent and acknowledged, "
+                               << "the restore failed on the line: 0 of the 2 changes were sent and acknowledged, "
                                   "what got through was stored; running the same command again completes it";
     QTest::newRow("report's reader gone") << QStringList{} << true
                                           << "restored and stored; the report could not be written: Broken pipe";
