@@ -13,7 +13,8 @@ packages=(cmake ninja-build g++ pkg-config
           desktop-file-utils appstream                  # scripts/installcheck.sh
           dpkg-dev lintian                              # scripts/package.sh, its check
           ansible-core python3-pytest                   # the Ansible collection's tests
-          yamllint pycodestyle python3-voluptuous)      # its sanity checks
+          python3-venv yamllint pycodestyle pylint      # its sanity checks (ansible/sanity.sh)
+          python3-voluptuous shellcheck)
 [ "${KORVANTA_FUZZ:-OFF}" = ON ] && packages+=(clang libclang-rt-14-dev)   # fuzz/run.sh
 
 missing=()

@@ -21,7 +21,7 @@ description:
     back to these settings.
 version_added: 1.0.0
 author:
-  - The KORVAN-TA settings utility developers
+  - The KORVAN-TA settings utility developers (!UNKNOWN)
 extends_documentation_fragment:
   - korvanta.adapter.cli
   - ansible.builtin.files

@@ -20,7 +20,7 @@ description:
     M(ansible.builtin.set_fact).
 version_added: 1.0.0
 author:
-  - The KORVAN-TA settings utility developers
+  - The KORVAN-TA settings utility developers (!UNKNOWN)
 extends_documentation_fragment:
   - korvanta.adapter.cli
 attributes:
@@ -29,6 +29,7 @@ attributes:
     description: It only reads; it runs the same in check mode.
   diff_mode:
     support: none
+    description: It changes nothing, so there is nothing to show.
 seealso:
   - module: korvanta.adapter.profile
   - module: korvanta.adapter.backup

@@ -31,7 +31,7 @@ description:
     C(msg) and its exit status in C(rc).
 version_added: 1.0.0
 author:
-  - The KORVAN-TA settings utility developers
+  - The KORVAN-TA settings utility developers (!UNKNOWN)
 extends_documentation_fragment:
   - korvanta.adapter.cli
 options:

@@ -132,9 +132,9 @@ inventory
 run check korvanta.adapter.rollout "$here/info.yml" -e korvanta_profile="$work/office.ini" --check --diff
 expect_recap check changed 1 "${names[@]}"
 expect_recap check failed 0 "${names[@]}"
-grep -qx -- '-\[TEL1\] RING=1' "$work/check.out" && grep -qx -- '+\[TEL1\] RING=2' "$work/check.out" \
-  && grep -qx -- '+\[TEL3\] TOKI=1' "$work/check.out" \
-  || { cat "$work/check.out"; fail "the diff does not show the changes"; }
+for line in '-[TEL1] RING=1' '+[TEL1] RING=2' '+[TEL3] TOKI=1'; do
+  grep -qxF -- "$line" "$work/check.out" || { cat "$work/check.out"; fail "the diff does not show $line"; }
+done
 for name in "${names[@]}"; do
   [ -z "$(sent "$name")" ] || fail "check mode sent to $name: $(sent "$name")"
 done
@@ -169,7 +169,7 @@ done
 
 # 4. The fourth adapter's line is lost while the second profile is sent.
 kill "${sims[3]}"; wait "${sims[3]}" 2>/dev/null || true
-start ta4 --drop-after 1 --drop-on 'AT$W2=*'
+start ta4 --drop-after 1 --drop-on "AT\$W2=*"
 inventory
 run lost korvanta.adapter.rollout -e korvanta_profile="$work/second.ini"
 expect_recap lost changed 1 ta1 ta2 ta3
