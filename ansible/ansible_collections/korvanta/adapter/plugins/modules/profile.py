@@ -42,10 +42,10 @@ options:
     type: path
   content:
     description:
-      - The profile's text. With C(lookup('file', ...)) or
-        C(lookup('template', ...)) a profile kept on the controller.
-      - A line end is added to the last line where it has none, since
-        C(lookup('file', ...)) strips it.
+      - The profile's text. With the C(file) or C(template) lookup, a
+        profile kept on the controller.
+      - A line end is added to the last line where it has none, since the
+        C(file) lookup strips it.
       - Exactly one of I(src) and I(content) is required.
     type: str
   backup:
