@@ -17,7 +17,8 @@
 # collection keeps CHANGELOG.md), pslint (no PowerShell here).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-export HOME=$(realpath -m "${1:?WORKDIR}")/home LANG=C.UTF-8 LC_ALL=C.UTF-8
+HOME=$(realpath -m "${1:?WORKDIR}")/home
+export HOME LANG=C.UTF-8 LC_ALL=C.UTF-8
 tree=$(mktemp -d)
 trap 'rm -rf "$tree"' EXIT
 collection=$tree/ansible_collections/korvanta/adapter

@@ -69,9 +69,11 @@ identity=$("${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 \
 ansible_env=(env HOME="$stage/ansible" LANG=C.UTF-8 ANSIBLE_COLLECTIONS_PATH="$prefix/share/ansible/collections"
              ANSIBLE_COLLECTIONS_SCAN_SYS_PATH=false ANSIBLE_NOCOLOR=1)
 for module in info backup profile; do
-  "${ansible_env[@]}" /usr/bin/ansible-doc -t module "korvanta.adapter.$module" >"$stage/ansible.log" 2>&1 \
-    && grep -q "$prefix/share/ansible/collections/ansible_collections/korvanta/adapter/plugins/modules/$module.py" \
-       "$stage/ansible.log" || { cat "$stage/ansible.log"; fail "ansible-doc does not find korvanta.adapter.$module"; }
+  if ! "${ansible_env[@]}" /usr/bin/ansible-doc -t module "korvanta.adapter.$module" >"$stage/ansible.log" 2>&1 \
+     || ! grep -q "$prefix/share/ansible/collections/ansible_collections/korvanta/adapter/plugins/modules/$module.py" \
+          "$stage/ansible.log"; then
+    cat "$stage/ansible.log"; fail "ansible-doc does not find korvanta.adapter.$module"
+  fi
 done
 "${ansible_env[@]}" /usr/bin/ansible localhost -c local -e ansible_python_interpreter=/usr/bin/python3 \
   -m korvanta.adapter.info -a "executable=$prefix/bin/korvanta-cli" >"$stage/ansible.log" 2>&1 \

@@ -16,72 +16,13 @@
 #      task fails with korvanta-cli's message and status, the other three are
 #      done.
 #
-# Needs korvanta-sim and korvanta-cli on the PATH, or in KORVANTA_BIN_DIR, and
-# Ansible (ANSIBLE_PLAYBOOK, default /usr/bin/ansible-playbook: Debian's, with
-# Debian's Python).
+# What it needs: adapters.sh.
+# shellcheck disable=SC2154 # work, playbook, port, sims: from adapters.sh
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-[ -n "${KORVANTA_BIN_DIR:-}" ] && PATH=$KORVANTA_BIN_DIR:$PATH
-playbook=${ANSIBLE_PLAYBOOK:-/usr/bin/ansible-playbook}
-
-work=$(mktemp -d)
-sims=()
-cleanup() {
-  [ ${#sims[@]} -gt 0 ] && kill "${sims[@]}" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "rollout: $*" >&2; exit 1; }
-
-# Everything the programs write stays in the work folder: korvanta-cli's
-# automatic backups, Ansible's temporary files.
-export HOME=$work/home XDG_DATA_HOME=$work/data LANG=C.UTF-8 LC_ALL=C.UTF-8
-mkdir -p "$HOME" "$XDG_DATA_HOME" "$work/backups"
-# The collection from this tree, unless ansible-test has put it elsewhere.
-: "${ANSIBLE_COLLECTIONS_PATH:=$(cd "$here/../../../../../../.." && pwd)}"
-export ANSIBLE_COLLECTIONS_PATH ANSIBLE_NOCOLOR=1 ANSIBLE_RETRY_FILES_ENABLED=0 ANSIBLE_FORKS=4 \
-       ANSIBLE_LOCAL_TEMP=$work/home/tmp ANSIBLE_REMOTE_TEMP=$work/home/tmp
-cd "$work"
-
+# shellcheck source=adapters.sh
+. "$here/adapters.sh"
 names=(ta1 ta2 ta3 ta4)
-declare -A port
-
-# Starts the simulator of adapter $1 with its stored settings and more
-# options; its pseudo-terminal is port[$1].
-start() {
-  local name=$1; shift
-  rm -f "$work/$name.out" # not the last run's port
-  korvanta-sim --state "$work/$name.state" --log "$work/$name.log" "$@" >"$work/$name.out" 2>&1 &
-  sims+=($!)
-  local waited=0
-  until [ -s "$work/$name.out" ]; do
-    sleep 0.05; waited=$((waited + 1))
-    [ $waited -lt 200 ] || fail "korvanta-sim of $name did not start"
-  done
-  port[$name]=$(head -n1 "$work/$name.out")
-}
-stop_all() {
-  kill "${sims[@]}"
-  wait "${sims[@]}" 2>/dev/null || true
-  sims=()
-}
-
-# Two racks, two adapters each, in host variables; both racks are this host.
-inventory() {
-  {
-    echo "racks:"
-    echo "  vars: {ansible_connection: local, ansible_python_interpreter: /usr/bin/python3}"
-    echo "  hosts:"
-    for rack in 1 2; do
-      echo "    rack$rack:"
-      echo "      korvanta_adapters:"
-      for name in "${names[@]:$(((rack - 1) * 2)):2}"; do
-        echo "        - {name: $name, port: '${port[$name]}', workfile: '$work/$name.ini'}"
-      done
-    done
-  } >"$work/inventory.yml"
-}
 
 # ansible-playbook with the inventory, its output in $work/$1.out.
 run() {
@@ -114,17 +55,7 @@ differs() {
   echo $status
 }
 
-# The profiles: the simulator's own settings with a few changed (three
-# settings of the telephone ports, the ring of TEL1), and a second one with
-# the ring of TEL2 changed too.
-korvanta-cli --simulate --workfile "$work/base.ini" backup "$work/base.profile" 2>/dev/null \
-  || fail "korvanta-cli --simulate backup failed"
-sed -e 's/^TOKI=0$/TOKI=1/' -e '0,/^RING=1$/s//RING=2/' "$work/base.profile" >"$work/office.ini"
-awk '/^\[TEL2\]/ { tel2 = 1 } tel2 && /^RING=1$/ { $0 = "RING=0"; tel2 = 0 } { print }' \
-  "$work/office.ini" >"$work/second.ini"
-cmp -s "$work/base.profile" "$work/office.ini" && fail "the profile changes nothing"
-cmp -s "$work/office.ini" "$work/second.ini" && fail "the second profile changes nothing"
-
+make_profiles
 for name in "${names[@]}"; do start "$name"; done
 inventory
 
