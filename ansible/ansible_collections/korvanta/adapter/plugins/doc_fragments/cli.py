@@ -23,11 +23,10 @@ options:
     type: str
   workfile:
     description:
-      - The settings work file korvanta-cli uses, instead of its default
-        C($XDG_DATA_HOME/korvanta/mail.ini).
-      - Only one running program uses a work file at a time. Where korvanta-cli
-        keeps one work file for every port, give each adapter of a host its
-        own, so that the adapters of one host can be done at once.
+      - The settings work file korvanta-cli uses, instead of the one it keeps
+        for the port.
+      - Only one running program uses a work file at a time, so adapters done
+        at once need one each.
     type: path
   log:
     description:

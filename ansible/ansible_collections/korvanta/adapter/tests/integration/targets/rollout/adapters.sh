@@ -29,7 +29,7 @@ mkdir -p "$HOME" "$XDG_DATA_HOME" "$work/backups"
 : "${ANSIBLE_COLLECTIONS_PATH:=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../../../../../.." && pwd)}"
 export ANSIBLE_COLLECTIONS_PATH ANSIBLE_NOCOLOR=1 ANSIBLE_RETRY_FILES_ENABLED=0 ANSIBLE_FORKS=4 \
        ANSIBLE_LOCAL_TEMP=$work/home/tmp ANSIBLE_REMOTE_TEMP=$work/home/tmp
-cd "$work"
+cd "$work" || exit 1
 
 declare -A port
 names=() # the adapters, for inventory(): the sourcing script sets them
@@ -55,7 +55,8 @@ stop_all() {
 }
 
 # The adapters named in names, in racks of two in host variables; every rack
-# is this host.
+# is this host. Those of the first rack name a work file, the others use the
+# one korvanta-cli keeps for their port.
 inventory() {
   {
     echo "racks:"
@@ -65,7 +66,7 @@ inventory() {
       echo "    rack$((first / 2 + 1)):"
       echo "      korvanta_adapters:"
       for name in "${names[@]:first:2}"; do
-        echo "        - {name: $name, port: '${port[$name]}', workfile: '$work/$name.ini'}"
+        echo "        - {name: $name, port: '${port[$name]}'$([ "$first" -gt 0 ] || echo ", workfile: '$work/$name.ini'")}"
       done
     done
   } >"$work/inventory.yml"
