@@ -50,6 +50,12 @@ QJsonValue orNull(const std::optional<QString> &value)
     return value ? QJsonValue(*value) : QJsonValue();
 }
 
+// What the value means, in the run's language.
+QJsonValue textOrNull(const SettingKey &setting, const std::optional<QString> &value)
+{
+    return value ? QJsonValue(profile::meaning(setting, value)) : QJsonValue();
+}
+
 // What the adapter's firmware lacks: the setting, or only the profile's value
 // of it. In the operator's language when translated; as written for --json,
 // whose reasons scripts compare whatever the locale.
@@ -98,7 +104,9 @@ struct Report {
                                     {QStringLiteral("section"), d.setting->section},
                                     {QStringLiteral("key"), d.setting->key},
                                     {QStringLiteral("from"), orNull(d.left)},
-                                    {QStringLiteral("to"), orNull(d.right)}});
+                                    {QStringLiteral("to"), orNull(d.right)},
+                                    {QStringLiteral("from_text"), textOrNull(*d.setting, d.left)},
+                                    {QStringLiteral("to_text"), textOrNull(*d.setting, d.right)}});
         return QJsonDocument(QJsonObject{{QStringLiteral("port"), port},
                                          {QStringLiteral("model"), model},
                                          {QStringLiteral("firmware"), firmware},

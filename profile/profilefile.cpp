@@ -268,10 +268,28 @@ QList<Difference> compare(const SettingValues &a, const SettingValues &b, std::s
     return out;
 }
 
+QString meaning(const SettingKey &setting, const std::optional<QString> &value)
+{
+    if (!value)
+        return {};
+    const SettingDomain &domain = setting.domain;
+    for (const SettingDomain::Option &o : domain.options)
+        if (o.value == *value)
+            return o.meaning;
+    if (domain.max >= domain.min && !domain.unit.isEmpty() && !value->isEmpty())
+        return *value + u' ' + domain.unit;
+    return *value;
+}
+
 QString describe(const Difference &d)
 {
-    const auto quoted = [](const std::optional<QString> &v) {
-        return v ? QLatin1Char('"') + *v + QLatin1Char('"') : Texts::tr("(なし)");
+    const auto quoted = [&d](const std::optional<QString> &v) {
+        if (!v)
+            return Texts::tr("(なし)");
+        const QString meant = meaning(*d.setting, v);
+        return meant != *v && !meant.endsWith(u' ' + d.setting->domain.unit)
+                   ? QStringLiteral("%1 (%2)").arg(meant, *v)
+                   : QLatin1Char('"') + *v + QLatin1Char('"');
     };
     return QStringLiteral("%1 [%2] %3: %4 → %5")
         .arg(d.setting->caption, d.setting->section, d.setting->key, quoted(d.left), quoted(d.right));

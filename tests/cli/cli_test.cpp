@@ -341,7 +341,7 @@ void CliTest::restoresThatCannotHold_data()
                                                      << QByteArray("\nNDISPLAY=1\n") << 2
                                                      << "p.ini:{line}: TEL2/NDISPLAY, TEL3/NDISPLAY: " << false;
     QTest::newRow("a setting the adapter keeps") << QStringList{"--keep", "$L2"} << QByteArray("\nONSEI=0\n")
-                                                 << QByteArray("\nONSEI=1\n") << 1 << "[TEL2] ONSEI: \"0\" → \"1\""
+                                                 << QByteArray("\nONSEI=1\n") << 1 << "[TEL2] ONSEI: 音声 (0) → 3.1KHzｵｰﾃﾞｨｵ (1)"
                                                  << true;
 }
 
@@ -407,7 +407,7 @@ void CliTest::stoppedBySignal_data()
     QTest::addColumn<int>("signal");
     QTest::addColumn<QString>("said");
     QTest::newRow("SIGINT while restoring") << "AT$C1=0312345678" << QStringList{"restore", "changed.ini"} << SIGINT
-                                            << "stopped by SIGINT while writing 2 setting(s): some of the 2 change(s)";
+                                            << "stopped by SIGINT while writing 2 settings: some of the 2 changes";
     QTest::newRow("SIGTERM while backing up") << "AT\\S3" << QStringList{"backup", "factory.ini"} << SIGTERM
                                               << "stopped by SIGTERM while reading the settings: nothing was changed, "
                                                  "factory.ini was not written";
@@ -549,7 +549,8 @@ void CliTest::json()
 
     // diff and restore: adapter (or first file) → profile (or second file).
     const QJsonObject change{{"caption", "アナログポート設定 / TEL1ポート / 自己アドレス"},
-                             {"section", "TEL1"}, {"key", "JIKO_NO"}, {"from", ""}, {"to", "0312345678"}};
+                             {"section", "TEL1"}, {"key", "JIKO_NO"}, {"from", ""}, {"to", "0312345678"},
+                             {"from_text", ""}, {"to_text", "0312345678"}};
     // Which adapter, for a rack's scripts; no port when two files are compared.
     const auto report = [this](const QJsonArray &changes, const QJsonValue &backup, bool stored,
                                const QJsonValue &port = QJsonValue::Undefined) {
@@ -563,6 +564,19 @@ void CliTest::json()
         QCOMPARE(o["changes"][0].toObject(), change);
         QCOMPARE(o, report(o["changes"].toArray(), QJsonValue(), false, diff.size() == 3 ? QJsonValue() : QJsonValue(m_device)));
     }
+    // An option's value with its meaning, in the run's language; scripts keep the value.
+    QFile factory(m_dir->filePath("factory.ini")), tuchi(m_dir->filePath("tuchi.ini"));
+    QVERIFY(factory.open(QIODevice::ReadOnly) && tuchi.open(QIODevice::WriteOnly));
+    tuchi.write(factory.readAll().replace("TUCHI=3", "TUCHI=1"));
+    tuchi.close();
+    o = document({"--json", "--language", "en", "diff", "factory.ini", "tuchi.ini"}, 1).object();
+    QCOMPARE(o["changes"][0]["from"], "3");
+    QCOMPARE(o["changes"][0]["from_text"], "As subscribed");
+    QCOMPARE(o["changes"][0]["to_text"], "Send subscriber number");
+    QCOMPARE(run("korvanta-cli", {"--language", "ja", "diff", "factory.ini", "tuchi.ini"}), 1);
+    QVERIFY2(m_out.startsWith("アナログポート設定 / TEL1ポート / 発信者番号通知指定 [TEL1] TUCHI: 網契約に従う (3) → 契約者回線番号を通知 (1)\n"),
+             qPrintable(m_out));
+
     o = document(line + QStringList{"restore", "--dry-run", "changed.ini"}, 0).object();
     QCOMPARE(o, report(o["changes"].toArray(), QJsonValue(), false));
     QCOMPARE(o["changes"].toArray().size(), 2);
@@ -673,7 +687,7 @@ void CliTest::cutShortSaysWhatWasDone_data()
     QTest::addColumn<bool>("readerGoes"); // the reader of standard output goes away once a setting was sent
     QTest::addColumn<QString>("err");
     QTest::newRow("line lost") << QStringList{"--drop-after", "0", "--drop-on", "AT$C1=*"} << false
-                               << "the restore failed on the line: 0 of the 2 change(s) were sent and acknowledged, "
+                               << "the restore failed on the line: 0 of the 2 changes were sent and acknowledged, "
                                   "what got through was stored; running the same command again completes it";
     QTest::newRow("report's reader gone") << QStringList{} << true
                                           << "restored and stored; the report could not be written: Broken pipe";
