@@ -70,7 +70,7 @@ attributes:
     description: A dry run (C(restore --dry-run)); only queries reach the adapter.
   diff_mode:
     support: full
-    description: Each change as C([SECTION] KEY=value), the adapter's value before and the profile's after.
+    description: Each change as C([SECTION] KEY=value) and the value's meaning, the adapter's value before and the profile's after.
 seealso:
   - module: korvanta.adapter.backup
   - module: korvanta.adapter.info
@@ -125,6 +125,12 @@ changes:
       description: The profile's value.
       type: str
       sample: "2"
+    from_text:
+      description: What the adapter's value means, in the language of korvanta-cli's messages; null where it has no meaning of its own.
+      type: str
+    to_text:
+      description: What the profile's value means.
+      type: str
 skipped:
   description: The settings the adapter's firmware lacks, not sent, each with the reason.
   returned: when korvanta-cli read the adapter
