@@ -65,6 +65,22 @@ identity=$("${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 \
   || fail "korvanta-cli --simulate wrote a work file of the user's"
 [ ! -e "$prefix/bin/mail.ini" ] || fail "a work file beside the installed program"
 
+# The Ansible collection, where Ansible finds it under the prefix and nowhere
+# else: its documentation renders, and a module of it runs the installed
+# korvanta-cli.
+ansible_env=(env HOME="$stage/ansible" LANG=C.UTF-8 ANSIBLE_COLLECTIONS_PATH="$prefix/share/ansible/collections"
+             ANSIBLE_COLLECTIONS_SCAN_SYS_PATH=false ANSIBLE_NOCOLOR=1)
+for module in info backup profile; do
+  if ! "${ansible_env[@]}" /usr/bin/ansible-doc -t module "korvanta.adapter.$module" >"$stage/ansible.log" 2>&1 \
+     || ! grep -q "$prefix/share/ansible/collections/ansible_collections/korvanta/adapter/plugins/modules/$module.py" \
+          "$stage/ansible.log"; then
+    cat "$stage/ansible.log"; fail "ansible-doc does not find korvanta.adapter.$module"
+  fi
+done
+"${ansible_env[@]}" /usr/bin/ansible localhost -c local -e ansible_python_interpreter=/usr/bin/python3 \
+  -m korvanta.adapter.info -a "executable=$prefix/bin/korvanta-cli" >"$stage/ansible.log" 2>&1 \
+  || { cat "$stage/ansible.log"; fail "the installed korvanta.adapter.info failed"; }
+
 # As root: root may write the prefix, and the installed programs must not.
 # The window program (started and left at once, and its screenshot tour) and
 # the command line, run as root with a home of their own, leave every file
