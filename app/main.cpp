@@ -96,8 +96,14 @@ int main(int argc, char *argv[])
 
     if (!options.screenshots.isEmpty())
         return runScreenshotTour(options.screenshots);
-    const QString workPath = options.workFile.isEmpty() ? WorkFile::defaultPath() : options.workFile;
-    WorkFile workFile(workPath);
+    // A simulated adapter keeps its values in a work file of its own.
+    const WorkFilePlace place(options.workFile, options.simulate, WorkFile::defaultPath());
+    // A work file named that cannot be written is said; the windows still
+    // work, with the snapshot of their reads kept for the run.
+    if (!options.workFile.isEmpty())
+        if (const QString why = WorkFile::unwritableReason(place.path()); !why.isEmpty())
+            std::fprintf(stderr, "korvanta: --workfile: %s\n", why.toLocal8Bit().constData());
+    WorkFile workFile(place.path());
     if (!workFile.lock()) {
         Messages::inform(workFile.inUseMessage());
         return 1;

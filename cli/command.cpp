@@ -4,11 +4,14 @@
 #include "link/link.h"
 #include "link/messages.h"
 #include "link/store.h"
+#include "profile/destination.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
 #include "workfile/workfile.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonDocument>
 
 #include <algorithm>
@@ -16,7 +19,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <map>
+#include <poll.h>
 #include <unistd.h>
 
 namespace korvanta::cli {
@@ -51,12 +56,28 @@ Command *findCommand(const QString &name)
 
 int Command::usageError(const QString &why)
 {
-    std::fprintf(stderr, "korvanta-cli: %s\n", qPrintable(tr("%1 (korvanta-cli --help tells more)").arg(why)));
+    std::fprintf(stderr, "korvanta-cli: %s\n%s\n", why.toUtf8().constData(),
+                 tr("Try 'korvanta-cli --help'.").toUtf8().constData());
     return kTrouble;
 }
 
 namespace {
 Context *g_current = nullptr;
+
+// A control character that came from a file or a reply shown as \xHH, so
+// that a message is always whole lines of text.
+QString printable(const QString &line)
+{
+    QString out;
+    out.reserve(line.size());
+    for (const QChar c : line) {
+        if ((c.unicode() < 0x20 && c != u'\t') || c.unicode() == 0x7f)
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
 
 QString signalName(int signalNumber)
 {
@@ -73,8 +94,8 @@ QString signalName(int signalNumber)
 }
 } // namespace
 
-Context::Context(const LineOptions &options, bool json, const Timing &timing)
-    : m_options(options), m_json(json), m_timing(timing), m_doing(Command::tr("starting")),
+Context::Context(const LineOptions &options, bool json, const Timing &timing, bool prefixPort)
+    : m_options(options), m_json(json), m_prefixPort(prefixPort), m_timing(timing), m_doing(Command::tr("starting")),
       m_doneSoFar(Command::tr("nothing was sent"))
 {
     g_current = this;
@@ -126,10 +147,28 @@ QString Context::portName() const
     return m_portName;
 }
 
+QString Context::workFilePath() const
+{
+    const int port = m_options.port ? m_options.port : kFirstComPort;
+    const QString device = m_options.device.isEmpty() ? m_options.ports.devicePath(port) : m_options.device;
+    const QDir folder = QFileInfo(WorkFile::defaultPath()).dir();
+    return folder.filePath(QStringLiteral("workfiles/%1.ini").arg(profile::portFileName(device)));
+}
+
 Session *Context::connect()
 {
     aboutPort();
-    const QString workPath = m_options.workFile.isEmpty() ? WorkFile::defaultPath() : m_options.workFile;
+    const bool ownFolder = m_options.workFile.isEmpty() && !m_options.simulate;
+    m_workFilePlace = std::make_unique<WorkFilePlace>(m_options.workFile, m_options.simulate,
+                                                      ownFolder ? workFilePath() : QString());
+    const QString workPath = m_workFilePlace->path();
+    if (ownFolder)
+        QDir().mkpath(QFileInfo(workPath).absolutePath());
+    if (const QString why = WorkFile::unwritableReason(workPath); !why.isEmpty()) {
+        say(Command::tr("the work file cannot be written: %1").arg(why));
+        m_failure = kTrouble;
+        return nullptr;
+    }
     m_workFile = std::make_unique<WorkFile>(workPath);
     if (!m_workFile->lock()) {
         Messages::inform(m_workFile->inUseMessage());
@@ -209,10 +248,38 @@ void Context::releaseSignals()
     m_signals.reset();
 }
 
+void Context::changing(const QString &done)
+{
+    m_changed = true;
+    m_done = done;
+}
+
+QString Context::unwritableOutput()
+{
+    const auto because = [](int error) {
+        return QString::fromLocal8Bit(std::strerror(error));
+    };
+    const int flags = ::fcntl(STDOUT_FILENO, F_GETFL);
+    if (flags < 0)
+        return because(errno);
+    if ((flags & O_ACCMODE) == O_RDONLY)
+        return because(EBADF);
+    // A write of nothing reaches a device's own refusal (/dev/full), and a
+    // pipe whose reader has gone says so when polled.
+    if (::write(STDOUT_FILENO, "", 0) < 0)
+        return because(errno);
+    pollfd out{STDOUT_FILENO, POLLOUT, 0};
+    if (::poll(&out, 1, 0) == 1 && (out.revents & POLLERR))
+        return because(EPIPE);
+    return {};
+}
+
 bool Context::store()
 {
     if (!m_session || stopping())
         return false;
+    if (!m_changed)
+        changing(Command::tr("stored"));
     step(Command::tr("storing the settings"), Command::tr("the store (\"AT&W0&W1\") was sent, perhaps not done"));
     ++m_session->WriteCount;
     const bool stored = storeAndClose(*m_session, ExitPause::AfterStore);
@@ -235,13 +302,19 @@ int Context::finish(int status)
                                     : Command::tr("stopped as the log cannot be written (%1)").arg(m_logFailure);
         say(Command::tr("%1 while %2: %3; running the same command again completes it")
                 .arg(what, m_doing, m_doneSoFar));
-        status = signal ? 128 + signal : int(kTrouble);
+        // Status 2 only while nothing was sent.
+        status = signal ? 128 + signal : m_changed ? int(kFailed) : int(kTrouble);
     } else if (m_session && !storeAndClose(*m_session, ExitPause::AfterStore) && status == kDone) {
         status = kFailed;
     }
     m_session.reset();
     m_signals.reset();
-    if (!m_outputFailure.isEmpty()) {
+    if (!m_outputFailure.isEmpty() && m_changed) {
+        // The adapter was changed: not status 2, which says nothing was sent.
+        say(Command::tr("%1; the report could not be written: %2").arg(m_done, m_outputFailure));
+        if (status == kDone || status == kTrouble)
+            status = kFailed;
+    } else if (!m_outputFailure.isEmpty()) {
         say(Command::tr("standard output cannot be written: ") + m_outputFailure);
         if (status < kTrouble)
             status = kTrouble;
@@ -274,8 +347,9 @@ void Context::say(const QString &text) const
     const QString head = QStringLiteral("korvanta-cli: ") + (m_aboutPort ? portName() + QStringLiteral(": ") : QString());
     QString out;
     for (const QString &line : text.split(u'\n'))
-        out += head + line + u'\n';
-    std::fputs(out.toUtf8().constData(), stderr);
+        out += head + printable(line) + u'\n';
+    const QByteArray bytes = out.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
 }
 
 void Context::progress(const QString &step)

@@ -21,6 +21,7 @@ class QJsonDocument;
 
 namespace korvanta {
 class WorkFile;
+class WorkFilePlace;
 namespace sim {
 class SimulatedAdapter;
 }
@@ -39,7 +40,8 @@ enum Status {
 // standard output for results and standard error for the rest. One a run.
 class Context {
 public:
-    explicit Context(const LineOptions &options, bool json = false, const Timing &timing = {});
+    explicit Context(const LineOptions &options, bool json = false, const Timing &timing = {},
+                     bool prefixPort = false);
     ~Context();
     Context(const Context &) = delete;
     Context &operator=(const Context &) = delete;
@@ -61,6 +63,21 @@ public:
     // The device of --port (COM1 when none is named), by its stable
     // /dev/serial/by-id/ name where there is one.
     QString portName() const;
+    // --prefix-port: every change line of diff and restore begins with the
+    // port's name, so that the output of runs in parallel can be told apart.
+    bool prefixPort() const { return m_prefixPort; }
+
+    // The work file of a run on a port: the one named (--workfile); for the
+    // simulated adapter one of its own, removed at the end; else one for the
+    // port alone (workfiles/<port>.ini beside the default "mail.ini"), so
+    // that runs on different ports never wait for each other, and two runs on
+    // one port are refused as two programs on one work file are.
+    QString workFilePath() const;
+
+    // Why standard output cannot take the report, where that can be told
+    // before anything is sent: closed, read-only, a device that refuses every
+    // write (/dev/full), a pipe nobody reads. Empty when it may be tried.
+    static QString unwritableOutput();
 
     // Locks the work file, opens the port and identifies the adapter. From
     // here until the end SIGINT, SIGTERM and SIGHUP end the run after the
@@ -81,6 +98,12 @@ public:
     // Gives the signals back their usual effect, for a wait that no exchange
     // would end (a named pipe that nobody reads yet).
     void releaseSignals();
+
+    // The adapter is about to be changed; done is what will have been done
+    // once the command ends as it should ("restored and stored"). From here
+    // the run never ends with kTrouble: a report that cannot be written ends
+    // it with kFailed, saying what was done.
+    void changing(const QString &done);
 
     // Has the adapter store what it holds ("AT&W0&W1") and closes the line.
     // True when the store was acknowledged; a message says when it was not.
@@ -111,6 +134,9 @@ private:
 
     LineOptions m_options;
     bool m_json = false;
+    bool m_prefixPort = false;
+    bool m_changed = false;
+    QString m_done;
     Timing m_timing;
     int m_failure = kDone;
     bool m_aboutPort = false;
@@ -122,6 +148,7 @@ private:
     QString m_doing;
     QString m_doneSoFar;
     std::unique_ptr<ExitSignals> m_signals;
+    std::unique_ptr<WorkFilePlace> m_workFilePlace;
     std::unique_ptr<WorkFile> m_workFile;
     TrafficLog m_log;
     std::unique_ptr<sim::SimulatedAdapter> m_adapter;
@@ -155,7 +182,8 @@ public:
     virtual int run(Context &context, const QCommandLineParser &parser, const QStringList &arguments) = 0;
 
 protected:
-    // Says what is wrong with the command line and returns kTrouble.
+    // Says what is wrong with the command line, on one line with where to
+    // read more, and returns kTrouble.
     static int usageError(const QString &why);
 };
 

@@ -10,6 +10,9 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <map>
+
+#include <csignal>
 #include <cstdio>
 
 using namespace korvanta;
@@ -35,6 +38,10 @@ QString usage()
         "%1"
         "  --json             ports, identify, diff, restore and store print one JSON\n"
         "                     document on standard output instead of text\n"
+        "  --prefix-port      each change line of diff and restore begins with the\n"
+        "                     port, as runs in parallel are told apart\n"
+        "  --language LANG    the messages' language whatever the locale: ja, en,\n"
+        "                     or c (the texts as written, for scripts)\n"
         "  -h, --help         this text\n"
         "  -v, --version      the version\n"
         "\n"
@@ -80,20 +87,37 @@ int main(int argc, char *argv[])
     // under another English; under C each text as written.
     installTranslators(Program::CommandLine);
 
+    // A reader that has gone away is an error of the write, said and counted
+    // in the status, not a silent end.
+    std::signal(SIGPIPE, SIG_IGN);
+
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions({{{QStringLiteral("h"), QStringLiteral("help")}, {}},
                        {{QStringLiteral("v"), QStringLiteral("version")}, {}},
-                       {QStringLiteral("json"), {}}});
+                       {QStringLiteral("json"), {}},
+                       {QStringLiteral("prefix-port"), {}},
+                       {QStringLiteral("language"), {}, QStringLiteral("LANG")}});
     addLineOptions(parser);
     for (const Command *command : commands())
         parser.addOptions(command->options());
 
     const auto usageError = [](const QString &why) {
-        std::fprintf(stderr, "korvanta-cli: %s\n\n%s", qPrintable(why), qPrintable(usage()));
+        std::fprintf(stderr, "korvanta-cli: %s\n%s\n", why.toUtf8().constData(),
+                     Command::tr("Try 'korvanta-cli --help'.").toUtf8().constData());
         return int(kTrouble);
     };
-    if (!parser.parse(QCoreApplication::arguments()))
+    const bool parsed = parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(QStringLiteral("language"))) {
+        static const std::map<QString, Language> languages{
+            {QStringLiteral("ja"), Language::Japanese}, {QStringLiteral("en"), Language::English},
+            {QStringLiteral("c"), Language::Source}};
+        const auto chosen = languages.find(parser.value(QStringLiteral("language")).toLower());
+        if (chosen == languages.end())
+            return usageError(Command::tr("--language takes ja, en or c, got \"%1\"").arg(parser.value(QStringLiteral("language"))));
+        installTranslators(Program::CommandLine, chosen->second);
+    }
+    if (!parsed)
         return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
         std::printf("%s", qPrintable(usage()));
@@ -121,7 +145,7 @@ int main(int argc, char *argv[])
             if (other != command && parser.isSet(option.names().first()))
                 return usageError(Command::tr("--%1 belongs to %2").arg(option.names().first(), other->name()));
 
-    Context context(options, parser.isSet(QStringLiteral("json")));
+    Context context(options, parser.isSet(QStringLiteral("json")), {}, parser.isSet(QStringLiteral("prefix-port")));
     if (!context.openLog())
         return context.finish(kTrouble);
     return context.finish(command->run(context, parser, words));

@@ -11,7 +11,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <sys/stat.h>
 
 namespace korvanta::cli {
 
@@ -51,13 +50,51 @@ QJsonValue orNull(const std::optional<QString> &value)
     return value ? QJsonValue(*value) : QJsonValue();
 }
 
+// What the value means, in the run's language.
+QJsonValue textOrNull(const SettingKey &setting, const std::optional<QString> &value)
+{
+    return value ? QJsonValue(profile::meaning(setting, value)) : QJsonValue();
+}
+
+// What the adapter's firmware lacks: the setting, or only the profile's value
+// of it. In the operator's language when translated; as written for --json,
+// whose reasons scripts compare whatever the locale.
+QString lackReason(const SettingKey &k, const SettingValues &wanted, bool translated)
+{
+    const char *const text = k.newFirmwareOnly
+                                 ? QT_TRANSLATE_NOOP("korvanta::cli::Command", "the adapter's firmware lacks the setting")
+                                 : QT_TRANSLATE_NOOP("korvanta::cli::Command",
+                                                     "the adapter's firmware lacks the value \"%1\" of the setting");
+    const QString reason = translated ? Command::tr(text) : QString::fromLatin1(text);
+    return k.newFirmwareOnly ? reason : reason.arg(wanted.get(k.section, k.key).value_or(QString()));
+}
+
 // The document of diff and restore: each change from → to, what was skipped
 // and why, the backup taken, and whether the adapter stored.
 struct Report {
+    QJsonValue port; // null when two files are compared
+    QString model, firmware;
     QList<profile::Difference> changes;
     QJsonArray skipped;
     QString backup;
     bool stored = false;
+
+    Report(const Context &context, const QString &model, const QString &firmware, bool aboutPort = true)
+        : port(aboutPort ? QJsonValue(context.portName()) : QJsonValue()), model(model), firmware(firmware)
+    {
+    }
+
+    // What the firmware lacks of the profile, said and listed.
+    void skip(Context &context, const QList<const SettingKey *> &lacking, const SettingValues &wanted)
+    {
+        for (const SettingKey *k : lacking) {
+            context.say(Command::tr("skipped, %1: %2 [%3] %4").arg(lackReason(*k, wanted, true), k->caption, k->section, k->key));
+            skipped.append(QJsonObject{{QStringLiteral("caption"), k->caption},
+                                       {QStringLiteral("section"), k->section},
+                                       {QStringLiteral("key"), k->key},
+                                       {QStringLiteral("reason"), lackReason(*k, wanted, false)}});
+        }
+    }
 
     QJsonDocument document() const
     {
@@ -67,33 +104,26 @@ struct Report {
                                     {QStringLiteral("section"), d.setting->section},
                                     {QStringLiteral("key"), d.setting->key},
                                     {QStringLiteral("from"), orNull(d.left)},
-                                    {QStringLiteral("to"), orNull(d.right)}});
-        return QJsonDocument(QJsonObject{{QStringLiteral("changes"), list},
+                                    {QStringLiteral("to"), orNull(d.right)},
+                                    {QStringLiteral("from_text"), textOrNull(*d.setting, d.left)},
+                                    {QStringLiteral("to_text"), textOrNull(*d.setting, d.right)}});
+        return QJsonDocument(QJsonObject{{QStringLiteral("port"), port},
+                                         {QStringLiteral("model"), model},
+                                         {QStringLiteral("firmware"), firmware},
+                                         {QStringLiteral("changes"), list},
                                          {QStringLiteral("skipped"), skipped},
                                          {QStringLiteral("backup"), backup.isEmpty() ? QJsonValue() : backup},
                                          {QStringLiteral("stored"), stored}});
     }
 };
 
-void printChanges(Context &context, const QList<profile::Difference> &differences)
+void printChanges(Context &context, const QList<profile::Difference> &differences, bool aboutPort = true)
 {
     if (context.json())
         return;
+    const QString head = context.prefixPort() && aboutPort ? context.portName() + QStringLiteral(": ") : QString();
     for (const profile::Difference &d : differences)
-        context.print(profile::describe(d));
-}
-
-// What the adapter's firmware lacks: the setting, or only the profile's value
-// of it. In the operator's language when translated; as written for --json,
-// whose reasons scripts compare whatever the locale.
-QString lackReason(const SettingKey &k, const profile::Profile &wanted, bool translated)
-{
-    const char *const text = k.newFirmwareOnly
-                                 ? QT_TRANSLATE_NOOP("korvanta::cli::Command", "the adapter's firmware lacks the setting")
-                                 : QT_TRANSLATE_NOOP("korvanta::cli::Command",
-                                                     "the adapter's firmware lacks the value \"%1\" of the setting");
-    const QString reason = translated ? Command::tr(text) : QString::fromLatin1(text);
-    return k.newFirmwareOnly ? reason : reason.arg(wanted.values.get(k.section, k.key).value_or(QString()));
+        context.print(head + profile::describe(d));
 }
 
 class BackupCommand : public Command {
@@ -131,8 +161,8 @@ public:
             return kDone;
         }
         context.step(Command::tr("writing %1").arg(path), unwritten);
-        struct stat status {};
-        if (::stat(QFile::encodeName(path).constData(), &status) == 0 && !S_ISREG(status.st_mode))
+        const auto kind = profile::destinationOf(path).kind;
+        if (kind == profile::Destination::Direct || kind == profile::Destination::Descriptor)
             context.releaseSignals(); // a pipe may wait for its reader: a signal ends the wait as usual
         const QString why = profile::writeFile(path, bytes, [&context] { return !context.stopping(); });
         if (!why.isEmpty() && !context.stopping()) {
@@ -170,10 +200,24 @@ public:
         const auto wanted = readProfile(context, arguments[0]);
         if (!wanted)
             return kTrouble; // nothing reaches the line
-        if (const auto broken = profile::brokenRule(*wanted, wanted->values)) {
-            context.say(broken->describe(arguments[0])); // nor when its settings break a rule
+        // Nor when what any firmware takes of it breaks a rule: what this
+        // adapter's takes is checked once it has said which it has.
+        if (const auto broken = profile::brokenRule(*wanted, profile::fitFirmware(wanted->values, false).held)) {
+            context.say(broken->describe(arguments[0]));
             return kTrouble;
         }
+        // Nor when the report or the backup could not be written: found
+        // before the adapter is read, where that can be told.
+        const bool dryRun = parser.isSet(QStringLiteral("dry-run"));
+        if (const QString why = dryRun ? QString() : Context::unwritableOutput(); !why.isEmpty()) {
+            context.say(Command::tr("standard output cannot be written, so nothing was sent: ") + why);
+            return kTrouble;
+        }
+        if (!dryRun && !parser.isSet(QStringLiteral("no-backup")))
+            if (const QString why = profile::automaticBackupProblem(); !why.isEmpty()) {
+                context.say(Command::tr("no backup of the adapter's settings, so nothing was sent: %1").arg(why));
+                return kTrouble;
+            }
         Session *session = context.connect();
         if (!session)
             return context.failure();
@@ -192,17 +236,11 @@ public:
         if (context.stopping())
             return kFailed;
         Context::progress({});
-        Report report;
+        Report report(context, session->ModelName, session->FirmwareVersion);
         report.changes = plan.changes;
-        for (const SettingKey *k : plan.skipped) {
-            context.say(Command::tr("skipped, %1: %2 [%3] %4").arg(lackReason(*k, *wanted, true), k->caption, k->section, k->key));
-            report.skipped.append(QJsonObject{{QStringLiteral("caption"), k->caption},
-                                              {QStringLiteral("section"), k->section},
-                                              {QStringLiteral("key"), k->key},
-                                              {QStringLiteral("reason"), lackReason(*k, *wanted, false)}});
-        }
+        report.skip(context, plan.skipped, wanted->values);
         printChanges(context, plan.changes);
-        const int status = parser.isSet(QStringLiteral("dry-run")) ? kDone : apply(context, parser, *session, plan, report);
+        const int status = dryRun ? kDone : apply(context, parser, *session, plan, report);
         if (context.json())
             context.printJson(report.document());
         return status;
@@ -225,20 +263,30 @@ private:
             }
             context.say(Command::tr("the adapter's settings before the restore: ") + report.backup);
         }
+        const bool storing = !parser.isSet(QStringLiteral("no-store"));
         profile::ApplyResult result;
         if (count > 0) {
-            context.step(Command::tr("writing %1 settings").arg(count),
-                         Command::tr("some of the %1 changes may have been sent, none was stored").arg(count));
+            context.changing(storing ? Command::tr("restored and stored") : Command::tr("restored, not stored"));
+            context.step(Command::tr("writing %n setting(s)", nullptr, count),
+                         Command::tr("some of the %n change(s) may have been sent, none was stored", nullptr, count));
             result = profile::apply(session, plan);
             if (context.stopping())
                 return kFailed;
         }
         // The adapter stores what it holds, changed now or left unstored
         // before; a failed restore stores whatever got through.
-        if (!parser.isSet(QStringLiteral("no-store")))
+        if (storing)
             report.stored = context.store();
-        if (result.outcome != profile::Outcome::Done)
+        if (result.outcome != profile::Outcome::Done) {
+            // As a signal's message: what went out, what was kept, what to do.
+            const QString sent = Command::tr("%1 of the %n change(s) were sent and acknowledged", nullptr, count)
+                                     .arg(result.acknowledged);
+            const QString kept = report.stored ? Command::tr("what got through was stored")
+                                               : Command::tr("nothing was stored");
+            context.say(Command::tr("the restore failed on the line: %1, %2; running the same command again completes it")
+                            .arg(sent, kept));
             return kFailed;
+        }
         if (!result.unverified.isEmpty()) {
             context.say(Command::tr("read back, these differ from the profile:"));
             for (const profile::Difference &d : result.unverified)
@@ -263,31 +311,43 @@ public:
     {
         if (arguments.isEmpty() || arguments.size() > 2)
             return usageError(Command::tr("diff takes FILE, or FILE1 FILE2"));
-        if (arguments.size() == 1)
+        const bool withAdapter = arguments.size() == 1;
+        if (withAdapter)
             context.aboutPort();
         const auto first = readProfile(context, arguments[0]);
         if (!first)
             return kTrouble;
-        profile::Profile from, to;
-        if (arguments.size() == 2) {
+        if (!withAdapter) {
             const auto second = readProfile(context, arguments[1]);
             if (!second)
                 return kTrouble;
-            from = *first;
-            to = *second;
-        } else {
-            Session *session = context.connect();
-            if (!session)
-                return kTrouble;
-            context.step(Command::tr("reading the settings"), nothingChanged());
-            if (!profile::backup(*session, from) || context.stopping())
-                return kTrouble;
-            Context::progress({});
-            to = *first;
+            Report report(context, first->model, first->firmware, false);
+            report.changes = profile::compare(first->values, second->values);
+            return finish(context, report, false);
         }
-        Report report;
-        report.changes = profile::compare(from.values, to.values);
-        printChanges(context, report.changes);
+        Session *session = context.connect();
+        if (!session)
+            return kTrouble;
+        context.step(Command::tr("reading the settings"), nothingChanged());
+        profile::Profile adapter;
+        if (!profile::backup(*session, adapter) || context.stopping())
+            return kTrouble;
+        Context::progress({});
+        // As a restore sees it: what the firmware cannot take is skipped,
+        // not a difference.
+        const profile::FirmwareFit fit = profile::fitFirmware(first->values, session->newFirmware());
+        Report report(context, session->ModelName, session->FirmwareVersion);
+        report.skip(context, fit.lacking, first->values);
+        report.changes = profile::compare(adapter.values, fit.held);
+        for (const SettingKey *k : fit.lacking) // the setting the adapter lacks is no difference
+            report.changes.removeIf([k](const profile::Difference &d) { return d.setting->section == k->section && d.setting->key == k->key; });
+        return finish(context, report, true);
+    }
+
+private:
+    static int finish(Context &context, const Report &report, bool aboutPort)
+    {
+        printChanges(context, report.changes, aboutPort);
         if (context.json())
             context.printJson(report.document());
         return report.changes.isEmpty() ? kDone : kFailed;

@@ -21,12 +21,20 @@ public:
     {
         if (!arguments.isEmpty())
             return usageError(Command::tr("store takes no arguments"));
-        if (!context.connect())
+        if (const QString why = context.json() ? Context::unwritableOutput() : QString(); !why.isEmpty()) {
+            context.aboutPort();
+            context.say(Command::tr("standard output cannot be written, so nothing was sent: ") + why);
+            return kTrouble;
+        }
+        const Session *session = context.connect();
+        if (!session)
             return context.failure();
         const bool stored = context.store();
         if (context.json())
-            context.printJson(QJsonDocument(
-                QJsonObject{{QStringLiteral("port"), context.portName()}, {QStringLiteral("stored"), stored}}));
+            context.printJson(QJsonDocument(QJsonObject{{QStringLiteral("port"), context.portName()},
+                                                        {QStringLiteral("model"), session->ModelName},
+                                                        {QStringLiteral("firmware"), session->FirmwareVersion},
+                                                        {QStringLiteral("stored"), stored}}));
         return stored ? kDone : kFailed;
     }
 };

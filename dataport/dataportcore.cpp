@@ -213,6 +213,17 @@ QString bapText(const char *caption)
     return QCoreApplication::translate("korvanta::BapDialog", caption);
 }
 
+// An option's caption in the operator's language, from whichever of the
+// three windows shows it.
+QString optionText(const char *caption)
+{
+    const QString source = QString::fromUtf8(caption);
+    for (QString (*text)(const char *) : {portText, bodText, bapText})
+        if (const QString translated = text(caption); translated != source)
+            return translated;
+    return source;
+}
+
 template <class Options> SettingDomain optionsOf(const Options &options, PortIndex p = DataPort)
 {
     SettingDomain d;
@@ -222,10 +233,10 @@ template <class Options> SettingDomain optionsOf(const Options &options, PortInd
             if (p == UsbPort && o.usbCaption)
                 caption = o.usbCaption;
             // The option older firmware disables on both ports.
-            d.options.push_back({nameOf(o.value), QString::fromUtf8(caption),
+            d.options.push_back({nameOf(o.value), optionText(caption),
                                  qstrcmp(o.control[0], ports()[0].networkOption) == 0});
         } else {
-            d.options.push_back({nameOf(o.value), QString::fromUtf8(caption)});
+            d.options.push_back({nameOf(o.value), optionText(caption)});
         }
     }
     return d;
@@ -235,7 +246,7 @@ SettingDomain directionOf(const BodDirection &dir)
 {
     SettingDomain d;
     for (size_t v = 0; v < std::size(dir.options); ++v)
-        d.options.push_back({QString::number(v), QString::fromUtf8(dir.options[v].caption)});
+        d.options.push_back({QString::number(v), optionText(dir.options[v].caption)});
     return d;
 }
 
@@ -248,11 +259,11 @@ SettingDomain registerOf(const BodRegister &reg)
     d.max = r.maximum / r.scale;
     d.text = {{charset::kDigits, kRegisterDigits}};
     if (r.scale == 1)
-        d.unit = QString::fromUtf8(r.unit);
+        d.unit = bodText(r.unit);
     else
         d.note = QStringLiteral("in units of %1 %2: the window shows %3 to %4 %2")
                      .arg(r.scale)
-                     .arg(QString::fromUtf8(r.unit))
+                     .arg(bodText(r.unit))
                      .arg(r.minimum)
                      .arg(r.maximum);
     return d;
@@ -265,12 +276,11 @@ SettingDomain maskOf()
     d.max = 0;
     for (const BapRequest &r : bapRequests()) {
         d.max |= r.bit;
-        bits << QStringLiteral("%1 %2").arg(r.bit).arg(QString::fromUtf8(r.caption));
+        bits << QStringLiteral("%1 %2").arg(r.bit).arg(optionText(r.caption));
     }
     d.text = {{charset::kDigits, 1}};
     d.note = QStringLiteral("the sum of the requests answered automatically (%1): %2; the others are refused (%3)")
-                 .arg(QString::fromUtf8(text::kAnswer.source), bits.join(QStringLiteral(", ")),
-                      QString::fromUtf8(text::kRefuse.source));
+                 .arg(text::kAnswer.toString(), bits.join(QStringLiteral(", ")), text::kRefuse.toString());
     return d;
 }
 } // namespace
@@ -334,7 +344,7 @@ const std::vector<SettingRule> &settingRules()
              QStringLiteral("[%8] %1=%2 (%3) exactly when [%4] %5 or %6 is other than %7: the data port window shows "
                             "throughput BOD as used when a direction adds or deletes channels, switching it off "
                             "sends both directions %7, and switching it on sends nothing by itself.")
-                 .arg(nameOf(kThroughputKey), on, QString::fromUtf8(throughput.options.front().caption),
+                 .arg(nameOf(kThroughputKey), on, optionText(throughput.options.front().caption),
                       nameOf(kBodSection), nameOf(bodDirections()[0].key), nameOf(bodDirections()[1].key),
                       nameOf(kDirectionDefault), nameOf(kExtSection)),
              QCoreApplication::translate("korvanta::DataPortDialog",

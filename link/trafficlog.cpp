@@ -56,12 +56,12 @@ QByteArray TrafficLog::escaped(const QByteArray &text)
     return out;
 }
 
-void TrafficLog::write(const char *direction, const QByteArray &text, const QDateTime &at)
+void TrafficLog::write(const QString &port, const char *direction, const QByteArray &text, const QDateTime &at)
 {
     if (m_fd < 0)
         return;
     const QByteArray stamp = at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
-    const QByteArray line = stamp + ' ' + direction + ' ' + escaped(text) + '\n';
+    const QByteArray line = stamp + " [" + escaped(port.toUtf8()) + "] " + direction + ' ' + escaped(text) + '\n';
     ssize_t written;
     do
         written = ::write(m_fd, line.constData(), size_t(line.size()));
@@ -97,7 +97,7 @@ void TrafficLogLink::output(const QByteArray &text)
     if (!isOpen())
         return;
     writeReply();
-    m_log.sent(text);
+    m_log.sent(m_inner->description(), text);
     m_inner->output(text);
 }
 
@@ -115,7 +115,7 @@ QByteArray TrafficLogLink::readBuffered(int max)
 void TrafficLogLink::writeReply()
 {
     if (!m_reply.isEmpty())
-        m_log.received(std::exchange(m_reply, {}), m_replyAt);
+        m_log.received(m_inner->description(), std::exchange(m_reply, {}), m_replyAt);
 }
 
 LinkFactory loggedLinkFactory(LinkFactory factory, TrafficLog &log)

@@ -10,7 +10,9 @@
 namespace korvanta {
 
 // The file of --log: every line sent and every reply received, appended one
-// line each: the local time to the millisecond, "send" or "recv", and the text
+// line each: the local time to the millisecond, the port in brackets (so that
+// the lines of several programs on several ports sharing one log can be told
+// apart), "send" or "recv", and the text
 // with CR, LF and backslash written as \r, \n, \\ and every other byte outside
 // printable ASCII as \xHH. Each line reaches the file in one write, so lines
 // of several programs appending to one file never mix.
@@ -25,9 +27,9 @@ public:
     // cannot be opened for appending (a folder, a missing folder, no right).
     bool open(const QString &path, QString *error);
 
-    void sent(const QByteArray &text) { write("send", text, QDateTime::currentDateTime()); }
+    void sent(const QString &port, const QByteArray &text) { write(port, "send", text, QDateTime::currentDateTime()); }
     // A reply, stamped with the time its last byte came in.
-    void received(const QByteArray &text, const QDateTime &at) { write("recv", text, at); }
+    void received(const QString &port, const QByteArray &text, const QDateTime &at) { write(port, "recv", text, at); }
 
     // Called once, with the file's name and the system's reason, when a line
     // could not be written (a full disk); nothing more is written after it.
@@ -36,7 +38,7 @@ public:
     static QByteArray escaped(const QByteArray &text);
 
 private:
-    void write(const char *direction, const QByteArray &text, const QDateTime &at);
+    void write(const QString &port, const char *direction, const QByteArray &text, const QDateTime &at);
 
     QString m_path;
     int m_fd = -1;

@@ -93,7 +93,7 @@ const std::vector<SettingKey> &settingKeys()
                              }});
                 for (const Option &o : setting->options)
                     k.back().domain.options.push_back(
-                        {QString(QLatin1Char(o.value)), QString::fromUtf8(o.caption)});
+                        {QString(QLatin1Char(o.value)), caption(o.caption)});
             }
         return k;
     }();

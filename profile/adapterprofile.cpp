@@ -63,6 +63,29 @@ std::span<const SettingRule> settingRules()
     return all;
 }
 
+FirmwareFit fitFirmware(const SettingValues &values, bool newFirmware)
+{
+    FirmwareFit fit;
+    for (const SettingKey &k : settingKeys()) {
+        const auto value = values.get(k.section, k.key);
+        if (!value)
+            continue;
+        const bool lacking = k.newFirmwareOnly || (k.newFirmwareValue && k.newFirmwareValue(*value));
+        if (lacking && !newFirmware)
+            fit.lacking.push_back(&k);
+        else
+            fit.held.set(k.section, k.key, *value);
+    }
+    return fit;
+}
+
+QString lackReason(const SettingKey &k, const SettingValues &wanted)
+{
+    return k.newFirmwareOnly ? Texts::tr("機器のファームウェアにはこの設定がありません")
+                             : Texts::tr("機器のファームウェアにはこの設定の値「%1」がありません")
+                                   .arg(wanted.get(k.section, k.key).value_or(QString()));
+}
+
 bool backup(Session &session, Profile &profile, QObject *parent)
 {
     profile = Profile{session.ModelName, session.FirmwareVersion, {}, {}};
@@ -97,26 +120,31 @@ Outcome plan(Session &session, const Profile &profile, RestorePlan &plan, ParseE
         return refuse({profile.lineOf(key), key,
                        Texts::tr("機種が違います: 設定ファイルは「%1」、機器は「%2」です").arg(profile.model, session.ModelName)});
     }
-    if (auto broken = brokenRule(profile, profile.values))
+    FirmwareFit fit = fitFirmware(profile.values, session.newFirmware());
+    if (auto broken = brokenRule(profile, fit.held))
         return refuse(*broken);
     if (!readEverything(session, plan.adapter, parent))
         return Outcome::LineFailed;
+    plan.wanted = fit.held;
+    plan.skipped = fit.lacking;
     SettingValues whole = plan.adapter;
-    for (const SettingKey &k : settingKeys()) {
-        const auto value = profile.values.get(k.section, k.key);
-        if (!value)
-            continue;
-        const bool lacking = k.newFirmwareOnly || (k.newFirmwareValue && k.newFirmwareValue(*value));
-        if (lacking && !session.newFirmware()) {
-            plan.skipped.push_back(&k);
-            continue;
+    for (const SettingKey &k : settingKeys())
+        if (const auto value = plan.wanted.get(k.section, k.key))
+            whole.set(k.section, k.key, *value);
+    // What the adapter keeps of its own beside the profile's settings: where
+    // that is what the firmware left of a skipped setting, that is the cause.
+    if (auto broken = brokenRule(profile, whole)) {
+        for (const SettingKey *k : plan.skipped) {
+            const QString name = k->section + u'/' + k->key;
+            if (!broken->key.split(QStringLiteral(", ")).contains(name, Qt::CaseInsensitive))
+                continue;
+            broken->message += Texts::tr(" ([%1] %2=%3 は送りません: %4。機器の値は「%5」のままです)")
+                                   .arg(k->section, k->key, profile.values.get(k->section, k->key).value_or(QString()),
+                                        lackReason(*k, profile.values),
+                                        plan.adapter.get(k->section, k->key).value_or(Texts::tr("(なし)")));
         }
-        plan.wanted.set(k.section, k.key, *value);
-        whole.set(k.section, k.key, *value);
-    }
-    // What the adapter keeps of its own beside the profile's settings.
-    if (auto broken = brokenRule(profile, whole))
         return refuse(*broken);
+    }
     if (auto broken = validate(whole, session.newFirmware()))
         return refuse({0, {}, *broken});
     plan.changes = compare(plan.adapter, plan.wanted, settingKeys(), true);
@@ -130,11 +158,16 @@ ApplyResult apply(Session &session, const RestorePlan &plan, QObject *parent)
         return result;
     {
         WorkFile::Batch batch(session.workFile);
-        for (const Subsystem &s : kSubsystems)
+        for (const Subsystem &s : kSubsystems) {
             if (!s.writeAll(session, plan.wanted, parent)) {
                 result.outcome = Outcome::LineFailed;
                 return result;
             }
+            for (const Difference &d : plan.changes)
+                for (const SettingKey &k : s.keys())
+                    if (d.setting->section == k.section && d.setting->key == k.key)
+                        ++result.acknowledged;
+        }
     }
     SettingValues after;
     if (!readEverything(session, after, parent)) {

@@ -25,6 +25,19 @@ bool backup(Session &session, Profile &profile, QObject *parent = nullptr);
 // whole profile; the window's message on failure.
 std::optional<QString> validate(const SettingValues &values, bool newFirmware);
 
+// A profile's settings sorted for an adapter's firmware: those it takes, and
+// those it lacks (the setting, or the profile's value of it), in the table's
+// order.
+struct FirmwareFit {
+    SettingValues held;
+    QList<const SettingKey *> lacking;
+};
+FirmwareFit fitFirmware(const SettingValues &values, bool newFirmware);
+
+// Why the firmware lacks what the profile asks of the setting: the setting
+// itself, or only the profile's value of it.
+QString lackReason(const SettingKey &setting, const SettingValues &wanted);
+
 // What a restore does to one adapter.
 struct RestorePlan {
     SettingValues adapter;        // what the adapter holds now
@@ -43,14 +56,19 @@ enum class Outcome {
 
 // Reads the adapter and works out the changes; sends no setting. Refused,
 // with the fault in problem: a profile of another model, or one that breaks
-// a rule across settings on its own (found before the adapter is read) or
-// laid over what the adapter keeps beside it (its firmware lacks a setting).
+// a rule across settings with what the firmware takes of it (found before the
+// adapter is read) or laid over what the adapter keeps beside it; a rule
+// broken because the firmware lacks a setting or value of the profile names
+// that as its cause.
 Outcome plan(Session &session, const Profile &profile, RestorePlan &plan, ParseError *problem,
              QObject *parent = nullptr);
 
 struct ApplyResult {
     Outcome outcome = Outcome::Done;
     QList<Difference> unverified; // read back, still not as the profile says
+    // The changes of the windows whose every command the adapter
+    // acknowledged; the rest of the plan's were not all sent.
+    int acknowledged = 0;
 };
 // Sends the changes of a plan made just before, as the windows' registering
 // does (only what differs, in their order), then reads everything back to

@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,74 +20,138 @@ namespace korvanta::profile {
 
 namespace {
 
-enum class Kind { Missing, Regular, Direct, Folder, Other };
-
-Kind kindOf(const QString &path, int *error = nullptr)
-{
-    struct stat status {};
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
-        if (error)
-            *error = errno;
-        return Kind::Missing;
-    }
-    if (S_ISREG(status.st_mode))
-        return Kind::Regular;
-    if (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode))
-        return Kind::Direct;
-    return S_ISDIR(status.st_mode) ? Kind::Folder : Kind::Other;
-}
-
 QString because(const QString &path, int error)
 {
     return QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error)));
 }
 
-bool mayWrite(const QString &path) { return ::access(QFile::encodeName(path).constData(), W_OK) == 0; }
+// errno of a write access check; 0 when this user may write there.
+int writeError(const QString &path)
+{
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0 ? 0 : errno;
+}
+
+// Why no file can be made in folder: it is missing, no folder, or not this
+// user's to write. Empty when one can.
+QString folderProblem(const QString &folder)
+{
+    struct stat status {};
+    if (::stat(QFile::encodeName(folder).constData(), &status) != 0)
+        return because(folder, errno);
+    if (!S_ISDIR(status.st_mode))
+        return because(folder, ENOTDIR);
+    const int error = writeError(folder);
+    return error ? because(folder, error) : QString();
+}
+
+std::optional<int> descriptorOf(const QString &path)
+{
+    static const QRegularExpression named(QStringLiteral("^/(?:dev/fd|proc/self/fd)/([0-9]{1,6})$"));
+    if (path == QLatin1String("/dev/stdout"))
+        return STDOUT_FILENO;
+    if (path == QLatin1String("/dev/stderr"))
+        return STDERR_FILENO;
+    if (const auto m = named.match(path); m.hasMatch())
+        return m.captured(1).toInt();
+    return std::nullopt;
+}
+
+// Writes all of bytes to an open descriptor, where it stands (at the end when
+// it was opened to append). Empty, or the system's reason with the path.
+QString writeAll(int fd, const QString &path, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return because(path, n < 0 ? errno : ENOSPC);
+        done += n;
+    }
+    return {};
+}
 
 } // namespace
 
+Destination destinationOf(const QString &path)
+{
+    if (path == QLatin1String("-"))
+        return {Destination::Descriptor, path, STDOUT_FILENO, 0};
+    if (const auto fd = descriptorOf(path))
+        return {Destination::Descriptor, path, *fd, 0};
+    QString target = path;
+    struct stat status {};
+    // A symbolic link, however many, is written through: its final target
+    // takes the writing, and the links stay as they are.
+    for (int hops = 0; ::lstat(QFile::encodeName(target).constData(), &status) == 0 && S_ISLNK(status.st_mode); ++hops) {
+        if (hops == 40)
+            return {Destination::Unusable, target, -1, ELOOP};
+        const QFileInfo link(target);
+        target = QDir::cleanPath(QDir(link.absolutePath()).absoluteFilePath(link.symLinkTarget()));
+        if (const auto fd = descriptorOf(target))
+            return {Destination::Descriptor, path, *fd, 0};
+    }
+    if (::stat(QFile::encodeName(target).constData(), &status) != 0)
+        return {errno == ENOENT ? Destination::NewFile : Destination::Unusable, target, -1, errno};
+    if (S_ISREG(status.st_mode))
+        return {Destination::RegularFile, target, -1, 0};
+    if (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode) || S_ISSOCK(status.st_mode))
+        return {Destination::Direct, target, -1, 0};
+    return {Destination::Unusable, target, -1, S_ISDIR(status.st_mode) ? EISDIR : 0};
+}
+
 QString unwritableReason(const QString &path)
 {
-    int error = 0;
-    switch (kindOf(path, &error)) {
-    case Kind::Missing: {
-        if (error != ENOENT)
-            return because(path, error);
-        const QString folder = QFileInfo(path).absolutePath();
-        if (kindOf(folder, &error) != Kind::Folder)
-            return because(folder, error ? error : ENOTDIR);
-        return mayWrite(folder) ? QString() : because(folder, EACCES);
+    const Destination d = destinationOf(path);
+    switch (d.kind) {
+    case Destination::Descriptor: {
+        const int flags = ::fcntl(d.fd, F_GETFL);
+        if (flags < 0)
+            return because(path, errno);
+        return (flags & O_ACCMODE) == O_RDONLY ? because(path, EBADF) : QString();
     }
-    case Kind::Regular: {
+    case Destination::NewFile:
+    case Destination::RegularFile: {
         // The temporary file is made in the same folder.
-        const QString folder = QFileInfo(path).absolutePath();
-        return mayWrite(folder) ? QString() : because(folder, EACCES);
+        const QString folder = QFileInfo(d.path).absolutePath();
+        return folderProblem(folder);
     }
-    case Kind::Direct:
-        return mayWrite(path) ? QString() : because(path, EACCES);
-    case Kind::Folder:
-        return because(path, EISDIR);
-    case Kind::Other:
+    case Destination::Direct: {
+        const int error = writeError(d.path);
+        return error ? because(d.path, error) : QString();
+    }
+    case Destination::Unusable:
+        if (d.error)
+            return because(path, d.error);
         break;
     }
     return Texts::tr("%1: 設定ファイルを書き込めるファイルではありません").arg(path);
 }
 
-QString writeFile(const QString &path, const QByteArray &bytes, const std::function<bool()> &keep)
+QString writeFile(const QString &path, const QByteArray &bytes, const std::function<bool()> &keep, int mode)
 {
     if (QString why = unwritableReason(path); !why.isEmpty())
         return why;
-    if (kindOf(path) == Kind::Direct) {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size())
-            return QStringLiteral("%1: %2").arg(path, file.errorString());
-        return {};
+    const Destination d = destinationOf(path);
+    if (d.kind == Destination::Descriptor)
+        return writeAll(d.fd, path, bytes);
+    if (d.kind == Destination::Direct) {
+        const int fd = ::open(QFile::encodeName(d.path).constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0)
+            return because(path, errno);
+        QString why = writeAll(fd, path, bytes);
+        ::close(fd);
+        return why;
     }
-    // QSaveFile's commit() can report success after a failed last write:
-    // flush() tells.
-    QSaveFile file(path);
+    // A regular file or a new one: a temporary file beside it, renamed over
+    // it at the end. QSaveFile's commit() can report success after a failed
+    // last write: flush() tells.
+    QSaveFile file(d.path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
         return QStringLiteral("%1: %2").arg(path, file.errorString());
+    if (mode >= 0 && ::fchmod(file.handle(), mode_t(mode)) != 0)
+        return because(path, errno);
     if (keep && !keep()) {
         file.cancelWriting();
         return Texts::tr("%1: 書き込みを取り消しました").arg(path);
@@ -110,23 +175,44 @@ QString portFileName(const QString &device)
     return safe.isEmpty() || safe.startsWith(u'.') ? u'_' + safe : safe;
 }
 
-QString automaticBackupPath(const QString &device, const QDateTime &utc)
+QString automaticBackupFolder()
 {
     const QDir data(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
-    return data.filePath(QStringLiteral("korvanta/backups/%1-%2.ini")
-                             .arg(portFileName(device), utc.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"))));
+    return data.filePath(QStringLiteral("korvanta/backups"));
+}
+
+QString automaticBackupPath(const QString &device, const QDateTime &utc)
+{
+    // To the millisecond, so that names sort in time order.
+    return QDir(automaticBackupFolder())
+        .filePath(QStringLiteral("%1-%2.ini")
+                      .arg(portFileName(device), utc.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss.zzz'Z'"))));
+}
+
+QString automaticBackupProblem()
+{
+    QString folder = automaticBackupFolder();
+    // The first folder on the way that exists must let this user make the rest.
+    while (!QFileInfo(folder).exists() && QFileInfo(folder).absolutePath() != folder)
+        folder = QFileInfo(folder).absolutePath();
+    return folderProblem(folder);
 }
 
 QString saveAutomaticBackup(const Profile &profile, const QString &device, QString *error)
 {
-    const QString first = automaticBackupPath(device);
-    QString path = first;
-    // Two restores of one port within a second keep both backups.
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = QString(first).replace(QStringLiteral(".ini"), QStringLiteral("-%1.ini").arg(n));
+    QDateTime at = QDateTime::currentDateTimeUtc();
+    QString path = automaticBackupPath(device, at);
+    // Two backups of one port within a millisecond: the later one a
+    // millisecond on, so that both are kept and still sort in time order.
+    while (QFileInfo::exists(path))
+        path = automaticBackupPath(device, at = at.addMSecs(1));
     const QString folder = QFileInfo(path).absolutePath();
-    errno = 0;
-    const QString why = QDir().mkpath(folder) ? writeFile(path, write(profile)) : because(folder, errno ? errno : EACCES);
+    QString why = automaticBackupProblem();
+    if (why.isEmpty() && !QDir().mkpath(folder))
+        why = because(folder, errno ? errno : EACCES);
+    // Only their owner reads them: they hold telephone numbers.
+    if (why.isEmpty())
+        why = writeFile(path, write(profile), {}, 0600);
     if (why.isEmpty())
         return path;
     if (error)

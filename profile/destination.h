@@ -8,10 +8,25 @@
 #include <QDateTime>
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace korvanta::profile {
 
 struct Profile;
+
+// What a path names for writing. A path that names an open descriptor
+// ("-", /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N, or a link to one
+// of them) is written through that descriptor, where it stands, appending
+// when it was opened to append. A symbolic link is followed to its final
+// target, which takes the writing in its place: the link stays. Only a
+// regular file or a new name, so reached, is replaced as a whole.
+struct Destination {
+    enum Kind { Descriptor, NewFile, RegularFile, Direct, Unusable } kind;
+    QString path; // the final target, or the path as given for a descriptor
+    int fd;       // Descriptor: which
+    int error;    // Unusable or NewFile: the system's reason, when there is one
+};
+Destination destinationOf(const QString &path);
 
 // Why nothing could be written to path, as far as can be told before anything
 // is read: a folder, a folder that does not exist or that this user may not
@@ -19,25 +34,34 @@ struct Profile;
 // not a file. Empty when writing may be tried.
 QString unwritableReason(const QString &path);
 
-// Writes bytes to path. An existing regular file or a new name gets a
-// temporary file beside it, renamed over it at the end, so that a failure or
-// an interruption leaves the old file whole; keep() is asked just before the
-// rename, and false leaves the old file as well. A named pipe, a character
-// device or a /dev/fd/N path is opened and written directly. Empty on
-// success, else what went wrong, with the path.
-QString writeFile(const QString &path, const QByteArray &bytes, const std::function<bool()> &keep = {});
+// Writes bytes to path (see Destination). An existing regular file or a new
+// name gets a temporary file beside it, renamed over it at the end, so that a
+// failure or an interruption leaves the old file whole; keep() is asked just
+// before the rename, and false leaves the old file as well; mode, when given,
+// is the new file's. A named pipe, a character device or a socket is opened
+// and written; a descriptor is written where it stands. Empty on success,
+// else what went wrong, with the path and the system's own reason.
+QString writeFile(const QString &path, const QByteArray &bytes, const std::function<bool()> &keep = {},
+                  int mode = -1);
 
 // The file name part for a port: the device's stable name without its folder
 // ("usb-FTDI_…-port0"), else its path below /dev/ ("ttyUSB0", "pts_3"), any
 // character that does not belong in a file name replaced by "_".
 QString portFileName(const QString &device);
 
-// $XDG_DATA_HOME/korvanta/backups/<port>-<UTC time>.ini (by default under
-// ~/.local/share), the time as 20261208T091502Z.
+// $XDG_DATA_HOME/korvanta/backups (by default under ~/.local/share).
+QString automaticBackupFolder();
+// <folder>/<port>-<UTC time>.ini, the time to the millisecond as
+// 20261208T091502.123Z, so that the names sort in time order.
 QString automaticBackupPath(const QString &device, const QDateTime &utc = QDateTime::currentDateTimeUtc());
+// Why no automatic backup could be saved, as far as can be told before the
+// adapter is read: the folder, or the first of its parents that exists, that
+// this user may not write in. Empty when it may be tried.
+QString automaticBackupProblem();
 
-// Writes the profile to a new automatic backup of the port, the folder made
-// when needed. Its path, or empty with why in error.
+// Writes the profile to a new automatic backup of the port, readable by its
+// owner alone (it holds telephone numbers), the folder made when needed. Its
+// path, or empty with why in error.
 QString saveAutomaticBackup(const Profile &profile, const QString &device, QString *error);
 
 } // namespace korvanta::profile

@@ -2,6 +2,9 @@
 
 #include "profile/profilefile.h"
 
+#include <QCoreApplication>
+#include <QRegularExpression>
+
 #include <algorithm>
 
 namespace korvanta::profile {
@@ -128,7 +131,14 @@ ONSEI=0
 
 QByteArray manualPage(std::span<const SettingKey> keys, std::span<const SettingRule> rules)
 {
+    // The main window's menu entries as the windows show them, without
+    // their accelerators.
     QString page = QString::fromUtf8(kHead);
+    for (const char *entry : {"設定の保存(&S)...", "設定の復元(&R)..."}) {
+        QString shown = QCoreApplication::translate("korvanta::MainWindow", entry);
+        shown.remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).remove(u'&');
+        page.replace(QString::fromUtf8(entry).remove(u'&'), shown);
+    }
     for (const auto &[section, settings] : sections(keys)) {
         page += QStringLiteral(".SS [%1]\n").arg(section);
         for (const SettingKey *k : settings) {

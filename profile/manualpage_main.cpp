@@ -1,8 +1,14 @@
 // Writes korvanta-profile(5) from the settings' tables into the file named
-// by its argument; run by the build.
+// by its argument, with the windows' captions and the values' meanings in
+// English (en, the default) or Japanese (ja) through the programs' own
+// translations, so that what the programs print can be found in it; run by
+// the build.
 
 #include "profile/manualpage.h"
 #include "profile/profilefile.h"
+#include "translations/language.h"
+
+#include <QCoreApplication>
 
 #include <QSaveFile>
 
@@ -10,10 +16,15 @@
 
 int main(int argc, char *argv[])
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FILE\n", argv[0]);
+    const bool japanese = argc == 3 && QByteArray(argv[2]) == "ja";
+    if (argc < 2 || argc > 3 || (argc == 3 && !japanese && QByteArray(argv[2]) != "en")) {
+        std::fprintf(stderr, "usage: %s FILE [en|ja]\n", argv[0]);
         return 2;
     }
+    QCoreApplication app(argc, argv);
+    // Before the tables are made: their captions are translated once.
+    korvanta::installTranslators(korvanta::Program::Windows,
+                                 japanese ? korvanta::Language::Source : korvanta::Language::English);
     using namespace korvanta::profile;
     const QByteArray page = manualPage(settingKeys(), settingRules());
     QSaveFile file(QString::fromLocal8Bit(argv[1]));

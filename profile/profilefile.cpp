@@ -21,6 +21,21 @@ bool writable(const QString &value)
     return !value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r'));
 }
 
+// A piece of the file as a message quotes it: control characters as \xHH,
+// and a long one cut with "…", so that a message stays one readable line.
+QString shown(const QString &text)
+{
+    constexpr qsizetype kLongest = 60;
+    QString out;
+    for (const QChar c : text.left(kLongest)) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return text.size() > kLongest ? out + QStringLiteral("…") : out;
+}
+
 } // namespace
 
 QString acceptedValues(const SettingKey &setting)
@@ -99,6 +114,13 @@ std::variant<Profile, ParseError> parse(const QByteArray &whole, std::span<const
 
     // A byte-order mark, as some editors write at the start of UTF-8.
     const QByteArray text = whole.startsWith("\xEF\xBB\xBF") ? whole.mid(3) : whole;
+    // UTF-16 (its byte-order mark, or the NUL of every other byte) and
+    // other binary files are no text.
+    if (text.startsWith("\xFF\xFE") || text.startsWith("\xFE\xFF"))
+        return ParseError{0, {}, Texts::tr("UTF-16 のテキストです (設定ファイルは UTF-8 で書きます)")};
+    if (const qsizetype nul = text.indexOf('\0'); nul >= 0)
+        return ParseError{int(text.left(nul).count('\n')) + 1, {},
+                          Texts::tr("テキストファイルではありません (NUL バイトがあります)")};
     if (text.trimmed().isEmpty())
         return ParseError{0, {}, Texts::tr("空です (設定がひとつもありません)")};
     if (!text.endsWith('\n')) {
@@ -119,23 +141,23 @@ std::variant<Profile, ParseError> parse(const QByteArray &whole, std::span<const
             continue;
         if (trimmed.startsWith(QLatin1Char('['))) {
             if (!trimmed.endsWith(QLatin1Char(']')) || trimmed.size() < 3)
-                return ParseError{lineNo, {}, Texts::tr("セクションの行が正しくありません: ") + trimmed};
+                return ParseError{lineNo, {}, Texts::tr("セクションの行が正しくありません: ") + shown(trimmed)};
             section = trimmed.mid(1, trimmed.size() - 2).trimmed();
             profileSection = section.compare(QLatin1String(kSection), Qt::CaseInsensitive) == 0;
             if (!profileSection && !sections.contains(upper(section)))
-                return ParseError{lineNo, section, Texts::tr("知らないセクションです")};
+                return ParseError{lineNo, shown(section), Texts::tr("知らないセクションです")};
             continue;
         }
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq <= 0)
-            return ParseError{lineNo, {}, Texts::tr("\"キー=値\" の行ではありません: ") + trimmed};
+            return ParseError{lineNo, {}, Texts::tr("\"キー=値\" の行ではありません: ") + shown(trimmed)};
         if (section.isEmpty())
             return ParseError{lineNo, {}, Texts::tr("セクションの前に設定があります")};
         const QString key = line.left(eq).trimmed();
         const QString value = line.mid(eq + 1);
         const QString name = section + QLatin1Char('/') + key;
         if (seen.contains(upper(name)))
-            return ParseError{lineNo, name, Texts::tr("二度目の設定です")};
+            return ParseError{lineNo, shown(name), Texts::tr("二度目の設定です")};
         seen.insert(upper(name));
         if (profileSection) {
             profile.lines.insert(upper(name), lineNo);
@@ -146,18 +168,18 @@ std::variant<Profile, ParseError> parse(const QByteArray &whole, std::span<const
                 profile.firmware = value;
                 firmwareSeen = true;
             } else {
-                return ParseError{lineNo, name, Texts::tr("知らないキーです")};
+                return ParseError{lineNo, shown(name), Texts::tr("知らないキーです")};
             }
             continue;
         }
         const SettingKey *setting = findKey(keys, section, key);
         if (!setting)
-            return ParseError{lineNo, name, Texts::tr("知らないキーです")};
+            return ParseError{lineNo, shown(name), Texts::tr("知らないキーです")};
         if (!setting->accepts || !setting->accepts(value))
         {
             const QString accepted = acceptedValues(*setting);
             return ParseError{lineNo, name,
-                              Texts::tr("「%1」の値として使えません: \"%2\"").arg(setting->caption, value)
+                              Texts::tr("「%1」の値として使えません: \"%2\"").arg(setting->caption, shown(value))
                                   + (accepted.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(accepted))};
         }
         read.set(setting->section, setting->key, value);
@@ -246,13 +268,31 @@ QList<Difference> compare(const SettingValues &a, const SettingValues &b, std::s
     return out;
 }
 
+QString meaning(const SettingKey &setting, const std::optional<QString> &value)
+{
+    if (!value)
+        return {};
+    const SettingDomain &domain = setting.domain;
+    for (const SettingDomain::Option &o : domain.options)
+        if (o.value == *value)
+            return o.meaning;
+    if (domain.max >= domain.min && !domain.unit.isEmpty() && !value->isEmpty())
+        return *value + u' ' + domain.unit;
+    return *value;
+}
+
 QString describe(const Difference &d)
 {
-    const auto shown = [](const std::optional<QString> &v) {
-        return v ? QLatin1Char('"') + *v + QLatin1Char('"') : Texts::tr("(なし)");
+    const auto quoted = [&d](const std::optional<QString> &v) {
+        if (!v)
+            return Texts::tr("(なし)");
+        const QString meant = meaning(*d.setting, v);
+        return meant != *v && !meant.endsWith(u' ' + d.setting->domain.unit)
+                   ? QStringLiteral("%1 (%2)").arg(meant, *v)
+                   : QLatin1Char('"') + *v + QLatin1Char('"');
     };
     return QStringLiteral("%1 [%2] %3: %4 → %5")
-        .arg(d.setting->caption, d.setting->section, d.setting->key, shown(d.left), shown(d.right));
+        .arg(d.setting->caption, d.setting->section, d.setting->key, quoted(d.left), quoted(d.right));
 }
 
 } // namespace korvanta::profile

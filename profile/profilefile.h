@@ -96,7 +96,12 @@ struct Difference {
 // the settings b holds when onlyRight.
 QList<Difference> compare(const SettingValues &a, const SettingValues &b, std::span<const SettingKey> keys = settingKeys(),
                           bool onlyRight = false);
-// "caption [SECTION] KEY: left → right", an absent value as "(なし)".
+// What a value of the setting means, for people, in the run's language: an
+// option's meaning ("使用しない"), a number with its unit ("3 回"), a text as it
+// is. Empty for no value.
+QString meaning(const SettingKey &setting, const std::optional<QString> &value);
+// "caption [SECTION] KEY: left → right", each side as "meaning (value)" for an
+// option, "value" in quotes otherwise, an absent value as "(なし)".
 QString describe(const Difference &difference);
 
 } // namespace korvanta::profile

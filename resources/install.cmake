@@ -39,6 +39,7 @@ install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${CMAKE_SOURCE_DIR}/CHANGE
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # Written by the build from the settings' tables (profile/).
 install(FILES ${CMAKE_BINARY_DIR}/man/korvanta-profile.5 DESTINATION ${CMAKE_INSTALL_MANDIR}/man5)
+install(FILES ${CMAKE_BINARY_DIR}/man/ja/korvanta-profile.5 DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man5)
 
 # Everything installed, built: what scripts/package.sh builds in a fresh tree.
 add_custom_target(korvanta_installed DEPENDS korvanta korvanta-cli korvanta-sim korvanta_help korvanta_icons)

@@ -4,8 +4,9 @@
 # program as an unprivileged user who cannot write the prefix: the screenshot
 # tour must take every picture (the help window found its help file in the
 # installed data folder) and leave no work file of the user's behind;
-# korvanta-cli identifies the simulated adapter there too, and its backup puts
-# the work file in that user's ~/.local/share/korvanta/. As root it also runs
+# korvanta-cli identifies the simulated adapter there too and backs it up, and
+# neither writes a work file of the user's (the simulated adapter keeps its
+# values in one of its own). As root it also runs
 # the installed programs as root and checks that nothing was written under
 # the prefix. Fails on the first thing that is wrong.
 set -euo pipefail
@@ -50,8 +51,8 @@ work=$home/.local/share/korvanta/mail.ini
 for page in korvanta korvanta-cli korvanta-sim; do
   [ -s "$prefix/share/man/man1/$page.1" ] || fail "no man page $page(1)"
 done
-# The command line: it identifies the adapter, and its backup reads every
-# setting into the user's work file.
+# The command line: it identifies the adapter and backs it up, and leaves the
+# user's work file alone.
 identity=$("${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 \
   "$prefix/bin/korvanta-cli" --simulate identify 2>"$stage/cli.log") \
   || { cat "$stage/cli.log"; fail "the installed korvanta-cli --simulate identify failed"; }
@@ -59,14 +60,31 @@ identity=$("${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 \
 "${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 \
   "$prefix/bin/korvanta-cli" --simulate backup "$home/profile.ini" 2>"$stage/cli.log" \
   || { cat "$stage/cli.log"; fail "the installed korvanta-cli --simulate backup failed"; }
-[ -s "$work" ] || fail "no work file at $work"
-[ "$(stat -c %U "$work")" = "$user" ] || fail "$work does not belong to $user"
+[ -s "$home/profile.ini" ] || fail "no profile from the installed korvanta-cli --simulate backup"
+[ ! -e "$work" ] && [ ! -e "$home/.local/share/korvanta/workfiles" ] \
+  || fail "korvanta-cli --simulate wrote a work file of the user's"
 [ ! -e "$prefix/bin/mail.ini" ] || fail "a work file beside the installed program"
+
+# The Ansible collection, where Ansible finds it under the prefix and nowhere
+# else: its documentation renders, and a module of it runs the installed
+# korvanta-cli.
+ansible_env=(env HOME="$stage/ansible" LANG=C.UTF-8 ANSIBLE_COLLECTIONS_PATH="$prefix/share/ansible/collections"
+             ANSIBLE_COLLECTIONS_SCAN_SYS_PATH=false ANSIBLE_NOCOLOR=1)
+for module in info backup profile; do
+  if ! "${ansible_env[@]}" /usr/bin/ansible-doc -t module "korvanta.adapter.$module" >"$stage/ansible.log" 2>&1 \
+     || ! grep -q "$prefix/share/ansible/collections/ansible_collections/korvanta/adapter/plugins/modules/$module.py" \
+          "$stage/ansible.log"; then
+    cat "$stage/ansible.log"; fail "ansible-doc does not find korvanta.adapter.$module"
+  fi
+done
+"${ansible_env[@]}" /usr/bin/ansible localhost -c local -e ansible_python_interpreter=/usr/bin/python3 \
+  -m korvanta.adapter.info -a "executable=$prefix/bin/korvanta-cli" >"$stage/ansible.log" 2>&1 \
+  || { cat "$stage/ansible.log"; fail "the installed korvanta.adapter.info failed"; }
 
 # As root: root may write the prefix, and the installed programs must not.
 # The window program (started and left at once, and its screenshot tour) and
 # the command line, run as root with a home of their own, leave every file
-# under the prefix as it was and keep the work file in that home.
+# under the prefix as it was, and the simulated adapter no work file in that home.
 if [ "$(id -u)" -eq 0 ]; then
   roothome=$stage/roothome
   mkdir -p "$roothome"
@@ -81,7 +99,8 @@ if [ "$(id -u)" -eq 0 ]; then
     || { cat "$stage/root.log"; fail "the installed korvanta-cli --simulate backup failed as root"; }
   listing >"$stage/prefix.after"
   diff "$stage/prefix.before" "$stage/prefix.after" >&2 || fail "run as root, the installed programs wrote under $prefix"
-  [ -s "$roothome/.local/share/korvanta/mail.ini" ] || fail "run as root, no work file in root's ~/.local/share/korvanta/"
+  [ -s "$roothome/profile.ini" ] || fail "run as root, no profile from korvanta-cli --simulate backup"
+  [ ! -e "$roothome/.local/share/korvanta/mail.ini" ] || fail "run as root, the simulated adapter wrote root's work file"
   echo "installcheck: run as root, nothing was written under the prefix"
 fi
 echo "installcheck: the installed tree is sound (run as $user)"

@@ -12,7 +12,10 @@ packages=(cmake ninja-build g++ pkg-config
           man-db                                        # tests/manpages
           ser2net                                       # tests/net: the console server
           desktop-file-utils appstream                  # scripts/installcheck.sh
-          dpkg-dev lintian)                             # scripts/package.sh, its check
+          dpkg-dev lintian                              # scripts/package.sh, its check
+          ansible-core python3-pytest                   # the Ansible collection's tests
+          python3-venv yamllint pycodestyle pylint      # its sanity checks (ansible/sanity.sh)
+          python3-voluptuous shellcheck)
 [ "${KORVANTA_FUZZ:-OFF}" = ON ] && packages+=(clang libclang-rt-14-dev)   # fuzz/run.sh
 
 missing=()

@@ -250,9 +250,9 @@ const std::vector<SettingRule> &settingRules()
         const QString shortDial = section + u("/") + QLatin1String(shortDialKey().key);
         return std::vector<SettingRule>{
             {{hold, shortDial},
-             QStringLiteral("%1 (the outside-line hold key) and %2 (the short-dial key) of [%3] are different keys, "
-                            "unless both are 0 (なし): the adapter refuses a key the other one has.")
-                 .arg(QLatin1String(holdKey().key), QLatin1String(shortDialKey().key), section),
+             QStringLiteral("%1 (the outside-line hold key) and %2 (the speed-dial key) of [%3] are different keys, "
+                            "unless both are 0 (%4): the adapter refuses a key the other one has.")
+                 .arg(QLatin1String(holdKey().key), QLatin1String(shortDialKey().key), section, u("なし")),
              u(kKeyClashMessage), [section](const SettingValues &v) {
                  const auto a = v.get(section, QLatin1String(holdKey().key));
                  const auto b = v.get(section, QLatin1String(shortDialKey().key));

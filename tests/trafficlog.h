@@ -6,12 +6,13 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-// The lines of the log without their time stamps ("send ATI\r"); a line with no
-// proper stamp comes back whole after "no time stamp: ", so that a comparison
-// shows it.
+// The lines of the log without their time stamps and ports ("send ATI\r"); a
+// line with no proper stamp and port comes back whole after "no time stamp: ",
+// so that a comparison shows it.
 inline QStringList trafficLines(const QString &path)
 {
-    static const QRegularExpression stamp(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} "));
+    static const QRegularExpression stamp(
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} \\[[^]]+\\] "));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {QStringLiteral("no log at ") + path};

@@ -1,6 +1,6 @@
 # Fails when lupdate would change a .ts file (a text added, changed or gone
 # in the sources) or when a .ts file holds a text without a finished
-# translation. PAIRS: TS=SOURCE_LANGUAGE=LISTFILE ...; WORK: a folder of its own.
+# translation. PAIRS: TS=SOURCE_LANGUAGE=LISTFILE[=LUPDATE_OPTION] ...; WORK: a folder of its own.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 set(failed FALSE)
@@ -9,10 +9,15 @@ foreach(pair ${PAIRS})
   list(GET pair 0 ts)
   list(GET pair 1 source_lang)
   list(GET pair 2 listfile)
+  set(only)
+  list(LENGTH pair fields)
+  if(fields GREATER 3)
+    list(GET pair 3 only)
+  endif()
   get_filename_component(name ${ts} NAME)
   set(copy ${WORK}/${name})
   configure_file(${ts} ${copy} COPYONLY)
-  execute_process(COMMAND ${LUPDATE} ${OPTIONS} -source-language ${source_lang} @${listfile} -ts ${copy}
+  execute_process(COMMAND ${LUPDATE} ${OPTIONS} ${only} -source-language ${source_lang} @${listfile} -ts ${copy}
                   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
   if(NOT status EQUAL 0)
     message(SEND_ERROR "lupdate failed on ${name}:\n${out}")

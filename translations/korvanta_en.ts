@@ -1364,6 +1364,26 @@ Only one utility at a time can use the same work file (%1).</translation>
         <source>空です (設定がひとつもありません)</source>
         <translation>Empty (no settings at all)</translation>
     </message>
+    <message>
+        <source>機器のファームウェアにはこの設定がありません</source>
+        <translation>the adapter&apos;s firmware lacks the setting</translation>
+    </message>
+    <message>
+        <source>機器のファームウェアにはこの設定の値「%1」がありません</source>
+        <translation>the adapter&apos;s firmware lacks the value &quot;%1&quot; of the setting</translation>
+    </message>
+    <message>
+        <source> ([%1] %2=%3 は送りません: %4。機器の値は「%5」のままです)</source>
+        <translation> ([%1] %2=%3 is not sent: %4; the adapter keeps &quot;%5&quot;)</translation>
+    </message>
+    <message>
+        <source>UTF-16 のテキストです (設定ファイルは UTF-8 で書きます)</source>
+        <translation>UTF-16 text (a settings profile is written in UTF-8)</translation>
+    </message>
+    <message>
+        <source>テキストファイルではありません (NUL バイトがあります)</source>
+        <translation>not a text file (it holds NUL bytes)</translation>
+    </message>
 </context>
 <context>
     <name>korvanta::sim::SimulatedLink</name>

@@ -34,10 +34,6 @@
 <context>
     <name>korvanta::cli::Command</name>
     <message>
-        <source>%1 (korvanta-cli --help tells more)</source>
-        <translation>%1 (詳しくは korvanta-cli --help)</translation>
-    </message>
-    <message>
         <source>identifying the adapter on %1</source>
         <translation>%1 の機器を確認しています</translation>
     </message>
@@ -155,45 +151,6 @@ tab-separated</source>
         <translation>標準出力に書き込めません: </translation>
     </message>
     <message>
-        <source>Usage: korvanta-cli [options] COMMAND [ARGUMENTS]
-The KORVAN-TA settings utility on the command line: results on standard
-output, messages on standard error. Exit status 0 done, 1 the adapter or the
-line failed, 2 wrong usage or a file that cannot be used, 128 + the signal&apos;s
-number when a signal ended it.
-
-Options:
-  --port PORT        the adapter&apos;s port: COMn (COMn is /dev/ttyS(n-1)), a
-                     device path, rfc2217://HOST:PORT, tcp://HOST:PORT or a
-                     name from ports.conf; COM1 when none is named;
-                     --port COMn=PORT makes COMn lead to PORT and uses it
-%1  --json             ports, identify, diff, restore and store print one JSON
-                     document on standard output instead of text
-  -h, --help         this text
-  -v, --version      the version
-
-Commands:
-</source>
-        <translation>使い方: korvanta-cli [オプション] COMMAND [引数]
-KORVAN-TA 設定ユーティリティのコマンドライン版: 結果は標準出力に、
-メッセージは標準エラー出力に出します。終了ステータスは 0 完了、
-1 機器または回線の失敗、2 使い方の誤りまたは使えないファイル、
-シグナルで終わったときは 128 + シグナルの番号。
-
-オプション:
-  --port PORT        機器のポート: COMn (COMn は /dev/ttyS(n-1))、
-                     デバイスのパス、rfc2217://ホスト:ポート、
-                     tcp://ホスト:ポート、または ports.conf の名前。
-                     指定がなければ COM1。--port COMn=PORT で
-                     COMn を PORT につなぎ、それを使います
-%1  --json             ports, identify, diff, restore, store の結果を
-                     標準出力に JSON 文書一つで出します
-  -h, --help         この説明
-  -v, --version      バージョン
-
-コマンド:
-</translation>
-    </message>
-    <message>
         <source>standard input</source>
         <translation>標準入力</translation>
     </message>
@@ -251,14 +208,6 @@ stores (&quot;AT&amp;W0&amp;W1&quot;); --dry-run: print only;
         <translation>復元する前の機器の設定: </translation>
     </message>
     <message>
-        <source>writing %1 settings</source>
-        <translation>%1 件の設定を書き込んでいます</translation>
-    </message>
-    <message>
-        <source>some of the %1 changes may have been sent, none was stored</source>
-        <translation>%1 件の変更の一部を送ったかもしれません。登録はしていません</translation>
-    </message>
-    <message>
         <source>the settings where FILE differs from the adapter
 (adapter → FILE), or FILE2 from FILE (FILE →
 FILE2); status 0 same, 1 different, 2 trouble</source>
@@ -275,6 +224,115 @@ restore --no-store で残した登録に使います</translation>
     <message>
         <source>store takes no arguments</source>
         <translation>store は引数をとりません</translation>
+    </message>
+    <message>
+        <source>Try &apos;korvanta-cli --help&apos;.</source>
+        <translation>詳しくは &apos;korvanta-cli --help&apos; を見てください。</translation>
+    </message>
+    <message>
+        <source>the work file cannot be written: %1</source>
+        <translation>作業ファイルに書き込めません: %1</translation>
+    </message>
+    <message>
+        <source>stored</source>
+        <translation>記憶させました</translation>
+    </message>
+    <message>
+        <source>%1; the report could not be written: %2</source>
+        <translation>%1。ただし結果を書き出せませんでした: %2</translation>
+    </message>
+    <message>
+        <source>--language takes ja, en or c, got &quot;%1&quot;</source>
+        <translation>--language には ja, en, c のどれかを指定します: &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>standard output cannot be written, so nothing was sent: </source>
+        <translation>標準出力に書き込めないので、何も送っていません: </translation>
+    </message>
+    <message>
+        <source>restored and stored</source>
+        <translation>復元して記憶させました</translation>
+    </message>
+    <message>
+        <source>restored, not stored</source>
+        <translation>復元しました (記憶はさせていません)</translation>
+    </message>
+    <message numerus="yes">
+        <source>writing %n setting(s)</source>
+        <translation>
+            <numerusform>%n 件の設定を書き込み中</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>some of the %n change(s) may have been sent, none was stored</source>
+        <translation>
+            <numerusform>%n 件の変更の一部を送ったかもしれません。記憶はさせていません</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 of the %n change(s) were sent and acknowledged</source>
+        <translation>
+            <numerusform>%n 件の変更のうち %1 件を送り、機器が受け付けました</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>what got through was stored</source>
+        <translation>届いた分は記憶させました</translation>
+    </message>
+    <message>
+        <source>nothing was stored</source>
+        <translation>何も記憶させていません</translation>
+    </message>
+    <message>
+        <source>the restore failed on the line: %1, %2; running the same command again completes it</source>
+        <translation>回線の失敗で復元が途中で終わりました: %1。%2。同じコマンドをもう一度実行すれば完了します</translation>
+    </message>
+    <message>
+        <source>Usage: korvanta-cli [options] COMMAND [ARGUMENTS]
+The KORVAN-TA settings utility on the command line: results on standard
+output, messages on standard error. Exit status 0 done, 1 the adapter or the
+line failed, 2 wrong usage or a file that cannot be used, 128 + the signal&apos;s
+number when a signal ended it.
+
+Options:
+  --port PORT        the adapter&apos;s port: COMn (COMn is /dev/ttyS(n-1)), a
+                     device path, rfc2217://HOST:PORT, tcp://HOST:PORT or a
+                     name from ports.conf; COM1 when none is named;
+                     --port COMn=PORT makes COMn lead to PORT and uses it
+%1  --json             ports, identify, diff, restore and store print one JSON
+                     document on standard output instead of text
+  --prefix-port      each change line of diff and restore begins with the
+                     port, as runs in parallel are told apart
+  --language LANG    the messages&apos; language whatever the locale: ja, en,
+                     or c (the texts as written, for scripts)
+  -h, --help         this text
+  -v, --version      the version
+
+Commands:
+</source>
+        <translation>使い方: korvanta-cli [オプション] COMMAND [引数]
+KORVAN-TA 設定ユーティリティのコマンドライン版: 結果は標準出力に、
+メッセージは標準エラー出力に出します。終了ステータスは 0 完了、
+1 機器または回線の失敗、2 使い方の誤りまたは使えないファイル、
+シグナルで終わったときは 128 + シグナルの番号。
+
+オプション:
+  --port PORT        機器のポート: COMn (COMn は /dev/ttyS(n-1))、
+                     デバイスのパス、rfc2217://ホスト:ポート、
+                     tcp://ホスト:ポート、または ports.conf の名前。
+                     指定がなければ COM1。--port COMn=PORT で
+                     COMn を PORT につなぎ、それを使います
+%1  --json             ports, identify, diff, restore, store の結果を
+                     標準出力に JSON 文書一つで出します
+  --prefix-port      diff と restore の変更の行の頭にポートを付けます。
+                     並行して動かした結果を見分けるためです
+  --language LANG    ロケールによらないメッセージの言語: ja, en、
+                     または c (書かれたままの文。スクリプト向け)
+  -h, --help         この説明
+  -v, --version      バージョン
+
+コマンド:
+</translation>
     </message>
     <message>
         <source>the serial devices found, one a line, tab-separated:

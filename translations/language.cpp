@@ -56,6 +56,7 @@ Language installTranslators(Program program, Language language)
     switch (language) {
     case Language::English:
         install(QStringLiteral("korvanta_en"), own);
+        install(QStringLiteral("korvanta_plurals_en"), own);
         install(QStringLiteral("qtbase_en"), qt);
         break;
     case Language::Japanese:
@@ -66,6 +67,8 @@ Language installTranslators(Program program, Language language)
     case Language::Source:
         if (program == Program::Windows)
             install(QStringLiteral("qtbase_ja"), qt);
+        else // the command line's English as written, its counts in good English
+            install(QStringLiteral("korvanta_plurals_en"), own);
         break;
     }
     return language;

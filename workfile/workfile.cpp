@@ -13,11 +13,17 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <QTemporaryDir>
+
+#include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace korvanta {
 
@@ -233,6 +239,41 @@ bool WorkFile::lastSaveOk() const
     flush();
     return m_lastSaveOk;
 }
+
+QString WorkFile::unwritableReason(const QString &path)
+{
+    const auto because = [](const QString &where, int error) {
+        return QStringLiteral("%1: %2").arg(where, QString::fromLocal8Bit(std::strerror(error)));
+    };
+    if (path.isEmpty()) // no temporary folder could be made for it
+        return because(QDir::tempPath(), EACCES);
+    const QString folder = QFileInfo(path).absolutePath();
+    struct stat status {};
+    if (::stat(QFile::encodeName(folder).constData(), &status) != 0)
+        return because(folder, errno);
+    if (!S_ISDIR(status.st_mode))
+        return because(folder, ENOTDIR);
+    // The file is replaced through a temporary file in its folder.
+    if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+        return because(folder, errno);
+    if (::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode))
+        return because(path, EISDIR);
+    return {};
+}
+
+WorkFilePlace::WorkFilePlace(const QString &named, bool simulated, const QString &fallback)
+{
+    if (!named.isEmpty()) {
+        m_path = named;
+    } else if (simulated) {
+        m_scratch = std::make_unique<QTemporaryDir>();
+        m_path = m_scratch->isValid() ? m_scratch->filePath(QStringLiteral("mail.ini")) : QString();
+    } else {
+        m_path = fallback;
+    }
+}
+
+WorkFilePlace::~WorkFilePlace() = default;
 
 bool WorkFile::lock()
 {

@@ -5,6 +5,7 @@
 #include <memory>
 
 class QLockFile;
+class QTemporaryDir;
 
 namespace korvanta {
 
@@ -33,6 +34,11 @@ public:
     static QString defaultPath();
 
     QString path() const { return m_path; }
+
+    // Why a work file at path could not be written, from the system's own
+    // answer: its folder is missing or not a folder, or this user may not
+    // write the folder or the file. Empty when it can.
+    static QString unwritableReason(const QString &path);
 
     // The stored value, at most 255 characters; fallback when the key is missing
     // or the file cannot be read.
@@ -89,6 +95,22 @@ private:
     mutable quint64 m_adoptedWrite = 0;
     std::unique_ptr<Writer> m_writer;
     std::unique_ptr<QLockFile> m_lock;
+};
+
+// The work file of one run: the one named (--workfile); for a simulated
+// adapter, one of the run's own in a temporary folder, removed at the end, so
+// that the user's snapshot of a real adapter is never touched; else fallback.
+class WorkFilePlace {
+public:
+    WorkFilePlace(const QString &named, bool simulated, const QString &fallback);
+    ~WorkFilePlace();
+    WorkFilePlace(const WorkFilePlace &) = delete;
+    WorkFilePlace &operator=(const WorkFilePlace &) = delete;
+    QString path() const { return m_path; }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_scratch;
+    QString m_path;
 };
 
 } // namespace korvanta

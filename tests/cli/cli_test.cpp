@@ -13,8 +13,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <sys/sysmacros.h>
 
 class CliTest : public QObject {
@@ -36,6 +40,12 @@ private slots:
     void backupIntoAnyFile_data();
     void backupIntoAnyFile();
     void json();
+    void refusedWithNothingSent_data();
+    void refusedWithNothingSent();
+    void cutShortSaysWhatWasDone_data();
+    void cutShortSaysWhatWasDone();
+    void deviceHeldExclusively();
+    void rackOfSixInParallel();
     void portsAsTheWindowProgram();
     void linksNeitherWidgetsNorGui();
 
@@ -202,6 +212,22 @@ void CliTest::statuses_data()
          "korvanta-cli: {pty}: standard input: 空です");
     more("reading cut off", {"--drop-after", "5", "--drop-on", "AT\\S3"}, {"--port", "{pty}", "backup", "-"}, 1, "",
          "korvanta-cli: {pty}: コマンドの受信に失敗しました (AT\\S3)\n");
+    // "=": the whole of standard error.
+    more("usage error in one line", none, {"--fast", "identify"}, 2, "",
+         "=korvanta-cli: Unknown option 'fast'.\nTry 'korvanta-cli --help'.\n");
+    more("work file in a missing folder", answers, {"--port", "{pty}", "--workfile", "{dir}/none/mail.ini", "identify"}, 2,
+         "", "korvanta-cli: {pty}: the work file cannot be written: {dir}/none: No such file or directory");
+    more("store's report into a full disk", answers, {"--port", "{pty}", "--json", "store", ">/dev/full"}, 2, "",
+         "korvanta-cli: {pty}: standard output cannot be written, so nothing was sent: No space left on device");
+    more("diff names the port", none, {"--port", "{dir}/ttyX", "diff", "none.ini"}, 2, "",
+         "=korvanta-cli: {dir}/ttyX: none.ini: No such file or directory\n");
+    more("diff of two files names none", none, {"--port", "{dir}/ttyX", "diff", "none.ini", "none.ini"}, 2, "",
+         "=korvanta-cli: none.ini: No such file or directory\n");
+    more("--language ja", none, {"--language", "ja", "frobnicate"}, 2, "", "知らないコマンドです");
+    more("--language en", none, {"--language", "en", "--port", "{dir}/ttyX", "identify"}, 1, "",
+         "korvanta-cli: {dir}/ttyX: Cannot open the COM port.");
+    more("--language c", none, {"--language", "c", "--port", "{dir}/ttyX", "identify"}, 1, "",
+         "korvanta-cli: {dir}/ttyX: COMポートがオープンできません");
 }
 
 void CliTest::statuses()
@@ -228,7 +254,10 @@ void CliTest::statuses()
     const QString output = line.last().startsWith('>') ? line.takeLast().mid(1) : QString();
     QCOMPARE(run("korvanta-cli", line, output), status);
     QCOMPARE(m_out, out);
-    QVERIFY2(m_err.contains(fill(err)), qPrintable(m_err));
+    if (err.startsWith('='))
+        QCOMPARE(m_err, fill(err.mid(1)));
+    else
+        QVERIFY2(m_err.contains(fill(err)), qPrintable(m_err));
     if (status == 2 && !workFileInUse)
         QVERIFY(!QFile::exists(workFile + ".lock")); // a usage error touches nothing
 }
@@ -313,7 +342,7 @@ void CliTest::restoresThatCannotHold_data()
                                                      << QByteArray("\nNDISPLAY=1\n") << 2
                                                      << "p.ini:{line}: TEL2/NDISPLAY, TEL3/NDISPLAY: " << false;
     QTest::newRow("a setting the adapter keeps") << QStringList{"--keep", "$L2"} << QByteArray("\nONSEI=0\n")
-                                                 << QByteArray("\nONSEI=1\n") << 1 << "[TEL2] ONSEI: \"0\" → \"1\""
+                                                 << QByteArray("\nONSEI=1\n") << 1 << "[TEL2] ONSEI: 音声 (0) → 3.1KHzｵｰﾃﾞｨｵ (1)"
                                                  << true;
 }
 
@@ -445,6 +474,13 @@ void CliTest::backupIntoAnyFile_data()
     QTest::newRow("process substitution") << ">(cat >substituted)" << "substituted" << "";
     QTest::newRow("folder") << "." << "" << ": Is a directory";
     QTest::newRow("missing folder") << "none/new.ini" << "" << "none: No such file or directory";
+    // Written through, never replaced: a descriptor where it stands (kept.txt
+    // holds a line before, and keeps it and its inode), a link's target.
+    QTest::newRow("/dev/stdout, appending") << "/dev/stdout >>kept.txt" << "kept.txt" << "";
+    QTest::newRow("/dev/fd/3, appending") << "/dev/fd/3 3>>kept.txt" << "kept.txt" << "";
+    QTest::newRow("/proc/self/fd/1 after a line") << "/proc/self/fd/1 >>kept.txt" << "kept.txt" << "";
+    QTest::newRow("symbolic link") << "link.ini" << "factory.ini" << "";
+    QTest::newRow("read-only descriptor") << "/dev/fd/3 3<kept.txt" << "" << "/dev/fd/3: Bad file descriptor";
 }
 
 void CliTest::backupIntoAnyFile()
@@ -469,6 +505,13 @@ void CliTest::backupIntoAnyFile()
     }
     if (target == "null" && ::mknod(path("null"), S_IFCHR | 0666, makedev(1, 3)) != 0)
         QSKIP("mknod is not allowed here");
+    const bool kept = target.contains("kept.txt");
+    QFile keptFile(m_dir->filePath("kept.txt"));
+    QVERIFY(!kept || (keptFile.open(QIODevice::WriteOnly) && keptFile.write("header\n") == 7));
+    keptFile.close();
+    struct stat keptBefore {};
+    QVERIFY(!kept || ::stat(path("kept.txt"), &keptBefore) == 0);
+    QVERIFY(target != "link.ini" || ::symlink("factory.ini", path("link.ini")) == 0);
     const QString cli = (QStringList{program("korvanta-cli")} + line).join(' ') + " backup " + target;
     const int status = run("/bin/bash", {"-c", cli + "; s=$?; wait $!; exit $s"}); // as a shell runs it
     QVERIFY2(m_err.contains(err), qPrintable(m_err));
@@ -477,7 +520,9 @@ void CliTest::backupIntoAnyFile()
         QCOMPARE(simulatorLog().size(), asked); // the adapter was not even asked
     reader.waitForFinished(10000);
     QFile result(m_dir->filePath(written));
-    QVERIFY(written.isEmpty() || (result.open(QIODevice::ReadOnly) && result.readAll() == expected));
+    QVERIFY(written.isEmpty() || (result.open(QIODevice::ReadOnly) && result.readAll() == (kept ? "header\n" + expected : expected)));
+    QVERIFY(!kept || (::stat(path("kept.txt"), &after) == 0 && after.st_ino == keptBefore.st_ino));
+    QVERIFY(target != "link.ini" || (::lstat(path("link.ini"), &after) == 0 && S_ISLNK(after.st_mode)));
     // A file replaced whole, by a rename; a pipe or device still what it was.
     if (QStringList{"factory.ini", "pipe", "null"}.contains(target))
         QVERIFY(::stat(path(target), &after) == 0
@@ -506,16 +551,34 @@ void CliTest::json()
 
     // diff and restore: adapter (or first file) → profile (or second file).
     const QJsonObject change{{"caption", "アナログポート設定 / TEL1ポート / 自己アドレス"},
-                             {"section", "TEL1"}, {"key", "JIKO_NO"}, {"from", ""}, {"to", "0312345678"}};
-    const auto report = [](const QJsonArray &changes, const QJsonValue &backup, bool stored) {
-        return QJsonObject{{"changes", changes}, {"skipped", QJsonArray{}}, {"backup", backup}, {"stored", stored}};
+                             {"section", "TEL1"}, {"key", "JIKO_NO"}, {"from", ""}, {"to", "0312345678"},
+                             {"from_text", ""}, {"to_text", "0312345678"}};
+    // Which adapter, for a rack's scripts; no port when two files are compared.
+    const auto report = [this](const QJsonArray &changes, const QJsonValue &backup, bool stored,
+                               const QJsonValue &port = QJsonValue::Undefined) {
+        return QJsonObject{{"port", port.isUndefined() ? QJsonValue(m_device) : port},
+                           {"model", "KORVAN-TA"}, {"firmware", "Ver 1.30 01/03/15"},
+                           {"changes", changes}, {"skipped", QJsonArray{}}, {"backup", backup}, {"stored", stored}};
     };
     for (const QStringList &diff : {QStringList{"diff", "factory.ini", "changed.ini"}, QStringList{"diff", "changed.ini"}}) {
         o = document(line + diff, 1).object();
         QCOMPARE(o["changes"].toArray().size(), 2);
         QCOMPARE(o["changes"][0].toObject(), change);
-        QCOMPARE(o, report(o["changes"].toArray(), QJsonValue(), false));
+        QCOMPARE(o, report(o["changes"].toArray(), QJsonValue(), false, diff.size() == 3 ? QJsonValue() : QJsonValue(m_device)));
     }
+    // An option's value with its meaning, in the run's language; scripts keep the value.
+    QFile factory(m_dir->filePath("factory.ini")), tuchi(m_dir->filePath("tuchi.ini"));
+    QVERIFY(factory.open(QIODevice::ReadOnly) && tuchi.open(QIODevice::WriteOnly));
+    tuchi.write(factory.readAll().replace("TUCHI=3", "TUCHI=1"));
+    tuchi.close();
+    o = document({"--json", "--language", "en", "diff", "factory.ini", "tuchi.ini"}, 1).object();
+    QCOMPARE(o["changes"][0]["from"], "3");
+    QCOMPARE(o["changes"][0]["from_text"], "As subscribed");
+    QCOMPARE(o["changes"][0]["to_text"], "Send subscriber number");
+    QCOMPARE(run("korvanta-cli", {"--language", "ja", "diff", "factory.ini", "tuchi.ini"}), 1);
+    QVERIFY2(m_out.startsWith("アナログポート設定 / TEL1ポート / 発信者番号通知指定 [TEL1] TUCHI: 網契約に従う (3) → 契約者回線番号を通知 (1)\n"),
+             qPrintable(m_out));
+
     o = document(line + QStringList{"restore", "--dry-run", "changed.ini"}, 0).object();
     QCOMPARE(o, report(o["changes"].toArray(), QJsonValue(), false));
     QCOMPARE(o["changes"].toArray().size(), 2);
@@ -530,7 +593,8 @@ void CliTest::json()
     QCOMPARE(run("korvanta-cli", QStringList{"diff", "factory.ini", backup}), 0);
     // Nothing to change: no backup, stored all the same.
     QCOMPARE(document(line + QStringList{"restore", "changed.ini"}, 0).object(), report({}, QJsonValue(), true));
-    QCOMPARE(document(line + QStringList{"store"}, 0).object(), (QJsonObject{{"port", m_device}, {"stored", true}}));
+    QCOMPARE(document(line + QStringList{"store"}, 0).object(),
+             (QJsonObject{{"port", m_device}, {"model", "KORVAN-TA"}, {"firmware", "Ver 1.30 01/03/15"}, {"stored", true}}));
 
     // Older firmware: what it lacks is skipped, the setting or the value.
     QVERIFY(startSimulator({"--old-firmware"}));
@@ -540,6 +604,11 @@ void CliTest::json()
         skipped[s["section"].toString() + '/' + s["key"].toString()] = s["reason"].toString();
     QCOMPARE(skipped.value("TEL/RING"), "the adapter's firmware lacks the setting");
     QCOMPARE(skipped.value("TEL1/TUCHI"), "the adapter's firmware lacks the value \"3\" of the setting");
+    // Restored, the same profile compares equal: what was skipped is no difference.
+    QCOMPARE(run("korvanta-cli", line + QStringList{"restore", "factory.ini"}), 0);
+    o = document(line + QStringList{"diff", "factory.ini"}, 0).object();
+    QCOMPARE(o["changes"].toArray(), QJsonArray{});
+    QCOMPARE(o["skipped"].toArray().size(), skipped.size());
 
     // A backup that cannot be kept refuses the restore, unless none is asked for.
     QFile blocker(m_dir->filePath("data"));
@@ -547,8 +616,192 @@ void CliTest::json()
     const qsizetype asked = simulatorLog().size();
     QCOMPARE(run("korvanta-cli", line + QStringList{"restore", "factory.ini"}), 2);
     QVERIFY2(m_err.contains("no backup of the adapter's settings, so nothing was sent"), qPrintable(m_err));
-    QVERIFY(simulatorLog().size() > asked && !simulatorLog().mid(asked).contains("AT$C1="));
+    QCOMPARE(simulatorLog().size(), asked); // found before the adapter is asked anything
     QCOMPARE(document(line + QStringList{"restore", "--no-backup", "factory.ini"}, 0)["backup"], QJsonValue());
+}
+
+namespace {
+// Whether the simulator's log holds a line that changes the adapter: a set
+// or the store (queries and the identification aside).
+bool anySet(const QStringList &log)
+{
+    return std::any_of(log.begin(), log.end(), [](const QString &l) { return l.contains('=') || l.contains("&W"); });
+}
+} // namespace
+
+// Refused with status 2, the reason said as the file has it, and not a
+// setting sent: profiles that are no text or hold what cannot be shown, one
+// that only breaks a rule because the firmware cannot take a value of it,
+// and a report that could not be written.
+void CliTest::refusedWithNothingSent_data()
+{
+    QTest::addColumn<QStringList>("simulator");
+    QTest::addColumn<QByteArray>("from");   // replaced in changed.ini ...
+    QTest::addColumn<QByteArray>("to");     // ... by this; "*": the whole file
+    QTest::addColumn<QString>("output");    // standard output
+    QTest::addColumn<QString>("err");
+    const QStringList plain;
+    QTest::newRow("NUL byte") << plain << QByteArray("HASHIN=") << QByteArray("HASHIN=\0", 8) << ""
+                              << "changed.ini:20: テキストファイルではありません (NUL バイトがあります)";
+    QTest::newRow("UTF-16") << plain << QByteArray() << QByteArray("*\xff\xfe[\0P\0") << ""
+                            << "changed.ini: UTF-16 のテキストです";
+    QTest::newRow("long key cut") << plain << QByteArray("[TEL1]\n") << "[TEL1]\n" + QByteArray(200000, 'K') + "=1\n"
+                                  << "" << "TEL1/" + QString(55, 'K') + "…: 知らないキーです\n";
+    QTest::newRow("control character escaped") << plain << QByteArray("JIKO_NO=0312345678") << QByteArray("JIKO_NO=03\x01")
+                                               << "" << "値として使えません: \"03\\x01\"";
+    QTest::newRow("a value the firmware lacks breaks a rule") << QStringList{"--old-firmware"}
+        << QByteArray("GAISEN=1\nTANSYUKU=2") << QByteArray("GAISEN=2\nTANSYUKU=1") << ""
+        << "([TEL] TANSYUKU=1 は送りません: 機器のファームウェアにはこの設定の値「1」がありません。機器の値は「2」のままです)";
+    QTest::newRow("report into a full disk") << plain << QByteArray() << QByteArray() << "/dev/full"
+                                             << "standard output cannot be written, so nothing was sent: No space left";
+}
+
+void CliTest::refusedWithNothingSent()
+{
+    QFETCH(QStringList, simulator);
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
+    QFETCH(QString, output);
+    QFETCH(QString, err);
+    QVERIFY(startSimulator(simulator));
+    const QStringList line = writeProfiles();
+    QVERIFY(!line.isEmpty());
+    QFile changed(m_dir->filePath("changed.ini"));
+    QVERIFY(changed.open(QIODevice::ReadOnly));
+    QByteArray text = changed.readAll();
+    QVERIFY(from.isEmpty() || text.contains(from));
+    text = to.startsWith('*') ? to.mid(1) : text.replace(from, to);
+    changed.close();
+    QVERIFY(changed.open(QIODevice::WriteOnly | QIODevice::Truncate) && changed.write(text) == text.size());
+    changed.close();
+
+    QCOMPARE(run("korvanta-cli", line + QStringList{"restore", "changed.ini"}, output), 2);
+    QVERIFY2(m_err.contains(err), qPrintable(m_err));
+    QVERIFY2(m_err.size() < 1000 && m_err.endsWith('\n'), qPrintable(m_err.left(1000)));
+    QVERIFY2(!anySet(simulatorLog()), qPrintable(simulatorLog().join('|')));
+}
+
+// A restore cut short once the adapter was changed ends with status 1 and
+// says what went out, what was kept and what to do.
+void CliTest::cutShortSaysWhatWasDone_data()
+{
+    QTest::addColumn<QStringList>("simulator");
+    QTest::addColumn<bool>("readerGoes"); // the reader of standard output goes away once a setting was sent
+    QTest::addColumn<QString>("err");
+    QTest::newRow("line lost") << QStringList{"--drop-after", "0", "--drop-on", "AT$C1=*"} << false
+                               << "the restore failed on the line: 0 of the 2 changes were sent and acknowledged, "
+                                  "what got through was stored; running the same command again completes it";
+    QTest::newRow("report's reader gone") << QStringList{} << true
+                                          << "restored and stored; the report could not be written: Broken pipe";
+}
+
+void CliTest::cutShortSaysWhatWasDone()
+{
+    QFETCH(QStringList, simulator);
+    QFETCH(bool, readerGoes);
+    QFETCH(QString, err);
+    QVERIFY(startSimulator(simulator));
+    const QStringList line = writeProfiles();
+    QVERIFY(!line.isEmpty());
+    const QString fifo = m_dir->filePath("report");
+    QVERIFY(::mkfifo(QFile::encodeName(fifo), 0600) == 0);
+    QProcess reader;
+    start(reader, "/bin/cat", {fifo}, QProcess::nullDevice());
+    QProcess cli;
+    start(cli, "korvanta-cli", line + QStringList{"--json", "restore", "changed.ini"}, fifo);
+    if (readerGoes) {
+        QTRY_VERIFY_WITH_TIMEOUT(anySet(simulatorLog()), 10000);
+        reader.kill();
+    }
+    QVERIFY(cli.waitForFinished(30000));
+    QCOMPARE(cli.exitCode(), 1);
+    const QString said = QString::fromUtf8(cli.readAllStandardError());
+    QVERIFY2(said.contains(err), qPrintable(said));
+    reader.kill();
+    reader.waitForFinished();
+}
+
+// Another program holds the device open exclusively (TIOCEXCL): an
+// unprivileged user is told it is in use, not the system's bare error.
+void CliTest::deviceHeldExclusively()
+{
+    if (::geteuid() != 0)
+        QSKIP("switching to an unprivileged user needs root");
+    QVERIFY(startSimulator());
+    const QByteArray device = QFile::encodeName(m_device);
+    QVERIFY(::chmod(device, 0666) == 0);
+    const int held = ::open(device, O_RDWR | O_NOCTTY);
+    QVERIFY(held >= 0 && ::ioctl(held, TIOCEXCL) == 0);
+    QVERIFY(::chmod(QFile::encodeName(m_dir->path()), 0777) == 0);
+    const int status = run("/usr/bin/setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", program("korvanta-cli"),
+                                                "--workfile", m_dir->filePath("mail.ini"), "--port", m_device, "identify"});
+    ::close(held);
+    QCOMPARE(status, 1);
+    QVERIFY2(m_err.contains(QStringLiteral("デバイス %1 は他のプログラムが使用中です").arg(m_device)), qPrintable(m_err));
+}
+
+// A rack: six adapters, six runs at once with no work file named, one log.
+// None waits for another; a second run on a port already in use is refused.
+void CliTest::rackOfSixInParallel()
+{
+    // A copy of its own, so that its work files go to the data folder of the
+    // test, not beside the built program.
+    const QString cli = m_dir->filePath("korvanta-cli");
+    QVERIFY(QFile::copy(program("korvanta-cli"), cli));
+    std::vector<std::unique_ptr<QProcess>> sims, runs;
+    QStringList devices;
+    for (int i = 0; i < 6; ++i) {
+        auto &sim = sims.emplace_back(std::make_unique<QProcess>());
+        sim->start(program("korvanta-sim"), {"--paced"});
+        QVERIFY(sim->waitForStarted(5000) && sim->waitForReadyRead(5000));
+        devices << QString::fromLocal8Bit(sim->readLine()).trimmed();
+    }
+    m_device = devices[0];
+    QCOMPARE(run(cli.toUtf8(), {"--port", devices[0], "backup", "factory.ini"}), 0);
+    QFile factory(m_dir->filePath("factory.ini")), changed(m_dir->filePath("changed.ini"));
+    QVERIFY(factory.open(QIODevice::ReadOnly) && changed.open(QIODevice::WriteOnly));
+    changed.write(factory.readAll().replace("[TEL1]\nJIKO_NO=\n", "[TEL1]\nJIKO_NO=0312345678\n"));
+    changed.close();
+
+    const QString log = m_dir->filePath("rack.log");
+    for (const QString &device : devices + QStringList{devices[0]}) {
+        auto &run = runs.emplace_back(std::make_unique<QProcess>());
+        start(*run, cli.toUtf8(), {"--port", device, "--log", log, "--json", "--prefix-port", "restore", "changed.ini"});
+    }
+    QStringList ports;
+    for (auto &run : runs)
+        QVERIFY(run->waitForFinished(30000));
+    // The seventh run, on the first port again, found it in use; or, had it
+    // come first, the first did.
+    int refused = 0;
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const QString err = QString::fromUtf8(runs[i]->readAllStandardError());
+        if (runs[i]->exitCode() == 2 && err.contains("既に起動しています") && (i == 0 || i == 6)) {
+            ++refused;
+            continue;
+        }
+        QCOMPARE(runs[i]->exitCode(), 0);
+        const QJsonObject o = QJsonDocument::fromJson(runs[i]->readAllStandardOutput()).object();
+        QCOMPARE(o["stored"], QJsonValue(true));
+        QCOMPARE(o["changes"].toArray().size(), 1);
+        ports << o["port"].toString();
+    }
+    QCOMPARE(refused, 1);
+    ports.sort();
+    QStringList expected = devices;
+    expected.sort();
+    QCOMPARE(ports, expected);
+    // Every port's lines in the shared log, each under its port; and each
+    // adapter as the profile says, told apart by --prefix-port.
+    QFile shared(log);
+    QVERIFY(shared.open(QIODevice::ReadOnly));
+    const QByteArray lines = shared.readAll();
+    for (const QString &device : devices) {
+        QVERIFY2(lines.contains("[" + device.toUtf8() + "] send AT$C1=0312345678\\r"), device.toUtf8());
+        QCOMPARE(run(cli.toUtf8(), {"--port", device, "--prefix-port", "diff", "factory.ini"}), 1);
+        QCOMPARE(m_out, device + ": アナログポート設定 / TEL1ポート / 自己アドレス [TEL1] JIKO_NO: \"0312345678\" → \"\"\n");
+    }
+    QVERIFY(QFileInfo(m_dir->filePath("data/korvanta/workfiles/" + devices[0].mid(5).replace('/', '_') + ".ini")).isFile());
 }
 
 void CliTest::portsAsTheWindowProgram()

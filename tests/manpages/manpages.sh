@@ -1,8 +1,8 @@
 #!/bin/sh
-# The manual pages of the build (BUILD/man) as man shows them in UTF-8
-# (the pages quote the windows' Japanese captions): no troff
-# warning, no device written as the bare "/dev/ttySn-1", and each program's
-# page describes every option its --help lists.
+# The manual pages of the build (BUILD/man, and the Japanese ones in
+# BUILD/man/ja) as man shows them in UTF-8: no troff warning, no device
+# written as the bare "/dev/ttySn-1", each program's page describes every
+# option its --help lists, and the English pages hold no Japanese character.
 # Usage: manpages.sh BUILD
 set -u
 build=$1
@@ -10,10 +10,15 @@ status=0
 fail() { echo "$*"; status=1; }
 show() { LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings=all -l "$1"; }
 
-for page in "$build"/man/*.[1-9]; do
+for page in "$build"/man/*.[1-9] "$build"/man/ja/*.[1-9]; do
   warnings=$(show "$page" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "$page: $warnings"
   show "$page" 2>/dev/null | grep -q '/dev/ttyS[a-z]' && fail "$page: a serial device as /dev/ttyS followed by a letter"
+  case $page in
+    */man/ja/*) ;;
+    *) show "$page" 2>/dev/null | grep -nP '[\x{3000}-\x{30ff}\x{4e00}-\x{9fff}\x{ff00}-\x{ffef}]' | head -3 \
+         | while read -r line; do echo "$page: Japanese in the English page: $line"; done | grep . && status=1 ;;
+  esac
   program=$(basename "$page" .1)
   if [ -x "$build/bin/$program" ]; then
     described=$(show "$page" 2>/dev/null | grep -o -- '--[a-z][a-z-]*' | sort -u)

@@ -1,11 +1,13 @@
 // The programs copied into a scratch folder as a package installs them, as
 // the build leaves them, and as a copy of their own: where each keeps its
 // work file when none is named (an installed program never under its prefix,
-// however writable the prefix is, as for root), and the screenshot tour of
-// every window, which leaves the user's work file as it was, byte for byte.
+// however writable the prefix is, as for root; the command line one for each
+// port beside it), and the simulated adapter in both programs and the
+// screenshot tour, which leave the user's work file as it was, byte for byte.
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -72,7 +74,7 @@ class PlacesTest : public QObject {
 private slots:
     void workFileByWhereTheProgramIs_data();
     void workFileByWhereTheProgramIs();
-    void screenshotTourLeavesTheWorkFileAlone();
+    void simulatorLeavesTheWorkFileAlone();
 };
 
 void PlacesTest::workFileByWhereTheProgramIs_data()
@@ -99,17 +101,26 @@ void PlacesTest::workFileByWhereTheProgramIs()
     left.close();
     const QStringList before = copy.inBin();
 
-    QCOMPARE(copy.run("korvanta-cli", {"--simulate", "backup", copy.dir.filePath("profile.ini")}), 0);
+    QProcess sim;
+    sim.start(QDir(qEnvironmentVariable("KORVANTA_BIN_DIR")).filePath("korvanta-sim"), QStringList{});
+    QVERIFY(sim.waitForStarted(5000) && sim.waitForReadyRead(5000));
+    const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    QCOMPARE(copy.run("korvanta-cli", {"--port", device, "backup", copy.dir.filePath("profile.ini")}), 0);
+    sim.kill();
+    sim.waitForFinished();
 
-    // The simulated adapter's values, its own number empty, in the one file.
-    const QByteArray used = readAll(useBeside ? copy.beside : copy.userData);
+    // The adapter's values, its own number empty, in the port's own file
+    // beside where mail.ini is kept; mail.ini itself untouched.
+    const QString portFile = "/workfiles/" + device.mid(5).replace('/', '_') + ".ini";
+    const QByteArray used = readAll(QFileInfo(useBeside ? copy.beside : copy.userData).path() + portFile);
     QVERIFY2(used.contains("[TEL1]") && !used.contains("0312345678"), used.constData());
-    QCOMPARE(readAll(useBeside ? copy.userData : copy.beside), leftBeside && !useBeside ? kOwnersFile : "(none)");
+    QCOMPARE(readAll(QFileInfo(useBeside ? copy.userData : copy.beside).path() + portFile), "(none)");
+    QCOMPARE(readAll(copy.beside), leftBeside ? kOwnersFile : "(none)");
     if (!useBeside)
         QCOMPARE(copy.inBin(), before);
 }
 
-void PlacesTest::screenshotTourLeavesTheWorkFileAlone()
+void PlacesTest::simulatorLeavesTheWorkFileAlone()
 {
     Copy copy{Layout::Installed};
     QVERIFY(copy.copied);
@@ -119,7 +130,10 @@ void PlacesTest::screenshotTourLeavesTheWorkFileAlone()
     user.close();
     const QStringList before = copy.inBin();
 
+    // The tour, and both programs on the simulated adapter.
     QCOMPARE(copy.run("korvanta", {"--screenshots", copy.dir.filePath("shots")}), 0);
+    QCOMPARE(copy.run("korvanta-cli", {"--simulate", "backup", copy.dir.filePath("profile.ini")}), 0);
+    QCOMPARE(copy.run("korvanta", {"--simulate", "--auto-port", "1", "--exit-after-start"}), 0);
 
     QVERIFY(QFile::exists(copy.dir.filePath("shots/HelpWindow.png")));
     QCOMPARE(readAll(copy.userData), kOwnersFile);

@@ -1,0 +1,90 @@
+# -*- coding: utf-8 -*-
+# Copyright: The KORVAN-TA settings utility developers
+# GNU General Public License v3.0+ (see https://www.gnu.org/licenses/gpl-3.0.txt)
+# SPDX-License-Identifier: GPL-3.0-or-later
+
+from __future__ import absolute_import, division, print_function
+__metaclass__ = type
+
+import json
+
+import pytest
+
+from ansible_collections.korvanta.adapter.plugins.modules import profile
+
+RING = dict(caption=u'TEL1 内線呼出音', section='TEL1', key='RING')
+
+
+def restored(changes=(), skipped=(), backup=None, stored=True, **more):
+    return json.dumps(dict(changes=list(changes), skipped=list(skipped), backup=backup, stored=stored, **more))
+
+
+# name, module arguments, check mode, korvanta-cli's (status, stdout, stderr),
+# expected: the restore's options, failed, changed, msg, warnings, more results
+CASES = [
+    ('a setting sent', dict(content=u'[TEL1]\nRING=2'), False,
+     (0, restored([dict(RING, **{'from': '1', 'to': '2'})], backup='/b/pts_3.ini'), ''),
+     ['restore', '-'], False, True, None, [], dict(backup='/b/pts_3.ini', stored=True)),
+    ('nothing to send: the store alone changes no setting', dict(src='/p.ini'), False,
+     (0, restored(), ''), ['restore', '/p.ini'], False, False, None, [], dict(changes=[], stored=True)),
+    ('check mode is a dry run, whatever backup and store say', dict(src='/p.ini', backup=False, store=False), True,
+     (0, restored([dict(RING, **{'from': '1', 'to': '2'})], stored=False), ''),
+     ['restore', '--dry-run', '/p.ini'], False, True, None, [], dict(stored=False)),
+    ('no backup, no store', dict(src='/p.ini', backup=False, store=False), False,
+     (0, restored(stored=False), ''), ['restore', '--no-backup', '--no-store', '/p.ini'], False, False, None, [],
+     dict(stored=False)),
+    ('what the firmware lacks is a warning', dict(src='/p.ini'), False,
+     (0, restored(skipped=[dict(RING, reason="the adapter's firmware lacks the setting")]), ''),
+     ['restore', '/p.ini'], False, False, None, ["skipped, the adapter's firmware lacks the setting: [TEL1] RING"],
+     {}),
+    ('more keys, the adapter returned', dict(src='/p.ini'), False,
+     (0, restored(port='/dev/ttyUSB0', model='KORVAN-TA', firmware='Ver 1.30 01/03/15', took_ms=12), ''),
+     ['restore', '/p.ini'], False, False, None, [], dict(port='/dev/ttyUSB0', model='KORVAN-TA')),
+    ('a refused profile: its message and status, nothing sent', dict(src='/p.ini'), False,
+     (2, '', u'korvanta-cli: /dev/ttyUSB0: /p.ini:3: TEL1/RING: "9"\n'), ['restore', '/p.ini'],
+     True, False, u'korvanta-cli: /dev/ttyUSB0: /p.ini:3: TEL1/RING: "9"', [], dict(rc=2)),
+    ('no backup written, so nothing sent', dict(src='/p.ini'), False,
+     (2, restored([dict(RING, **{'from': '1', 'to': '2'})], stored=False), 'korvanta-cli: disk full\n'),
+     ['restore', '/p.ini'], True, False, 'korvanta-cli: disk full', [], {}),
+    ('the line lost after the first setting', dict(src='/p.ini'), False,
+     (1, restored([dict(RING, **{'from': '1', 'to': '2'})], stored=False), 'korvanta-cli: line lost\nsent 1\n'),
+     ['restore', '/p.ini'], True, True, 'korvanta-cli: line lost sent 1', [], dict(rc=1)),
+    ('the store unacknowledged, nothing else to send', dict(src='/p.ini'), False,
+     (1, restored(stored=False), 'korvanta-cli: not stored\n'), ['restore', '/p.ini'], True, False,
+     'korvanta-cli: not stored', [], dict(stored=False)),
+    ('the port does not open', dict(src='/p.ini'), False,
+     (1, '', ''), ['restore', '/p.ini'], True, False, 'korvanta-cli ended with status 1', [], {}),
+    ('ended by a signal', dict(src='/p.ini'), False,
+     (-15, '', ''), ['restore', '/p.ini'], True, False, 'korvanta-cli was ended by signal 15', [], {}),
+    ('a result cut short', dict(src='/p.ini'), False,
+     (0, '{"changes": [', ''), ['restore', '/p.ini'], True, False, 'korvanta-cli printed a result that is not JSON',
+     [], {}),
+    ('a result of another shape', dict(src='/p.ini'), False,
+     (0, '[]', ''), ['restore', '/p.ini'], True, False, 'korvanta-cli printed no result', [], {}),
+]
+
+
+@pytest.mark.parametrize('params, check_mode, reply, options, failed, changed, msg, warned, more',
+                         [case[1:] for case in CASES], ids=[case[0] for case in CASES])
+def test_restore(run_module, params, check_mode, reply, options, failed, changed, msg, warned, more):
+    result, was_failed, calls = run_module(profile.main, dict(params, port='/dev/ttyUSB0'), [reply],
+                                           check_mode=check_mode)
+    assert calls[0]['argv'] == ['/usr/bin/korvanta-cli', '--port', '/dev/ttyUSB0', '--json'] + options
+    assert (was_failed, result['changed'], result.get('msg'), result['warnings']) == (failed, changed, msg, warned)
+    assert dict((key, result.get(key)) for key in more) == more
+
+
+def test_content_on_standard_input_with_its_last_line_ended(run_module):
+    for content in (u'[TEL1]\nRING=2', u'[TEL1]\nRING=2\n'):
+        calls = run_module(profile.main, dict(content=content), [(0, restored(), '')])[2]
+        assert calls[0]['data'] == u'[TEL1]\nRING=2\n'.encode('utf-8')
+
+
+def test_diff_shows_each_change_before_and_after(run_module):
+    changes = [dict(RING, **{'from': '1', 'to': '2', 'from_text': u'1回', 'to_text': u'2回'}),
+               dict(section='TEL2', key='TOKI', **{'from': None, 'to': '1'})]
+    result = run_module(profile.main, dict(src='/p.ini', port='COM2'), [(0, restored(changes), '')],
+                        check_mode=True, diff=True)[0]
+    assert result['diff'] == dict(before=u'[TEL1] RING=1  (1回)\n',
+                                  after=u'[TEL1] RING=2  (2回)\n[TEL2] TOKI=1\n',
+                                  before_header='COM2', after_header='/p.ini')
