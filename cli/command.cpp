@@ -142,15 +142,15 @@ QString Context::portName() const
     const int port = m_options.port ? m_options.port : kFirstComPort;
     const PortAddress address = chosenPort(m_options);
     m_portName = m_options.simulate ? QStringLiteral("COM%1 (simulated adapter)").arg(port)
-                 : address.isNetwork() || !address.name.isEmpty() ? address.label()
-                                                                  : stableName(address.path);
+                 : address.byLabel() ? address.label()
+                                     : stableName(address.path);
     return m_portName;
 }
 
 QString Context::workFilePath() const
 {
-    const int port = m_options.port ? m_options.port : kFirstComPort;
-    const QString device = m_options.device.isEmpty() ? m_options.ports.devicePath(port) : m_options.device;
+    const PortAddress address = chosenPort(m_options);
+    const QString device = address.byLabel() ? address.label() : address.path;
     const QDir folder = QFileInfo(WorkFile::defaultPath()).dir();
     return folder.filePath(QStringLiteral("workfiles/%1.ini").arg(profile::portFileName(device)));
 }

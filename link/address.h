@@ -32,6 +32,9 @@ struct PortAddress {
     QString text() const;
     // What messages, the traffic log and backups call it: its name, else text().
     QString label() const { return name.isEmpty() ? text() : name; }
+    // Whether it goes by label() rather than a device's own stable name:
+    // named, or on the network.
+    bool byLabel() const { return isNetwork() || !name.isEmpty(); }
     bool operator==(const PortAddress &other) const = default;
 };
 
