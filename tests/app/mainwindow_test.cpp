@@ -111,6 +111,7 @@ private slots:
     void helpOpensAtItsContext();
     void profileSavedAndRestored_data();
     void profileSavedAndRestored();
+    void restoreNamesWhatTheFirmwareLacks();
     void profileSavedIntoAPipe();
     void versionShowsTheFirmwareVerbatim();
 };
@@ -702,6 +703,31 @@ void MainWindowTest::profileSavedAndRestored()
         QCOMPARE(backup.readAll(), saved);
         QVERIFY(messages.texts().last().endsWith(backups[0].filePath()));
     }
+}
+
+// Onto older firmware, a profile of newer firmware: the restore says of each
+// setting it skips whether the firmware lacks the setting or only the
+// profile's value of it.
+void MainWindowTest::restoreNamesWhatTheFirmwareLacks()
+{
+    AppFixture f;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(f.dir.path()));
+    MainWindow w(f.session);
+    MessageRecorder messages;
+    const QString path = f.dir.filePath("profile.ini");
+    f.session.NewFirmwareFlag = QStringLiteral("1");
+    QVERIFY(saveProfile(f.session, &w, path)); // caller ID "as subscribed" (3), the ring patterns
+    sim::Faults older;
+    older.firmware = sim::kOldFirmware;
+    f.adapter.setFaults(older);
+    f.session.NewFirmwareFlag = QStringLiteral("0");
+    messages.boxes.clear();
+    messages.answer = MessageBox::No;
+    restoreProfile(f.session, &w, path);
+    const QString told = messages.texts().value(0);
+    for (const QString &line : {QStringLiteral("TEL1ポート / 発信者番号通知指定: 機器のファームウェアにはこの設定の値「3」がありません\n"),
+                                QStringLiteral("TEL1ポート / 内線呼出音: 機器のファームウェアにはこの設定がありません\n")})
+        QVERIFY2(told.contains(line), qPrintable(told));
 }
 
 // "設定の保存" into a named pipe writes into it; a folder is refused before
