@@ -38,8 +38,8 @@ struct MessageRequest {
     MessageBox::Icon icon = MessageBox::Information;
     QString title = kProgramTitle;
     QString text;
-    // Under the text in a window's box: what its buttons do. The command line,
-    // which answers for the operator, leaves it out.
+    // Under the text in a window's box: what its buttons do, or the command
+    // it is about. The command line says these its own way and leaves it out.
     QString informative;
     QString details; // a longer text the operator may unfold (all of a long list)
     MessageBox::Buttons buttons = MessageBox::Ok;

@@ -34,7 +34,7 @@ void Session::reportReceiveFailure(QObject *parent, const QByteArray &command)
     MessageRequest r;
     r.text = kReceiveFailed;
     if (!command.isEmpty())
-        r.details = kCommandSent.toString().arg(QString::fromLatin1(command.trimmed()));
+        r.informative = kCommandSent.toString().arg(QString::fromLatin1(command.trimmed()));
     Messages::show(r, parent);
 }
 

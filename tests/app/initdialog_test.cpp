@@ -136,7 +136,7 @@ void InitDialogTest::aTimeOutStillCountsAWrite()
         d.show();
         d.findChild<QPushButton *>("Command1")->click();
         QCOMPARE(messages.texts(), QStringList{kReceiveFailed});
-        QCOMPARE(messages.boxes[0].details, QStringLiteral("送信したコマンド: AT%Z"));
+        QCOMPARE(messages.boxes[0].informative, QStringLiteral("送信したコマンド: AT%Z"));
         QVERIFY(d.isVisible());
         QVERIFY(d.isEnabled());
         QCOMPARE(f.session.WriteCount, 1);
