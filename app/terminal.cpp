@@ -198,7 +198,9 @@ void TerminalWindow::enter(const QString &text)
     // A closed line: the text goes into the box at the caret, as typed. Of
     // the control characters only a line break, a backspace and a tab do
     // anything in a text box: the rest (Escape, Ctrl+letter) go nowhere.
-    lines.removeIf([](QChar c) { return (c.unicode() < 0x20 || c.unicode() == 0x7f) && c != u'\r' && c != u'\b' && c != u'\t'; });
+    lines.removeIf([](QChar c) {
+        return (c.unicode() < 0x20 || c.unicode() == 0x7f) && c != u'\r' && c != u'\b' && c != u'\t';
+    });
     if (lines.isEmpty())
         return;
     const QTextCursor caret = m_term->textCursor();
