@@ -4,7 +4,10 @@
 #include "link/link.h"
 #include "link/messages.h"
 #include "link/session.h"
+#include "profile/adapterprofile.h"
+#include "profile/destination.h"
 #include "ui/formparts.h"
+#include "ui/progresswindow.h"
 #include "ui/windows.h"
 
 #include <QGridLayout>
@@ -71,24 +74,57 @@ InitDialog::InitDialog(Session &session, QWidget *parent)
     centreOnScreen(this);
 }
 
+bool InitDialog::keepBackup()
+{
+    if (m_backupDone)
+        return true;
+    profile::Profile read;
+    bool wasRead;
+    {
+        // Read as a restore reads, with the window closed to the operator.
+        Session::BusyScope busy(m_session);
+        setEnabled(false);
+        ProgressScope progress(ProgressScope::Reading, this);
+        wasRead = profile::backup(m_session, read, this); // a failure was reported
+        setEnabled(true);
+    }
+    QString why = tr("機器の設定を読めませんでした。");
+    if (wasRead)
+        m_backup = profile::saveAutomaticBackup(read, m_session.link.description(), &why);
+    if (!m_backup.isEmpty())
+        return m_backupDone = true;
+    MessageRequest ask;
+    ask.icon = MessageBox::Warning;
+    ask.text = tr("初期化する前の機器の設定を控えとして保存できません。\n%1\n\n控えなしで初期化しますか？").arg(why);
+    ask.buttons = MessageBox::Yes | MessageBox::No;
+    ask.defaultButton = MessageBox::No;
+    return m_backupDone = Messages::show(ask, this) == MessageBox::Yes; // no: the next try reads and asks again
+}
+
 void InitDialog::initialize()
 {
     if (m_session.busy())
         return;
+    if (!keepBackup())
+        return; // nothing sent
     Session::BusyScope busy(m_session);
     Link &link = m_session.link;
+    const QByteArray &command = kInitChoices[m_options[0]->isChecked() ? 0 : 1].command;
     setEnabled(false);
     DiscardInput(link); // a late "OK" left from an earlier try is not this one's
     link.setInputLen(1);
-    link.output(kInitChoices[m_options[0]->isChecked() ? 0 : 1].command + '\r');
+    link.output(command + '\r');
     const bool acknowledged = AwaitAcknowledge(link, m_session.timing.setDeadlineMs);
     if (!acknowledged)
-        Messages::inform(kReceiveFailed, this);
+        Session::reportReceiveFailure(this, command);
     setEnabled(true);
     DiscardInput(link);
     ++m_session.WriteCount; // also after a time-out: the store command follows at exit
-    if (acknowledged)
-        accept();
+    if (!acknowledged)
+        return;
+    if (!m_backup.isEmpty())
+        Messages::inform(tr("初期化しました。\n\n初期化する前の機器の設定:\n%1\n\n「設定の復元」で元に戻せます。").arg(m_backup), this);
+    accept();
 }
 
 void InitDialog::reject()

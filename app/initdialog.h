@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDialog>
+#include <QString>
 
 class QRadioButton;
 
@@ -19,11 +20,18 @@ struct InitChoice {
 extern const InitChoice kInitChoices[2];
 
 // The initialization window "初期化": "AT%Z" sets everything back, "AT&F"
-// keeps the dial information.
+// keeps the dial information. Before the first try the adapter's settings are
+// read and kept as an automatic backup, as before a restore, so that
+// "設定の復元" can undo an initialization; without one it asks first.
 class InitDialog : public QDialog {
     Q_OBJECT
 public:
     InitDialog(Session &session, QWidget *parent = nullptr);
+
+    // Reads the adapter's settings and keeps them as an automatic backup,
+    // once a window: the first try of the initialization does it. Without a
+    // backup the operator is asked whether to go on; false when not.
+    bool keepBackup();
 
 protected:
     void reject() override;
@@ -33,6 +41,8 @@ private:
 
     Session &m_session;
     QRadioButton *m_options[2];
+    bool m_backupDone = false; // kept, or going on without: a retry neither reads nor asks again
+    QString m_backup;           // where the settings went, or empty
 };
 
 } // namespace korvanta

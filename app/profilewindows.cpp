@@ -74,11 +74,13 @@ QStringList described(const QList<profile::Difference> &differences)
     return lines;
 }
 
-QStringList captions(const QList<const SettingKey *> &settings)
+// Each setting the firmware cannot take, with what it lacks: the setting, or
+// only the profile's value of it.
+QStringList lacked(const QList<const SettingKey *> &settings, const SettingValues &wanted)
 {
     QStringList lines;
     for (const SettingKey *k : settings)
-        lines << k->caption;
+        lines << k->caption + QStringLiteral(": ") + profile::lackReason(*k, wanted);
     return lines;
 }
 
@@ -152,8 +154,8 @@ bool restoreProfile(Session &session, QWidget *window, QString path)
     }
     const QString lacking = plan.skipped.isEmpty()
                                 ? QString()
-                                : Boxes::tr("\n\nこの機器のファームウェアにない設定 (送信しません):\n") +
-                                      captions(plan.skipped).join(QLatin1Char('\n'));
+                                : Boxes::tr("\n\nこの機器のファームウェアが受け付けないため、次の設定は送信しません:\n") +
+                                      lacked(plan.skipped, wanted.values).join(QLatin1Char('\n'));
     if (plan.changes.isEmpty()) {
         // Settings that an earlier run sent and left unstored are what the
         // adapter holds now: the exit stores them, as after any restore.

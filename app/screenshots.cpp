@@ -120,6 +120,26 @@ void waitFor(int ms, Predicate done)
     while (!done() && !deadline.hasExpired())
         waitUntil(QDeadlineTimer(qMin<qint64>(10, deadline.remainingTime())));
 }
+// The first message box a step asks, as the window program shows it; every
+// box of the step is answered with answer.
+template <typename Step>
+void takeFirstBox(Camera &camera, QWidget &over, const QString &name, MessageBox::Button answer, Step step)
+{
+    bool taken = false;
+    const auto previous = Messages::setHandler([&](const MessageRequest &request) {
+        if (!std::exchange(taken, true)) {
+            std::unique_ptr<QMessageBox> box(newMessageBox(request, &over));
+            box->show();
+            camera.take(box.get(), name);
+        }
+        return answer;
+    });
+    step();
+    Messages::setHandler(previous);
+    if (!taken)
+        camera.fail(QStringLiteral("no box for ") + name);
+}
+
 // The restore's question, over a profile (saved as path) with two settings
 // changed: saved, edited, restored and answered no.
 void profileQuestion(Session &session, MainWindow &main, Camera &camera, const QString &path)
@@ -134,16 +154,8 @@ void profileQuestion(Session &session, MainWindow &main, Camera &camera, const Q
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
         return camera.fail(QStringLiteral("cannot edit ") + path);
     file.close();
-    const auto previous = Messages::setHandler([&](const MessageRequest &request) {
-        if (request.icon == MessageBox::Question) {
-            std::unique_ptr<QMessageBox> box(newMessageBox(request, &main));
-            box->show();
-            camera.take(box.get(), QStringLiteral("ProfileRestore"));
-        }
-        return MessageBox::No;
-    });
-    restoreProfile(session, &main, path);
-    Messages::setHandler(previous);
+    takeFirstBox(camera, main, QStringLiteral("ProfileRestore"), MessageBox::No,
+                 [&] { restoreProfile(session, &main, path); });
 }
 
 } // namespace
@@ -263,6 +275,10 @@ int runScreenshotTour(const QString &dir, const TourLook &look)
         session.commEvents->setTerminalSink({});
         terminal.close();
     }
+    // A serial error: the line to the adapter lost, answered OK (the
+    // simulated line stays as it was).
+    takeFirstBox(camera, main, QStringLiteral("SerialError"), MessageBox::Ok,
+                 [&] { emit session.link.commEvent(comEventLineLost); });
     {
         InitDialog init(session, &main);
         init.show();

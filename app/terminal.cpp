@@ -21,12 +21,16 @@ namespace korvanta {
 
 namespace {
 // How many characters the one shown in front of position end takes in the
-// box: two for a line break (CR LF), else one; none at the start.
+// box: two for a line break (CR LF) and for a character beyond the Basic
+// Multilingual Plane (a surrogate pair), else one; none at the start.
 int lastShownLength(const QString &text, int end)
 {
     if (end <= 0)
         return 0;
-    return end >= 2 && text[end - 1] == u'\n' && text[end - 2] == u'\r' ? 2 : 1;
+    if (end < 2)
+        return 1;
+    const QChar last = text[end - 1], before = text[end - 2];
+    return (last == u'\n' && before == u'\r') || (last.isLowSurrogate() && before.isHighSurrogate()) ? 2 : 1;
 }
 } // namespace
 
@@ -142,7 +146,7 @@ TerminalWindow::TerminalWindow(Session &session, QWidget *parent)
     m_term->setObjectName(QStringLiteral("Term"));
     form::nameControls(windowTitle(), {m_term}); // no label but the window's
     m_term->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_term->setAttribute(Qt::WA_InputMethodEnabled, false); // one byte a key
+    followLine(); // an input method only while the line is closed
     m_term->setUndoRedoEnabled(false);
     m_term->installEventFilter(this);
 
@@ -191,7 +195,12 @@ void TerminalWindow::enter(const QString &text)
             link.output(bytes); // the adapter's echo shows it
         return;
     }
-    // A closed line: the text goes into the box at the caret, as typed.
+    // A closed line: the text goes into the box at the caret, as typed. Of
+    // the control characters only a line break, a backspace and a tab do
+    // anything in a text box: the rest (Escape, Ctrl+letter) go nowhere.
+    lines.removeIf([](QChar c) {
+        return (c.unicode() < 0x20 || c.unicode() == 0x7f) && c != u'\r' && c != u'\b' && c != u'\t';
+    });
     if (lines.isEmpty())
         return;
     const QTextCursor caret = m_term->textCursor();
@@ -201,8 +210,29 @@ void TerminalWindow::enter(const QString &text)
     showBox();
 }
 
+void TerminalWindow::followLine()
+{
+    // The open line carries one byte a key, which an input method's text
+    // mostly has not; the box of a closed line takes any text.
+    m_term->setAttribute(Qt::WA_InputMethodEnabled, !m_session.link.isOpen());
+}
+
 bool TerminalWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_term && event->type() == QEvent::FocusIn)
+        followLine(); // back from a serial error box that closed the line, say
+    if (watched == m_term && event->type() == QEvent::InputMethod) {
+        // What an input method composes shows as the box shows it; what it
+        // commits is entered as typed keys are.
+        auto *im = static_cast<QInputMethodEvent *>(event);
+        if (im->commitString().isEmpty())
+            return false;
+        const QString committed = im->commitString();
+        QInputMethodEvent composing(im->preeditString(), im->attributes());
+        QCoreApplication::sendEvent(m_term, &composing); // commits nothing: the box takes it
+        enter(committed);
+        return true;
+    }
     if (watched == m_term && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         QString text;

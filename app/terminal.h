@@ -58,6 +58,8 @@ private:
     // into the box while the line is closed.
     void enter(const QString &text);
     void showBox();
+    // Takes an input method's text while the line is closed, not while open.
+    void followLine();
 
     Session &m_session;
     TerminalText m_box;

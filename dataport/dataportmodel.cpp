@@ -363,8 +363,8 @@ QString speedText(int threshold)
 
 QString speedCaption(int threshold)
 {
-    return QCoreApplication::translate("korvanta::ThroughputBodDialog", "約 ") + speedText(threshold)
-        + QStringLiteral("Kbps");
+    // The channel's kilobytes a second: the unit goes with the language.
+    return QCoreApplication::translate("korvanta::ThroughputBodDialog", "約 %1Kbps").arg(speedText(threshold));
 }
 
 int spin(BodKind kind, int value, bool up)

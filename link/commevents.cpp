@@ -3,7 +3,6 @@
 #include "link/link.h"
 #include "link/messages.h"
 
-
 #include <algorithm>
 
 namespace korvanta {
@@ -39,6 +38,8 @@ QString CommEventHandler::errorMessage(int code)
         return CommEventHandler::tr("ﾊﾞｯﾌｧｵｰﾊﾞﾌﾛｰｴﾗｰが発生しました");
     case comEventTxFull:
         return CommEventHandler::tr("送信ﾊﾞｯﾌｧﾌﾙｴﾗｰが発生しました");
+    case comEventLineLost:
+        return CommEventHandler::tr("機器との回線が切れました。ケーブルと機器の電源を確かめてください。");
     default:
         return CommEventHandler::tr("未知ｴﾗｰが発生しました");
     }
@@ -81,6 +82,9 @@ bool CommEventHandler::ask(int code)
     request.text = errorMessage(code);
     if (code == comEventLineLost && !m_link.whyLost().isEmpty()) // what the link knows of it
         request.text += u'\n' + m_link.whyLost();
+    // Said again under the text: a window manager may cut the title short.
+    request.informative = tr("［OK］はエラーを無視して続けます。［キャンセル］は機器との回線を閉じます。"
+                             "ユーティリティを起動し直すまで、機器とは通信できません。");
     request.buttons = MessageBox::Ok | MessageBox::Cancel;
     return Messages::show(request, m_parent) == MessageBox::Cancel;
 }

@@ -28,8 +28,8 @@ enum CommEvent : int {
     comEventRxOver = 1008,
     comEventRxParity = 1009,
     comEventTxFull = 1010,
-    // Not a classic code: the device went away (unplugged, pty closed). Shown
-    // as an unknown error.
+    // Not a classic code: the device went away (unplugged, pty closed). Its
+    // box says the line to the adapter was lost.
     comEventLineLost = 1100,
 };
 

@@ -12,6 +12,8 @@ namespace korvanta {
 inline constexpr Text kProgramTitle{"korvanta::Messages", QT_TRANSLATE_NOOP("korvanta::Messages", "KORVAN-TA 設定ユーティリティ")};
 inline constexpr Text kReceiveFailed{"korvanta::Messages",
                                      QT_TRANSLATE_NOOP("korvanta::Messages", "コマンドの受信に失敗しました")};
+// Beside it, the command the adapter did not acknowledge.
+inline constexpr Text kCommandSent{"korvanta::Messages", QT_TRANSLATE_NOOP("korvanta::Messages", "送信したコマンド: %1")};
 
 // The icons and buttons a message box of the utility may have. The values are
 // those of the window toolkit's own, so that its implementation passes them on.
@@ -36,6 +38,9 @@ struct MessageRequest {
     MessageBox::Icon icon = MessageBox::Information;
     QString title = kProgramTitle;
     QString text;
+    // Under the text in a window's box: what its buttons do, or the command
+    // it is about. The command line says these its own way and leaves it out.
+    QString informative;
     QString details; // a longer text the operator may unfold (all of a long list)
     MessageBox::Buttons buttons = MessageBox::Ok;
     MessageBox::Button defaultButton = MessageBox::NoButton;

@@ -16,7 +16,7 @@ std::optional<QByteArray> Session::query(const QByteArray &command, int window)
 bool Session::set(const QByteArray &command, QObject *parent)
 {
     BusyScope busy(*this);
-    return SetExchange(link, command, timing.setDeadlineMs, [parent] { reportReceiveFailure(parent); });
+    return SetExchange(link, command, timing.setDeadlineMs, [parent, &command] { reportReceiveFailure(parent, command); });
 }
 
 bool Session::setEach(const QList<QByteArray> &commands, QObject *parent)
@@ -29,9 +29,13 @@ bool Session::setEach(const QList<QByteArray> &commands, QObject *parent)
     return true;
 }
 
-void Session::reportReceiveFailure(QObject *parent)
+void Session::reportReceiveFailure(QObject *parent, const QByteArray &command)
 {
-    Messages::inform(kReceiveFailed, parent);
+    MessageRequest r;
+    r.text = kReceiveFailed;
+    if (!command.isEmpty())
+        r.informative = kCommandSent.toString().arg(QString::fromLatin1(command.trimmed()));
+    Messages::show(r, parent);
 }
 
 } // namespace korvanta

@@ -51,8 +51,9 @@ public:
     // the first that goes unacknowledged (reported, WriteFailed 1): what
     // follows it is not sent. True when every one was acknowledged.
     bool setEach(const QList<QByteArray> &commands, QObject *parent);
-    // "コマンドの受信に失敗しました", for a failed query.
-    static void reportReceiveFailure(QObject *parent);
+    // "コマンドの受信に失敗しました", for a failed query or command; the
+    // command, when known, is named under it.
+    static void reportReceiveFailure(QObject *parent, const QByteArray &command = {});
 
     // The help file the windows open; empty for the one found beside the
     // program or in the installed data folder.

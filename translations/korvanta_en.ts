@@ -68,11 +68,19 @@
     </message>
     <message>
         <source>未知ｴﾗｰが発生しました</source>
-        <translation>Unknown error.</translation>
+        <translation>An unknown error occurred on the serial line.</translation>
     </message>
     <message>
         <source>［ｷｬﾝｾﾙ］中断 , ［OK］無視</source>
-        <translation>[Cancel] Stop, [OK] Ignore</translation>
+        <translation>Serial Port Error</translation>
+    </message>
+    <message>
+        <source>機器との回線が切れました。ケーブルと機器の電源を確かめてください。</source>
+        <translation>The line to the adapter was lost. Check the cable and that the adapter is switched on.</translation>
+    </message>
+    <message>
+        <source>［OK］はエラーを無視して続けます。［キャンセル］は機器との回線を閉じます。ユーティリティを起動し直すまで、機器とは通信できません。</source>
+        <translation>OK ignores the error and goes on. Cancel closes the line to the adapter: nothing more reaches it until the utility is started again.</translation>
     </message>
 </context>
 <context>
@@ -304,19 +312,19 @@
     <name>korvanta::InitDialog</name>
     <message>
         <source> 現在設定値のすべてを工場出荷時</source>
-        <translation> Resets every current setting </translation>
+        <translation> Resets every setting to its factory value, </translation>
     </message>
     <message>
         <source>に戻します。</source>
-        <translation>to its factory default.</translation>
+        <translation>the stored numbers and short-dial directory included.</translation>
     </message>
     <message>
         <source> ダイヤル情報エリアの値は残したまま､</source>
-        <translation> Keeps the dial directory and resets </translation>
+        <translation> Keeps all stored numbers (own, forwarding and short-dial) </translation>
     </message>
     <message>
         <source>工場出荷時に戻します。</source>
-        <translation>everything else to factory defaults.</translation>
+        <translation>and resets everything else to factory values.</translation>
     </message>
     <message>
         <source>初期化</source>
@@ -328,11 +336,39 @@
     </message>
     <message>
         <source>登録</source>
-        <translation>Register</translation>
+        <translation>Initialize</translation>
     </message>
     <message>
         <source>キャンセル</source>
         <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>機器の設定を読めませんでした。</source>
+        <translation>The adapter&apos;s settings could not be read.</translation>
+    </message>
+    <message>
+        <source>初期化する前の機器の設定を控えとして保存できません。
+%1
+
+控えなしで初期化しますか？</source>
+        <translation>The adapter&apos;s settings cannot be backed up before the initialization.
+%1
+
+Initialize without a backup?</translation>
+    </message>
+    <message>
+        <source>初期化しました。
+
+初期化する前の機器の設定:
+%1
+
+「設定の復元」で元に戻せます。</source>
+        <translation>The adapter was initialized.
+
+Its settings before the initialization were saved to:
+%1
+
+File &gt; Restore Settings... brings them back.</translation>
     </message>
 </context>
 <context>
@@ -450,16 +486,6 @@
 </translation>
     </message>
     <message>
-        <source>
-
-この機器のファームウェアにない設定 (送信しません):
-</source>
-        <translation>
-
-Settings this adapter&apos;s firmware lacks (not sent):
-</translation>
-    </message>
-    <message>
         <source>機器の設定は設定ファイルと同じです。何も送信しません。</source>
         <translation>The adapter&apos;s settings match the settings file. Nothing is sent.</translation>
     </message>
@@ -513,6 +539,16 @@ Settings this adapter&apos;s firmware lacks (not sent):
 The adapter&apos;s settings before the restore:
 </translation>
     </message>
+    <message>
+        <source>
+
+この機器のファームウェアが受け付けないため、次の設定は送信しません:
+</source>
+        <translation>
+
+Not sent, as this adapter&apos;s firmware cannot take them:
+</translation>
+    </message>
 </context>
 <context>
     <name>korvanta::Messages</name>
@@ -522,7 +558,11 @@ The adapter&apos;s settings before the restore:
     </message>
     <message>
         <source>コマンドの受信に失敗しました</source>
-        <translation>The adapter did not answer.</translation>
+        <translation>The adapter did not acknowledge the command: no answer came, or it answered ERROR. Check the cable and the adapter&apos;s power, then try again.</translation>
+    </message>
+    <message>
+        <source>送信したコマンド: %1</source>
+        <translation>Command sent: %1</translation>
     </message>
 </context>
 <context>
@@ -1246,16 +1286,16 @@ Priority or Ring first.</translation>
         <translation>Valid range: 5 to 1275 seconds</translation>
     </message>
     <message>
-        <source>約 </source>
-        <translation>approx. </translation>
-    </message>
-    <message>
         <source>ｽﾙｰﾌﾟｯﾄBOD詳細設定</source>
         <translation>Throughput BOD Details</translation>
     </message>
     <message>
         <source>評価方向</source>
         <translation>Measured Traffic</translation>
+    </message>
+    <message>
+        <source>約 %1Kbps</source>
+        <translation>approx. %1 kB/s</translation>
     </message>
 </context>
 <context>

@@ -50,6 +50,8 @@ QMessageBox *newMessageBox(const MessageRequest &request, QWidget *parent)
 {
     auto *box = new QMessageBox(static_cast<QMessageBox::Icon>(request.icon), request.title, request.text,
                                 QMessageBox::StandardButtons(request.buttons.toInt()), parent);
+    if (!request.informative.isEmpty())
+        box->setInformativeText(request.informative);
     if (!request.details.isEmpty())
         box->setDetailedText(request.details);
     if (request.defaultButton != MessageBox::NoButton)

@@ -79,16 +79,18 @@ void TerminalTest::fullBoxLosesItsOldest()
 }
 
 namespace {
-// Types text key by key: CR as Return, BS as Backspace, any other character
-// as a key that carries it.
+// Types text key by key: CR as Return, BS as Backspace, ESC as Escape, any
+// other character (beyond the Basic Multilingual Plane too) as a key that
+// carries it.
 void typeKeys(QWidget *box, const QString &text)
 {
-    for (const QChar c : text) {
-        const Qt::Key key = c == u'\r' ? Qt::Key_Return
-                            : c == u'\b' ? Qt::Key_Backspace
-                            : c.unicode() < 128 ? Qt::Key(c.toUpper().unicode())
-                                                : Qt::Key_unknown;
-        QTest::sendKeyEvent(QTest::Click, box, key, QString(c), Qt::NoModifier);
+    for (const char32_t c : text.toUcs4()) {
+        const Qt::Key key = c == U'\r' ? Qt::Key_Return
+                            : c == U'\b' ? Qt::Key_Backspace
+                            : c == U'\x1b' ? Qt::Key_Escape
+                            : c < 128 ? Qt::Key(QChar(c).toUpper().unicode())
+                                      : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::Click, box, key, QString::fromUcs4(&c, 1), Qt::NoModifier);
     }
 }
 } // namespace
@@ -115,6 +117,11 @@ void TerminalTest::typing_data()
                                                         << "A\u3042\u30a2B";
     QTest::newRow("closed: a paste at the caret") << false << "AB" << 1 << "paste" << "X\nY" << L{} << "AX\r\nYB";
     QTest::newRow("closed: a drop where it falls") << false << "AB\rCD" << 4 << "drop" << "Z" << L{} << "AB\r\nCZD";
+    QTest::newRow("closed: backspace takes an emoji whole") << false << "A\U0001F600" << -1 << "keys" << "\b" << L{} << "A";
+    QTest::newRow("closed: Escape puts nothing in") << false << "AB" << 1 << "keys" << "\x1b" << L{} << "AB";
+    QTest::newRow("closed: an input method's text at the caret") << false << "AB" << 1 << "input method" << "\u65e5\u672c"
+                                                                 << L{} << "A\u65e5\u672cB";
+    QTest::newRow("open: an input method's text goes out") << true << "" << -1 << "input method" << "ATI\r" << L{"ATI"} << "";
 }
 
 void TerminalTest::typing()
@@ -152,6 +159,17 @@ void TerminalTest::typing()
         if (way == "paste") {
             QApplication::clipboard()->setText(entered);
             QTest::keyClick(term, Qt::Key_V, Qt::ControlModifier);
+        } else if (way == "input method") {
+            // Only a closed line takes an input method's text: the open one
+            // carries a byte a key.
+            QFocusEvent focus(QEvent::FocusIn);
+            QApplication::sendEvent(term, &focus);
+            QCOMPARE(term->testAttribute(Qt::WA_InputMethodEnabled), !open);
+            QInputMethodEvent composing(entered, {});
+            QApplication::sendEvent(term, &composing);
+            QInputMethodEvent commit;
+            commit.setCommitString(entered);
+            QApplication::sendEvent(term, &commit);
         } else {
             typeKeys(term, entered);
         }

@@ -191,7 +191,7 @@ void CliTest::statuses_data()
     // The question whether to go on is answered at once: the command ends.
     QTest::newRow("line lost") << QStringList{"--drop-after", "5", "--drop-on", "ATI"} << false
                                << QStringList{"--port", "{pty}", "identify"} << 1 << ""
-                               << "未知ｴﾗｰが発生しました";
+                               << "機器との回線が切れました。ケーブルと機器の電源を確かめてください。";
 
     // Checked before the port opens, and said with the port's device.
     const auto more = [&](const char *name, const QStringList &sim, const QStringList &arguments, int status,

@@ -70,7 +70,7 @@ constexpr int kInsideDeadlineMs = kInsideDelayMs + 800;
 constexpr int kLateDelayMs = 300;
 constexpr int kAgainDeadlineMs = kLateDelayMs + 900;
 
-const QString kLineLostMessage = QStringLiteral("未知ｴﾗｰが発生しました");
+const QString kLineLostMessage = QStringLiteral("機器との回線が切れました。ケーブルと機器の電源を確かめてください。");
 
 struct Fault {
     QStringList options; // of the simulator for the cell
@@ -437,10 +437,16 @@ const QList<Row> &rows()
                         c.main->exitProcedure();
                     },
                     {"AT&W0&W1"}, {}, {LateThenAgain, OtherModel, OlderFirmware}};
-        rows << Row{"Form11 init", Kind::Init, {}, {},
+        rows << Row{"Form11 init", Kind::Init, {},
                     [](Cell &c) {
+                        // The backup before it, read from the healthy adapter.
+                        qputenv("XDG_DATA_HOME", QFile::encodeName(c.dir.path()));
                         c.init = std::make_unique<InitDialog>(c.session, c.main);
                         c.init->show();
+                        QVERIFY(c.init->keepBackup());
+                        c.form = c.init.get();
+                    },
+                    [](Cell &c) {
                         click(c.init.get(), "Option2");
                         click(c.init.get(), "Command1");
                     },
@@ -624,7 +630,10 @@ void tryAgain(Cell &c, const Row &R, const Simulator &sim, const Lines &sentBefo
     QVERIFY2(elapsed >= qint64(kLateDelayMs) * R.sent.size(), qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
     QVERIFY2(elapsed <= qint64(kAgainDeadlineMs) * R.sent.size() + kMarginMs,
              qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
-    QCOMPARE(c.messageTexts(), QStringList());
+    if (R.kind == Kind::Init) // where the settings before it were kept
+        QVERIFY(c.messageTexts().size() == 1 && c.messageTexts()[0].startsWith("初期化しました。"));
+    else
+        QCOMPARE(c.messageTexts(), QStringList());
     switch (R.kind) {
     case Kind::Read: {
         QCOMPARE(c.session.ReadFailed, 0);
@@ -861,7 +870,10 @@ void FaultMatrixTest::cell()
     case Kind::Init:
         if (fails)
             messages << kReceiveFailed;
+        else // where the settings before it were kept
+            messages << c.messageTexts().value(messages.size());
         QCOMPARE(c.messageTexts(), messages);
+        QVERIFY(fails || messages.last().startsWith("初期化しました。"));
         QCOMPARE(c.session.WriteCount, writeCountBefore + 1);
         QCOMPARE(c.init->isVisible(), fails);
         QVERIFY(c.init->isEnabled());

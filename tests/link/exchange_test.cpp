@@ -11,6 +11,8 @@ using namespace korvanta;
 using Answer = ScriptedLink::Answer;
 
 namespace {
+// The box of a line that went away.
+const QString kLost = QStringLiteral("機器との回線が切れました。ケーブルと機器の電源を確かめてください。");
 // The framed answer to a register query, as the adapter sends it.
 QByteArray registerAnswer(const QByteArray &command, const QByteArray &value)
 {
@@ -232,7 +234,7 @@ void ExchangeTest::commEvents_data()
     QTest::newRow("carrier time-out") << 1007 << "ｷｬﾘｱ検出時間切れｴﾗｰを検出しました" << int(MessageBox::Ok) << true;
     QTest::newRow("buffer overflow") << 1008 << "ﾊﾞｯﾌｧｵｰﾊﾞﾌﾛｰｴﾗｰが発生しました" << int(MessageBox::Ok) << true;
     QTest::newRow("transmit buffer full") << 1010 << "送信ﾊﾞｯﾌｧﾌﾙｴﾗｰが発生しました" << int(MessageBox::Ok) << true;
-    QTest::newRow("line lost, Cancel") << int(comEventLineLost) << "未知ｴﾗｰが発生しました" << int(MessageBox::Cancel) << false;
+    QTest::newRow("line lost, Cancel") << int(comEventLineLost) << kLost << int(MessageBox::Cancel) << false;
     QTest::newRow("unknown code") << 4242 << "未知ｴﾗｰが発生しました" << int(MessageBox::Ok) << true;
     for (int code : {1, 3, 4, 5, 6, 7, 1001, 1004, 1009})
         QTest::addRow("notification %d", code) << code << QString() << int(MessageBox::Cancel) << true;
@@ -267,6 +269,7 @@ void ExchangeTest::commEvents()
     QCOMPARE(beeps, 1);
     QCOMPARE(shown[0].text, message);
     QCOMPARE(shown[0].title, QStringLiteral("［ｷｬﾝｾﾙ］中断 , ［OK］無視"));
+    QVERIFY(shown[0].informative.contains("［キャンセル］は機器との回線を閉じます")); // the title may be cut
     QCOMPARE(shown[0].icon, MessageBox::NoIcon);
     QCOMPARE(shown[0].buttons, MessageBox::Ok | MessageBox::Cancel);
 }
@@ -280,7 +283,7 @@ void ExchangeTest::errorsRaisedWhileABoxIsOpenWaitTheirTurn_data()
     QTest::addColumn<bool>("stillOpen");
 
     const QString cts = QStringLiteral("CTS 時間切れｴﾗｰを検出しました");
-    const QString lost = QStringLiteral("未知ｴﾗｰが発生しました");
+    const QString lost = kLost;
     const QString overrun = QStringLiteral("ﾃﾞｰﾀ喪失ｴﾗｰが発生しました");
     const int ok = MessageBox::Ok, cancel = MessageBox::Cancel;
     QTest::newRow("a lost line behind a CTS time-out still offers Cancel")

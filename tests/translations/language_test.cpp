@@ -58,7 +58,8 @@ void LanguageTest::installed_data()
     const QString window = "korvanta::Messages";
     const QString failed = "コマンドの受信に失敗しました";
     QTest::newRow("window text, English") << Program::Windows << Language::English << window << failed
-                                          << "The adapter did not answer.";
+                                          << "The adapter did not acknowledge the command: no answer came, or it "
+                                             "answered ERROR. Check the cable and the adapter's power, then try again.";
     QTest::newRow("window text, Japanese") << Program::Windows << Language::Japanese << window << failed << failed;
     QTest::newRow("window text, C") << Program::Windows << Language::Source << window << failed << failed;
     QTest::newRow("window text on the command line, English")
