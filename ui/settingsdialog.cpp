@@ -5,9 +5,15 @@
 #include "ui/windows.h"
 #include "workfile/workfile.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
+#include <QGroupBox>
 #include <QLayout>
+#include <QLineEdit>
 #include <QScreen>
+#include <QTabWidget>
+
+#include <algorithm>
 
 namespace korvanta {
 
@@ -30,7 +36,14 @@ void SettingsDialog::openAndRead()
     if (m_opener)
         m_opener->setEnabled(false);
     setEnabled(true); // a child window is disabled with its opener otherwise
-    readAdapter();
+    const SettingValues read = readAdapter();
+    for (Binding &b : m_bindings)
+        b.filled = b.changed = false;
+    for (const SettingValues::Entry &e : read.entries())
+        if (const auto i = m_index.constFind(indexKey(e.section, e.key)); i != m_index.cend())
+            m_bindings[*i].filled = true;
+    m_loaded = true;
+    markUnread();
     // Centred when what was read is complete. A window that centred itself
     // during its read is centred again at the size it shows with; any other
     // window whose reading failed opens over its opener's corner instead.
@@ -42,6 +55,134 @@ void SettingsDialog::openAndRead()
     show();
     if (centred)
         centreOnScreen(this);
+}
+
+void SettingsDialog::bindSetting(const QString &section, const QString &key, const QList<QWidget *> &controls)
+{
+    Q_ASSERT(!controls.isEmpty());
+    const size_t index = m_bindings.size();
+    m_bindings.push_back({section, key, controls});
+    m_index.insert(indexKey(section, key), index);
+    // Whatever changes a control once the read is done is the operator's
+    // doing: typed, pasted, spun, clicked.
+    const auto changed = [this, index] {
+        if (m_loaded)
+            m_bindings[index].changed = true;
+    };
+    for (QWidget *control : controls) {
+        if (auto *box = qobject_cast<QLineEdit *>(control))
+            connect(box, &QLineEdit::textChanged, this, changed);
+        else if (auto *button = qobject_cast<QAbstractButton *>(control))
+            connect(button, &QAbstractButton::toggled, this, changed);
+        else
+            qFatal("bindSetting: %s is not a box or a button", qPrintable(control->objectName()));
+    }
+}
+
+QString SettingsDialog::indexKey(const QString &section, const QString &key)
+{
+    // Sections and keys compare without case, as in the work file.
+    return (section + u'/' + key).toUpper();
+}
+
+bool SettingsDialog::sends(const QString &section, const QString &key) const
+{
+    const auto i = m_index.constFind(indexKey(section, key));
+    return i != m_index.cend() && (m_bindings[*i].filled || m_bindings[*i].changed);
+}
+
+SettingValues SettingsDialog::sendable(const SettingValues &shown) const
+{
+    SettingValues values;
+    for (const SettingValues::Entry &e : shown.entries())
+        if (sends(e.section, e.key))
+            values.set(e.section, e.key, e.value);
+    return values;
+}
+
+namespace {
+// A tab's or frame's caption as built, before any mark.
+constexpr const char *kCaption = "korvantaCaption";
+
+QString captionAsBuilt(QObject *part, const QString &shown)
+{
+    if (!part->property(kCaption).isValid())
+        part->setProperty(kCaption, shown);
+    return part->property(kCaption).toString();
+}
+} // namespace
+
+void SettingsDialog::markUnread()
+{
+    // What the window disables (a setting older firmware lacks) is not
+    // missed: only settings the operator could change count.
+    const auto counts = [this](const Binding &b) {
+        return std::any_of(b.controls.begin(), b.controls.end(), [this](QWidget *c) { return c->isEnabledTo(this); });
+    };
+    const auto unreadIn = [&](const QWidget *part, bool wholly) {
+        bool any = false;
+        for (const Binding &b : m_bindings) {
+            if (!counts(b) || !part->isAncestorOf(b.controls.front()))
+                continue;
+            if (b.filled && wholly)
+                return false;
+            any = any || !b.filled;
+        }
+        return any;
+    };
+    //: %1 is the caption of a tab or frame whose settings the read did not get.
+    const QString mark = tr("%1（読み込めませんでした）");
+
+    // A page with anything unread marks its tab; a page with nothing read
+    // needs no mark inside.
+    QList<const QWidget *> unreadPages;
+    for (QTabWidget *tabs : findChildren<QTabWidget *>()) {
+        for (int i = 0; i < tabs->count(); ++i) {
+            QWidget *page = tabs->widget(i);
+            if (unreadIn(page, true))
+                unreadPages << page;
+            if (!unreadIn(page, false) && !page->property(kCaption).isValid())
+                continue; // never marked
+            const QString caption = captionAsBuilt(page, tabs->tabText(i));
+            const QString shown = unreadIn(page, false) ? mark.arg(caption.trimmed()) : caption;
+            if (tabs->tabText(i) != shown)
+                tabs->setTabText(i, shown);
+        }
+    }
+    // Elsewhere the largest frame with nothing read in it, or else the
+    // frame nearest to what was not read.
+    QList<QGroupBox *> marked;
+    for (const Binding &b : m_bindings) {
+        if (!counts(b) || b.filled)
+            continue;
+        QGroupBox *nearest = nullptr;
+        QGroupBox *largest = nullptr;
+        for (QWidget *w = b.controls.front()->parentWidget(); w && w != this; w = w->parentWidget()) {
+            if (unreadPages.contains(w)) {
+                nearest = largest = nullptr;
+                break;
+            }
+            if (auto *frame = qobject_cast<QGroupBox *>(w)) {
+                nearest = nearest ? nearest : frame;
+                if (unreadIn(frame, true))
+                    largest = frame;
+            }
+        }
+        if (QGroupBox *frame = largest ? largest : nearest)
+            marked << frame;
+    }
+    for (QGroupBox *frame : findChildren<QGroupBox *>()) {
+        if (!marked.contains(frame) && !frame->property(kCaption).isValid())
+            continue; // never marked
+        const QString caption = captionAsBuilt(frame, frame->title());
+        const QString shown = marked.contains(frame) ? mark.arg(caption) : caption;
+        if (frame->title() == shown)
+            continue;
+        // A frame named by its caption on the accessibility bus keeps the two alike.
+        if (frame->accessibleName() == frame->title())
+            frame->setAccessibleName(shown);
+        frame->setTitle(shown);
+    }
 }
 
 void SettingsDialog::runExchange(ProgressScope::Kind kind, const std::function<void()> &steps)

@@ -48,6 +48,30 @@ int main(int argc, char **argv)
     }
     form2->close();
 
+    // Reads that failed: TEL2's listing (TEL2, TEL3 and the common tab not
+    // read), TEL3's dial time (the rest of TEL3 read), TEL1's number display.
+    session.timing.queryDeadlineMs = 100;
+    for (const char *failing : {"AT\\S3", "AT$I13?"}) {
+        auto faults = adapter.faults();
+        faults.errorFor = {failing};
+        adapter.setFaults(faults);
+        auto *failed = new TelephoneDialog(session, &opener);
+        failed->openAndRead();
+        tabs = failed->findChild<QTabWidget *>(QStringLiteral("SSTab1"));
+        tabs->setCurrentIndex(2);
+        failed->grab().save(out + QStringLiteral("/form2_failed_%1.png").arg(failing[3] == 'S' ? "tel2" : "tel3dial"));
+        if (failing[3] != 'S') {
+            faults.errorFor = {"AT$D3?"};
+            adapter.setFaults(faults);
+            auto *form14 = new NumberDisplayDialog(session, 2, failed);
+            form14->openAndRead();
+            form14->grab().save(out + QStringLiteral("/form14_failed.png"));
+            form14->close();
+        }
+        failed->close();
+    }
+    adapter.setFaults({});
+
     // Older firmware: what it lacks is disabled.
     auto f = adapter.faults();
     f.firmware = sim::kOldFirmware;
