@@ -132,6 +132,7 @@ void SettingsDialog::markUnread()
     };
     //: %1 is the caption of a tab or frame whose settings the read did not get.
     const QString mark = tr("%1（読み込めませんでした）");
+    bool changed = false;
 
     // A page with anything unread marks its tab; a page with nothing read
     // needs no mark inside.
@@ -145,8 +146,10 @@ void SettingsDialog::markUnread()
                 continue; // never marked
             const QString caption = captionAsBuilt(page, tabs->tabText(i));
             const QString shown = unreadIn(page, false) ? mark.arg(caption.trimmed()) : caption;
-            if (tabs->tabText(i) != shown)
+            if (tabs->tabText(i) != shown) {
                 tabs->setTabText(i, shown);
+                changed = true;
+            }
         }
     }
     // Elsewhere the largest frame with nothing read in it, or else the
@@ -182,7 +185,16 @@ void SettingsDialog::markUnread()
         if (frame->accessibleName() == frame->title())
             frame->setAccessibleName(shown);
         frame->setTitle(shown);
+        changed = true;
     }
+    // The window takes the room the longer captions need before it shows,
+    // those on pages not shown too: a hidden page tells its tab control
+    // nothing of its own.
+    if (!changed || !layout())
+        return;
+    for (QTabWidget *tabs : findChildren<QTabWidget *>())
+        tabs->updateGeometry();
+    layout()->activate();
 }
 
 void SettingsDialog::runExchange(ProgressScope::Kind kind, const std::function<void()> &steps)

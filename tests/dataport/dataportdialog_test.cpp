@@ -701,23 +701,6 @@ void DataPortDialogTest::screenshots()
     press(bod, "Command3");
     QDialog *bap = Rig::detail(form3, "Command5", "Form6");
     QVERIFY(bap->grab().save(folder + "/form6.png"));
-    press(bap, "Command3");
-
-    // After failed reads: the DATA listing; the BOD registers; the BAP sides.
-    rig.session.timing.queryDeadlineMs = 100;
-    sim::Faults faults;
-    for (const char *failing : {"AT$I40?", "AT$I46?"}) {
-        faults.errorFor = {failing};
-        rig.adapter.setFaults(faults);
-        QDialog *detail = Rig::detail(form3, failing[5] == '0' ? "Command4" : "Command5", failing[5] == '0' ? "Form5" : "Form6");
-        QVERIFY(detail->grab().save(QString("%1/%2_failed.png").arg(folder, detail->objectName())));
-        press(detail, failing[5] == '0' ? "Command3" : "Command2");
-    }
-    press(form3, "Command7");
-    faults.errorFor = {"AT\\S6"};
-    rig.adapter.setFaults(faults);
-    form3 = rig.openForm3();
-    QVERIFY(form3->grab().save(folder + "/form3_failed.png"));
 }
 
 QTEST_MAIN(DataPortDialogTest)
