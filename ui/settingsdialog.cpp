@@ -119,6 +119,12 @@ void SettingsDialog::markUnread()
     const auto counts = [this](const Binding &b) {
         return std::any_of(b.controls.begin(), b.controls.end(), [this](QWidget *c) { return c->isEnabledTo(this); });
     };
+    // A read that filled everything leaves nothing to mark, or to unmark.
+    const bool missing = std::any_of(m_bindings.begin(), m_bindings.end(),
+                                     [&](const Binding &b) { return !b.filled && counts(b); });
+    if (!missing && !m_marked)
+        return;
+    m_marked = missing;
     const auto unreadIn = [&](const QWidget *part, bool wholly) {
         bool any = false;
         for (const Binding &b : m_bindings) {

@@ -78,6 +78,7 @@ private:
     QPointer<QWidget> m_opener;
     bool m_registered = false; // closing after a successful write
     bool m_loaded = false;     // the read is done: what changes now is the operator's
+    bool m_marked = false;     // a caption says what the read did not get
     std::vector<Binding> m_bindings;
     QHash<QString, size_t> m_index; // by indexKey()
 };
