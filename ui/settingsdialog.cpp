@@ -37,12 +37,13 @@ void SettingsDialog::openAndRead()
         m_opener->setEnabled(false);
     setEnabled(true); // a child window is disabled with its opener otherwise
     const SettingValues read = readAdapter();
-    for (Binding &b : m_bindings)
-        b.filled = b.changed = false;
+    for (Binding &b : m_bindings) {
+        b.filled = false;
+        b.loaded = b.state();
+    }
     for (const SettingValues::Entry &e : read.entries())
         if (const auto i = m_index.constFind(indexKey(e.section, e.key)); i != m_index.cend())
             m_bindings[*i].filled = true;
-    m_loaded = true;
     markUnread();
     // Centred when what was read is complete. A window that centred itself
     // during its read is centred again at the size it shows with; any other
@@ -60,23 +61,22 @@ void SettingsDialog::openAndRead()
 void SettingsDialog::bindSetting(const QString &section, const QString &key, const QList<QWidget *> &controls)
 {
     Q_ASSERT(!controls.isEmpty());
-    const size_t index = m_bindings.size();
-    m_bindings.push_back({section, key, controls});
-    m_index.insert(indexKey(section, key), index);
-    // Whatever changes a control once the read is done is the operator's
-    // doing: typed, pasted, spun, clicked.
-    const auto changed = [this, index] {
-        if (m_loaded)
-            m_bindings[index].changed = true;
-    };
+    m_index.insert(indexKey(section, key), m_bindings.size());
+    m_bindings.push_back({controls});
+}
+
+QStringList SettingsDialog::Binding::state() const
+{
+    QStringList shown;
     for (QWidget *control : controls) {
-        if (auto *box = qobject_cast<QLineEdit *>(control))
-            connect(box, &QLineEdit::textChanged, this, changed);
-        else if (auto *button = qobject_cast<QAbstractButton *>(control))
-            connect(button, &QAbstractButton::toggled, this, changed);
+        if (const auto *box = qobject_cast<QLineEdit *>(control))
+            shown << box->text();
+        else if (const auto *button = qobject_cast<QAbstractButton *>(control))
+            shown << (button->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
         else
             qFatal("bindSetting: %s is not a box or a button", qPrintable(control->objectName()));
     }
+    return shown;
 }
 
 QString SettingsDialog::indexKey(const QString &section, const QString &key)
@@ -88,7 +88,11 @@ QString SettingsDialog::indexKey(const QString &section, const QString &key)
 bool SettingsDialog::sends(const QString &section, const QString &key) const
 {
     const auto i = m_index.constFind(indexKey(section, key));
-    return i != m_index.cend() && (m_bindings[*i].filled || m_bindings[*i].changed);
+    if (i == m_index.cend())
+        return false;
+    // Changed: the controls no longer show what the read left in them.
+    const Binding &b = m_bindings[*i];
+    return b.filled || b.state() != b.loaded;
 }
 
 SettingValues SettingsDialog::sendable(const SettingValues &shown) const

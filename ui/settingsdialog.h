@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QHash>
+#include <QStringList>
 #include <QPointer>
 
 #include <functional>
@@ -21,8 +22,8 @@ namespace korvanta {
 // same as its cancel button.
 //
 // The window knows which controls show which setting. "登録" sends a setting
-// only when the window's read filled it or the operator changed one of its
-// controls since: a control left as the read left it, empty or unselected
+// only when the window's read filled it or the operator changed what one of
+// its controls shows since: a control left as the read left it, empty or unselected
 // after a failed read, sends nothing, whatever the work file holds. The
 // parts of the window that the read could not fill say so beside the tab or
 // frame caption.
@@ -64,11 +65,10 @@ protected:
 
 private:
     struct Binding {
-        QString section;
-        QString key;
         QList<QWidget *> controls;
-        bool filled = false;  // by the last read
-        bool changed = false; // by the operator since
+        bool filled = false; // by the last read
+        QStringList loaded;  // what the controls showed once it was done
+        QStringList state() const;
     };
     static QString indexKey(const QString &section, const QString &key);
     // The tabs and frames of what the read left unfilled get their mark.
@@ -77,7 +77,6 @@ private:
     Session &m_session;
     QPointer<QWidget> m_opener;
     bool m_registered = false; // closing after a successful write
-    bool m_loaded = false;     // the read is done: what changes now is the operator's
     bool m_marked = false;     // a caption says what the read did not get
     std::vector<Binding> m_bindings;
     QHash<QString, size_t> m_index; // by indexKey()
