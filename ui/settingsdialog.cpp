@@ -37,13 +37,15 @@ void SettingsDialog::openAndRead()
         m_opener->setEnabled(false);
     setEnabled(true); // a child window is disabled with its opener otherwise
     const SettingValues read = readAdapter();
-    for (Binding &b : m_bindings) {
+    for (Binding &b : m_bindings)
         b.filled = false;
-        b.loaded = b.state();
-    }
     for (const SettingValues::Entry &e : read.entries())
         if (const auto i = m_index.constFind(indexKey(e.section, e.key)); i != m_index.cend())
             m_bindings[*i].filled = true;
+    // What a filled setting shows goes out anyway: only the others need
+    // their state kept to tell a change.
+    for (Binding &b : m_bindings)
+        b.loaded = b.filled ? QStringList() : b.state();
     markUnread();
     // Centred when what was read is complete. A window that centred itself
     // during its read is centred again at the size it shows with; any other

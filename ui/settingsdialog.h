@@ -67,7 +67,7 @@ private:
     struct Binding {
         QList<QWidget *> controls;
         bool filled = false; // by the last read
-        QStringList loaded;  // what the controls showed once it was done
+        QStringList loaded;  // unfilled: what the controls showed once it was done
         QStringList state() const;
     };
     static QString indexKey(const QString &section, const QString &key);
