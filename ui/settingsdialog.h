@@ -6,8 +6,8 @@
 
 #include <QDialog>
 #include <QHash>
-#include <QStringList>
 #include <QPointer>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -23,10 +23,10 @@ namespace korvanta {
 //
 // The window knows which controls show which setting. "登録" sends a setting
 // only when the window's read filled it or the operator changed what one of
-// its controls shows since: a control left as the read left it, empty or unselected
-// after a failed read, sends nothing, whatever the work file holds. The
-// parts of the window that the read could not fill say so beside the tab or
-// frame caption.
+// its controls shows since: a control left as a failed read left it, empty
+// or unselected, sends nothing, whatever the work file holds. The parts of
+// the window that the read could not fill say so beside the tab or frame
+// caption.
 class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
