@@ -224,9 +224,6 @@ void DataPortDialogTest::unreadControlsSendNothing_data()
     QTest::newRow("Form5 option group") << "Form5" << QByteArray("AT%A?") << Edits{{"Option1", ""}}
                                         << Commands{"AT%A0"} << "Frame1";
     QTest::newRow("Form6 nothing changed") << "Form6" << QByteArray("AT$I47?") << Edits{} << Commands{} << "Frame3";
-    // The frames left unchosen keep the earlier run's bits.
-    QTest::newRow("Form6 option group") << "Form6" << QByteArray("AT$I47?") << Edits{{"Option1", ""}}
-                                        << Commands{"AT$I47=4"} << "Frame3";
 }
 
 void DataPortDialogTest::unreadControlsSendNothing()
