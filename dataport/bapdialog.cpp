@@ -21,17 +21,17 @@ BapDialog::BapDialog(Session &session, QWidget *opener) : SettingsDialog(session
     for (int side = 0; side < 2; ++side) {
         const BapSide &s = bapSides()[side];
         auto *column = new QVBoxLayout;
+        QList<QWidget *> sideControls;
         auto *label = new QLabel(tr(s.caption), outer);
         label->setObjectName(nameOf(s.label));
         column->addWidget(label);
         for (const BapRequest &r : bapRequests()) {
             QGroupBox *frame = makeFrame(r.frame[side], tr(r.caption), outer);
-            for (QRadioButton *o : {addOption(frame, r.refuse[side], text::kRefuse),
-                                    addOption(frame, r.answer[side], text::kAnswer)})
-                connect(o, &QRadioButton::clicked, this, [this, side] { m_touched[side] = true; });
+            sideControls << addOption(frame, r.refuse[side], text::kRefuse) << addOption(frame, r.answer[side], text::kAnswer);
             column->addWidget(frame);
         }
         columns->addLayout(column);
+        bindSetting(nameOf(kBapSection), nameOf(s.key), sideControls);
     }
 
     auto *body = new QVBoxLayout;
@@ -39,13 +39,14 @@ BapDialog::BapDialog(Session &session, QWidget *opener) : SettingsDialog(session
     layOut(*this, body, {"Command1", "Command2", "Command3"}, [this] { registerSettings(); }, [] { return 8; });
 }
 
-void BapDialog::readAdapter()
+SettingValues BapDialog::readAdapter()
 {
-    runExchange(ProgressScope::Reading, [this] {
-        SettingValues values;
+    SettingValues values;
+    runExchange(ProgressScope::Reading, [&] {
         BapRead(session(), values, this);
         showValues(values);
     });
+    return values;
 }
 
 void BapDialog::showValues(const SettingValues &values)
@@ -67,8 +68,6 @@ SettingValues BapDialog::shownValues() const
     const auto isOn = [this](const char *name) { return option(this, name)->isChecked(); };
     const QString section = nameOf(kBapSection);
     for (int side = 0; side < 2; ++side) {
-        if (!m_touched[side])
-            continue; // a side nobody changed sends nothing
         const QString key = nameOf(bapSides()[side].key);
         values.set(section, key, QString::number(maskOf(isOn, side, session().workFile.fetch(section, key))));
     }
@@ -77,7 +76,7 @@ SettingValues BapDialog::shownValues() const
 
 void BapDialog::registerSettings()
 {
-    registerAndClose([this] { return BapWrite(session(), shownValues(), this); });
+    registerAndClose([this] { return BapWrite(session(), sendable(shownValues()), this); });
 }
 
 } // namespace korvanta

@@ -13,16 +13,14 @@ public:
     BapDialog(Session &session, QWidget *opener);
 
 protected:
-    void readAdapter() override;
+    SettingValues readAdapter() override;
 
 private:
-    // What was read into the options, and the options as values: a side the
-    // operator changed no frame of gives none.
+    // What was read into the options, and the options as values: a frame
+    // with no option on keeps the side's stored bit.
     void showValues(const SettingValues &values);
     SettingValues shownValues() const;
     void registerSettings();
-
-    bool m_touched[2] = {}; // per side: an option of it clicked
 };
 
 } // namespace korvanta

@@ -22,6 +22,16 @@ template <class T> T *control(const QWidget *root, const char *name)
 
 inline QRadioButton *option(const QWidget *root, const char *name) { return control<QRadioButton>(root, name); }
 
+// The options of a frame, by the names controlOf gives each row.
+template <class Options, class ControlOf>
+QList<QWidget *> controlsOf(const QWidget *root, const Options &options, ControlOf controlOf)
+{
+    QList<QWidget *> controls;
+    for (const auto &o : options)
+        controls << option(root, controlOf(o));
+    return controls;
+}
+
 // A frame whose options are stacked top to bottom; the options of one frame
 // exclude each other. It goes by its own caption on the accessibility bus,
 // also inside another frame, whose caption it would take otherwise.

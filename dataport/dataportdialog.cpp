@@ -70,6 +70,17 @@ DataPortDialog::DataPortDialog(Session &session, QWidget *opener)
     m_tabs->addTab(buildCommonTab(), text::kCommonTab);
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) { m_selectedTab = index; });
 
+    // Each setting's controls, from the tables.
+    for (const PortIndex p : {DataPort, UsbPort}) {
+        const Port &pt = port(p);
+        for (const PortSetting &s : portSettings())
+            bindSetting(nameOf(pt.section), nameOf(s.key), controlsOf(this, s.options, [p](const PortOption &o) { return o.control[p]; }));
+        for (const NumberBox &b : numberBoxes())
+            bindSetting(nameOf(pt.section), nameOf(b.key), {control<QLineEdit>(this, pt.*b.box)});
+    }
+    for (const ExtSetting &s : extSettings())
+        bindSetting(nameOf(kExtSection), nameOf(s.key), controlsOf(this, s.options, extControl));
+
     auto *body = new QVBoxLayout;
     body->addWidget(m_tabs);
     layOut(*this, body, {"Command8", "Command7", "Command6"}, [this] { registerSettings(); },
@@ -157,12 +168,12 @@ QWidget *DataPortDialog::buildCommonTab()
 // ---------------------------------------------------------------------------
 // Reading and writing
 
-void DataPortDialog::readAdapter()
+SettingValues DataPortDialog::readAdapter()
 {
     m_selectedTab = 0;
     Session &s = session();
+    SettingValues values;
     runExchange(ProgressScope::Reading, [&] {
-        SettingValues values;
         const bool read = readForm3(s, values, this);
         showValues(values);
         if (read)
@@ -173,6 +184,7 @@ void DataPortDialog::readAdapter()
     if (s.NewFirmwareFlag.toInt() == 0)
         for (const Port &pt : ports())
             option(this, pt.networkOption)->setEnabled(false);
+    return values;
 }
 
 void DataPortDialog::showValues(const SettingValues &values)
@@ -181,11 +193,9 @@ void DataPortDialog::showValues(const SettingValues &values)
         const QString section = nameOf(port(p).section);
         for (const PortSetting &s : portSettings())
             choose(this, s.options, values.get(section, nameOf(s.key)), [p](const PortOption &o) { return o.control[p]; });
-        // The listing fills both boxes.
-        m_listed[p] = values.contains(section, nameOf(kOwnNumberKey));
-        if (m_listed[p])
-            for (const NumberBox &b : numberBoxes())
-                showReadText(control<QLineEdit>(this, port(p).*b.box), values.get(section, nameOf(b.key)).value_or(QString()));
+        for (const NumberBox &b : numberBoxes())
+            if (const auto value = values.get(section, nameOf(b.key)))
+                showReadText(control<QLineEdit>(this, port(p).*b.box), *value);
     }
     for (const ExtSetting &s : extSettings())
         choose(this, s.options, values.get(nameOf(kExtSection), nameOf(s.key)), extControl);
@@ -202,11 +212,8 @@ SettingValues DataPortDialog::shownValues() const
         const Port &pt = port(p);
         for (const PortSetting &s : portSettings())
             put(pt.section, s.key, chosen(this, s.options, [p](const PortOption &o) { return o.control[p]; }));
-        for (const NumberBox &b : numberBoxes()) {
-            const auto *box = control<QLineEdit>(this, pt.*b.box);
-            if (m_listed[p] || box->isModified())
-                put(pt.section, b.key, box->text());
-        }
+        for (const NumberBox &b : numberBoxes())
+            put(pt.section, b.key, control<QLineEdit>(this, pt.*b.box)->text());
     }
     for (const ExtSetting &s : extSettings())
         put(kExtSection, s.key, chosen(this, s.options, extControl));
@@ -216,7 +223,7 @@ SettingValues DataPortDialog::shownValues() const
 void DataPortDialog::registerSettings()
 {
     Session &s = session();
-    registerAndClose([&] { return writeForm3(s, shownValues(), this); });
+    registerAndClose([&] { return writeForm3(s, sendable(shownValues()), this); });
 }
 
 // ---------------------------------------------------------------------------

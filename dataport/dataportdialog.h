@@ -20,15 +20,14 @@ public:
     int helpContext() const;
 
 protected:
-    void readAdapter() override;
+    SettingValues readAdapter() override;
 
 private:
     QWidget *buildPortTab(dataport::PortIndex p);
     QWidget *buildCommonTab();
 
     // What was read into the controls, and the controls as values: a frame
-    // with no option on, and a box that no listing filled and the operator
-    // did not type in, give none.
+    // with no option on gives none.
     void showValues(const SettingValues &values);
     SettingValues shownValues() const;
 
@@ -38,7 +37,6 @@ private:
 
     QTabWidget *m_tabs = nullptr;
     int m_selectedTab = 0;
-    bool m_listed[2] = {false, false}; // the port's listing filled its boxes
 };
 
 } // namespace korvanta

@@ -25,6 +25,12 @@ ThroughputBodDialog::ThroughputBodDialog(Session &session, QWidget *opener)
     auto *frames = new QHBoxLayout;
     for (int d = 0; d < 2; ++d)
         frames->addWidget(buildDirection(d));
+    const QString section = nameOf(kBodSection);
+    for (const BodDirection &dir : bodDirections())
+        bindSetting(section, nameOf(dir.key),
+                    controlsOf(this, dir.options, [](const BodDirection::Option &o) { return o.control; }));
+    for (const BodRegister &reg : bodRegisters())
+        bindSetting(section, nameOf(reg.key), {box(reg)});
 
     layOut(*this, frames, {"Command2", "Command3", "Command4"}, [this] { registerSettings(); }, [] { return 7; });
 }
@@ -117,16 +123,17 @@ void ThroughputBodDialog::spinnerMoved(const BodRegister &reg, QScrollBar *bar, 
 
 // ---------------------------------------------------------------------------
 
-void ThroughputBodDialog::readAdapter()
+SettingValues ThroughputBodDialog::readAdapter()
 {
-    runExchange(ProgressScope::Reading, [this] {
-        SettingValues values;
+    SettingValues values;
+    runExchange(ProgressScope::Reading, [&] {
         const bool read = BodRead(session(), values, this);
         showValues(values);
         if (read) // the speeds once everything is read
             for (int d = 0; d < 2; ++d)
                 showSpeed(d);
     });
+    return values;
 }
 
 void ThroughputBodDialog::showValues(const SettingValues &values)
@@ -157,12 +164,18 @@ SettingValues ThroughputBodDialog::shownValues() const
 void ThroughputBodDialog::registerSettings()
 {
     registerAndClose([this] {
-        // The first box out of range is named and nothing is sent.
-        if (const auto message = bodRangeMessage([this](const BodRegister &reg) { return boxText(reg); })) {
+        // The first box to be sent that is out of range is named and nothing
+        // is sent.
+        const auto message = bodRangeMessage([this](const BodRegister &reg) -> std::optional<QString> {
+            if (!sends(nameOf(kBodSection), nameOf(reg.key)))
+                return std::nullopt;
+            return boxText(reg);
+        });
+        if (message) {
             Messages::warn(*message, this);
             return false;
         }
-        return BodWrite(session(), shownValues(), this);
+        return BodWrite(session(), sendable(shownValues()), this);
     });
 }
 

@@ -18,7 +18,7 @@ public:
     ThroughputBodDialog(Session &session, QWidget *opener);
 
 protected:
-    void readAdapter() override;
+    SettingValues readAdapter() override;
 
 private:
     QWidget *buildDirection(int d);

@@ -35,12 +35,15 @@ NumberDisplayDialog::NumberDisplayDialog(Session &session, int port, QWidget *op
         auto *frame = new QGroupBox(tr(s->frameCaption), this);
         frame->setObjectName(QLatin1String(s->frame));
         auto *inner = new QVBoxLayout(frame);
+        QList<QWidget *> controls;
         for (const Option &o : s->options) {
             auto *option = new QRadioButton(tr(o.caption), frame);
             option->setObjectName(QLatin1String(o.control));
             inner->addWidget(option);
             optionsOf(*s).push_back(option);
+            controls << option;
         }
+        bindSetting(QLatin1String(numberdisplay::port(m_port).section), QLatin1String(s->key), controls);
         if (s == &numberDisplay()) {
             m_note = new QLabel(frame);
             m_note->setObjectName(QStringLiteral("Label1"));
@@ -84,7 +87,7 @@ void NumberDisplayDialog::select(const Setting &setting, char value)
             options[i]->setChecked(true);
 }
 
-void NumberDisplayDialog::readAdapter()
+SettingValues NumberDisplayDialog::readAdapter()
 {
     const Port &p = numberdisplay::port(m_port);
     setWindowTitle(tr(p.caption));
@@ -99,6 +102,7 @@ void NumberDisplayDialog::readAdapter()
             o->setEnabled(false);
     // The note may have gone: centre at the size that is left.
     centreOnScreen(this);
+    return values;
 }
 
 SettingValues NumberDisplayDialog::shownValues()
@@ -123,7 +127,7 @@ void NumberDisplayDialog::registerSettings()
 {
     // After a failed write the window stays open and its opener stays
     // disabled: only one window works on the adapter at a time.
-    registerAndClose([this] { return NdWrite(session(), m_port, shownValues(), this); });
+    registerAndClose([this] { return NdWrite(session(), m_port, sendable(shownValues()), this); });
 }
 
 } // namespace korvanta

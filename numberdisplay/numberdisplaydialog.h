@@ -29,7 +29,7 @@ public:
     void showValues(const SettingValues &values);
 
 protected:
-    void readAdapter() override;
+    SettingValues readAdapter() override;
 
 private:
     void registerSettings();

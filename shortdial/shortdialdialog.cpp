@@ -93,6 +93,7 @@ ShortDialDialog::ShortDialDialog(Session &session, QWidget *opener)
             // A box goes by its row and its column: "00: 電話番号".
             form::nameControls(rowLabel->text() + u' ' + numbers->text(), {m_boxes[entry].number});
             form::nameControls(rowLabel->text() + u' ' + subaddresses->text(), {m_boxes[entry].subaddress});
+            bindSetting(kSection, QString::fromLatin1(row.key), {m_boxes[entry].number, m_boxes[entry].subaddress});
             grid->addWidget(m_boxes[entry].number, r + 1, 1);
             grid->addWidget(m_boxes[entry].subaddress, r + 1, 2);
         }
@@ -119,11 +120,12 @@ ShortDialDialog::ShortDialDialog(Session &session, QWidget *opener)
     layout->addLayout(buttons);
 }
 
-void ShortDialDialog::readAdapter()
+SettingValues ShortDialDialog::readAdapter()
 {
     SettingValues values;
     runExchange(ProgressScope::Reading, [&] { NumRead(session(), values, this); });
     showValues(values);
+    return values;
 }
 
 SettingValues ShortDialDialog::shownValues() const
@@ -147,7 +149,7 @@ void ShortDialDialog::showValues(const SettingValues &values)
 
 void ShortDialDialog::registerEntries()
 {
-    registerAndClose([this] { return NumWrite(session(), shownValues(), this); });
+    registerAndClose([this] { return NumWrite(session(), sendable(shownValues()), this); });
 }
 
 } // namespace korvanta

@@ -25,7 +25,7 @@ public:
     void showValues(const SettingValues &values);
 
 protected:
-    void readAdapter() override;
+    SettingValues readAdapter() override;
 
 private:
     void registerEntries(); // "登録"

@@ -75,6 +75,7 @@ TelephoneDialog::TelephoneDialog(Session &session, QWidget *opener)
         m_tabs->addTab(buildPortTab(p), u(ports()[p].tabCaption));
     m_tabs->addTab(buildCommonTab(), u(kCommonTabCaption));
     layout->addWidget(m_tabs);
+    bindSettings();
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -303,6 +304,26 @@ QWidget *TelephoneDialog::buildCommonTab()
     return tab;
 }
 
+void TelephoneDialog::bindSettings()
+{
+    const auto controlsOf = [this](const std::vector<ChoiceValue> &values, int port) {
+        QList<QWidget *> controls;
+        for (const ChoiceValue &v : values)
+            controls << m_controls.value(QLatin1String(v.control[port]));
+        return controls;
+    };
+    for (int p = 0; p < kPortCount; ++p) {
+        const QString section = QLatin1String(ports()[p].section);
+        for (const PortChoice &c : portChoices())
+            bindSetting(section, QLatin1String(c.key), controlsOf(c.values, p));
+        for (const PortText &t : portTexts())
+            bindSetting(section, QLatin1String(t.key), {m_controls.value(QLatin1String(t.box[p]))});
+    }
+    for (const CommonSetting &s : commonSettings())
+        bindSetting(QLatin1String(kCommonSection), QLatin1String(s.key),
+                    s.isChoice() ? controlsOf(s.values, 0) : QList<QWidget *>{m_controls.value(QLatin1String(s.box))});
+}
+
 // ---------------------------------------------------------------------------
 // Controls
 
@@ -434,7 +455,7 @@ void TelephoneDialog::applyFirmwareGate()
 // ---------------------------------------------------------------------------
 // Reading
 
-void TelephoneDialog::readAdapter()
+SettingValues TelephoneDialog::readAdapter()
 {
     m_tabs->setCurrentIndex(0);
     session().CurrentTelTab = 0;
@@ -445,6 +466,7 @@ void TelephoneDialog::readAdapter()
     // What older firmware lacks stays disabled, whether or not every read
     // got through.
     applyFirmwareGate();
+    return values;
 }
 
 // ---------------------------------------------------------------------------
@@ -453,7 +475,7 @@ void TelephoneDialog::readAdapter()
 void TelephoneDialog::registerSettings()
 {
     registerAndClose([this] {
-        const SettingValues wanted = shownValues();
+        const SettingValues wanted = sendable(shownValues());
         if (const auto problem = check(wanted, session().newFirmware())) {
             if (problem->exclamation)
                 Messages::warn(problem->message, this);

@@ -34,17 +34,19 @@ public:
     TelephoneDialog(Session &session, QWidget *opener);
 
     // What the controls show, in the core's record: every option group and
-    // box, a key only when one of its options is selected.
+    // box, a key only when one of its options is selected. "登録" sends of it
+    // what sendable() keeps.
     SettingValues shownValues() const;
     // Shows the values a record holds; the controls of missing keys stay.
     void showValues(const SettingValues &values);
 
 protected:
-    void readAdapter() override;
+    SettingValues readAdapter() override;
 
 private:
     QWidget *buildPortTab(int port);
     QWidget *buildCommonTab();
+    void bindSettings(); // the controls of each setting, from the tables
     QGroupBox *frame(const char *name, const char *caption, QWidget *parent);
     QAbstractButton *option(const char *name, const char *caption, QWidget *parent, bool checkBox = false);
     QLineEdit *box(const char *name, QWidget *parent);

@@ -858,6 +858,11 @@ Add tries the connection, then writes the port into ports.conf.</translation>
         <source>ヘルプ</source>
         <translation>Help</translation>
     </message>
+    <message>
+        <source>%1（読み込めませんでした）</source>
+        <extracomment>%1 is the caption of a tab or frame whose settings the read did not get.</extracomment>
+        <translation>%1 (not read)</translation>
+    </message>
 </context>
 <context>
     <name>korvanta::ShortDialDialog</name>

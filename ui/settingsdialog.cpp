@@ -5,9 +5,15 @@
 #include "ui/windows.h"
 #include "workfile/workfile.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
+#include <QGroupBox>
 #include <QLayout>
+#include <QLineEdit>
 #include <QScreen>
+#include <QTabWidget>
+
+#include <algorithm>
 
 namespace korvanta {
 
@@ -30,7 +36,17 @@ void SettingsDialog::openAndRead()
     if (m_opener)
         m_opener->setEnabled(false);
     setEnabled(true); // a child window is disabled with its opener otherwise
-    readAdapter();
+    const SettingValues read = readAdapter();
+    for (Binding &b : m_bindings)
+        b.filled = false;
+    for (const SettingValues::Entry &e : read.entries())
+        if (const auto i = m_index.constFind(indexKey(e.section, e.key)); i != m_index.cend())
+            m_bindings[*i].filled = true;
+    // What a filled setting shows goes out anyway: only the others need
+    // their state kept to tell a change.
+    for (Binding &b : m_bindings)
+        b.loaded = b.filled ? QStringList() : b.state();
+    markUnread();
     // Centred when what was read is complete. A window that centred itself
     // during its read is centred again at the size it shows with; any other
     // window whose reading failed opens over its opener's corner instead.
@@ -42,6 +58,155 @@ void SettingsDialog::openAndRead()
     show();
     if (centred)
         centreOnScreen(this);
+}
+
+void SettingsDialog::bindSetting(const QString &section, const QString &key, const QList<QWidget *> &controls)
+{
+    Q_ASSERT(!controls.isEmpty());
+    m_index.insert(indexKey(section, key), m_bindings.size());
+    m_bindings.push_back({controls});
+}
+
+QStringList SettingsDialog::Binding::state() const
+{
+    QStringList shown;
+    for (QWidget *control : controls) {
+        if (const auto *box = qobject_cast<QLineEdit *>(control))
+            shown << box->text();
+        else if (const auto *button = qobject_cast<QAbstractButton *>(control))
+            shown << (button->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+        else
+            qFatal("bindSetting: %s is not a box or a button", qPrintable(control->objectName()));
+    }
+    return shown;
+}
+
+QString SettingsDialog::indexKey(const QString &section, const QString &key)
+{
+    // Sections and keys compare without case, as in the work file.
+    return (section + u'/' + key).toUpper();
+}
+
+bool SettingsDialog::sends(const QString &section, const QString &key) const
+{
+    const auto i = m_index.constFind(indexKey(section, key));
+    if (i == m_index.cend())
+        return false;
+    // Changed: the controls no longer show what the read left in them.
+    const Binding &b = m_bindings[*i];
+    return b.filled || b.state() != b.loaded;
+}
+
+SettingValues SettingsDialog::sendable(const SettingValues &shown) const
+{
+    SettingValues values;
+    for (const SettingValues::Entry &e : shown.entries())
+        if (sends(e.section, e.key))
+            values.set(e.section, e.key, e.value);
+    return values;
+}
+
+namespace {
+// A tab's or frame's caption as built, before any mark.
+constexpr const char *kCaption = "korvantaCaption";
+
+QString captionAsBuilt(QObject *part, const QString &shown)
+{
+    if (!part->property(kCaption).isValid())
+        part->setProperty(kCaption, shown);
+    return part->property(kCaption).toString();
+}
+} // namespace
+
+void SettingsDialog::markUnread()
+{
+    // What the window disables (a setting older firmware lacks) is not
+    // missed: only settings the operator could change count.
+    const auto counts = [this](const Binding &b) {
+        return std::any_of(b.controls.begin(), b.controls.end(), [this](QWidget *c) { return c->isEnabledTo(this); });
+    };
+    // A read that filled everything leaves nothing to mark, or to unmark.
+    const bool missing = std::any_of(m_bindings.begin(), m_bindings.end(),
+                                     [&](const Binding &b) { return !b.filled && counts(b); });
+    if (!missing && !m_marked)
+        return;
+    m_marked = missing;
+    const auto unreadIn = [&](const QWidget *part, bool wholly) {
+        bool any = false;
+        for (const Binding &b : m_bindings) {
+            if (!counts(b) || !part->isAncestorOf(b.controls.front()))
+                continue;
+            if (b.filled && wholly)
+                return false;
+            any = any || !b.filled;
+        }
+        return any;
+    };
+    //: %1 is the caption of a tab or frame whose settings the read did not get.
+    const QString mark = tr("%1（読み込めませんでした）");
+    bool changed = false;
+
+    // A page with anything unread marks its tab; a page with nothing read
+    // needs no mark inside.
+    QList<const QWidget *> unreadPages;
+    for (QTabWidget *tabs : findChildren<QTabWidget *>()) {
+        for (int i = 0; i < tabs->count(); ++i) {
+            QWidget *page = tabs->widget(i);
+            if (unreadIn(page, true))
+                unreadPages << page;
+            if (!unreadIn(page, false) && !page->property(kCaption).isValid())
+                continue; // never marked
+            const QString caption = captionAsBuilt(page, tabs->tabText(i));
+            const QString shown = unreadIn(page, false) ? mark.arg(caption.trimmed()) : caption;
+            if (tabs->tabText(i) != shown) {
+                tabs->setTabText(i, shown);
+                changed = true;
+            }
+        }
+    }
+    // Elsewhere the largest frame with nothing read in it, or else the
+    // frame nearest to what was not read.
+    QList<QGroupBox *> marked;
+    for (const Binding &b : m_bindings) {
+        if (!counts(b) || b.filled)
+            continue;
+        QGroupBox *nearest = nullptr;
+        QGroupBox *largest = nullptr;
+        for (QWidget *w = b.controls.front()->parentWidget(); w && w != this; w = w->parentWidget()) {
+            if (unreadPages.contains(w)) {
+                nearest = largest = nullptr;
+                break;
+            }
+            if (auto *frame = qobject_cast<QGroupBox *>(w)) {
+                nearest = nearest ? nearest : frame;
+                if (unreadIn(frame, true))
+                    largest = frame;
+            }
+        }
+        if (QGroupBox *frame = largest ? largest : nearest)
+            marked << frame;
+    }
+    for (QGroupBox *frame : findChildren<QGroupBox *>()) {
+        if (!marked.contains(frame) && !frame->property(kCaption).isValid())
+            continue; // never marked
+        const QString caption = captionAsBuilt(frame, frame->title());
+        const QString shown = marked.contains(frame) ? mark.arg(caption) : caption;
+        if (frame->title() == shown)
+            continue;
+        // A frame named by its caption on the accessibility bus keeps the two alike.
+        if (frame->accessibleName() == frame->title())
+            frame->setAccessibleName(shown);
+        frame->setTitle(shown);
+        changed = true;
+    }
+    // The window takes the room the longer captions need before it shows,
+    // those on pages not shown too: a hidden page tells its tab control
+    // nothing of its own.
+    if (!changed || !layout())
+        return;
+    for (QTabWidget *tabs : findChildren<QTabWidget *>())
+        tabs->updateGeometry();
+    layout()->activate();
 }
 
 void SettingsDialog::runExchange(ProgressScope::Kind kind, const std::function<void()> &steps)

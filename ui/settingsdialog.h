@@ -2,12 +2,16 @@
 
 #include "link/session.h"
 #include "ui/progresswindow.h"
+#include "workfile/settingvalues.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QPointer>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace korvanta {
 
@@ -16,6 +20,13 @@ namespace korvanta {
 // it closes. While an exchange is under way, or while it is disabled under a
 // window it opened, it cannot be closed; closing it by the window frame is the
 // same as its cancel button.
+//
+// The window knows which controls show which setting. "登録" sends a setting
+// only when the window's read filled it or the operator changed what one of
+// its controls shows since: a control left as a failed read left it, empty
+// or unselected, sends nothing, whatever the work file holds. The parts of
+// the window that the read could not fill say so beside the tab or frame
+// caption.
 class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -37,16 +48,38 @@ public:
     // the window closes when writes reports success and stays open otherwise.
     void registerAndClose(const std::function<bool()> &writes);
 
+    // Of what the controls show, what "登録" may send: the settings the read
+    // filled and those the operator changed since.
+    SettingValues sendable(const SettingValues &shown) const;
+    bool sends(const QString &section, const QString &key) const;
+
 protected:
     // The reads of the window's load: fill the controls from the adapter.
-    virtual void readAdapter() = 0;
+    // Returns what the reads gave, the settings whose controls they filled.
+    virtual SettingValues readAdapter() = 0;
+    // Ties the controls that show one setting (line edits, check boxes,
+    // option buttons) to its section and key in the window's record.
+    void bindSetting(const QString &section, const QString &key, const QList<QWidget *> &controls);
     void closeEvent(QCloseEvent *event) override;
     void reject() override; // Escape: as cancel, unless busy
 
 private:
+    struct Binding {
+        QList<QWidget *> controls;
+        bool filled = false; // by the last read
+        QStringList loaded;  // unfilled: what the controls showed once it was done
+        QStringList state() const;
+    };
+    static QString indexKey(const QString &section, const QString &key);
+    // The tabs and frames of what the read left unfilled get their mark.
+    void markUnread();
+
     Session &m_session;
     QPointer<QWidget> m_opener;
     bool m_registered = false; // closing after a successful write
+    bool m_marked = false;     // a caption says what the read did not get
+    std::vector<Binding> m_bindings;
+    QHash<QString, size_t> m_index; // by indexKey()
 };
 
 // Around every read or write sequence of a window: the session marked busy at

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -120,7 +121,8 @@ class DataPortDialogTest : public QObject {
 private slots:
     void readingFillsControlsAndWorkFile();
     void olderFirmwareDisablesNetworkContract();
-    void failedReadingSendsOnlyEdits();
+    void unreadControlsSendNothing_data();
+    void unreadControlsSendNothing();
     void iNumberReply_data();
     void iNumberReply();
     void overLongListingShownWhole();
@@ -202,20 +204,61 @@ void DataPortDialogTest::olderFirmwareDisablesNetworkContract()
     QCOMPARE(failing.stored("DATA", "TUCHI"), "<missing>");
 }
 
-void DataPortDialogTest::failedReadingSendsOnlyEdits()
+void DataPortDialogTest::unreadControlsSendNothing_data()
 {
-    // Left open after a failed listing, the window shows no choice in any
-    // frame and nothing in the boxes: only what the operator sets goes out,
-    // not defaults nor the empty boxes against an earlier reading's values.
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QByteArray>("failing"); // the query answered ERROR
+    QTest::addColumn<Edits>("edits");
+    QTest::addColumn<Commands>("expected");
+    QTest::addColumn<QString>("marked"); // the frame that says it was not read; "" the first tab
+
+    QTest::newRow("Form3 nothing changed") << "Form3" << QByteArray("AT\\S5") << Edits{} << Commands{} << "";
+    QTest::newRow("Form3 text box") << "Form3" << QByteArray("AT\\S5") << Edits{{"Text1", "0311"}}
+                                    << Commands{"AT$C4=0311"} << "";
+    QTest::newRow("Form3 option group") << "Form3" << QByteArray("AT\\S5") << Edits{{"Option26", ""}}
+                                        << Commands{"AT$N5=0"} << "";
+    // The directions read, the registers not: their empty boxes are not checked.
+    QTest::newRow("Form5 nothing changed") << "Form5" << QByteArray("AT$I40?") << Edits{} << Commands{} << "Frame1";
+    QTest::newRow("Form5 number box") << "Form5" << QByteArray("AT$I40?") << Edits{{"Text2", "20"}}
+                                      << Commands{"AT$I40=20"} << "Frame1";
+    QTest::newRow("Form5 option group") << "Form5" << QByteArray("AT%A?") << Edits{{"Option1", ""}}
+                                        << Commands{"AT%A0"} << "Frame1";
+    QTest::newRow("Form6 nothing changed") << "Form6" << QByteArray("AT$I47?") << Edits{} << Commands{} << "Frame3";
+}
+
+void DataPortDialogTest::unreadControlsSendNothing()
+{
+    // An earlier run's values in the work file; this time one query fails.
+    // Only what the operator changes goes out, not the empty boxes or
+    // unchosen frames against the earlier values.
+    QFETCH(QString, form);
+    QFETCH(QByteArray, failing);
     sim::Faults faults;
-    faults.errorFor = {"AT\\S5"};
-    Rig rig({}, faults);
+    faults.errorFor = {failing};
+    Rig rig({{"%A", "1"}}, form == "Form3" ? faults : sim::Faults{});
     rig.session.timing.queryDeadlineMs = 100;
-    rig.file.store("USB", "JIKO_NO", "0398");
+    rig.file.store("DATA", "JIKO_NO", "0398");
+    rig.file.store("SLPUT", "ADD_$40", "10");
+    rig.file.store("BACP", "HASHIN", "5");
     QPointer<QDialog> d = rig.openForm3();
-    Rig::edit(d, {{"Option26", ""}, {"Text3", "5"}});
-    press(d, "Command8");
-    QCOMPARE(rig.adapter.log(), (Commands{"AT$E5=5", "AT$N5=0"}));
+    if (form != "Form3") {
+        rig.adapter.setFaults(faults);
+        d = Rig::detail(d, form == "Form5" ? "Command4" : "Command5", form.toLatin1());
+    }
+    QCOMPARE(rig.texts(), QStringList{kReceiveFailed});
+    QFETCH(QString, marked);
+    const QString unread = QStringLiteral("（読み込めませんでした）");
+    if (marked.isEmpty())
+        QVERIFY(Rig::find<QTabWidget>(d, "SSTab1")->tabText(0).endsWith(unread));
+    else
+        QVERIFY(Rig::find<QGroupBox>(d, marked)->title().endsWith(unread));
+
+    rig.adapter.clearLog();
+    QFETCH(Edits, edits);
+    Rig::edit(d, edits);
+    press(d, form == "Form3" ? "Command8" : form == "Form5" ? "Command2" : "Command1");
+    QTEST(rig.adapter.log(), "expected");
+    QCOMPARE(rig.texts(), QStringList{kReceiveFailed});
     QTRY_VERIFY(d.isNull());
 }
 
@@ -561,9 +604,10 @@ void DataPortDialogTest::bapRegister_data()
     QTest::newRow("a column with no choice") << none << earlier << Edits{{"Option1", ""}} << Commands{"AT$I47=4"};
     QTest::newRow("one frame chosen there") << none << earlier << Edits{{"Option10", ""}} << Commands{"AT$I46=3"};
     QTest::newRow("one frame chosen, none stored") << none << Values{} << Edits{{"Option9", ""}} << Commands{"AT$I46=5"};
-    // A work file that does not hold what the window shows.
+    // A work file that does not hold what the window shows: a side the read
+    // filled goes out as shown, as every control the read filled does.
     QTest::newRow("untouched side, other value stored") << Replies{} << Values{{"HASHIN", "1"}}
-                                                       << Edits{{"Option9", ""}} << Commands{"AT$I46=5"};
+                                                       << Edits{{"Option9", ""}} << Commands{"AT$I47=5$I46=5"};
 }
 
 void DataPortDialogTest::bapRegister()

@@ -4,6 +4,7 @@
 #include "numberdisplay/numberdisplaymodel.h"
 #include "tests/telephone/simfixture.h"
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QPointer>
 
@@ -203,6 +204,8 @@ void NumberDisplayTest::failedReadsAndOddReplies()
     QCOMPARE(f.messageTexts(), QStringList{kReceiveFailed});
     QVERIFY(d && d->isVisible());
     QVERIFY(!isChecked(d, "Option1") && !isChecked(d, "Option2") && !isChecked(d, "Option3"));
+    for (const char *frame : {"Frame2", "Frame1"})
+        QVERIFY(child<QGroupBox>(d, frame)->title().endsWith(QStringLiteral("（読み込めませんでした）")));
     // A missing key counts as "1": no equipment is sent; the i-number group,
     // which no read filled, sends nothing.
     f.tamperedLink->written.clear();

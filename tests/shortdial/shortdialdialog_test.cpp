@@ -153,6 +153,7 @@ private slots:
     void writes_data();
     void writes();
     void writeTimeoutStopsAtTheEntry();
+    void failedReadStillOpens_data();
     void failedReadStillOpens();
     void cancelSendsNothing_data();
     void cancelSendsNothing();
@@ -293,6 +294,14 @@ void ShortDialDialogTest::writeTimeoutStopsAtTheEntry()
     QCOMPARE(rig.workFile(), allEmpty());
 }
 
+void ShortDialDialogTest::failedReadStillOpens_data()
+{
+    QTest::addColumn<Edits>("edits");
+    QTest::addColumn<Commands>("sent");
+    QTest::newRow("nothing changed") << Edits{} << Commands{};
+    QTest::newRow("an entry typed") << Edits{{5, {"0311", "2"}}} << Commands{"AT&Z5=0311*2"};
+}
+
 void ShortDialDialogTest::failedReadStillOpens()
 {
     Rig rig;
@@ -309,12 +318,19 @@ void ShortDialDialogTest::failedReadStillOpens()
     QVERIFY(dialog && dialog->isVisible() && dialog->isEnabled());
     QCOMPARE(shown(dialog), Values{});
     QCOMPARE(rig.workFile(), (Values{{3, "0399"}}));
+    const auto *tabs = dialog->findChild<QTabWidget *>(QStringLiteral("SSTab1"));
+    QCOMPARE(tabs->tabText(1), QStringLiteral("登録２（読み込めませんでした）"));
 
-    // The empty boxes are compared with what an earlier read left.
+    // The empty boxes no read filled send nothing against what an earlier
+    // read left; what the operator types goes out.
     rig.adapter.setFaults({});
+    QFETCH(Edits, edits);
+    edit(dialog, edits);
     press(dialog, "Command7");
-    QCOMPARE(rig.adapter.log(), (Commands{readCommand(), "AT&Z3="}));
+    QFETCH(Commands, sent);
+    QCOMPARE(rig.adapter.log(), Commands{readCommand()} + sent);
     QTRY_VERIFY(!dialog);
+    QCOMPARE(rig.workFile(), (Values{{3, "0399"}}));
 }
 
 void ShortDialDialogTest::cancelSendsNothing_data()

@@ -1,7 +1,13 @@
 // Grabs Form2's four tabs and Form14 to PNG files in the folder given as the
-// first argument, against the simulated adapter. A tool for looking at the
-// layout, not a test.
+// first argument, against the simulated adapter, and every settings window
+// after a failed read, in the language the locale picks. A tool for looking
+// at the layout, not a test.
+#include "dataport/bapdialog.h"
+#include "dataport/dataportdialog.h"
+#include "dataport/throughputboddialog.h"
 #include "link/messages.h"
+#include "shortdial/shortdialdialog.h"
+#include "translations/language.h"
 #include "link/session.h"
 #include "numberdisplay/numberdisplaydialog.h"
 #include "sim/simulatedadapter.h"
@@ -20,6 +26,7 @@ using namespace korvanta;
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    installTranslators(Program::Windows);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath();
     QTemporaryDir dir;
     sim::SimulatedAdapter adapter;
@@ -47,6 +54,52 @@ int main(int argc, char **argv)
         form14->close();
     }
     form2->close();
+
+    // Reads that failed: TEL2's listing (TEL2, TEL3 and the common tab not
+    // read), TEL3's dial time (the rest of TEL3 read), TEL3's number
+    // display, the USB listing, the BOD registers, the BAP sides, the
+    // directory.
+    session.timing.queryDeadlineMs = 100;
+    const auto failing = [&](const char *query) {
+        auto faults = adapter.faults();
+        faults.errorFor = {query};
+        adapter.setFaults(faults);
+    };
+    const auto grab = [&](SettingsDialog *window, const QString &name, int tab = -1) {
+        window->openAndRead();
+        if (tab >= 0)
+            window->findChild<QTabWidget *>(QStringLiteral("SSTab1"))->setCurrentIndex(tab);
+        window->grab().save(out + QStringLiteral("/failed_%1.png").arg(name));
+    };
+    failing("AT\\S3");
+    auto *failed = new TelephoneDialog(session, &opener);
+    grab(failed, QStringLiteral("form2_tel2"), 1);
+    failed->close();
+    failing("AT$I13?");
+    failed = new TelephoneDialog(session, &opener);
+    grab(failed, QStringLiteral("form2_tel3_dial"), 2);
+    failing("AT$D3?");
+    auto *detail = new NumberDisplayDialog(session, 2, failed);
+    grab(detail, QStringLiteral("form14"));
+    detail->close();
+    failed->close();
+    failing("AT\\S6");
+    auto *form3 = new DataPortDialog(session, &opener);
+    grab(form3, QStringLiteral("form3_usb"), 1);
+    failing("AT$I40?");
+    SettingsDialog *dataDetail = new ThroughputBodDialog(session, form3);
+    grab(dataDetail, QStringLiteral("form5"));
+    dataDetail->close();
+    failing("AT$I47?");
+    dataDetail = new BapDialog(session, form3);
+    grab(dataDetail, QStringLiteral("form6"));
+    dataDetail->close();
+    form3->close();
+    failing("AT&Z*");
+    auto *form4 = new ShortDialDialog(session, &opener);
+    grab(form4, QStringLiteral("form4"));
+    form4->close();
+    adapter.setFaults({});
 
     // Older firmware: what it lacks is disabled.
     auto f = adapter.faults();

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QGroupBox>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QPointer>
@@ -62,6 +63,8 @@ private slots:
     void olderFirmware();
     void olderFirmwareGatesEvenAfterAFailedRead();
     void timeOutInTel1LeavesTheRestUnsent();
+    void unreadControlsSendNothing_data();
+    void unreadControlsSendNothing();
     void oddRepliesThroughTheDialog();
     void valuesLongerThanTheirBoxes_data();
     void valuesLongerThanTheirBoxes();
@@ -269,6 +272,56 @@ void TelephoneDialogTest::timeOutInTel1LeavesTheRestUnsent()
     QTRY_VERIFY(!d);
 }
 
+void TelephoneDialogTest::unreadControlsSendNothing_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("spinDown"); // a spin whose lower arrow is clicked
+    QTest::addColumn<Lines>("sent");
+    // One control of each kind on the TEL2 tab that its read did not fill.
+    QTest::newRow("nothing changed") << QStringList{} << "" << Lines{};
+    QTest::newRow("text box") << QStringList{"Text7=0900"} << "" << Lines{"AT$G2=0900"};
+    QTest::newRow("number box, by its spin") << QStringList{} << "VScroll2" << Lines{"AT$I12=15"};
+    QTest::newRow("check box") << QStringList{"Check4"} << "" << Lines{"AT$H2=1"};
+    QTest::newRow("option group") << QStringList{"Option28"} << "" << Lines{"AT$K2=2"};
+}
+
+void TelephoneDialogTest::unreadControlsSendNothing()
+{
+    // An earlier run left TEL2's own number and both announcements in the
+    // work file; this time the TEL2 listing fails, and with it everything
+    // after it. What the window shows empty or unchosen goes out only when
+    // the operator changes it: no range check asks for it either.
+    QFETCH(QStringList, steps);
+    SimFixture f;
+    f.adapter.setValue("$C2", "0312345678");
+    f.adapter.setValue("$H2", "3");
+    f.work->store("TEL2", "JIKO_NO", "0312345678");
+    f.work->store("TEL2", "TOKI", "3");
+    f.setFault([](sim::Faults &x) { x.errorFor = {"AT\\S3"}; });
+    f.session->timing.queryDeadlineMs = 100;
+    auto d = openForm2(f);
+    QCOMPARE(f.messageTexts(), QStringList{kReceiveFailed});
+    QCOMPARE(child<QLineEdit>(d, "Text5")->text(), "");
+    const auto *tabs = child<QTabWidget>(d, "SSTab1");
+    const QString unread = QStringLiteral("（読み込めませんでした）");
+    QCOMPARE(tabs->tabText(0), "TEL1ポート");
+    for (int t = 1; t < tabs->count(); ++t)
+        QVERIFY2(tabs->tabText(t).endsWith(unread), qPrintable(tabs->tabText(t)));
+
+    f.adapter.clearLog();
+    act(d, steps);
+    QFETCH(QString, spinDown);
+    if (!spinDown.isEmpty()) // from an empty box down to the top of the range
+        child<QScrollBar>(d, spinDown)->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    act(d, {"Command3"});
+    QTEST(f.adapter.log(), "sent");
+    QCOMPARE(f.messageTexts(), QStringList{kReceiveFailed});
+    QTRY_VERIFY(!d);
+    QCOMPARE(f.adapter.value("$C2"), "0312345678");
+    QCOMPARE(f.stored("TEL2", "JIKO_NO"), "0312345678");
+    QCOMPARE(f.stored("TEL2", "TOKI"), "3");
+}
+
 void TelephoneDialogTest::oddRepliesThroughTheDialog()
 {
     SimFixture f(true, true);
@@ -301,6 +354,10 @@ void TelephoneDialogTest::oddRepliesThroughTheDialog()
     QCOMPARE(g.stored("TEL3", "TRA_NO"), "<none>");
     QCOMPARE(child<QLineEdit>(e, "Text10")->text(), "0312");
     QCOMPARE(child<QLineEdit>(e, "Text9")->text(), "5");
+    // The tab says the page is not whole, the frames what is missing.
+    QCOMPARE(child<QTabWidget>(e, "SSTab1")->tabText(2), "TEL3ポート（読み込めませんでした）");
+    QCOMPARE(child<QGroupBox>(e, "Frame23")->title(), "番号登録");
+    QCOMPARE(child<QGroupBox>(e, "Frame24")->title(), "着信転送（読み込めませんでした）");
     // "登録" sends no number back, and nothing for the option groups no
     // read filled (TEL3's, the i-number's): only the boxes filled in to pass
     // the checks.
