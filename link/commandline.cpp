@@ -41,10 +41,11 @@ bool readLineOptions(const QCommandLineParser &parser, bool choosesPort, LineOpt
         const auto com = comPort.match(value);
         const int number = com.hasMatch() ? com.captured(1).toInt() : 0;
         if (value.contains(u'=')) {
-            // A device path as given, a relative one from the current folder.
+            // A device path as given, a relative one from the current
+            // folder; refused, the text is quoted as it was given.
             const qsizetype eq = value.indexOf(u'=');
             const QString assignment = value.left(eq + 1) + absolute(value.mid(eq + 1));
-            if (options.ports.assign(assignment, &why)) {
+            if (options.ports.assign(assignment)) {
                 if (choosesPort) // COMn=PATH names the port to use as well
                     options.port = value.mid(3, eq - 3).toInt(), options.device.clear();
                 continue;

@@ -322,8 +322,13 @@ QMap<QString, QString> SimulatedAdapter::storedSettings() const
 
 void SimulatedAdapter::setStoredSettings(const QMap<QString, QString> &values)
 {
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        // A file that newer firmware stored may hold values older firmware lacks.
+        const Setting *s = findSetting(it.key().toLatin1());
+        if (oldFirmware() && s && !s->has(NewFirmware) && !s->knownToOldFirmware(it.value().toLatin1()))
+            continue;
         setStoredValue(it.key(), it.value());
+    }
 }
 
 void SimulatedAdapter::factoryReset(bool keepDialInfo)
