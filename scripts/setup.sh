@@ -11,8 +11,8 @@ packages=(cmake ninja-build g++ pkg-config
           xvfb xauth fonts-ipafont-gothic qt6-translations-l10n
           man-db                                        # tests/manpages
           desktop-file-utils appstream                  # scripts/installcheck.sh
-          dpkg-dev lintian)                             # scripts/package.sh, its check
-[ "${KORVANTA_FUZZ:-OFF}" = ON ] && packages+=(clang libclang-rt-14-dev)   # fuzz/run.sh
+          dpkg-dev lintian                              # scripts/package.sh, its check
+          clang libclang-rt-14-dev)                     # the sanitizer build with the fuzzers
 
 missing=()
 for p in "${packages[@]}"; do
@@ -28,10 +28,13 @@ fi
 build=${KORVANTA_BUILD_DIR:-build}
 # The normal build with the package's hardening flags (scripts/package.sh
 # packages it as it is); the sanitizer build without (fortify needs -O2).
+# KORVANTA_FUZZ=ON: the sanitizer build by clang, with the libFuzzer programs.
 hardening=()
-[ "${KORVANTA_SANITIZE:-OFF}" = ON ] || . scripts/hardening.sh
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${KORVANTA_BUILD_TYPE:-Release} \
-      -DKORVANTA_SANITIZE=${KORVANTA_SANITIZE:-OFF} "${hardening[@]}" >/dev/null
+[ "${KORVANTA_SANITIZE:-OFF}" = ON ] || [ "${KORVANTA_FUZZ:-OFF}" = ON ] || . scripts/hardening.sh
+compiler=()
+[ "${KORVANTA_FUZZ:-OFF}" = ON ] && compiler=(-DCMAKE_CXX_COMPILER=clang++)
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${KORVANTA_BUILD_TYPE:-Release} "${compiler[@]}" \
+      -DKORVANTA_SANITIZE=${KORVANTA_SANITIZE:-OFF} -DKORVANTA_FUZZ=${KORVANTA_FUZZ:-OFF} "${hardening[@]}" >/dev/null
 if ! cmake --build "$build" -- -j"$(nproc)" >"$build/build.log" 2>&1; then
   tail -60 "$build/build.log"
   echo "Build failed; the whole log is in $build/build.log" >&2
