@@ -112,6 +112,19 @@ void files()
             const auto [workFile, read] = backup(*a);
             write("work_file", tag + QStringLiteral(".ini"), workFile);
             const QByteArray text = profile::write(read);
+            if (a == &used && !old) {
+                // The longest profile there is: every box full.
+                profile::Profile longest = read;
+                for (const SettingKey &k : profile::settingKeys()) {
+                    QStringList parts;
+                    for (const SettingDomain::Text &t : k.domain.text)
+                        parts << QString(t.maxLength, t.characters.isEmpty() ? u'0' : t.characters.front());
+                    if (const QString full = parts.join(u'*'); !parts.isEmpty() && k.accepts(full))
+                        longest.values.set(k.section, k.key, full);
+                }
+                write("profile", QStringLiteral("longest.ini"), profile::write(longest));
+                write("profile_rules", QStringLiteral("longest-onto-factory"), firmware + profile::write(longest));
+            }
             // The profile restored onto the other adapter, and onto itself.
             SimulatedAdapter *other = a == &factory ? &used : &factory;
             write("profile_rules", tag + QStringLiteral("-onto-other"), firmware + other->log().join('\r') + '\0' + text);
