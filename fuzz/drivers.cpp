@@ -27,6 +27,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -478,10 +479,14 @@ Findings profileFile(const QByteArray &input)
 // ---------------------------------------------------------------------------
 // Files and the command line
 
-// A folder of this process for the files the drivers write and read back.
+// A folder of this process for the files the drivers write and read back:
+// in memory where the system has a file system there, as the work file
+// waits for the disk on every save.
 QString scratch(const QString &name)
 {
-    static QTemporaryDir dir;
+    static QTemporaryDir dir(QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                                 ? QStringLiteral("/dev/shm/korvanta-fuzz-XXXXXX")
+                                 : QDir::temp().filePath(QStringLiteral("korvanta-fuzz-XXXXXX")));
     return dir.filePath(name);
 }
 
@@ -576,7 +581,8 @@ Findings workFile(const QByteArray &input)
         QString kept = lastLine;
         kept.remove(u'\r').remove(u'\n');
         const QString own = work.fetch(ownSection, ownKey);
-        c.expect(kept.contains(own) && own.size() >= std::min<qsizetype>(kept.trimmed().size(), WorkFile::kMaxValueLength),
+        // At most 255 characters, one less where the cut would halve one.
+        c.expect(kept.contains(own) && own.size() >= std::min<qsizetype>(kept.trimmed().size(), WorkFile::kMaxValueLength - 1),
                  QStringLiteral("stored %1, fetched %2").arg(shown(kept), shown(own)));
         fetched.insert(name(ownSection, ownKey), own);
         for (const auto &[section, key] : keys) {
@@ -754,7 +760,7 @@ Findings lineOptions(const QByteArray &input)
     // Each COM number leads where its last COMn=PATH says.
     static const QRegularExpression assignment(QStringLiteral(R"(\A(?i:COM)([1-9])=(.+)\z)"),
                                                QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression com(QStringLiteral(R"(\A(?i:COM)([1-9])\z)"));
+    static const QRegularExpression com(QStringLiteral(R"(\A(?i:COM)([0-9]+)\z)"));
     QMap<int, QString> mapped;
     for (const QString &v : given) {
         if (const auto m = assignment.match(v); m.hasMatch())

@@ -14,7 +14,8 @@
 # edge the rest reaches (libFuzzer's -merge=1, edges without hit counts).
 # SECONDS 0 only merges. BUILD is build-fuzz (optimised, -O1), or
 # KORVANTA_FUZZ_BUILD_DIR: build-sanitize, the test command's, has them too.
-# Each program takes inputs up to its MAX_LEN (fuzz/CMakeLists.txt).
+# Each program takes inputs up to its MAX_LEN (fuzz/CMakeLists.txt), long
+# ones from the start (-len_control=0).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -59,7 +60,7 @@ for t in "${targets[@]}"; do
   echo "== $t: ${seconds}s" >&2
   status=0
   if [ "$seconds" -gt 0 ]; then
-    "${program[$t]}" "$work" "${seeds[@]}" -max_total_time="$seconds" -max_len="${max_len[$t]}" \
+    "${program[$t]}" "$work" "${seeds[@]}" -max_total_time="$seconds" -max_len="${max_len[$t]}" -len_control=0 \
       -timeout=10 -print_final_stats=1 -artifact_prefix="$artifacts/" >"$log" 2>&1 || status=$?
   fi
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
