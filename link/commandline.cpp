@@ -35,7 +35,7 @@ void addLineOptions(QCommandLineParser &parser)
 
 bool readLineOptions(const QCommandLineParser &parser, bool choosesPort, LineOptions &options, QString *error)
 {
-    static const QRegularExpression comPort(QStringLiteral("^COM([0-9]+)$"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression comPort(QStringLiteral("\\ACOM([0-9]+)\\z"), QRegularExpression::CaseInsensitiveOption);
     for (const QString &value : parser.values(kPort)) {
         QString why;
         const auto com = comPort.match(value);
