@@ -1,10 +1,10 @@
 #include "fuzz/drivers.h"
 
 #include "dataport/dataportmodel.h"
+#include "link/commandline.h"
 #include "link/exchange.h"
 #include "link/identify.h"
 #include "link/link.h"
-#include "link/commandline.h"
 #include "link/messages.h"
 #include "link/reply.h"
 #include "link/session.h"
@@ -634,12 +634,17 @@ Findings profileRules(const QByteArray &input)
     sim::SimulatedAdapter adapter(faults);
     if (nul > 0)
         adapter.respond(input.mid(1, std::min(nul - 1, 1024)) + '\r');
+    // As identification leaves it on connecting.
+    adapter.setEcho(true);
+    adapter.setVerbose(true);
     sim::SimulatedLink link(adapter);
     link.open();
     const QString path = scratch(QStringLiteral("restore.ini"));
     QFile::remove(path);
     WorkFile work(path);
-    Session session(link, work, Timing{}.scaled(20));
+    // The program's own deadlines: the simulated adapter answers at once,
+    // however busy the machine.
+    Session session(link, work);
     session.ModelName = QString::fromLatin1(sim::kModelName);
     session.FirmwareVersion = QString::fromLatin1(faults.firmware);
     session.NewFirmwareFlag = adapter.oldFirmware() ? QStringLiteral("0") : QStringLiteral("1");
