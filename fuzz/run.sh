@@ -71,7 +71,8 @@ for t in "${targets[@]}"; do
     minimised="$out/merged/$t"
     rm -rf "$minimised"; mkdir -p "$minimised"
     find "fuzz/corpus/$t" -regextype posix-extended -type f ! -regex '.*/[0-9a-f]{40}' -exec cp {} "$minimised" \;
-    "${program[$t]}" -merge=1 -use_counters=0 -max_len="${max_len[$t]}" "$minimised" "fuzz/corpus/$t" "$work" \
+    "${program[$t]}" -merge=1 -use_counters=0 -max_len="${max_len[$t]}" -artifact_prefix="$artifacts/" \
+      "$minimised" "fuzz/corpus/$t" "$work" \
       >"$out/merge_$t.log" 2>&1
     rm -rf "fuzz/corpus/$t"; cp -r "$minimised" "fuzz/corpus/$t"
   fi
