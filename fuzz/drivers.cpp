@@ -1,18 +1,35 @@
 #include "fuzz/drivers.h"
 
 #include "dataport/dataportmodel.h"
+#include "link/commandline.h"
 #include "link/exchange.h"
 #include "link/identify.h"
 #include "link/link.h"
 #include "link/messages.h"
 #include "link/reply.h"
+#include "link/session.h"
+#include "link/trafficlog.h"
 #include "numberdisplay/numberdisplaymodel.h"
+#include "profile/adapterprofile.h"
 #include "profile/profilefile.h"
 #include "shortdial/shortdialmodel.h"
 #include "sim/settingstable.h"
 #include "sim/simulatedadapter.h"
+#include "sim/simulatedlink.h"
+#include "sim/statefile.h"
 #include "telephone/telephonemodel.h"
 #include "tests/link/scriptedlink.h"
+#include "workfile/workfile.h"
+
+#define SI_NO_CONVERSION
+#include <SimpleIni.h>
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstring>
@@ -381,6 +398,29 @@ void expectReadAsHeld(Checks &c, sim::SimulatedAdapter &adapter)
         expectHeld(e.stored.toLatin1(), "&Z" + QByteArray::number(e.entry));
 }
 
+// Every value the simulated adapter keeps, working and stored, is one its
+// setting accepts (and its firmware knows), and the keys that may not share a
+// value do not.
+void expectValuesAccepted(Checks &c, const sim::SimulatedAdapter &adapter)
+{
+    const bool old = adapter.oldFirmware();
+    for (const sim::Setting &s : sim::allSettings()) {
+        for (const QString &value : {adapter.value(QString::fromLatin1(s.key)), adapter.storedValue(QString::fromLatin1(s.key))}) {
+            QByteArray normalised;
+            c.expect(s.accepts(value.toLatin1(), &normalised) && normalised == value.toLatin1(),
+                     QStringLiteral("%1 holds %2").arg(QLatin1String(s.key), shown(value.toLatin1())));
+            c.expect(!old || s.knownToOldFirmware(value.toLatin1()) || s.has(sim::NewFirmware),
+                     QStringLiteral("%1 holds %2, unknown to older firmware").arg(QLatin1String(s.key), value));
+        }
+        const QByteArray partner = sim::partnerOf(s.key);
+        if (!partner.isEmpty()) {
+            const QString mine = adapter.value(QString::fromLatin1(s.key));
+            c.expect(mine == QLatin1String("0") || mine != adapter.value(QString::fromLatin1(partner)),
+                     QStringLiteral("%1 and %2 both %3").arg(QLatin1String(s.key), QLatin1String(partner), mine));
+        }
+    }
+}
+
 Findings simulatorCommands(const QByteArray &input)
 {
     Checks c("simulator");
@@ -398,24 +438,7 @@ Findings simulatorCommands(const QByteArray &input)
     c.expect(adapter.log().size() <= lines, QStringLiteral("%1 lines logged from %2 CR").arg(adapter.log().size()).arg(lines));
     for (const QByteArray &line : adapter.log())
         c.expect(line.size() <= 1024 && !line.contains('\r'), QStringLiteral("logged line of %1").arg(line.size()));
-    // Every value the engine keeps is one its setting accepts, and the keys
-    // that may not share a value do not.
-    const bool old = adapter.oldFirmware();
-    for (const sim::Setting &s : sim::allSettings()) {
-        for (const QString &value : {adapter.value(QString::fromLatin1(s.key)), adapter.storedValue(QString::fromLatin1(s.key))}) {
-            QByteArray normalised;
-            c.expect(s.accepts(value.toLatin1(), &normalised) && normalised == value.toLatin1(),
-                     QStringLiteral("%1 holds %2").arg(QLatin1String(s.key), shown(value.toLatin1())));
-            c.expect(!old || s.knownToOldFirmware(value.toLatin1()) || s.has(sim::NewFirmware),
-                     QStringLiteral("%1 holds %2, unknown to older firmware").arg(QLatin1String(s.key), value));
-        }
-        const QByteArray partner = sim::partnerOf(s.key);
-        if (!partner.isEmpty()) {
-            const QString mine = adapter.value(QString::fromLatin1(s.key));
-            c.expect(mine == QLatin1String("0") || mine != adapter.value(QString::fromLatin1(partner)),
-                     QStringLiteral("%1 and %2 both %3").arg(QLatin1String(s.key), QLatin1String(partner), mine));
-        }
-    }
+    expectValuesAccepted(c, adapter);
     // Each line is answered by exactly one final result while verbose is on.
     if (!bytes.contains('V') && !bytes.contains('v')) {
         const int results = int(out.count("\r\nOK\r\n") + out.count("\r\nERROR\r\n"));
@@ -452,6 +475,350 @@ Findings profileFile(const QByteArray &input)
     return c.findings();
 }
 
+
+// ---------------------------------------------------------------------------
+// Files and the command line
+
+// A folder of this process for the files the drivers write and read back:
+// in memory where the system has a file system there, as the work file
+// waits for the disk on every save.
+QString scratch(const QString &name)
+{
+    static QTemporaryDir dir(QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                                 ? QStringLiteral("/dev/shm/korvanta-fuzz-XXXXXX")
+                                 : QDir::temp().filePath(QStringLiteral("korvanta-fuzz-XXXXXX")));
+    return dir.filePath(name);
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString shown(const QString &text)
+{
+    return shown(text.toUtf8());
+}
+
+// Messages the procedures show go nowhere while a driver runs; how many came.
+class QuietMessages {
+public:
+    QuietMessages()
+        : m_previous(Messages::setHandler([this](const MessageRequest &) {
+              ++count;
+              return MessageBox::Ok;
+          }))
+    {
+    }
+    ~QuietMessages() { Messages::setHandler(m_previous); }
+    int count = 0;
+
+private:
+    Messages::Handler m_previous;
+};
+
+// A section or key name the work file can write and read back: what the
+// utility's own are like. Others (a "]" inside a section's name, a line
+// break) are left to the library.
+bool plainName(const QString &name)
+{
+    static const QRegularExpression odd(QStringLiteral(R"([\x00-\x1f\[\]=;#]|^\s|\s$)"));
+    return !name.isEmpty() && !odd.match(name).hasMatch();
+}
+
+// The work file "mail.ini" as the utility finds it: every value it holds
+// fetches as at most 255 characters; stored again, and with the input's last
+// line stored under a key of its own, each fetches as stored (but for what
+// store() drops), in this run and from the file in the next. Values of the
+// utility's names keep wherever odd lines stand around them.
+Findings workFile(const QByteArray &input)
+{
+    Checks c("work file");
+    const QString path = scratch(QStringLiteral("mail.ini"));
+    QFile::remove(path);
+    if (!input.isEmpty() && !writeFile(path, input))
+        return c.findings();
+    // The sections and keys the file holds, as the same library finds them.
+    CSimpleIniA ini(false, false, false);
+    ini.LoadData(input.constData(), size_t(input.size()));
+    QList<std::pair<QString, QString>> keys;
+    CSimpleIniA::TNamesDepend sections;
+    ini.GetAllSections(sections);
+    for (const auto &section : sections) {
+        CSimpleIniA::TNamesDepend names;
+        ini.GetAllKeys(section.pItem, names);
+        const QString s = QString::fromUtf8(section.pItem);
+        for (const auto &name : names)
+            if (const QString k = QString::fromUtf8(name.pItem);
+                s.toUtf8() == section.pItem && k.toUtf8() == name.pItem && plainName(s) && plainName(k))
+                keys.append({s, k});
+    }
+    const QString ownSection = QStringLiteral("FUZZ"), ownKey = QStringLiteral("LAST_LINE");
+    QString lastLine = QString::fromUtf8(input.mid(input.lastIndexOf('\n', input.size() - 2) + 1));
+    lastLine.truncate(lastLine.indexOf(QChar(0)) < 0 ? lastLine.size() : lastLine.indexOf(QChar(0)));
+
+    QHash<QString, QString> fetched; // by "section/key" in upper case
+    const auto name = [](const QString &section, const QString &key) { return (section + u'/' + key).toUpper(); };
+    {
+        WorkFile work(path);
+        for (const auto &[section, key] : keys) {
+            const QString value = work.fetch(section, key, QStringLiteral("?"));
+            c.expect(value.size() <= WorkFile::kMaxValueLength,
+                     QStringLiteral("[%1] %2 fetched %3 characters").arg(section, key).arg(value.size()));
+            fetched.insert(name(section, key), value);
+        }
+        WorkFile::Batch batch(work);
+        for (const auto &[section, key] : keys)
+            work.store(section, key, fetched.value(name(section, key)));
+        work.store(ownSection, ownKey, lastLine);
+        QString kept = lastLine;
+        kept.remove(u'\r').remove(u'\n');
+        const QString own = work.fetch(ownSection, ownKey);
+        // At most 255 characters, one less where the cut would halve one.
+        c.expect(kept.contains(own) && own.size() >= std::min<qsizetype>(kept.trimmed().size(), WorkFile::kMaxValueLength - 1),
+                 QStringLiteral("stored %1, fetched %2").arg(shown(kept), shown(own)));
+        fetched.insert(name(ownSection, ownKey), own);
+        for (const auto &[section, key] : keys) {
+            const QString now = work.fetch(section, key, QStringLiteral("?"));
+            c.expect(now == fetched.value(name(section, key)),
+                     QStringLiteral("[%1] %2 stored %3, fetched %4").arg(section, key, shown(fetched.value(name(section, key))), shown(now)));
+        }
+    }
+    WorkFile again(path);
+    keys.append({ownSection, ownKey});
+    for (const auto &[section, key] : keys) {
+        const QString read = again.fetch(section, key, QStringLiteral("?"));
+        c.expect(read == fetched.value(name(section, key)),
+                 QStringLiteral("[%1] %2 stored %3, read back %4").arg(section, key, shown(fetched.value(name(section, key))), shown(read)));
+    }
+    return c.findings();
+}
+
+// A profile against a simulated adapter, as a restore takes it: the first
+// byte chooses the adapter's firmware, the command lines up to the first NUL
+// set it up, the rest is the profile. A profile the parser accepts passes the
+// rules and the checks across settings, or its restore is refused with a
+// message that names a line of it; a plan never proposes a value its
+// setting's check refuses or the adapter's firmware lacks, and carried out,
+// leaves the adapter as the profile says.
+Findings profileRules(const QByteArray &input)
+{
+    Checks c("profile rules");
+    const int nul = input.indexOf('\0', 1);
+    const QByteArray text = nul < 0 ? input.mid(1) : input.mid(nul + 1);
+    const auto parsed = profile::parse(text);
+    const auto *p = std::get_if<profile::Profile>(&parsed);
+    if (!p)
+        return c.findings();
+    const int lines = int(text.count('\n'));
+    for (const bool newFirmware : {false, true}) {
+        const auto problem = profile::validate(p->values, newFirmware);
+        if (!problem || profile::brokenRule(*p, p->values))
+            continue;
+        // A fault validate finds but no rule names: a restore could refuse
+        // the profile only without a line.
+        c.expect(false, QStringLiteral("refused by validate without a line (%1 firmware): %2")
+                            .arg(newFirmware ? QStringLiteral("newer") : QStringLiteral("older"), *problem));
+    }
+
+    sim::Faults faults;
+    if (!input.isEmpty() && (input[0] & 1))
+        faults.firmware = sim::kOldFirmware;
+    sim::SimulatedAdapter adapter(faults);
+    if (nul > 0)
+        adapter.respond(input.mid(1, std::min(nul - 1, 1024)) + '\r');
+    // As identification leaves it on connecting.
+    adapter.setEcho(true);
+    adapter.setVerbose(true);
+    sim::SimulatedLink link(adapter);
+    link.open();
+    const QString path = scratch(QStringLiteral("restore.ini"));
+    QFile::remove(path);
+    WorkFile work(path);
+    // The program's own deadlines: the simulated adapter answers at once,
+    // however busy the machine.
+    Session session(link, work);
+    session.ModelName = QString::fromLatin1(sim::kModelName);
+    session.FirmwareVersion = QString::fromLatin1(faults.firmware);
+    session.NewFirmwareFlag = adapter.oldFirmware() ? QStringLiteral("0") : QStringLiteral("1");
+    QuietMessages quiet;
+
+    profile::RestorePlan plan;
+    profile::ParseError problem;
+    const auto outcome = profile::plan(session, *p, plan, &problem);
+    c.expect(outcome != profile::Outcome::LineFailed, QStringLiteral("the simulated adapter was not read"));
+    if (outcome == profile::Outcome::Refused) {
+        c.expect(problem.line >= 1 && problem.line <= lines && !problem.message.isEmpty(),
+                 QStringLiteral("refused at line %1 of %2: %3").arg(problem.line).arg(lines).arg(problem.message));
+        return c.findings();
+    }
+    for (const SettingValues::Entry &e : plan.wanted.entries()) {
+        const SettingKey *k = profile::findKey(profile::settingKeys(), e.section, e.key);
+        c.expect(k && k->accepts(e.value), QStringLiteral("plan wants %1/%2 = %3").arg(e.section, e.key, shown(e.value)));
+        if (k && !session.newFirmware())
+            c.expect(!k->newFirmwareOnly && !(k->newFirmwareValue && k->newFirmwareValue(e.value)),
+                     QStringLiteral("plan wants %1/%2 = %3 of older firmware").arg(e.section, e.key, e.value));
+    }
+    for (const profile::Difference &d : plan.changes)
+        c.expect(d.right && d.setting->accepts(*d.right),
+                 QStringLiteral("plan changes %1/%2 to %3").arg(d.setting->section, d.setting->key, shown(d.right.value_or(QString()))));
+    const profile::ApplyResult applied = profile::apply(session, plan);
+    c.expect(applied.outcome == profile::Outcome::Done && quiet.count == 0,
+             QStringLiteral("restore failed on the line (%1 messages)").arg(quiet.count));
+    for (const profile::Difference &d : applied.unverified)
+        c.expect(false, QStringLiteral("after the restore %1").arg(profile::describe(d)));
+    expectValuesAccepted(c, adapter);
+    return c.findings();
+}
+
+// The traffic log: every line sent and received, whatever its bytes, is one
+// line of the file, of printable ASCII only, that gives back the bytes.
+QByteArray unescaped(const QByteArray &text, bool *ok)
+{
+    QByteArray out;
+    *ok = true;
+    for (int i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out += text[i];
+            continue;
+        }
+        const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+        if (next == 'r' || next == 'n' || next == '\\') {
+            out += next == 'r' ? '\r' : next == 'n' ? '\n' : '\\';
+            ++i;
+        } else if (next == 'x') {
+            const QByteArray digits = text.mid(i + 2, 2);
+            bool hex = false;
+            out += char(digits.toInt(&hex, 16));
+            *ok = *ok && hex && digits.size() == 2;
+            i += 3;
+        } else {
+            *ok = false;
+        }
+    }
+    return out;
+}
+
+Findings trafficLog(const QByteArray &input)
+{
+    Checks c("traffic log");
+    const QString path = scratch(QStringLiteral("traffic.log"));
+    QFile::remove(path);
+    {
+        TrafficLog log;
+        QString why;
+        if (!log.open(path, &why))
+            return c.findings();
+        log.sent(input);
+        log.received(input, QDateTime(QDate(2001, 3, 15), QTime(23, 59, 59, 999)));
+    }
+    const QByteArray file = readFile(path);
+    const QList<QByteArray> lines = file.split('\n');
+    c.expect(lines.size() == 3 && lines.last().isEmpty(), QStringLiteral("%1 lines").arg(lines.size() - 1));
+    static const QRegularExpression line(QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} (send|recv) )"));
+    for (const QByteArray &l : lines.mid(0, 2)) {
+        const auto m = line.match(QString::fromLatin1(l));
+        c.expect(m.hasMatch(), QStringLiteral("line %1").arg(shown(l)));
+        if (!m.hasMatch())
+            continue;
+        const QByteArray text = l.mid(m.capturedLength());
+        c.expect(std::all_of(text.begin(), text.end(), [](char ch) { return ch >= 0x20 && ch < 0x7f; }),
+                 QStringLiteral("a control character in %1").arg(shown(text)));
+        bool ok = false;
+        c.expect(unescaped(text, &ok) == input && ok, QStringLiteral("%1 does not give back the bytes").arg(shown(text)));
+    }
+    return c.findings();
+}
+
+// The options of the line both programs take, as arguments separated by NUL
+// (the first byte: whether the program uses one port). Each --port either
+// parses to one port, or the options are refused with the text as given
+// quoted.
+Findings lineOptions(const QByteArray &input)
+{
+    Checks c("line options");
+    const bool choosesPort = !input.isEmpty() && (input[0] & 1);
+    QStringList arguments{QStringLiteral("korvanta-cli")};
+    for (const QByteArray &a : input.mid(1).split('\0'))
+        arguments << QString::fromLocal8Bit(a);
+    QCommandLineParser parser;
+    addLineOptions(parser);
+    if (!parser.parse(arguments))
+        return c.findings();
+    LineOptions options;
+    QString error;
+    const QStringList given = parser.values(QStringLiteral("port"));
+    const auto absolute = [](const QString &path) { return QDir::cleanPath(QDir::current().absoluteFilePath(path)); };
+    if (!readLineOptions(parser, choosesPort, options, &error)) {
+        c.expect(error.startsWith(QStringLiteral("--port: "))
+                     && std::any_of(given.begin(), given.end(), [&](const QString &v) { return error.contains(u'"' + v + u'"'); }),
+                 QStringLiteral("refused without the text quoted: %1").arg(shown(error)));
+        return c.findings();
+    }
+    // Each COM number leads where its last COMn=PATH says.
+    static const QRegularExpression assignment(QStringLiteral(R"(\A(?i:COM)([1-9])=(.+)\z)"),
+                                               QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression com(QStringLiteral(R"(\A(?i:COM)([0-9]+)\z)"));
+    QMap<int, QString> mapped;
+    for (const QString &v : given) {
+        if (const auto m = assignment.match(v); m.hasMatch())
+            mapped.insert(m.captured(1).toInt(), absolute(m.captured(2)));
+        else
+            c.expect(choosesPort, QStringLiteral("%1 taken by a program without a port").arg(shown(v)));
+    }
+    for (auto it = mapped.cbegin(); it != mapped.cend(); ++it)
+        c.expect(options.ports.devicePath(it.key()) == it.value(),
+                 QStringLiteral("COM%1 leads to %2, not %3").arg(it.key()).arg(shown(options.ports.devicePath(it.key())), shown(it.value())));
+    if (!choosesPort || given.isEmpty()) {
+        c.expect(options.port == 0 && options.device.isEmpty(), QStringLiteral("a port without --port"));
+        return c.findings();
+    }
+    // The last one names the port: one COM number, or one device.
+    const QString &last = given.last();
+    c.expect((options.port >= kFirstComPort && options.port <= kLastComPort) != !options.device.isEmpty(),
+             QStringLiteral("%1 gave port %2 and device %3").arg(shown(last)).arg(options.port).arg(shown(options.device)));
+    if (const auto m = assignment.match(last); m.hasMatch())
+        c.expect(options.port == m.captured(1).toInt(), QStringLiteral("%1 gave port %2").arg(shown(last)).arg(options.port));
+    else if (const auto n = com.match(last); n.hasMatch())
+        c.expect(options.port == n.captured(1).toInt(), QStringLiteral("%1 gave port %2").arg(shown(last)).arg(options.port));
+    else
+        c.expect(options.device == absolute(last), QStringLiteral("%1 gave device %2").arg(shown(last), shown(options.device)));
+    return c.findings();
+}
+
+// The simulator program's state file: what it loads from one is what its
+// settings accept, the adapter then answers as it holds, and what it writes
+// reads back the same.
+Findings simulatorState(const QByteArray &input)
+{
+    Checks c("simulator state");
+    const QString path = scratch(QStringLiteral("sim.state"));
+    if (!writeFile(path, input))
+        return c.findings();
+    const QMap<QString, QString> loaded = sim::readStateFile(path);
+    for (const bool old : {false, true}) {
+        sim::Faults faults;
+        if (old)
+            faults.firmware = sim::kOldFirmware;
+        sim::SimulatedAdapter adapter(faults);
+        adapter.setStoredSettings(loaded);
+        adapter.powerCycle();
+        expectValuesAccepted(c, adapter);
+        expectReadAsHeld(c, adapter);
+        const QString written = scratch(QStringLiteral("sim-written.state"));
+        c.expect(sim::writeStateFile(written, adapter.storedSettings()), QStringLiteral("not written"));
+        c.expect(sim::readStateFile(written) == adapter.storedSettings(), QStringLiteral("read back other settings"));
+    }
+    return c.findings();
+}
+
 const Target kTargets[] = {
     {"tel_listing", "telephone port listing (AT\\S2..AT\\S4)", telephoneListing},
     {"data_listing", "data port listing (AT\\S5, AT\\S6)", dataListing},
@@ -461,6 +828,11 @@ const Target kTargets[] = {
     {"firmware", "identification: model name and firmware text", firmware},
     {"sim_command", "simulated adapter's command-line parser", simulatorCommands},
     {"profile", "settings profile file", profileFile},
+    {"work_file", "the work file mail.ini: loading, fetch and the 255-character cut, store", workFile},
+    {"profile_rules", "a profile's rules and checks across settings, its plan and restore", profileRules},
+    {"traffic_log", "the traffic log's escaping", trafficLog},
+    {"line_options", "the options of the line: --port COMn, PATH, COMn=PATH", lineOptions},
+    {"sim_state", "the simulator program's state file", simulatorState},
 };
 
 } // namespace

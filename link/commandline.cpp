@@ -45,7 +45,7 @@ void addLineOptions(QCommandLineParser &parser)
 
 bool readLineOptions(const QCommandLineParser &parser, bool choosesPort, LineOptions &options, QString *error)
 {
-    static const QRegularExpression comPort(QStringLiteral("^COM([0-9]+)$"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression comPort(QStringLiteral("\\ACOM([0-9]+)\\z"), QRegularExpression::CaseInsensitiveOption);
     options.names = PortNames::load();
     for (const QString &value : parser.values(kPort)) {
         QString why;

@@ -23,7 +23,8 @@ namespace korvanta {
 
 bool PortMap::assign(const QString &assignment, QString *error)
 {
-    static const QRegularExpression pattern(QStringLiteral("^COM([1-9])=(.+)$"),
+    // \z: "$" would let a line break end the path and drop it.
+    static const QRegularExpression pattern(QStringLiteral("\\ACOM([1-9])=(.+)\\z"),
                                             QRegularExpression::CaseInsensitiveOption);
     const auto match = pattern.match(assignment);
     if (!match.hasMatch()) {

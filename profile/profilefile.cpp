@@ -182,7 +182,10 @@ std::variant<Profile, ParseError> parse(const QByteArray &whole, std::span<const
                               Texts::tr("「%1」の値として使えません: \"%2\"").arg(setting->caption, shown(value))
                                   + (accepted.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(accepted))};
         }
-        read.set(setting->section, setting->key, value);
+        // A number as the adapter and the windows keep it: "080" is 80, and
+        // a restore that sent "080" would read "80" back as a difference.
+        const bool number = setting->domain.max >= setting->domain.min;
+        read.set(setting->section, setting->key, number ? QString::number(value.toInt()) : value);
         profile.lines.insert(upper(name), lineNo);
     }
     if (!modelSeen || !firmwareSeen)

@@ -80,6 +80,7 @@ QList<std::pair<QString, std::vector<const SettingKey *>>> sections(std::span<co
 // table lacks, a key given twice, a value its setting does not accept (saying
 // what it takes), a last line without its line break, a file with nothing in
 // it, and a file without every setting adapters of every firmware have.
+// Numbers are read without their leading zeros.
 std::variant<Profile, ParseError> parse(const QByteArray &text, std::span<const SettingKey> keys = settingKeys());
 // The file's bytes: values in the table's order, sections where they first
 // appear, LF line ends.

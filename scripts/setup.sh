@@ -15,8 +15,8 @@ packages=(cmake ninja-build g++ pkg-config
           dpkg-dev lintian                              # scripts/package.sh, its check
           ansible-core python3-pytest                   # the Ansible collection's tests
           python3-venv yamllint pycodestyle pylint      # its sanity checks (ansible/sanity.sh)
-          python3-voluptuous shellcheck)
-[ "${KORVANTA_FUZZ:-OFF}" = ON ] && packages+=(clang libclang-rt-14-dev)   # fuzz/run.sh
+          python3-voluptuous shellcheck
+          clang libclang-rt-14-dev)                     # the sanitizer build with the fuzzers
 
 missing=()
 for p in "${packages[@]}"; do
@@ -32,10 +32,13 @@ fi
 build=${KORVANTA_BUILD_DIR:-build}
 # The normal build with the package's hardening flags (scripts/package.sh
 # packages it as it is); the sanitizer build without (fortify needs -O2).
+# KORVANTA_FUZZ=ON: the sanitizer build by clang, with the libFuzzer programs.
 hardening=()
-[ "${KORVANTA_SANITIZE:-OFF}" = ON ] || . scripts/hardening.sh
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${KORVANTA_BUILD_TYPE:-Release} \
-      -DKORVANTA_SANITIZE=${KORVANTA_SANITIZE:-OFF} "${hardening[@]}" >/dev/null
+[ "${KORVANTA_SANITIZE:-OFF}" = ON ] || [ "${KORVANTA_FUZZ:-OFF}" = ON ] || . scripts/hardening.sh
+compiler=()
+[ "${KORVANTA_FUZZ:-OFF}" = ON ] && compiler=(-DCMAKE_CXX_COMPILER=clang++)
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${KORVANTA_BUILD_TYPE:-Release} "${compiler[@]}" \
+      -DKORVANTA_SANITIZE=${KORVANTA_SANITIZE:-OFF} -DKORVANTA_FUZZ=${KORVANTA_FUZZ:-OFF} "${hardening[@]}" >/dev/null
 if ! cmake --build "$build" -- -j"$(nproc)" >"$build/build.log" 2>&1; then
   tail -60 "$build/build.log"
   echo "Build failed; the whole log is in $build/build.log" >&2

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test twice: in the normal build (build/), and
-# built with AddressSanitizer and UndefinedBehaviorSanitizer (build-sanitize/,
-# test programs only); checks the installed tree, and the Debian package made
-# from the normal build with lintian. Fails when any of them fails.
+# built by clang with AddressSanitizer and UndefinedBehaviorSanitizer
+# (build-sanitize/, test programs only), where the fuzz programs are built
+# from the same objects and each runs a few thousand inputs from its corpus;
+# checks the installed tree, and the Debian package made from the normal build
+# with lintian. Fails when any of them fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,7 +19,7 @@ status=0
 scripts/setup.sh
 # The sanitizer build compiles while the normal build's tests, which mostly
 # wait, run; at a lower priority, so that those tests keep their processor.
-KORVANTA_SANITIZE=ON KORVANTA_BUILD_DIR="$sanitized" nice -n 10 scripts/setup.sh >"$build/sanitize-setup.log" 2>&1 &
+KORVANTA_SANITIZE=ON KORVANTA_FUZZ=ON KORVANTA_BUILD_DIR="$sanitized" nice -n 10 scripts/setup.sh >"$build/sanitize-setup.log" 2>&1 &
 sanitize_build=$!
 ctest --test-dir "$build" --output-on-failure "${parallel[@]}" || status=1
 # The installed tree: desktop entry, metadata, the installed program as an

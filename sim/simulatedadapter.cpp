@@ -322,8 +322,21 @@ QMap<QString, QString> SimulatedAdapter::storedSettings() const
 
 void SimulatedAdapter::setStoredSettings(const QMap<QString, QString> &values)
 {
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        // A file that newer firmware stored may hold values older firmware
+        // lacks; one written by hand, a value its partner holds already, which
+        // no command line could set.
+        const Setting *s = findSetting(it.key().toLatin1());
+        if (!s)
+            continue;
+        QByteArray value;
+        if (!s->accepts(it.value().toLatin1(), &value) || (oldFirmware() && !s->has(NewFirmware) && !s->knownToOldFirmware(value)))
+            continue;
+        const QByteArray partner = partnerOf(s->key);
+        if (!partner.isEmpty() && value != "0" && m_state.stored.value(partner) == value)
+            continue;
         setStoredValue(it.key(), it.value());
+    }
 }
 
 void SimulatedAdapter::factoryReset(bool keepDialInfo)

@@ -97,7 +97,8 @@ public:
     bool setValue(const QString &key, const QString &value);
     bool setStoredValue(const QString &key, const QString &value);
     QMap<QString, QString> storedSettings() const;
-    // Loads stored settings (unknown keys and bad values are skipped).
+    // Loads stored settings, in key order (unknown keys, bad values, values
+    // the firmware lacks and a value the partner key holds are skipped).
     void setStoredSettings(const QMap<QString, QString> &values);
 
     bool echo() const { return m_state.echo; }

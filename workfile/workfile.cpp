@@ -190,15 +190,29 @@ QString WorkFile::fetch(const QString &section, const QString &key, const QStrin
     const char *value = m_ini->ini.GetValue(section.toUtf8().constData(), key.toUtf8().constData(), nullptr);
     if (!value)
         return fallback;
-    return QString::fromUtf8(value).left(kMaxValueLength);
+    QString text = QString::fromUtf8(value);
+    if (text.size() > kMaxValueLength)
+        // Not between the two halves of a character outside the BMP: half of
+        // one is no character, and could not be stored again.
+        text.truncate(text[kMaxValueLength - 1].isHighSurrogate() ? kMaxValueLength - 1 : kMaxValueLength);
+    return text;
 }
 
 void WorkFile::store(const QString &section, const QString &key, const QString &value)
 {
     reloadIfChanged();
-    // A line break inside a value would make a new line of the file.
+    // A line break inside a value would make a new line of the file, and
+    // blanks at either end do not come back from it: the value kept is the
+    // one the file gives back, in this run as in the next.
     QString clean = value;
     clean.remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    while (!clean.isEmpty() && blank(clean.back()))
+        clean.chop(1);
+    qsizetype start = 0;
+    while (start < clean.size() && blank(clean[start]))
+        ++start;
+    clean.remove(0, start);
     m_ini->ini.SetValue(section.toUtf8().constData(), key.toUtf8().constData(), clean.toUtf8().constData());
     m_dirty = true;
     if (m_batchDepth == 0)

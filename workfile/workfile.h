@@ -40,9 +40,12 @@ public:
     // write the folder or the file. Empty when it can.
     static QString unwritableReason(const QString &path);
 
-    // The stored value, at most 255 characters; fallback when the key is missing
+    // The stored value, at most 255 characters (254 where the 255th would be
+    // half of a character outside the BMP); fallback when the key is missing
     // or the file cannot be read.
     QString fetch(const QString &section, const QString &key, const QString &fallback = {}) const;
+    // Line breaks in the value, and blanks and tabs at either end, are
+    // dropped: the file could not give them back.
     void store(const QString &section, const QString &key, const QString &value);
 
     // Returns once what was stored is on the disk, or the disk refused it.
