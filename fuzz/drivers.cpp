@@ -1,6 +1,7 @@
 #include "fuzz/drivers.h"
 
 #include "dataport/dataportmodel.h"
+#include "link/address.h"
 #include "link/commandline.h"
 #include "link/exchange.h"
 #include "link/identify.h"
@@ -716,13 +717,13 @@ Findings trafficLog(const QByteArray &input)
         QString why;
         if (!log.open(path, &why))
             return c.findings();
-        log.sent(input);
-        log.received(input, QDateTime(QDate(2001, 3, 15), QTime(23, 59, 59, 999)));
+        log.sent(QStringLiteral("rfc2217://[::1]:2000"), input);
+        log.received(QStringLiteral("rfc2217://[::1]:2000"), input, QDateTime(QDate(2001, 3, 15), QTime(23, 59, 59, 999)));
     }
     const QByteArray file = readFile(path);
     const QList<QByteArray> lines = file.split('\n');
     c.expect(lines.size() == 3 && lines.last().isEmpty(), QStringLiteral("%1 lines").arg(lines.size() - 1));
-    static const QRegularExpression line(QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} (send|recv) )"));
+    static const QRegularExpression line(QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \[rfc2217://\[::1\]:2000\] (send|recv) )"));
     for (const QByteArray &l : lines.mid(0, 2)) {
         const auto m = line.match(QString::fromLatin1(l));
         c.expect(m.hasMatch(), QStringLiteral("line %1").arg(shown(l)));
@@ -777,19 +778,23 @@ Findings lineOptions(const QByteArray &input)
         c.expect(options.ports.devicePath(it.key()) == it.value(),
                  QStringLiteral("COM%1 leads to %2, not %3").arg(it.key()).arg(shown(options.ports.devicePath(it.key())), shown(it.value())));
     if (!choosesPort || given.isEmpty()) {
-        c.expect(options.port == 0 && options.device.isEmpty(), QStringLiteral("a port without --port"));
+        c.expect(options.port == 0 && !options.device, QStringLiteral("a port without --port"));
         return c.findings();
     }
     // The last one names the port: one COM number, or one device.
     const QString &last = given.last();
-    c.expect((options.port >= kFirstComPort && options.port <= kLastComPort) != !options.device.isEmpty(),
-             QStringLiteral("%1 gave port %2 and device %3").arg(shown(last)).arg(options.port).arg(shown(options.device)));
+    const QString device = options.device ? options.device->text() : QString();
+    c.expect((options.port >= kFirstComPort && options.port <= kLastComPort) != options.device.has_value(),
+             QStringLiteral("%1 gave port %2 and device %3").arg(shown(last)).arg(options.port).arg(shown(device)));
     if (const auto m = assignment.match(last); m.hasMatch())
         c.expect(options.port == m.captured(1).toInt(), QStringLiteral("%1 gave port %2").arg(shown(last)).arg(options.port));
     else if (const auto n = com.match(last); n.hasMatch())
         c.expect(options.port == n.captured(1).toInt(), QStringLiteral("%1 gave port %2").arg(shown(last)).arg(options.port));
-    else
-        c.expect(options.device == absolute(last), QStringLiteral("%1 gave device %2").arg(shown(last), shown(options.device)));
+    else if (isNetworkAddress(last))
+        c.expect(options.device && options.device->isNetwork(), QStringLiteral("%1 gave device %2").arg(shown(last), shown(device)));
+    else if (!options.device || options.device->name.isEmpty()) // not a name from the user's ports.conf
+        c.expect(options.device && options.device->path == absolute(last),
+                 QStringLiteral("%1 gave device %2").arg(shown(last), shown(device)));
     return c.findings();
 }
 

@@ -12,7 +12,7 @@
 inline QStringList trafficLines(const QString &path)
 {
     static const QRegularExpression stamp(
-        QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} \\[[^]]+\\] "));
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} \\[.*?\\] (?=send |recv )"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {QStringLiteral("no log at ") + path};
