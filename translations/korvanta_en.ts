@@ -316,11 +316,11 @@
     </message>
     <message>
         <source>に戻します。</source>
-        <translation>the stored numbers and short-dial directory included.</translation>
+        <translation>the stored numbers and speed-dial directory included.</translation>
     </message>
     <message>
         <source> ダイヤル情報エリアの値は残したまま､</source>
-        <translation> Keeps all stored numbers (own, forwarding and short-dial) </translation>
+        <translation> Keeps all stored numbers (own, forwarding and speed-dial) </translation>
     </message>
     <message>
         <source>工場出荷時に戻します。</source>
@@ -391,11 +391,11 @@ File &gt; Restore Settings... brings them back.</translation>
     </message>
     <message>
         <source>短縮番号登録</source>
-        <translation>Short Dial Numbers</translation>
+        <translation>Speed Dial Numbers</translation>
     </message>
     <message>
         <source>短縮番号登録(&amp;N)...</source>
-        <translation>Short Dial &amp;Numbers...</translation>
+        <translation>Speed Dial &amp;Numbers...</translation>
     </message>
     <message>
         <source>ﾌｧｲﾙ(&amp;F)</source>
@@ -439,7 +439,7 @@ File &gt; Restore Settings... brings them back.</translation>
     </message>
     <message>
         <source>設定ファイル (*.ini);;すべてのファイル (*)</source>
-        <translation>Settings files (*.ini);;All files (*)</translation>
+        <translation>Settings profiles (*.ini);;All files (*)</translation>
     </message>
     <message numerus="yes">
         <source>
@@ -469,35 +469,35 @@ File &gt; Restore Settings... brings them back.</translation>
         <source>設定ファイルを読めません。
 %1
 %2</source>
-        <translation>Cannot read the settings file.
+        <translation>Cannot read the profile.
 %1
 %2</translation>
     </message>
     <message>
         <source>設定ファイルに誤りがあります。何も送信しません。
 </source>
-        <translation>The settings file has an error. Nothing is sent.
+        <translation>The profile has an error. Nothing is sent.
 </translation>
     </message>
     <message>
         <source>設定ファイルの設定はこの機器に送れません。何も送信しません。
 </source>
-        <translation>The settings in the file cannot be sent to this adapter. Nothing is sent.
+        <translation>The settings in the profile cannot be sent to this adapter. Nothing is sent.
 </translation>
     </message>
     <message>
         <source>機器の設定は設定ファイルと同じです。何も送信しません。</source>
-        <translation>The adapter&apos;s settings match the settings file. Nothing is sent.</translation>
+        <translation>The adapter&apos;s settings match the profile. Nothing is sent.</translation>
     </message>
     <message numerus="yes">
         <source>次の %n 件の設定を変更します (機器の値 → 設定ファイルの値)。よろしいですか？
 
 </source>
         <translation>
-            <numerusform>Change the following setting (adapter value → file value)?
+            <numerusform>Change the following setting (adapter value → profile value)?
 
 </numerusform>
-            <numerusform>Change the following %n settings (adapter value → file value)?
+            <numerusform>Change the following %n settings (adapter value → profile value)?
 
 </numerusform>
         </translation>
@@ -506,7 +506,7 @@ File &gt; Restore Settings... brings them back.</translation>
         <source>読み返した設定が設定ファイルと違います:
 
 </source>
-        <translation>The settings read back differ from the settings file:
+        <translation>The settings read back differ from the profile:
 
 </translation>
     </message>
@@ -520,7 +520,7 @@ File &gt; Restore Settings... brings them back.</translation>
     <message>
         <source>設定ファイルに書き込めません。
 %1</source>
-        <translation>Cannot write the settings file.
+        <translation>Cannot write the profile.
 %1</translation>
     </message>
     <message>
@@ -888,7 +888,7 @@ Add tries the connection, then writes the port into ports.conf.</translation>
     </message>
     <message>
         <source>短縮番号登録</source>
-        <translation>Short Dial Numbers</translation>
+        <translation>Speed Dial Numbers</translation>
     </message>
     <message>
         <source>登録１  </source>
@@ -1135,7 +1135,7 @@ Add tries the connection, then writes the port into ports.conf.</translation>
     </message>
     <message>
         <source>短縮ダイヤル キー設定</source>
-        <translation>Short Dial Key</translation>
+        <translation>Speed Dial Key</translation>
     </message>
     <message>
         <source>呼出音周波数の設定</source>
@@ -1182,7 +1182,7 @@ Priority or Ring first.</translation>
     </message>
     <message>
         <source>外線保留キーと短縮ダイヤルキーが重複しています</source>
-        <translation>The hold key and the short dial key are the same.</translation>
+        <translation>The hold key and the speed dial key are the same.</translation>
     </message>
     <message>
         <source>登録</source>
@@ -1383,11 +1383,11 @@ Only one utility at a time can use the same work file (%1).</translation>
     </message>
     <message>
         <source>機種が違います: 設定ファイルは「%1」、機器は「%2」です</source>
-        <translation>Wrong model: the settings file is for &quot;%1&quot;, the adapter is &quot;%2&quot;</translation>
+        <translation>Wrong model: the profile is for &quot;%1&quot;, the adapter is &quot;%2&quot;</translation>
     </message>
     <message>
         <source>%1: 設定ファイルを書き込めるファイルではありません</source>
-        <translation>%1: not a file a settings file can be written to</translation>
+        <translation>%1: not a file a profile can be written to</translation>
     </message>
     <message>
         <source>%1: 書き込みを取り消しました</source>
