@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the project needs from Debian's packages (only when something
-# is missing) and builds it into build/. Safe to run again.
+# is missing) and builds it into build/ (KORVANTA_BUILD_DIR), unless given
+# --packages-only. Safe to run again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,7 +12,7 @@ packages=(cmake ninja-build g++ pkg-config
           xvfb xauth fonts-ipafont-gothic qt6-translations-l10n
           man-db                                        # tests/manpages
           desktop-file-utils appstream                  # scripts/installcheck.sh
-          dpkg-dev lintian)                             # scripts/package.sh, its check
+          dpkg-dev debhelper lintian)                   # scripts/package.sh, its check
 [ "${KORVANTA_FUZZ:-OFF}" = ON ] && packages+=(clang libclang-rt-14-dev)   # fuzz/run.sh
 
 missing=()
@@ -25,9 +26,14 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+[ "${1:-}" = --packages-only ] && exit 0
+
 build=${KORVANTA_BUILD_DIR:-build}
-# The normal build with the package's hardening flags (scripts/package.sh
-# packages it as it is); the sanitizer build without (fortify needs -O2).
+# The release's date (debian/changelog) for everything the build dates, as
+# dpkg-buildpackage gives it to the package's build.
+export SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l debian/changelog -STimestamp)
+# The normal build with the package's hardening flags; the sanitizer build
+# without (fortify needs -O2).
 hardening=()
 [ "${KORVANTA_SANITIZE:-OFF}" = ON ] || . scripts/hardening.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${KORVANTA_BUILD_TYPE:-Release} \
