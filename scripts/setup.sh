@@ -9,7 +9,7 @@ packages=(cmake ninja-build g++ pkg-config
           qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libsimpleini-dev
           librsvg2-bin                                  # the icon's PNGs from its SVG
           qt6-tools-dev qt6-l10n-tools                  # translations
-          xvfb xauth fonts-ipafont-gothic qt6-translations-l10n
+          xvfb xauth fonts-dejavu-core fonts-ipafont-gothic qt6-translations-l10n
           man-db                                        # tests/manpages
           desktop-file-utils appstream                  # scripts/installcheck.sh
           dpkg-dev debhelper lintian)                   # scripts/package.sh, its check
