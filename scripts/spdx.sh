@@ -9,7 +9,7 @@
 #   scripts/spdx.sh [--fix] [TREE]
 #
 # The files: C++ sources and headers, shell and Python scripts, CMake files,
-# debian/rules and every executable file with a "#!" line; git's files in a
+# debian/rules and every file that starts with a "#!" line; git's files in a
 # git work tree, else every file under TREE outside build folders.
 set -euo pipefail
 fix=false
@@ -31,7 +31,7 @@ comment() {
   case $1 in
     *.cpp|*.h|*.hpp|*.cc|*.c) echo "//" ;;
     *.sh|*.py|*.cmake|*/CMakeLists.txt|CMakeLists.txt|debian/rules) echo "#" ;;
-    *) [ -x "$1" ] && head -c2 "$1" | grep -q '^#!' && echo "#" || true ;;
+    *) head -c2 "$1" | grep -q '^#!' && echo "#" || true ;;
   esac
 }
 
