@@ -24,10 +24,11 @@ arch=$(dpkg-architecture -qDEB_HOST_ARCH)
 # The release's date, from the changelog, for everything the build dates.
 export SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -STimestamp)
 
-# The tree as one commit, made by the same author at the release's date, so
-# that the same tree always gives the same tarball, whoever builds it.
-export GIT_AUTHOR_NAME=korvanta GIT_AUTHOR_EMAIL=korvanta GIT_AUTHOR_DATE="@$SOURCE_DATE_EPOCH"
-export GIT_COMMITTER_NAME=korvanta GIT_COMMITTER_EMAIL=korvanta GIT_COMMITTER_DATE="@$SOURCE_DATE_EPOCH"
+# The tree as one commit, made by the same author at the release's date in
+# UTC, so that the same tree always gives the same tarball (git archive
+# writes the commit's id into it), whoever builds it and in whatever time zone.
+export GIT_AUTHOR_NAME=korvanta GIT_AUTHOR_EMAIL=korvanta GIT_AUTHOR_DATE="@$SOURCE_DATE_EPOCH +0000"
+export GIT_COMMITTER_NAME=korvanta GIT_COMMITTER_EMAIL=korvanta GIT_COMMITTER_DATE="@$SOURCE_DATE_EPOCH +0000"
 tree=$(git stash create)
 commit=$(git commit-tree -m "$source $upstream" "${tree:-HEAD}^{tree}")
 
