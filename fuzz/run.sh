@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer programs with clang and runs them one after another,
 # each for SECONDS (default 60), then prints executions, corpus size and
 # coverage per target. Inputs that crash land in BUILD/artifacts/<target>/.

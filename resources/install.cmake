@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The utility installed as a desktop program (`cmake --install`, any prefix);
 # debian/ splits the same tree into the packages korvanta-cli and korvanta.
 include(GNUInstallDirs)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by scripts/setup.sh: Debian's hardening flags (fortify, stack
 # protector, relro, bindnow, PIE) from dpkg-buildflags, as CMake options in
 # the array "hardening", the flags the package's build takes (debian/rules).

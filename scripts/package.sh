@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian source package and binary packages with
 # `dpkg-buildpackage -us -uc` from a clean copy of the tree, into OUTDIR
 # (default: the current folder), and prints the path of the .changes, then

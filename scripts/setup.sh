@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what the project needs from Debian's packages (only when something
 # is missing) and builds it into build/ (KORVANTA_BUILD_DIR), unless given
 # --packages-only. Safe to run again.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up, builds and runs every test twice: in the Debian package's build
 # (dpkg-buildpackage, whose dh_auto_test runs the test suite), and built with
 # AddressSanitizer and UndefinedBehaviorSanitizer (build-sanitize/, test

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The manual pages of the build (BUILD/man) as man shows them in UTF-8
 # (the pages quote the windows' Japanese captions): no troff
 # warning, no device written as the bare "/dev/ttySn-1", the release's
