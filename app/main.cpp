@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // korvanta: the KORVAN-TA settings utility.
 
 #include "app/desktopidentity.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // korvanta-cli identify: the adapter's model and firmware.
 
 #include "cli/command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // korvanta-cli: the KORVAN-TA settings utility on the command line.
 
 #include "cli/command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // korvanta-cli ports: the serial devices found on the machine.
 
 #include "cli/command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // korvanta-cli backup, restore and diff: settings profiles of the adapter.
 
 #include "cli/command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // korvanta-cli store: the adapter keeps its settings over a power cycle.
 
 #include "cli/command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dataport/throughputboddialog.h"
 
 #include "dataport/controls.h"

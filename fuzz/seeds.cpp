@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpus: what the simulated adapter answers to the queries
 // each parser reads, byte for byte as the exchanges hand it over (from the
 // echo's "A"), command lines for the simulator itself, and the files the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One libFuzzer program: the driver named by KORVANTA_FUZZ_TARGET, its
 // findings turned into a crash so that libFuzzer keeps the input.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "profile/manualpage.h"
 
 #include "profile/profilefile.h"
@@ -63,7 +64,7 @@ QString valuesOf(const SettingDomain &d)
     return parts.join(QStringLiteral("; "));
 }
 
-const char *const kHead = R"(.TH KORVANTA-PROFILE 5 "2026" "korvanta" "File Formats"
+const char *const kHead = R"(.TH KORVANTA-PROFILE 5 "2026" "korvanta )" KORVANTA_VERSION R"(" "File Formats"
 .\" Written by the build from the settings' tables (profile/manualpage.cpp): do not edit.
 .ad l
 .SH NAME

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes korvanta-profile(5) from the settings' tables into the file named
 // by its argument, with the windows' captions and the values' meanings in
 // English (en, the default) or Japanese (ja) through the programs' own

@@ -1,5 +1,6 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The utility installed as a desktop program (`cmake --install`, any prefix);
-# scripts/package.sh makes a Debian package of the same tree.
+# debian/ splits the same tree into the packages korvanta-cli and korvanta.
 include(GNUInstallDirs)
 include(${CMAKE_SOURCE_DIR}/resources/releases.cmake)
 
@@ -35,11 +36,15 @@ foreach(size IN LISTS KORVANTA_ICON_SIZES)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 install(FILES ${CMAKE_BINARY_DIR}/${app}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${CMAKE_SOURCE_DIR}/CHANGELOG.md
+# The licence notice, the copyright holders and the release notes (the Debian
+# packages carry their own: debian/not-installed).
+install(FILES ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/AUTHORS ${CMAKE_SOURCE_DIR}/CHANGELOG.md
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # Written by the build from the settings' tables (profile/).
 install(FILES ${CMAKE_BINARY_DIR}/man/korvanta-profile.5 DESTINATION ${CMAKE_INSTALL_MANDIR}/man5)
 install(FILES ${CMAKE_BINARY_DIR}/man/ja/korvanta-profile.5 DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man5)
 
-# Everything installed, built: what scripts/package.sh builds in a fresh tree.
-add_custom_target(korvanta_installed DEPENDS korvanta korvanta-cli korvanta-sim korvanta_help korvanta_icons)
+# Everything installed, built: `cmake --build BUILD --target korvanta_installed`
+# before `cmake --install BUILD` needs no whole build, in a fresh tree too.
+add_custom_target(korvanta_installed DEPENDS korvanta korvanta-cli korvanta-sim korvanta_help korvanta_icons
+                  korvanta_profile_man)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The releases of CHANGELOG.md as AppStream <releases>, newest first.
 #
 # A release there is a heading "## VERSION (YYYY-MM-DD)" followed by

@@ -1,9 +1,9 @@
-# Sourced by scripts/setup.sh and scripts/package.sh: Debian's hardening
-# flags (fortify, stack protector, relro, bindnow, PIE) from dpkg-buildflags,
-# as CMake options in the array "hardening". The normal build and the package
-# take the same ones, so that the package is made from the tested build
-# without compiling again. Without -g: the package is stripped, and debug
-# information would only cost build time.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Sourced by scripts/setup.sh: Debian's hardening flags (fortify, stack
+# protector, relro, bindnow, PIE) from dpkg-buildflags, as CMake options in
+# the array "hardening", the flags the package's build takes (debian/rules).
+# Without -g: a developer's build has no debug symbol package to fill, and
+# debug information would only cost build time.
 hardening=()
 if command -v dpkg-buildflags >/dev/null; then
   buildflag() {

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the utility as installed: installs the build into a fresh prefix,
 # validates its desktop entry and AppStream metadata, and runs the installed
 # program as an unprivileged user who cannot write the prefix: the screenshot

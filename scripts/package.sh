@@ -1,78 +1,52 @@
 #!/usr/bin/env bash
-# Builds the Debian package of the utility into OUTDIR (default: the current
-# folder) and prints its path last.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Builds the Debian source package and binary packages with
+# `dpkg-buildpackage -us -uc` from a clean copy of the tree, into OUTDIR
+# (default: the current folder), and prints the path of the .changes, then
+# those of the .debs, one a line.
 #
 #   scripts/package.sh [OUTDIR]
 #
-# It is built from a fresh Release build in a temporary folder, or, when
-# KORVANTA_BUILD_DIR names one, from that build folder: configured with the
-# same hardening flags as scripts/setup.sh gives the normal build, so that a
-# build made by the test command is packaged without compiling again. The
-# maintainer named in the package is the one who builds it: DEBFULLNAME and
-# DEBEMAIL, as Debian's tools take them, else git's user.name and user.email.
+# The clean copy is the tree as git has it: the last commit, with the changes
+# made to tracked files since (a new file counts once it is added). Its orig
+# tarball is made by `git archive` without debian/, and is unpacked with
+# debian/ into OUTDIR/korvanta-VERSION/, where dh builds, runs the test suite
+# and installs (the build stays in its obj-*/ folder). The log is
+# OUTDIR/korvanta_VERSION_ARCH.build. DEB_BUILD_OPTIONS is passed on (nocheck
+# skips the test suite).
 set -euo pipefail
 outdir=$(realpath -m "${1:-.}")
-build=${KORVANTA_BUILD_DIR:+$(realpath -m "$KORVANTA_BUILD_DIR")}
 cd "$(dirname "$0")/.."
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-if [ -n "$build" ]; then
-  if grep -q '^KORVANTA_SANITIZE:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null; then
-    echo "package.sh: $build is a sanitizer build" >&2; exit 2
-  fi
-  type=()
-else
-  build=$work/build
-  type=(-DCMAKE_BUILD_TYPE=Release)
-fi
-. scripts/hardening.sh
-cmake -S . -B "$build" -G Ninja "${type[@]}" "${hardening[@]}" >/dev/null
-cmake --build "$build" --target korvanta_installed -- -j"$(nproc)" >"$work/build.log" 2>&1 \
-  || { tail -40 "$work/build.log"; echo "package.sh: the build failed" >&2; exit 1; }
+source=$(dpkg-parsechangelog -SSource)
+version=$(dpkg-parsechangelog -SVersion)
+upstream=${version%-*}
+arch=$(dpkg-architecture -qDEB_HOST_ARCH)
+# The release's date, from the changelog, for everything the build dates.
+export SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -STimestamp)
 
-# The release: the newest of CHANGELOG.md (the build checks it is the
-# project's version); its date dates the package's own changelog and files.
-heading=$(grep -m1 -E '^## [0-9.]+ \([0-9-]+\)$' CHANGELOG.md)
-version=$(echo "$heading" | sed -E 's/^## ([0-9.]+) .*/\1/')
-date=$(echo "$heading" | sed -E 's/.*\(([0-9-]+)\)$/\1/')
-export SOURCE_DATE_EPOCH=$(date -u -d "$date" +%s)
-name=${DEBFULLNAME:-$(git config user.name || id -un)}
-email=${DEBEMAIL:-$(git config user.email || echo "$(id -un)@$(hostname --fqdn)")}
-maintainer="$name <$email>"
-
-root=$work/root
-umask 022
-DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
-doc=$root/usr/share/doc/korvanta
-# As dh_strip: no symbols, no .comment or .note section.
-strip --remove-section=.comment --remove-section=.note "$root"/usr/bin/*
-find "$root/usr/share/man" -type f -exec gzip -9n {} +
-gzip -9n -c "$doc/CHANGELOG.md" >"$doc/changelog.gz"
-rm "$doc/CHANGELOG.md"
-install -D -m 644 packaging/lintian-overrides "$root/usr/share/lintian/overrides/korvanta"
-
-# The control files, made by dpkg's own tools from packaging/control.
-mkdir -p "$work/src/debian" "$root/DEBIAN"
-cp packaging/control "$work/src/debian/control"
-cat >"$work/src/debian/changelog" <<CHANGES
-korvanta ($version-1) unstable; urgency=medium
-
-  * Package of release $version (the changes are in changelog.gz).
-
- -- $maintainer  $(date -u -R -d "@$SOURCE_DATE_EPOCH")
-CHANGES
-gzip -9n -c "$work/src/debian/changelog" >"$doc/changelog.Debian.gz"
-(
-  cd "$work/src"
-  dpkg-shlibdeps -Tdebian/substvars "$root"/usr/bin/*
-  dpkg-gencontrol -pkorvanta -P"$root" -Tdebian/substvars -fdebian/files "-DMaintainer=$maintainer"
-)
-(cd "$root" && find usr -type f -print0 | sort -z | xargs -0 md5sum >DEBIAN/md5sums)
-chmod 644 "$root/DEBIAN/md5sums"
+# The tree as one commit, made by the same author at the release's date in
+# UTC, so that the same tree always gives the same tarball (git archive
+# writes the commit's id into it), whoever builds it and in whatever time zone.
+export GIT_AUTHOR_NAME=korvanta GIT_AUTHOR_EMAIL=korvanta GIT_AUTHOR_DATE="@$SOURCE_DATE_EPOCH +0000"
+export GIT_COMMITTER_NAME=korvanta GIT_COMMITTER_EMAIL=korvanta GIT_COMMITTER_DATE="@$SOURCE_DATE_EPOCH +0000"
+tree=$(git stash create)
+commit=$(git commit-tree -m "$source $upstream" "${tree:-HEAD}^{tree}")
 
 mkdir -p "$outdir"
-arch=$(dpkg-architecture -qDEB_HOST_ARCH)
-deb=$outdir/korvanta_${version}-1_$arch.deb
-dpkg-deb --root-owner-group -Zxz --build "$root" "$deb" >/dev/null
-echo "$deb"
+work=$outdir/$source-$upstream
+orig=$outdir/${source}_$upstream.orig.tar.xz
+rm -rf "$work" "$outdir"/*_"$version"_*.deb "$outdir"/"${source}_$version"*
+git archive --format=tar --prefix="$source-$upstream/" "$commit" -- . ':(exclude)debian' | xz -6 -T1 >"$orig"
+tar -xf "$orig" -C "$outdir"
+git archive --format=tar "$commit" debian | tar -xf - -C "$work"
+
+log=$outdir/${source}_${version}_$arch.build
+if ! (cd "$work" && dpkg-buildpackage -us -uc -Jauto) >"$log" 2>&1; then
+  tail -60 "$log"
+  echo "package.sh: dpkg-buildpackage failed; the whole log is in $log" >&2
+  exit 1
+fi
+changes=$outdir/${source}_${version}_$arch.changes
+echo "$changes"
+sed -n '/^Files:/,/^[^ ]/s/^ .* \([^ ]*\.deb\)$/\1/p' "$changes" | sed "s|^|$outdir/|"

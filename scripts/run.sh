@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up, builds and starts the utility on the built-in simulated adapter.
 # Without a display it walks through every window offscreen instead, saves a
 # picture of each (KORVANTA_SCREENSHOTS, default build/screenshots) and prints

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what the project needs from Debian's packages (only when something
-# is missing) and builds it into build/. Safe to run again.
+# is missing) and builds it into build/ (KORVANTA_BUILD_DIR), unless given
+# --packages-only. Safe to run again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,11 +10,11 @@ packages=(cmake ninja-build g++ pkg-config
           qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libsimpleini-dev
           librsvg2-bin                                  # the icon's PNGs from its SVG
           qt6-tools-dev qt6-l10n-tools                  # translations
-          xvfb xauth fonts-ipafont-gothic qt6-translations-l10n
+          xvfb xauth fonts-dejavu-core fonts-ipafont-gothic qt6-translations-l10n
           man-db                                        # tests/manpages
           ser2net                                       # tests/net: the console server
           desktop-file-utils appstream                  # scripts/installcheck.sh
-          dpkg-dev lintian                              # scripts/package.sh, its check
+          dpkg-dev debhelper lintian                    # scripts/package.sh, its check
           ansible-core python3-pytest                   # the Ansible collection's tests
           python3-venv yamllint pycodestyle pylint      # its sanity checks (ansible/sanity.sh)
           python3-voluptuous shellcheck
@@ -29,10 +31,15 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+[ "${1:-}" = --packages-only ] && exit 0
+
 build=${KORVANTA_BUILD_DIR:-build}
-# The normal build with the package's hardening flags (scripts/package.sh
-# packages it as it is); the sanitizer build without (fortify needs -O2).
-# KORVANTA_FUZZ=ON: the sanitizer build by clang, with the libFuzzer programs.
+# The release's date (debian/changelog) for everything the build dates, as
+# dpkg-buildpackage gives it to the package's build.
+export SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l debian/changelog -STimestamp)
+# The normal build with the package's hardening flags; the sanitizer build
+# without (fortify needs -O2). KORVANTA_FUZZ=ON: the sanitizer build by clang,
+# with the libFuzzer programs.
 hardening=()
 [ "${KORVANTA_SANITIZE:-OFF}" = ON ] || [ "${KORVANTA_FUZZ:-OFF}" = ON ] || . scripts/hardening.sh
 compiler=()

@@ -1,40 +1,48 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test twice: in the normal build (build/), and
-# built by clang with AddressSanitizer and UndefinedBehaviorSanitizer
-# (build-sanitize/, test programs only), where the fuzz programs are built
-# from the same objects and each runs a few thousand inputs from its corpus;
-# checks the installed tree, and the Debian package made from the normal build
-# with lintian. Fails when any of them fails.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Sets up, builds and runs every test twice: in the Debian package's build
+# (dpkg-buildpackage, whose dh_auto_test runs the test suite), and built with
+# AddressSanitizer and UndefinedBehaviorSanitizer by clang (build-sanitize/,
+# test programs only), where the fuzz programs are built from the same objects
+# and each runs a few thousand inputs from its corpus; checks the installed tree of the package's build, the
+# packages with lintian and their autopkgtest tests. Fails when any of them
+# fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build=${KORVANTA_BUILD_DIR:-build}
+out=${KORVANTA_PACKAGE_DIR:-build/package}
 sanitized=${KORVANTA_SANITIZE_BUILD_DIR:-build-sanitize}
 
-# Tests that mostly wait run beside the others, within two cores' budget
-# (tests/CMakeLists.txt).
-parallel=(-j4 --resource-spec-file "$PWD/scripts/ctest-resources.json")
-
 status=0
-scripts/setup.sh
-# The sanitizer build compiles while the normal build's tests, which mostly
-# wait, run; at a lower priority, so that those tests keep their processor.
-KORVANTA_SANITIZE=ON KORVANTA_FUZZ=ON KORVANTA_BUILD_DIR="$sanitized" nice -n 10 scripts/setup.sh >"$build/sanitize-setup.log" 2>&1 &
+scripts/setup.sh --packages-only
+mkdir -p "$out" "$sanitized"
+# The sanitizer build compiles beside the package's build, at a lower
+# priority: it takes what that leaves, most of all while the package's tests,
+# which mostly wait, run.
+KORVANTA_SANITIZE=ON KORVANTA_FUZZ=ON KORVANTA_BUILD_DIR="$sanitized" nice -n 10 scripts/setup.sh >"$sanitized/setup.log" 2>&1 &
 sanitize_build=$!
-ctest --test-dir "$build" --output-on-failure "${parallel[@]}" || status=1
-# The installed tree: desktop entry, metadata, the installed program as an
-# unprivileged user.
-KORVANTA_BUILD_DIR="$build" scripts/installcheck.sh || status=1
-# The Debian package of the build just tested (nothing is compiled again),
-# and lintian on it: an error or a warning fails.
-if deb=$(KORVANTA_BUILD_DIR="$build" scripts/package.sh "$build/package" | tail -n1); then
-  lintian --pedantic --fail-on error,warning "$deb" || status=1
+
+# The source package and the binary packages, built and tested as the
+# archive's build machines do (scripts/package.sh).
+if packages=$(scripts/package.sh "$out"); then
+  changes=$(echo "$packages" | head -n1)
+  mapfile -t debs < <(echo "$packages" | tail -n +2 | grep -v -- '-dbgsym_')
+  source=$out/$(dpkg-parsechangelog -SSource)-$(dpkg-parsechangelog -SVersion | sed 's/-[^-]*$//')
+  build=$source/obj-$(dpkg-architecture -qDEB_HOST_GNU_TYPE)
+  # The installed tree: desktop entry, metadata, the installed program as an
+  # unprivileged user.
+  KORVANTA_BUILD_DIR="$build" scripts/installcheck.sh || status=1
+  # lintian on the source and every binary package: an error or a warning
+  # fails (the overrides in debian/ say why each stays).
+  lintian --pedantic --fail-on error,warning "$changes" || status=1
+  # The autopkgtest tests against the built packages.
+  scripts/autopkgtest.sh "$source" "${debs[@]}" || status=1
 else
   status=1
 fi
 
 if ! wait "$sanitize_build"; then
-  cat "$build/sanitize-setup.log"
+  cat "$sanitized/setup.log"
   exit 1
 fi
 # Any report fails its test: undefined behaviour stops the program, and so do
@@ -42,7 +50,7 @@ fi
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export ASAN_OPTIONS=detect_leaks=1
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
-ctest --test-dir "$sanitized" --output-on-failure "${parallel[@]}" || status=1
+cmake --build "$sanitized" --target test || status=1
 
 [ $status -eq 0 ] && echo "All tests passed, normal and sanitized."
 exit $status

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // korvanta-sim: the simulated adapter served on a pseudo-terminal. Prints the
 // slave device path (/dev/pts/N) as its first line, then answers there as the
 // adapter would, until SIGINT or SIGTERM.

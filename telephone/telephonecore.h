@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The telephone port procedures without widgets: the reading of TEL1 to TEL3

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when lupdate would change a .ts file (a text added, changed or gone
 # in the sources) or when a .ts file holds a text without a finished
 # translation. PAIRS: TS=SOURCE_LANGUAGE=LISTFILE[=LUPDATE_OPTION] ...; WORK: a folder of its own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // utility_bench: the whole utility against the simulator program, korvanta-sim,
 // on a pseudo-terminal through the utility's own SerialLink, windows offscreen.
 //

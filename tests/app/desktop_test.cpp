@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program as the desktop sees it: the names that tie its windows to its
 // desktop entry, and the icon every top window carries.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every window of the screenshot tour, in the language the locale picks (the
 // test runs once under a Japanese and once under an English locale): every
 // caption fits its control, no two sibling controls overlap, and in English no

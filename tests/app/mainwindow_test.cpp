@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: menus, opening the other windows, help, and the exit
 // procedure.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line: port mapping and the options that run the utility
 // without an operator.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port list with the devices found on the machine, and why a device did
 // not open: from what the failed open itself answered, and for a device the
 // user may not open, who may.

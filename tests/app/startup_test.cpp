@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the port dialog, opening the port and identifying the adapter.
 
 #include "app/startup.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The terminal window: the appender's rules, typed, pasted and dropped text,
 // and the wait for unsent characters when it closes.
 

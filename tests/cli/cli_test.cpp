@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // korvanta-cli as a user runs it: exit statuses, results and messages, the
 // traffic log, and the libraries it needs.
 

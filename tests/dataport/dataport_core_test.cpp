@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data port core without windows: the three windows' readings into values,
 // their registrations from values, the checks of values.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real utility over a pseudo-terminal against the simulator program:
 // start-up, identification (with its traffic log), a clean exit, and the end
 // on a signal.

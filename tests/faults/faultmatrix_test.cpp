@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fault matrix: every exchange of the utility against the simulator
 // program over a pseudo-terminal, once for each way the adapter or its line
 // can fail. The windows are the utility's own, in this process, on a

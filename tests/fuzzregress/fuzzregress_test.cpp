@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dataport/dataportmodel.h"
 #include "fuzz/drivers.h"
 #include "shortdial/shortdialmodel.h"

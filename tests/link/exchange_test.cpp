@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/commevents.h"
 #include "link/exchange.h"
 #include "link/messages.h"

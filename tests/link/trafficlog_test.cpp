@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The traffic log: how text is written, and what makes one reply.
 
 #include "link/trafficlog.h"

@@ -1,11 +1,14 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The manual pages of the build (BUILD/man, and the Japanese ones in
 # BUILD/man/ja) as man shows them in UTF-8: no troff warning, no device
-# written as the bare "/dev/ttySn-1", each program's page describes every
-# option its --help lists, and the English pages hold no Japanese character.
-# Usage: manpages.sh BUILD
+# written as the bare "/dev/ttySn-1", the release's version in each title
+# line, each program's page describes every option its --help lists, and the
+# English pages hold no Japanese character.
+# Usage: manpages.sh BUILD VERSION
 set -u
 build=$1
+version=$2
 status=0
 fail() { echo "$*"; status=1; }
 show() { LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings=all -l "$1"; }
@@ -13,6 +16,7 @@ show() { LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings=all -l "$1"; }
 for page in "$build"/man/*.[1-9] "$build"/man/ja/*.[1-9]; do
   warnings=$(show "$page" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "$page: $warnings"
+  grep -q "^\.TH .* \"korvanta $version\" " "$page" || fail "$page: no \"korvanta $version\" in its .TH line"
   show "$page" 2>/dev/null | grep -q '/dev/ttyS[a-z]' && fail "$page: a serial device as /dev/ttyS followed by a letter"
   case $page in
     */man/ja/*) ;;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The number display core against the simulated adapter, without a window:
 // the three ports read, and writing a record under the TEL2/TEL3 rule.
 #include "numberdisplay/numberdisplaycore.h"

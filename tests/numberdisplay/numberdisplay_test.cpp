@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The number display detail: its replies from bytes, and Form14 against the
 // simulated adapter, offscreen.
 #include "numberdisplay/numberdisplaydialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Profiles: the strict reading of the file, and backup and restore against
 // simulated adapters, clone included.
 

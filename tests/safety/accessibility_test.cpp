@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every window as screen readers and test tools meet it, on the accessibility
 // bus: each frame known by its own caption, each text box and list by its
 // label (the label to its left on its row, else the one above it, else its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every input box of every settings window, fed random text by keys, by the
 // clipboard and by an input method: whatever is typed, pasted or composed,
 // the command lines the window then writes keep to their fields' characters.

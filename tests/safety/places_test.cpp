@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The programs copied into a scratch folder as a package installs them, as
 // the build leaves them, and as a copy of their own: where each keeps its
 // work file when none is named (an installed program never under its prefix,

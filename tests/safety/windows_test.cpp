@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The windows under stress: a close, an Escape, a quit or a click on a
 // disabled opener while an exchange waits, "登録" pressed twice quickly, the
 // exit handshake asked for twice. No second exchange may start, no window may

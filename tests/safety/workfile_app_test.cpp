@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The work file under bad conditions, through a settings window and through
 // the utility itself: missing, empty, garbage, binary, very large, a folder
 // where the file should be, in a folder that cannot be written, left locked by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The short-dial core against the simulated adapter, without a window.
 #include "shortdial/shortdialcore.h"
 #include "tests/telephone/simfixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/messages.h"
 #include "link/session.h"
 #include "shortdial/shortdialdialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The adapter's answers byte for byte, laid out so that the utility's
 // fixed-position and token parsers land on the values.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated link and the fault knobs, as the utility's link sees them.
 
 #include <QElapsedTimer>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The korvanta-sim program over a real pseudo-terminal.
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Grabs Form2's four tabs and Form14 to PNG files in the folder given as the
 // first argument, against the simulated adapter, and every settings window
 // after a failed read, in the language the locale picks. A tool for looking

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The telephone core against the simulated adapter, without a window: what
 // the whole-subsystem reading fills, what writing a record sends, and the
 // checks of values and records.

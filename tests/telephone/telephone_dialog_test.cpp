@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Form2 against the simulated adapter, offscreen: the command lines the
 // adapter received, in order, the work file, and the controls.
 #include "numberdisplay/numberdisplaydialog.h"

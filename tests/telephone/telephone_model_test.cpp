@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The telephone port model from bytes to bytes: listings and query replies
 // read, commands composed from what the controls show against what was
 // stored, validation.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // In English every menu entry and button that has an accelerator in Japanese
 // has one, and no two in one menu or window share a letter.
 

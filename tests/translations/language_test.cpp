@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The language a locale gives, the texts each program then shows, and
 // korvanta-cli run under a C, a Japanese and an English locale.
 
