@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # ansible-test sanity for the collection, with Debian's tools and no network:
 #
 #   ansible/sanity.sh WORKDIR [--skip-test TEST]...

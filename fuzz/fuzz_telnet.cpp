@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer entry for the telnet and RFC 2217 codec of the network link: the
 // input is what a server sends, cut into pieces. Whatever it holds, the codec
 // answers no more bytes than it took, passes on no more data than it took,

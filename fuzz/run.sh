@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer programs (the project configured with clang and
 # KORVANTA_FUZZ; only the programs and the libraries they link) and runs them
 # one after another, each for SECONDS (default 60), then prints executions,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Debian's ser2net on 127.0.0.1 in front of pseudo-terminals, as the tests

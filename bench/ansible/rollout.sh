@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Ansible collection's rollout (korvanta.adapter.rollout) of a profile onto
 # four adapters, against one adapter and against one korvanta-cli restore:
 # every adapter a korvanta-sim paced at 19200 bit/s, as shipped (started

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The initialization window: the command of each choice, the backup before
 // it, and a failed try.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The telnet and RFC 2217 codec, from byte strings to byte strings: every row
 // fed whole and again one byte at a time, which must make no difference.
 

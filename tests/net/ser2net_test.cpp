@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // korvanta-cli against simulated adapters that Debian's ser2net serves on
 // the network: one port by telnet with RFC 2217, its device set to the wrong
 // speed (9600n81) so that only a client that sets the line reaches the

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Everything the programs show an English reader, with no Japanese character
 # in it: the programs' --help, a command line session (messages, changes,
 # JSON), the desktop entry, the metadata, the release notes and the help file

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # -*- coding: utf-8 -*-
 # Copyright: The KORVAN-TA settings utility developers
 # GNU General Public License v3.0+ (see https://www.gnu.org/licenses/gpl-3.0.txt)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Simulated adapters for the collection's integration test and its benchmark
 # (bench/ansible/): each korvanta-sim on a pseudo-terminal of its own, their
 # files in the temporary folder $work (removed at exit), and the inventory of

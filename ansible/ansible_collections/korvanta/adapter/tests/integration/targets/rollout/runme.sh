@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The collection with the real engine: ansible-playbook on this host against
 # four simulated adapters (korvanta-sim), each on a pseudo-terminal of its own,
 # two racks of two in host variables, as the collection's README shows them.
