@@ -53,7 +53,10 @@ public:
 private:
     static bool same(const Entry &e, const QString &section, const QString &key)
     {
-        return e.section.compare(section, Qt::CaseInsensitive) == 0 && e.key.compare(key, Qt::CaseInsensitive) == 0;
+        // Lengths first: most entries differ in them, and the case-blind
+        // comparison is the cost of every look-up of a window's registration.
+        return e.key.size() == key.size() && e.section.size() == section.size()
+               && e.key.compare(key, Qt::CaseInsensitive) == 0 && e.section.compare(section, Qt::CaseInsensitive) == 0;
     }
     Entry *find(const QString &section, const QString &key)
     {
