@@ -17,6 +17,7 @@
 #include "ui/formparts.h"
 #include "ui/helpviewer.h"
 #include "ui/messagebox.h"
+#include "ui/progresswindow.h"
 #include "ui/settingsdialog.h"
 #include "ui/windows.h"
 
@@ -155,6 +156,7 @@ MainWindow::MainWindow(Session &session, QWidget *parent) : QMainWindow(parent),
     grid->addLayout(buttons, 1, 2, 2, 1);
     setCentralWidget(central);
     centreOnScreen(this);
+    ProgressScope::prepare(this);
 }
 
 MainWindow::~MainWindow()

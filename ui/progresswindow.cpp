@@ -26,31 +26,62 @@ ProgressWindow::ProgressWindow(const QString &line1, const QString &line2, QWidg
     layout->addWidget(m_label2);
 }
 
-void ProgressWindow::setLines(const QString &line1, const QString &line2)
+bool ProgressWindow::shows(const QString &line1, const QString &line2) const
 {
-    m_label1->setText(line1);
-    m_label2->setText(line2);
+    return m_label1->text() == line1 && m_label2->text() == line2;
+}
+
+namespace {
+QString firstLine(ProgressScope::Kind kind)
+{
+    return kind == ProgressScope::Reading ? ProgressWindow::tr("読取り中です") : ProgressWindow::tr("書込み中です");
+}
+QString secondLine() { return ProgressWindow::tr("しばらくお待ちください"); }
+
+// One window for each kind of sequence under the same top window, kept hidden
+// between sequences and laid out once: building and measuring it anew, or
+// laying it out again for the other lines, took longer than the commands of
+// a registration. Null when the top window has none for these lines yet.
+ProgressWindow *keptUnder(QWidget *top, ProgressScope::Kind kind)
+{
+    if (!top)
+        return nullptr;
+    const QString line1 = firstLine(kind), line2 = secondLine();
+    for (ProgressWindow *w : top->findChildren<ProgressWindow *>(QString(), Qt::FindDirectChildrenOnly))
+        if (w->shows(line1, line2))
+            return w;
+    return nullptr;
+}
+
+QWidget *topOf(QWidget *widget)
+{
+    while (widget && widget->parentWidget())
+        widget = widget->parentWidget();
+    return widget;
+}
+} // namespace
+
+void ProgressScope::prepare(QWidget *top)
+{
+    for (Kind kind : {Reading, Writing})
+        if (!keptUnder(top, kind))
+            centreOnScreen(new ProgressWindow(firstLine(kind), secondLine(), top));
 }
 
 ProgressScope::ProgressScope(Kind kind, QWidget *parent)
 {
-    const QString line1 = kind == Reading ? ProgressWindow::tr("読取り中です") : ProgressWindow::tr("書込み中です");
-    const QString line2 = ProgressWindow::tr("しばらくお待ちください");
-    // One window for every sequence under the same top window, kept hidden
-    // between them: building and measuring it anew took longer than the
-    // commands of a registration.
-    QWidget *top = parent;
-    while (top && top->parentWidget())
-        top = top->parentWidget();
-    m_window = top ? top->findChild<ProgressWindow *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
-    if (m_window) {
-        m_window->setLines(line1, line2);
-    } else {
-        m_window = new ProgressWindow(line1, line2, top);
+    QWidget *top = topOf(parent);
+    m_window = keptUnder(top, kind);
+    const bool made = !m_window;
+    if (made) {
+        m_window = new ProgressWindow(firstLine(kind), secondLine(), top);
         m_owned = !top;
     }
     m_window->setEnabled(true); // a child window is disabled with its disabled parent otherwise
-    centreOnScreen(m_window);
+    if (made)
+        centreOnScreen(m_window);
+    else
+        centreOnScreenAsSized(m_window);
     m_window->show();
     m_window->raise();
 }

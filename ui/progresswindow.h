@@ -13,7 +13,7 @@ class ProgressWindow : public QDialog {
     Q_OBJECT
 public:
     ProgressWindow(const QString &line1, const QString &line2, QWidget *parent = nullptr);
-    void setLines(const QString &line1, const QString &line2);
+    bool shows(const QString &line1, const QString &line2) const;
 
 private:
     QLabel *m_label1;
@@ -27,6 +27,10 @@ class ProgressScope {
 public:
     enum Kind { Reading, Writing };
     explicit ProgressScope(Kind kind, QWidget *parent = nullptr);
+    // Builds and lays out, hidden, the windows the sequences under this top
+    // window will show, so that the first of each kind costs no more than
+    // the others.
+    static void prepare(QWidget *top);
     ~ProgressScope();
     ProgressScope(const ProgressScope &) = delete;
     ProgressScope &operator=(const ProgressScope &) = delete;

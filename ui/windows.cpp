@@ -10,6 +10,11 @@ namespace korvanta {
 void centreOnScreen(QWidget *window)
 {
     window->adjustSize();
+    centreOnScreenAsSized(window);
+}
+
+void centreOnScreenAsSized(QWidget *window)
+{
     QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;

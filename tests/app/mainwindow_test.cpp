@@ -457,10 +457,17 @@ void MainWindowTest::progressWindowAroundEverySequence()
 
     QStringList seen; // title, the two lines, while the first command waits
     bool shown = false;
+    const auto progressShown = [&w]() -> QDialog * {
+        for (auto *progress : w.findChildren<QDialog *>("Form13"))
+            if (progress->isVisible())
+                return progress;
+        return nullptr;
+    };
     whenTheFirstLineWaits(f.adapter, [&] {
-        auto *progress = w.findChild<QDialog *>("Form13");
-        QVERIFY(progress);
-        shown = progress->isVisible();
+        QDialog *progress = progressShown();
+        shown = progress;
+        if (!progress)
+            return;
         seen << progress->windowTitle() << progress->findChild<QLabel *>("Label1")->text()
              << progress->findChild<QLabel *>("Label2")->text();
     });
@@ -471,7 +478,7 @@ void MainWindowTest::progressWindowAroundEverySequence()
 
     QVERIFY(shown);
     QCOMPARE(seen, (QStringList{QString(), line1, "しばらくお待ちください"}));
-    QVERIFY(!w.findChild<QDialog *>("Form13")->isVisible()); // hidden, whatever the outcome
+    QVERIFY(!progressShown()); // hidden, whatever the outcome
     QCOMPARE(messages.texts(), unplugged ? QStringList{kReceiveFailed} : QStringList{});
     if (auto *open = w.findChild<SettingsDialog *>())
         open->close();
