@@ -62,10 +62,10 @@ ValueOf wantedIn(const SettingValues &wanted, const char *section)
 
 // The commands of one write procedure, the empty ones skipped, up to the first
 // that fails (shown, WriteFailed 1); the input is discarded in every case.
-bool send(Session &session, std::initializer_list<QByteArray> commands, QObject *parent)
+bool send(Session &session, const QList<QByteArray> &commands, QObject *parent)
 {
     session.WriteFailed = 0;
-    const bool sent = session.setEach(QList<QByteArray>(commands), parent);
+    const bool sent = session.setEach(commands, parent);
     DiscardInput(session.link);
     return sent;
 }
@@ -165,35 +165,57 @@ bool readForm3(Session &s, SettingValues &values, QObject *parent)
 // ---------------------------------------------------------------------------
 // Writing
 
-bool PortWrite(Session &s, PortIndex p, const SettingValues &wanted, QObject *parent)
+namespace {
+// DataWrite and UsbWrite, DataExtWrite, BodWrite, BapWrite: their commands.
+QList<QByteArray> portWriteCommands(Session &s, PortIndex p, const SettingValues &wanted)
 {
     const Port &pt = port(p);
     const QString section = nameOf(pt.section);
     const PortCommands c = composePortWrite(pt, storedIn(s.workFile, pt.section), wantedIn(wanted, pt.section),
                                             wanted.get(section, nameOf(kOwnNumberKey)),
                                             wanted.get(section, nameOf(kSubaddressKey)));
-    return send(s, {c.number, c.subaddress, c.settings}, parent);
+    return {c.number, c.subaddress, c.settings};
 }
 
-bool DataExtWrite(Session &s, const SettingValues &wanted, QObject *parent)
+QList<QByteArray> dataExtWriteCommands(Session &s, const SettingValues &wanted)
 {
-    return send(s, {composeExtWrite(storedIn(s.workFile, kExtSection), wantedIn(wanted, kExtSection))}, parent);
+    return {composeExtWrite(storedIn(s.workFile, kExtSection), wantedIn(wanted, kExtSection))};
 }
+
+QList<QByteArray> bodWriteCommands(Session &s, const SettingValues &wanted)
+{
+    return {composeBodWrite(storedIn(s.workFile, kBodSection), wantedIn(wanted, kBodSection))};
+}
+
+QList<QByteArray> bapWriteCommands(Session &s, const SettingValues &wanted)
+{
+    return {composeBapWrite(storedIn(s.workFile, kBapSection), wantedIn(wanted, kBapSection))};
+}
+
+// Form3's commands: the DATA port's, the USB port's, then the extended
+// settings'.
+QList<QByteArray> form3Commands(Session &s, const SettingValues &wanted)
+{
+    return portWriteCommands(s, DataPort, wanted) + portWriteCommands(s, UsbPort, wanted)
+           + dataExtWriteCommands(s, wanted);
+}
+} // namespace
 
 bool BodWrite(Session &s, const SettingValues &wanted, QObject *parent)
 {
-    return send(s, {composeBodWrite(storedIn(s.workFile, kBodSection), wantedIn(wanted, kBodSection))}, parent);
+    return send(s, bodWriteCommands(s, wanted), parent);
 }
 
 bool BapWrite(Session &s, const SettingValues &wanted, QObject *parent)
 {
-    return send(s, {composeBapWrite(storedIn(s.workFile, kBapSection), wantedIn(wanted, kBapSection))}, parent);
+    return send(s, bapWriteCommands(s, wanted), parent);
 }
 
+// Every command is made before the first goes out: once the last one is
+// acknowledged the window closes at once, with nothing left to work out.
 bool writeForm3(Session &s, const SettingValues &wanted, QObject *parent)
 {
-    return PortWrite(s, DataPort, wanted, parent) && PortWrite(s, UsbPort, wanted, parent)
-        && DataExtWrite(s, wanted, parent);
+    return send(s, form3Commands(s, wanted), parent);
 }
 
 // ---------------------------------------------------------------------------
@@ -390,7 +412,7 @@ bool readAll(Session &s, SettingValues &values, QObject *parent)
 bool writeAll(Session &s, const SettingValues &wanted, QObject *parent)
 {
     WorkFile::Batch batch(s.workFile); // what was read, looked up many times
-    return writeForm3(s, wanted, parent) && BodWrite(s, wanted, parent) && BapWrite(s, wanted, parent);
+    return send(s, form3Commands(s, wanted) + bodWriteCommands(s, wanted) + bapWriteCommands(s, wanted), parent);
 }
 
 } // namespace korvanta::dataport

@@ -35,19 +35,18 @@ bool DataExtRead(Session &session, SettingValues &values, QObject *parent);
 bool BodRead(Session &session, SettingValues &values, QObject *parent);
 bool BapRead(Session &session, SettingValues &values, QObject *parent);
 
-// Writes: sends what in wanted differs from the work file (a missing key
+// Writes: send what in wanted differs from the work file (a missing key
 // there counts as its default); a key absent from wanted sends nothing. The
 // own number and subaddress go first, in commands of their own. Each sets
 // WriteFailed (0, then 1 on a failure, reported), stops at the first failed
 // command and discards pending input at the end; the work file is left as it
 // is. True when nothing failed.
-bool PortWrite(Session &session, PortIndex p, const SettingValues &wanted, QObject *parent);
-bool DataExtWrite(Session &session, const SettingValues &wanted, QObject *parent);
 bool BodWrite(Session &session, const SettingValues &wanted, QObject *parent);
 bool BapWrite(Session &session, const SettingValues &wanted, QObject *parent);
 
 // Form3's load and its "登録": the DATA port, the USB port, then the extended
-// settings, each only when the one before succeeded.
+// settings, each only when the one before succeeded (all the commands of the
+// write are made before the first goes out).
 bool readForm3(Session &session, SettingValues &values, QObject *parent);
 bool writeForm3(Session &session, const SettingValues &wanted, QObject *parent);
 

@@ -121,9 +121,8 @@ bool AnaRead(Session &s, SettingValues &values, QObject *parent)
     return true;
 }
 
-bool AnaPortWrite(Session &s, int p, const SettingValues &wanted, QObject *parent)
+QList<QByteArray> anaPortWriteCommands(Session &s, int p, const SettingValues &wanted)
 {
-    s.WriteFailed = 0;
     const Port &port = ports()[p];
     const QString section = QLatin1String(port.section);
     PortShown shown;
@@ -131,14 +130,12 @@ bool AnaPortWrite(Session &s, int p, const SettingValues &wanted, QObject *paren
         shown.choices.push_back(choiceIn(wanted, section, c.key));
     for (const PortText &t : portTexts())
         shown.texts.push_back(wanted.get(section, QLatin1String(t.key)));
-    return s.setEach(portWriteCommands(port, shown, storedIn(s, section), s.newFirmware()), parent);
+    return portWriteCommands(port, shown, storedIn(s, section), s.newFirmware());
 }
 
-bool AnaWrite(Session &s, const SettingValues &wanted, QObject *parent)
+QList<QByteArray> anaWriteCommands(Session &s, const SettingValues &wanted)
 {
-    s.WriteFailed = 0;
-    return s.setEach(commonWriteCommands(commonIn(wanted), storedIn(s, QLatin1String(kCommonSection)), s.newFirmware()),
-                parent);
+    return commonWriteCommands(commonIn(wanted), storedIn(s, QLatin1String(kCommonSection)), s.newFirmware());
 }
 
 std::optional<Problem> check(const SettingValues &wanted, bool newFirmware)
@@ -283,10 +280,14 @@ bool writeAll(Session &session, const SettingValues &wanted, QObject *parent)
 {
     Session::BusyScope busy(session);
     WorkFile::Batch batch(session.workFile);
+    // Every command is made before the first goes out: once the last one is
+    // acknowledged the window closes at once, with nothing left to work out.
+    QList<QByteArray> commands;
     for (int p = 0; p < kPortCount; ++p)
-        if (!AnaPortWrite(session, p, wanted, parent))
-            return false;
-    return AnaWrite(session, wanted, parent);
+        commands += anaPortWriteCommands(session, p, wanted);
+    commands += anaWriteCommands(session, wanted);
+    session.WriteFailed = 0;
+    return session.setEach(commands, parent);
 }
 
 } // namespace korvanta::telephone

@@ -34,9 +34,8 @@ bool AnaRead(Session &session, SettingValues &values, QObject *parent = nullptr)
 
 // Ana1Write .. Ana3Write and AnaWrite: the commands for what wanted holds
 // that differs from the work file (a missing key counts as its default).
-// Sets WriteFailed; the first command that fails ends it.
-bool AnaPortWrite(Session &session, int port, const SettingValues &wanted, QObject *parent = nullptr);
-bool AnaWrite(Session &session, const SettingValues &wanted, QObject *parent = nullptr);
+QList<QByteArray> anaPortWriteCommands(Session &session, int port, const SettingValues &wanted);
+QList<QByteArray> anaWriteCommands(Session &session, const SettingValues &wanted);
 
 // The first check "登録" fails for wanted: dial times, then the common
 // ranges, then the hold and short-dial keys.
@@ -49,7 +48,9 @@ std::optional<QString> validateAll(const SettingValues &wanted, bool newFirmware
 const std::vector<SettingRule> &settingRules();
 // The window's load: TEL1 to TEL3 until one fails, then the common settings.
 bool readAll(Session &session, SettingValues &values, QObject *parent = nullptr);
-// The window's "登録": TEL1 to TEL3, then the common settings.
+// The window's "登録": the commands of TEL1 to TEL3, then of the common
+// settings, in that order. Sets WriteFailed; the first command that fails
+// ends it, and what follows it is not sent.
 bool writeAll(Session &session, const SettingValues &wanted, QObject *parent = nullptr);
 
 } // namespace korvanta::telephone

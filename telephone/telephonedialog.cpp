@@ -328,6 +328,16 @@ void TelephoneDialog::bindSettings()
 // ---------------------------------------------------------------------------
 // Controls
 
+QWidget *TelephoneDialog::controlNamed(const char *name) const
+{
+    if (const auto known = m_byTableName.constFind(name); known != m_byTableName.cend())
+        return *known;
+    QWidget *control = m_controls.value(QLatin1String(name));
+    if (control)
+        m_byTableName.insert(name, control);
+    return control;
+}
+
 QString TelephoneDialog::text(const char *boxName) const
 {
     return control<QLineEdit>(boxName)->text();

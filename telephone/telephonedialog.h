@@ -57,7 +57,8 @@ private:
                             const char *unitCaption, int maxLength, const telephone::NumberRange &range,
                             QGroupBox *parent);
 
-    template <class T> T *control(const char *name) const { return qobject_cast<T *>(m_controls.value(QLatin1String(name))); }
+    template <class T> T *control(const char *name) const { return qobject_cast<T *>(controlNamed(name)); }
+    QWidget *controlNamed(const char *name) const;
     QString text(const char *boxName) const;
     // Shows a value read from the adapter in a box of the given usual length.
     void showRead(const char *boxName, const QString &value, int maxLength);
@@ -72,6 +73,9 @@ private:
 
     QTabWidget *m_tabs = nullptr;
     QHash<QString, QWidget *> m_controls;
+    // By the tables' own name texts: a registration looks up every option
+    // button, and a text made for each look-up cost more than the rest.
+    mutable QHash<const char *, QWidget *> m_byTableName;
 };
 
 } // namespace korvanta

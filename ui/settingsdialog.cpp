@@ -41,7 +41,7 @@ void SettingsDialog::openAndRead()
     for (Binding &b : m_bindings)
         b.filled = false;
     for (const SettingValues::Entry &e : read.entries())
-        if (const auto i = m_index.constFind(indexKey(e.section, e.key)); i != m_index.cend())
+        if (const auto i = m_index.constFind({e.section, e.key}); i != m_index.cend())
             m_bindings[*i].filled = true;
     // What a filled setting shows goes out anyway: only the others need
     // their state kept to tell a change.
@@ -64,7 +64,7 @@ void SettingsDialog::openAndRead()
 void SettingsDialog::bindSetting(const QString &section, const QString &key, const QList<QWidget *> &controls)
 {
     Q_ASSERT(!controls.isEmpty());
-    m_index.insert(indexKey(section, key), m_bindings.size());
+    m_index.insert({section, key}, m_bindings.size());
     m_bindings.push_back({controls});
 }
 
@@ -82,15 +82,28 @@ QStringList SettingsDialog::Binding::state() const
     return shown;
 }
 
-QString SettingsDialog::indexKey(const QString &section, const QString &key)
+bool operator==(const SettingsDialog::Name &a, const SettingsDialog::Name &b)
 {
-    // Sections and keys compare without case, as in the work file.
-    return (section + u'/' + key).toUpper();
+    return a.key.size() == b.key.size() && a.section.size() == b.section.size()
+           && a.key.compare(b.key, Qt::CaseInsensitive) == 0 && a.section.compare(b.section, Qt::CaseInsensitive) == 0;
+}
+
+size_t qHash(const SettingsDialog::Name &name, size_t seed)
+{
+    // Case folded as the comparison folds it, and with no text made for it:
+    // a registration looks up every setting the window shows.
+    size_t h = seed;
+    for (const QString *part : {&name.section, &name.key}) {
+        for (QChar c : *part)
+            h = h * 31 + c.toCaseFolded().unicode();
+        h = h * 31 + u'/';
+    }
+    return h;
 }
 
 bool SettingsDialog::sends(const QString &section, const QString &key) const
 {
-    const auto i = m_index.constFind(indexKey(section, key));
+    const auto i = m_index.constFind({section, key});
     if (i == m_index.cend())
         return false;
     // Changed: the controls no longer show what the read left in them.
@@ -100,10 +113,8 @@ bool SettingsDialog::sends(const QString &section, const QString &key) const
 
 SettingValues SettingsDialog::sendable(const SettingValues &shown) const
 {
-    SettingValues values;
-    for (const SettingValues::Entry &e : shown.entries())
-        if (sends(e.section, e.key))
-            values.set(e.section, e.key, e.value);
+    SettingValues values = shown;
+    values.removeIf([this](const SettingValues::Entry &e) { return !sends(e.section, e.key); });
     return values;
 }
 

@@ -71,7 +71,14 @@ private:
         QStringList loaded;  // unfilled: what the controls showed once it was done
         QStringList state() const;
     };
-    static QString indexKey(const QString &section, const QString &key);
+public:
+    // A setting's section and key, compared without case as in the work file.
+    struct Name {
+        QString section;
+        QString key;
+    };
+
+private:
     // The tabs and frames of what the read left unfilled get their mark.
     void markUnread();
 
@@ -80,8 +87,11 @@ private:
     bool m_registered = false; // closing after a successful write
     bool m_marked = false;     // a caption says what the read did not get
     std::vector<Binding> m_bindings;
-    QHash<QString, size_t> m_index; // by indexKey()
+    QHash<Name, size_t> m_index;
 };
+
+bool operator==(const SettingsDialog::Name &a, const SettingsDialog::Name &b);
+size_t qHash(const SettingsDialog::Name &name, size_t seed = 0);
 
 // Around every read or write sequence of a window: the session marked busy at
 // once; the progress window and the window disabled once the first command is

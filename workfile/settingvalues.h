@@ -46,6 +46,11 @@ public:
     {
         m_entries.removeIf([&](const Entry &e) { return same(e, section, key); });
     }
+    template <typename Predicate>
+    void removeIf(Predicate p)
+    {
+        m_entries.removeIf(p);
+    }
     const QList<Entry> &entries() const { return m_entries; }
     bool isEmpty() const { return m_entries.isEmpty(); }
     bool operator==(const SettingValues &) const = default;
