@@ -40,8 +40,10 @@ public:
     void drawItemText(QPainter *painter, const QRect &rect, int flags, const QPalette &palette, bool enabled,
                       const QString &text, QPalette::ColorRole textRole = QPalette::NoRole) const override
     {
-        // A text without "&" draws the same whether mnemonics show or not.
-        constexpr int kPlainOnly = Qt::TextWordWrap | Qt::TextWrapAnywhere | Qt::TextExpandTabs | Qt::TextJustificationForced;
+        // A text without "&" draws the same whether mnemonics show or not,
+        // and one without a tab whether tabs expand or not (every label asks
+        // for that).
+        constexpr int kPlainOnly = Qt::TextWordWrap | Qt::TextWrapAnywhere | Qt::TextJustificationForced;
         if (text.isEmpty() || (flags & kPlainOnly) || text.contains(QLatin1Char('&')) || text.contains(QLatin1Char('\n'))
             || text.contains(QLatin1Char('\t'))) {
             QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
