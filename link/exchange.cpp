@@ -29,8 +29,9 @@ std::optional<QByteArray> QueryExchange(Link &link, const QByteArray &command, i
     const QByteArray blanks(window, ' ');
     QByteArray buffer = blanks;
     const QDeadlineTimer deadline(deadlineMs, Qt::PreciseTimer);
+    InputWait input(link, deadline);
     while (!deadline.hasExpired() && link.isOpen()) {
-        if (!waitForInput(link, deadline))
+        if (!input.next())
             continue;
         buffer += link.input();
         const int a = firstA(buffer);
@@ -50,8 +51,9 @@ bool AwaitAcknowledge(Link &link, int deadlineMs)
 {
     const QDeadlineTimer deadline(deadlineMs, Qt::PreciseTimer);
     int matched = 0; // characters of "OK" CR LF seen in a row
+    InputWait input(link, deadline);
     while (!deadline.hasExpired() && link.isOpen()) {
-        if (!waitForInput(link, deadline))
+        if (!input.next())
             continue;
         const QByteArray c = link.input();
         if (c.isEmpty())

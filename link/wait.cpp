@@ -9,27 +9,42 @@
 namespace korvanta {
 
 namespace {
-// Runs the event loop, sleeping, until done() holds or the deadline passes. A
-// timer at the deadline wakes the sleep when nothing else does.
-template <typename Done>
-void runEventsUntil(const QDeadlineTimer &deadline, Done done)
+// Starts a timer at the deadline, to wake the sleeps when nothing else does.
+void wakeAt(QTimer &wake, const QDeadlineTimer &deadline)
 {
-    if (done() || deadline.hasExpired())
-        return;
-    QTimer wake;
     wake.setSingleShot(true);
     wake.setTimerType(Qt::PreciseTimer);
     wake.start(int(qMin<qint64>(deadline.remainingTime(), 24 * 3600 * 1000)));
+}
+
+// Runs the event loop, sleeping, until done() holds or the deadline passes.
+// The wake timer is started when the first sleep comes.
+template <typename Done>
+void runEventsUntil(const QDeadlineTimer &deadline, QTimer &wake, Done done)
+{
+    if (done() || deadline.hasExpired())
+        return;
+    if (!wake.isActive())
+        wakeAt(wake, deadline);
     while (!done() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
+
+template <typename Done>
+void runEventsUntil(const QDeadlineTimer &deadline, Done done)
+{
+    QTimer wake;
+    runEventsUntil(deadline, wake, done);
+}
 } // namespace
 
-bool waitForInput(Link &link, const QDeadlineTimer &deadline)
+InputWait::InputWait(Link &link, const QDeadlineTimer &deadline) : m_link(link), m_deadline(deadline) {}
+
+bool InputWait::next()
 {
     // Nothing can come in on a closed line.
-    runEventsUntil(deadline, [&link] { return link.inBufferCount() > 0 || !link.isOpen(); });
-    return link.inBufferCount() > 0;
+    runEventsUntil(m_deadline, m_wake, [this] { return m_link.inBufferCount() > 0 || !m_link.isOpen(); });
+    return m_link.inBufferCount() > 0;
 }
 
 void waitUntil(const QDeadlineTimer &deadline)
