@@ -12,6 +12,9 @@
 #include <QStyleFactory>
 #include <QStyleOption>
 
+#include <algorithm>
+#include <vector>
+
 namespace korvanta {
 
 namespace {
@@ -73,6 +76,32 @@ public:
         painter->setPen(saved);
     }
 
+    // A button measures its caption here for its size hint, with no
+    // rectangle to place it in: the measure is kept for each font and caption,
+    // where Fusion shapes the text anew for every button of every window.
+    QRect itemTextRect(const QFontMetrics &metrics, const QRect &rect, int flags, bool enabled,
+                       const QString &text) const override
+    {
+        if (!rect.isNull() || text.isEmpty())
+            return QProxyStyle::itemTextRect(metrics, rect, flags, enabled, text);
+        // Metrics compare equal when they are of the one font they share.
+        auto font = std::find_if(m_measures.begin(), m_measures.end(),
+                                 [&metrics](const Measures &m) { return m.metrics == metrics; });
+        if (font == m_measures.end()) {
+            if (m_measures.size() >= kMaxFonts)
+                m_measures.clear();
+            font = m_measures.insert(m_measures.end(), Measures{metrics, {}});
+        }
+        const MeasureKey key{flags, enabled, text};
+        auto it = font->rects.constFind(key);
+        if (it == font->rects.constEnd()) {
+            if (font->rects.size() > kMaxEntries)
+                font->rects.clear();
+            it = font->rects.insert(key, QProxyStyle::itemTextRect(metrics, rect, flags, enabled, text));
+        }
+        return *it;
+    }
+
     QRect subControlRect(ComplexControl control, const QStyleOptionComplex *option, SubControl sub,
                          const QWidget *widget) const override
     {
@@ -104,6 +133,7 @@ public:
 
 private:
     static constexpr int kMaxEntries = 2000; // captions are few; anything else comes and goes
+    static constexpr size_t kMaxFonts = 16;
 
     // An etched frame, a dark line with a light one inside it, below the
     // title where Fusion puts its own; filled rather than stroked.
@@ -207,9 +237,22 @@ private:
         }
     };
 
+    struct MeasureKey {
+        int flags;
+        bool enabled;
+        QString text;
+        bool operator==(const MeasureKey &o) const { return flags == o.flags && enabled == o.enabled && text == o.text; }
+        friend size_t qHash(const MeasureKey &k, size_t seed = 0) { return qHashMulti(seed, k.flags, k.enabled, k.text); }
+    };
+    struct Measures {
+        QFontMetrics metrics; // kept: the font it measures stays while it is here
+        QHash<MeasureKey, QRect> rects;
+    };
+
     mutable QHash<CaptionKey, QStaticText> m_captions;
     mutable QHash<IndicatorKey, QPixmap> m_indicators;
     mutable QHash<GroupPartKey, QRect> m_groupParts;
+    mutable std::vector<Measures> m_measures;
 };
 
 } // namespace
