@@ -5,6 +5,7 @@
 #include "dataport/dataportcore.h"
 #include "dataport/dialogparts.h"
 #include "dataport/strings.h"
+#include "ui/caption.h"
 #include "workfile/workfile.h"
 
 #include <QLabel>
@@ -23,7 +24,7 @@ BapDialog::BapDialog(Session &session, QWidget *opener) : SettingsDialog(session
         const BapSide &s = bapSides()[side];
         auto *column = new QVBoxLayout;
         QList<QWidget *> sideControls;
-        auto *label = new QLabel(tr(s.caption), outer);
+        auto *label = new Caption(tr(s.caption), outer);
         label->setObjectName(nameOf(s.label));
         column->addWidget(label);
         for (const BapRequest &r : bapRequests()) {

@@ -8,6 +8,7 @@
 #include "dataport/strings.h"
 #include "dataport/throughputboddialog.h"
 #include "link/session.h"
+#include "ui/caption.h"
 #include "ui/inputfilter.h"
 #include "ui/windows.h"
 
@@ -110,7 +111,7 @@ QWidget *DataPortDialog::buildPortTab(PortIndex p)
     const Port &pt = port(p);
     QGroupBox *numbers = makeFrame(pt.numberFrame, text::kNumberFrame, page);
     for (const NumberBox &b : numberBoxes()) {
-        auto *label = new QLabel(tr(b.caption), numbers);
+        auto *label = new Caption(tr(b.caption), numbers);
         label->setObjectName(nameOf(pt.*b.label));
         auto *box = new QLineEdit(numbers);
         box->setObjectName(nameOf(pt.*b.box));

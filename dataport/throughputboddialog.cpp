@@ -6,6 +6,7 @@
 #include "dataport/dialogparts.h"
 #include "dataport/strings.h"
 #include "link/messages.h"
+#include "ui/caption.h"
 #include "ui/formparts.h"
 #include "ui/inputfilter.h"
 
@@ -70,16 +71,16 @@ QWidget *ThroughputBodDialog::buildDirection(int d)
                 [this, &reg, bar](int value) { spinnerMoved(reg, bar, value); });
         const QString caption = tr(range.caption);
         form::nameControls(caption, {edit, bar}); // the spin by its box's label
-        rows->addWidget(new QLabel(caption, outer), row, 0);
+        rows->addWidget(new Caption(caption, outer), row, 0);
         rows->addWidget(edit, row, 1);
         rows->addWidget(bar, row, 2);
-        rows->addWidget(new QLabel(tr(range.unit), outer), row, 3);
+        rows->addWidget(new Caption(tr(range.unit), outer), row, 3);
         ++row;
     }
     rows->setColumnStretch(4, 1);
     layout->addLayout(rows);
 
-    auto *speed = new QLabel(outer);
+    auto *speed = new Caption(outer);
     speed->setObjectName(nameOf(dir.speedLabel));
     speed->setMinimumWidth(speed->fontMetrics().horizontalAdvance(speedCaption(99)) + 8);
     layout->addWidget(speed);

@@ -3,6 +3,7 @@
 
 #include "link/session.h"
 #include "numberdisplay/numberdisplaycore.h"
+#include "ui/caption.h"
 #include "ui/helpviewer.h"
 #include "ui/progresswindow.h"
 #include "ui/windows.h"
@@ -46,7 +47,7 @@ NumberDisplayDialog::NumberDisplayDialog(Session &session, int port, QWidget *op
         }
         bindSetting(QLatin1String(numberdisplay::port(m_port).section), QLatin1String(s->key), controls);
         if (s == &numberDisplay()) {
-            m_note = new QLabel(frame);
+            m_note = new Caption(frame);
             m_note->setObjectName(QStringLiteral("Label1"));
             m_note->setWordWrap(true);
             inner->addWidget(m_note);

@@ -3,6 +3,7 @@
 
 #include "link/session.h"
 #include "shortdial/shortdialcore.h"
+#include "ui/caption.h"
 #include "ui/formparts.h"
 #include "ui/helpviewer.h"
 #include "ui/inputfilter.h"
@@ -76,7 +77,7 @@ ShortDialDialog::ShortDialDialog(Session &session, QWidget *opener)
         auto *page = new QWidget(tabs);
         auto *grid = new QGridLayout(page);
         auto heading = [page](const char *name, const QString &caption) {
-            auto *label = new QLabel(caption, page);
+            auto *label = new Caption(caption, page);
             label->setObjectName(QString::fromLatin1(name));
             return label;
         };

@@ -5,6 +5,7 @@
 #include "link/session.h"
 #include "numberdisplay/numberdisplaydialog.h"
 #include "telephone/telephonecore.h"
+#include "ui/caption.h"
 #include "ui/formparts.h"
 #include "ui/helpviewer.h"
 #include "ui/inputfilter.h"
@@ -187,7 +188,7 @@ QWidget *TelephoneDialog::numberWithSpin(const char *boxName, const char *spinNa
     row->addWidget(b);
     row->addWidget(spin);
     if (unitName) {
-        auto *unit = new QLabel(u(unitCaption), holder);
+        auto *unit = new Caption(u(unitCaption), holder);
         unit->setObjectName(QLatin1String(unitName));
         m_controls.insert(QLatin1String(unitName), unit);
         row->addWidget(unit);
@@ -220,7 +221,7 @@ QWidget *TelephoneDialog::buildPortTab(int p)
         for (const PortText &t : portTexts()) {
             if (qstrcmp(t.frame[p], port.numberFrame) != 0)
                 continue;
-            auto *label = new QLabel(u(t.caption), f);
+            auto *label = new Caption(u(t.caption), f);
             label->setObjectName(QLatin1String(t.label[p]));
             m_controls.insert(QLatin1String(t.label[p]), label);
             QLineEdit *b = box(t.box[p], f);
@@ -237,7 +238,7 @@ QWidget *TelephoneDialog::buildPortTab(int p)
         const bool horizontal = c.values.size() == 2;
         addChoiceOptions(f, c.values, p, horizontal, c.checkBoxes);
         if (qstrcmp(c.key, "CHIEN") == 0) {
-            auto *note = new QLabel(u(kNote), f);
+            auto *note = new Caption(u(kNote), f);
             note->setObjectName(QLatin1String(port.noteLabel));
             note->setWordWrap(true);
             // Runs of blanks (or line breaks) mark the note's lines: as wide as its widest line.
@@ -255,7 +256,7 @@ QWidget *TelephoneDialog::buildPortTab(int p)
     {
         const PortText &t = portTexts()[2];
         QGroupBox *f = frames.value(QLatin1String(t.frame[p]));
-        auto *label = new QLabel(u(t.caption), f);
+        auto *label = new Caption(u(t.caption), f);
         label->setObjectName(QLatin1String(t.label[p]));
         m_controls.insert(QLatin1String(t.label[p]), label);
         QLineEdit *b = box(t.box[p], f);
