@@ -84,21 +84,12 @@ QStringList SettingsDialog::Binding::state() const
 
 bool operator==(const SettingsDialog::Name &a, const SettingsDialog::Name &b)
 {
-    return a.key.size() == b.key.size() && a.section.size() == b.section.size()
-           && a.key.compare(b.key, Qt::CaseInsensitive) == 0 && a.section.compare(b.section, Qt::CaseInsensitive) == 0;
+    return sameSettingName(a.section, a.key, b.section, b.key);
 }
 
 size_t qHash(const SettingsDialog::Name &name, size_t seed)
 {
-    // Case folded as the comparison folds it, and with no text made for it:
-    // a registration looks up every setting the window shows.
-    size_t h = seed;
-    for (const QString *part : {&name.section, &name.key}) {
-        for (QChar c : *part)
-            h = h * 31 + c.toCaseFolded().unicode();
-        h = h * 31 + u'/';
-    }
-    return h;
+    return settingNameHash(name.section, name.key, seed);
 }
 
 bool SettingsDialog::sends(const QString &section, const QString &key) const

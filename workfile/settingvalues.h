@@ -6,6 +6,7 @@
 // and the description of each setting that profiles and checks work from.
 
 #include <QList>
+#include <QMultiHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -15,6 +16,30 @@
 namespace korvanta {
 
 class WorkFile;
+
+// Section and key names compare case-insensitively, as in the work file.
+// Lengths first: most names differ in them.
+inline bool sameSettingName(const QString &section1, const QString &key1, const QString &section2,
+                            const QString &key2)
+{
+    return key1.size() == key2.size() && section1.size() == section2.size()
+           && key1.compare(key2, Qt::CaseInsensitive) == 0 && section1.compare(section2, Qt::CaseInsensitive) == 0;
+}
+
+// A hash of a section and key that names comparing equal share, made with no
+// text of its own: registering a window looks up every setting it shows.
+inline size_t settingNameHash(const QString &section, const QString &key, size_t seed = 0)
+{
+    size_t h = seed;
+    for (const QString *part : {&section, &key}) {
+        for (QChar c : *part) {
+            const char16_t u = c.unicode();
+            h = h * 31 + (u < 0x80 ? (u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u) : QChar::toCaseFolded(u));
+        }
+        h = h * 31 + u'/';
+    }
+    return h;
+}
 
 // Settings in the order they were first set; setting a key again replaces
 // its value in place. Section and key names compare case-insensitively, as
@@ -30,10 +55,12 @@ public:
 
     void set(const QString &section, const QString &key, const QString &value)
     {
-        if (Entry *e = find(section, key))
+        if (Entry *e = find(section, key)) {
             e->value = value;
-        else
-            m_entries.push_back({section, key, value});
+            return;
+        }
+        m_index.insert(settingNameHash(section, key), m_entries.size());
+        m_entries.push_back({section, key, value});
     }
     std::optional<QString> get(const QString &section, const QString &key) const
     {
@@ -44,33 +71,34 @@ public:
     bool contains(const QString &section, const QString &key) const { return get(section, key).has_value(); }
     void remove(const QString &section, const QString &key)
     {
-        m_entries.removeIf([&](const Entry &e) { return same(e, section, key); });
+        removeIf([&](const Entry &e) { return sameSettingName(e.section, e.key, section, key); });
     }
     template <typename Predicate>
     void removeIf(Predicate p)
     {
-        m_entries.removeIf(p);
+        if (m_entries.removeIf(p) == 0)
+            return;
+        m_index.clear();
+        for (qsizetype i = 0; i < m_entries.size(); ++i)
+            m_index.insert(settingNameHash(m_entries[i].section, m_entries[i].key), i);
     }
     const QList<Entry> &entries() const { return m_entries; }
     bool isEmpty() const { return m_entries.isEmpty(); }
-    bool operator==(const SettingValues &) const = default;
+    bool operator==(const SettingValues &o) const { return m_entries == o.m_entries; }
 
 private:
-    static bool same(const Entry &e, const QString &section, const QString &key)
-    {
-        // Lengths first: most entries differ in them, and the case-blind
-        // comparison is the cost of every look-up of a window's registration.
-        return e.key.size() == key.size() && e.section.size() == section.size()
-               && e.key.compare(key, Qt::CaseInsensitive) == 0 && e.section.compare(section, Qt::CaseInsensitive) == 0;
-    }
     Entry *find(const QString &section, const QString &key)
     {
-        for (Entry &e : m_entries)
-            if (same(e, section, key))
+        const auto [first, last] = m_index.equal_range(settingNameHash(section, key));
+        for (auto it = first; it != last; ++it) {
+            Entry &e = m_entries[*it];
+            if (sameSettingName(e.section, e.key, section, key))
                 return &e;
+        }
         return nullptr;
     }
     QList<Entry> m_entries;
+    QMultiHash<size_t, qsizetype> m_index; // by settingNameHash()
 };
 
 // Keeps each value read under its key of one section, in the work file and
