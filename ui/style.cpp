@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QColor>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QHash>
 #include <QPainter>
@@ -13,6 +14,7 @@
 #include <QStyleOption>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace korvanta {
@@ -38,22 +40,21 @@ public:
             QProxyStyle::drawPrimitive(element, option, painter, widget);
     }
 
-    // Texts with mnemonics, line breaks or wrapping, or that do not fit, are
-    // drawn as Fusion draws them.
+    // Texts with line breaks or wrapping, or that do not fit, are drawn as
+    // Fusion draws them; the others from a layout kept for each text and font,
+    // where Fusion lays the text out at every paint.
     void drawItemText(QPainter *painter, const QRect &rect, int flags, const QPalette &palette, bool enabled,
                       const QString &text, QPalette::ColorRole textRole = QPalette::NoRole) const override
     {
-        // A text without "&" draws the same whether mnemonics show or not,
-        // and one without a tab whether tabs expand or not (every label asks
-        // for that).
+        // A text without a tab draws the same whether tabs expand or not
+        // (every label asks for that).
         constexpr int kPlainOnly = Qt::TextWordWrap | Qt::TextWrapAnywhere | Qt::TextJustificationForced;
-        if (text.isEmpty() || (flags & kPlainOnly) || text.contains(QLatin1Char('&')) || text.contains(QLatin1Char('\n'))
-            || text.contains(QLatin1Char('\t'))) {
+        if (text.isEmpty() || (flags & kPlainOnly) || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\t'))) {
             QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
             return;
         }
-        const QStaticText &laidOut = caption(text, painter->font());
-        const QSizeF size = laidOut.size();
+        const Caption &laidOut = caption(text, flags & (Qt::TextShowMnemonic | Qt::TextHideMnemonic), painter->font());
+        const QSizeF size = laidOut.text.size();
         if (size.width() > rect.width() + 0.5 || size.height() > rect.height() + 0.5) {
             QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
             return;
@@ -69,10 +70,11 @@ public:
             y = rect.bottom() + 1 - size.height();
         else if (align & Qt::AlignVCenter)
             y = rect.top() + (rect.height() - size.height()) / 2;
+        const QPointF at(qRound(x), qRound(y));
         const QPen saved = painter->pen();
         if (textRole != QPalette::NoRole)
             painter->setPen(QPen(palette.brush(textRole), saved.widthF()));
-        painter->drawStaticText(QPointF(qRound(x), qRound(y)), laidOut);
+        drawCaption(painter, at, laidOut);
         painter->setPen(saved);
     }
 
@@ -182,16 +184,69 @@ private:
         painter->drawPixmap(option->rect.topLeft(), look);
     }
 
-    const QStaticText &caption(const QString &text, const QFont &font) const
+    // A caption as drawn: the text without its mnemonic marks, laid out, and
+    // the underlines of the characters they mark, as a text layout draws them.
+    struct Caption {
+        QStaticText text;
+        QList<QLineF> underlines; // from the top left of the text
+        qreal underlineWidth = 0;
+    };
+
+    static void drawCaption(QPainter *painter, const QPointF &at, const Caption &caption)
+    {
+        painter->drawStaticText(at, caption.text);
+        if (caption.underlines.isEmpty())
+            return;
+        const QPen pen = painter->pen();
+        QPen line = pen;
+        line.setStyle(Qt::SolidLine);
+        line.setWidthF(caption.underlineWidth);
+        line.setCapStyle(Qt::FlatCap);
+        painter->setPen(line);
+        for (const QLineF &underline : caption.underlines)
+            painter->drawLine(underline.translated(at));
+        painter->setPen(pen);
+    }
+
+    // mnemonics: Qt::TextShowMnemonic, Qt::TextHideMnemonic or neither (an
+    // "&" is then a character like any other).
+    const Caption &caption(const QString &text, int mnemonics, const QFont &font) const
     {
         if (m_captions.size() > kMaxEntries)
             m_captions.clear();
-        const CaptionKey key{font, text};
+        const CaptionKey key{font, text, mnemonics};
         auto it = m_captions.find(key);
         if (it == m_captions.end()) {
-            QStaticText laidOut(text);
-            laidOut.setTextFormat(Qt::PlainText);
-            laidOut.prepare(QTransform(), font);
+            // "&&" stands for "&"; any other "&" marks the character after
+            // it, underlined when mnemonics show.
+            QString shown = text;
+            QList<qsizetype> marked;
+            if (mnemonics) {
+                shown.clear();
+                for (qsizetype i = 0; i < text.size(); ++i) {
+                    if (text[i] == u'&' && ++i < text.size() && text[i] != u'&' && (mnemonics & Qt::TextShowMnemonic))
+                        marked << shown.size();
+                    if (i < text.size())
+                        shown += text[i];
+                }
+            }
+            Caption laidOut{QStaticText(shown), {}, 0};
+            laidOut.text.setTextFormat(Qt::PlainText);
+            laidOut.text.prepare(QTransform(), font);
+            const QFontMetricsF metrics(font);
+            laidOut.underlineWidth = metrics.lineWidth();
+            // Below the baseline by the font's own offset rounded up, but
+            // within its descent.
+            const qreal offset = metrics.underlinePos();
+            qreal below = std::ceil(offset) + 0.5;
+            if (offset <= metrics.descent())
+                below = qMin(below, metrics.descent() - 0.5);
+            for (const qsizetype i : marked) {
+                const qreal left = metrics.horizontalAdvance(shown.left(i));
+                const qreal right = left + metrics.horizontalAdvance(shown.mid(i, 1));
+                const qreal y = metrics.ascent() + below;
+                laidOut.underlines << QLineF(std::floor(left), y, std::floor(right), y);
+            }
             it = m_captions.insert(key, laidOut);
         }
         return *it;
@@ -200,8 +255,9 @@ private:
     struct CaptionKey {
         QFont font;
         QString text;
-        bool operator==(const CaptionKey &o) const { return text == o.text && font == o.font; }
-        friend size_t qHash(const CaptionKey &k, size_t seed = 0) { return qHashMulti(seed, k.font, k.text); }
+        int mnemonics;
+        bool operator==(const CaptionKey &o) const { return mnemonics == o.mnemonics && text == o.text && font == o.font; }
+        friend size_t qHash(const CaptionKey &k, size_t seed = 0) { return qHashMulti(seed, k.font, k.text, k.mnemonics); }
     };
     struct GroupPartKey {
         int sub;
@@ -249,7 +305,7 @@ private:
         QHash<MeasureKey, QRect> rects;
     };
 
-    mutable QHash<CaptionKey, QStaticText> m_captions;
+    mutable QHash<CaptionKey, Caption> m_captions;
     mutable QHash<IndicatorKey, QPixmap> m_indicators;
     mutable QHash<GroupPartKey, QRect> m_groupParts;
     mutable std::vector<Measures> m_measures;
