@@ -62,10 +62,10 @@ ValueOf wantedIn(const SettingValues &wanted, const char *section)
 
 // The commands of one write procedure, the empty ones skipped, up to the first
 // that fails (shown, WriteFailed 1); the input is discarded in every case.
-bool send(Session &session, const QList<QByteArray> &commands, QObject *parent)
+bool send(Session &session, const std::vector<Session::CommandMaker> &procedures, QObject *parent)
 {
     session.WriteFailed = 0;
-    const bool sent = session.setEach(commands, parent);
+    const bool sent = session.setEach(procedures, parent);
     DiscardInput(session.link);
     return sent;
 }
@@ -192,30 +192,28 @@ QList<QByteArray> bapWriteCommands(Session &s, const SettingValues &wanted)
     return {composeBapWrite(storedIn(s.workFile, kBapSection), wantedIn(wanted, kBapSection))};
 }
 
-// Form3's commands: the DATA port's, the USB port's, then the extended
-// settings'.
-QList<QByteArray> form3Commands(Session &s, const SettingValues &wanted)
+// Form3's procedures: DataWrite, UsbWrite, DataExtWrite.
+std::vector<Session::CommandMaker> form3Procedures(Session &s, const SettingValues &wanted)
 {
-    return portWriteCommands(s, DataPort, wanted) + portWriteCommands(s, UsbPort, wanted)
-           + dataExtWriteCommands(s, wanted);
+    return {[&] { return portWriteCommands(s, DataPort, wanted); },
+            [&] { return portWriteCommands(s, UsbPort, wanted); },
+            [&] { return dataExtWriteCommands(s, wanted); }};
 }
 } // namespace
 
 bool BodWrite(Session &s, const SettingValues &wanted, QObject *parent)
 {
-    return send(s, bodWriteCommands(s, wanted), parent);
+    return send(s, {[&] { return bodWriteCommands(s, wanted); }}, parent);
 }
 
 bool BapWrite(Session &s, const SettingValues &wanted, QObject *parent)
 {
-    return send(s, bapWriteCommands(s, wanted), parent);
+    return send(s, {[&] { return bapWriteCommands(s, wanted); }}, parent);
 }
 
-// Every command is made before the first goes out: once the last one is
-// acknowledged the window closes at once, with nothing left to work out.
 bool writeForm3(Session &s, const SettingValues &wanted, QObject *parent)
 {
-    return send(s, form3Commands(s, wanted), parent);
+    return send(s, form3Procedures(s, wanted), parent);
 }
 
 // ---------------------------------------------------------------------------
@@ -412,7 +410,10 @@ bool readAll(Session &s, SettingValues &values, QObject *parent)
 bool writeAll(Session &s, const SettingValues &wanted, QObject *parent)
 {
     WorkFile::Batch batch(s.workFile); // what was read, looked up many times
-    return send(s, form3Commands(s, wanted) + bodWriteCommands(s, wanted) + bapWriteCommands(s, wanted), parent);
+    std::vector<Session::CommandMaker> procedures = form3Procedures(s, wanted);
+    procedures.push_back([&] { return bodWriteCommands(s, wanted); });
+    procedures.push_back([&] { return bapWriteCommands(s, wanted); });
+    return send(s, procedures, parent);
 }
 
 } // namespace korvanta::dataport

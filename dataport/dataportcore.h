@@ -45,8 +45,8 @@ bool BodWrite(Session &session, const SettingValues &wanted, QObject *parent);
 bool BapWrite(Session &session, const SettingValues &wanted, QObject *parent);
 
 // Form3's load and its "登録": the DATA port, the USB port, then the extended
-// settings, each only when the one before succeeded (all the commands of the
-// write are made before the first goes out).
+// settings, each only when the one before succeeded (a procedure's commands
+// are made while the command before them is on the line).
 bool readForm3(Session &session, SettingValues &values, QObject *parent);
 bool writeForm3(Session &session, const SettingValues &wanted, QObject *parent);
 

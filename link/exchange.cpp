@@ -75,11 +75,13 @@ void DiscardInput(Link &link)
 }
 
 bool SetExchange(Link &link, const QByteArray &command, int deadlineMs,
-                 const std::function<void()> &onTimeout)
+                 const std::function<void()> &onTimeout, const std::function<void()> &meanwhile)
 {
     DiscardInput(link); // a late "OK" of an exchange that timed out is not this command's
     link.setInputLen(1);
     link.send(command + '\r');
+    if (meanwhile)
+        meanwhile();
     const bool acknowledged = AwaitAcknowledge(link, deadlineMs);
     if (!acknowledged && onTimeout)
         onTimeout();

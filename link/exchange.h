@@ -28,11 +28,12 @@ std::optional<QByteArray> QueryExchange(Link &link, const QByteArray &command, i
 
 // Sends a command that is answered by "OK" CR LF alone and waits for that
 // acknowledgement, read one character at a time. An acknowledgement that
-// arrives in pieces is still recognised within the deadline. On time-out
-// onTimeout runs (the caller's message) before the rest of the input is
-// discarded. True when acknowledged.
+// arrives in pieces is still recognised within the deadline. meanwhile runs
+// once the command is on its way, before the wait. On time-out onTimeout
+// runs (the caller's message) before the rest of the input is discarded. True
+// when acknowledged.
 bool SetExchange(Link &link, const QByteArray &command, int deadlineMs,
-                 const std::function<void()> &onTimeout = {});
+                 const std::function<void()> &onTimeout = {}, const std::function<void()> &meanwhile = {});
 
 // The acknowledgement wait alone, for a command already written with an input
 // length of 1. Does not discard what follows.

@@ -14,19 +14,36 @@ std::optional<QByteArray> Session::query(const QByteArray &command, int window)
     return QueryExchange(link, command, timing.queryDeadlineMs, window);
 }
 
-bool Session::set(const QByteArray &command, QObject *parent)
+bool Session::set(const QByteArray &command, QObject *parent, const std::function<void()> &meanwhile)
 {
     BusyScope busy(*this);
-    return SetExchange(link, command, timing.setDeadlineMs, [parent, &command] { reportReceiveFailure(parent, command); });
+    return SetExchange(
+        link, command, timing.setDeadlineMs, [parent, &command] { reportReceiveFailure(parent, command); }, meanwhile);
 }
 
 bool Session::setEach(const QList<QByteArray> &commands, QObject *parent)
 {
-    for (const QByteArray &command : commands)
-        if (!command.isEmpty() && !set(command, parent)) {
+    return setEach(std::vector<CommandMaker>{[&commands] { return commands; }}, parent);
+}
+
+bool Session::setEach(const std::vector<CommandMaker> &procedures, QObject *parent)
+{
+    QList<QByteArray> ready; // made and not sent yet
+    size_t made = 0;         // procedures whose commands were made
+    const auto makeNext = [&] {
+        while (ready.isEmpty() && made < procedures.size())
+            for (const QByteArray &command : procedures[made++]())
+                if (!command.isEmpty())
+                    ready << command;
+    };
+    makeNext();
+    while (!ready.isEmpty()) {
+        const QByteArray command = ready.takeFirst();
+        if (!set(command, parent, makeNext)) {
             WriteFailed = 1;
             return false;
         }
+    }
     return true;
 }
 

@@ -8,7 +8,9 @@
 #include <QList>
 #include <QString>
 #include <array>
+#include <functional>
 #include <optional>
+#include <vector>
 
 class QObject;
 
@@ -47,11 +49,18 @@ public:
     std::optional<QByteArray> query(const QByteArray &command, int window = kQueryWindow);
     // A set exchange with the settings dialogs' deadline; on time-out shows
     // "コマンドの受信に失敗しました" over parent. True when acknowledged.
-    bool set(const QByteArray &command, QObject *parent);
+    // meanwhile runs once the command is on its way.
+    bool set(const QByteArray &command, QObject *parent, const std::function<void()> &meanwhile = {});
     // The commands of one write procedure in turn, empty ones skipped, up to
     // the first that goes unacknowledged (reported, WriteFailed 1): what
     // follows it is not sent. True when every one was acknowledged.
     bool setEach(const QList<QByteArray> &commands, QObject *parent);
+    // The same for the commands of several write procedures in order. A
+    // procedure's commands are made while the last command before them is
+    // on the line, so that the adapter's answer finds the next command
+    // ready and the last answer nothing left to make.
+    using CommandMaker = std::function<QList<QByteArray>()>;
+    bool setEach(const std::vector<CommandMaker> &procedures, QObject *parent);
     // "コマンドの受信に失敗しました", for a failed query or command; the
     // command, when known, is named under it.
     static void reportReceiveFailure(QObject *parent, const QByteArray &command = {});

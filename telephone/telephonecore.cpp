@@ -280,14 +280,12 @@ bool writeAll(Session &session, const SettingValues &wanted, QObject *parent)
 {
     Session::BusyScope busy(session);
     WorkFile::Batch batch(session.workFile);
-    // Every command is made before the first goes out: once the last one is
-    // acknowledged the window closes at once, with nothing left to work out.
-    QList<QByteArray> commands;
+    std::vector<Session::CommandMaker> procedures;
     for (int p = 0; p < kPortCount; ++p)
-        commands += anaPortWriteCommands(session, p, wanted);
-    commands += anaWriteCommands(session, wanted);
+        procedures.push_back([&session, p, &wanted] { return anaPortWriteCommands(session, p, wanted); });
+    procedures.push_back([&session, &wanted] { return anaWriteCommands(session, wanted); });
     session.WriteFailed = 0;
-    return session.setEach(commands, parent);
+    return session.setEach(procedures, parent);
 }
 
 } // namespace korvanta::telephone
