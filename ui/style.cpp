@@ -256,7 +256,7 @@ private:
         QFont font;
         QString text;
         int mnemonics;
-        bool operator==(const CaptionKey &o) const { return mnemonics == o.mnemonics && text == o.text && font == o.font; }
+        bool operator==(const CaptionKey &) const = default;
         friend size_t qHash(const CaptionKey &k, size_t seed = 0) { return qHashMulti(seed, k.font, k.text, k.mnemonics); }
     };
     struct GroupPartKey {
@@ -297,7 +297,7 @@ private:
         int flags;
         bool enabled;
         QString text;
-        bool operator==(const MeasureKey &o) const { return flags == o.flags && enabled == o.enabled && text == o.text; }
+        bool operator==(const MeasureKey &) const = default;
         friend size_t qHash(const MeasureKey &k, size_t seed = 0) { return qHashMulti(seed, k.flags, k.enabled, k.text); }
     };
     struct Measures {
