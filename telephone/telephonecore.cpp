@@ -60,6 +60,13 @@ CommonShown commonIn(const SettingValues &values)
 
 } // namespace
 
+QString unitText(const char *caption, bool counts, int n)
+{
+    // Only a caption with forms for counts is asked for one: another has a
+    // single form, which a count past the first would not find.
+    return counts ? QCoreApplication::translate("korvanta::TelephoneDialog", caption, nullptr, n) : u(caption);
+}
+
 bool AnaPortRead(Session &s, int p, SettingValues &values, QObject *parent)
 {
     s.ReadFailed = 0;
@@ -169,12 +176,12 @@ SettingDomain boxesOf(const PortChoice &c)
     return d;
 }
 
-SettingDomain numberOf(NumberRange range, const char *unit, int maxLength)
+SettingDomain numberOf(NumberRange range, const char *unit, bool counts, int maxLength)
 {
     SettingDomain d;
     d.min = range.min;
     d.max = range.max;
-    d.unit = unit ? u(unit) : QString();
+    d.unit = unit ? unitText(unit, counts, range.max) : QString();
     d.text = {{charset::kDigits, maxLength}};
     return d;
 }
@@ -182,7 +189,7 @@ SettingDomain numberOf(NumberRange range, const char *unit, int maxLength)
 SettingDomain domainOf(const PortText &t)
 {
     if (!t.fromStatus())
-        return numberOf(t.range, t.unitCaption, t.maxLength);
+        return numberOf(t.range, t.unitCaption, false, t.maxLength);
     SettingDomain d;
     d.text = {{t.charset, t.maxLength}};
     return d;
@@ -190,7 +197,7 @@ SettingDomain domainOf(const PortText &t)
 
 SettingDomain domainOf(const CommonSetting &s)
 {
-    return s.isChoice() ? optionsOf(s.values) : numberOf(s.range, s.unitCaption, s.maxLength);
+    return s.isChoice() ? optionsOf(s.values) : numberOf(s.range, s.unitCaption, s.unitCounts, s.maxLength);
 }
 } // namespace
 

@@ -22,6 +22,10 @@ class Session;
 
 namespace korvanta::telephone {
 
+// A unit's caption in the operator's language; one that counts (unitCounts)
+// in its form for n ("1 ring", "4 rings").
+QString unitText(const char *caption, bool counts, int n);
+
 // Ana1Read .. Ana3Read (port 0 is TEL1): the port's listing, its dial time
 // and, with newer firmware, its ring pattern, stored under the port's section
 // in the work file and in values. A listing without its forwarding line keeps

@@ -160,7 +160,8 @@ void TelephoneDialog::addChoiceOptions(QGroupBox *f, const std::vector<ChoiceVal
 }
 
 QWidget *TelephoneDialog::numberWithSpin(const char *boxName, const char *spinName, const char *unitName,
-                                         const char *unitCaption, int maxLength, const NumberRange &range,
+                                         const char *unitCaption, bool unitCounts, int maxLength,
+                                         const NumberRange &range,
                                          QGroupBox *parent)
 {
     auto *holder = new QWidget(parent);
@@ -188,10 +189,18 @@ QWidget *TelephoneDialog::numberWithSpin(const char *boxName, const char *spinNa
     row->addWidget(b);
     row->addWidget(spin);
     if (unitName) {
-        auto *unit = new Caption(u(unitCaption), holder);
+        auto *unit = new Caption(unitText(unitCaption, unitCounts, range.max), holder);
         unit->setObjectName(QLatin1String(unitName));
         m_controls.insert(QLatin1String(unitName), unit);
         row->addWidget(unit);
+        // A unit that counts follows the number in the box; an empty box or
+        // one that is no number reads as many.
+        if (unitCounts)
+            connect(b, &QLineEdit::textChanged, unit, [unit, unitCaption, range](const QString &text) {
+                bool number = false;
+                const int n = text.toInt(&number);
+                unit->setText(unitText(unitCaption, true, number ? n : range.max));
+            });
     }
     row->addStretch();
     return holder;
@@ -272,7 +281,8 @@ QWidget *TelephoneDialog::buildPortTab(int p)
         QGroupBox *f = frameFor(t.frame[p], t.frameCaption, t.key);
         auto *inner = new QVBoxLayout(f);
         inner->setAlignment(Qt::AlignTop);
-        inner->addWidget(numberWithSpin(t.box[p], t.spin[p], t.unitLabel[p], t.unitCaption, t.maxLength, t.range, f));
+        inner->addWidget(
+            numberWithSpin(t.box[p], t.spin[p], t.unitLabel[p], t.unitCaption, false, t.maxLength, t.range, f));
     }
 
     auto *detail = new QPushButton(u(port.detailCaption), tab);
@@ -296,7 +306,8 @@ QWidget *TelephoneDialog::buildCommonTab()
         } else {
             auto *inner = new QVBoxLayout(f);
             inner->setAlignment(Qt::AlignTop);
-            inner->addWidget(numberWithSpin(s.box, s.spin, s.unitLabel, s.unitCaption, s.maxLength, s.range, f));
+            inner->addWidget(
+                numberWithSpin(s.box, s.spin, s.unitLabel, s.unitCaption, s.unitCounts, s.maxLength, s.range, f));
         }
         const Place &place = placeOf(kCommonPlaces, s.key);
         grid->addWidget(f, place.row, place.column, place.rowSpan, 1);

@@ -54,7 +54,7 @@ private:
     void addChoiceOptions(QGroupBox *frame, const std::vector<telephone::ChoiceValue> &values, int port,
                           bool horizontal, bool checkBoxes = false);
     QWidget *numberWithSpin(const char *boxName, const char *spinName, const char *unitName,
-                            const char *unitCaption, int maxLength, const telephone::NumberRange &range,
+                            const char *unitCaption, bool unitCounts, int maxLength, const telephone::NumberRange &range,
                             QGroupBox *parent);
 
     template <class T> T *control(const char *name) const { return qobject_cast<T *>(controlNamed(name)); }

@@ -157,6 +157,7 @@ struct CommonSetting {
     const char *spin = nullptr;
     const char *unitLabel = nullptr;
     const char *unitCaption = nullptr;
+    bool unitCounts = false; // the unit's caption follows the number ("1 ring", "4 rings")
     int maxLength = 0;
     NumberRange range{};
     const char *rangeMessage = nullptr;

@@ -1097,9 +1097,12 @@ Add tries the connection, then writes the port into ports.conf.</translation>
         <source>遅延回数設定</source>
         <translation>Ring Delay</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>回</source>
-        <translation>rings</translation>
+        <translation>
+            <numerusform>ring</numerusform>
+            <numerusform>rings</numerusform>
+        </translation>
     </message>
     <message>
         <source>有効範囲は0～9(回)です</source>

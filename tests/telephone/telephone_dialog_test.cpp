@@ -4,6 +4,7 @@
 #include "numberdisplay/numberdisplaydialog.h"
 #include "telephone/telephonedialog.h"
 #include "telephone/telephonemodel.h"
+#include "translations/language.h"
 #include "tests/telephone/simfixture.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QScrollBar>
 
 using namespace korvanta;
@@ -79,6 +81,7 @@ private slots:
     void helpByTab();
     void detailOpensForTheCurrentTab();
     void operatorRoundTrip();
+    void unitFollowsTheCount(); // last: it installs the English translation
 };
 
 void TelephoneDialogTest::readsEveryPortAndTheCommonSettings()
@@ -583,6 +586,21 @@ void TelephoneDialogTest::operatorRoundTrip()
     act(again, {"Command3"});
     QCOMPARE(f.adapter.log(), Lines{});
     QCOMPARE(f.session->WriteCount, 2);
+}
+
+// In English the delay count's unit follows the number in its box: "1
+// ring", "4 rings"; an empty box reads as many.
+void TelephoneDialogTest::unitFollowsTheCount()
+{
+    installTranslators(Program::Windows, Language::English);
+    const auto back = qScopeGuard([] { installTranslators(Program::Windows, Language::Source); });
+    SimFixture f;
+    auto d = openForm2(f);
+    auto *box = child<QLineEdit>(d, "Text13");
+    for (const auto &[typed, shown] : {std::pair{"1", "ring"}, {"4", "rings"}, {"0", "rings"}, {"", "rings"}}) {
+        box->setText(QString::fromLatin1(typed));
+        QCOMPARE(child<QLabel>(d, "Label13")->text(), QString::fromLatin1(shown));
+    }
 }
 
 QTEST_MAIN(TelephoneDialogTest)
