@@ -282,7 +282,7 @@ SettingDomain registerOf(const BodRegister &reg)
     if (r.scale == 1)
         d.unit = bodText(r.unit);
     else
-        d.note = QStringLiteral("in units of %1 %2: the window shows %3 to %4 %2")
+        d.note = QCoreApplication::translate("korvanta::ThroughputBodDialog", "%1 %2 単位: 画面では %3～%4 %2 と表示します")
                      .arg(r.scale)
                      .arg(bodText(r.unit))
                      .arg(r.minimum)
@@ -300,7 +300,8 @@ SettingDomain maskOf()
         bits << QStringLiteral("%1 %2").arg(r.bit).arg(optionText(r.caption));
     }
     d.text = {{charset::kDigits, 1}};
-    d.note = QStringLiteral("the sum of the requests answered automatically (%1): %2; the others are refused (%3)")
+    d.note = QCoreApplication::translate("korvanta::BapDialog",
+                                         "自動で応答する要求 (%1) の和: %2。それ以外は拒否します (%3)")
                  .arg(text::kAnswer.toString(), bits.join(QStringLiteral(", ")), text::kRefuse.toString());
     return d;
 }
@@ -362,9 +363,10 @@ const std::vector<SettingRule> &settingRules()
         const QString off = nameOf(throughput.options.back().value);
         return std::vector<SettingRule>{
             {keys,
-             QStringLiteral("[%8] %1=%2 (%3) exactly when [%4] %5 or %6 is other than %7: the data port window shows "
-                            "throughput BOD as used when a direction adds or deletes channels, switching it off "
-                            "sends both directions %7, and switching it on sends nothing by itself.")
+             QCoreApplication::translate("korvanta::DataPortDialog",
+                                         "[%8] %1=%2 (%3) となるのは、[%4] の %5 か %6 が %7 以外のときだけです: データポート設定は、"
+                                         "どちらかの方向がチャンネルを追加または削除するときスループットＢＯＤを使用すると表示し、"
+                                         "使用しないにすると両方向に %7 を送り、使用するにしただけでは何も送りません。")
                  .arg(nameOf(kThroughputKey), on, optionText(throughput.options.front().caption),
                       nameOf(kBodSection), nameOf(bodDirections()[0].key), nameOf(bodDirections()[1].key),
                       nameOf(kDirectionDefault), nameOf(kExtSection)),

@@ -121,8 +121,9 @@ const std::vector<SettingRule> &settingRules()
         const QString on = QString(QLatin1Char(numberDisplay().options.back().value));
         return std::vector<SettingRule>{
             {{sectionOf(pair[0]) + QLatin1Char('/') + key, sectionOf(pair[1]) + QLatin1Char('/') + key},
-             QStringLiteral("%1=%2 in one of [%3] and [%4] at most (number display): the adapter shows numbers on one of the two ports, "
-                            "and the detail window of each locks its options while the other one has them on.")
+             QCoreApplication::translate("korvanta::NumberDisplayDialog",
+                                         "%1=%2 は [%3] と [%4] のどちらか一方だけ (ナンバー・ディスプレイ): 機器が番号を表示するのは二つの"
+                                         "ポートの一方だけで、それぞれの詳細ウィンドウは、もう一方が使用中の間その選択肢を固定します。")
                  .arg(key, on, sectionOf(pair[0]), sectionOf(pair[1])),
              caption(numberDisplay().frameCaption) + QStringLiteral(": ") +
                  caption(port(pair[1]).note).remove(caption(kNoteMark)).trimmed(),

@@ -12,28 +12,48 @@ namespace korvanta::profile {
 
 namespace {
 
+bool wide(QChar c)
+{
+    return (c >= u'\u3000' && c <= u'\u9fff') || (c >= u'\uff00' && c <= u'\uffef');
+}
+
 // Text as roff takes it: backslashes and hyphens escaped, nothing that a
-// line could start a request with, and a Japanese line free to break after
-// its punctuation, as it has no blanks to break at.
+// line could start a request with, and a Japanese line free to break between
+// its characters, as it has no blanks to break at: after any wide character
+// but not before a mark that closes (、。」) nor after one that opens (「).
 QString roff(QString text)
 {
     text.replace(QLatin1Char('\\'), QStringLiteral("\\e")).replace(QLatin1Char('-'), QStringLiteral("\\-"));
-    for (const char *mark : {"、", "」", "／"})
-        text.replace(QString::fromUtf8(mark), QString::fromUtf8(mark) + QStringLiteral("\\:"));
-    if (text.startsWith(QLatin1Char('.')) || text.startsWith(QLatin1Char('\'')))
-        text.prepend(QStringLiteral("\\&"));
-    return text;
+    static const QString closing = QString::fromUtf8("、。，．」』）〕］｝〉》】・ー々ぁぃぅぇぉっゃゅょァィゥェォッャュョ),.:;");
+    static const QString opening = QString::fromUtf8("「『（〔［｛〈《【(");
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        out += text[i];
+        const bool next = i + 1 < text.size();
+        if (next && wide(text[i]) && !opening.contains(text[i]) && !closing.contains(text[i + 1])
+            && text[i + 1] != u' ')
+            out += QStringLiteral("\\:");
+    }
+    if (out.startsWith(QLatin1Char('.')) || out.startsWith(QLatin1Char('\'')))
+        out.prepend(QStringLiteral("\\&"));
+    return out;
 }
+
+// The page's own words: written in Japanese, as the window program's are, and
+// in English through the programs' translations for the English page.
+struct ManualPage {
+    Q_DECLARE_TR_FUNCTIONS(korvanta::profile::ManualPage)
+};
 
 QString newerFirmware(bool only)
 {
-    return only ? QStringLiteral(" (newer firmware)") : QString();
+    return only ? ManualPage::tr(" (新しいファームウェア)") : QString();
 }
 
 QString characters(const SettingDomain::Text &t)
 {
-    return t.maxLength == 1 ? QStringLiteral("one character of \"%1\"").arg(t.characters)
-                            : QStringLiteral("at most %1 characters of \"%2\"").arg(t.maxLength).arg(t.characters);
+    return t.maxLength == 1 ? ManualPage::tr("「%1」の文字一つ").arg(t.characters)
+                            : ManualPage::tr("「%2」の文字で %1 文字まで").arg(t.maxLength).arg(t.characters);
 }
 
 // "0 通知しない, 1 契約者番号を通知, ..." or "3 to 15 秒, at most 2 characters of ..."
@@ -50,66 +70,33 @@ QString valuesOf(const SettingDomain &d)
     }
     const bool number = d.max >= d.min;
     if (number)
-        parts << QStringLiteral("%1 to %2%3").arg(d.min).arg(d.max).arg(d.unit.isEmpty() ? QString() : QLatin1Char(' ') + d.unit);
+        parts << ManualPage::tr("%1～%2%3").arg(d.min).arg(d.max).arg(d.unit.isEmpty() ? QString() : QLatin1Char(' ') + d.unit);
     if (number && !d.text.empty())
-        parts << (d.text.front().maxLength == 1 ? QStringLiteral("one digit")
-                                                : QStringLiteral("written with at most %1 digits").arg(d.text.front().maxLength));
+        parts << (d.text.front().maxLength == 1 ? ManualPage::tr("1 桁")
+                                                : ManualPage::tr("%1 桁まで").arg(d.text.front().maxLength));
     else if (d.text.size() == 1)
-        parts << characters(d.text.front()) + QStringLiteral(", or empty");
+        parts << ManualPage::tr("%1、または空").arg(characters(d.text.front()));
     else if (d.text.size() == 2)
-        parts << QStringLiteral("the number, %1, then \"*\" and the subaddress, %2, when there is one; or empty")
+        parts << ManualPage::tr("番号 (%1)、サブアドレスがあるときは続けて「*」とサブアドレス (%2)。または空")
                      .arg(characters(d.text[0]), characters(d.text[1]));
     if (!d.note.isEmpty())
         parts << d.note;
     return parts.join(QStringLiteral("; "));
 }
 
-const char *const kHead = R"(.TH KORVANTA-PROFILE 5 "2026" "korvanta )" KORVANTA_VERSION R"(" "File Formats"
-.\" Written by the build from the settings' tables (profile/manualpage.cpp): do not edit.
-.ad l
-.SH NAME
-korvanta-profile \- settings profile of a KORVAN-TA ISDN terminal adapter
-.SH DESCRIPTION
-A profile holds every setting of one adapter in one text file, in the
-sections and keys of the work file mail.ini.
-.B korvanta\-cli backup
-and the window program's "設定の保存(S)..." write it;
-.B korvanta\-cli restore
-and "設定の復元(R)..." bring an adapter to it, sending only what differs.
-The same settings always give the same bytes: the file has no time stamp, and
-its sections and keys stand in the order below, so profiles compare well and
-can be kept under version control.
-.PP
-The file is UTF\-8 text. A line is "[SECTION]", "KEY=value", empty, or a
-comment beginning with ";" or "#". Names are compared without regard to case,
-and settings may stand in any order when read. The value is everything after
-the "=", blanks included. Every key below must be there, except those marked
-(newer firmware): an adapter with firmware 1.20 or older lacks them, and a
-restore onto such an adapter skips them, and the values so marked, and names
-each. A profile with an unknown section or key, a key given twice, a value
-outside its setting's options, range or characters, or a last line without
-its line break is refused with its line and key, and nothing is sent.
-.PP
-Each key below gives its window, tab and frame, as the window program shows
-them, and the values it takes with what each means.
-.SH SECTIONS AND KEYS
-.SS [PROFILE]
-.TP
-.B MODEL
-The adapter's model, as it answers "ATI": KORVAN\-TA.
-.TP
-.B FIRMWARE
-The firmware the profile was read from, as the adapter answers "AT%I2"
-("Ver 1.30 01/03/15"). Only for people: a restore goes by the firmware of
-the adapter it writes to.
-)";
+QString bold(const char *text)
+{
+    return QStringLiteral("\\fB%1\\fR").arg(roff(QString::fromUtf8(text)));
+}
 
-const char *const kTail = R"(.PP
-A restore sends the settings that block one another in an order that
-arrives in one run: a number display moved from TEL3 to TEL2 is switched off
-on TEL3 before it is switched on on TEL2, and a hold key and a short\-dial
-key that trade places are both cleared before either is set.
-.SH EXAMPLE
+// A main window menu entry as the windows show it, without its accelerator.
+QString menuEntry(const char *entry)
+{
+    QString shown = QCoreApplication::translate("korvanta::MainWindow", entry);
+    return shown.remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).remove(u'&');
+}
+
+const char *const kExample = R"(.SH %1
 .EX
 ; KORVAN-TA settings profile
 [PROFILE]
@@ -123,7 +110,7 @@ TRA_NO=
 ONSEI=0
 \&...
 .EE
-.SH SEE ALSO
+.SH %2
 .BR korvanta\-cli (1),
 .BR korvanta (1)
 )";
@@ -132,27 +119,57 @@ ONSEI=0
 
 QByteArray manualPage(std::span<const SettingKey> keys, std::span<const SettingRule> rules)
 {
-    // The main window's menu entries as the windows show them, without
-    // their accelerators.
-    QString page = QString::fromUtf8(kHead);
-    for (const char *entry : {"設定の保存(&S)...", "設定の復元(&R)..."}) {
-        QString shown = QCoreApplication::translate("korvanta::MainWindow", entry);
-        shown.remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).remove(u'&');
-        page.replace(QString::fromUtf8(entry).remove(u'&'), shown);
-    }
-    for (const auto &[section, settings] : sections(keys)) {
-        page += QStringLiteral(".SS [%1]\n").arg(section);
+    QString page = QStringLiteral(".TH KORVANTA-PROFILE 5 \"2026\" \"korvanta " KORVANTA_VERSION "\" \"%1\"\n"
+                                  ".\\\" Written by the build from the settings' tables (profile/manualpage.cpp): do "
+                                  "not edit.\n.ad l\n.nh\n")
+                       .arg(ManualPage::tr("ファイル形式"));
+    const auto section = [&page](const QString &title) { page += QStringLiteral(".SH %1\n").arg(title); };
+    const auto paragraph = [&page](const QString &text) { page += text + QLatin1Char('\n'); };
+    section(ManualPage::tr("名前"));
+    paragraph(QStringLiteral("korvanta-profile \\- ") + roff(ManualPage::tr("KORVAN-TA ISDN ターミナルアダプターの設定プロファイル")));
+    section(ManualPage::tr("説明"));
+    paragraph(roff(ManualPage::tr("プロファイルは、一台の機器のすべての設定を、作業ファイル mail.ini と同じセクションとキーで、"
+                                  "一つのテキストファイルに収めたものです。%1 とウィンドウ プログラムの「%2」がこれを書き出し、"
+                                  "%3 と「%4」が、異なる設定だけを送って機器をこれに合わせます。同じ設定からはいつも同じバイト列が"
+                                  "できます: ファイルには日時がなく、セクションとキーは下の順に並ぶので、プロファイルどうしを比べ"
+                                  "やすく、版管理にも置けます。"))
+                  .arg(bold("korvanta-cli backup"), roff(menuEntry("設定の保存(&S)...")), bold("korvanta-cli restore"),
+                       roff(menuEntry("設定の復元(&R)..."))));
+    page += QStringLiteral(".PP\n");
+    paragraph(roff(ManualPage::tr("ファイルは UTF-8 のテキストです。行は「[SECTION]」、「KEY=value」、空行、または「;」か「#」で"
+                                  "始まるコメントです。名前は大文字と小文字を区別せずに比べ、読むときは設定がどの順に並んでいても"
+                                  "かまいません。値は「=」より後のすべてで、空白も含みます。下のキーはすべて必要ですが、%1 と"
+                                  "記したものは別です: ファームウェア 1.20 以前の機器にはそれらがなく、そのような機器への復元は"
+                                  "それらと、そう記した値を飛ばし、それぞれを名指しします。未知のセクションやキー、二度書かれた"
+                                  "キー、設定の選択肢・範囲・文字から外れた値、または改行のない最終行があるプロファイルは、その行と"
+                                  "キーを示して拒否し、何も送りません。")
+                       .arg(newerFirmware(true).trimmed())));
+    page += QStringLiteral(".PP\n");
+    paragraph(roff(ManualPage::tr("下の各キーには、ウィンドウ プログラムが表示するとおりのウィンドウ、タブ、枠と、"
+                                  "取りうる値とそれぞれの意味を記します。")));
+    section(ManualPage::tr("セクションとキー"));
+    page += QStringLiteral(".SS [%1]\n").arg(QLatin1String(kSection));
+    page += QStringLiteral(".TP\n.B MODEL\n") + roff(ManualPage::tr("機器の機種名。「ATI」への答えのとおりです: KORVAN-TA。"))
+            + QLatin1Char('\n');
+    page += QStringLiteral(".TP\n.B FIRMWARE\n")
+            + roff(ManualPage::tr("プロファイルを読み取った機器のファームウェア。「AT%I2」への答えのとおりです"
+                                  " (「Ver 1.30 01/03/15」)。人が読むためだけのもので、復元は書き込む先の機器の"
+                                  "ファームウェアに従います。"))
+            + QLatin1Char('\n');
+    for (const auto &[name, settings] : sections(keys)) {
+        if (name == QLatin1String(kSection))
+            continue;
+        page += QStringLiteral(".SS [%1]\n").arg(name);
         for (const SettingKey *k : settings) {
             page += QStringLiteral(".TP\n.B %1\n").arg(roff(k->key + newerFirmware(k->newFirmwareOnly)));
             page += roff(k->caption) + QStringLiteral("\n.br\n") + roff(valuesOf(k->domain)) + QLatin1Char('\n');
         }
     }
-    page += QStringLiteral(".SH RULES ACROSS SETTINGS\n"
-                           "A restore checks these before it sends anything: on the profile alone before the "
-                           "adapter is read (korvanta\\-cli: before the port is opened, the model once the adapter "
-                           "has named it), then on the profile laid over the settings the adapter keeps beside it "
-                           "(those its firmware lacks). A profile that breaks one is refused with its line, its keys "
-                           "and the message given here, and nothing is sent (korvanta\\-cli: exit status 2).\n");
+    section(ManualPage::tr("設定をまたぐ規則"));
+    paragraph(roff(ManualPage::tr("復元は、何かを送る前にこれらを確かめます: まず、機器を読む前にプロファイルだけで "
+                                  "(korvanta-cli ではポートを開く前に。機種は機器が名乗ってから)、次に、機器がそのほかに持つ設定 "
+                                  "(ファームウェアにない設定) にプロファイルを重ねたもので。どれかに反するプロファイルは、その行、"
+                                  "キー、ここに示すメッセージとともに拒否し、何も送りません (korvanta-cli の終了ステータスは 2)。")));
     const auto rule = [&page](const QStringList &keys, const QString &statement, const QString &message) {
         QStringList named;
         for (const QString &key : keys)
@@ -164,7 +181,11 @@ QByteArray manualPage(std::span<const SettingKey> keys, std::span<const SettingR
     rule({QLatin1String(kSection) + QStringLiteral("/MODEL")}, modelRule(), {});
     for (const SettingRule &r : rules)
         rule(r.keys, r.statement, r.message);
-    page += QString::fromUtf8(kTail);
+    page += QStringLiteral(".PP\n");
+    paragraph(roff(ManualPage::tr("互いに妨げ合う設定は、復元が一度で届く順に送ります: TEL3 から TEL2 へ移すナンバー・ディスプレイは、"
+                                  "TEL2 で使用にする前に TEL3 で使用しないにし、入れ替わる外線保留キーと短縮ダイヤルキーは、"
+                                  "どちらかを設定する前に両方を解除します。")));
+    page += QString::fromUtf8(kExample).arg(ManualPage::tr("例"), ManualPage::tr("関連項目"));
     return page.toUtf8();
 }
 

@@ -252,8 +252,8 @@ std::optional<ParseError> brokenRule(const Profile &profile, const SettingValues
 
 QString modelRule()
 {
-    return QStringLiteral("[%1] %2 is the model the adapter names when asked (ATI): a profile is restored only onto "
-                          "the model it was read from.")
+    return Texts::tr("[%1] %2 は、機器が問い合わせ (ATI) に答える機種名です: プロファイルは、読み取ったのと同じ機種にだけ"
+                     "復元します。")
         .arg(QLatin1String(kSection), kModelKey);
 }
 

@@ -255,8 +255,9 @@ const std::vector<SettingRule> &settingRules()
         const QString shortDial = section + u("/") + QLatin1String(shortDialKey().key);
         return std::vector<SettingRule>{
             {{hold, shortDial},
-             QStringLiteral("%1 (the outside-line hold key) and %2 (the speed-dial key) of [%3] are different keys, "
-                            "unless both are 0 (%4): the adapter refuses a key the other one has.")
+             QCoreApplication::translate("korvanta::TelephoneDialog",
+                                         "[%3] の %1 (外線保留キー) と %2 (短縮ダイヤルキー) は、両方が 0 (%4) のときを除き、"
+                                         "別のキーです: 機器は、もう一方が持つキーを受け付けません。")
                  .arg(QLatin1String(holdKey().key), QLatin1String(shortDialKey().key), section, u("なし")),
              u(kKeyClashMessage), [section](const SettingValues &v) {
                  const auto a = v.get(section, QLatin1String(holdKey().key));

@@ -39,6 +39,10 @@
         <source>自動応答</source>
         <translation>Accept automatically</translation>
     </message>
+    <message>
+        <source>自動で応答する要求 (%1) の和: %2。それ以外は拒否します (%3)</source>
+        <translation>the sum of the requests answered automatically (%1): %2; the others are refused (%3)</translation>
+    </message>
 </context>
 <context>
     <name>korvanta::CommEventHandler</name>
@@ -280,6 +284,10 @@
     <message>
         <source>」「</source>
         <translation>&quot; or &quot;</translation>
+    </message>
+    <message>
+        <source>[%8] %1=%2 (%3) となるのは、[%4] の %5 か %6 が %7 以外のときだけです: データポート設定は、どちらかの方向がチャンネルを追加または削除するときスループットＢＯＤを使用すると表示し、使用しないにすると両方向に %7 を送り、使用するにしただけでは何も送りません。</source>
+        <translation>[%8] %1=%2 (%3) exactly when [%4] %5 or %6 is other than %7: the data port window shows throughput BOD as used when a direction adds or deletes channels, switching it off sends both directions %7, and switching it on sends nothing by itself.</translation>
     </message>
 </context>
 <context>
@@ -722,6 +730,10 @@ Add tries the connection, then writes the port into ports.conf.</translation>
     <message>
         <source>注意）</source>
         <translation>Note:</translation>
+    </message>
+    <message>
+        <source>%1=%2 は [%3] と [%4] のどちらか一方だけ (ナンバー・ディスプレイ): 機器が番号を表示するのは二つのポートの一方だけで、それぞれの詳細ウィンドウは、もう一方が使用中の間その選択肢を固定します。</source>
+        <translation>%1=%2 in one of [%3] and [%4] at most (number display): the adapter shows numbers on one of the two ports, and the detail window of each locks its options while the other one has them on.</translation>
     </message>
 </context>
 <context>
@@ -1199,6 +1211,10 @@ Priority or Ring first.</translation>
         <source>ヘルプ</source>
         <translation>Help</translation>
     </message>
+    <message>
+        <source>[%3] の %1 (外線保留キー) と %2 (短縮ダイヤルキー) は、両方が 0 (%4) のときを除き、別のキーです: 機器は、もう一方が持つキーを受け付けません。</source>
+        <translation>%1 (the outside-line hold key) and %2 (the speed-dial key) of [%3] are different keys, unless both are 0 (%4): the adapter refuses a key the other one has.</translation>
+    </message>
 </context>
 <context>
     <name>korvanta::TerminalWindow</name>
@@ -1305,6 +1321,10 @@ Priority or Ring first.</translation>
         <source>約 %1Kbps</source>
         <translation>approx. %1 kB/s</translation>
     </message>
+    <message>
+        <source>%1 %2 単位: 画面では %3～%4 %2 と表示します</source>
+        <translation>in units of %1 %2: the window shows %3 to %4 %2</translation>
+    </message>
 </context>
 <context>
     <name>korvanta::VersionDialog</name>
@@ -1332,6 +1352,101 @@ Priority or Ring first.</translation>
 同じ作業ファイル (%1) を使うユーティリティは一つだけ起動できます。</source>
         <translation>The KORVAN-TA Settings Utility is already running.
 Only one utility at a time can use the same work file (%1).</translation>
+    </message>
+</context>
+<context>
+    <name>korvanta::profile::ManualPage</name>
+    <message>
+        <source> (新しいファームウェア)</source>
+        <translation> (newer firmware)</translation>
+    </message>
+    <message>
+        <source>「%1」の文字一つ</source>
+        <translation>one character of &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>「%2」の文字で %1 文字まで</source>
+        <translation>at most %1 characters of &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1～%2%3</source>
+        <translation>%1 to %2%3</translation>
+    </message>
+    <message>
+        <source>1 桁</source>
+        <translation>one digit</translation>
+    </message>
+    <message>
+        <source>%1 桁まで</source>
+        <translation>written with at most %1 digits</translation>
+    </message>
+    <message>
+        <source>%1、または空</source>
+        <translation>%1, or empty</translation>
+    </message>
+    <message>
+        <source>番号 (%1)、サブアドレスがあるときは続けて「*」とサブアドレス (%2)。または空</source>
+        <translation>the number, %1, then &quot;*&quot; and the subaddress, %2, when there is one; or empty</translation>
+    </message>
+    <message>
+        <source>ファイル形式</source>
+        <translation>File Formats</translation>
+    </message>
+    <message>
+        <source>名前</source>
+        <translation>NAME</translation>
+    </message>
+    <message>
+        <source>KORVAN-TA ISDN ターミナルアダプターの設定プロファイル</source>
+        <translation>settings profile of a KORVAN-TA ISDN terminal adapter</translation>
+    </message>
+    <message>
+        <source>説明</source>
+        <translation>DESCRIPTION</translation>
+    </message>
+    <message>
+        <source>プロファイルは、一台の機器のすべての設定を、作業ファイル mail.ini と同じセクションとキーで、一つのテキストファイルに収めたものです。%1 とウィンドウ プログラムの「%2」がこれを書き出し、%3 と「%4」が、異なる設定だけを送って機器をこれに合わせます。同じ設定からはいつも同じバイト列ができます: ファイルには日時がなく、セクションとキーは下の順に並ぶので、プロファイルどうしを比べやすく、版管理にも置けます。</source>
+        <translation>A profile holds every setting of one adapter in one text file, in the sections and keys of the work file mail.ini. %1 and the window program&apos;s &quot;%2&quot; write it; %3 and &quot;%4&quot; bring an adapter to it, sending only what differs. The same settings always give the same bytes: the file has no time stamp, and its sections and keys stand in the order below, so profiles compare well and can be kept under version control.</translation>
+    </message>
+    <message>
+        <source>ファイルは UTF-8 のテキストです。行は「[SECTION]」、「KEY=value」、空行、または「;」か「#」で始まるコメントです。名前は大文字と小文字を区別せずに比べ、読むときは設定がどの順に並んでいてもかまいません。値は「=」より後のすべてで、空白も含みます。下のキーはすべて必要ですが、%1 と記したものは別です: ファームウェア 1.20 以前の機器にはそれらがなく、そのような機器への復元はそれらと、そう記した値を飛ばし、それぞれを名指しします。未知のセクションやキー、二度書かれたキー、設定の選択肢・範囲・文字から外れた値、または改行のない最終行があるプロファイルは、その行とキーを示して拒否し、何も送りません。</source>
+        <translation>The file is UTF-8 text. A line is &quot;[SECTION]&quot;, &quot;KEY=value&quot;, empty, or a comment beginning with &quot;;&quot; or &quot;#&quot;. Names are compared without regard to case, and settings may stand in any order when read. The value is everything after the &quot;=&quot;, blanks included. Every key below must be there, except those marked %1: an adapter with firmware 1.20 or older lacks them, and a restore onto such an adapter skips them, and the values so marked, and names each. A profile with an unknown section or key, a key given twice, a value outside its setting&apos;s options, range or characters, or a last line without its line break is refused with its line and key, and nothing is sent.</translation>
+    </message>
+    <message>
+        <source>下の各キーには、ウィンドウ プログラムが表示するとおりのウィンドウ、タブ、枠と、取りうる値とそれぞれの意味を記します。</source>
+        <translation>Each key below gives its window, tab and frame, as the window program shows them, and the values it takes with what each means.</translation>
+    </message>
+    <message>
+        <source>セクションとキー</source>
+        <translation>SECTIONS AND KEYS</translation>
+    </message>
+    <message>
+        <source>機器の機種名。「ATI」への答えのとおりです: KORVAN-TA。</source>
+        <translation>The adapter&apos;s model, as it answers &quot;ATI&quot;: KORVAN-TA.</translation>
+    </message>
+    <message>
+        <source>プロファイルを読み取った機器のファームウェア。「AT%I2」への答えのとおりです (「Ver 1.30 01/03/15」)。人が読むためだけのもので、復元は書き込む先の機器のファームウェアに従います。</source>
+        <translation>The firmware the profile was read from, as the adapter answers &quot;AT%I2&quot; (&quot;Ver 1.30 01/03/15&quot;). Only for people: a restore goes by the firmware of the adapter it writes to.</translation>
+    </message>
+    <message>
+        <source>設定をまたぐ規則</source>
+        <translation>RULES ACROSS SETTINGS</translation>
+    </message>
+    <message>
+        <source>復元は、何かを送る前にこれらを確かめます: まず、機器を読む前にプロファイルだけで (korvanta-cli ではポートを開く前に。機種は機器が名乗ってから)、次に、機器がそのほかに持つ設定 (ファームウェアにない設定) にプロファイルを重ねたもので。どれかに反するプロファイルは、その行、キー、ここに示すメッセージとともに拒否し、何も送りません (korvanta-cli の終了ステータスは 2)。</source>
+        <translation>A restore checks these before it sends anything: on the profile alone before the adapter is read (korvanta-cli: before the port is opened, the model once the adapter has named it), then on the profile laid over the settings the adapter keeps beside it (those its firmware lacks). A profile that breaks one is refused with its line, its keys and the message given here, and nothing is sent (korvanta-cli: exit status 2).</translation>
+    </message>
+    <message>
+        <source>互いに妨げ合う設定は、復元が一度で届く順に送ります: TEL3 から TEL2 へ移すナンバー・ディスプレイは、TEL2 で使用にする前に TEL3 で使用しないにし、入れ替わる外線保留キーと短縮ダイヤルキーは、どちらかを設定する前に両方を解除します。</source>
+        <translation>A restore sends the settings that block one another in an order that arrives in one run: a number display moved from TEL3 to TEL2 is switched off on TEL3 before it is switched on on TEL2, and a hold key and a short-dial key that trade places are both cleared before either is set.</translation>
+    </message>
+    <message>
+        <source>例</source>
+        <translation>EXAMPLE</translation>
+    </message>
+    <message>
+        <source>関連項目</source>
+        <translation>SEE ALSO</translation>
     </message>
 </context>
 <context>
@@ -1431,6 +1546,10 @@ Only one utility at a time can use the same work file (%1).</translation>
     <message>
         <source>テキストファイルではありません (NUL バイトがあります)</source>
         <translation>not a text file (it holds NUL bytes)</translation>
+    </message>
+    <message>
+        <source>[%1] %2 は、機器が問い合わせ (ATI) に答える機種名です: プロファイルは、読み取ったのと同じ機種にだけ復元します。</source>
+        <translation>[%1] %2 is the model the adapter names when asked (ATI): a profile is restored only onto the model it was read from.</translation>
     </message>
 </context>
 <context>

@@ -3,8 +3,9 @@
 # The manual pages of the build (BUILD/man, and the Japanese ones in
 # BUILD/man/ja) as man shows them in UTF-8: no troff warning, no device
 # written as the bare "/dev/ttySn-1", the release's version in each title
-# line, each program's page describes every option its --help lists, and the
-# English pages hold no Japanese character.
+# line, each program's page describes every option its --help lists, the
+# English pages hold no Japanese character and the Japanese ones no English
+# section heading.
 # Usage: manpages.sh BUILD VERSION
 set -u
 build=$1
@@ -19,7 +20,7 @@ for page in "$build"/man/*.[1-9] "$build"/man/ja/*.[1-9]; do
   grep -q "^\.TH .* \"korvanta $version\" " "$page" || fail "$page: no \"korvanta $version\" in its .TH line"
   show "$page" 2>/dev/null | grep -q '/dev/ttyS[a-z]' && fail "$page: a serial device as /dev/ttyS followed by a letter"
   case $page in
-    */man/ja/*) ;;
+    */man/ja/*) grep -q '^\.SH [A-Z]' "$page" && fail "$page: an English section heading in the Japanese page" ;;
     *) show "$page" 2>/dev/null | grep -nP '[\x{3000}-\x{30ff}\x{4e00}-\x{9fff}\x{ff00}-\x{ffef}]' | head -3 \
          | while read -r line; do echo "$page: Japanese in the English page: $line"; done | grep . && status=1 ;;
   esac

@@ -484,8 +484,8 @@ void ProfileTest::manualPageReadsWell()
 {
     const QByteArray roff = manualPage(settingKeys(), settingRules());
     const QString page = QString::fromUtf8(roff).remove("\\:"); // where a line may break
-    QVERIFY(page.contains("0 通知しない, 1 契約者回線番号を通知, 2 自己アドレスを通知, 3 網契約に従う (newer firmware)"));
-    QVERIFY(page.contains("0 通知しない, 1 契約者番号を通知, 2 自己アドレスを通知, 3 網契約に従う (newer firmware)"));
+    QVERIFY(page.contains("0 通知しない, 1 契約者回線番号を通知, 2 自己アドレスを通知, 3 網契約に従う (新しいファームウェア)"));
+    QVERIFY(page.contains("0 通知しない, 1 契約者番号を通知, 2 自己アドレスを通知, 3 網契約に従う (新しいファームウェア)"));
     // And groff reads it without a warning.
     QProcess groff;
     groff.start("groff", {"-man", "-Tutf8", "-ww", "-z", "-K", "utf8"});
