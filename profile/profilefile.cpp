@@ -79,7 +79,7 @@ QString acceptedValues(const SettingKey &setting)
         for (int n = 1; n <= 300; ++n)
             if (accepts(QString(n, characters.first().front())))
                 longest = n;
-    return Texts::tr("使える文字は %1 で %2 文字まで").arg(characters.join(u' ')).arg(longest);
+    return Texts::tr("使える文字は %1 で %n 文字まで", nullptr, longest).arg(characters.join(u' '));
 }
 
 QString ParseError::describe(const QString &fileName) const

@@ -1520,10 +1520,6 @@ Only one utility at a time can use the same work file (%1).</translation>
         <translation>one of %1</translation>
     </message>
     <message>
-        <source>使える文字は %1 で %2 文字まで</source>
-        <translation>up to %2 characters of %1</translation>
-    </message>
-    <message>
         <source>空です (設定がひとつもありません)</source>
         <translation>Empty (no settings at all)</translation>
     </message>
@@ -1550,6 +1546,13 @@ Only one utility at a time can use the same work file (%1).</translation>
     <message>
         <source>[%1] %2 は、機器が問い合わせ (ATI) に答える機種名です: プロファイルは、読み取ったのと同じ機種にだけ復元します。</source>
         <translation>[%1] %2 is the model the adapter names when asked (ATI): a profile is restored only onto the model it was read from.</translation>
+    </message>
+    <message numerus="yes">
+        <source>使える文字は %1 で %n 文字まで</source>
+        <translation>
+            <numerusform>up to %n character of %1</numerusform>
+            <numerusform>up to %n characters of %1</numerusform>
+        </translation>
     </message>
 </context>
 <context>
