@@ -95,7 +95,7 @@ QString ParseError::describe(const QString &fileName) const
 const SettingKey *findKey(std::span<const SettingKey> keys, const QString &section, const QString &key)
 {
     for (const SettingKey &k : keys)
-        if (k.section.compare(section, Qt::CaseInsensitive) == 0 && k.key.compare(key, Qt::CaseInsensitive) == 0)
+        if (sameSettingName(k.section, k.key, section, key))
             return &k;
     return nullptr;
 }
