@@ -153,10 +153,17 @@ bool restoreProfile(Session &session, QWidget *window, QString path)
              MessageBox::Warning);
         return false;
     }
-    const QString lacking = plan.skipped.isEmpty()
-                                ? QString()
-                                : Boxes::tr("\n\nこの機器のファームウェアが受け付けないため、次の設定は送信しません:\n") +
-                                      lacked(plan.skipped, wanted.values).join(QLatin1Char('\n'));
+    QString lacking = plan.skipped.isEmpty()
+                          ? QString()
+                          : Boxes::tr("\n\nこの機器のファームウェアが受け付けないため、次の設定は送信しません:\n") +
+                                lacked(plan.skipped, wanted.values).join(QLatin1Char('\n'));
+    if (!plan.unmanaged.isEmpty()) {
+        QStringList names;
+        for (const SettingKey *k : plan.unmanaged)
+            names << k->caption;
+        lacking += Boxes::tr("\n\n設定ファイルにない設定 (そのファームウェアにはありません) は、機器の値のままです:\n") +
+                   names.join(QLatin1Char('\n'));
+    }
     if (plan.changes.isEmpty()) {
         // Settings that an earlier run sent and left unstored are what the
         // adapter holds now: the exit stores them, as after any restore.
@@ -194,8 +201,18 @@ bool restoreProfile(Session &session, QWidget *window, QString path)
     }
     // Whatever got through is stored at exit, as after any registering.
     ++session.WriteCount;
-    if (result.outcome != profile::Outcome::Done)
+    if (result.outcome != profile::Outcome::Done) {
+        // What the adapter took of the changes, as far as its answers tell.
+        tell(Boxes::tr("設定の復元は途中で失敗しました。%n 件の変更のうち、機器が受け付けたもの %1 件、送信して応答のないもの %2 件、"
+                       "送信していないもの %3 件です。もう一度復元すると残りを送信します。",
+                       nullptr, int(plan.changes.size()))
+                 .arg(result.acknowledged.size())
+                 .arg(result.unanswered.size())
+                 .arg(result.unsent.size()) +
+                 kept,
+             window, MessageBox::Warning);
         return false;
+    }
     if (!result.unverified.isEmpty()) {
         MessageRequest r;
         r.icon = MessageBox::Warning;

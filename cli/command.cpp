@@ -5,6 +5,7 @@
 #include "link/link.h"
 #include "link/messages.h"
 #include "link/store.h"
+#include "link/text.h"
 #include "profile/destination.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
@@ -72,7 +73,7 @@ QString printable(const QString &line)
     QString out;
     out.reserve(line.size());
     for (const QChar c : line) {
-        if ((c.unicode() < 0x20 && c != u'\t') || c.unicode() == 0x7f)
+        if (isControlCharacter(c.unicode()) && c != u'\t')
             out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
         else
             out += c;
@@ -275,18 +276,38 @@ QString Context::unwritableOutput()
     return {};
 }
 
-bool Context::store()
+StoreOutcome Context::store(const QString &doneBefore)
 {
     if (!m_session || stopping())
-        return false;
+        return StoreOutcome::NotSent;
     if (!m_changed)
         changing(Command::tr("stored"));
-    step(Command::tr("storing the settings"), Command::tr("the store (\"AT&W0&W1\") was sent, perhaps not done"));
+    const QString before = doneBefore.isEmpty() ? QString() : doneBefore + QStringLiteral("; ");
+    step(Command::tr("storing the settings"), before + storeText(StoreOutcome::Unanswered));
     ++m_session->WriteCount;
-    const bool stored = storeAndClose(*m_session, ExitPause::AfterStore);
-    if (!stored && !stopRequested())
-        say(Command::tr("the adapter did not acknowledge the store (\"AT&W0&W1\")"));
+    const StoreOutcome stored = storeAndClose(*m_session, ExitPause::AfterStore);
+    if (stored != StoreOutcome::Acknowledged && !stopRequested())
+        say(storeText(stored));
     return stored;
+}
+
+QString Context::storeText(StoreOutcome outcome)
+{
+    switch (outcome) {
+    case StoreOutcome::Acknowledged:
+        return Command::tr("the adapter acknowledged the store (\"AT&W0&W1\")");
+    case StoreOutcome::Unanswered:
+        return Command::tr("the store (\"AT&W0&W1\") was sent and not acknowledged: the adapter may or may not "
+                           "keep the changes; run the same command again");
+    case StoreOutcome::NotSent:
+        break;
+    }
+    return Command::tr("the store (\"AT&W0&W1\") was not sent: nothing was stored");
+}
+
+QJsonValue storedJson(StoreOutcome outcome)
+{
+    return outcome == StoreOutcome::Unanswered ? QJsonValue() : QJsonValue(outcome == StoreOutcome::Acknowledged);
 }
 
 int Context::finish(int status)
@@ -305,8 +326,12 @@ int Context::finish(int status)
                 .arg(what, m_doing, m_doneSoFar));
         // Status 2 only while nothing was sent.
         status = signal ? 128 + signal : m_changed ? int(kFailed) : int(kTrouble);
-    } else if (m_session && !storeAndClose(*m_session, ExitPause::AfterStore) && status == kDone) {
-        status = kFailed;
+    } else if (m_session) {
+        // What was written and not stored yet is stored now; a line that
+        // has closed meanwhile stores nothing, which is a failure.
+        const bool owed = m_session->WriteCount != 0 && m_session->link.isOpen();
+        if (storeAndClose(*m_session, ExitPause::AfterStore) != StoreOutcome::Acknowledged && owed && status == kDone)
+            status = kFailed;
     }
     m_session.reset();
     m_signals.reset();

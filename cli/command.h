@@ -5,11 +5,13 @@
 #include "link/exitsignals.h"
 #include "link/ports.h"
 #include "link/session.h"
+#include "link/store.h"
 #include "link/timing.h"
 #include "link/trafficlog.h"
 
 #include <QCommandLineOption>
 #include <QCoreApplication>
+#include <QJsonValue>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -106,9 +108,13 @@ public:
     // it with kFailed, saying what was done.
     void changing(const QString &done);
 
-    // Has the adapter store what it holds ("AT&W0&W1") and closes the line.
-    // True when the store was acknowledged; a message says when it was not.
-    bool store();
+    // Has the adapter store what it holds ("AT&W0&W1") and closes the line:
+    // whether the store was acknowledged, sent and not acknowledged, or not
+    // sent; a message says when it was not acknowledged. doneBefore is what
+    // was done before the store, said with it when a signal ends the run.
+    StoreOutcome store(const QString &doneBefore = {});
+    // What became of a store, for people.
+    static QString storeText(StoreOutcome outcome);
 
     // Ends a command's run: the store when anything was written, the line
     // closed, and what cut the run short said. The status to exit with: a
@@ -156,6 +162,10 @@ private:
     std::unique_ptr<SerialControl> m_control;
     std::unique_ptr<Session> m_session;
 };
+
+// "stored" of a JSON report: true when the store was acknowledged, false when
+// it was not sent, null when it was sent and not acknowledged.
+QJsonValue storedJson(StoreOutcome outcome);
 
 // One command of korvanta-cli: `korvanta-cli [options] NAME [ARGUMENTS...]`.
 // A command is a class of its own in a file of its own, registered there with

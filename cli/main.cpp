@@ -43,6 +43,8 @@ QString usage()
         "                     port, as runs in parallel are told apart\n"
         "  --language LANG    the messages' language whatever the locale: ja, en,\n"
         "                     or c (the texts as written, for scripts)\n"
+        "  --deadline-scale F every deadline times F (0.01 to 100): over a slow\n"
+        "                     line or a far console server, e.g. 3\n"
         "  -h, --help         this text\n"
         "  -v, --version      the version\n"
         "\n"
@@ -98,7 +100,8 @@ int main(int argc, char *argv[])
                        {{QStringLiteral("v"), QStringLiteral("version")}, {}},
                        {QStringLiteral("json"), {}},
                        {QStringLiteral("prefix-port"), {}},
-                       {QStringLiteral("language"), {}, QStringLiteral("LANG")}});
+                       {QStringLiteral("language"), {}, QStringLiteral("LANG")},
+                       {QStringLiteral("deadline-scale"), {}, QStringLiteral("F")}});
     addLineOptions(parser);
     for (const Command *command : commands())
         parser.addOptions(command->options());
@@ -128,6 +131,15 @@ int main(int argc, char *argv[])
         std::printf("korvanta-cli %s\n", KORVANTA_VERSION);
         return kDone;
     }
+    Timing timing;
+    if (parser.isSet(QStringLiteral("deadline-scale"))) {
+        bool number = false;
+        const double scale = parser.value(QStringLiteral("deadline-scale")).toDouble(&number);
+        if (!number || !(scale >= 0.01 && scale <= 100))
+            return usageError(Command::tr("--deadline-scale takes a number from 0.01 to 100, got \"%1\"")
+                                  .arg(parser.value(QStringLiteral("deadline-scale"))));
+        timing = timing.times(scale);
+    }
     LineOptions options;
     QString error;
     if (!readLineOptions(parser, true, options, &error))
@@ -146,7 +158,7 @@ int main(int argc, char *argv[])
             if (other != command && parser.isSet(option.names().first()))
                 return usageError(Command::tr("--%1 belongs to %2").arg(option.names().first(), other->name()));
 
-    Context context(options, parser.isSet(QStringLiteral("json")), {}, parser.isSet(QStringLiteral("prefix-port")));
+    Context context(options, parser.isSet(QStringLiteral("json")), timing, parser.isSet(QStringLiteral("prefix-port")));
     if (!context.openLog())
         return context.finish(kTrouble);
     return context.finish(command->run(context, parser, words));

@@ -70,15 +70,29 @@ QString lackReason(const SettingKey &k, const SettingValues &wanted, bool transl
     return k.newFirmwareOnly ? reason : reason.arg(wanted.get(k.section, k.key).value_or(QString()));
 }
 
+QJsonArray keyNames(const QList<const SettingKey *> &settings)
+{
+    QJsonArray names;
+    for (const SettingKey *k : settings)
+        names.append(k->section + u'.' + k->key);
+    return names;
+}
+
 // The document of diff and restore: each change from → to, what was skipped
-// and why, the backup taken, and whether the adapter stored.
+// and why, what the profile leaves alone, the backup taken; for a restore,
+// each change by what the adapter acknowledged, whether the adapter stored,
+// and the step a failure stopped it in.
 struct Report {
     QJsonValue port; // null when two files are compared
     QString model, firmware;
     QList<profile::Difference> changes;
     QJsonArray skipped;
+    QList<const SettingKey *> unmanaged;
     QString backup;
-    bool stored = false;
+    profile::ApplyResult applied;
+    StoreOutcome stored = StoreOutcome::NotSent;
+    QString failedStep; // empty: none failed
+    bool restoring = false;
 
     Report(const Context &context, const QString &model, const QString &firmware, bool aboutPort = true)
         : port(aboutPort ? QJsonValue(context.portName()) : QJsonValue()), model(model), firmware(firmware)
@@ -97,6 +111,19 @@ struct Report {
         }
     }
 
+    // What the profile does not hold, said once with its own heading.
+    void leave(Context &context, const QList<const SettingKey *> &settings)
+    {
+        unmanaged = settings;
+        if (settings.isEmpty())
+            return;
+        QStringList names;
+        for (const SettingKey *k : settings)
+            names << QStringLiteral("%1 [%2] %3").arg(k->caption, k->section, k->key);
+        context.say(Command::tr("not in the profile (its firmware had none), left as the adapter has them:\n%1")
+                        .arg(names.join(u'\n')));
+    }
+
     QJsonDocument document() const
     {
         QJsonArray list;
@@ -108,13 +135,26 @@ struct Report {
                                     {QStringLiteral("to"), orNull(d.right)},
                                     {QStringLiteral("from_text"), textOrNull(*d.setting, d.left)},
                                     {QStringLiteral("to_text"), textOrNull(*d.setting, d.right)}});
-        return QJsonDocument(QJsonObject{{QStringLiteral("port"), port},
-                                         {QStringLiteral("model"), model},
-                                         {QStringLiteral("firmware"), firmware},
-                                         {QStringLiteral("changes"), list},
-                                         {QStringLiteral("skipped"), skipped},
-                                         {QStringLiteral("backup"), backup.isEmpty() ? QJsonValue() : backup},
-                                         {QStringLiteral("stored"), stored}});
+        QJsonArray left;
+        for (const SettingKey *k : unmanaged)
+            left.append(QJsonObject{{QStringLiteral("caption"), k->caption},
+                                    {QStringLiteral("section"), k->section},
+                                    {QStringLiteral("key"), k->key}});
+        QJsonObject o{{QStringLiteral("port"), port},
+                      {QStringLiteral("model"), model},
+                      {QStringLiteral("firmware"), firmware},
+                      {QStringLiteral("changes"), list},
+                      {QStringLiteral("skipped"), skipped},
+                      {QStringLiteral("unmanaged"), left},
+                      {QStringLiteral("backup"), backup.isEmpty() ? QJsonValue() : backup},
+                      {QStringLiteral("stored"), storedJson(stored)}};
+        if (restoring) {
+            o.insert(QStringLiteral("acknowledged"), keyNames(applied.acknowledged));
+            o.insert(QStringLiteral("unanswered"), keyNames(applied.unanswered));
+            o.insert(QStringLiteral("unsent"), keyNames(applied.unsent));
+            o.insert(QStringLiteral("step"), failedStep.isEmpty() ? QJsonValue() : QJsonValue(failedStep));
+        }
+        return QJsonDocument(o);
     }
 };
 
@@ -222,12 +262,20 @@ public:
         Session *session = context.connect();
         if (!session)
             return context.failure();
-        context.step(Command::tr("reading the settings"), nothingChanged());
+        context.step(stepName(profile::Step::Reading), nothingChanged());
         profile::RestorePlan plan;
         profile::ParseError problem;
+        Report report(context, session->ModelName, session->FirmwareVersion);
+        report.restoring = !dryRun;
+        const auto failedReading = [&] {
+            report.failedStep = stepKey(profile::Step::Reading);
+            if (context.json())
+                context.printJson(report.document());
+            return kFailed;
+        };
         switch (profile::plan(*session, *wanted, plan, &problem)) {
         case profile::Outcome::LineFailed:
-            return kFailed;
+            return failedReading();
         case profile::Outcome::Refused:
             context.say(problem.describe(arguments[0]));
             return kTrouble;
@@ -235,11 +283,11 @@ public:
             break;
         }
         if (context.stopping())
-            return kFailed;
+            return failedReading();
         Context::progress({});
-        Report report(context, session->ModelName, session->FirmwareVersion);
         report.changes = plan.changes;
         report.skip(context, plan.skipped, wanted->values);
+        report.leave(context, plan.unmanaged);
         printChanges(context, plan.changes);
         const int status = dryRun ? kDone : apply(context, parser, *session, plan, report);
         if (context.json())
@@ -248,6 +296,39 @@ public:
     }
 
 private:
+    // The steps of a restore, as JSON names them and as messages say them.
+    static constexpr const char *kStepKeys[] = {"reading", "writing", "reading back", "storing"};
+    // The step a failure stopped the run in; what stops it after the read-back
+    // stops it before the store.
+    static QString stepKey(profile::Step step)
+    {
+        return QString::fromLatin1(kStepKeys[int(step == profile::Step::Done ? profile::Step::Storing : step)]);
+    }
+    static QString stepName(profile::Step step, int count = 0)
+    {
+        switch (step) {
+        case profile::Step::Reading:
+            return Command::tr("reading the settings");
+        case profile::Step::Writing:
+            return Command::tr("writing %n change(s)", nullptr, count);
+        case profile::Step::ReadingBack:
+            return Command::tr("reading the settings back");
+        case profile::Step::Storing:
+        case profile::Step::Done:
+            break;
+        }
+        return Command::tr("storing the settings");
+    }
+    // Each change by what the adapter answered: acknowledged, sent without
+    // an answer, not sent.
+    static QString counts(const profile::ApplyResult &r, int count)
+    {
+        return Command::tr("%1 of the %n change(s) acknowledged, %2 sent without an answer, %3 not sent", nullptr, count)
+            .arg(r.acknowledged.size())
+            .arg(r.unanswered.size())
+            .arg(r.unsent.size());
+    }
+
     // Backup, the changes, the read-back, the store.
     static int apply(Context &context, const QCommandLineParser &parser, Session &session,
                      const profile::RestorePlan &plan, Report &report)
@@ -260,32 +341,50 @@ private:
             report.backup = profile::saveAutomaticBackup(before, context.portName(), &why);
             if (report.backup.isEmpty()) {
                 context.say(Command::tr("no backup of the adapter's settings, so nothing was sent: %1").arg(why));
+                report.restoring = false;
                 return kTrouble;
             }
             context.say(Command::tr("the adapter's settings before the restore: ") + report.backup);
         }
         const bool storing = !parser.isSet(QStringLiteral("no-store"));
-        profile::ApplyResult result;
+        profile::ApplyResult &result = report.applied;
+        result.step = profile::Step::Done;
+        for (const profile::Difference &d : plan.changes)
+            result.unsent.append(d.setting);
         if (count > 0) {
             context.changing(storing ? Command::tr("restored and stored") : Command::tr("restored, not stored"));
-            context.step(Command::tr("writing %n setting(s)", nullptr, count),
+            context.step(stepName(profile::Step::Writing, count),
                          Command::tr("some of the %n change(s) may have been sent, none was stored", nullptr, count));
             result = profile::apply(session, plan);
-            if (context.stopping())
+            const QString done = counts(result, count);
+            if (context.stopping()) {
+                // What the signal's message says: the step cut short and what
+                // the adapter answered until then.
+                context.step(stepName(result.step == profile::Step::Done ? profile::Step::Storing : result.step, count), done + QStringLiteral("; ") +
+                                                                Context::storeText(StoreOutcome::NotSent));
+                report.failedStep = stepKey(result.step);
                 return kFailed;
+            }
         }
         // The adapter stores what it holds, changed now or left unstored
         // before; a failed restore stores whatever got through.
         if (storing)
-            report.stored = context.store();
-        if (result.outcome != profile::Outcome::Done) {
+            report.stored = context.store(counts(result, count));
+        const bool failed = result.outcome != profile::Outcome::Done;
+        if (failed)
+            report.failedStep = stepKey(result.step);
+        else if (storing && report.stored != StoreOutcome::Acknowledged)
+            report.failedStep = stepKey(profile::Step::Storing);
+        if (context.stopRequested())
+            return kFailed;
+        if (failed) {
             // As a signal's message: what went out, what was kept, what to do.
-            const QString sent = Command::tr("%1 of the %n change(s) were sent and acknowledged", nullptr, count)
-                                     .arg(result.acknowledged);
-            const QString kept = report.stored ? Command::tr("what got through was stored")
-                                               : Command::tr("nothing was stored");
-            context.say(Command::tr("the restore failed on the line: %1, %2; running the same command again completes it")
-                            .arg(sent, kept));
+            const QString kept = report.stored == StoreOutcome::Acknowledged
+                                     ? Command::tr("what the adapter took was stored")
+                                     : Context::storeText(report.stored);
+            context.say(Command::tr("the restore failed on the line while %1: %2; %3; running the same command "
+                                    "again completes it")
+                            .arg(stepName(result.step, count), counts(result, count), kept));
             return kFailed;
         }
         if (!result.unverified.isEmpty()) {
@@ -294,7 +393,7 @@ private:
                 context.say(profile::describe(d));
             return kFailed;
         }
-        return report.stored || parser.isSet(QStringLiteral("no-store")) ? kDone : kFailed;
+        return report.stored == StoreOutcome::Acknowledged || !storing ? kDone : kFailed;
     }
 };
 
@@ -339,9 +438,10 @@ public:
         const profile::FirmwareFit fit = profile::fitFirmware(first->values, session->newFirmware());
         Report report(context, session->ModelName, session->FirmwareVersion);
         report.skip(context, fit.lacking, first->values);
-        report.changes = profile::compare(adapter.values, fit.held);
-        for (const SettingKey *k : fit.lacking) // the setting the adapter lacks is no difference
-            report.changes.removeIf([k](const profile::Difference &d) { return d.setting->section == k->section && d.setting->key == k->key; });
+        report.leave(context, profile::unmanaged(*first, adapter.values));
+        // Only what the profile holds and the adapter can take: a setting
+        // the adapter lacks, or one the profile leaves alone, is no difference.
+        report.changes = profile::compare(adapter.values, fit.held, profile::settingKeys(), true);
         return finish(context, report, true);
     }
 

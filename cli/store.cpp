@@ -30,13 +30,13 @@ public:
         const Session *session = context.connect();
         if (!session)
             return context.failure();
-        const bool stored = context.store();
+        const StoreOutcome stored = context.store();
         if (context.json())
             context.printJson(QJsonDocument(QJsonObject{{QStringLiteral("port"), context.portName()},
                                                         {QStringLiteral("model"), session->ModelName},
                                                         {QStringLiteral("firmware"), session->FirmwareVersion},
-                                                        {QStringLiteral("stored"), stored}}));
-        return stored ? kDone : kFailed;
+                                                        {QStringLiteral("stored"), storedJson(stored)}}));
+        return stored == StoreOutcome::Acknowledged ? kDone : kFailed;
     }
 };
 

@@ -55,17 +55,24 @@ public:
 
     // A command of an exchange: output(), then what whenSent() left for that
     // moment, once.
-    void send(const QByteArray &text)
+    // True when the command left on an open line.
+    bool send(const QByteArray &text)
     {
         if (m_stop && m_stop()) {
             close();
-            return;
+            return false;
         }
         m_lastCommand = text.trimmed();
+        const bool leaves = isOpen();
         output(text);
+        if (leaves)
+            ++m_commandsSent;
         if (auto work = std::exchange(m_whenSent, {}))
             work();
+        return leaves;
     }
+    // How many commands have left on an open line so far: whether one did.
+    quint64 commandsSent() const { return m_commandsSent; }
     // Asked before each command an exchange sends: once it holds, the
     // command is not sent, the line closes instead, and the exchange fails
     // at once. A program that is told to end uses it so that nothing more
@@ -110,6 +117,7 @@ private:
     std::function<void()> m_whenSent;
     std::function<bool()> m_stop;
     QByteArray m_lastCommand;
+    quint64 m_commandsSent = 0;
 };
 
 } // namespace korvanta

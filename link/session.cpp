@@ -16,9 +16,19 @@ std::optional<QByteArray> Session::query(const QByteArray &command, int window)
 
 bool Session::set(const QByteArray &command, QObject *parent, const std::function<void()> &meanwhile)
 {
+    if (rehearsal) {
+        rehearsal->append(command);
+        if (meanwhile)
+            meanwhile();
+        return true;
+    }
     BusyScope busy(*this);
-    return SetExchange(
+    const quint64 sentBefore = link.commandsSent();
+    const bool acknowledged = SetExchange(
         link, command, timing.setDeadlineMs, [parent, &command] { reportReceiveFailure(parent, command); }, meanwhile);
+    if (setRecord && link.commandsSent() != sentBefore)
+        setRecord->append({command, acknowledged});
+    return acknowledged;
 }
 
 bool Session::setEach(const QList<QByteArray> &commands, QObject *parent)

@@ -45,6 +45,19 @@ public:
 
     bool newFirmware() const { return NewFirmwareFlag.toInt() == 1; }
 
+    // A set command that left on the line, and whether the adapter
+    // acknowledged it.
+    struct SentSet {
+        QByteArray command;
+        bool acknowledged = false;
+    };
+    // While set, every set command that leaves is added here, in order: what
+    // a restore went through, told from what it only meant to do.
+    QList<SentSet> *setRecord = nullptr;
+    // While set, set() sends nothing and adds each command here as though the
+    // adapter acknowledged it: what a write would send, found without the line.
+    QList<QByteArray> *rehearsal = nullptr;
+
     // A query with the settings dialogs' deadline; empty on time-out.
     std::optional<QByteArray> query(const QByteArray &command, int window = kQueryWindow);
     // A set exchange with the settings dialogs' deadline; on time-out shows

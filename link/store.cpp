@@ -8,24 +8,27 @@
 
 namespace korvanta {
 
-bool storeAndClose(Session &session, ExitPause pause)
+StoreOutcome storeAndClose(Session &session, ExitPause pause)
 {
     Link &link = session.link;
     if (!link.isOpen())
-        return true;
+        return StoreOutcome::NotSent;
     Session::BusyScope busy(session);
-    bool stored = true;
+    StoreOutcome outcome = StoreOutcome::NotSent;
     if (session.WriteCount != 0) {
         DiscardInput(link); // a late "OK" of an earlier exchange is not the store's
         link.setInputLen(1);
-        link.output(kStoreCommand + '\r');
-        stored = AwaitAcknowledge(link, session.timing.setDeadlineMs);
+        // A line that is stopped sends nothing: only a store that left can
+        // have been done.
+        if (link.send(kStoreCommand + '\r'))
+            outcome = AwaitAcknowledge(link, session.timing.setDeadlineMs) ? StoreOutcome::Acknowledged
+                                                                            : StoreOutcome::Unanswered;
         DiscardInput(link);
     }
     if (pause == ExitPause::Always || session.WriteCount != 0)
         waitUntil(QDeadlineTimer(session.timing.exitPauseMs, Qt::PreciseTimer));
     link.close();
-    return stored;
+    return outcome;
 }
 
 } // namespace korvanta

@@ -8,6 +8,7 @@
 #include "telephone/telephonecore.h"
 #include "workfile/workfile.h"
 
+#include <algorithm>
 #include <span>
 
 namespace korvanta::profile {
@@ -87,6 +88,15 @@ QString lackReason(const SettingKey &k, const SettingValues &wanted)
                                    .arg(wanted.get(k.section, k.key).value_or(QString()));
 }
 
+QList<const SettingKey *> unmanaged(const Profile &profile, const SettingValues &adapter)
+{
+    QList<const SettingKey *> keys;
+    for (const SettingKey &k : settingKeys())
+        if (!profile.values.get(k.section, k.key) && adapter.get(k.section, k.key))
+            keys.append(&k);
+    return keys;
+}
+
 bool backup(Session &session, Profile &profile, QObject *parent)
 {
     profile = Profile{session.ModelName, session.FirmwareVersion, {}, {}};
@@ -128,6 +138,7 @@ Outcome plan(Session &session, const Profile &profile, RestorePlan &plan, ParseE
         return Outcome::LineFailed;
     plan.wanted = fit.held;
     plan.skipped = fit.lacking;
+    plan.unmanaged = unmanaged(profile, plan.adapter);
     SettingValues whole = plan.adapter;
     for (const SettingKey &k : settingKeys())
         if (const auto value = plan.wanted.get(k.section, k.key))
@@ -152,29 +163,111 @@ Outcome plan(Session &session, const Profile &profile, RestorePlan &plan, ParseE
     return Outcome::Done;
 }
 
+namespace {
+
+// What the subsystems would send to bring the adapter from what the work file
+// holds to wanted, in order; nothing is sent and the session is left as it was.
+QList<QByteArray> rehearse(Session &session, const SettingValues &wanted)
+{
+    QList<QByteArray> lines;
+    const auto flags = session.NumberDisplayFlags;
+    const int failed = session.WriteFailed;
+    session.rehearsal = &lines;
+    for (const Subsystem &s : kSubsystems)
+        s.writeAll(session, wanted, nullptr);
+    session.rehearsal = nullptr;
+    session.NumberDisplayFlags = flags;
+    session.WriteFailed = failed;
+    return lines;
+}
+
+// The places in whole of the lines that without lacks: the lines a change
+// alone accounts for.
+QList<int> linesOnlyIn(const QList<QByteArray> &whole, const QList<QByteArray> &without)
+{
+    QList<int> only;
+    qsizetype from = 0;
+    for (int i = 0; i < whole.size(); ++i) {
+        const qsizetype found = without.indexOf(whole[i], from);
+        if (found < 0)
+            only << i;
+        else
+            from = found + 1;
+    }
+    return only;
+}
+
+// The lines of the whole write that carry each change: those that are not
+// sent when that change alone is left out.
+struct CarriedChanges {
+    QList<QByteArray> lines;
+    std::vector<std::pair<const SettingKey *, QList<int>>> changes;
+};
+CarriedChanges carried(Session &session, const RestorePlan &plan)
+{
+    CarriedChanges c;
+    c.lines = rehearse(session, plan.wanted);
+    for (const Difference &d : plan.changes) {
+        SettingValues without = plan.wanted;
+        if (d.left)
+            without.set(d.setting->section, d.setting->key, *d.left);
+        else
+            without.remove(d.setting->section, d.setting->key);
+        c.changes.emplace_back(d.setting, linesOnlyIn(c.lines, rehearse(session, without)));
+    }
+    return c;
+}
+
+// Each change by what became of its lines. A line that went out other than
+// rehearsed leaves it and every line after it uncertain.
+void account(const CarriedChanges &c, const QList<Session::SentSet> &sent, ApplyResult &result)
+{
+    int agreed = 0;
+    while (agreed < sent.size() && agreed < c.lines.size() && sent[agreed].command == c.lines[agreed])
+        ++agreed;
+    for (const auto &[setting, lines] : c.changes) {
+        const bool acknowledged = !lines.isEmpty() && std::all_of(lines.begin(), lines.end(), [&](int i) {
+            return i < agreed && sent[i].acknowledged;
+        });
+        const bool anySent = std::any_of(lines.begin(), lines.end(), [&](int i) { return i < sent.size(); });
+        (acknowledged ? result.acknowledged : anySent ? result.unanswered : result.unsent).append(setting);
+    }
+}
+
+} // namespace
+
 ApplyResult apply(Session &session, const RestorePlan &plan, QObject *parent)
 {
     ApplyResult result;
-    if (plan.changes.isEmpty())
+    if (plan.changes.isEmpty()) {
+        result.step = Step::Done; // nothing to send, nothing to read back
         return result;
+    }
     {
-        WorkFile::Batch batch(session.workFile);
-        for (const Subsystem &s : kSubsystems) {
-            if (!s.writeAll(session, plan.wanted, parent)) {
-                result.outcome = Outcome::LineFailed;
-                return result;
-            }
-            for (const Difference &d : plan.changes)
-                for (const SettingKey &k : s.keys())
-                    if (d.setting->section == k.section && d.setting->key == k.key)
-                        ++result.acknowledged;
+        const CarriedChanges changes = carried(session, plan);
+        QList<Session::SentSet> sent;
+        session.setRecord = &sent;
+        bool written = true;
+        {
+            WorkFile::Batch batch(session.workFile);
+            for (const Subsystem &s : kSubsystems)
+                if (!(written = s.writeAll(session, plan.wanted, parent)))
+                    break;
+        }
+        session.setRecord = nullptr;
+        account(changes, sent, result);
+        if (!written) {
+            result.outcome = Outcome::LineFailed;
+            return result;
         }
     }
+    result.step = Step::ReadingBack;
     SettingValues after;
     if (!readEverything(session, after, parent)) {
         result.outcome = Outcome::LineFailed;
         return result;
     }
+    result.step = Step::Done;
     result.unverified = compare(after, plan.wanted, settingKeys(), true);
     return result;
 }

@@ -39,6 +39,11 @@ FirmwareFit fitFirmware(const SettingValues &values, bool newFirmware);
 // itself, or only the profile's value of it.
 QString lackReason(const SettingKey &setting, const SettingValues &wanted);
 
+// The settings the adapter has and a profile does not hold: the firmware it
+// was read from had none of them. A restore leaves them as the adapter has
+// them, and they are no difference.
+QList<const SettingKey *> unmanaged(const Profile &profile, const SettingValues &adapter);
+
 // What a restore does to one adapter.
 struct RestorePlan {
     SettingValues adapter;        // what the adapter holds now
@@ -47,6 +52,8 @@ struct RestorePlan {
     // In the profile, but this adapter's firmware lacks the setting or the
     // profile's value of it.
     QList<const SettingKey *> skipped;
+    // Not in the profile, left as the adapter has them (unmanaged()).
+    QList<const SettingKey *> unmanaged;
 };
 
 enum class Outcome {
@@ -64,16 +71,24 @@ enum class Outcome {
 Outcome plan(Session &session, const Profile &profile, RestorePlan &plan, ParseError *problem,
              QObject *parent = nullptr);
 
+// Where a restore was when it ended: Done once everything was written and
+// read back (what is left is the store, the caller's).
+enum class Step { Reading, Writing, ReadingBack, Storing, Done };
+
 struct ApplyResult {
     Outcome outcome = Outcome::Done;
+    Step step = Step::Writing;
     QList<Difference> unverified; // read back, still not as the profile says
-    // The changes of the windows whose every command the adapter
-    // acknowledged; the rest of the plan's were not all sent.
-    int acknowledged = 0;
+    // Each change of the plan, by what became of the commands that carry it:
+    // every one acknowledged; some sent and not acknowledged (the adapter may
+    // or may not hold the change); none sent. In the plan's order.
+    QList<const SettingKey *> acknowledged, unanswered, unsent;
 };
 // Sends the changes of a plan made just before, as the windows' registering
 // does (only what differs, in their order), then reads everything back to
-// verify. Nothing is sent when the plan has no changes.
+// verify. Nothing is sent when the plan has no changes. Where it stopped, the
+// result tells each change by what the adapter answered to the commands that
+// carry it.
 ApplyResult apply(Session &session, const RestorePlan &plan, QObject *parent = nullptr);
 
 } // namespace korvanta::profile

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profile/profilefile.h"
 
+#include "link/text.h"
+
 #include <QCoreApplication>
 #include <QSet>
 
@@ -29,7 +31,7 @@ QString shown(const QString &text)
     constexpr qsizetype kLongest = 60;
     QString out;
     for (const QChar c : text.left(kLongest)) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+        if (isControlCharacter(c.unicode()))
             out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
         else
             out += c;

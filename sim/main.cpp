@@ -293,7 +293,9 @@ int main(int argc, char *argv[])
          "CMD"},
         {"keep", "Acknowledge a set of the setting KEY (\"$L2\", \"&Z3\") but keep its value; repeatable.", "KEY"},
         {"drop-after", "Let the line go away after N bytes of a reply.", "N"},
-        {"drop-on", "With --drop-after: only in the reply to the line CMD.", "CMD"},
+        {"drop-on", "With --drop-after or --cut-after: only in the reply to the line CMD.", "CMD"},
+        {"cut-after", "Cut a reply after N bytes (echo not counted), the line staying up.", "N"},
+        {"at-line", "The faults that name a line hold only for the Nth line received (from 1).", "N"},
         {"delay", "Hold every reply back MS milliseconds.", "MS"},
         {"state", "Load the stored settings from FILE, and save them there on AT&W.", "FILE"},
         {"log", "Append every command line received to FILE.", "FILE"},
@@ -323,6 +325,8 @@ int main(int argc, char *argv[])
         faults.keeps.append(key.toUpper().toLatin1());
     faults.dropAfter = intOption(parser, "drop-after", -1);
     faults.dropOn = parser.value("drop-on").toLatin1();
+    faults.cutAfter = intOption(parser, "cut-after", -1);
+    faults.atLine = intOption(parser, "at-line", 0);
     faults.delayMs = intOption(parser, "delay", 0);
 
     SimulatedAdapter adapter(faults);

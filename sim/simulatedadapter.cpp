@@ -87,13 +87,14 @@ QByteArray SimulatedAdapter::respond(const QByteArray &bytes)
 QByteArray SimulatedAdapter::answer(const QByteArray &line)
 {
     m_log.append(line);
+    ++m_linesReceived;
     emit lineReceived(line);
-    if (!m_faults.silentFrom.isEmpty() && Faults::matches(m_faults.silentFrom, line))
+    if (!m_faults.silentFrom.isEmpty() && faultOn(m_faults.silentFrom, line))
         m_faults.silent = true;
     if (m_faults.silent)
         return {};
     const bool refused = std::any_of(m_faults.errorFor.cbegin(), m_faults.errorFor.cend(),
-                                     [&](const QByteArray &p) { return Faults::matches(p, line); });
+                                     [&](const QByteArray &p) { return faultOn(p, line); });
     State next = m_state;
     QList<QByteArray> answers;
     if (refused || !interpret(line, next, answers))
@@ -103,6 +104,11 @@ QByteArray SimulatedAdapter::answer(const QByteArray &line)
     if (storedChanged)
         emit stored();
     return frame(answers, true, m_state.verbose);
+}
+
+bool SimulatedAdapter::faultOn(const QByteArray &pattern, const QByteArray &line) const
+{
+    return Faults::matches(pattern, line) && (m_faults.atLine <= 0 || m_faults.atLine == m_linesReceived);
 }
 
 bool SimulatedAdapter::interpret(const QByteArray &line, State &state, QList<QByteArray> &answers) const
@@ -259,9 +265,12 @@ void SimulatedAdapter::receive(const QByteArray &bytes)
 void SimulatedAdapter::transmitReply(const QByteArray &line, QByteArray reply)
 {
     const Faults &f = m_faults;
-    const bool drop = f.dropAfter >= 0 && (f.dropOn.isEmpty() || Faults::matches(f.dropOn, line));
+    const bool picked = f.dropOn.isEmpty() || faultOn(f.dropOn, line);
+    const bool drop = f.dropAfter >= 0 && picked;
     if (drop)
         reply.truncate(f.dropAfter);
+    else if (f.cutAfter >= 0 && picked)
+        reply.truncate(f.cutAfter);
     QList<int> cuts;
     for (int i = f.fragmentSize; f.fragmentSize > 0 && i < reply.size(); i += f.fragmentSize)
         cuts.append(i);
@@ -270,7 +279,8 @@ void SimulatedAdapter::transmitReply(const QByteArray &line, QByteArray reply)
     std::sort(cuts.begin(), cuts.end());
     cuts.append(reply.size());
     int from = 0;
-    int pause = f.delayMs;
+    // With a place given, only the reply of the line in that place waits.
+    int pause = f.atLine <= 0 || f.atLine == m_linesReceived ? f.delayMs : 0;
     for (int cut : cuts) {
         if (cut > from)
             m_out.send(reply.mid(from, cut - from), pause);

@@ -44,6 +44,11 @@ struct Faults {
     int dropAfter = -1;                  // >= 0: the line goes away after this many
                                          // bytes of a reply (echo not counted)
     QByteArray dropOn;                   // ... of the reply to this line only; empty: any
+    int cutAfter = -1;                   // >= 0: a reply (as dropOn picks) is cut after
+                                         // this many bytes, the line staying up
+    int atLine = 0;                      // > 0: the faults that name a line (silentFrom,
+                                         // errorFor, dropOn, delayMs) hold only for the line
+                                         // received in this place, counted from 1
     int delayMs = 0;                     // every reply held back this long after the echo
     bool cannotOpen = false;             // SimulatedLink::open() fails
 
@@ -154,6 +159,9 @@ private:
     bool m_lineOpen = false; // a character of the current line has arrived
     bool m_lineLost = false;
     QList<QByteArray> m_log;
+    int m_linesReceived = 0;
+    // Whether a fault that names the pattern holds for this line.
+    bool faultOn(const QByteArray &pattern, const QByteArray &line) const;
     Pacer m_out;
 };
 

@@ -557,6 +557,23 @@ The adapter&apos;s settings before the restore:
 Not sent, as this adapter&apos;s firmware cannot take them:
 </translation>
     </message>
+    <message>
+        <source>
+
+設定ファイルにない設定 (そのファームウェアにはありません) は、機器の値のままです:
+</source>
+        <translation>
+
+Settings the profile does not hold (its firmware had none) keep the adapter&apos;s values:
+</translation>
+    </message>
+    <message numerus="yes">
+        <source>設定の復元は途中で失敗しました。%n 件の変更のうち、機器が受け付けたもの %1 件、送信して応答のないもの %2 件、送信していないもの %3 件です。もう一度復元すると残りを送信します。</source>
+        <translation>
+            <numerusform>Restoring the settings failed part of the way. Of the %n change, the adapter acknowledged %1, %2 went without an answer and %3 were not sent. Restoring again sends the rest.</numerusform>
+            <numerusform>Restoring the settings failed part of the way. Of the %n changes, the adapter acknowledged %1, %2 went without an answer and %3 were not sent. Restoring again sends the rest.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>korvanta::Messages</name>

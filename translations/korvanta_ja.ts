@@ -127,14 +127,6 @@ tab-separated</source>
         <translation>設定を登録しています</translation>
     </message>
     <message>
-        <source>the store (&quot;AT&amp;W0&amp;W1&quot;) was sent, perhaps not done</source>
-        <translation>登録 (&quot;AT&amp;W0&amp;W1&quot;) を送りましたが、済んでいないかもしれません</translation>
-    </message>
-    <message>
-        <source>the adapter did not acknowledge the store (&quot;AT&amp;W0&amp;W1&quot;)</source>
-        <translation>機器が登録 (&quot;AT&amp;W0&amp;W1&quot;) に応答しませんでした</translation>
-    </message>
-    <message>
         <source>stopped by %1</source>
         <translation>%1 で中断しました</translation>
     </message>
@@ -258,34 +250,34 @@ restore --no-store で残した登録に使います</translation>
         <translation>復元しました (記憶はさせていません)</translation>
     </message>
     <message numerus="yes">
-        <source>writing %n setting(s)</source>
-        <translation>
-            <numerusform>%n 件の設定を書き込み中</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
         <source>some of the %n change(s) may have been sent, none was stored</source>
         <translation>
             <numerusform>%n 件の変更の一部を送ったかもしれません。記憶はさせていません</numerusform>
         </translation>
     </message>
-    <message numerus="yes">
-        <source>%1 of the %n change(s) were sent and acknowledged</source>
-        <translation>
-            <numerusform>%n 件の変更のうち %1 件を送り、機器が受け付けました</numerusform>
-        </translation>
+    <message>
+        <source>the serial devices found, one a line, tab-separated:
+path, by-id name, description, manufacturer, and
+whether this user may open it; then the ports named
+in ports.conf: name, address, &quot;ports.conf&quot;, &quot;-&quot;,
+and &quot;network&quot; or the device&apos;s access</source>
+        <translation>見つかったシリアルデバイスを一行ずつタブ区切りで:
+パス、by-id 名、説明、製造元、
+このユーザーが開けるかどうか。続いて ports.conf で
+名前を付けたポート: 名前、アドレス、&quot;ports.conf&quot;、&quot;-&quot;、
+&quot;network&quot; またはデバイスを開けるかどうか</translation>
     </message>
     <message>
-        <source>what got through was stored</source>
-        <translation>届いた分は記憶させました</translation>
+        <source>the adapter acknowledged the store (&quot;AT&amp;W0&amp;W1&quot;)</source>
+        <translation>機器が記憶 (&quot;AT&amp;W0&amp;W1&quot;) を受け付けました</translation>
     </message>
     <message>
-        <source>nothing was stored</source>
-        <translation>何も記憶させていません</translation>
+        <source>the store (&quot;AT&amp;W0&amp;W1&quot;) was sent and not acknowledged: the adapter may or may not keep the changes; run the same command again</source>
+        <translation>記憶 (&quot;AT&amp;W0&amp;W1&quot;) を送りましたが応答がありません: 機器が変更を保つかどうかは分かりません。同じコマンドをもう一度実行してください</translation>
     </message>
     <message>
-        <source>the restore failed on the line: %1, %2; running the same command again completes it</source>
-        <translation>回線の失敗で復元が途中で終わりました: %1。%2。同じコマンドをもう一度実行すれば完了します</translation>
+        <source>the store (&quot;AT&amp;W0&amp;W1&quot;) was not sent: nothing was stored</source>
+        <translation>記憶 (&quot;AT&amp;W0&amp;W1&quot;) は送っていません: 何も記憶させていません</translation>
     </message>
     <message>
         <source>Usage: korvanta-cli [options] COMMAND [ARGUMENTS]
@@ -305,6 +297,8 @@ Options:
                      port, as runs in parallel are told apart
   --language LANG    the messages&apos; language whatever the locale: ja, en,
                      or c (the texts as written, for scripts)
+  --deadline-scale F every deadline times F (0.01 to 100): over a slow
+                     line or a far console server, e.g. 3
   -h, --help         this text
   -v, --version      the version
 
@@ -328,6 +322,8 @@ KORVAN-TA 設定ユーティリティのコマンドライン版: 結果は標�
                      並行して動かした結果を見分けるためです
   --language LANG    ロケールによらないメッセージの言語: ja, en、
                      または c (書かれたままの文。スクリプト向け)
+  --deadline-scale F 期限をすべて F 倍にします (0.01 から 100)。
+                     遅い回線や遠いコンソールサーバーに。例: 3
   -h, --help         この説明
   -v, --version      バージョン
 
@@ -335,16 +331,38 @@ KORVAN-TA 設定ユーティリティのコマンドライン版: 結果は標�
 </translation>
     </message>
     <message>
-        <source>the serial devices found, one a line, tab-separated:
-path, by-id name, description, manufacturer, and
-whether this user may open it; then the ports named
-in ports.conf: name, address, &quot;ports.conf&quot;, &quot;-&quot;,
-and &quot;network&quot; or the device&apos;s access</source>
-        <translation>見つかったシリアルデバイスを一行ずつタブ区切りで:
-パス、by-id 名、説明、製造元、
-このユーザーが開けるかどうか。続いて ports.conf で
-名前を付けたポート: 名前、アドレス、&quot;ports.conf&quot;、&quot;-&quot;、
-&quot;network&quot; またはデバイスを開けるかどうか</translation>
+        <source>--deadline-scale takes a number from 0.01 to 100, got &quot;%1&quot;</source>
+        <translation>--deadline-scale には 0.01 から 100 までの数を指定します (指定: &quot;%1&quot;)</translation>
+    </message>
+    <message>
+        <source>not in the profile (its firmware had none), left as the adapter has them:
+%1</source>
+        <translation>プロファイルにない設定 (そのファームウェアにはありません)。機器の値のままにします:
+%1</translation>
+    </message>
+    <message numerus="yes">
+        <source>writing %n change(s)</source>
+        <translation>
+            <numerusform>%n 件の変更を書き込み中</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>reading the settings back</source>
+        <translation>設定を読み返し中</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 of the %n change(s) acknowledged, %2 sent without an answer, %3 not sent</source>
+        <translation>
+            <numerusform>%n 件の変更のうち %1 件を機器が受け付け、%2 件は送って応答なし、%3 件は未送信</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>what the adapter took was stored</source>
+        <translation>機器が受け付けた分は記憶させました</translation>
+    </message>
+    <message>
+        <source>the restore failed on the line while %1: %2; %3; running the same command again completes it</source>
+        <translation>%1に回線の失敗で復元が途中で終わりました: %2。%3。同じコマンドをもう一度実行すれば完了します</translation>
     </message>
 </context>
 </TS>

@@ -4,13 +4,6 @@
 <context>
     <name>korvanta::cli::Command</name>
     <message numerus="yes">
-        <source>writing %n setting(s)</source>
-        <translation>
-            <numerusform>writing %n setting</numerusform>
-            <numerusform>writing %n settings</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
         <source>some of the %n change(s) may have been sent, none was stored</source>
         <translation>
             <numerusform>the change may have been sent, it was not stored</numerusform>
@@ -18,10 +11,17 @@
         </translation>
     </message>
     <message numerus="yes">
-        <source>%1 of the %n change(s) were sent and acknowledged</source>
+        <source>writing %n change(s)</source>
         <translation>
-            <numerusform>%1 of the %n change was sent and acknowledged</numerusform>
-            <numerusform>%1 of the %n changes were sent and acknowledged</numerusform>
+            <numerusform>writing %n change</numerusform>
+            <numerusform>writing %n changes</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 of the %n change(s) acknowledged, %2 sent without an answer, %3 not sent</source>
+        <translation>
+            <numerusform>%1 of the %n change acknowledged, %2 sent without an answer, %3 not sent</numerusform>
+            <numerusform>%1 of the %n changes acknowledged, %2 sent without an answer, %3 not sent</numerusform>
         </translation>
     </message>
 </context>

@@ -409,7 +409,8 @@ void CliTest::stoppedBySignal_data()
     QTest::addColumn<int>("signal");
     QTest::addColumn<QString>("said");
     QTest::newRow("SIGINT while restoring") << "AT$C1=0312345678" << QStringList{"restore", "changed.ini"} << SIGINT
-                                            << "stopped by SIGINT while writing 2 settings: some of the 2 changes";
+                                            << "stopped by SIGINT while writing 2 changes: 0 of the 2 changes acknowledged, 1 sent "
+                                               "without an answer, 1 not sent; the store (\"AT&W0&W1\") was not sent";
     QTest::newRow("SIGTERM while backing up") << "AT\\S3" << QStringList{"backup", "factory.ini"} << SIGTERM
                                               << "stopped by SIGTERM while reading the settings: nothing was changed, "
                                                  "factory.ini was not written";
@@ -555,11 +556,24 @@ void CliTest::json()
                              {"section", "TEL1"}, {"key", "JIKO_NO"}, {"from", ""}, {"to", "0312345678"},
                              {"from_text", ""}, {"to_text", "0312345678"}};
     // Which adapter, for a rack's scripts; no port when two files are compared.
+    // A restore that was no dry run also tells each change by what the
+    // adapter answered, and the step a failure stopped it in.
     const auto report = [this](const QJsonArray &changes, const QJsonValue &backup, bool stored,
-                               const QJsonValue &port = QJsonValue::Undefined) {
-        return QJsonObject{{"port", port.isUndefined() ? QJsonValue(m_device) : port},
-                           {"model", "KORVAN-TA"}, {"firmware", "Ver 1.30 01/03/15"},
-                           {"changes", changes}, {"skipped", QJsonArray{}}, {"backup", backup}, {"stored", stored}};
+                               const QJsonValue &port = QJsonValue::Undefined, bool restored = false) {
+        QJsonObject o{{"port", port.isUndefined() ? QJsonValue(m_device) : port},
+                      {"model", "KORVAN-TA"}, {"firmware", "Ver 1.30 01/03/15"},
+                      {"changes", changes}, {"skipped", QJsonArray{}}, {"unmanaged", QJsonArray{}},
+                      {"backup", backup}, {"stored", stored}};
+        if (restored) {
+            QJsonArray keys;
+            for (const QJsonValue &c : changes)
+                keys.append(c["section"].toString() + '.' + c["key"].toString());
+            o.insert("acknowledged", keys);
+            o.insert("unanswered", QJsonArray{});
+            o.insert("unsent", QJsonArray{});
+            o.insert("step", QJsonValue());
+        }
+        return o;
     };
     for (const QStringList &diff : {QStringList{"diff", "factory.ini", "changed.ini"}, QStringList{"diff", "changed.ini"}}) {
         o = document(line + diff, 1).object();
@@ -586,14 +600,14 @@ void CliTest::json()
 
     // The restore keeps the adapter's settings as they were, and says where.
     o = document(line + QStringList{"restore", "changed.ini"}, 0).object();
-    QCOMPARE(o, report(o["changes"].toArray(), o["backup"], true));
+    QCOMPARE(o, report(o["changes"].toArray(), o["backup"], true, m_device, true));
     const QString backup = o["backup"].toString();
     const QString port = m_device.mid(5).replace('/', '_'); // pts_N
     QVERIFY2(backup.startsWith(m_dir->filePath("data/korvanta/backups/" + port + "-")), qPrintable(backup));
     QVERIFY2(m_err.contains(backup), qPrintable(m_err));
     QCOMPARE(run("korvanta-cli", QStringList{"diff", "factory.ini", backup}), 0);
     // Nothing to change: no backup, stored all the same.
-    QCOMPARE(document(line + QStringList{"restore", "changed.ini"}, 0).object(), report({}, QJsonValue(), true));
+    QCOMPARE(document(line + QStringList{"restore", "changed.ini"}, 0).object(), report({}, QJsonValue(), true, m_device, true));
     QCOMPARE(document(line + QStringList{"store"}, 0).object(),
              (QJsonObject{{"port", m_device}, {"model", "KORVAN-TA"}, {"firmware", "Ver 1.30 01/03/15"}, {"stored", true}}));
 
@@ -610,6 +624,18 @@ void CliTest::json()
     o = document(line + QStringList{"diff", "factory.ini"}, 0).object();
     QCOMPARE(o["changes"].toArray(), QJsonArray{});
     QCOMPARE(o["skipped"].toArray().size(), skipped.size());
+    // Its own settings, restored onto newer firmware, compare equal there:
+    // what that firmware had none of is left alone, under its own heading.
+    QCOMPARE(run("korvanta-cli", line + QStringList{"backup", "older.ini"}), 0);
+    QVERIFY(startSimulator());
+    QCOMPARE(run("korvanta-cli", line + QStringList{"restore", "older.ini"}), 0);
+    o = document(line + QStringList{"diff", "older.ini"}, 0).object();
+    QCOMPARE(o["changes"].toArray(), QJsonArray{});
+    QStringList unmanaged;
+    for (const QJsonValue &u : o["unmanaged"].toArray())
+        unmanaged << u["section"].toString() + '/' + u["key"].toString();
+    QVERIFY2(unmanaged.contains("TEL1/RING"), qPrintable(unmanaged.join(' ')));
+    QVERIFY(startSimulator({"--old-firmware"}));
 
     // A backup that cannot be kept refuses the restore, unless none is asked for.
     QFile blocker(m_dir->filePath("data"));
@@ -650,6 +676,10 @@ void CliTest::refusedWithNothingSent_data()
                                   << "" << "TEL1/" + QString(55, 'K') + "…: 知らないキーです\n";
     QTest::newRow("control character escaped") << plain << QByteArray("JIKO_NO=0312345678") << QByteArray("JIKO_NO=03\x01")
                                                << "" << "値として使えません: \"03\\x01\"";
+    // A C1 control (CSI, U+009B) would start an escape sequence on a terminal too.
+    QTest::newRow("C1 control character escaped") << plain << QByteArray("JIKO_NO=0312345678")
+                                                  << QByteArray("JIKO_NO=03\xc2\x9b" "2J") << ""
+                                                  << "値として使えません: \"03\\x9b2J\"";
     QTest::newRow("a value the firmware lacks breaks a rule") << QStringList{"--old-firmware"}
         << QByteArray("GAISEN=1\nTANSYUKU=2") << QByteArray("GAISEN=2\nTANSYUKU=1") << ""
         << "([TEL] TANSYUKU=1 は送りません: 機器のファームウェアにはこの設定の値「1」がありません。機器の値は「2」のままです)";
@@ -690,8 +720,9 @@ void CliTest::cutShortSaysWhatWasDone_data()
     QTest::addColumn<bool>("readerGoes"); // the reader of standard output goes away once a setting was sent
     QTest::addColumn<QString>("err");
     QTest::newRow("line lost") << QStringList{"--drop-after", "0", "--drop-on", "AT$C1=*"} << false
-                               << "the restore failed on the line: 0 of the 2 changes were sent and acknowledged, "
-                                  "what got through was stored; running the same command again completes it";
+                               << "the restore failed on the line while writing 2 changes: 0 of the 2 changes "
+                                  "acknowledged, 1 sent without an answer, 1 not sent; the store (\"AT&W0&W1\") was "
+                                  "not sent: nothing was stored; running the same command again completes it";
     QTest::newRow("report's reader gone") << QStringList{} << true
                                           << "restored and stored; the report could not be written: Broken pipe";
 }
