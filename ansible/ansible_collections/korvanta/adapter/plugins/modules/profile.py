@@ -316,8 +316,7 @@ def outcome(run):
     # every restore changes no setting; status 2 means nothing was sent.
     reported = failed and any(name in document for name in PROGRESS_KEYS)
     if reported:
-        result.update((name, [key for key in document.get(name) or [] if isinstance(key, str)])
-                      for name in PROGRESS_KEYS)
+        result.update((name, list(document.get(name) or [])) for name in PROGRESS_KEYS)
         result['step'] = document.get('step')
         result['msg'] = u'%s. %s' % (how_far(result), result['msg'])
     sent = result['acknowledged'] + result['unanswered'] if reported else changes
