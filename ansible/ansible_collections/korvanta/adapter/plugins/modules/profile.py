@@ -24,12 +24,17 @@ description:
     setting was sent or not, so that what an earlier run left unstored (one
     cut short, or run with I(store=false)) survives the next power cycle.
     That store changes no setting, so a run that sent none reports C(ok).
-  - Settings the adapter's firmware lacks are skipped, returned in
-    C(skipped) and shown as warnings.
+  - Settings the adapter's firmware lacks are not sent; they are returned in
+    C(lacking) and shown as warnings, in check mode too.
   - A profile that korvanta-cli refuses (a value out of range, an unknown key,
     a rule across settings broken, another model), a port that does not open
     or an adapter that fails make the task fail with korvanta-cli's message in
     C(msg) and its exit status in C(rc).
+  - A restore that failed on the line says in C(msg) how far it got, how many
+    changes the adapter acknowledged, how many were sent without an answer and
+    how many not sent, and what became of the store; the settings of each are
+    returned in C(acknowledged), C(unanswered) and C(unsent). Running the task
+    again completes it.
 version_added: 1.0.0
 author:
   - The KORVAN-TA settings utility developers (!UNKNOWN)
@@ -132,8 +137,11 @@ changes:
     to_text:
       description: What the profile's value means.
       type: str
-skipped:
-  description: The settings the adapter's firmware lacks, not sent, each with the reason.
+lacking:
+  description:
+    - The settings of the profile that the adapter's firmware lacks (the
+      setting, or only the profile's value of it), not sent, each with the
+      reason. Each is also a warning.
   returned: when korvanta-cli read the adapter
   type: list
   elements: dict
@@ -142,16 +150,53 @@ skipped:
       section: TEL1
       key: TOKI
       reason: the adapter's firmware lacks the setting
+unmanaged:
+  description:
+    - The adapter's settings that the profile does not hold, as its own
+      firmware had none; left as they are, and no difference.
+  returned: when korvanta-cli read the adapter
+  type: list
+  elements: dict
+  sample:
+    - caption: "アナログポート設定 / TEL1ポート / 内線呼出音"
+      section: TEL1
+      key: RING
 backup:
   description: The backup of the adapter's settings taken before the first setting was sent; null when none was taken.
   returned: when korvanta-cli read the adapter
   type: str
   sample: /root/.local/share/korvanta/backups/ttyUSB0-20261208T091502Z.ini
 stored:
-  description: Whether the adapter stored its settings at the end.
+  description:
+    - Whether the adapter stored its settings at the end.
+    - After a failure, null when the store was sent and not acknowledged, so
+      that the adapter may or may not keep the changes.
   returned: when korvanta-cli read the adapter
   type: bool
   sample: true
+acknowledged:
+  description: The changes the adapter acknowledged, as C(SECTION.KEY).
+  returned: when the restore failed and korvanta-cli reported it
+  type: list
+  elements: str
+  sample: [TEL1.HASHIN]
+unanswered:
+  description: The changes sent without an answer; the adapter may or may not hold them.
+  returned: when the restore failed and korvanta-cli reported it
+  type: list
+  elements: str
+  sample: [TEL1.RING]
+unsent:
+  description: The changes never sent.
+  returned: when the restore failed and korvanta-cli reported it
+  type: list
+  elements: str
+  sample: [DATA.SPEED]
+step:
+  description: Where the restore stopped, as korvanta-cli names it (C(reading), C(writing), C(reading back), C(storing)).
+  returned: when the restore failed and korvanta-cli reported it
+  type: str
+  sample: writing
 port:
   description: The adapter's port, by its /dev/serial/by-id/ name where it has one.
   returned: when korvanta-cli reports it
@@ -222,23 +267,60 @@ def render_diff(changes, before_header, after_header):
                 before_header=before_header, after_header=after_header)
 
 
+# What a failed restore reports of each change: the adapter acknowledged it,
+# it went out without an answer, or it was never sent.
+PROGRESS_KEYS = ('acknowledged', 'unanswered', 'unsent')
+
+# What became of the store, by korvanta-cli's "stored".
+STORE = {True: u'the adapter stored what it holds',
+         False: u'the store was not sent',
+         None: u'the store was sent and not acknowledged: the adapter may or may not keep the changes'}
+
+
+def dicts(document, name):
+    return [item for item in document.get(name) or [] if isinstance(item, dict)]
+
+
+def how_far(result):
+    """What a failed restore got done, in words, from what korvanta-cli
+    reported of it (in result)."""
+    acknowledged, unanswered, unsent = (len(result[name]) for name in PROGRESS_KEYS)
+    total = acknowledged + unanswered + unsent
+    if total:
+        done = u'%d of %d change%s acknowledged' % (acknowledged, total, u'' if total == 1 else u's')
+        done += u', %d sent without an answer' % unanswered if unanswered else u''
+        done += u', %d not sent' % unsent if unsent else u''
+    else:
+        done = u'no change was sent'
+    step = result['step']
+    return u'the restore failed%s: %s; %s' % (u' while %s' % step if step else u'', done, STORE[result['stored']])
+
+
 def outcome(run):
-    """(result, failed) of a restore from korvanta-cli's status and JSON."""
+    """(result, failed) of a restore from korvanta-cli's status and JSON; a
+    failure's message says how far it got where korvanta-cli reported that."""
     document = korvanta_cli.document_of(run, dict)
     result = dict(rc=run.rc, changed=False)
-    if document is not None:
-        changes = [c for c in document.get('changes') or [] if isinstance(c, dict)]
-        result.update(changes=changes,
-                      skipped=[s for s in document.get('skipped') or [] if isinstance(s, dict)],
-                      backup=document.get('backup'),
-                      stored=document.get('stored') is True)
-        result.update((key, document[key]) for key in ADAPTER_KEYS if key in document)
-        # A change counts when it was sent, or in check mode would be. The
-        # store at the end of every restore changes no setting; status 2
-        # means nothing was sent, and a run cut short after the first
-        # setting may have sent some.
-        result['changed'] = bool(changes) and run.rc != korvanta_cli.TROUBLE
     failed = run.rc != korvanta_cli.DONE or document is None
+    if failed:
+        result.update(run.failure())
+    if document is None:
+        return result, failed
+    changes = dicts(document, 'changes')
+    stored = document.get('stored')
+    result.update(changes=changes, lacking=dicts(document, 'skipped'), unmanaged=dicts(document, 'unmanaged'),
+                  backup=document.get('backup'), stored=stored if isinstance(stored, bool) else None)
+    result.update((key, document[key]) for key in ADAPTER_KEYS if key in document)
+    # A change counts when it was sent, or in check mode would be: after a
+    # failure, those acknowledged or sent unanswered. The store at the end of
+    # every restore changes no setting; status 2 means nothing was sent.
+    reported = failed and any(name in document for name in PROGRESS_KEYS)
+    if reported:
+        result.update((name, list(document.get(name) or [])) for name in PROGRESS_KEYS)
+        result['step'] = document.get('step')
+        result['msg'] = u'%s. %s' % (how_far(result), result['msg'])
+    sent = result['acknowledged'] + result['unanswered'] if reported else changes
+    result['changed'] = bool(sent) and run.rc != korvanta_cli.TROUBLE
     return result, failed
 
 
@@ -260,13 +342,12 @@ def main():
     run = korvanta_cli.run(module, arguments(params['src'], module.check_mode, params['backup'], params['store']),
                            data=data)
     result, failed = outcome(run)
-    for skip in result.get('skipped', []):
-        module.warn(u'skipped, %s: [%s] %s' % (skip.get('reason'), skip.get('section'), skip.get('key')))
+    for lack in result.get('lacking', []):
+        module.warn(u'[%s] %s not sent: %s' % (lack.get('section'), lack.get('key'), lack.get('reason')))
     if module._diff and result.get('changes'):
         result['diff'] = render_diff(result['changes'], result.get('port') or params['port'] or 'adapter',
                                      params['src'] or 'profile')
     if failed:
-        result.update(run.failure())
         module.fail_json(**result)
     module.exit_json(**result)
 

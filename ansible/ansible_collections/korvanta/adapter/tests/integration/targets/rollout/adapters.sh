@@ -32,7 +32,7 @@ export ANSIBLE_COLLECTIONS_PATH ANSIBLE_NOCOLOR=1 ANSIBLE_RETRY_FILES_ENABLED=0 
        ANSIBLE_LOCAL_TEMP=$work/home/tmp ANSIBLE_REMOTE_TEMP=$work/home/tmp
 cd "$work" || exit 1
 
-declare -A port
+declare -A port entry
 names=() # the adapters, for inventory(): the sourcing script sets them
 
 # Starts the simulator of adapter $1 with its stored settings and more
@@ -57,7 +57,8 @@ stop_all() {
 
 # The adapters named in names, in racks of two in host variables; every rack
 # is this host. Those of the first rack name a work file, the others use the
-# one korvanta-cli keeps for their port.
+# one korvanta-cli keeps for their port; entry[NAME] adds to an adapter's
+# entry (", log: PATH").
 inventory() {
   {
     echo "racks:"
@@ -67,7 +68,7 @@ inventory() {
       echo "    rack$((first / 2 + 1)):"
       echo "      korvanta_adapters:"
       for name in "${names[@]:first:2}"; do
-        echo "        - {name: $name, port: '${port[$name]}'$([ "$first" -gt 0 ] || echo ", workfile: '$work/$name.ini'")}"
+        echo "        - {name: $name, port: '${port[$name]}'${entry[$name]:-}$([ "$first" -gt 0 ] || echo ", workfile: '$work/$name.ini'")}"
       done
     done
   } >"$work/inventory.yml"

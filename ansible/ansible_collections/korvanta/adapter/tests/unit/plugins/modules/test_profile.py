@@ -11,14 +11,18 @@ import json
 
 import pytest
 
-from ansible_collections.korvanta.adapter.plugins.modules import profile
+from ansible_collections.korvanta.adapter.plugins.modules import backup, info, profile
 
 RING = dict(caption=u'TEL1 内線呼出音', section='TEL1', key='RING')
+LACKS = "the adapter's firmware lacks the setting"
 
 
 def restored(changes=(), skipped=(), backup=None, stored=True, **more):
     return json.dumps(dict(changes=list(changes), skipped=list(skipped), backup=backup, stored=stored, **more))
 
+
+# Six changes of TEL1, A to F.
+SIX = [dict(section='TEL1', key=key, **{'from': '0', 'to': '1'}) for key in 'ABCDEF']
 
 # name, module arguments, check mode, korvanta-cli's (status, stdout, stderr),
 # expected: the restore's options, failed, changed, msg, warnings, more results
@@ -34,10 +38,13 @@ CASES = [
     ('no backup, no store', dict(src='/p.ini', backup=False, store=False), False,
      (0, restored(stored=False), ''), ['restore', '--no-backup', '--no-store', '/p.ini'], False, False, None, [],
      dict(stored=False)),
-    ('what the firmware lacks is a warning', dict(src='/p.ini'), False,
-     (0, restored(skipped=[dict(RING, reason="the adapter's firmware lacks the setting")]), ''),
-     ['restore', '/p.ini'], False, False, None, ["skipped, the adapter's firmware lacks the setting: [TEL1] RING"],
-     {}),
+    ('what the firmware lacks is a warning, and "lacking", never "skipped" (Ansible\'s own)', dict(src='/p.ini'),
+     False, (0, restored([dict(RING, **{'from': '1', 'to': '2'})], skipped=[dict(RING, key='TOKI', reason=LACKS)]), ''),
+     ['restore', '/p.ini'], False, True, None, [u"[TEL1] TOKI not sent: " + LACKS],
+     dict(lacking=[dict(RING, key='TOKI', reason=LACKS)])),
+    ('in check mode too', dict(src='/p.ini'), True,
+     (0, restored(skipped=[dict(RING, reason=LACKS)], stored=False), ''),
+     ['restore', '--dry-run', '/p.ini'], False, False, None, [u"[TEL1] RING not sent: " + LACKS], {}),
     ('more keys, the adapter returned', dict(src='/p.ini'), False,
      (0, restored(port='/dev/ttyUSB0', model='KORVAN-TA', firmware='Ver 1.30 01/03/15', took_ms=12), ''),
      ['restore', '/p.ini'], False, False, None, [], dict(port='/dev/ttyUSB0', model='KORVAN-TA')),
@@ -50,6 +57,32 @@ CASES = [
     ('the line lost after the first setting', dict(src='/p.ini'), False,
      (1, restored([dict(RING, **{'from': '1', 'to': '2'})], stored=False), 'korvanta-cli: line lost\nsent 1\n'),
      ['restore', '/p.ini'], True, True, 'korvanta-cli: line lost sent 1', [], dict(rc=1)),
+    ('the line lost while writing: how far it got, in msg and lists', dict(src='/p.ini'), False,
+     (1, restored(SIX, stored=False, acknowledged=['TEL1.A', 'TEL1.B', 'TEL1.C'], unanswered=['TEL1.D'],
+                  unsent=['TEL1.E', 'TEL1.F'], step='writing'), 'korvanta-cli: line lost\n'),
+     ['restore', '/p.ini'], True, True,
+     'the restore failed while writing: 3 of 6 changes acknowledged, 1 sent without an answer, 2 not sent; '
+     'the store was not sent. korvanta-cli: line lost', [],
+     dict(acknowledged=['TEL1.A', 'TEL1.B', 'TEL1.C'], unanswered=['TEL1.D'], unsent=['TEL1.E', 'TEL1.F'],
+          stored=False, step='writing')),
+    ('the store sent and unanswered: maybe kept', dict(src='/p.ini'), False,
+     (1, restored(SIX[:1], stored=None, acknowledged=['TEL1.A'], unanswered=[], unsent=[], step='storing'), ''),
+     ['restore', '/p.ini'], True, True,
+     'the restore failed while storing: 1 of 1 change acknowledged; the store was sent and not acknowledged: '
+     'the adapter may or may not keep the changes. korvanta-cli ended with status 1', [], dict(stored=None)),
+    ('only unanswered: changed, and the store acknowledged', dict(src='/p.ini'), False,
+     (1, restored(SIX[:1], acknowledged=[], unanswered=['TEL1.A'], unsent=[], step='reading back'), 'x\n'),
+     ['restore', '/p.ini'], True, True,
+     'the restore failed while reading back: 0 of 1 change acknowledged, 1 sent without an answer; '
+     'the adapter stored what it holds. x', [], dict(stored=True, unanswered=['TEL1.A'])),
+    ('lost before the first change went out: not changed', dict(src='/p.ini'), False,
+     (1, restored(SIX[:2], stored=False, acknowledged=[], unanswered=[], unsent=['TEL1.A', 'TEL1.B'], step='writing'),
+      'z\n'), ['restore', '/p.ini'], True, False,
+     'the restore failed while writing: 0 of 2 changes acknowledged, 2 not sent; the store was not sent. z', [], {}),
+    ('lost while reading: nothing sent', dict(src='/p.ini'), False,
+     (1, restored(stored=False, acknowledged=[], unanswered=[], unsent=[], step='reading'), 'y\n'),
+     ['restore', '/p.ini'], True, False, 'the restore failed while reading: no change was sent; the store was not sent. y',
+     [], dict(acknowledged=[])),
     ('the store unacknowledged, nothing else to send', dict(src='/p.ini'), False,
      (1, restored(stored=False), 'korvanta-cli: not stored\n'), ['restore', '/p.ini'], True, False,
      'korvanta-cli: not stored', [], dict(stored=False)),
@@ -69,10 +102,28 @@ CASES = [
                          [case[1:] for case in CASES], ids=[case[0] for case in CASES])
 def test_restore(run_module, params, check_mode, reply, options, failed, changed, msg, warned, more):
     result, was_failed, calls = run_module(profile.main, dict(params, port='/dev/ttyUSB0'), [reply],
-                                           check_mode=check_mode)
+                                           check_mode=check_mode, diff=check_mode)
     assert calls[0]['argv'] == ['/usr/bin/korvanta-cli', '--port', '/dev/ttyUSB0', '--json'] + options
     assert (was_failed, result['changed'], result.get('msg'), result['warnings']) == (failed, changed, msg, warned)
     assert dict((key, result.get(key)) for key in more) == more
+    assert 'skipped' not in result
+
+
+# The options every module passes on, on each command line it runs.
+COMMON = dict(port='/dev/ttyUSB0', workfile='/w/ta1.ini', log='/w/ta1.log')
+MODULES = [
+    ('profile', profile.main, dict(src='/p.ini'), [(0, restored(), '')]),
+    ('backup', backup.main, dict(dest='ta1.ini'), [(1, '', 'lost\n')]),
+    ('info', info.main, {}, [(0, '[]', ''), (0, '{}', '')]),
+]
+
+
+@pytest.mark.parametrize('main, params, replies', [case[1:] for case in MODULES], ids=[case[0] for case in MODULES])
+def test_port_workfile_and_log_reach_korvanta_cli(run_module, monkeypatch, tmp_path, main, params, replies):
+    monkeypatch.chdir(tmp_path)
+    calls = run_module(main, dict(params, **COMMON), replies)[2]
+    for call in calls:
+        assert call['argv'][1:7] == ['--port', '/dev/ttyUSB0', '--workfile', '/w/ta1.ini', '--log', '/w/ta1.log']
 
 
 def test_content_on_standard_input_with_its_last_line_ended(run_module):
