@@ -191,7 +191,7 @@ void NetworkLink::pump()
     bool received = false;
     for (;;) {
         const qint64 room = m_open ? kMaxInput - m_input.size() : kReadPiece;
-        if (room <= 0)
+        if (room <= 0 || !m_socket.isOpen()) // the connection may have ended meanwhile
             break;
         const QByteArray bytes = m_socket.read(qMin<qint64>(room, kReadPiece));
         if (bytes.isEmpty())

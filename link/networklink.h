@@ -58,7 +58,7 @@ private:
 
     PortAddress m_address;
     Deadlines m_deadlines;
-    QTcpSocket m_socket;
+    QTcpSocket m_socket{this}; // among the link's children, where a test finds it
     std::unique_ptr<TelnetCodec> m_codec; // rfc2217:// only
     QByteArray m_input;
     QByteArray m_banner; // what the server said before the adapter was asked anything

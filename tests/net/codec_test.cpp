@@ -13,6 +13,8 @@
 #include <QTcpSocket>
 #include <QtTest>
 
+#include <sys/socket.h>
+
 using korvanta::TelnetCodec;
 using Agreement = TelnetCodec::Agreement;
 
@@ -174,6 +176,10 @@ struct ScriptedServer {
     ScriptedServer(const QByteArray &greeting, const QList<QByteArray> &answers, bool closes)
     {
         server.listen(QHostAddress::LocalHost);
+        // What it leaves unread takes little room in the system, so that
+        // what the client cannot send stays with the client.
+        const int small = 4096;
+        ::setsockopt(int(server.socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
         QObject::connect(&server, &QTcpServer::newConnection, &server, [=, this] {
             client = server.nextPendingConnection();
             client->setReadBufferSize(4096); // reads little, as a server that never reads
@@ -273,6 +279,8 @@ void CodecTest::floods()
     ScriptedServer requests({}, {answered() + storm + "OK"}, false);
     NetworkLink asked(*korvanta::parseAddress(requests.address("rfc2217")));
     QVERIFY(asked.open());
+    // As little room in the system on this side: what waits, waits in the link.
+    asked.findChild<QTcpSocket *>()->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, 4096);
     QVERIFY(until([&] { return asked.inBufferCount() == 2; }));
     QCOMPARE_LE(asked.outBufferCount(), NetworkLink::kMaxUnsent + TelnetCodec::kMaxReplies);
 
