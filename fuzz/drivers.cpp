@@ -681,7 +681,9 @@ Findings profileRules(const QByteArray &input)
 }
 
 // The traffic log: every line sent and received, whatever its bytes, is one
-// line of the file, of printable ASCII only, that gives back the bytes.
+// line of the file, of printable ASCII only, that gives back the bytes; a
+// text longer than a line's record gives back its first bytes, followed by
+// the one mark outside ASCII and how many bytes more there were.
 QByteArray unescaped(const QByteArray &text, bool *ok)
 {
     QByteArray out;
@@ -713,28 +715,45 @@ Findings trafficLog(const QByteArray &input)
     Checks c("traffic log");
     const QString path = scratch(QStringLiteral("traffic.log"));
     QFile::remove(path);
+    QByteArray longer = input.isEmpty() ? QByteArray("x") : input; // beyond what a line takes
+    while (longer.size() <= TrafficLog::kMaxRecord)
+        longer += longer;
+    const QList<QByteArray> texts{input, input, longer};
     {
         TrafficLog log;
         QString why;
         if (!log.open(path, &why))
             return c.findings();
-        log.sent(QStringLiteral("rfc2217://[::1]:2000"), input);
-        log.received(QStringLiteral("rfc2217://[::1]:2000"), input, QDateTime(QDate(2001, 3, 15), QTime(23, 59, 59, 999)));
+        const QString port = QStringLiteral("rfc2217://[::1]:2000");
+        log.sent(port, input);
+        const QDateTime at(QDate(2001, 3, 15), QTime(23, 59, 59, 999));
+        log.received(port, input, at);
+        log.received(port, longer, at);
     }
     const QByteArray file = readFile(path);
     const QList<QByteArray> lines = file.split('\n');
-    c.expect(lines.size() == 3 && lines.last().isEmpty(), QStringLiteral("%1 lines").arg(lines.size() - 1));
+    c.expect(lines.size() == 4 && lines.last().isEmpty(), QStringLiteral("%1 lines").arg(lines.size() - 1));
     static const QRegularExpression line(QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \[rfc2217://\[::1\]:2000\] (send|recv) )"));
-    for (const QByteArray &l : lines.mid(0, 2)) {
+    static const QRegularExpression cut(QStringLiteral("\u2026 \\((\\d+) bytes? more\\)$"));
+    for (int i = 0; i < std::min(lines.size(), texts.size()); ++i) {
+        const QByteArray &l = lines[i];
         const auto m = line.match(QString::fromLatin1(l));
         c.expect(m.hasMatch(), QStringLiteral("line %1").arg(shown(l)));
         if (!m.hasMatch())
             continue;
-        const QByteArray text = l.mid(m.capturedLength());
+        QByteArray text = l.mid(m.capturedLength());
+        const auto more = cut.match(QString::fromUtf8(text));
+        if (more.hasMatch())
+            text.chop(more.captured(0).toUtf8().size());
+        const QByteArray &given = texts[i];
+        const qsizetype kept = std::min<qsizetype>(given.size(), TrafficLog::kMaxRecord);
+        c.expect(more.captured(1).toLongLong() == given.size() - kept,
+                 QStringLiteral("%1 does not count the %2 bytes beyond the line").arg(shown(l)).arg(given.size() - kept));
         c.expect(std::all_of(text.begin(), text.end(), [](char ch) { return ch >= 0x20 && ch < 0x7f; }),
                  QStringLiteral("a control character in %1").arg(shown(text)));
         bool ok = false;
-        c.expect(unescaped(text, &ok) == input && ok, QStringLiteral("%1 does not give back the bytes").arg(shown(text)));
+        c.expect(unescaped(text, &ok) == given.left(kept) && ok,
+                 QStringLiteral("%1 does not give back the bytes").arg(shown(text)));
     }
     return c.findings();
 }

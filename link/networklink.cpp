@@ -4,6 +4,7 @@
 #include "link/wait.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 namespace korvanta {
 
@@ -12,11 +13,16 @@ struct NetworkTexts {
     Q_DECLARE_TR_FUNCTIONS(korvanta::NetworkLink)
 };
 constexpr int kBannerLength = 120;
+constexpr int kReadPiece = 16 * 1024;
 } // namespace
 
 NetworkLink::NetworkLink(const PortAddress &address, QObject *parent) : Link(parent), m_address(address)
 {
-    connect(&m_socket, &QTcpSocket::readyRead, this, &NetworkLink::onReadyRead);
+    // The socket's own buffer is bounded too: once it is full, TCP holds the
+    // server back until the link takes more.
+    m_socket.setReadBufferSize(kMaxInput);
+    connect(&m_socket, &QTcpSocket::readyRead, this, &NetworkLink::pump);
+    connect(&m_socket, &QTcpSocket::bytesWritten, this, &NetworkLink::answer);
     connect(&m_socket, &QTcpSocket::disconnected, this, &NetworkLink::onEnded);
     connect(&m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
         if (m_socket.state() != QAbstractSocket::ConnectedState)
@@ -31,7 +37,9 @@ bool NetworkLink::open()
     m_socket.abort(); // what is left of an earlier connection ends here, not in this one
     m_input.clear();
     m_banner.clear();
+    m_asked = false;
     m_ended = false;
+    m_closedByServer = false;
     m_whyNotOpen.clear();
     m_codec.reset(m_address.kind == PortAddress::Rfc2217 ? new TelnetCodec(true) : nullptr);
     if (!connectToServer() || !negotiate()) {
@@ -60,6 +68,9 @@ bool NetworkLink::connectToServer()
         break;
     case QAbstractSocket::HostNotFoundError:
         m_whyNotOpen = NetworkTexts::tr("%1: ホスト「%2」が見つかりません。").arg(where, m_address.host);
+        break;
+    case QAbstractSocket::RemoteHostClosedError: // it took the connection, and closed it at once
+        m_whyNotOpen = closedReason();
         break;
     default:
         m_whyNotOpen = m_ended ? QStringLiteral("%1: %2").arg(where, m_socket.errorString())
@@ -107,11 +118,18 @@ bool NetworkLink::negotiate()
     return m_whyNotOpen.isEmpty();
 }
 
+// The server's own words are those it said before the adapter was asked
+// anything: a server that refuses a client says why, then closes. That
+// another client holds the port is said only where they say so.
 QString NetworkLink::closedReason() const
 {
+    static const QRegularExpression inUse(QStringLiteral("\\b(in use|busy)\\b"),
+                                          QRegularExpression::CaseInsensitiveOption);
     const QString said = QString::fromLatin1(m_banner).simplified();
-    QString why = NetworkTexts::tr("%1 のサーバーが接続を閉じました。ポートは他のクライアントが使用中かもしれません。")
-                      .arg(m_address.text());
+    QString why = inUse.match(said).hasMatch()
+        ? NetworkTexts::tr("%1 のサーバーが接続を閉じました。ポートは他のクライアントが使用中かもしれません。")
+        : NetworkTexts::tr("%1 との接続は閉じられました。");
+    why = why.arg(m_address.text());
     if (!said.isEmpty())
         why += NetworkTexts::tr("(サーバーの応答:「%1」)").arg(said);
     return why;
@@ -121,8 +139,7 @@ QString NetworkLink::whyLost() const
 {
     if (!m_ended)
         return {};
-    // A server that refuses a client on a port in use says so, then closes.
-    if (!m_banner.isEmpty() && m_banner.size() <= kBannerLength)
+    if (m_closedByServer)
         return closedReason();
     return NetworkTexts::tr("%1 との接続が切れました (サーバーが止まったか、ネットワークが切れました)。")
         .arg(m_address.text());
@@ -142,6 +159,7 @@ void NetworkLink::output(const QByteArray &text)
 {
     if (!m_open || m_ended)
         return;
+    m_asked = true;
     m_socket.write(m_codec ? m_codec->encode(text) : text);
     m_socket.flush();
 }
@@ -155,30 +173,52 @@ QByteArray NetworkLink::readBuffered(int max)
 {
     const QByteArray taken = m_input.left(max);
     m_input.remove(0, taken.size());
+    // What waits in the socket comes in from the event loop, not from here:
+    // a receiver that reads at every receive event would otherwise nest.
+    if (!m_pumpQueued && m_socket.bytesAvailable() > 0) {
+        m_pumpQueued = true;
+        QMetaObject::invokeMethod(this, &NetworkLink::pump, Qt::QueuedConnection);
+    }
     return taken;
 }
 
-void NetworkLink::onReadyRead()
+// Takes what the server sent, as far as there is room for its data. Before
+// the line is open its data goes nowhere; only the first words of the
+// connection are kept, as the server's own.
+void NetworkLink::pump()
 {
-    const QByteArray bytes = m_socket.readAll();
-    QByteArray data = bytes;
-    if (m_codec) {
-        data = m_codec->decode(bytes);
-        if (const QByteArray replies = m_codec->takeReplies(); !replies.isEmpty()) {
-            m_socket.write(replies);
-            m_socket.flush();
+    m_pumpQueued = false;
+    bool received = false;
+    for (;;) {
+        const qint64 room = m_open ? kMaxInput - m_input.size() : kReadPiece;
+        if (room <= 0 || !m_socket.isOpen()) // the connection may have ended meanwhile
+            break;
+        const QByteArray bytes = m_socket.read(qMin<qint64>(room, kReadPiece));
+        if (bytes.isEmpty())
+            break;
+        const QByteArray data = m_codec ? m_codec->decode(bytes) : bytes;
+        answer();
+        if (!m_asked && m_banner.size() < kBannerLength)
+            m_banner += data.left(kBannerLength - m_banner.size());
+        if (m_open && !data.isEmpty()) {
+            m_input += data;
+            received = true;
         }
     }
-    if (data.isEmpty())
+    if (received)
+        emit commEvent(comEvReceive);
+}
+
+// The server's requests are answered while less than kMaxUnsent bytes wait
+// to go out; the answers wait in the codec otherwise, until the server reads.
+void NetworkLink::answer()
+{
+    if (!m_codec || m_socket.bytesToWrite() >= kMaxUnsent)
         return;
-    // The first words of a connection: a server that refuses the client
-    // says why in them.
-    if (m_banner.size() <= kBannerLength)
-        m_banner += data.left(kBannerLength + 1 - m_banner.size());
-    if (!m_open)
-        return;
-    m_input += data;
-    emit commEvent(comEvReceive);
+    if (const QByteArray replies = m_codec->takeReplies(); !replies.isEmpty()) {
+        m_socket.write(replies);
+        m_socket.flush();
+    }
 }
 
 void NetworkLink::onEnded()
@@ -186,6 +226,7 @@ void NetworkLink::onEnded()
     if (m_ended)
         return;
     m_ended = true;
+    m_closedByServer = m_socket.error() == QAbstractSocket::RemoteHostClosedError;
     if (m_open)
         emit commEvent(comEventLineLost);
 }

@@ -15,9 +15,16 @@ namespace korvanta {
 // port control of RFC 2217, which sets the server's port to 19200 bit/s, 8
 // data bits, no parity, one stop bit and no flow control before the line
 // counts as open. Reads never wait; a connection that ends is a lost line.
+// Whatever the server sends, what the link holds stays bounded: data not yet
+// read up to kMaxInput bytes (beyond that the server is held back, nothing is
+// lost), and the answers to its telnet requests up to kMaxUnsent bytes not yet
+// sent (beyond that they wait in the codec, which keeps a bounded number).
 class NetworkLink : public Link {
     Q_OBJECT
 public:
+    static constexpr int kMaxInput = 64 * 1024;
+    static constexpr int kMaxUnsent = 64 * 1024;
+
     struct Deadlines {
         int connectMs = 5000;   // the server accepts the connection
         int negotiateMs = 3000; // it answers the option and every setting
@@ -42,7 +49,8 @@ protected:
     QByteArray readBuffered(int max) override;
 
 private:
-    void onReadyRead();
+    void pump();
+    void answer();
     void onEnded();
     bool connectToServer();
     bool negotiate();
@@ -50,12 +58,15 @@ private:
 
     PortAddress m_address;
     Deadlines m_deadlines;
-    QTcpSocket m_socket;
+    QTcpSocket m_socket{this}; // among the link's children, where a test finds it
     std::unique_ptr<TelnetCodec> m_codec; // rfc2217:// only
     QByteArray m_input;
-    QByteArray m_banner; // what a server said before it closed an opening connection
+    QByteArray m_banner; // what the server said before the adapter was asked anything
+    bool m_asked = false; // a command went out: what comes now is the adapter's
     bool m_open = false;
+    bool m_pumpQueued = false;
     bool m_ended = false; // the connection ended (reported once as a lost line)
+    bool m_closedByServer = false; // it ended as the server closed it, not by a network error
     QString m_whyNotOpen;
 };
 

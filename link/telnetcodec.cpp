@@ -170,6 +170,8 @@ bool TelnetCodec::weAccept(quint8 option, bool ours) const
 
 void TelnetCodec::reply(quint8 verb, quint8 option)
 {
+    if (m_replies.size() >= kMaxReplies)
+        return;
     m_replies += char(kIac);
     m_replies += char(verb);
     m_replies += char(option);

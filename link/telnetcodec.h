@@ -18,11 +18,13 @@ namespace korvanta {
 // notifications (line state, modem state) are kept, never passed on as data.
 // However the server floods negotiation or subnegotiation, the codec never
 // answers more bytes than it took, keeps at most kMaxSubnegotiation bytes of
-// a subnegotiation, and never loops.
+// a subnegotiation and kMaxReplies bytes of answers not yet taken (a server
+// asking faster than its answers are taken gets no more), and never loops.
 class TelnetCodec {
 public:
     enum Option : unsigned char { Binary = 0, ComPortOption = 44 };
     static constexpr int kMaxSubnegotiation = 64;
+    static constexpr int kMaxReplies = 3 * 256;
 
     // The line settings of a COM port, in the option's own numbers.
     struct Line {

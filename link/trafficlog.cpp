@@ -57,12 +57,18 @@ QByteArray TrafficLog::escaped(const QByteArray &text)
     return out;
 }
 
-void TrafficLog::write(const QString &port, const char *direction, const QByteArray &text, const QDateTime &at)
+void TrafficLog::write(const QString &port, const char *direction, const QByteArray &text, qint64 more,
+                       const QDateTime &at)
 {
     if (m_fd < 0)
         return;
     const QByteArray stamp = at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
-    const QByteArray line = stamp + " [" + escaped(port.toUtf8()) + "] " + direction + ' ' + escaped(text) + '\n';
+    const QByteArray kept = text.left(kMaxRecord);
+    more += text.size() - kept.size();
+    QByteArray line = stamp + " [" + escaped(port.toUtf8()) + "] " + direction + ' ' + escaped(kept);
+    if (more > 0)
+        line += "\u2026 (" + QByteArray::number(more) + (more == 1 ? " byte more)" : " bytes more)");
+    line += '\n';
     ssize_t written;
     do
         written = ::write(m_fd, line.constData(), size_t(line.size()));
@@ -107,8 +113,10 @@ QByteArray TrafficLogLink::readBuffered(int max)
     m_inner->setInputLen(max);
     const QByteArray text = m_inner->input();
     if (!text.isEmpty()) {
-        m_reply += text;
-        m_replyAt = QDateTime::currentDateTime();
+        const qsizetype kept = qBound<qsizetype>(0, TrafficLog::kMaxRecord - m_reply.size(), text.size());
+        m_reply += text.left(kept);
+        m_replyMore += text.size() - kept;
+        m_replyAt = QDateTime::currentMSecsSinceEpoch(); // the local time only once the line is written
     }
     return text;
 }
@@ -116,7 +124,8 @@ QByteArray TrafficLogLink::readBuffered(int max)
 void TrafficLogLink::writeReply()
 {
     if (!m_reply.isEmpty())
-        m_log.received(m_inner->description(), std::exchange(m_reply, {}), m_replyAt);
+        m_log.received(m_inner->description(), std::exchange(m_reply, {}), QDateTime::fromMSecsSinceEpoch(m_replyAt),
+                       std::exchange(m_replyMore, 0));
 }
 
 LinkFactory loggedLinkFactory(LinkFactory factory, TrafficLog &log)

@@ -16,9 +16,14 @@ namespace korvanta {
 // apart), "send" or "recv", and the text
 // with CR, LF and backslash written as \r, \n, \\ and every other byte outside
 // printable ASCII as \xHH. Each line reaches the file in one write, so lines
-// of several programs appending to one file never mix.
+// of several programs appending to one file never mix. A line holds at most
+// kMaxRecord bytes of its text; what came beyond is counted after it, as
+// "… (n bytes more)", the file's one character outside ASCII, so that no
+// text can be taken for it.
 class TrafficLog {
 public:
+    static constexpr int kMaxRecord = 4096;
+
     TrafficLog() = default;
     ~TrafficLog();
     TrafficLog(const TrafficLog &) = delete;
@@ -28,9 +33,13 @@ public:
     // cannot be opened for appending (a folder, a missing folder, no right).
     bool open(const QString &path, QString *error);
 
-    void sent(const QString &port, const QByteArray &text) { write(port, "send", text, QDateTime::currentDateTime()); }
-    // A reply, stamped with the time its last byte came in.
-    void received(const QString &port, const QByteArray &text, const QDateTime &at) { write(port, "recv", text, at); }
+    void sent(const QString &port, const QByteArray &text) { write(port, "send", text, 0, QDateTime::currentDateTime()); }
+    // A reply, stamped with the time its last byte came in; `more` bytes came
+    // after text and were not kept.
+    void received(const QString &port, const QByteArray &text, const QDateTime &at, qint64 more = 0)
+    {
+        write(port, "recv", text, more, at);
+    }
 
     // Called once, with the file's name and the system's reason, when a line
     // could not be written (a full disk); nothing more is written after it.
@@ -39,7 +48,7 @@ public:
     static QByteArray escaped(const QByteArray &text);
 
 private:
-    void write(const QString &port, const char *direction, const QByteArray &text, const QDateTime &at);
+    void write(const QString &port, const char *direction, const QByteArray &text, qint64 more, const QDateTime &at);
 
     QString m_path;
     int m_fd = -1;
@@ -49,7 +58,8 @@ private:
 // A link that passes everything to another and writes to the log what was
 // sent, and as one reply what was read between two sends (written at the next
 // send, at close, and when the link goes away, stamped with the time its last
-// byte came in).
+// byte came in). Of a reply it keeps what the log's line takes, and counts the
+// rest as it comes.
 class TrafficLogLink : public Link {
     Q_OBJECT
 public:
@@ -74,8 +84,9 @@ private:
 
     std::unique_ptr<Link> m_inner;
     TrafficLog &m_log;
-    QByteArray m_reply; // read since the last send
-    QDateTime m_replyAt; // when its last byte came in
+    QByteArray m_reply; // read since the last send, up to TrafficLog::kMaxRecord bytes
+    qint64 m_replyMore = 0; // read since the last send beyond that
+    qint64 m_replyAt = 0; // when its last byte came in, ms since the epoch
 };
 
 // The factory's links, each through the log.

@@ -636,6 +636,10 @@ Settings the profile does not hold (its firmware had none) keep the adapter&apos
         <source>%1 との接続が切れました (サーバーが止まったか、ネットワークが切れました)。</source>
         <translation>The connection to %1 was lost (the server stopped or the network went down).</translation>
     </message>
+    <message>
+        <source>%1 との接続は閉じられました。</source>
+        <translation>The connection to %1 was closed.</translation>
+    </message>
 </context>
 <context>
     <name>korvanta::NetworkPortDialog</name>

@@ -62,19 +62,17 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <fcntl.h>
 #include <functional>
 #include <map>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
-extern char **environ;
-
 using namespace korvanta;
 using bench::ConsoleServer;
+using bench::Run;
+using bench::runProgram;
 using bench::Simulator;
 
 namespace {
@@ -489,53 +487,6 @@ double startToMainWindow(double identificationLineMs, double *reported)
     }
     program.waitForFinished(10000);
     return ms < 0 ? -1 : ms - identificationLineMs;
-}
-
-// A program of this build run to its end, standard output to /dev/null
-// unless it is to go to a file: its wall time in ms and its peak resident
-// memory in MB; false when it did not end with status 0.
-struct Run {
-    double ms = -1;
-    double mb = -1;
-};
-bool runProgram(const QString &name, const QStringList &arguments, Run &run, const QString &output = {})
-{
-    const QByteArray program = bench::builtProgram(name).toLocal8Bit();
-    std::vector<QByteArray> words{program};
-    for (const QString &a : arguments)
-        words.push_back(a.toLocal8Bit());
-    std::vector<char *> argv;
-    for (QByteArray &w : words)
-        argv.push_back(w.data());
-    argv.push_back(nullptr);
-    const QByteArray out = output.isEmpty() ? QByteArray("/dev/null") : output.toLocal8Bit();
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, 1, out.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    QElapsedTimer clock;
-    clock.start();
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, program.constData(), &files, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&files);
-    if (rc != 0)
-        return false;
-    // The peak of the program's own memory: the kernel's figure at exit
-    // (ru_maxrss) counts this process's as well, which the child shared until
-    // it started the program. The high-water mark of the program's memory
-    // only grows; it is read until the program ends.
-    int status = 0;
-    double peakKb = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        QFile file(QStringLiteral("/proc/%1/status").arg(pid));
-        if (file.open(QIODevice::ReadOnly))
-            for (const QByteArray &line : file.readAll().split('\n'))
-                if (line.startsWith("VmHWM:"))
-                    peakKb = std::max(peakKb, line.mid(6).trimmed().split(' ').value(0).toDouble());
-        usleep(1000);
-    }
-    run.ms = double(clock.nsecsElapsed()) / 1e6;
-    run.mb = peakKb / 1024.0;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // Peak resident memory of korvanta --screenshots, which opens every window

@@ -3,8 +3,18 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 
+#include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
 
 namespace korvanta::bench {
 
@@ -24,6 +34,46 @@ bool Simulator::start(const QStringList &args)
     }
     m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
     return m_device.startsWith(QLatin1Char('/'));
+}
+
+bool runProgram(const QString &name, const QStringList &arguments, Run &run, const QString &output)
+{
+    const QByteArray program = bench::builtProgram(name).toLocal8Bit();
+    std::vector<QByteArray> words{program};
+    for (const QString &a : arguments)
+        words.push_back(a.toLocal8Bit());
+    std::vector<char *> argv;
+    for (QByteArray &w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+    const QByteArray out = output.isEmpty() ? QByteArray("/dev/null") : output.toLocal8Bit();
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 1, out.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QElapsedTimer clock;
+    clock.start();
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, program.constData(), &files, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&files);
+    if (rc != 0)
+        return false;
+    // The peak of the program's own memory: the kernel's figure at exit
+    // (ru_maxrss) counts this process's as well, which the child shared until
+    // it started the program. The high-water mark of the program's memory
+    // only grows; it is read until the program ends.
+    int status = 0;
+    double peakKb = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        QFile file(QStringLiteral("/proc/%1/status").arg(pid));
+        if (file.open(QIODevice::ReadOnly))
+            for (const QByteArray &line : file.readAll().split('\n'))
+                if (line.startsWith("VmHWM:"))
+                    peakKb = std::max(peakKb, line.mid(6).trimmed().split(' ').value(0).toDouble());
+        usleep(1000);
+    }
+    run.ms = double(clock.nsecsElapsed()) / 1e6;
+    run.mb = peakKb / 1024.0;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 namespace {

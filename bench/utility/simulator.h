@@ -14,6 +14,15 @@ namespace korvanta::bench {
 // this one.
 QString builtProgram(const QString &name);
 
+// A program of this build run to its end, standard output to /dev/null
+// unless it is to go to a file: its wall time in ms and its peak resident
+// memory in MB; false when it did not end with status 0.
+struct Run {
+    double ms = -1;
+    double mb = -1;
+};
+bool runProgram(const QString &name, const QStringList &arguments, Run &run, const QString &output = {});
+
 // korvanta-sim in its own process, serving the simulated adapter on a
 // pseudo-terminal; stopped when this goes.
 class Simulator {

@@ -1,11 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The telnet and RFC 2217 codec, from byte strings to byte strings: every row
-// fed whole and again one byte at a time, which must make no difference.
+// fed whole and again one byte at a time, which must make no difference. The
+// network link against servers scripted here: what it says of each refusal
+// and end, and what it holds however a server floods it.
 
 #include "link/address.h"
+#include "link/networklink.h"
 #include "link/telnetcodec.h"
+#include "link/wait.h"
 
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
+
+#include <sys/socket.h>
 
 using korvanta::TelnetCodec;
 using Agreement = TelnetCodec::Agreement;
@@ -17,6 +25,10 @@ private slots:
     void decode();
     void encode_data();
     void encode();
+    void answersBounded();
+    void servers_data();
+    void servers();
+    void floods();
     void addresses_data();
     void addresses();
     void portNames();
@@ -125,6 +137,170 @@ void CodecTest::encode()
     peer.opening();
     peer.decode(binary ? kAgreed : B("\xff\xfc\x00"));
     QCOMPARE(peer.decode(codec.encode(data)), data);
+}
+
+// A server asking faster than the answers are taken: those waiting stay
+// bounded, and once they are taken the codec answers again.
+void CodecTest::answersBounded()
+{
+    TelnetCodec codec;
+    codec.opening();
+    QByteArray storm;
+    for (int i = 0; i < 100000; ++i)
+        storm += B("\xff\xfd") + char(i % 40 + 1); // DO, options the codec refuses
+    codec.decode(storm);
+    QCOMPARE(codec.takeReplies().size(), TelnetCodec::kMaxReplies);
+    codec.decode(B("\xff\xfd\x18"));
+    QCOMPARE(codec.takeReplies(), B("\xff\xfc\x18"));
+}
+
+namespace {
+// What ser2net answers to the option and to each setting; `field` (0 speed,
+// 1 data size, 2 parity, 3 stop size, 4 flow control) answered `value`.
+QByteArray answered(int field = -1, quint8 value = 0)
+{
+    QByteArray out = kAgreed + kAnswers;
+    const int at[] = {7, 14, 21, 28, 35}; // each answer's value (the speed's lowest byte)
+    if (field >= 0)
+        out[kAgreed.size() + at[field]] = char(value);
+    return out;
+}
+
+// A server on 127.0.0.1 for one connection: it sends greeting at once, then
+// for each piece the client sends, the next of answers; it closes after the
+// last (at once when there is none) if closes. Once it has said all it
+// reads no more.
+struct ScriptedServer {
+    QTcpServer server;
+    QTcpSocket *client = nullptr;
+    ScriptedServer(const QByteArray &greeting, const QList<QByteArray> &answers, bool closes)
+    {
+        server.listen(QHostAddress::LocalHost);
+        // What it leaves unread takes little room in the system, so that
+        // what the client cannot send stays with the client.
+        const int small = 4096;
+        ::setsockopt(int(server.socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        QObject::connect(&server, &QTcpServer::newConnection, &server, [=, this] {
+            client = server.nextPendingConnection();
+            client->setReadBufferSize(4096); // reads little, as a server that never reads
+            client->write(greeting);
+            if (closes && answers.isEmpty())
+                client->disconnectFromHost();
+            QObject::connect(client, &QTcpSocket::readyRead, client, [=, this, next = 0]() mutable {
+                if (next == answers.size())
+                    return; // all said: it reads no more
+                client->readAll();
+                client->write(answers[next++]);
+                if (closes && next == answers.size())
+                    client->disconnectFromHost();
+            });
+        });
+    }
+    QString address(const char *scheme) const
+    {
+        return QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(server.serverPort());
+    }
+};
+} // namespace
+
+// What the link says when the server refuses a setting, or ends the
+// connection: the refusal of each setting, and the server's own words only,
+// never the adapter's reply.
+void CodecTest::servers_data()
+{
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<QByteArray>("greeting");
+    QTest::addColumn<QList<QByteArray>>("answers");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<QByteArray>("command"); // sent once open
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<QString>("never");
+    const QString framing = "のサーバーは 8 ビット、パリティなし、ストップビット 1、フロー制御なしを受け付けませんでした。";
+    QTest::newRow("speed refused") << "rfc2217" << QByteArray() << QList{answered(0, 0x80)} << false << QByteArray()
+                                   << "のサーバーは速度 19200 bit/s を受け付けませんでした (19328 bit/s と応答)。"
+                                   << "";
+    QTest::newRow("7 data bits") << "rfc2217" << QByteArray() << QList{answered(1, 7)} << false << QByteArray()
+                                 << framing << "";
+    QTest::newRow("even parity") << "rfc2217" << QByteArray() << QList{answered(2, 3)} << false << QByteArray()
+                                 << framing << "";
+    QTest::newRow("2 stop bits") << "rfc2217" << QByteArray() << QList{answered(3, 2)} << false << QByteArray()
+                                 << framing << "";
+    QTest::newRow("hardware flow control") << "rfc2217" << QByteArray() << QList{answered(4, 3)} << false
+                                           << QByteArray() << framing << "";
+    QTest::newRow("closed at once, not a word") << "rfc2217" << QByteArray() << QList<QByteArray>{} << true
+                                                << QByteArray() << "rfc2217://127.0.0.1:{port} との接続は閉じられました。"
+                                                << "他のクライアント";
+    QTest::newRow("closed after the adapter's reply")
+        << "tcp" << QByteArray() << QList{B("ATI\r\r\nPort in use\r\n\r\nOK\r\n")} << true << B("ATI\r")
+        << "tcp://127.0.0.1:{port} との接続は閉じられました。" << "Port in use";
+    QTest::newRow("a port in use, in the server's words")
+        << "tcp" << B("\r\nPort already in use\r\n") << QList<QByteArray>{} << true << QByteArray()
+        << "のサーバーが接続を閉じました。ポートは他のクライアントが使用中かもしれません。(サーバーの応答:「Port already in use」)"
+        << "";
+}
+
+void CodecTest::servers()
+{
+    QFETCH(QString, scheme);
+    QFETCH(QByteArray, greeting);
+    QFETCH(QList<QByteArray>, answers);
+    QFETCH(bool, closes);
+    QFETCH(QByteArray, command);
+    QFETCH(QString, said);
+    QFETCH(QString, never);
+    ScriptedServer server(greeting, answers, closes);
+    korvanta::NetworkLink link(*korvanta::parseAddress(server.address(qPrintable(scheme))));
+    QString why;
+    if (link.open()) {
+        if (!command.isEmpty())
+            link.send(command);
+        QTRY_VERIFY(!link.whyLost().isEmpty());
+        why = link.whyLost();
+    } else {
+        why = link.whyNotOpen();
+    }
+    QVERIFY2(why.contains(said.replace("{port}", QString::number(server.server.serverPort()))), qPrintable(why));
+    if (!never.isEmpty())
+        QVERIFY2(!why.contains(never), qPrintable(why));
+}
+
+// A server that floods: the telnet requests' answers waiting to go out stay
+// bounded while it never reads; its data waits up to a bound, the server
+// held back meanwhile, and none of it is lost.
+void CodecTest::floods()
+{
+    using korvanta::NetworkLink;
+    const auto until = [](const std::function<bool()> &done) {
+        return korvanta::waitFor(QDeadlineTimer(30000), done);
+    };
+    QByteArray storm;
+    for (int i = 0; i < (32 << 20) / 3; ++i)
+        storm += B("\xff\xfd\x18");
+    ScriptedServer requests({}, {answered() + storm + "OK"}, false);
+    NetworkLink asked(*korvanta::parseAddress(requests.address("rfc2217")));
+    QVERIFY(asked.open());
+    // As little room in the system on this side: what waits, waits in the link.
+    asked.findChild<QTcpSocket *>()->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, 4096);
+    QVERIFY(until([&] { return asked.inBufferCount() == 2; }));
+    QCOMPARE_LE(asked.outBufferCount(), NetworkLink::kMaxUnsent + TelnetCodec::kMaxReplies);
+
+    QByteArray data(8 << 20, Qt::Uninitialized);
+    for (int i = 0; i < data.size(); ++i)
+        data[i] = char(i * 7);
+    ScriptedServer flooding(data, {}, false);
+    NetworkLink flooded(*korvanta::parseAddress(flooding.address("tcp")));
+    QVERIFY(flooded.open());
+    QVERIFY(until([&] { return flooded.inBufferCount() == NetworkLink::kMaxInput; }));
+    for (int round = 0; round < 100; ++round) // what the server sends on meanwhile waits
+        QCoreApplication::processEvents();
+    QCOMPARE(flooded.inBufferCount(), NetworkLink::kMaxInput);
+    flooded.setInputLen(NetworkLink::kMaxInput);
+    QByteArray got;
+    while (got.size() < data.size() && until([&] { return flooded.inBufferCount() > 0; })) {
+        QCOMPARE_LE(flooded.inBufferCount(), NetworkLink::kMaxInput);
+        got += flooded.input();
+    }
+    QVERIFY(got == data);
 }
 
 // Every address form, read and written back; what is refused, and why.

@@ -286,7 +286,7 @@ void Ser2netTest::lostInTheMiddleOfARestore()
     QCOMPARE(cli.exitCode(), 1);
     const QString err = QString::fromUtf8(cli.readAllStandardError());
     QVERIFY2(err.startsWith("korvanta-cli: " + address(ByRfc2217) + ": "), qPrintable(err));
-    QVERIFY2(err.contains(address(ByRfc2217) + " との接続が切れました"), qPrintable(err));
+    QVERIFY2(err.contains(address(ByRfc2217) + " との接続は閉じられました。"), qPrintable(err));
 
     QVERIFY(startSimulators());
     QVERIFY(startSer2net());
@@ -312,7 +312,7 @@ void Ser2netTest::failures_data()
     QTest::newRow("not RFC 2217: silent") << "rfc2217://127.0.0.1:{silent}" << false << 1
                                           << "のサーバーは 3 秒以内に RFC 2217 (COM ポートの制御) に応じませんでした。";
     QTest::newRow("closed at once") << "rfc2217://127.0.0.1:{closing}" << false << 1
-                                    << "のサーバーが接続を閉じました。";
+                                    << "rfc2217://127.0.0.1:{closing} との接続は閉じられました。";
     QTest::newRow("speed refused") << "rfc2217://127.0.0.1:{9600}" << false << 1
                                    << "のサーバーは速度 19200 bit/s を受け付けませんでした (9600 bit/s と応答)。";
     QTest::newRow("held by another client") << "rfc2217://127.0.0.1:{rfc}" << true << 1
