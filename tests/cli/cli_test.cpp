@@ -880,7 +880,9 @@ void CliTest::backupOfAMalformedReply_data()
     QTest::addColumn<bool>("workFileKept"); // else it holds the entry, as the window shows it whole
     QTest::newRow("a letter") << QByteArray("03X2") << "[TANSYUKU] 03: 機器の応答の値 \"03X2\"" << true;
     QTest::newRow("escape") << QByteArray("03\x1b" "12") << "\"03\\x1b12\"" << true;
-    QTest::newRow("a line feed alone") << QByteArray("0312\n34") << "[TANSYUKU] 03" << true;
+    // The line feed ends the entry's line before its CR records it.
+    QTest::newRow("a line feed alone") << QByteArray("0312\n34") << "[TANSYUKU] 03: 機器の応答にこの設定の値がありません"
+                                       << true;
     QTest::newRow("missing") << QByteArray("-") << "[TANSYUKU] 03: 機器の応答にこの設定の値がありません" << true;
     QTest::newRow("42 digits") << QByteArray(42, '5') << QString(QString(42, '5') + "\" はこの設定では使えません")
                                << false;
