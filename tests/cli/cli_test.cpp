@@ -873,32 +873,58 @@ void CliTest::rackOfSixInParallel()
 // of one answers what the adapter never gives: the backup fails, naming the
 // setting and quoting what came, and leaves the profile written before and
 // the work file byte for byte as they were.
+namespace {
+// The directory's query, and its entry 03 as the adapter of the test holds it.
+const QByteArray kDirectory = [] {
+    QByteArray query = "AT";
+    for (int i = 0; i < 20; ++i)
+        query += "&Z" + QByteArray::number(i) + '?';
+    return query;
+}();
+const QByteArray kEntry3 = "\r\n03:0311112222\r\n";
+} // namespace
+
 void CliTest::backupOfAMalformedReply_data()
 {
-    QTest::addColumn<QByteArray>("entry"); // entry 03 of the reply; "-": none
+    QTest::addColumn<QByteArray>("query");
+    QTest::addColumn<QByteArray>("from"); // in the adapter's answer to the query ...
+    QTest::addColumn<QByteArray>("to");   // ... replaced by this
     QTest::addColumn<QString>("err");
-    QTest::addColumn<bool>("workFileKept"); // else it holds the entry, as the window shows it whole
-    QTest::newRow("a letter") << QByteArray("03X2") << "[TANSYUKU] 03: 機器の応答の値 \"03X2\"" << true;
-    QTest::newRow("escape") << QByteArray("03\x1b" "12") << "\"03\\x1b12\"" << true;
+    QTest::addColumn<QByteArray>("kept"); // a line the work file holds after; none: it is as it was
+    const auto entry = [](const QByteArray &text) { return "\r\n03:" + text + "\r\n"; };
+    QTest::newRow("a letter") << kDirectory << kEntry3 << entry("03X2") << "[TANSYUKU] 03: 機器の応答の値 \"03X2\"" << QByteArray();
+    QTest::newRow("escape") << kDirectory << kEntry3 << entry("03\x1b" "12") << "\"03\\x1b12\"" << QByteArray();
     // The line feed ends the entry's line before its CR records it.
-    QTest::newRow("a line feed alone") << QByteArray("0312\n34") << "[TANSYUKU] 03: 機器の応答にこの設定の値がありません"
-                                       << true;
-    QTest::newRow("missing") << QByteArray("-") << "[TANSYUKU] 03: 機器の応答にこの設定の値がありません" << true;
-    QTest::newRow("42 digits") << QByteArray(42, '5') << QString(QString(42, '5') + "\" はこの設定では使えません")
-                               << false;
+    QTest::newRow("a line feed alone") << kDirectory << kEntry3 << entry("0312\n34")
+                                       << "[TANSYUKU] 03: 機器の応答にこの設定の値がありません" << QByteArray();
+    QTest::newRow("missing") << kDirectory << kEntry3 << QByteArray("\r\n")
+                             << "[TANSYUKU] 03: 機器の応答にこの設定の値がありません" << QByteArray();
+    // Shown whole by the window, so kept in the work file; no profile takes it.
+    QTest::newRow("42 digits") << kDirectory << kEntry3 << entry(QByteArray(42, '5'))
+                               << QString(QString(42, '5') + "\" はこの設定では使えません")
+                               << "\n03=" + QByteArray(42, '5') + '\n';
+    // The telephone and data ports' readings keep through the same check.
+    QTest::newRow("telephone own number") << QByteArray("AT\\S2") << QByteArray("ADR:0311112222")
+                                          << QByteArray("ADR:03X2") << "[TEL1] JIKO_NO: 機器の応答の値 \"03X2\""
+                                          << QByteArray();
+    QTest::newRow("data port own number") << QByteArray("AT\\S5") << QByteArray("0451112222")
+                                          << QByteArray("04\x7f" "2") << "機器の応答の値 \"04\\x7f2\"" << QByteArray();
 }
 
 void CliTest::backupOfAMalformedReply()
 {
-    QFETCH(QByteArray, entry);
+    QFETCH(QByteArray, query);
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
     QFETCH(QString, err);
-    QFETCH(bool, workFileKept);
+    QFETCH(QByteArray, kept);
     // A copy of its own, so that its work files go to the test's data folder.
     const QString cli = m_dir->filePath("korvanta-cli");
     QVERIFY(QFile::copy(program("korvanta-cli"), cli));
     TcpAdapter adapters[2];
     for (TcpAdapter &a : adapters)
-        QVERIFY(a.server.isListening() && a.adapter.setValue("&Z3", "0311112222"));
+        QVERIFY(a.server.isListening() && a.adapter.setValue("&Z3", "0311112222") && a.adapter.setValue("$C1", "0311112222")
+                && a.adapter.setValue("$C4", "0451112222"));
     QProcess runs[2];
     for (int i = 0; i < 2; ++i)
         start(runs[i], cli.toUtf8(), {"--port", adapters[i].address(), "backup", QStringLiteral("%1.ini").arg(i)});
@@ -916,22 +942,18 @@ void CliTest::backupOfAMalformedReply()
     const QByteArray before = bytes(profile), workBefore = bytes(work);
     QVERIFY(before.contains("\n03=0311112222\n") && workBefore.contains("\n03=0311112222\n"));
 
-    QByteArray query = "AT";
-    for (int i = 0; i < 20; ++i)
-        query += "&Z" + QByteArray::number(i) + '?';
     QByteArray reply = adapters[1].adapter.respond(query + '\r');
-    QVERIFY(reply.contains("\r\n03:0311112222\r\n"));
-    reply.replace("\r\n03:0311112222\r\n", entry == "-" ? QByteArray("\r\n") : "\r\n03:" + entry + "\r\n");
-    adapters[1].replies[query] = reply;
+    QVERIFY2(reply.contains(from), reply.constData());
+    adapters[1].replies[query] = reply.replace(from, to);
     start(runs[1], cli.toUtf8(), {"--port", adapters[1].address(), "backup", "1.ini"});
     QCOMPARE(waitedStatus(runs[1]), 1);
     const QString said = QString::fromUtf8(runs[1].readAllStandardError());
     QVERIFY2(said.contains(err), qPrintable(said));
     QCOMPARE(bytes(profile), before);
-    if (workFileKept)
+    if (kept.isEmpty())
         QCOMPARE(bytes(work), workBefore);
     else
-        QVERIFY(bytes(work).contains("\n03=" + entry + '\n'));
+        QVERIFY(bytes(work).contains(kept));
 }
 
 void CliTest::portsAsTheWindowProgram()
