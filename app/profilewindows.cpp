@@ -6,6 +6,7 @@
 #include "link/session.h"
 #include "profile/adapterprofile.h"
 #include "profile/destination.h"
+#include "workfile/workfile.h"
 #include "ui/progresswindow.h"
 
 #include <QCoreApplication>
@@ -103,7 +104,10 @@ bool saveProfile(Session &session, QWidget *window, QString path)
         return false;
     };
     // What cannot be written is said before the adapter is read.
-    if (const QString why = profile::unwritableReason(path); !why.isEmpty())
+    QString why = profile::workFileClash(path, session.workFile.path());
+    if (why.isEmpty())
+        why = profile::unwritableReason(path);
+    if (!why.isEmpty())
         return cannotWrite(why);
     profile::Profile p;
     {
@@ -111,7 +115,11 @@ bool saveProfile(Session &session, QWidget *window, QString path)
         if (!profile::backup(session, p, window))
             return false; // the reading said why
     }
-    if (const QString why = profile::writeFile(path, profile::write(p)); !why.isEmpty())
+    // Only a file that restores is written; the old one stays as it was.
+    why = profile::unrestorable(p);
+    if (why.isEmpty())
+        why = profile::writeFile(path, profile::write(p));
+    if (!why.isEmpty())
         return cannotWrite(why);
     tell(Boxes::tr("設定を保存しました。\n%1").arg(path), window);
     return true;

@@ -5,10 +5,10 @@
 #include "link/link.h"
 #include "link/messages.h"
 #include "link/store.h"
-#include "link/text.h"
 #include "profile/destination.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
+#include "workfile/settingvalues.h"
 #include "workfile/workfile.h"
 
 #include <QCoreApplication>

@@ -182,8 +182,16 @@ public:
         const QString path = arguments[0];
         const bool toStdout = path == QLatin1String("-");
         context.aboutPort();
-        // What cannot be written is said before the adapter is read.
-        if (const QString why = toStdout ? QString() : profile::unwritableReason(path); !why.isEmpty()) {
+        // What cannot be written is said before the adapter is read; so is a
+        // profile that would be written over the run's own work file.
+        const LineOptions &line = context.options();
+        const QString workFile = !line.workFile.isEmpty() ? line.workFile
+                                 : line.simulate          ? QString()
+                                                          : context.workFilePath();
+        QString why = workFile.isEmpty() ? QString() : profile::workFileClash(path, workFile);
+        if (why.isEmpty() && !toStdout)
+            why = profile::unwritableReason(path);
+        if (!why.isEmpty()) {
             context.say(why);
             return kTrouble;
         }
@@ -196,6 +204,13 @@ public:
         if (!profile::backup(*session, p) || context.stopping())
             return kFailed;
         Context::progress({});
+        // A reply the profile would refuse: a file that restore refused later
+        // would be no backup at all. The old file stays as it was.
+        if (const QString refused = profile::unrestorable(p); !refused.isEmpty()) {
+            context.say(refused);
+            context.say(unwritten);
+            return kFailed;
+        }
         const QByteArray bytes = profile::write(p);
         if (toStdout) {
             context.write(bytes);
@@ -205,7 +220,7 @@ public:
         const auto kind = profile::destinationOf(path).kind;
         if (kind == profile::Destination::Direct || kind == profile::Destination::Descriptor)
             context.releaseSignals(); // a pipe may wait for its reader: a signal ends the wait as usual
-        const QString why = profile::writeFile(path, bytes, [&context] { return !context.stopping(); });
+        why = profile::writeFile(path, bytes, [&context] { return !context.stopping(); });
         if (!why.isEmpty() && !context.stopping()) {
             context.say(why);
             return kTrouble;

@@ -3,6 +3,7 @@
 
 #include "dataport/strings.h"
 #include "link/exchange.h"
+#include "link/messages.h"
 #include "link/session.h"
 #include "workfile/workfile.h"
 
@@ -21,9 +22,12 @@ template <class Parse> Reading ask(Session &session, const char *query, Parse pa
     return answer ? parse(*answer) : Reading{false, {}};
 }
 
-// "コマンドの受信に失敗しました" over parent; the flag, if any, set to 1.
-bool failed(QObject *parent, int *flag = nullptr)
+// "コマンドの受信に失敗しました" over parent, after what a value refused was,
+// if any; the flag, if any, set to 1.
+bool failed(QObject *parent, int *flag = nullptr, const ReadKeeper *refused = nullptr)
 {
+    if (refused)
+        Messages::warn(refused->refusal, parent);
     Session::reportReceiveFailure(parent);
     if (flag)
         *flag = 1;
@@ -42,8 +46,8 @@ template <class Rows> bool readEach(Session &s, const Rows &rows, Reading (*pars
         const Reading reading = ask(s, row(r).query, parse);
         if (!reading.ok)
             return failed(parent);
-        if (reading.value)
-            keep(row(r).key, *reading.value);
+        if (reading.value && !keep(row(r).key, *reading.value))
+            return failed(parent, nullptr, &keep);
     }
     return true;
 }
@@ -100,7 +104,7 @@ bool PortRead(Session &s, PortIndex p, SettingValues &values, QObject *parent)
     const Port &pt = port(p);
     s.ReadFailed = 0;
     WorkFile::Batch batch(s.workFile);
-    const ReadKeeper keep{s.workFile, values, nameOf(pt.section)};
+    const ReadKeeper keep{s.workFile, values, nameOf(pt.section), settingKeys()};
     const bool ok = [&] {
         const auto listing = s.query(pt.listing);
         if (!listing)
@@ -108,29 +112,29 @@ bool PortRead(Session &s, PortIndex p, SettingValues &values, QObject *parent)
         const ListingReading r = parseListing(*listing, pt);
         if (!r.ok)
             return false;
-        keep(kOwnNumberKey, QString::fromLatin1(r.number));
-        keep(kSubaddressKey, QString::fromLatin1(r.subaddress));
+        if (!keep(kOwnNumberKey, QString::fromLatin1(r.number)) || !keep(kSubaddressKey, QString::fromLatin1(r.subaddress)))
+            return false;
         for (const auto &[setting, value] : r.values)
-            keep(setting->key, value);
+            if (!keep(setting->key, value))
+                return false;
 
         const Reading n = ask(s, pt.iNumberQuery, parseINumber);
-        if (n.value)
-            keep(kINumberKey, *n.value);
-        return n.ok;
+        return n.ok && (!n.value || keep(kINumberKey, *n.value));
     }();
-    return ok || failed(parent, &s.ReadFailed);
+    return ok || failed(parent, &s.ReadFailed, keep.refusal.isEmpty() ? nullptr : &keep);
 }
 
 bool DataExtRead(Session &s, SettingValues &values, QObject *parent)
 {
     s.ReadFailed = 0;
     WorkFile::Batch batch(s.workFile);
-    const ReadKeeper keep{s.workFile, values, nameOf(kExtSection)};
+    const ReadKeeper keep{s.workFile, values, nameOf(kExtSection), settingKeys()};
     for (const ExtSetting *setting : extReadOrder()) {
         const Reading r = ask(s, setting->query, [setting](const QByteArray &a) { return parseExtended(*setting, a); });
         if (!r.ok)
             return failed(parent, &s.ReadFailed);
-        keep(setting->key, *r.value);
+        if (!keep(setting->key, *r.value))
+            return failed(parent, &s.ReadFailed, &keep);
     }
     return true;
 }
@@ -138,7 +142,7 @@ bool DataExtRead(Session &s, SettingValues &values, QObject *parent)
 bool BodRead(Session &s, SettingValues &values, QObject *parent)
 {
     WorkFile::Batch batch(s.workFile);
-    const ReadKeeper keep{s.workFile, values, nameOf(kBodSection)};
+    const ReadKeeper keep{s.workFile, values, nameOf(kBodSection), settingKeys()};
     if (!readEach(s, bodDirections(), parseDirection, keep, parent)
         || !readEach(s, bodReadOrder(), parseRegister, keep, parent))
         return false;
@@ -152,7 +156,7 @@ bool BodRead(Session &s, SettingValues &values, QObject *parent)
 bool BapRead(Session &s, SettingValues &values, QObject *parent)
 {
     WorkFile::Batch batch(s.workFile);
-    return readEach(s, bapSides(), parseMask, ReadKeeper{s.workFile, values, nameOf(kBapSection)}, parent); // the calling side first
+    return readEach(s, bapSides(), parseMask, ReadKeeper{s.workFile, values, nameOf(kBapSection), settingKeys()}, parent); // the calling side first
 }
 
 bool readForm3(Session &s, SettingValues &values, QObject *parent)

@@ -40,11 +40,4 @@ inline QString operator+(const QString &a, const Text &b)
     return a + b.toString();
 }
 
-// A control character, C0, DEL or C1 (CSI among them): what a message shows
-// as \xHH, since a terminal would take it as a command.
-constexpr bool isControlCharacter(char16_t c)
-{
-    return c < 0x20 || (c >= 0x7f && c <= 0x9f);
-}
-
 } // namespace korvanta

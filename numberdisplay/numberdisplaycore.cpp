@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "numberdisplay/numberdisplaycore.h"
 
+#include "link/messages.h"
 #include "link/session.h"
 #include "workfile/workfile.h"
 
@@ -31,18 +32,17 @@ std::optional<char> wantedIn(const SettingValues &values, int p, const Setting &
 bool NdRead(Session &s, int p, SettingValues &values, QObject *parent)
 {
     WorkFile::Batch batch(s.workFile);
+    const ReadKeeper keep{s.workFile, values, sectionOf(p), settingKeys()};
     for (const Setting *setting : kSettings) {
         const auto answer = s.query(setting->query[p]);
         const Reading r = answer ? readReply(*setting, p, *answer) : Reading{};
-        if (!r.ok) {
+        const bool kept = r.ok && (!r.value || keep(setting->key, QString(QLatin1Char(*r.value))));
+        if (!kept) {
+            if (r.ok)
+                Messages::warn(keep.refusal, parent);
             Session::reportReceiveFailure(parent);
             return false; // a failed number display read skips the i-number read
         }
-        if (!r.value)
-            continue;
-        const QString value(QLatin1Char(*r.value));
-        s.workFile.store(sectionOf(p), QLatin1String(setting->key), value);
-        values.set(sectionOf(p), QLatin1String(setting->key), value);
     }
     return true;
 }

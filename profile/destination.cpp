@@ -130,6 +130,21 @@ QString unwritableReason(const QString &path)
     return Texts::tr("%1: 設定ファイルを書き込めるファイルではありません").arg(path);
 }
 
+QString workFileClash(const QString &path, const QString &workFile)
+{
+    const Destination d = destinationOf(path);
+    struct stat written {}, work {};
+    const bool there = d.kind == Destination::Descriptor ? ::fstat(d.fd, &written) == 0
+                                                         : ::stat(QFile::encodeName(d.path).constData(), &written) == 0;
+    const bool same = there && ::stat(QFile::encodeName(workFile).constData(), &work) == 0
+                          ? written.st_dev == work.st_dev && written.st_ino == work.st_ino
+                          : d.kind != Destination::Descriptor
+                                && QFileInfo(d.path).absoluteFilePath()
+                                       == QFileInfo(destinationOf(workFile).path).absoluteFilePath();
+    return same ? Texts::tr("%1: 作業ファイル %2 そのものです (設定ファイルには別のファイルを指定してください)").arg(path, workFile)
+                : QString();
+}
+
 QString writeFile(const QString &path, const QByteArray &bytes, const std::function<bool()> &keep, int mode)
 {
     if (QString why = unwritableReason(path); !why.isEmpty())
@@ -151,6 +166,8 @@ QString writeFile(const QString &path, const QByteArray &bytes, const std::funct
     QSaveFile file(d.path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
         return QStringLiteral("%1: %2").arg(path, file.errorString());
+    if (mode < 0 && d.kind == Destination::NewFile)
+        mode = 0600;
     if (mode >= 0 && ::fchmod(file.handle(), mode_t(mode)) != 0)
         return because(path, errno);
     if (keep && !keep()) {
@@ -208,7 +225,9 @@ QString saveAutomaticBackup(const Profile &profile, const QString &device, QStri
     while (QFileInfo::exists(path))
         path = automaticBackupPath(device, at = at.addMSecs(1));
     const QString folder = QFileInfo(path).absolutePath();
-    QString why = automaticBackupProblem();
+    QString why = unrestorable(profile);
+    if (why.isEmpty())
+        why = automaticBackupProblem();
     if (why.isEmpty() && !QDir().mkpath(folder))
         why = because(folder, errno ? errno : EACCES);
     // Only their owner reads them: they hold telephone numbers.

@@ -35,11 +35,18 @@ Destination destinationOf(const QString &path);
 // not a file. Empty when writing may be tried.
 QString unwritableReason(const QString &path);
 
+// Why a profile may not be written to path when the run's work file is
+// workFile: the same path, or the same file through links, a hard link or a
+// descriptor that leads to it. The two files differ in kind: each written
+// over the other would leave both unreadable. Empty when they differ.
+QString workFileClash(const QString &path, const QString &workFile);
+
 // Writes bytes to path (see Destination). An existing regular file or a new
 // name gets a temporary file beside it, renamed over it at the end, so that a
 // failure or an interruption leaves the old file whole; keep() is asked just
-// before the rename, and false leaves the old file as well; mode, when given,
-// is the new file's. A named pipe, a character device or a socket is opened
+// before the rename, and false leaves the old file as well. The file written
+// takes mode when it is given; else a new file is readable by its owner alone
+// (profiles hold telephone numbers), and a file replaced keeps its mode. A named pipe, a character device or a socket is opened
 // and written; a descriptor is written where it stands. Empty on success,
 // else what went wrong, with the path and the system's own reason.
 QString writeFile(const QString &path, const QByteArray &bytes, const std::function<bool()> &keep = {},
@@ -62,7 +69,8 @@ QString automaticBackupProblem();
 
 // Writes the profile to a new automatic backup of the port, readable by its
 // owner alone (it holds telephone numbers), the folder made when needed. Its
-// path, or empty with why in error.
+// path, or empty with why in error; nothing is written of a profile that
+// would not restore (unrestorable()).
 QString saveAutomaticBackup(const Profile &profile, const QString &device, QString *error);
 
 } // namespace korvanta::profile

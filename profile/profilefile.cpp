@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profile/profilefile.h"
 
-#include "link/text.h"
-
 #include <QCoreApplication>
 #include <QSet>
 
@@ -22,21 +20,6 @@ QString upper(const QString &s) { return s.toUpper(); }
 bool writable(const QString &value)
 {
     return !value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r'));
-}
-
-// A piece of the file as a message quotes it: control characters as \xHH,
-// and a long one cut with "…", so that a message stays one readable line.
-QString shown(const QString &text)
-{
-    constexpr qsizetype kLongest = 60;
-    QString out;
-    for (const QChar c : text.left(kLongest)) {
-        if (isControlCharacter(c.unicode()))
-            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return text.size() > kLongest ? out + QStringLiteral("…") : out;
 }
 
 } // namespace
@@ -144,23 +127,23 @@ std::variant<Profile, ParseError> parse(const QByteArray &whole, std::span<const
             continue;
         if (trimmed.startsWith(QLatin1Char('['))) {
             if (!trimmed.endsWith(QLatin1Char(']')) || trimmed.size() < 3)
-                return ParseError{lineNo, {}, Texts::tr("セクションの行が正しくありません: ") + shown(trimmed)};
+                return ParseError{lineNo, {}, Texts::tr("セクションの行が正しくありません: ") + quotedValue(trimmed)};
             section = trimmed.mid(1, trimmed.size() - 2).trimmed();
             profileSection = section.compare(QLatin1String(kSection), Qt::CaseInsensitive) == 0;
             if (!profileSection && !sections.contains(upper(section)))
-                return ParseError{lineNo, shown(section), Texts::tr("知らないセクションです")};
+                return ParseError{lineNo, quotedValue(section), Texts::tr("知らないセクションです")};
             continue;
         }
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq <= 0)
-            return ParseError{lineNo, {}, Texts::tr("\"キー=値\" の行ではありません: ") + shown(trimmed)};
+            return ParseError{lineNo, {}, Texts::tr("\"キー=値\" の行ではありません: ") + quotedValue(trimmed)};
         if (section.isEmpty())
             return ParseError{lineNo, {}, Texts::tr("セクションの前に設定があります")};
         const QString key = line.left(eq).trimmed();
         const QString value = line.mid(eq + 1);
         const QString name = section + QLatin1Char('/') + key;
         if (seen.contains(upper(name)))
-            return ParseError{lineNo, shown(name), Texts::tr("二度目の設定です")};
+            return ParseError{lineNo, quotedValue(name), Texts::tr("二度目の設定です")};
         seen.insert(upper(name));
         if (profileSection) {
             profile.lines.insert(upper(name), lineNo);
@@ -171,18 +154,18 @@ std::variant<Profile, ParseError> parse(const QByteArray &whole, std::span<const
                 profile.firmware = value;
                 firmwareSeen = true;
             } else {
-                return ParseError{lineNo, shown(name), Texts::tr("知らないキーです")};
+                return ParseError{lineNo, quotedValue(name), Texts::tr("知らないキーです")};
             }
             continue;
         }
         const SettingKey *setting = findKey(keys, section, key);
         if (!setting)
-            return ParseError{lineNo, shown(name), Texts::tr("知らないキーです")};
+            return ParseError{lineNo, quotedValue(name), Texts::tr("知らないキーです")};
         if (!setting->accepts || !setting->accepts(value))
         {
             const QString accepted = acceptedValues(*setting);
             return ParseError{lineNo, name,
-                              Texts::tr("「%1」の値として使えません: \"%2\"").arg(setting->caption, shown(value))
+                              Texts::tr("「%1」の値として使えません: \"%2\"").arg(setting->caption, quotedValue(value))
                                   + (accepted.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(accepted))};
         }
         // A number as the adapter and the windows keep it: "080" is 80, and
@@ -223,6 +206,27 @@ QByteArray write(const Profile &profile, std::span<const SettingKey> keys)
             out += "\n[" + section.toUtf8() + "]\n" + body;
     }
     return out;
+}
+
+QString unrestorable(const Profile &profile, std::span<const SettingKey> keys)
+{
+    for (const SettingKey &k : keys) {
+        const auto value = profile.values.get(k.section, k.key);
+        if (value && !(k.accepts && k.accepts(*value)))
+            return refusedReply(k, *value);
+        if (!value && !k.newFirmwareOnly)
+            return Texts::tr("%1 [%2] %3: 機器の応答にこの設定の値がありません").arg(k.caption, k.section, k.key);
+    }
+    const auto reread = parse(write(profile, keys), keys);
+    if (const auto *error = std::get_if<ParseError>(&reread))
+        return error->describe(Texts::tr("機器から読んだ設定"));
+    // Compared setting by setting: a profile of an adapter need not hold its
+    // settings in the table's order.
+    const Profile &back = std::get<Profile>(reread);
+    if (back.model != profile.model || back.firmware != profile.firmware
+        || !compare(back.values, profile.values, keys).isEmpty())
+        return Texts::tr("機器から読んだ設定が、書いたファイルから同じに読み戻せません");
+    return {};
 }
 
 QList<std::pair<QString, std::vector<const SettingKey *>>> sections(std::span<const SettingKey> keys)

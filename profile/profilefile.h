@@ -87,6 +87,13 @@ std::variant<Profile, ParseError> parse(const QByteArray &text, std::span<const 
 // appear, LF line ends.
 QByteArray write(const Profile &profile, std::span<const SettingKey> keys = settingKeys());
 
+// Why a profile read from an adapter could not be kept as a file that
+// restores: a value its setting refuses (quoted as the adapter gave it), a
+// setting missing, anything the reading of the file written would refuse.
+// Empty when the file would read back as the same profile. Every backup asks
+// this before it writes anything.
+QString unrestorable(const Profile &profile, std::span<const SettingKey> keys = settingKeys());
+
 // One setting that differs between two sets of values; a side without the
 // setting has no value.
 struct Difference {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shortdial/shortdialcore.h"
 
+#include "link/messages.h"
 #include "link/session.h"
 #include "workfile/charset.h"
 #include "workfile/workfile.h"
@@ -26,9 +27,13 @@ bool NumRead(Session &session, SettingValues &values, QObject *parent)
         return false;
     }
     WorkFile::Batch batch(session.workFile);
+    const ReadKeeper keep{session.workFile, values, kSection, settingKeys()};
     for (const ReadEntry &read : *entries) {
-        session.workFile.store(kSection, keyOf(read.entry), read.stored);
-        values.set(kSection, keyOf(read.entry), read.stored);
+        if (!keep(kEntryRows[read.entry].key, read.stored)) {
+            Messages::warn(keep.refusal, parent);
+            Session::reportReceiveFailure(parent);
+            return false;
+        }
     }
     return true;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "telephone/telephonecore.h"
 
+#include "link/messages.h"
 #include "link/session.h"
 #include "workfile/charset.h"
 #include "workfile/workfile.h"
@@ -37,8 +38,10 @@ Stored storedIn(Session &session, const QString &section)
     };
 }
 
-bool failed(Session &session, QObject *parent)
+bool failed(Session &session, QObject *parent, const ReadKeeper *refused = nullptr)
 {
+    if (refused)
+        Messages::warn(refused->refusal, parent);
     Session::reportReceiveFailure(parent);
     session.ReadFailed = 1;
     return false;
@@ -71,7 +74,7 @@ bool AnaPortRead(Session &s, int p, SettingValues &values, QObject *parent)
 {
     s.ReadFailed = 0;
     const Port &port = ports()[p];
-    const ReadKeeper store{s.workFile, values, QLatin1String(port.section)};
+    const ReadKeeper store{s.workFile, values, QLatin1String(port.section), settingKeys()};
 
     const auto answer = s.query(port.statusQuery);
     const auto status = answer ? parsePortStatus(*answer, port) : std::nullopt;
@@ -83,11 +86,13 @@ bool AnaPortRead(Session &s, int p, SettingValues &values, QObject *parent)
     const QByteArray *fields[] = {&status->ownNumber, &status->subaddress, &status->forwarding};
     const size_t fieldsRead = status->complete ? std::size(fields) : 2;
     for (size_t t = 0; t < fieldsRead; ++t)
-        store(texts[t].key, QString::fromLatin1(*fields[t]));
+        if (!store(texts[t].key, QString::fromLatin1(*fields[t])))
+            return failed(s, parent, &store);
     if (!status->complete)
         return failed(s, parent);
     for (const auto &[index, value] : status->tokens)
-        store(portChoices()[index].key, one(value));
+        if (!store(portChoices()[index].key, one(value)))
+            return failed(s, parent, &store);
     if (status->numberDisplay)
         s.NumberDisplayFlags[p] = *status->numberDisplay;
 
@@ -95,7 +100,8 @@ bool AnaPortRead(Session &s, int p, SettingValues &values, QObject *parent)
     const auto digits = queryDigits(s, dial.query[p]);
     if (!digits)
         return failed(s, parent);
-    store(dial.key, QString::number(boxNumber(QString::fromLatin1(*digits))));
+    if (!store(dial.key, QString::number(boxNumber(QString::fromLatin1(*digits)))))
+        return failed(s, parent, &store);
 
     if (!s.newFirmware())
         return true;
@@ -105,7 +111,8 @@ bool AnaPortRead(Session &s, int p, SettingValues &values, QObject *parent)
         const auto ring = queryDigits(s, c.query[p]);
         if (!ring)
             return failed(s, parent);
-        store(c.key, one(ringPattern(*ring)));
+        if (!store(c.key, one(ringPattern(*ring))))
+            return failed(s, parent, &store);
     }
     return true;
 }
@@ -113,17 +120,20 @@ bool AnaPortRead(Session &s, int p, SettingValues &values, QObject *parent)
 bool AnaRead(Session &s, SettingValues &values, QObject *parent)
 {
     s.ReadFailed = 0;
-    const ReadKeeper store{s.workFile, values, QLatin1String(kCommonSection)};
+    const ReadKeeper store{s.workFile, values, QLatin1String(kCommonSection), settingKeys()};
     for (const CommonSetting &c : commonSettings()) {
         if (c.newFirmwareOnly && !s.newFirmware())
             continue;
         const auto digits = queryDigits(s, c.query);
         if (!digits)
             return failed(s, parent);
+        std::optional<QString> value;
         if (!c.isChoice())
-            store(c.key, QString::number(boxNumber(QString::fromLatin1(*digits))));
-        else if (const auto value = replyChoice(*digits, c.values))
-            store(c.key, one(*value));
+            value = QString::number(boxNumber(QString::fromLatin1(*digits)));
+        else if (const auto choice = replyChoice(*digits, c.values))
+            value = one(*choice);
+        if (value && !store(c.key, *value))
+            return failed(s, parent, &store);
     }
     return true;
 }

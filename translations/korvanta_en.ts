@@ -878,6 +878,13 @@ Add tries the connection, then writes the port into ports.conf.</translation>
     </message>
 </context>
 <context>
+    <name>korvanta::SettingValues</name>
+    <message>
+        <source>%1 [%2] %3: 機器の応答の値 &quot;%4&quot; はこの設定では使えません</source>
+        <translation>%1 [%2] %3: the adapter replied &quot;%4&quot;, which the setting does not take</translation>
+    </message>
+</context>
+<context>
     <name>korvanta::SettingsDialog</name>
     <message>
         <source>登録</source>
@@ -1574,6 +1581,22 @@ Only one utility at a time can use the same work file (%1).</translation>
             <numerusform>up to %n character of %1</numerusform>
             <numerusform>up to %n characters of %1</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>%1: 作業ファイル %2 そのものです (設定ファイルには別のファイルを指定してください)</source>
+        <translation>%1: this is the work file %2 itself (name another file for the profile)</translation>
+    </message>
+    <message>
+        <source>%1 [%2] %3: 機器の応答にこの設定の値がありません</source>
+        <translation>%1 [%2] %3: the adapter&apos;s reply holds no value of the setting</translation>
+    </message>
+    <message>
+        <source>機器から読んだ設定</source>
+        <translation>the settings read from the adapter</translation>
+    </message>
+    <message>
+        <source>機器から読んだ設定が、書いたファイルから同じに読み戻せません</source>
+        <translation>the settings read from the adapter do not read back the same from the file written</translation>
     </message>
 </context>
 <context>

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace korvanta {
@@ -101,14 +102,6 @@ private:
     QMultiHash<size_t, qsizetype> m_index; // by settingNameHash()
 };
 
-// Keeps each value read under its key of one section, in the work file and
-// in the values alike.
-struct ReadKeeper {
-    WorkFile &workFile;
-    SettingValues &values;
-    QString section;
-    void operator()(const char *key, const QString &value) const;
-};
 
 // The values a setting takes, told for people from the table rows its check
 // works from: the options and what each means, a number's range, or the
@@ -170,6 +163,42 @@ struct SettingRule {
     QString message;      // what a refusal says
     // Whether values keep it; values lacking one of the keys keep it.
     std::function<bool(const SettingValues &)> holds;
+};
+
+// A control character, C0, DEL or C1 (CSI among them): what a message shows
+// as \xHH, since a terminal would take it as a command.
+constexpr bool isControlCharacter(char16_t c)
+{
+    return c < 0x20 || (c >= 0x7f && c <= 0x9f);
+}
+
+// A value as a message quotes it: control characters as \xHH, and a long one
+// cut with "…", so that the message stays one readable line.
+QString quotedValue(const QString &value);
+
+// What is said when a setting refuses a value that the adapter's reply gave:
+// the setting's caption, section and key, and the value quoted.
+QString refusedReply(const SettingKey &setting, const QString &value);
+
+// Keeps each value read under its key of one section, in the work file and
+// in the values alike, once the key's setting in the subsystem's table takes
+// it: a value of characters the setting does not take, or a choice it lacks,
+// is kept nowhere, and the work file keeps what it had. Only a number beyond
+// its range or a text longer than its box is kept, as the windows show it
+// whole (a profile still refuses it). A key the table lacks is kept as it is.
+struct ReadKeeper {
+    ReadKeeper(WorkFile &workFile, SettingValues &values, QString section, std::span<const SettingKey> settings)
+        : workFile(workFile), values(values), section(std::move(section)), settings(settings)
+    {
+    }
+    WorkFile &workFile;
+    SettingValues &values;
+    QString section;
+    std::span<const SettingKey> settings;
+    // False, keeping nothing, when the setting refuses the value; refusal
+    // then says so.
+    [[nodiscard]] bool operator()(const char *key, const QString &value) const;
+    mutable QString refusal;
 };
 
 } // namespace korvanta

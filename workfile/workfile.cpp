@@ -16,6 +16,7 @@
 
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -99,8 +100,12 @@ private:
             const quint64 upTo = m_queued;
             lock.unlock();
             Written w;
+            // A new file is its owner's alone: it holds telephone numbers. One
+            // that is there keeps its mode.
+            const bool fresh = !QFileInfo::exists(m_path);
             QSaveFile file(m_path);
-            w.ok = file.open(QIODevice::WriteOnly) && file.write(text.data(), qint64(text.size())) == qint64(text.size())
+            w.ok = file.open(QIODevice::WriteOnly) && (!fresh || ::fchmod(file.handle(), 0600) == 0)
+                   && file.write(text.data(), qint64(text.size())) == qint64(text.size())
                    && file.flush() && file.commit();
             if (!w.ok)
                 file.cancelWriting();
@@ -311,11 +316,63 @@ QString WorkFile::inUseMessage() const
         .arg(m_path);
 }
 
-void ReadKeeper::operator()(const char *key, const QString &value) const
+QString quotedValue(const QString &value)
+{
+    constexpr qsizetype kLongest = 60;
+    QString out;
+    for (const QChar c : value.left(kLongest)) {
+        if (isControlCharacter(c.unicode()))
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return value.size() > kLongest ? out + QStringLiteral("…") : out;
+}
+
+QString refusedReply(const SettingKey &setting, const QString &value)
+{
+    return QCoreApplication::translate("korvanta::SettingValues", "%1 [%2] %3: 機器の応答の値 \"%4\" はこの設定では使えません")
+        .arg(setting.caption, setting.section, setting.key, quotedValue(value));
+}
+
+namespace {
+// Whether a value its setting refuses is still one a window shows whole: a
+// number out of its range, or a text of the setting's characters longer than
+// its box. The box widens to it, so that box and work file agree, and the
+// window's own range check refuses it should the operator send it; nothing is
+// sent unasked. Any other character, or a choice the setting lacks, is no
+// value of the setting at all.
+bool onlyTooLong(const SettingDomain &domain, const QString &value)
+{
+    const auto allOf = [](const QString &text, const QString &characters) {
+        return std::all_of(text.begin(), text.end(), [&characters](QChar c) { return characters.contains(c); });
+    };
+    if (domain.max >= domain.min)
+        return !value.isEmpty() && allOf(value, QStringLiteral("0123456789"));
+    if (domain.text.empty())
+        return false;
+    // A directory entry: a number, then "*" and a subaddress.
+    const qsizetype star = domain.text.size() > 1 ? value.indexOf(u'*') : -1;
+    return allOf(star < 0 ? value : value.left(star), domain.text.front().characters)
+           && (star < 0 || allOf(value.mid(star + 1), domain.text.back().characters));
+}
+} // namespace
+
+bool ReadKeeper::operator()(const char *key, const QString &value) const
 {
     const QString name = QString::fromLatin1(key);
+    for (const SettingKey &setting : settings) {
+        if (!sameSettingName(setting.section, setting.key, section, name))
+            continue;
+        if (!setting.accepts || !(setting.accepts(value) || onlyTooLong(setting.domain, value))) {
+            refusal = refusedReply(setting, value);
+            return false;
+        }
+        break;
+    }
     workFile.store(section, name, value);
     values.set(section, name, value);
+    return true;
 }
 
 } // namespace korvanta

@@ -5,6 +5,7 @@
 
 #include "app/startup.h"
 #include "appfixture.h"
+#include "link/address.h"
 #include "link/ports.h"
 #include "link/seriallink.h"
 
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
@@ -57,6 +59,7 @@ private slots:
     void permissionAdviceFollowsTheMode_data();
     void permissionAdviceFollowsTheMode();
     void permissionReasonForAnotherUser();
+    void portAddedAfterALastLineWithoutItsEnd();
 };
 
 void PortsTest::listShowsFoundDevicesAfterTheComPorts()
@@ -230,4 +233,23 @@ void PortsTest::permissionReasonForAnotherUser()
 }
 
 QTEST_MAIN(PortsTest)
+// A port added to a ports.conf whose last line has no line end (as an editor
+// may leave it) stands on a line of its own: both ports are there on reload.
+void PortsTest::portAddedAfterALastLineWithoutItsEnd()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ports.conf"));
+    QFile conf(path);
+    QVERIFY(conf.open(QIODevice::WriteOnly) && conf.write("rack1 = tcp://127.0.0.1:2001") > 0);
+    conf.close();
+    PortNames names = PortNames::load(path);
+    QString why;
+    QVERIFY2(names.add(path, QStringLiteral("rack2"), *parseAddress(QStringLiteral("rfc2217://127.0.0.1:2002")), &why),
+             qPrintable(why));
+    const PortNames reloaded = PortNames::load(path);
+    QCOMPARE(reloaded.problems(), QStringList{});
+    QVERIFY(reloaded.find(QStringLiteral("rack1")) && reloaded.find(QStringLiteral("rack2")));
+    QCOMPARE(reloaded.find(QStringLiteral("rack2"))->port, quint16(2002));
+}
+
 #include "ports_test.moc"

@@ -2,6 +2,7 @@
 // korvanta-cli as a user runs it: exit statuses, results and messages, the
 // traffic log, and the libraries it needs.
 
+#include "sim/simulatedadapter.h"
 #include "tests/trafficlog.h"
 
 #include <QDir>
@@ -11,6 +12,8 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -47,6 +50,8 @@ private slots:
     void cutShortSaysWhatWasDone();
     void deviceHeldExclusively();
     void rackOfSixInParallel();
+    void backupOfAMalformedReply_data();
+    void backupOfAMalformedReply();
     void portsAsTheWindowProgram();
     void linksNeitherWidgetsNorGui();
 
@@ -78,6 +83,49 @@ namespace {
 QString program(const char *name)
 {
     return QDir(qEnvironmentVariable("KORVANTA_BIN_DIR")).filePath(QString::fromLatin1(name));
+}
+
+// An adapter behind a raw TCP port of 127.0.0.1, as a console server offers
+// it, served by the test's own event loop: the simulator's engine, with the
+// whole answer to chosen command lines replaced by replies the adapter never
+// gives.
+struct TcpAdapter {
+    TcpAdapter()
+    {
+        server.listen(QHostAddress::LocalHost);
+        QObject::connect(&server, &QTcpServer::newConnection, [this] {
+            QTcpSocket *socket = server.nextPendingConnection();
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, line = QByteArray()]() mutable {
+                for (const char c : socket->readAll()) {
+                    line += c;
+                    if (c != '\r')
+                        continue;
+                    const auto replaced = replies.constFind(line.chopped(1));
+                    socket->write(replaced == replies.cend() ? adapter.respond(line) : *replaced);
+                    line.clear();
+                }
+            });
+        });
+    }
+    QString address() const { return QStringLiteral("tcp://127.0.0.1:%1").arg(server.serverPort()); }
+    QTcpServer server;
+    korvanta::sim::SimulatedAdapter adapter;
+    QMap<QByteArray, QByteArray> replies; // command line without CR -> the whole answer, echo included
+};
+
+// The status of a run started, waited for while the event loop serves.
+int waitedStatus(QProcess &process)
+{
+    QDeadlineTimer deadline(30000);
+    while (process.state() != QProcess::NotRunning && !deadline.hasExpired())
+        QTest::qWait(10);
+    return process.state() == QProcess::NotRunning && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+int modeOf(const QString &path)
+{
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 07777) : -1;
 }
 } // namespace
 
@@ -216,6 +264,12 @@ void CliTest::statuses_data()
     // "=": the whole of standard error.
     more("usage error in one line", none, {"--fast", "identify"}, 2, "",
          "=korvanta-cli: Unknown option 'fast'.\nTry 'korvanta-cli --help'.\n");
+    // A profile never goes over the run's own work file, however named; the
+    // port is not even opened (the work file's lock is never made).
+    more("backup over the work file", answers, {"--port", "{pty}", "backup", "{dir}/mail.ini"}, 2, "",
+         "{dir}/mail.ini: 作業ファイル {dir}/mail.ini そのものです");
+    more("backup over the work file by another path", answers, {"--port", "{pty}", "backup", "{dir}/./mail.ini"}, 2,
+         "", "作業ファイル {dir}/mail.ini そのものです");
     more("work file in a missing folder", answers, {"--port", "{pty}", "--workfile", "{dir}/none/mail.ini", "identify"}, 2,
          "", "korvanta-cli: {pty}: the work file cannot be written: {dir}/none: No such file or directory");
     more("store's report into a full disk", answers, {"--port", "{pty}", "--json", "store", ">/dev/full"}, 2, "",
@@ -482,6 +536,7 @@ void CliTest::backupIntoAnyFile_data()
     QTest::newRow("/dev/fd/3, appending") << "/dev/fd/3 3>>kept.txt" << "kept.txt" << "";
     QTest::newRow("/proc/self/fd/1 after a line") << "/proc/self/fd/1 >>kept.txt" << "kept.txt" << "";
     QTest::newRow("symbolic link") << "link.ini" << "factory.ini" << "";
+    QTest::newRow("link to /dev/stdout, appending") << "stdout.link >>kept.txt" << "kept.txt" << "";
     QTest::newRow("read-only descriptor") << "/dev/fd/3 3<kept.txt" << "" << "/dev/fd/3: Bad file descriptor";
 }
 
@@ -514,6 +569,11 @@ void CliTest::backupIntoAnyFile()
     struct stat keptBefore {};
     QVERIFY(!kept || ::stat(path("kept.txt"), &keptBefore) == 0);
     QVERIFY(target != "link.ini" || ::symlink("factory.ini", path("link.ini")) == 0);
+    QVERIFY(!target.startsWith("stdout.link") || ::symlink("/dev/stdout", path("stdout.link")) == 0);
+    // A file replaced keeps its mode; a new one is its owner's alone, as the
+    // work file is: both hold telephone numbers.
+    QVERIFY(::chmod(path("factory.ini"), 0640) == 0);
+    QCOMPARE(modeOf(m_dir->filePath("mail.ini")), 0600);
     const QString cli = (QStringList{program("korvanta-cli")} + line).join(' ') + " backup " + target;
     const int status = run("/bin/bash", {"-c", cli + "; s=$?; wait $!; exit $s"}); // as a shell runs it
     QVERIFY2(m_err.contains(err), qPrintable(m_err));
@@ -525,6 +585,8 @@ void CliTest::backupIntoAnyFile()
     QVERIFY(written.isEmpty() || (result.open(QIODevice::ReadOnly) && result.readAll() == (kept ? "header\n" + expected : expected)));
     QVERIFY(!kept || (::stat(path("kept.txt"), &after) == 0 && after.st_ino == keptBefore.st_ino));
     QVERIFY(target != "link.ini" || (::lstat(path("link.ini"), &after) == 0 && S_ISLNK(after.st_mode)));
+    QCOMPARE(modeOf(m_dir->filePath("factory.ini")), 0640);
+    QVERIFY(target != "new.ini" || modeOf(m_dir->filePath("new.ini")) == 0600);
     // A file replaced whole, by a rename; a pipe or device still what it was.
     if (QStringList{"factory.ini", "pipe", "null"}.contains(target))
         QVERIFY(::stat(path(target), &after) == 0
@@ -604,6 +666,7 @@ void CliTest::json()
     const QString backup = o["backup"].toString();
     const QString port = m_device.mid(5).replace('/', '_'); // pts_N
     QVERIFY2(backup.startsWith(m_dir->filePath("data/korvanta/backups/" + port + "-")), qPrintable(backup));
+    QCOMPARE(modeOf(backup), 0600); // it holds telephone numbers
     QVERIFY2(m_err.contains(backup), qPrintable(m_err));
     QCOMPARE(run("korvanta-cli", QStringList{"diff", "factory.ini", backup}), 0);
     // Nothing to change: no backup, stored all the same.
@@ -834,6 +897,94 @@ void CliTest::rackOfSixInParallel()
         QCOMPARE(m_out, device + ": アナログポート設定 / TEL1ポート / 自己アドレス [TEL1] JIKO_NO: \"0312345678\" → \"\"\n");
     }
     QVERIFY(QFileInfo(m_dir->filePath("data/korvanta/workfiles/" + devices[0].mid(5).replace('/', '_') + ".ini")).isFile());
+}
+
+// Two adapters on the network at once, with no work file named: each port
+// its own work file, so neither run waits for the other. Then the directory
+// of one answers what the adapter never gives: the backup fails, naming the
+// setting and quoting what came, and leaves the profile written before and
+// the work file byte for byte as they were.
+namespace {
+// The directory's query, and its entry 03 as the adapter of the test holds it.
+const QByteArray kDirectory = [] {
+    QByteArray query = "AT";
+    for (int i = 0; i < 20; ++i)
+        query += "&Z" + QByteArray::number(i) + '?';
+    return query;
+}();
+const QByteArray kEntry3 = "\r\n03:0311112222\r\n";
+} // namespace
+
+void CliTest::backupOfAMalformedReply_data()
+{
+    QTest::addColumn<QByteArray>("query");
+    QTest::addColumn<QByteArray>("from"); // in the adapter's answer to the query ...
+    QTest::addColumn<QByteArray>("to");   // ... replaced by this
+    QTest::addColumn<QString>("err");
+    QTest::addColumn<QByteArray>("kept"); // a line the work file holds after; none: it is as it was
+    const auto entry = [](const QByteArray &text) { return "\r\n03:" + text + "\r\n"; };
+    QTest::newRow("a letter") << kDirectory << kEntry3 << entry("03X2") << "[TANSYUKU] 03: 機器の応答の値 \"03X2\"" << QByteArray();
+    QTest::newRow("escape") << kDirectory << kEntry3 << entry("03\x1b" "12") << "\"03\\x1b12\"" << QByteArray();
+    // The line feed ends the entry's line before its CR records it.
+    QTest::newRow("a line feed alone") << kDirectory << kEntry3 << entry("0312\n34")
+                                       << "[TANSYUKU] 03: 機器の応答にこの設定の値がありません" << QByteArray();
+    QTest::newRow("missing") << kDirectory << kEntry3 << QByteArray("\r\n")
+                             << "[TANSYUKU] 03: 機器の応答にこの設定の値がありません" << QByteArray();
+    // Shown whole by the window, so kept in the work file; no profile takes it.
+    QTest::newRow("42 digits") << kDirectory << kEntry3 << entry(QByteArray(42, '5'))
+                               << QString(QString(42, '5') + "\" はこの設定では使えません")
+                               << "\n03=" + QByteArray(42, '5') + '\n';
+    // The telephone and data ports' readings keep through the same check.
+    QTest::newRow("telephone own number") << QByteArray("AT\\S2") << QByteArray("ADR:0311112222")
+                                          << QByteArray("ADR:03X2") << "[TEL1] JIKO_NO: 機器の応答の値 \"03X2\""
+                                          << QByteArray();
+    QTest::newRow("data port own number") << QByteArray("AT\\S5") << QByteArray("0451112222")
+                                          << QByteArray("04\x7f" "2") << "機器の応答の値 \"04\\x7f2\"" << QByteArray();
+}
+
+void CliTest::backupOfAMalformedReply()
+{
+    QFETCH(QByteArray, query);
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
+    QFETCH(QString, err);
+    QFETCH(QByteArray, kept);
+    // A copy of its own, so that its work files go to the test's data folder.
+    const QString cli = m_dir->filePath("korvanta-cli");
+    QVERIFY(QFile::copy(program("korvanta-cli"), cli));
+    TcpAdapter adapters[2];
+    for (TcpAdapter &a : adapters)
+        QVERIFY(a.server.isListening() && a.adapter.setValue("&Z3", "0311112222") && a.adapter.setValue("$C1", "0311112222")
+                && a.adapter.setValue("$C4", "0451112222"));
+    QProcess runs[2];
+    for (int i = 0; i < 2; ++i)
+        start(runs[i], cli.toUtf8(), {"--port", adapters[i].address(), "backup", QStringLiteral("%1.ini").arg(i)});
+    for (QProcess &run : runs)
+        QCOMPARE(waitedStatus(run), 0);
+    const auto workFile = [this](const TcpAdapter &a) {
+        return m_dir->filePath(QStringLiteral("data/korvanta/workfiles/127.0.0.1_%1.ini").arg(a.server.serverPort()));
+    };
+    const auto bytes = [](const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+    };
+    QVERIFY(QFileInfo(workFile(adapters[0])).isFile());
+    const QString profile = m_dir->filePath("1.ini"), work = workFile(adapters[1]);
+    const QByteArray before = bytes(profile), workBefore = bytes(work);
+    QVERIFY(before.contains("\n03=0311112222\n") && workBefore.contains("\n03=0311112222\n"));
+
+    QByteArray reply = adapters[1].adapter.respond(query + '\r');
+    QVERIFY2(reply.contains(from), reply.constData());
+    adapters[1].replies[query] = reply.replace(from, to);
+    start(runs[1], cli.toUtf8(), {"--port", adapters[1].address(), "backup", "1.ini"});
+    QCOMPARE(waitedStatus(runs[1]), 1);
+    const QString said = QString::fromUtf8(runs[1].readAllStandardError());
+    QVERIFY2(said.contains(err), qPrintable(said));
+    QCOMPARE(bytes(profile), before);
+    if (kept.isEmpty())
+        QCOMPARE(bytes(work), workBefore);
+    else
+        QVERIFY(bytes(work).contains(kept));
 }
 
 void CliTest::portsAsTheWindowProgram()

@@ -4,6 +4,7 @@
 
 #include "link/session.h"
 #include "profile/adapterprofile.h"
+#include "profile/destination.h"
 #include "profile/manualpage.h"
 #include "profile/profilefile.h"
 #include "sim/simulatedadapter.h"
@@ -169,6 +170,7 @@ private slots:
     void blockingSettingsArriveInOneRestore();
     void everyValueTheManualGivesIsAccepted();
     void manualPageReadsWell();
+    void automaticBackupOnlyOfWhatRestores();
 };
 
 void ProfileTest::fileRules_data()
@@ -499,4 +501,28 @@ void ProfileTest::manualPageReadsWell()
 }
 
 QTEST_MAIN(ProfileTest)
+// An automatic backup is written only of a profile that would restore: a
+// value its setting refuses (quoted, control characters escaped) or a
+// setting missing leaves no file, and says which setting.
+void ProfileTest::automaticBackupOnlyOfWhatRestores()
+{
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    const Profile whole = parsed(Adapter().backup());
+    QCOMPARE(unrestorable(whole), QString());
+    Profile refused = whole, missing = whole;
+    refused.values.set("TANSYUKU", "03", "03\x1b" "12");
+    missing.values.remove("TANSYUKU", "03");
+    for (const auto &[p, said] : {std::pair{refused, "[TANSYUKU] 03: 機器の応答の値 \"03\\x1b12\""},
+                                  std::pair{missing, "[TANSYUKU] 03: 機器の応答にこの設定の値がありません"}}) {
+        QString why;
+        QCOMPARE(saveAutomaticBackup(p, "/dev/ttyUSB0", &why), QString());
+        QVERIFY2(why.contains(QString::fromUtf8(said)), qPrintable(why));
+    }
+    QCOMPARE(QDir(automaticBackupFolder()).entryList(QDir::Files), QStringList{});
+    QString why;
+    QVERIFY2(!saveAutomaticBackup(whole, "/dev/ttyUSB0", &why).isEmpty(), qPrintable(why));
+    qunsetenv("XDG_DATA_HOME");
+}
+
 #include "profile_test.moc"

@@ -57,8 +57,10 @@ void WorkFileTest::missingFileGivesDefaultsAndTheFirstStoreCreatesIt()
     QVERIFY(file.lastSaveOk());
     QCOMPARE(readAll(m_path), QByteArray("[TEL1]\nHASHIN=4\n"));
     QCOMPARE(file.fetch("TEL1", "HASHIN", "9"), QStringLiteral("4"));
-    // Nothing but the file itself is left in the folder.
+    // Nothing but the file itself is left in the folder, readable by its
+    // owner alone: it holds telephone numbers.
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"mail.ini"});
+    QCOMPARE(QFile::permissions(m_path) & 0x0777, QFile::ReadUser | QFile::WriteUser);
 }
 
 void WorkFileTest::namesAreCaseInsensitive()
@@ -88,6 +90,8 @@ void WorkFileTest::valuesAreCutTo255Characters()
 void WorkFileTest::otherSectionsKeysAndOrderAreKept()
 {
     writeAll(m_path, "; kept\n[ZETA]\nA=1\n[TEL1]\nJIKO_NO=0312\nOTHER=x\n[ALPHA]\nB=2\n");
+    const QFile::Permissions mode = QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup;
+    QVERIFY(QFile::setPermissions(m_path, mode));
     {
         WorkFile file(m_path);
         file.store("TEL1", "JIKO_NO", "0999");
@@ -99,6 +103,7 @@ void WorkFileTest::otherSectionsKeysAndOrderAreKept()
     QVERIFY(text.indexOf("[TEL1]") < text.indexOf("[ALPHA]"));
     QVERIFY(text.contains("JIKO_NO=0999\nOTHER=x\nSUB_NO=12\n"));
     QVERIFY(text.contains("[ALPHA]\nB=2\n"));
+    QCOMPARE(QFile::permissions(m_path) & 0x0777, mode); // and its mode
 }
 
 void WorkFileTest::changesMadeByAnotherWriterAreSeen()
