@@ -103,8 +103,13 @@ int main(int argc, char *argv[])
                        {QStringLiteral("language"), {}, QStringLiteral("LANG")},
                        {QStringLiteral("deadline-scale"), {}, QStringLiteral("F")}});
     addLineOptions(parser);
+    QStringList added; // an option several commands take is added once
     for (const Command *command : commands())
-        parser.addOptions(command->options());
+        for (const QCommandLineOption &option : command->options())
+            if (!added.contains(option.names().first())) {
+                added << option.names().first();
+                parser.addOption(option);
+            }
 
     const auto usageError = [](const QString &why) {
         std::fprintf(stderr, "korvanta-cli: %s\n%s\n", why.toUtf8().constData(),
@@ -153,9 +158,12 @@ int main(int argc, char *argv[])
     if (!command)
         return usageError(Command::tr("unknown command \"%1\"").arg(parser.positionalArguments().first()));
     // Another command's own option is a mistake.
+    QStringList own;
+    for (const QCommandLineOption &option : command->options())
+        own << option.names();
     for (const Command *other : commands())
         for (const QCommandLineOption &option : other->options())
-            if (other != command && parser.isSet(option.names().first()))
+            if (other != command && !own.contains(option.names().first()) && parser.isSet(option.names().first()))
                 return usageError(Command::tr("--%1 belongs to %2").arg(option.names().first(), other->name()));
 
     Context context(options, parser.isSet(QStringLiteral("json")), timing, parser.isSet(QStringLiteral("prefix-port")));

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // korvanta-cli backup, restore and diff: settings profiles of the adapter.
 
-#include "cli/command.h"
+#include "cli/restore.h"
 #include "link/session.h"
 #include "profile/adapterprofile.h"
 #include "profile/destination.h"
@@ -22,7 +22,8 @@ QString nothingChanged() { return Command::tr("nothing was changed"); }
 
 // A profile from a file ("-": standard input); empty, with the reason said,
 // when it cannot be read or is refused.
-std::optional<profile::Profile> readProfile(Context &context, const QString &path)
+std::optional<profile::Profile> readProfile(Context &context, const QString &path,
+                                           profile::Reading reading = profile::Reading::Whole)
 {
     QFile file;
     const bool fromStdin = path == QLatin1String("-");
@@ -38,12 +39,18 @@ std::optional<profile::Profile> readProfile(Context &context, const QString &pat
         context.say(Command::tr("%1: %2").arg(name, file.errorString()));
         return std::nullopt;
     }
-    const auto parsed = profile::parse(text);
+    const auto parsed = profile::parse(text, profile::settingKeys(), reading);
     if (const auto *error = std::get_if<profile::ParseError>(&parsed)) {
         context.say(error->describe(name));
         return std::nullopt;
     }
     return std::get<profile::Profile>(parsed);
+}
+
+// --merge: a profile of some settings, the others left as they are.
+profile::Reading readingOf(const QCommandLineParser &parser)
+{
+    return parser.isSet(QStringLiteral("merge")) ? profile::Reading::Merge : profile::Reading::Whole;
 }
 
 QJsonValue orNull(const std::optional<QString> &value)
@@ -229,6 +236,178 @@ public:
     }
 };
 
+} // namespace
+
+namespace {
+// The steps of a restore, as JSON names them and as messages say them.
+constexpr const char *kStepKeys[] = {"reading", "writing", "reading back", "storing"};
+// The step a failure stopped the run in; what stops it after the read-back
+// stops it before the store.
+QString stepKey(profile::Step step)
+{
+    return QString::fromLatin1(kStepKeys[int(step == profile::Step::Done ? profile::Step::Storing : step)]);
+}
+QString stepName(profile::Step step, int count = 0)
+{
+    switch (step) {
+    case profile::Step::Reading:
+        return Command::tr("reading the settings");
+    case profile::Step::Writing:
+        return Command::tr("writing %n change(s)", nullptr, count);
+    case profile::Step::ReadingBack:
+        return Command::tr("reading the settings back");
+    case profile::Step::Storing:
+    case profile::Step::Done:
+        break;
+    }
+    return Command::tr("storing the settings");
+}
+// Each change by what the adapter answered: acknowledged, sent without
+// an answer, not sent.
+QString counts(const profile::ApplyResult &r, int count)
+{
+    return Command::tr("%1 of the %n change(s) acknowledged, %2 sent without an answer, %3 not sent", nullptr, count)
+        .arg(r.acknowledged.size())
+        .arg(r.unanswered.size())
+        .arg(r.unsent.size());
+}
+
+// Backup, the changes, the read-back, the store.
+int apply(Context &context, const QCommandLineParser &parser, Session &session,
+                 const profile::RestorePlan &plan, Report &report)
+{
+    const int count = int(plan.changes.size());
+    if (count > 0 && !parser.isSet(QStringLiteral("no-backup"))) {
+        context.step(Command::tr("saving the adapter's settings"), nothingChanged());
+        QString why;
+        const profile::Profile before{session.ModelName, session.FirmwareVersion, plan.adapter, {}, !plan.scope.isEmpty()};
+        report.backup = profile::saveAutomaticBackup(before, context.portName(), &why);
+        if (report.backup.isEmpty()) {
+            context.say(Command::tr("no backup of the adapter's settings, so nothing was sent: %1").arg(why));
+            report.restoring = false;
+            return kTrouble;
+        }
+        context.say(Command::tr("the adapter's settings before the restore: ") + report.backup);
+    }
+    const bool storing = !parser.isSet(QStringLiteral("no-store"));
+    profile::ApplyResult &result = report.applied;
+    result.step = profile::Step::Done;
+    for (const profile::Difference &d : plan.changes)
+        result.unsent.append(d.setting);
+    if (count > 0) {
+        context.changing(storing ? Command::tr("restored and stored") : Command::tr("restored, not stored"));
+        context.step(stepName(profile::Step::Writing, count),
+                     Command::tr("some of the %n change(s) may have been sent, none was stored", nullptr, count));
+        result = profile::apply(session, plan);
+        const QString done = counts(result, count);
+        if (context.stopping()) {
+            // What the signal's message says: the step cut short and what
+            // the adapter answered until then.
+            context.step(stepName(result.step == profile::Step::Done ? profile::Step::Storing : result.step, count), done + QStringLiteral("; ") +
+                                                            Context::storeText(StoreOutcome::NotSent));
+            report.failedStep = stepKey(result.step);
+            return kFailed;
+        }
+    }
+    // The adapter stores what it holds, changed now or left unstored
+    // before; a failed restore stores whatever got through.
+    if (storing)
+        report.stored = context.store(counts(result, count));
+    const bool failed = result.outcome != profile::Outcome::Done;
+    if (failed)
+        report.failedStep = stepKey(result.step);
+    else if (storing && report.stored != StoreOutcome::Acknowledged)
+        report.failedStep = stepKey(profile::Step::Storing);
+    if (context.stopRequested())
+        return kFailed;
+    if (failed) {
+        // As a signal's message: what went out, what was kept, what to do.
+        const QString kept = report.stored == StoreOutcome::Acknowledged
+                                 ? Command::tr("what the adapter took was stored")
+                                 : Context::storeText(report.stored);
+        context.say(Command::tr("the restore failed on the line while %1: %2; %3; running the same command "
+                                "again completes it")
+                        .arg(stepName(result.step, count), counts(result, count), kept));
+        return kFailed;
+    }
+    if (!result.unverified.isEmpty()) {
+        context.say(Command::tr("read back, these differ from the profile:"));
+        for (const profile::Difference &d : result.unverified)
+            context.say(profile::describe(d));
+        return kFailed;
+    }
+    return report.stored == StoreOutcome::Acknowledged || !storing ? kDone : kFailed;
+}
+
+} // namespace
+
+QList<QCommandLineOption> restoreOptions()
+{
+    return {{QStringLiteral("dry-run"), Command::tr("print the changes, send none")},
+            {QStringLiteral("no-store"), Command::tr("do not store what was sent")},
+            {QStringLiteral("no-backup"), Command::tr("no backup of the adapter's settings first")}};
+}
+
+int restoreProfile(Context &context, const QCommandLineParser &parser, const profile::Profile &wanted,
+                   const QString &source)
+{
+    context.aboutPort();
+    // Nor when what any firmware takes of it breaks a rule: what this
+    // adapter's takes is checked once it has said which it has.
+    if (const auto broken = profile::brokenRule(wanted, profile::fitFirmware(wanted.values, false).held)) {
+        context.say(broken->describe(source));
+        return kTrouble;
+    }
+    // Nor when the report or the backup could not be written: found
+    // before the adapter is read, where that can be told.
+    const bool dryRun = parser.isSet(QStringLiteral("dry-run"));
+    if (const QString why = dryRun ? QString() : Context::unwritableOutput(); !why.isEmpty()) {
+        context.say(Command::tr("standard output cannot be written, so nothing was sent: ") + why);
+        return kTrouble;
+    }
+    if (!dryRun && !parser.isSet(QStringLiteral("no-backup")))
+        if (const QString why = profile::automaticBackupProblem(); !why.isEmpty()) {
+            context.say(Command::tr("no backup of the adapter's settings, so nothing was sent: %1").arg(why));
+            return kTrouble;
+        }
+    Session *session = context.connect();
+    if (!session)
+        return context.failure();
+    context.step(stepName(profile::Step::Reading), nothingChanged());
+    profile::RestorePlan plan;
+    profile::ParseError problem;
+    Report report(context, session->ModelName, session->FirmwareVersion);
+    report.restoring = !dryRun;
+    const auto failedReading = [&] {
+        report.failedStep = stepKey(profile::Step::Reading);
+        if (context.json())
+            context.printJson(report.document());
+        return kFailed;
+    };
+    switch (profile::plan(*session, wanted, plan, &problem)) {
+    case profile::Outcome::LineFailed:
+        return failedReading();
+    case profile::Outcome::Refused:
+        context.say(problem.describe(source));
+        return kTrouble;
+    case profile::Outcome::Done:
+        break;
+    }
+    if (context.stopping())
+        return failedReading();
+    Context::progress({});
+    report.changes = plan.changes;
+    report.skip(context, plan.skipped, wanted.values);
+    report.leave(context, plan.unmanaged);
+    printChanges(context, plan.changes);
+    const int status = dryRun ? kDone : apply(context, parser, *session, plan, report);
+    if (context.json())
+        context.printJson(report.document());
+    return status;
+}
+
+namespace {
+
 class RestoreCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("restore"); }
@@ -240,175 +419,23 @@ public:
                               "backup, sends only the changes, reads back and\n"
                               "stores (\"AT&W0&W1\"); --dry-run: print only;\n"
                               "--no-store: leave the store to a later run;\n"
-                              "--no-backup: no backup first");
+                              "--no-backup: no backup first; --merge: FILE may\n"
+                              "hold any of the settings, the others are left\n"
+                              "as they are");
     }
     QList<QCommandLineOption> options() const override
     {
-        return {{QStringLiteral("dry-run"), Command::tr("print the changes, send none")},
-                {QStringLiteral("no-store"), Command::tr("do not store what was sent")},
-                {QStringLiteral("no-backup"), Command::tr("no backup of the adapter's settings first")}};
+        return restoreOptions() << QCommandLineOption(QStringLiteral("merge"), Command::tr("FILE holds only some settings"));
     }
     int run(Context &context, const QCommandLineParser &parser, const QStringList &arguments) override
     {
         if (arguments.size() != 1)
             return usageError(Command::tr("restore takes one FILE"));
         context.aboutPort();
-        const auto wanted = readProfile(context, arguments[0]);
+        const auto wanted = readProfile(context, arguments[0], readingOf(parser));
         if (!wanted)
             return kTrouble; // nothing reaches the line
-        // Nor when what any firmware takes of it breaks a rule: what this
-        // adapter's takes is checked once it has said which it has.
-        if (const auto broken = profile::brokenRule(*wanted, profile::fitFirmware(wanted->values, false).held)) {
-            context.say(broken->describe(arguments[0]));
-            return kTrouble;
-        }
-        // Nor when the report or the backup could not be written: found
-        // before the adapter is read, where that can be told.
-        const bool dryRun = parser.isSet(QStringLiteral("dry-run"));
-        if (const QString why = dryRun ? QString() : Context::unwritableOutput(); !why.isEmpty()) {
-            context.say(Command::tr("standard output cannot be written, so nothing was sent: ") + why);
-            return kTrouble;
-        }
-        if (!dryRun && !parser.isSet(QStringLiteral("no-backup")))
-            if (const QString why = profile::automaticBackupProblem(); !why.isEmpty()) {
-                context.say(Command::tr("no backup of the adapter's settings, so nothing was sent: %1").arg(why));
-                return kTrouble;
-            }
-        Session *session = context.connect();
-        if (!session)
-            return context.failure();
-        context.step(stepName(profile::Step::Reading), nothingChanged());
-        profile::RestorePlan plan;
-        profile::ParseError problem;
-        Report report(context, session->ModelName, session->FirmwareVersion);
-        report.restoring = !dryRun;
-        const auto failedReading = [&] {
-            report.failedStep = stepKey(profile::Step::Reading);
-            if (context.json())
-                context.printJson(report.document());
-            return kFailed;
-        };
-        switch (profile::plan(*session, *wanted, plan, &problem)) {
-        case profile::Outcome::LineFailed:
-            return failedReading();
-        case profile::Outcome::Refused:
-            context.say(problem.describe(arguments[0]));
-            return kTrouble;
-        case profile::Outcome::Done:
-            break;
-        }
-        if (context.stopping())
-            return failedReading();
-        Context::progress({});
-        report.changes = plan.changes;
-        report.skip(context, plan.skipped, wanted->values);
-        report.leave(context, plan.unmanaged);
-        printChanges(context, plan.changes);
-        const int status = dryRun ? kDone : apply(context, parser, *session, plan, report);
-        if (context.json())
-            context.printJson(report.document());
-        return status;
-    }
-
-private:
-    // The steps of a restore, as JSON names them and as messages say them.
-    static constexpr const char *kStepKeys[] = {"reading", "writing", "reading back", "storing"};
-    // The step a failure stopped the run in; what stops it after the read-back
-    // stops it before the store.
-    static QString stepKey(profile::Step step)
-    {
-        return QString::fromLatin1(kStepKeys[int(step == profile::Step::Done ? profile::Step::Storing : step)]);
-    }
-    static QString stepName(profile::Step step, int count = 0)
-    {
-        switch (step) {
-        case profile::Step::Reading:
-            return Command::tr("reading the settings");
-        case profile::Step::Writing:
-            return Command::tr("writing %n change(s)", nullptr, count);
-        case profile::Step::ReadingBack:
-            return Command::tr("reading the settings back");
-        case profile::Step::Storing:
-        case profile::Step::Done:
-            break;
-        }
-        return Command::tr("storing the settings");
-    }
-    // Each change by what the adapter answered: acknowledged, sent without
-    // an answer, not sent.
-    static QString counts(const profile::ApplyResult &r, int count)
-    {
-        return Command::tr("%1 of the %n change(s) acknowledged, %2 sent without an answer, %3 not sent", nullptr, count)
-            .arg(r.acknowledged.size())
-            .arg(r.unanswered.size())
-            .arg(r.unsent.size());
-    }
-
-    // Backup, the changes, the read-back, the store.
-    static int apply(Context &context, const QCommandLineParser &parser, Session &session,
-                     const profile::RestorePlan &plan, Report &report)
-    {
-        const int count = int(plan.changes.size());
-        if (count > 0 && !parser.isSet(QStringLiteral("no-backup"))) {
-            context.step(Command::tr("saving the adapter's settings"), nothingChanged());
-            QString why;
-            const profile::Profile before{session.ModelName, session.FirmwareVersion, plan.adapter, {}};
-            report.backup = profile::saveAutomaticBackup(before, context.portName(), &why);
-            if (report.backup.isEmpty()) {
-                context.say(Command::tr("no backup of the adapter's settings, so nothing was sent: %1").arg(why));
-                report.restoring = false;
-                return kTrouble;
-            }
-            context.say(Command::tr("the adapter's settings before the restore: ") + report.backup);
-        }
-        const bool storing = !parser.isSet(QStringLiteral("no-store"));
-        profile::ApplyResult &result = report.applied;
-        result.step = profile::Step::Done;
-        for (const profile::Difference &d : plan.changes)
-            result.unsent.append(d.setting);
-        if (count > 0) {
-            context.changing(storing ? Command::tr("restored and stored") : Command::tr("restored, not stored"));
-            context.step(stepName(profile::Step::Writing, count),
-                         Command::tr("some of the %n change(s) may have been sent, none was stored", nullptr, count));
-            result = profile::apply(session, plan);
-            const QString done = counts(result, count);
-            if (context.stopping()) {
-                // What the signal's message says: the step cut short and what
-                // the adapter answered until then.
-                context.step(stepName(result.step == profile::Step::Done ? profile::Step::Storing : result.step, count), done + QStringLiteral("; ") +
-                                                                Context::storeText(StoreOutcome::NotSent));
-                report.failedStep = stepKey(result.step);
-                return kFailed;
-            }
-        }
-        // The adapter stores what it holds, changed now or left unstored
-        // before; a failed restore stores whatever got through.
-        if (storing)
-            report.stored = context.store(counts(result, count));
-        const bool failed = result.outcome != profile::Outcome::Done;
-        if (failed)
-            report.failedStep = stepKey(result.step);
-        else if (storing && report.stored != StoreOutcome::Acknowledged)
-            report.failedStep = stepKey(profile::Step::Storing);
-        if (context.stopRequested())
-            return kFailed;
-        if (failed) {
-            // As a signal's message: what went out, what was kept, what to do.
-            const QString kept = report.stored == StoreOutcome::Acknowledged
-                                     ? Command::tr("what the adapter took was stored")
-                                     : Context::storeText(report.stored);
-            context.say(Command::tr("the restore failed on the line while %1: %2; %3; running the same command "
-                                    "again completes it")
-                            .arg(stepName(result.step, count), counts(result, count), kept));
-            return kFailed;
-        }
-        if (!result.unverified.isEmpty()) {
-            context.say(Command::tr("read back, these differ from the profile:"));
-            for (const profile::Difference &d : result.unverified)
-                context.say(profile::describe(d));
-            return kFailed;
-        }
-        return report.stored == StoreOutcome::Acknowledged || !storing ? kDone : kFailed;
+        return restoreProfile(context, parser, *wanted, arguments[0]);
     }
 };
 
@@ -422,18 +449,23 @@ public:
                               "(adapter → FILE), or FILE2 from FILE (FILE →\n"
                               "FILE2); status 0 same, 1 different, 2 trouble");
     }
-    int run(Context &context, const QCommandLineParser &, const QStringList &arguments) override
+    QList<QCommandLineOption> options() const override
+    {
+        return {{QStringLiteral("merge"), Command::tr("FILE holds only some settings")}};
+    }
+    int run(Context &context, const QCommandLineParser &parser, const QStringList &arguments) override
     {
         if (arguments.isEmpty() || arguments.size() > 2)
             return usageError(Command::tr("diff takes FILE, or FILE1 FILE2"));
         const bool withAdapter = arguments.size() == 1;
         if (withAdapter)
             context.aboutPort();
-        const auto first = readProfile(context, arguments[0]);
+        const profile::Reading reading = readingOf(parser);
+        const auto first = readProfile(context, arguments[0], reading);
         if (!first)
             return kTrouble;
         if (!withAdapter) {
-            const auto second = readProfile(context, arguments[1]);
+            const auto second = readProfile(context, arguments[1], reading);
             if (!second)
                 return kTrouble;
             Report report(context, first->model, first->firmware, false);
@@ -444,8 +476,11 @@ public:
         if (!session)
             return kTrouble;
         context.step(Command::tr("reading the settings"), nothingChanged());
-        profile::Profile adapter;
-        if (!profile::backup(*session, adapter) || context.stopping())
+        // A merge reads only what holds the settings it names.
+        SettingValues adapter;
+        const QList<const SettingKey *> scope = first->partial ? profile::scopeOf(first->values)
+                                                               : QList<const SettingKey *>{};
+        if (!profile::read(*session, scope, adapter) || context.stopping())
             return kTrouble;
         Context::progress({});
         // As a restore sees it: what the firmware cannot take is skipped,
@@ -453,10 +488,11 @@ public:
         const profile::FirmwareFit fit = profile::fitFirmware(first->values, session->newFirmware());
         Report report(context, session->ModelName, session->FirmwareVersion);
         report.skip(context, fit.lacking, first->values);
-        report.leave(context, profile::unmanaged(*first, adapter.values));
+        if (!first->partial)
+            report.leave(context, profile::unmanaged(*first, adapter));
         // Only what the profile holds and the adapter can take: a setting
         // the adapter lacks, or one the profile leaves alone, is no difference.
-        report.changes = profile::compare(adapter.values, fit.held, profile::settingKeys(), true);
+        report.changes = profile::compare(adapter, fit.held, profile::settingKeys(), true);
         return finish(context, report, true);
     }
 

@@ -17,18 +17,32 @@ namespace {
 
 // The subsystems in the order of the main window's menu: what a profile
 // holds, and the order of reading and writing.
+using Read = bool (*)(Session &, SettingValues &, QObject *);
 struct Subsystem {
     const std::vector<SettingKey> &(*keys)();
     std::optional<QString> (*validateAll)(const SettingValues &, bool); // none: no check of ranges
     const std::vector<SettingRule> &(*rules)(); // none: no rule across settings
-    bool (*readAll)(Session &, SettingValues &, QObject *);
+    Read readAll;
     bool (*writeAll)(Session &, const SettingValues &, QObject *);
+    // The reading of each section of the table, in the order the sections
+    // first stand there: what a run that needs only some settings reads.
+    std::vector<Read> sectionReads;
 };
 const Subsystem kSubsystems[] = {
-    {telephone::settingKeys, telephone::validateAll, telephone::settingRules, telephone::readAll, telephone::writeAll},
-    {numberdisplay::settingKeys, nullptr, numberdisplay::settingRules, numberdisplay::readAll, numberdisplay::writeAll},
-    {dataport::settingKeys, dataport::validateAll, dataport::settingRules, dataport::readAll, dataport::writeAll},
-    {shortdial::settingKeys, nullptr, nullptr, shortdial::readAll, shortdial::writeAll},
+    {telephone::settingKeys, telephone::validateAll, telephone::settingRules, telephone::readAll, telephone::writeAll,
+     {[](Session &s, SettingValues &v, QObject *w) { return telephone::AnaPortRead(s, 0, v, w); },
+      [](Session &s, SettingValues &v, QObject *w) { return telephone::AnaPortRead(s, 1, v, w); },
+      [](Session &s, SettingValues &v, QObject *w) { return telephone::AnaPortRead(s, 2, v, w); },
+      telephone::AnaRead}},
+    {numberdisplay::settingKeys, nullptr, numberdisplay::settingRules, numberdisplay::readAll, numberdisplay::writeAll,
+     {[](Session &s, SettingValues &v, QObject *w) { return numberdisplay::NdRead(s, 0, v, w); },
+      [](Session &s, SettingValues &v, QObject *w) { return numberdisplay::NdRead(s, 1, v, w); },
+      [](Session &s, SettingValues &v, QObject *w) { return numberdisplay::NdRead(s, 2, v, w); }}},
+    {dataport::settingKeys, dataport::validateAll, dataport::settingRules, dataport::readAll, dataport::writeAll,
+     {[](Session &s, SettingValues &v, QObject *w) { return dataport::PortRead(s, dataport::DataPort, v, w); },
+      [](Session &s, SettingValues &v, QObject *w) { return dataport::PortRead(s, dataport::UsbPort, v, w); },
+      dataport::DataExtRead, dataport::BodRead, dataport::BapRead}},
+    {shortdial::settingKeys, nullptr, nullptr, shortdial::readAll, shortdial::writeAll, {shortdial::NumRead}},
 };
 
 bool readEverything(Session &session, SettingValues &values, QObject *parent)
@@ -38,6 +52,44 @@ bool readEverything(Session &session, SettingValues &values, QObject *parent)
         if (!s.readAll(session, values, parent))
             return false;
     return true;
+}
+
+// Reads what holds the settings: each section of a subsystem that holds one
+// of them, in the order of reading; a subsystem whose sections are not all
+// known to it is read whole.
+bool readSections(Session &session, const QList<const SettingKey *> &settings, SettingValues &values, QObject *parent)
+{
+    Session::BusyScope busy(session);
+    WorkFile::Batch batch(session.workFile);
+    for (const Subsystem &s : kSubsystems) {
+        QStringList sections; // of the table, in their order
+        for (const SettingKey &k : s.keys())
+            if (!sections.contains(k.section, Qt::CaseInsensitive))
+                sections << k.section;
+        QList<qsizetype> needed;
+        for (qsizetype i = 0; i < sections.size(); ++i)
+            if (std::any_of(settings.begin(), settings.end(), [&](const SettingKey *k) {
+                    return k->section.compare(sections[i], Qt::CaseInsensitive) == 0 && findKey(s.keys(), k->section, k->key);
+                }))
+                needed << i;
+        if (needed.isEmpty())
+            continue;
+        if (size_t(sections.size()) != s.sectionReads.size()) {
+            if (!s.readAll(session, values, parent))
+                return false;
+            continue;
+        }
+        for (const qsizetype i : needed)
+            if (!s.sectionReads[size_t(i)](session, values, parent))
+                return false;
+    }
+    return true;
+}
+
+// What a plan reads: everything, or the sections of the settings named.
+bool readScope(Session &session, const QList<const SettingKey *> &scope, SettingValues &values, QObject *parent)
+{
+    return scope.isEmpty() ? readEverything(session, values, parent) : readSections(session, scope, values, parent);
 }
 
 } // namespace
@@ -88,6 +140,39 @@ QString lackReason(const SettingKey &k, const SettingValues &wanted)
                                    .arg(wanted.get(k.section, k.key).value_or(QString()));
 }
 
+QList<const SettingKey *> scopeOf(const SettingValues &values)
+{
+    QList<const SettingKey *> scope;
+    const auto add = [&scope](const QString &section, const QString &key) {
+        const SettingKey *k = findKey(settingKeys(), section, key);
+        if (k && !scope.contains(k))
+            scope << k;
+    };
+    for (const SettingValues::Entry &e : values.entries())
+        add(e.section, e.key);
+    for (const SettingRule &rule : settingRules()) {
+        const auto named = [&values](const QString &name) {
+            const QStringList parts = name.split(u'/');
+            return parts.size() == 2 && values.contains(parts[0], parts[1]);
+        };
+        if (std::any_of(rule.keys.begin(), rule.keys.end(), named))
+            for (const QString &name : rule.keys)
+                if (const QStringList parts = name.split(u'/'); parts.size() == 2)
+                    add(parts[0], parts[1]);
+    }
+    return scope;
+}
+
+bool read(Session &session, const QList<const SettingKey *> &settings, SettingValues &values, QObject *parent)
+{
+    SettingValues read;
+    const bool ok = readScope(session, settings, read, parent);
+    for (const SettingKey &k : settingKeys())
+        if (const auto value = read.get(k.section, k.key))
+            values.set(k.section, k.key, *value);
+    return ok;
+}
+
 QList<const SettingKey *> unmanaged(const Profile &profile, const SettingValues &adapter)
 {
     QList<const SettingKey *> keys;
@@ -125,8 +210,9 @@ Outcome plan(Session &session, const Profile &profile, RestorePlan &plan, ParseE
             *problem = std::move(broken);
         return Outcome::Refused;
     };
-    // What the file alone tells, before the adapter is read.
-    if (profile.model != session.ModelName) {
+    // What the file alone tells, before the adapter is read; a merge names
+    // its model only when it says one.
+    if (profile.model != session.ModelName && !(profile.partial && profile.model.isEmpty())) {
         const QString key = QLatin1String(kSection) + QStringLiteral("/MODEL");
         return refuse({profile.lineOf(key), key,
                        Texts::tr("機種が違います: 設定ファイルは「%1」、機器は「%2」です").arg(profile.model, session.ModelName)});
@@ -134,11 +220,14 @@ Outcome plan(Session &session, const Profile &profile, RestorePlan &plan, ParseE
     FirmwareFit fit = fitFirmware(profile.values, session.newFirmware());
     if (auto broken = brokenRule(profile, fit.held))
         return refuse(*broken);
-    if (!readEverything(session, plan.adapter, parent))
+    if (profile.partial)
+        plan.scope = scopeOf(profile.values);
+    if (!readScope(session, plan.scope, plan.adapter, parent))
         return Outcome::LineFailed;
     plan.wanted = fit.held;
     plan.skipped = fit.lacking;
-    plan.unmanaged = unmanaged(profile, plan.adapter);
+    if (!profile.partial) // a merge leaves alone whatever it does not name
+        plan.unmanaged = unmanaged(profile, plan.adapter);
     SettingValues whole = plan.adapter;
     for (const SettingKey &k : settingKeys())
         if (const auto value = plan.wanted.get(k.section, k.key))
@@ -263,7 +352,7 @@ ApplyResult apply(Session &session, const RestorePlan &plan, QObject *parent)
     }
     result.step = Step::ReadingBack;
     SettingValues after;
-    if (!readEverything(session, after, parent)) {
+    if (!readScope(session, plan.scope, after, parent)) {
         result.outcome = Outcome::LineFailed;
         return result;
     }

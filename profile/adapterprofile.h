@@ -39,6 +39,16 @@ FirmwareFit fitFirmware(const SettingValues &values, bool newFirmware);
 // itself, or only the profile's value of it.
 QString lackReason(const SettingKey &setting, const SettingValues &wanted);
 
+// Reads the settings (every one when none is named) into values, reading
+// only the windows' parts that hold them: a port's listing and registers,
+// the common settings, a detail window. False when a read failed; the
+// failure was reported.
+bool read(Session &session, const QList<const SettingKey *> &settings, SettingValues &values, QObject *parent = nullptr);
+
+// What a merge of these values reads and reads back: the settings, and those
+// a rule across settings binds them to.
+QList<const SettingKey *> scopeOf(const SettingValues &values);
+
 // The settings the adapter has and a profile does not hold: the firmware it
 // was read from had none of them. A restore leaves them as the adapter has
 // them, and they are no difference.
@@ -54,6 +64,9 @@ struct RestorePlan {
     QList<const SettingKey *> skipped;
     // Not in the profile, left as the adapter has them (unmanaged()).
     QList<const SettingKey *> unmanaged;
+    // What was read and is read back: empty for every setting, else the
+    // settings of a merge and those its rules bind them to (scopeOf()).
+    QList<const SettingKey *> scope;
 };
 
 enum class Outcome {

@@ -85,7 +85,7 @@ const SettingKey *findKey(std::span<const SettingKey> keys, const QString &secti
     return nullptr;
 }
 
-std::variant<Profile, ParseError> parse(const QByteArray &whole, std::span<const SettingKey> keys)
+std::variant<Profile, ParseError> parse(const QByteArray &whole, std::span<const SettingKey> keys, Reading reading)
 {
     Profile profile;
     SettingValues read;
@@ -174,7 +174,9 @@ std::variant<Profile, ParseError> parse(const QByteArray &whole, std::span<const
         read.set(setting->section, setting->key, number ? QString::number(value.toInt()) : value);
         profile.lines.insert(upper(name), lineNo);
     }
-    if (!modelSeen || !firmwareSeen)
+    const bool merge = reading == Reading::Merge;
+    profile.partial = merge;
+    if (!merge && (!modelSeen || !firmwareSeen))
         return ParseError{0, QLatin1String(kSection) + (modelSeen ? QStringLiteral("/FIRMWARE") : QStringLiteral("/MODEL")),
                           Texts::tr("機種と版数がありません")};
     // In the table's order; every setting that every firmware has must be
@@ -182,7 +184,7 @@ std::variant<Profile, ParseError> parse(const QByteArray &whole, std::span<const
     for (const SettingKey &k : keys) {
         if (const auto value = read.get(k.section, k.key))
             profile.values.set(k.section, k.key, *value);
-        else if (!k.newFirmwareOnly)
+        else if (!k.newFirmwareOnly && !merge)
             return ParseError{0, k.section + QLatin1Char('/') + k.key,
                               Texts::tr("「%1」がありません (ファイルが途中で切れていませんか)").arg(k.caption)};
     }
@@ -191,10 +193,13 @@ std::variant<Profile, ParseError> parse(const QByteArray &whole, std::span<const
 
 QByteArray write(const Profile &profile, std::span<const SettingKey> keys)
 {
-    QByteArray out = "; KORVAN-TA settings profile\n";
+    QByteArray out = profile.partial ? "; KORVAN-TA settings profile, partial: korvanta-cli restore --merge takes it back\n"
+                                     : "; KORVAN-TA settings profile\n";
     out += '[' + QByteArray(kSection) + "]\n";
-    out += kModelKey.toUtf8() + '=' + profile.model.toUtf8() + '\n';
-    out += kFirmwareKey.toUtf8() + '=' + profile.firmware.toUtf8() + '\n';
+    if (!profile.partial || !profile.model.isEmpty())
+        out += kModelKey.toUtf8() + '=' + profile.model.toUtf8() + '\n';
+    if (!profile.partial || !profile.firmware.isEmpty())
+        out += kFirmwareKey.toUtf8() + '=' + profile.firmware.toUtf8() + '\n';
     for (const auto &[section, settings] : sections(keys)) {
         QByteArray body;
         for (const SettingKey *k : settings) {
@@ -214,10 +219,10 @@ QString unrestorable(const Profile &profile, std::span<const SettingKey> keys)
         const auto value = profile.values.get(k.section, k.key);
         if (value && !(k.accepts && k.accepts(*value)))
             return refusedReply(k, *value);
-        if (!value && !k.newFirmwareOnly)
+        if (!value && !k.newFirmwareOnly && !profile.partial)
             return Texts::tr("%1 [%2] %3: 機器の応答にこの設定の値がありません").arg(k.caption, k.section, k.key);
     }
-    const auto reread = parse(write(profile, keys), keys);
+    const auto reread = parse(write(profile, keys), keys, profile.partial ? Reading::Merge : Reading::Whole);
     if (const auto *error = std::get_if<ParseError>(&reread))
         return error->describe(Texts::tr("機器から読んだ設定"));
     // Compared setting by setting: a profile of an adapter need not hold its

@@ -36,6 +36,8 @@ struct Profile {
     // The line of each setting in the file it was read from, by "SECTION/KEY"
     // in upper case ("PROFILE/MODEL" too); none for a profile of an adapter.
     QHash<QString, int> lines;
+    // Holds only some settings: read as a merge, it changes those alone.
+    bool partial = false;
     int lineOf(const QString &sectionAndKey) const { return lines.value(sectionAndKey.toUpper()); }
     // The same settings of the same model and firmware, wherever they stood.
     bool operator==(const Profile &other) const
@@ -82,7 +84,11 @@ QList<std::pair<QString, std::vector<const SettingKey *>>> sections(std::span<co
 // what it takes), a last line without its line break, a file with nothing in
 // it, and a file without every setting adapters of every firmware have.
 // Numbers are read without their leading zeros.
-std::variant<Profile, ParseError> parse(const QByteArray &text, std::span<const SettingKey> keys = settingKeys());
+// A merge (partial) takes any of the settings, and the model and firmware
+// lines only when they are given; what it does not name it leaves alone.
+enum class Reading { Whole, Merge };
+std::variant<Profile, ParseError> parse(const QByteArray &text, std::span<const SettingKey> keys = settingKeys(),
+                                        Reading reading = Reading::Whole);
 // The file's bytes: values in the table's order, sections where they first
 // appear, LF line ends.
 QByteArray write(const Profile &profile, std::span<const SettingKey> keys = settingKeys());
