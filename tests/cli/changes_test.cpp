@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A restore broken at every step of its line, each way a line breaks: what
-// korvanta-cli reports (status, each change acknowledged, sent without an
-// answer or not sent, whether the adapter stored) is held against what the
-// simulator logged and what it stored, read back after a power cycle.
+// What korvanta-cli changes on the adapter, held against what the simulator
+// logged and what it stored, read back after a power cycle: a restore broken
+// at every step of its line, each way a line breaks (what it reports: status,
+// each change acknowledged, sent without an answer or not sent, whether the
+// adapter stored); single settings read and set, raw and as their windows
+// show them; a merge of one setting.
 
 #include <QDir>
 #include <QFile>
@@ -65,7 +67,7 @@ QSet<QString> names(const QJsonValue &list)
 
 } // namespace
 
-class RestoreFaultsTest : public QObject {
+class ChangesTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -75,6 +77,9 @@ private slots:
     void restoreBrokenAnywhere();
     void onlyStoringStillChanges_data();
     void onlyStoringStillChanges();
+    void singleSettings_data();
+    void singleSettings();
+    void refusedByARuleOrMerged();
 
 private:
     // korvanta-sim from the stored state in the test's folder (none: the
@@ -92,7 +97,7 @@ private:
     int m_identifying = 0, m_reading = 0, m_whole = 0; // lines of each run
 };
 
-bool RestoreFaultsTest::startSimulator(const QStringList &options)
+bool ChangesTest::startSimulator(const QStringList &options)
 {
     cleanup();
     m_sim.start(program("korvanta-sim"),
@@ -103,19 +108,19 @@ bool RestoreFaultsTest::startSimulator(const QStringList &options)
     return m_device.startsWith(u'/');
 }
 
-void RestoreFaultsTest::cleanup()
+void ChangesTest::cleanup()
 {
     m_sim.terminate();
     m_sim.waitForFinished(5000);
 }
 
-QList<QByteArray> RestoreFaultsTest::simulatorLog() const
+QList<QByteArray> ChangesTest::simulatorLog() const
 {
     QFile file(m_dir.filePath("sim.log"));
     return file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>{};
 }
 
-int RestoreFaultsTest::cli(const QStringList &arguments, const QString &output)
+int ChangesTest::cli(const QStringList &arguments, const QString &output)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -136,13 +141,13 @@ int RestoreFaultsTest::cli(const QStringList &arguments, const QString &output)
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-void RestoreFaultsTest::reset()
+void ChangesTest::reset()
 {
     QFile::remove(m_dir.filePath("state"));
     QFile::remove(m_dir.filePath("sim.log"));
 }
 
-void RestoreFaultsTest::initTestCase()
+void ChangesTest::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     // How many lines identifying takes, reading everything, and a whole
@@ -175,7 +180,7 @@ void RestoreFaultsTest::initTestCase()
 // Every place of the restore's line: identifying, the first and last query
 // of the reading, each command of the writing, the first and last of the
 // reading back, and the store; in each, each fault.
-void RestoreFaultsTest::restoreBrokenAnywhere_data()
+void ChangesTest::restoreBrokenAnywhere_data()
 {
     QTest::addColumn<int>("place");
     QTest::addColumn<QStringList>("fault");
@@ -193,7 +198,7 @@ void RestoreFaultsTest::restoreBrokenAnywhere_data()
             QTest::addRow("%s, %s", qPrintable(name), f.name) << place << f.options << f.silencesAfter;
 }
 
-void RestoreFaultsTest::restoreBrokenAnywhere()
+void ChangesTest::restoreBrokenAnywhere()
 {
     QFETCH(int, place);
     QFETCH(QStringList, fault);
@@ -263,14 +268,14 @@ void RestoreFaultsTest::restoreBrokenAnywhere()
 // A run that only stores changes the adapter all the same: once the store
 // went out, a report that cannot be written is status 1, never 2 (nothing
 // sent).
-void RestoreFaultsTest::onlyStoringStillChanges_data()
+void ChangesTest::onlyStoringStillChanges_data()
 {
     QTest::addColumn<QStringList>("command");
     QTest::newRow("store") << QStringList{"--json", "store"};
     QTest::newRow("restore with nothing to change") << QStringList{"--json", "restore", "factory.ini"};
 }
 
-void RestoreFaultsTest::onlyStoringStillChanges()
+void ChangesTest::onlyStoringStillChanges()
 {
     QFETCH(QStringList, command);
     reset();
@@ -302,5 +307,82 @@ void RestoreFaultsTest::onlyStoringStillChanges()
     QVERIFY2(err.contains("stored; the report could not be written"), qPrintable(err));
 }
 
-QTEST_GUILESS_MAIN(RestoreFaultsTest)
-#include "restore_faults_test.moc"
+// Each kind of setting read, then set by its raw value and by the text its
+// window shows (as get gives it): only its own line goes out, and the store.
+void ChangesTest::singleSettings_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("line"); // what marks the line that sets it
+    QTest::newRow("choice") << "TEL1.ONSEI" << "1" << QByteArray("$L1=1");
+    QTest::newRow("number with its unit") << "TEL1.HASHIN" << "6" << QByteArray("$I11=6");
+    QTest::newRow("register in fifths of seconds") << "SLPUT.ADD_$41" << "20" << QByteArray("$I41=20");
+    QTest::newRow("bit sum") << "BACP.HASHIN" << "5" << QByteArray("$I47=5");
+    QTest::newRow("text") << "TEL2.JIKO_NO" << "0312345678" << QByteArray("AT$C2=0312345678");
+    QTest::newRow("speed-dial entry") << "TANSYUKU.05" << "117*12" << QByteArray("AT&Z5=117*12");
+    QTest::newRow("newer firmware only") << "TEL1.RING" << "2" << QByteArray("$W1=2");
+}
+
+void ChangesTest::singleSettings()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, line);
+    reset();
+    QVERIFY(startSimulator());
+    const auto setting = [this, &name]() {
+        return QJsonDocument::fromJson(m_out.toUtf8())["settings"][0].toObject();
+    };
+    QCOMPARE(cli({"--json", "get", name}), 0);
+    const QString factory = setting()["value"].toString();
+    QVERIFY2(factory != value, qPrintable(m_out));
+    // Only the windows' parts that hold it are read.
+    QVERIFY2(simulatorLog().size() - 1 < m_identifying + m_reading / 2, qPrintable(simulatorLog().join(' ')));
+
+    const auto setTo = [&](const QString &given, const QString &expected) {
+        QFile(m_dir.filePath("sim.log")).resize(0); // the simulator appends to it
+        QCOMPARE(cli({"set", name + u'=' + given}), 0);
+        QList<QByteArray> sets; // what changed the adapter
+        for (const QByteArray &l : simulatorLog())
+            if (l.contains('=') || l.startsWith("AT&W"))
+                sets << l;
+        QCOMPARE(sets.size(), 2);
+        QVERIFY2(sets[0].contains(expected == value ? line : QByteArray()), sets[0].constData());
+        QCOMPARE(sets[1], kStore);
+        QCOMPARE(cli({"--json", "get", name}), 0);
+        QCOMPARE(setting()["value"].toString(), expected);
+    };
+    setTo(value, value);
+    const QString text = setting()["text"].toString();
+    setTo(factory, factory);
+    setTo(text, value); // as the window shows it
+}
+
+// A change a rule across settings refuses sends nothing; a merge profile of
+// one setting changes that one and compares equal after.
+void ChangesTest::refusedByARuleOrMerged()
+{
+    reset();
+    QVERIFY(startSimulator());
+    QCOMPARE(cli({"set", "TEL.GAISEN=2"}), 2); // the speed-dial key's own
+    for (const QByteArray &l : simulatorLog())
+        QVERIFY2(!l.contains('=') && !l.startsWith("AT&W"), l.constData());
+    QFile one(m_dir.filePath("one.ini"));
+    QVERIFY(one.open(QIODevice::WriteOnly));
+    one.write("[tel1]\nhashin=7\n");
+    one.close();
+    QCOMPARE(cli({"diff", "--merge", "one.ini"}), 1);
+    QFile(m_dir.filePath("sim.log")).resize(0);
+    QCOMPARE(cli({"--json", "restore", "--merge", "one.ini"}), 0);
+    const QList<QByteArray> log = simulatorLog();
+    QCOMPARE(std::count_if(log.begin(), log.end(), [](const QByteArray &l) { return l.contains('='); }), 1);
+    QVERIFY(log.contains("AT$I11=7"));
+    // Its backup is a merge of what was read, which takes the adapter back.
+    const QString backup = QJsonDocument::fromJson(m_out.toUtf8())["backup"].toString();
+    QCOMPARE(cli({"diff", "--merge", "one.ini"}), 0);
+    QCOMPARE(cli({"restore", "--merge", backup}), 0);
+    QCOMPARE(cli({"diff", "--merge", "one.ini"}), 1);
+}
+
+QTEST_GUILESS_MAIN(ChangesTest)
+#include "changes_test.moc"
