@@ -145,6 +145,13 @@ QByteArray manualPage(std::span<const SettingKey> keys, std::span<const SettingR
                                   "キーを示して拒否し、何も送りません。")
                        .arg(newerFirmware(true).trimmed())));
     page += QStringLiteral(".PP\n");
+    paragraph(roff(ManualPage::tr("部分プロファイルは、設定のいくつかだけを収めます。%1 と %2 はこれを受け取り、名指しした設定"
+                                  "だけを機器と比べて送り、ほかは機器のままにします。[PROFILE] の機種と版数は省けますが、書けば"
+                                  "確かめます。%3 が変更の前に残す控えは、読んだ設定だけの部分プロファイルです (一行目にそう"
+                                  "記します)。%4 は、%5 なしでは全体のプロファイルだけを受け取ります。"))
+                  .arg(bold("korvanta-cli restore --merge"), bold("diff --merge"), bold("korvanta-cli set"),
+                       bold("korvanta-cli restore"), bold("--merge")));
+    page += QStringLiteral(".PP\n");
     paragraph(roff(ManualPage::tr("下の各キーには、ウィンドウ プログラムが表示するとおりのウィンドウ、タブ、枠と、"
                                   "取りうる値とそれぞれの意味を記します。")));
     section(ManualPage::tr("セクションとキー"));

@@ -1476,6 +1476,10 @@ Only one utility at a time can use the same work file (%1).</translation>
         <source>関連項目</source>
         <translation>SEE ALSO</translation>
     </message>
+    <message>
+        <source>部分プロファイルは、設定のいくつかだけを収めます。%1 と %2 はこれを受け取り、名指しした設定だけを機器と比べて送り、ほかは機器のままにします。[PROFILE] の機種と版数は省けますが、書けば確かめます。%3 が変更の前に残す控えは、読んだ設定だけの部分プロファイルです (一行目にそう記します)。%4 は、%5 なしでは全体のプロファイルだけを受け取ります。</source>
+        <translation>A partial profile holds only some of the settings. %1 and %2 take it, compare and send only the settings it names, and leave the others as the adapter has them. The model and firmware lines of [PROFILE] may be left out; when given, they are checked. The backup %3 keeps before a change is a partial profile of the settings it read (its first line says so). %4 without %5 takes whole profiles only.</translation>
+    </message>
 </context>
 <context>
     <name>korvanta::profile::ProfileFile</name>

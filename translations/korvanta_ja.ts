@@ -167,19 +167,6 @@ tab-separated</source>
         <translation>%1 に書き込んでいます</translation>
     </message>
     <message>
-        <source>bring the adapter to the profile FILE: prints
-each change, saves the adapter&apos;s settings to a
-backup, sends only the changes, reads back and
-stores (&quot;AT&amp;W0&amp;W1&quot;); --dry-run: print only;
---no-store: leave the store to a later run;
---no-backup: no backup first</source>
-        <translation>機器を設定ファイル FILE のとおりにします: 変更を
-表示し、機器の設定を控えに保存してから変更だけを
-送り、読み返して登録します (&quot;AT&amp;W0&amp;W1&quot;)。
---dry-run: 表示のみ。--no-store: 登録を後の実行に
-残します。--no-backup: 控えを保存しません</translation>
-    </message>
-    <message>
         <source>no backup of the adapter&apos;s settings first</source>
         <translation>先に機器の設定の控えを保存しません</translation>
     </message>
@@ -363,6 +350,82 @@ KORVAN-TA 設定ユーティリティのコマンドライン版: 結果は標�
     <message>
         <source>the restore failed on the line while %1: %2; %3; running the same command again completes it</source>
         <translation>%1に回線の失敗で復元が途中で終わりました: %2。%3。同じコマンドをもう一度実行すれば完了します</translation>
+    </message>
+    <message>
+        <source>bring the adapter to the profile FILE: prints
+each change, saves the adapter&apos;s settings to a
+backup, sends only the changes, reads back and
+stores (&quot;AT&amp;W0&amp;W1&quot;); --dry-run: print only;
+--no-store: leave the store to a later run;
+--no-backup: no backup first; --merge: FILE may
+hold any of the settings, the others are left
+as they are</source>
+        <translation>機器をプロファイル FILE に合わせます: 変更を
+一つずつ表示し、機器の設定を控えに保存し、
+変更だけを送り、読み返して記憶させます
+(&quot;AT&amp;W0&amp;W1&quot;)。--dry-run: 表示だけ。
+--no-store: 記憶は後の実行に任せます。
+--no-backup: 控えを取りません。--merge: FILE は
+設定のいくつかだけでよく、ほかは機器の
+ままにします</translation>
+    </message>
+    <message>
+        <source>FILE holds only some settings</source>
+        <translation>FILE は設定のいくつかだけを収めます</translation>
+    </message>
+    <message>
+        <source>%1: no such setting (SECTION.KEY or SECTION, as in a profile: korvanta-profile(5))</source>
+        <translation>%1: そのような設定はありません (プロファイルと同じ SECTION.KEY か SECTION: korvanta-profile(5))</translation>
+    </message>
+    <message>
+        <source>print settings as their windows show them, each
+with its raw value: NAME is SECTION.KEY or a
+SECTION (as in profiles); none: every setting,
+by window. Reads only what holds them</source>
+        <translation>設定をウィンドウの表示どおりに、生の値を添えて
+表示します: NAME は SECTION.KEY か SECTION
+(プロファイルと同じ)。なし: すべての設定を
+ウィンドウごとに。それを持つ所だけを読みます</translation>
+    </message>
+    <message>
+        <source>%1, firmware %2</source>
+        <translation>%1、ファームウェア %2</translation>
+    </message>
+    <message>
+        <source>change the named settings alone (NAME as
+SECTION.KEY, VALUE raw or as its window shows
+it), as a restore --merge of them: the rules
+checked, a backup first, only what differs sent,
+read back and stored</source>
+        <translation>名指しした設定だけを変えます (NAME は
+SECTION.KEY、VALUE は生の値かウィンドウの
+表示どおり)。それらの restore --merge として:
+規則を確かめ、先に控えを取り、異なるものだけを
+送り、読み返して記憶させます</translation>
+    </message>
+    <message>
+        <source>set takes NAME=VALUE, one or more</source>
+        <translation>set には NAME=VALUE を一つ以上指定します</translation>
+    </message>
+    <message>
+        <source>set takes NAME=VALUE, got &quot;%1&quot;</source>
+        <translation>set には NAME=VALUE を指定します (指定: &quot;%1&quot;)</translation>
+    </message>
+    <message>
+        <source>%1: set takes one setting, SECTION.KEY</source>
+        <translation>%1: set には設定を一つずつ SECTION.KEY で指定します</translation>
+    </message>
+    <message>
+        <source>%1 is given twice</source>
+        <translation>%1 が二度指定されています</translation>
+    </message>
+    <message>
+        <source>%1: &quot;%2&quot; is no value of %3%4</source>
+        <translation>%1: &quot;%2&quot; は「%3」の値ではありません%4</translation>
+    </message>
+    <message>
+        <source>the command line</source>
+        <translation>コマンドライン</translation>
     </message>
 </context>
 </TS>
