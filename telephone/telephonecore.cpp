@@ -164,11 +164,16 @@ std::optional<Problem> check(const SettingValues &wanted, bool newFirmware)
 }
 
 namespace {
+QStringList words(const char *caption, int n = -1)
+{
+    return windowWords("korvanta::TelephoneDialog", caption, n);
+}
+
 SettingDomain optionsOf(const std::vector<ChoiceValue> &values)
 {
     SettingDomain d;
     for (const ChoiceValue &v : values)
-        d.options.push_back({one(v.value), u(v.caption), v.newFirmwareOnly});
+        d.options.push_back({one(v.value), u(v.caption), v.newFirmwareOnly, words(v.caption)});
     return d;
 }
 
@@ -176,12 +181,16 @@ SettingDomain optionsOf(const std::vector<ChoiceValue> &values)
 SettingDomain boxesOf(const PortChoice &c)
 {
     SettingDomain d;
+    for (const ChoiceValue &v : c.values)
+        d.bits.push_back({v.value - '0', u(v.caption), words(v.caption)});
+    d.none = u("なし");
+    d.noneWords = words("なし");
     for (int sum = 0; sum <= 3; ++sum) {
         QStringList checked;
-        for (const ChoiceValue &v : c.values)
-            if (sum & (v.value - '0'))
-                checked << u(v.caption);
-        d.options.push_back({QString::number(sum), checked.isEmpty() ? u("なし") : checked.join(u(" + "))});
+        for (const SettingDomain::Bit &b : d.bits)
+            if (sum & b.value)
+                checked << b.name;
+        d.options.push_back({QString::number(sum), checked.isEmpty() ? d.none : checked.join(u(" + "))});
     }
     return d;
 }
@@ -191,7 +200,11 @@ SettingDomain numberOf(NumberRange range, const char *unit, bool counts, int max
     SettingDomain d;
     d.min = range.min;
     d.max = range.max;
-    d.unit = unit ? unitText(unit, counts, range.max) : QString();
+    if (unit) {
+        d.unit = unitText(unit, counts, range.max);
+        d.unitWords = words(unit, counts ? 1 : -1) + words(unit, counts ? range.max : -1);
+        d.unitWords.removeDuplicates();
+    }
     d.text = {{charset::kDigits, maxLength}};
     return d;
 }
