@@ -103,15 +103,15 @@ bool AnaPortRead(Session &s, int p, SettingValues &values, QObject *parent)
     if (!store(dial.key, QString::number(boxNumber(QString::fromLatin1(*digits)))))
         return failed(s, parent, &store);
 
-    if (!s.newFirmware())
-        return true;
+    // The choices with a query of their own that this firmware has.
     for (const PortChoice &c : portChoices()) {
-        if (c.inStatus)
+        if (c.inStatus || (c.newFirmwareOnly && !s.newFirmware()))
             continue;
-        const auto ring = queryDigits(s, c.query[p]);
-        if (!ring)
+        const auto digits = queryDigits(s, c.query[p]);
+        if (!digits)
             return failed(s, parent);
-        if (!store(c.key, one(ringPattern(*ring))))
+        const auto value = c.fromReply ? c.fromReply(*digits) : replyChoice(*digits, c.values);
+        if (value && !store(c.key, one(*value)))
             return failed(s, parent, &store);
     }
     return true;

@@ -75,7 +75,7 @@ const std::vector<PortChoice> &portChoices()
          {{'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "ﾘｰﾝ･ﾘｰﾝ"), {"Option91", "Option88", "Option85"}},
           {'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "ﾘｰｰﾝ･ﾘｰｰﾝ"), {"Option92", "Option89", "Option86"}},
           {'2', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "ﾘｰﾝﾘﾝ･ﾘｰﾝﾘﾝ"), {"Option93", "Option90", "Option87"}}},
-         false, true, false, {"AT$W1?", "AT$W2?", "AT$W3?"}},
+         false, true, false, {"AT$W1?", "AT$W2?", "AT$W3?"}, ringPatternReply},
     };
     return rows;
 }
@@ -158,9 +158,18 @@ const std::vector<PortText> &portTexts()
     return rows;
 }
 
+const PortText *portText(const char *key)
+{
+    for (const PortText &t : portTexts())
+        if (qstrcmp(t.key, key) == 0)
+            return &t;
+    return nullptr;
+}
+
 const PortText &dialTime()
 {
-    return portTexts().back();
+    static const PortText &row = *portText(kDialTimeKey); // the table has it
+    return row;
 }
 
 namespace {
@@ -236,14 +245,25 @@ const std::vector<CommonSetting> &commonSettings()
     return rows;
 }
 
+std::optional<size_t> commonRow(const char *key)
+{
+    const auto &rows = commonSettings();
+    for (size_t r = 0; r < rows.size(); ++r)
+        if (qstrcmp(rows[r].key, key) == 0)
+            return r;
+    return std::nullopt;
+}
+
 const CommonSetting &holdKey()
 {
-    return commonSettings()[kHoldKeyRow];
+    static const CommonSetting &row = commonSettings()[*commonRow(kHoldKey)]; // the table has it
+    return row;
 }
 
 const CommonSetting &shortDialKey()
 {
-    return commonSettings()[kShortDialKeyRow];
+    static const CommonSetting &row = commonSettings()[*commonRow(kShortDialKey)];
+    return row;
 }
 
 bool keysClash(char hold, char shortDial)
@@ -336,6 +356,11 @@ char ringPattern(const QByteArray &digits)
     return n == 0 ? '0' : n == 1 ? '1' : '2';
 }
 
+std::optional<char> ringPatternReply(const QByteArray &digits)
+{
+    return ringPattern(digits);
+}
+
 // ---------------------------------------------------------------------------
 // Writing
 
@@ -426,11 +451,16 @@ std::optional<Problem> validate(const std::array<std::optional<QString>, kPortCo
         const CommonSetting &s = rows[r];
         if (!s.rangeMessage || (s.newFirmwareOnly && !newFirmware))
             continue;
-        if (common[r] && !inRange(*common[r], s.range))
+        if (r < common.size() && common[r] && !inRange(*common[r], s.range))
             return Problem{QCoreApplication::translate("korvanta::TelephoneDialog", s.rangeMessage), true};
     }
-    const QString hold = common[kHoldKeyRow].value_or(QString());
-    const QString shortDial = common[kShortDialKeyRow].value_or(QString());
+    // What the keys' rows show; nothing for a row the record lacks.
+    const auto shownAt = [&common](const char *key) {
+        const auto r = commonRow(key);
+        return r && *r < common.size() ? common[*r].value_or(QString()) : QString();
+    };
+    const QString hold = shownAt(kHoldKey);
+    const QString shortDial = shownAt(kShortDialKey);
     if (hold.size() == 1 && shortDial.size() == 1 && keysClash(hold[0].toLatin1(), shortDial[0].toLatin1()))
         return Problem{QCoreApplication::translate("korvanta::TelephoneDialog", kKeyClashMessage), false};
     return std::nullopt;
