@@ -347,7 +347,8 @@ QString meaning(const SettingKey &setting, const std::optional<QString> &value)
         return names.isEmpty() ? *value : names;
     }
     const QString shown = domain.scale == 1 ? *value : QString::number(value->toLongLong() * domain.scale);
-    return domain.unit.isEmpty() ? shown : shown + u' ' + domain.unit;
+    const QString &unit = shown == QLatin1String("1") && !domain.unitOfOne.isEmpty() ? domain.unitOfOne : domain.unit;
+    return unit.isEmpty() ? shown : shown + u' ' + unit;
 }
 
 QString unitOf(const SettingKey &setting)

@@ -202,6 +202,8 @@ SettingDomain numberOf(NumberRange range, const char *unit, bool counts, int max
     d.max = range.max;
     if (unit) {
         d.unit = unitText(unit, counts, range.max);
+        if (counts && unitText(unit, counts, 1) != d.unit)
+            d.unitOfOne = unitText(unit, counts, 1);
         d.unitWords = words(unit, counts ? 1 : -1) + words(unit, counts ? range.max : -1);
         d.unitWords.removeDuplicates();
     }

@@ -140,6 +140,7 @@ struct SettingDomain {
     // one of the value: the adapter counts a minimum holding time in fifths
     // of the seconds its window shows (scale 5).
     QString unit;
+    QString unitOfOne = {}; // a counting unit's form for one ("ring"), when it differs
     QStringList unitWords = {};
     int scale = 1;
     // A sum of bits, each with its name as the window shows it, and the
