@@ -281,10 +281,17 @@ QList<Difference> compare(const SettingValues &a, const SettingValues &b, std::s
 
 namespace {
 
+// Full-width and half-width forms as one: "６０秒" is "60秒", "ｵﾌ" is "オフ".
+QString folded(const QString &text)
+{
+    return text.normalized(QString::NormalizationForm_KC);
+}
+
 bool sameWord(const QString &typed, const QStringList &words)
 {
-    return std::any_of(words.begin(), words.end(),
-                       [&typed](const QString &w) { return typed.compare(w, Qt::CaseInsensitive) == 0; });
+    return std::any_of(words.begin(), words.end(), [typed = folded(typed)](const QString &w) {
+        return typed.compare(folded(w), Qt::CaseInsensitive) == 0;
+    });
 }
 
 bool allDigits(const QString &text)
@@ -375,10 +382,10 @@ std::optional<QString> valueFromText(const SettingKey &setting, const QString &t
     }
     if (number) {
         // A number in the window's scale, with or without its unit.
-        QString digits = typed;
+        QString digits = folded(typed);
         for (const QString &unit : domain.unitWords + QStringList{domain.unit})
-            if (!unit.isEmpty() && digits.endsWith(unit, Qt::CaseInsensitive)) {
-                digits = digits.chopped(unit.size()).trimmed();
+            if (!unit.isEmpty() && digits.endsWith(folded(unit), Qt::CaseInsensitive)) {
+                digits = digits.chopped(folded(unit).size()).trimmed();
                 break;
             }
         if (!allDigits(digits) || digits.size() > 9)

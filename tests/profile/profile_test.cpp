@@ -267,9 +267,9 @@ void ProfileTest::wordsOfTheWindows_data()
     QTest::addColumn<QStringList>("typed"); // each reads as raw: English among them
     QTest::addColumn<QStringList>("refused");
     QTest::newRow("choice") << "TEL" << "INUMBER" << "0" << "使用しない" << ""
-                            << QStringList{"0", " off ", "OFF"} << QStringList{"2", "使用", "on off", ""};
+                            << QStringList{"0", " off ", "OFF", "ＯＦＦ"} << QStringList{"2", "使用", "on off", ""};
     QTest::newRow("number with unit") << "TEL1" << "HASHIN" << "6" << "6 秒" << "秒"
-                                      << QStringList{"6", "6秒", "6 s", " 06 S "}
+                                      << QStringList{"6", "6秒", "6 s", " 06 S ", "６ 秒"}
                                       << QStringList{"2", "16 秒", "6 Hz", "six", "6.0", "-6", ""};
     QTest::newRow("scaled register") << "SLPUT" << "ADD_$41" << "12" << "60 秒" << "秒"
                                      << QStringList{"60", "60秒", "60 s"}
@@ -292,6 +292,8 @@ void ProfileTest::wordsOfTheWindows_data()
                                          << QStringList{"16", "16ヘルツ", "16 hz"} << QStringList{"15 Hz", "32 s"};
     QTest::newRow("a value newer firmware has") << "TEL3" << "TUCHI" << "3" << "網契約に従う" << ""
                                                 << QStringList{"3", "網契約に従う"} << QStringList{"4", "網契約"};
+    QTest::newRow("half-width caption") << "TEL1" << "RING" << "2" << "ﾘｰﾝﾘﾝ･ﾘｰﾝﾘﾝ" << ""
+                                        << QStringList{"2", "リーンリン・リーンリン"} << QStringList{"3", "ﾘｰﾝ"};
 }
 
 void ProfileTest::wordsOfTheWindows()
