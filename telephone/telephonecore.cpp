@@ -82,11 +82,11 @@ bool AnaPortRead(Session &s, int p, SettingValues &values, QObject *parent)
         return failed(s, parent);
     // The own number and subaddress stand before the forwarding line: they
     // are kept even when that line is missing and the read fails.
-    const auto &texts = portTexts();
-    const QByteArray *fields[] = {&status->ownNumber, &status->subaddress, &status->forwarding};
+    const std::pair<const char *, const QByteArray *> fields[] = {
+        {kOwnNumberKey, &status->ownNumber}, {kSubaddressKey, &status->subaddress}, {kForwardingKey, &status->forwarding}};
     const size_t fieldsRead = status->complete ? std::size(fields) : 2;
     for (size_t t = 0; t < fieldsRead; ++t)
-        if (!store(texts[t].key, QString::fromLatin1(*fields[t])))
+        if (!store(fields[t].first, QString::fromLatin1(*fields[t].second)))
             return failed(s, parent, &store);
     if (!status->complete)
         return failed(s, parent);

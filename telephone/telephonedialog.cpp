@@ -229,7 +229,7 @@ QWidget *TelephoneDialog::buildPortTab(int p)
 
     // Number registration: own number and subaddress, labels above boxes.
     {
-        QGroupBox *f = frameFor(port.numberFrame, kNumberFrameCaption, "JIKO_NO");
+        QGroupBox *f = frameFor(port.numberFrame, kNumberFrameCaption, kOwnNumberKey);
         auto *inner = new QVBoxLayout(f);
         inner->setAlignment(Qt::AlignTop);
         for (const PortText &t : portTexts()) {

@@ -124,6 +124,8 @@ struct PortText {
 };
 // Own number, subaddress, forwarding number, dial time: the order of writing.
 const std::vector<PortText> &portTexts();
+inline constexpr const char *kOwnNumberKey = "JIKO_NO";
+inline constexpr const char *kSubaddressKey = "SUB_NO";
 inline constexpr const char *kForwardingKey = "TRA_NO";
 inline constexpr const char *kDialTimeKey = "HASHIN";
 // The row of a key; none when the table lacks it.
