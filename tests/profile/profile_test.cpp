@@ -162,6 +162,7 @@ private slots:
     void refusedValueSaysWhatIsTaken();
     void wordsOfTheWindows_data();
     void wordsOfTheWindows();
+    void everyShownValueReadsBack();
     void sameStateSameBytes();
     void cloneRestoreTwiceAndDryRun();
     void cutOffAndRunAgain();
@@ -318,6 +319,30 @@ void ProfileTest::wordsOfTheWindows()
     const QString right = shown == raw ? '"' + raw + '"' : shown + " (" + raw + ')';
     QCOMPARE(describe({k, std::nullopt, raw}),
              QStringLiteral("%1 [%2] %3: (なし) → %4").arg(k->caption, k->section, k->key, right));
+}
+
+// Every value of every setting, shown as its window shows it, reads back as
+// itself: no two options of a setting share a caption, no unit or scale is
+// lost on the way.
+void ProfileTest::everyShownValueReadsBack()
+{
+    int values = 0;
+    for (const SettingKey &k : settingKeys()) {
+        QStringList raws;
+        for (const SettingDomain::Option &o : k.domain.options) {
+            raws << o.value;
+            for (const QString &word : o.words) // its caption in each language
+                QVERIFY2(valueFromText(k, word) == o.value, qPrintable(k.section + '/' + k.key + ": " + word));
+        }
+        for (int v = k.domain.min; v <= k.domain.max && k.domain.options.empty(); ++v)
+            raws << QString::number(v);
+        for (const QString &raw : raws) {
+            const QString shown = meaning(k, raw);
+            QVERIFY2(valueFromText(k, shown) == raw, qPrintable(k.section + '/' + k.key + ": " + shown));
+            ++values;
+        }
+    }
+    QVERIFY(values > 1000);
 }
 
 void ProfileTest::sameStateSameBytes()
