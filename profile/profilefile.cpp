@@ -347,7 +347,9 @@ QString meaning(const SettingKey &setting, const std::optional<QString> &value)
     for (const SettingDomain::Option &o : domain.options)
         if (o.value == *value)
             return o.meaning;
-    if (!allDigits(*value) || domain.max < domain.min)
+    // A number too long for any box (a reply the adapter garbled) is shown
+    // as it is, never as some other number.
+    if (!allDigits(*value) || value->size() > 9 || domain.max < domain.min)
         return *value;
     if (!domain.bits.empty()) {
         const QString names = bitNames(domain, value->toInt());
@@ -388,7 +390,7 @@ std::optional<QString> valueFromText(const SettingKey &setting, const QString &t
                 digits = digits.chopped(folded(unit).size()).trimmed();
                 break;
             }
-        if (!allDigits(digits) || digits.size() > 9)
+        if (!allDigits(digits) || digits.size() > 9) // no box takes more
             return std::nullopt;
         const int shown = digits.toInt();
         if (shown % domain.scale != 0)

@@ -309,6 +309,7 @@ void ProfileTest::wordsOfTheWindows()
     const SettingKey *k = findKey(settingKeys(), section, key);
     QVERIFY(k);
     QCOMPARE(meaning(*k, raw), shown);
+    QCOMPARE(meaning(*k, QString(12, '9')), QString(12, '9')); // no number of a box
     QCOMPARE(unitOf(*k), unit);
     for (const QString &text : typed << shown)
         QVERIFY2(valueFromText(*k, text) == raw, qPrintable(text + " gave " + valueFromText(*k, text).value_or("nothing")));
