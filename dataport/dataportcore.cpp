@@ -249,6 +249,15 @@ QString optionText(const char *caption)
     return source;
 }
 
+// The same caption in each language an operator may type it in.
+QStringList optionWords(const char *caption)
+{
+    for (const char *context : {"korvanta::DataPortDialog", "korvanta::ThroughputBodDialog", "korvanta::BapDialog"})
+        if (QStringList words = windowWords(context, caption); words.size() > 1)
+            return words;
+    return {QString::fromUtf8(caption)};
+}
+
 template <class Options> SettingDomain optionsOf(const Options &options, PortIndex p = DataPort)
 {
     SettingDomain d;
@@ -259,9 +268,9 @@ template <class Options> SettingDomain optionsOf(const Options &options, PortInd
                 caption = o.usbCaption;
             // The option older firmware disables on both ports.
             d.options.push_back({nameOf(o.value), optionText(caption),
-                                 qstrcmp(o.control[0], ports()[0].networkOption) == 0});
+                                 qstrcmp(o.control[0], ports()[0].networkOption) == 0, optionWords(caption)});
         } else {
-            d.options.push_back({nameOf(o.value), optionText(caption)});
+            d.options.push_back({nameOf(o.value), optionText(caption), false, optionWords(caption)});
         }
     }
     return d;
@@ -271,7 +280,8 @@ SettingDomain directionOf(const BodDirection &dir)
 {
     SettingDomain d;
     for (size_t v = 0; v < std::size(dir.options); ++v)
-        d.options.push_back({QString::number(v), optionText(dir.options[v].caption)});
+        d.options.push_back({QString::number(v), optionText(dir.options[v].caption), false,
+                             optionWords(dir.options[v].caption)});
     return d;
 }
 
@@ -283,9 +293,10 @@ SettingDomain registerOf(const BodRegister &reg)
     d.min = (r.minimum + r.scale - 1) / r.scale;
     d.max = r.maximum / r.scale;
     d.text = {{charset::kDigits, kRegisterDigits}};
-    if (r.scale == 1)
-        d.unit = bodText(r.unit);
-    else
+    d.unit = bodText(r.unit);
+    d.unitWords = optionWords(r.unit);
+    d.scale = r.scale;
+    if (r.scale != 1)
         d.note = QCoreApplication::translate("korvanta::ThroughputBodDialog", "%1 %2 単位: 画面では %3～%4 %2 と表示します")
                      .arg(r.scale)
                      .arg(bodText(r.unit))
@@ -293,6 +304,9 @@ SettingDomain registerOf(const BodRegister &reg)
                      .arg(r.maximum);
     return d;
 }
+
+// A side that answers none of the requests.
+constexpr const char *kNone = QT_TRANSLATE_NOOP("korvanta::BapDialog", "なし");
 
 SettingDomain maskOf()
 {
@@ -302,7 +316,10 @@ SettingDomain maskOf()
     for (const BapRequest &r : bapRequests()) {
         d.max |= r.bit;
         bits << QStringLiteral("%1 %2").arg(r.bit).arg(optionText(r.caption));
+        d.bits.push_back({r.bit, optionText(r.caption), optionWords(r.caption)});
     }
+    d.none = bapText(kNone);
+    d.noneWords = windowWords("korvanta::BapDialog", kNone);
     d.text = {{charset::kDigits, 1}};
     d.note = QCoreApplication::translate("korvanta::BapDialog",
                                          "自動で応答する要求 (%1) の和: %2。それ以外は拒否します (%3)")

@@ -30,12 +30,17 @@ constexpr Place kPortPlaces[] = {
 };
 constexpr Place kNumberPlace{nullptr, 2, 2, 1, 1};
 
-const Place &placeOf(const char *key)
+// A frame's place; one the table lacks goes on a row of its own below every
+// other frame of the grid.
+Place placeOf(const char *key, const QGridLayout *grid)
 {
-    for (const Place &p : kPortPlaces)
+    int below = std::max(grid->rowCount(), kNumberPlace.row + kNumberPlace.rows);
+    for (const Place &p : kPortPlaces) {
         if (qstrcmp(p.key, key) == 0)
             return p;
-    Q_UNREACHABLE();
+        below = std::max(below, p.row + p.rows);
+    }
+    return {key, below, 0, 1, 3};
 }
 
 // The option of a frame whose value is given turns on.
@@ -102,7 +107,7 @@ QWidget *DataPortDialog::buildPortTab(PortIndex p)
         QGroupBox *frame = makeFrame(s.frame[p], tr(s.frameCaption), page);
         for (const PortOption &o : s.options)
             addOption(frame, o.control[p], tr(p == UsbPort && o.usbCaption ? o.usbCaption : o.caption));
-        const Place &at = placeOf(s.key);
+        const Place at = placeOf(s.key, grid);
         grid->addWidget(frame, at.row, at.column, at.rows, at.columns);
     }
 

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
@@ -210,11 +211,29 @@ const ExtSetting &extSetting(const char *key)
     Q_UNREACHABLE();
 }
 
+namespace {
+// The rows of a table in the order the adapter is asked for them: those
+// named first, in that order, then every other row in the table's order, so
+// that a new row is read without a second list to keep.
+template <class Row, class Table>
+std::vector<const Row *> askedInOrder(const Table &table, const char *Row::*name, std::initializer_list<const char *> first)
+{
+    std::vector<const Row *> order;
+    for (const char *wanted : first)
+        for (const Row &r : table)
+            if (std::strcmp(r.*name, wanted) == 0)
+                order.push_back(&r);
+    for (const Row &r : table)
+        if (std::find(order.begin(), order.end(), &r) == order.end())
+            order.push_back(&r);
+    return order;
+}
+} // namespace
+
 const std::vector<const ExtSetting *> &extReadOrder()
 {
-    static const std::vector<const ExtSetting *> order{&extSetting("CYANNEL"), &extSetting("REBOD"),
-                                                       &extSetting(kThroughputKey), &extSetting(kBacpKey),
-                                                       &extSetting("CYAKU")};
+    static const auto order =
+        askedInOrder<ExtSetting>(extSettings(), &ExtSetting::key, {"CYANNEL", "REBOD", kThroughputKey, kBacpKey, "CYAKU"});
     return order;
 }
 
@@ -297,14 +316,8 @@ const std::span<const BodRegister> bodRegisters()
 
 const std::vector<const BodRegister *> &bodReadOrder()
 {
-    static const std::vector<const BodRegister *> order = [] {
-        std::vector<const BodRegister *> o;
-        for (const char *q : {"AT$I40?", "AT$I43?", "AT$I41?", "AT$I44?", "AT$I42?", "AT$I45?"})
-            for (const BodRegister &r : bodRegisters())
-                if (std::strcmp(r.query, q) == 0)
-                    o.push_back(&r);
-        return o;
-    }();
+    static const auto order = askedInOrder<BodRegister>(
+        bodRegisters(), &BodRegister::query, {"AT$I40?", "AT$I43?", "AT$I41?", "AT$I44?", "AT$I42?", "AT$I45?"});
     return order;
 }
 

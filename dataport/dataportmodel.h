@@ -137,7 +137,7 @@ struct ExtSetting {
 };
 // In the order the writing sends them.
 const std::vector<ExtSetting> &extSettings();
-// In the order the reading asks for them.
+// Every row, in the order the reading asks for them.
 const std::vector<const ExtSetting *> &extReadOrder();
 const ExtSetting &extSetting(const char *key);
 
@@ -181,7 +181,7 @@ struct BodRegister {
 };
 // In the order the writing sends them.
 const std::span<const BodRegister> bodRegisters();
-// In the order the reading asks for them.
+// Every row, in the order the reading asks for them.
 const std::vector<const BodRegister *> &bodReadOrder();
 
 struct BodRange {

@@ -94,7 +94,8 @@ const std::vector<SettingKey> &settingKeys()
                              }});
                 for (const Option &o : setting->options)
                     k.back().domain.options.push_back(
-                        {QString(QLatin1Char(o.value)), caption(o.caption)});
+                        {QString(QLatin1Char(o.value)), caption(o.caption), false,
+                         windowWords("korvanta::NumberDisplayDialog", o.caption)});
             }
         return k;
     }();

@@ -70,7 +70,7 @@ QString valuesOf(const SettingDomain &d)
     }
     const bool number = d.max >= d.min;
     if (number)
-        parts << ManualPage::tr("%1～%2%3").arg(d.min).arg(d.max).arg(d.unit.isEmpty() ? QString() : QLatin1Char(' ') + d.unit);
+        parts << ManualPage::tr("%1～%2%3").arg(d.min).arg(d.max).arg(d.unit.isEmpty() || d.scale != 1 ? QString() : QLatin1Char(' ') + d.unit);
     if (number && !d.text.empty())
         parts << (d.text.front().maxLength == 1 ? ManualPage::tr("1 桁")
                                                 : ManualPage::tr("%1 桁まで").arg(d.text.front().maxLength));

@@ -2,6 +2,7 @@
 #include "profile/profilefile.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -283,6 +284,66 @@ QList<Difference> compare(const SettingValues &a, const SettingValues &b, std::s
     return out;
 }
 
+namespace {
+
+// Full-width and half-width forms as one: "６０秒" is "60秒", "ｵﾌ" is "オフ".
+QString folded(const QString &text)
+{
+    return text.normalized(QString::NormalizationForm_KC);
+}
+
+bool sameWord(const QString &typed, const QStringList &words)
+{
+    return std::any_of(words.begin(), words.end(), [typed = folded(typed)](const QString &w) {
+        return typed.compare(folded(w), Qt::CaseInsensitive) == 0;
+    });
+}
+
+bool allDigits(const QString &text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+std::optional<QString> ifAccepted(const SettingKey &setting, const QString &value)
+{
+    return setting.accepts && setting.accepts(value) ? std::optional<QString>(value) : std::nullopt;
+}
+
+// A sum of bits as their names, or the window's word for none; empty when a
+// bit of the value has no name.
+QString bitNames(const SettingDomain &domain, int sum)
+{
+    QStringList names;
+    for (const SettingDomain::Bit &b : domain.bits)
+        if (sum & b.value) {
+            names << b.name;
+            sum &= ~b.value;
+        }
+    if (sum)
+        return {};
+    return names.isEmpty() ? domain.none : names.join(QStringLiteral(" + "));
+}
+
+// Bit names joined by "+" or ",", or the word for none.
+std::optional<int> bitSum(const SettingDomain &domain, const QString &typed)
+{
+    if (sameWord(typed, domain.noneWords + QStringList{domain.none}))
+        return 0;
+    int sum = 0;
+    static const QRegularExpression kJoin(QStringLiteral("[+,＋、]"));
+    for (const QString &part : typed.split(kJoin)) {
+        const auto bit = std::find_if(domain.bits.begin(), domain.bits.end(), [&part](const SettingDomain::Bit &b) {
+            return sameWord(part.trimmed(), b.words + QStringList{b.name});
+        });
+        if (bit == domain.bits.end())
+            return std::nullopt;
+        sum |= bit->value;
+    }
+    return sum;
+}
+
+} // namespace
+
 QString meaning(const SettingKey &setting, const std::optional<QString> &value)
 {
     if (!value)
@@ -291,9 +352,59 @@ QString meaning(const SettingKey &setting, const std::optional<QString> &value)
     for (const SettingDomain::Option &o : domain.options)
         if (o.value == *value)
             return o.meaning;
-    if (domain.max >= domain.min && !domain.unit.isEmpty() && !value->isEmpty())
-        return *value + u' ' + domain.unit;
-    return *value;
+    // A number too long for any box (a reply the adapter garbled) is shown
+    // as it is, never as some other number.
+    if (!allDigits(*value) || value->size() > 9 || domain.max < domain.min)
+        return *value;
+    if (!domain.bits.empty()) {
+        const QString names = bitNames(domain, value->toInt());
+        return names.isEmpty() ? *value : names;
+    }
+    const QString shown = domain.scale == 1 ? *value : QString::number(value->toLongLong() * domain.scale);
+    const QString &unit = shown == QLatin1String("1") && !domain.unitOfOne.isEmpty() ? domain.unitOfOne : domain.unit;
+    return unit.isEmpty() ? shown : shown + u' ' + unit;
+}
+
+QString unitOf(const SettingKey &setting)
+{
+    return setting.domain.max >= setting.domain.min && setting.domain.bits.empty() ? setting.domain.unit : QString();
+}
+
+std::optional<QString> valueFromText(const SettingKey &setting, const QString &text)
+{
+    const SettingDomain &domain = setting.domain;
+    const QString typed = text.trimmed();
+    const bool number = domain.max >= domain.min;
+    if (!domain.options.empty() || !domain.bits.empty()) {
+        // The value itself, an option's caption, or the names of bits.
+        if (const auto raw = ifAccepted(setting, typed))
+            return raw;
+        for (const SettingDomain::Option &o : domain.options)
+            if (sameWord(typed, o.words + QStringList{o.meaning}))
+                return ifAccepted(setting, o.value);
+        if (domain.bits.empty())
+            return std::nullopt;
+        const auto sum = bitSum(domain, typed);
+        return sum ? ifAccepted(setting, QString::number(*sum)) : std::nullopt;
+    }
+    if (number) {
+        // A number in the window's scale, with or without its unit.
+        QString digits = folded(typed);
+        for (const QString &unit : domain.unitWords + QStringList{domain.unit})
+            if (!unit.isEmpty() && digits.endsWith(folded(unit), Qt::CaseInsensitive)) {
+                digits = digits.chopped(folded(unit).size()).trimmed();
+                break;
+            }
+        if (!allDigits(digits) || digits.size() > 9) // no box takes more
+            return std::nullopt;
+        const int shown = digits.toInt();
+        if (shown % domain.scale != 0)
+            return std::nullopt;
+        return ifAccepted(setting, QString::number(shown / domain.scale));
+    }
+    if (const auto asTyped = ifAccepted(setting, text))
+        return asTyped;
+    return ifAccepted(setting, typed);
 }
 
 QString describe(const Difference &d)
@@ -302,9 +413,7 @@ QString describe(const Difference &d)
         if (!v)
             return Texts::tr("(なし)");
         const QString meant = meaning(*d.setting, v);
-        return meant != *v && !meant.endsWith(u' ' + d.setting->domain.unit)
-                   ? QStringLiteral("%1 (%2)").arg(meant, *v)
-                   : QLatin1Char('"') + *v + QLatin1Char('"');
+        return meant != *v ? QStringLiteral("%1 (%2)").arg(meant, *v) : QLatin1Char('"') + *v + QLatin1Char('"');
     };
     return QStringLiteral("%1 [%2] %3: %4 → %5")
         .arg(d.setting->caption, d.setting->section, d.setting->key, quoted(d.left), quoted(d.right));

@@ -111,12 +111,24 @@ struct Difference {
 // the settings b holds when onlyRight.
 QList<Difference> compare(const SettingValues &a, const SettingValues &b, std::span<const SettingKey> keys = settingKeys(),
                           bool onlyRight = false);
-// What a value of the setting means, for people, in the run's language: an
-// option's meaning ("使用しない"), a number with its unit ("3 回"), a text as it
-// is. Empty for no value.
+// What a value of the setting means, for people, in the run's language, as
+// its window shows it: an option's meaning ("使用しない"), a number with its
+// unit in the window's scale ("3 回", "60 秒" for 12 fifths of a second), a
+// sum of bits as their names joined by " + " (none: the window's word for
+// none), a text as it is. Empty for no value.
 QString meaning(const SettingKey &setting, const std::optional<QString> &value);
-// "caption [SECTION] KEY: left → right", each side as "meaning (value)" for an
-// option, "value" in quotes otherwise, an absent value as "(なし)".
+// "caption [SECTION] KEY: left → right", each side as "meaning (value)" where
+// the window shows the value otherwise than it is kept ("60 秒 (12)",
+// "使用しない (0)"), "value" in quotes otherwise, an absent value as "(なし)".
 QString describe(const Difference &difference);
+// The unit of a number as its window shows it ("秒", "s"); empty for none.
+QString unitOf(const SettingKey &setting);
+// The value for what an operator typed, in Japanese or English, spaces around
+// it aside: the value itself; an option's caption (English in any case); a
+// number in the window's scale, with or without its unit ("100 s" and "100"
+// are 20 of a register counting fifths of seconds, "101" is none); the names
+// of bits joined by "+" or ",", or the word for none. Empty when the text
+// means no value the setting takes.
+std::optional<QString> valueFromText(const SettingKey &setting, const QString &text);
 
 } // namespace korvanta::profile

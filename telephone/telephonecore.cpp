@@ -82,11 +82,11 @@ bool AnaPortRead(Session &s, int p, SettingValues &values, QObject *parent)
         return failed(s, parent);
     // The own number and subaddress stand before the forwarding line: they
     // are kept even when that line is missing and the read fails.
-    const auto &texts = portTexts();
-    const QByteArray *fields[] = {&status->ownNumber, &status->subaddress, &status->forwarding};
+    const std::pair<const char *, const QByteArray *> fields[] = {
+        {kOwnNumberKey, &status->ownNumber}, {kSubaddressKey, &status->subaddress}, {kForwardingKey, &status->forwarding}};
     const size_t fieldsRead = status->complete ? std::size(fields) : 2;
     for (size_t t = 0; t < fieldsRead; ++t)
-        if (!store(texts[t].key, QString::fromLatin1(*fields[t])))
+        if (!store(fields[t].first, QString::fromLatin1(*fields[t].second)))
             return failed(s, parent, &store);
     if (!status->complete)
         return failed(s, parent);
@@ -103,15 +103,15 @@ bool AnaPortRead(Session &s, int p, SettingValues &values, QObject *parent)
     if (!store(dial.key, QString::number(boxNumber(QString::fromLatin1(*digits)))))
         return failed(s, parent, &store);
 
-    if (!s.newFirmware())
-        return true;
+    // The choices with a query of their own that this firmware has.
     for (const PortChoice &c : portChoices()) {
-        if (c.inStatus)
+        if (c.inStatus || (c.newFirmwareOnly && !s.newFirmware()))
             continue;
-        const auto ring = queryDigits(s, c.query[p]);
-        if (!ring)
+        const auto digits = queryDigits(s, c.query[p]);
+        if (!digits)
             return failed(s, parent);
-        if (!store(c.key, one(ringPattern(*ring))))
+        const auto value = c.fromReply ? c.fromReply(*digits) : replyChoice(*digits, c.values);
+        if (value && !store(c.key, one(*value)))
             return failed(s, parent, &store);
     }
     return true;
@@ -164,11 +164,16 @@ std::optional<Problem> check(const SettingValues &wanted, bool newFirmware)
 }
 
 namespace {
+QStringList words(const char *caption, int n = -1)
+{
+    return windowWords("korvanta::TelephoneDialog", caption, n);
+}
+
 SettingDomain optionsOf(const std::vector<ChoiceValue> &values)
 {
     SettingDomain d;
     for (const ChoiceValue &v : values)
-        d.options.push_back({one(v.value), u(v.caption), v.newFirmwareOnly});
+        d.options.push_back({one(v.value), u(v.caption), v.newFirmwareOnly, words(v.caption)});
     return d;
 }
 
@@ -176,12 +181,16 @@ SettingDomain optionsOf(const std::vector<ChoiceValue> &values)
 SettingDomain boxesOf(const PortChoice &c)
 {
     SettingDomain d;
+    for (const ChoiceValue &v : c.values)
+        d.bits.push_back({v.value - '0', u(v.caption), words(v.caption)});
+    d.none = u("なし");
+    d.noneWords = words("なし");
     for (int sum = 0; sum <= 3; ++sum) {
         QStringList checked;
-        for (const ChoiceValue &v : c.values)
-            if (sum & (v.value - '0'))
-                checked << u(v.caption);
-        d.options.push_back({QString::number(sum), checked.isEmpty() ? u("なし") : checked.join(u(" + "))});
+        for (const SettingDomain::Bit &b : d.bits)
+            if (sum & b.value)
+                checked << b.name;
+        d.options.push_back({QString::number(sum), checked.isEmpty() ? d.none : checked.join(u(" + "))});
     }
     return d;
 }
@@ -191,7 +200,13 @@ SettingDomain numberOf(NumberRange range, const char *unit, bool counts, int max
     SettingDomain d;
     d.min = range.min;
     d.max = range.max;
-    d.unit = unit ? unitText(unit, counts, range.max) : QString();
+    if (unit) {
+        d.unit = unitText(unit, counts, range.max);
+        if (counts && unitText(unit, counts, 1) != d.unit)
+            d.unitOfOne = unitText(unit, counts, 1);
+        d.unitWords = words(unit, counts ? 1 : -1) + words(unit, counts ? range.max : -1);
+        d.unitWords.removeDuplicates();
+    }
     d.text = {{charset::kDigits, maxLength}};
     return d;
 }

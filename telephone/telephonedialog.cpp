@@ -56,12 +56,17 @@ const Place kCommonPlaces[] = {
     {"TANSYUKU", 1, 1, 1}, {"RING", 2, 0, 1}, {"NDSQ", 2, 1, 1},
 };
 
-template <size_t N> const Place &placeOf(const Place (&places)[N], const char *key)
+// A frame's place; one the table lacks goes on a row of its own below every
+// other frame of the grid.
+template <size_t N> Place placeOf(const Place (&places)[N], const char *key, const QGridLayout *grid)
 {
-    for (const Place &p : places)
+    int below = grid->rowCount();
+    for (const Place &p : places) {
         if (qstrcmp(p.key, key) == 0)
             return p;
-    Q_UNREACHABLE();
+        below = std::max(below, p.row + p.rowSpan);
+    }
+    return {key, below, 0, 1};
 }
 
 } // namespace
@@ -216,7 +221,7 @@ QWidget *TelephoneDialog::buildPortTab(int p)
         QGroupBox *&f = frames[QLatin1String(name)];
         if (!f) {
             f = frame(name, caption, tab);
-            const Place &place = placeOf(kPortPlaces, key);
+            const Place place = placeOf(kPortPlaces, key, grid);
             grid->addWidget(f, place.row, place.column, place.rowSpan, 1);
         }
         return f;
@@ -224,7 +229,7 @@ QWidget *TelephoneDialog::buildPortTab(int p)
 
     // Number registration: own number and subaddress, labels above boxes.
     {
-        QGroupBox *f = frameFor(port.numberFrame, kNumberFrameCaption, "JIKO_NO");
+        QGroupBox *f = frameFor(port.numberFrame, kNumberFrameCaption, kOwnNumberKey);
         auto *inner = new QVBoxLayout(f);
         inner->setAlignment(Qt::AlignTop);
         for (const PortText &t : portTexts()) {
@@ -263,7 +268,7 @@ QWidget *TelephoneDialog::buildPortTab(int p)
 
     // The forwarding number, in the call forwarding frame below its choices.
     {
-        const PortText &t = portTexts()[2];
+        const PortText &t = *portText(kForwardingKey);
         QGroupBox *f = frames.value(QLatin1String(t.frame[p]));
         auto *label = new Caption(u(t.caption), f);
         label->setObjectName(QLatin1String(t.label[p]));
@@ -309,7 +314,7 @@ QWidget *TelephoneDialog::buildCommonTab()
             inner->addWidget(
                 numberWithSpin(s.box, s.spin, s.unitLabel, s.unitCaption, s.unitCounts, s.maxLength, s.range, f));
         }
-        const Place &place = placeOf(kCommonPlaces, s.key);
+        const Place place = placeOf(kCommonPlaces, s.key, grid);
         grid->addWidget(f, place.row, place.column, place.rowSpan, 1);
     }
     grid->setRowStretch(3, 1);

@@ -75,7 +75,7 @@ const std::vector<PortChoice> &portChoices()
          {{'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "ﾘｰﾝ･ﾘｰﾝ"), {"Option91", "Option88", "Option85"}},
           {'1', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "ﾘｰｰﾝ･ﾘｰｰﾝ"), {"Option92", "Option89", "Option86"}},
           {'2', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "ﾘｰﾝﾘﾝ･ﾘｰﾝﾘﾝ"), {"Option93", "Option90", "Option87"}}},
-         false, true, false, {"AT$W1?", "AT$W2?", "AT$W3?"}},
+         false, true, false, {"AT$W1?", "AT$W2?", "AT$W3?"}, ringPatternReply},
     };
     return rows;
 }
@@ -137,19 +137,19 @@ QString spinStep(const QString &text, int direction, NumberRange range)
 const std::vector<PortText> &portTexts()
 {
     static const std::vector<PortText> rows = {
-        {"JIKO_NO", QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "自己アドレス"), kNumberFrameCaption,
+        {kOwnNumberKey, QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "自己アドレス"), kNumberFrameCaption,
          {"Frame3", "Frame12", "Frame23"},
          {"Text2", "Text5", "Text10"}, {"Label2", "Label4", "Label10"}, {"AT$C1=", "AT$C2=", "AT$C3="},
          charset::kNumber, 32},
-        {"SUB_NO", QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "自己サブアドレス"), kNumberFrameCaption,
+        {kSubaddressKey, QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "自己サブアドレス"), kNumberFrameCaption,
          {"Frame3", "Frame12", "Frame23"},
          {"Text1", "Text6", "Text9"}, {"Label1", "Label6", "Label9"}, {"AT$E1=", "AT$E2=", "AT$E3="},
          charset::kSubaddress, 20},
-        {"TRA_NO", QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "転送先電話番号"),
+        {kForwardingKey, QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "転送先電話番号"),
          QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "着信転送"), {"Frame8", "Frame13", "Frame24"},
          {"Text3", "Text7", "Text11"}, {"Label3", "Label7", "Label11"}, {"AT$G1=", "AT$G2=", "AT$G3="},
          charset::kNumber, 32},
-        {"HASHIN", QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "発信時間設定"),
+        {kDialTimeKey, QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "発信時間設定"),
          QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "発信時間設定"), {"Frame9", "Frame20", "Frame31"},
          {"Text4", "Text8", "Text12"}, {nullptr, nullptr, nullptr}, {"AT$I11=", "AT$I12=", "AT$I13="},
          charset::kDigits, 2, {"AT$I11?", "AT$I12?", "AT$I13?"}, {"VScroll1", "VScroll2", "VScroll3"},
@@ -158,9 +158,18 @@ const std::vector<PortText> &portTexts()
     return rows;
 }
 
+const PortText *portText(const char *key)
+{
+    for (const PortText &t : portTexts())
+        if (qstrcmp(t.key, key) == 0)
+            return &t;
+    return nullptr;
+}
+
 const PortText &dialTime()
 {
-    return portTexts().back();
+    static const PortText &row = *portText(kDialTimeKey); // the table has it
+    return row;
 }
 
 namespace {
@@ -201,7 +210,7 @@ const std::vector<CommonSetting> &commonSettings()
          .maxLength = 1,
           .range = {0, 9},
          .rangeMessage = QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "有効範囲は0～9(回)です")},
-        {.key = "GAISEN", .frame = "Frame35",
+        {.key = kHoldKey, .frame = "Frame35",
          .frameCaption = QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "外線保留キー設定"), .query = "AT$I14?",
          .kind = CommonKind::Key, .piece = "$I14=", .defaultValue = "1",
          .values = {{'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "なし"), {"Option69"}},
@@ -211,7 +220,7 @@ const std::vector<CommonSetting> &commonSettings()
                      QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "＊＃"), {"Option65"}}, {'5',
                      QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "＃＊"), {"Option64"}}},
          .clearsOnRead = true},
-        {.key = "TANSYUKU", .frame = "Frame34",
+        {.key = kShortDialKey, .frame = "Frame34",
          .frameCaption = QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "短縮ダイヤル キー設定"), .query = "AT$I15?",
          .kind = CommonKind::Key, .piece = "$I15=", .defaultValue = "2",
          .values = {{'0', QT_TRANSLATE_NOOP("korvanta::TelephoneDialog", "なし"), {"Option72"}},
@@ -236,14 +245,25 @@ const std::vector<CommonSetting> &commonSettings()
     return rows;
 }
 
+std::optional<size_t> commonRow(const char *key)
+{
+    const auto &rows = commonSettings();
+    for (size_t r = 0; r < rows.size(); ++r)
+        if (qstrcmp(rows[r].key, key) == 0)
+            return r;
+    return std::nullopt;
+}
+
 const CommonSetting &holdKey()
 {
-    return commonSettings()[kHoldKeyRow];
+    static const CommonSetting &row = commonSettings()[*commonRow(kHoldKey)]; // the table has it
+    return row;
 }
 
 const CommonSetting &shortDialKey()
 {
-    return commonSettings()[kShortDialKeyRow];
+    static const CommonSetting &row = commonSettings()[*commonRow(kShortDialKey)];
+    return row;
 }
 
 bool keysClash(char hold, char shortDial)
@@ -336,6 +356,11 @@ char ringPattern(const QByteArray &digits)
     return n == 0 ? '0' : n == 1 ? '1' : '2';
 }
 
+std::optional<char> ringPatternReply(const QByteArray &digits)
+{
+    return ringPattern(digits);
+}
+
 // ---------------------------------------------------------------------------
 // Writing
 
@@ -426,11 +451,16 @@ std::optional<Problem> validate(const std::array<std::optional<QString>, kPortCo
         const CommonSetting &s = rows[r];
         if (!s.rangeMessage || (s.newFirmwareOnly && !newFirmware))
             continue;
-        if (common[r] && !inRange(*common[r], s.range))
+        if (r < common.size() && common[r] && !inRange(*common[r], s.range))
             return Problem{QCoreApplication::translate("korvanta::TelephoneDialog", s.rangeMessage), true};
     }
-    const QString hold = common[kHoldKeyRow].value_or(QString());
-    const QString shortDial = common[kShortDialKeyRow].value_or(QString());
+    // What the keys' rows show; nothing for a row the record lacks.
+    const auto shownAt = [&common](const char *key) {
+        const auto r = commonRow(key);
+        return r && *r < common.size() ? common[*r].value_or(QString()) : QString();
+    };
+    const QString hold = shownAt(kHoldKey);
+    const QString shortDial = shownAt(kShortDialKey);
     if (hold.size() == 1 && shortDial.size() == 1 && keysClash(hold[0].toLatin1(), shortDial[0].toLatin1()))
         return Problem{QCoreApplication::translate("korvanta::TelephoneDialog", kKeyClashMessage), false};
     return std::nullopt;

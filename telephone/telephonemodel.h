@@ -72,6 +72,9 @@ struct PortChoice {
     bool newFirmwareOnly = false;
     bool checkBoxes = false;
     std::array<const char *, kPortCount> query{}; // own query when not in the listing
+    // How the reply to the own query reads; by default "00v" with v one of
+    // the values, and a reply no value stands for leaves the key as it was.
+    std::optional<char> (*fromReply)(const QByteArray &digits) = nullptr;
 };
 // In the order the writing appends them.
 const std::vector<PortChoice> &portChoices();
@@ -121,6 +124,12 @@ struct PortText {
 };
 // Own number, subaddress, forwarding number, dial time: the order of writing.
 const std::vector<PortText> &portTexts();
+inline constexpr const char *kOwnNumberKey = "JIKO_NO";
+inline constexpr const char *kSubaddressKey = "SUB_NO";
+inline constexpr const char *kForwardingKey = "TRA_NO";
+inline constexpr const char *kDialTimeKey = "HASHIN";
+// The row of a key; none when the table lacks it.
+const PortText *portText(const char *key);
 const PortText &dialTime();
 // Whether a text is one the box takes: its characters and length, and for
 // the dial time its range.
@@ -165,8 +174,10 @@ struct CommonSetting {
 };
 // In the order of reading and writing.
 const std::vector<CommonSetting> &commonSettings();
-inline constexpr int kHoldKeyRow = 2;
-inline constexpr int kShortDialKeyRow = 3;
+inline constexpr const char *kHoldKey = "GAISEN";
+inline constexpr const char *kShortDialKey = "TANSYUKU";
+// The row of a key in commonSettings(); none when the table lacks it.
+std::optional<size_t> commonRow(const char *key);
 const CommonSetting &holdKey();
 const CommonSetting &shortDialKey();
 // Whether a text is one the setting can show: one of its options, or the
@@ -204,6 +215,7 @@ std::optional<QByteArray> replyDigits(const QByteArray &answer, const QByteArray
 std::optional<char> replyChoice(const QByteArray &digits, const std::vector<ChoiceValue> &values);
 // The ring pattern a reply stands for: 0, 1, and 2 for any other number.
 char ringPattern(const QByteArray &digits);
+std::optional<char> ringPatternReply(const QByteArray &digits);
 
 // ---------------------------------------------------------------------------
 // Writing

@@ -43,6 +43,10 @@
         <source>自動で応答する要求 (%1) の和: %2。それ以外は拒否します (%3)</source>
         <translation>the sum of the requests answered automatically (%1): %2; the others are refused (%3)</translation>
     </message>
+    <message>
+        <source>なし</source>
+        <translation>None</translation>
+    </message>
 </context>
 <context>
     <name>korvanta::CommEventHandler</name>

@@ -7,8 +7,10 @@
 
 #include <QList>
 #include <QMultiHash>
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
+#include <QTranslator>
 #include <functional>
 #include <optional>
 #include <span>
@@ -103,6 +105,24 @@ private:
 };
 
 
+// A window's text in each language an operator may type it in: as written
+// (the Japanese), its English, and as this run shows it; n picks the form of
+// a text that counts. The English comes from the compiled translations when
+// the program carries them.
+inline QStringList windowWords(const char *context, const char *source, int n = -1)
+{
+    static const QTranslator *const english = [] {
+        auto *t = new QTranslator;
+        (void)t->load(QStringLiteral("korvanta_en"), QStringLiteral(":/i18n"));
+        return t;
+    }();
+    QStringList words{QString::fromUtf8(source), english->translate(context, source, nullptr, n),
+                      QCoreApplication::translate(context, source, nullptr, n)};
+    words.removeAll(QString());
+    words.removeDuplicates();
+    return words;
+}
+
 // The values a setting takes, told for people from the table rows its check
 // works from: the options and what each means, a number's range, or the
 // characters and length of a text.
@@ -111,11 +131,28 @@ struct SettingDomain {
         QString value;
         QString meaning;
         bool newFirmwareOnly = false;
+        QStringList words = {}; // what an operator may type for it, besides the value
     };
     std::vector<Option> options;
     int min = 0;
     int max = -1; // a number from min to max when max >= min
+    // The number's unit as the window shows it, and the window's number for
+    // one of the value: the adapter counts a minimum holding time in fifths
+    // of the seconds its window shows (scale 5).
     QString unit;
+    QString unitOfOne = {}; // a counting unit's form for one ("ring"), when it differs
+    QStringList unitWords = {};
+    int scale = 1;
+    // A sum of bits, each with its name as the window shows it, and the
+    // window's word for none of them.
+    struct Bit {
+        int value;
+        QString name;
+        QStringList words;
+    };
+    std::vector<Bit> bits;
+    QString none;
+    QStringList noneWords;
     // A text of these characters and at most this many of them; two parts
     // (a directory entry) are joined by "*" when the second is not empty.
     struct Text {

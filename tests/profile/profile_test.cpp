@@ -160,6 +160,9 @@ private slots:
     void fileRules();
     void refusedValueSaysWhatIsTaken_data();
     void refusedValueSaysWhatIsTaken();
+    void wordsOfTheWindows_data();
+    void wordsOfTheWindows();
+    void everyShownValueReadsBack();
     void sameStateSameBytes();
     void cloneRestoreTwiceAndDryRun();
     void cutOffAndRunAgain();
@@ -251,6 +254,96 @@ void ProfileTest::refusedValueSaysWhatIsTaken()
     const SettingKey *k = findKey(settingKeys(), section, key);
     QVERIFY(k);
     QCOMPARE(acceptedValues(*k), taken);
+}
+
+// A value shown as its window shows it, and what an operator types, in
+// either language, read back to the value the adapter keeps.
+void ProfileTest::wordsOfTheWindows_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("raw");
+    QTest::addColumn<QString>("shown");    // as this run shows it (Japanese)
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QStringList>("typed"); // each reads as raw: English among them
+    QTest::addColumn<QStringList>("refused");
+    QTest::newRow("choice") << "TEL" << "INUMBER" << "0" << "使用しない" << ""
+                            << QStringList{"0", " off ", "OFF", "ＯＦＦ"} << QStringList{"2", "使用", "on off", ""};
+    QTest::newRow("number with unit") << "TEL1" << "HASHIN" << "6" << "6 秒" << "秒"
+                                      << QStringList{"6", "6秒", "6 s", " 06 S ", "６ 秒"}
+                                      << QStringList{"2", "16 秒", "6 Hz", "six", "6.0", "-6", ""};
+    QTest::newRow("scaled register") << "SLPUT" << "ADD_$41" << "12" << "60 秒" << "秒"
+                                     << QStringList{"60", "60秒", "60 s"}
+                                     << QStringList{"12", "61 s", "1280", "0", "60 %", "s"};
+    QTest::newRow("scaled register, its highest") << "SLPUT" << "DEL_$44" << "255" << "1275 秒" << "秒"
+                                                  << QStringList{"1275 s"} << QStringList{"1276"};
+    QTest::newRow("bit sum") << "BACP" << "HASHIN" << "5" << "チャンネル追加 + チャンネル削除" << ""
+                             << QStringList{"5", "チャンネル削除+チャンネル追加", "channel removal, Channel Addition",
+                                            "Channel Addition + Channel Addition + Channel Removal"}
+                             << QStringList{"8", "Channel Addition + Teleport", "+", "チャンネル追加 チャンネル削除"};
+    QTest::newRow("bit sum, none") << "BACP" << "CYAKU" << "0" << "なし" << "" << QStringList{"0", "None", " なし"}
+                                   << QStringList{"none of them"};
+    QTest::newRow("boxes of a sum") << "TEL2" << "TOKI" << "3" << "転送トーキ + 転送元トーキ" << ""
+                                    << QStringList{"3", "転送元トーキ, 転送トーキ"} << QStringList{"4", "転送トーキ + "};
+    QTest::newRow("text") << "TEL1" << "JIKO_NO" << "0312345678" << "0312345678" << ""
+                          << QStringList{"0312345678", " 0312345678 "} << QStringList{"03;&F", "0312345678 s"};
+    QTest::newRow("speed-dial entry") << "TANSYUKU" << "07" << "0312345678*12" << "0312345678*12" << ""
+                                      << QStringList{"0312345678*12"} << QStringList{"03*1-2", "abc"};
+    QTest::newRow("newer firmware only") << "TEL" << "RING" << "16" << "16 ヘルツ" << "ヘルツ"
+                                         << QStringList{"16", "16ヘルツ", "16 hz"} << QStringList{"15 Hz", "32 s"};
+    QTest::newRow("a value newer firmware has") << "TEL3" << "TUCHI" << "3" << "網契約に従う" << ""
+                                                << QStringList{"3", "網契約に従う"} << QStringList{"4", "網契約"};
+    QTest::newRow("half-width caption") << "TEL1" << "RING" << "2" << "ﾘｰﾝﾘﾝ･ﾘｰﾝﾘﾝ" << ""
+                                        << QStringList{"2", "リーンリン・リーンリン"} << QStringList{"3", "ﾘｰﾝ"};
+}
+
+void ProfileTest::wordsOfTheWindows()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, raw);
+    QFETCH(QString, shown);
+    QFETCH(QString, unit);
+    QFETCH(QStringList, typed);
+    QFETCH(QStringList, refused);
+    const SettingKey *k = findKey(settingKeys(), section, key);
+    QVERIFY(k);
+    QCOMPARE(meaning(*k, raw), shown);
+    QCOMPARE(meaning(*k, QString(12, '9')), QString(12, '9')); // no number of a box
+    QCOMPARE(unitOf(*k), unit);
+    for (const QString &text : typed << shown)
+        QVERIFY2(valueFromText(*k, text) == raw, qPrintable(text + " gave " + valueFromText(*k, text).value_or("nothing")));
+    for (const QString &text : refused)
+        QVERIFY2(!valueFromText(*k, text), qPrintable(text + " gave " + valueFromText(*k, text).value_or("")));
+    // A difference shows both sides as the window does, the value beside
+    // where they are not the same.
+    const QString right = shown == raw ? '"' + raw + '"' : shown + " (" + raw + ')';
+    QCOMPARE(describe({k, std::nullopt, raw}),
+             QStringLiteral("%1 [%2] %3: (なし) → %4").arg(k->caption, k->section, k->key, right));
+}
+
+// Every value of every setting, shown as its window shows it, reads back as
+// itself: no two options of a setting share a caption, no unit or scale is
+// lost on the way.
+void ProfileTest::everyShownValueReadsBack()
+{
+    int values = 0;
+    for (const SettingKey &k : settingKeys()) {
+        QStringList raws;
+        for (const SettingDomain::Option &o : k.domain.options) {
+            raws << o.value;
+            for (const QString &word : o.words) // its caption in each language
+                QVERIFY2(valueFromText(k, word) == o.value, qPrintable(k.section + '/' + k.key + ": " + word));
+        }
+        for (int v = k.domain.min; v <= k.domain.max && k.domain.options.empty(); ++v)
+            raws << QString::number(v);
+        for (const QString &raw : raws) {
+            const QString shown = meaning(k, raw);
+            QVERIFY2(valueFromText(k, shown) == raw, qPrintable(k.section + '/' + k.key + ": " + shown));
+            ++values;
+        }
+    }
+    QVERIFY(values > 1000);
 }
 
 void ProfileTest::sameStateSameBytes()
