@@ -349,7 +349,7 @@ QList<QCommandLineOption> restoreOptions()
 }
 
 int restoreProfile(Context &context, const QCommandLineParser &parser, const profile::Profile &wanted,
-                   const QString &source)
+                   const QString &source, bool lackingRefused)
 {
     context.aboutPort();
     // Nor when what any firmware takes of it breaks a rule: what this
@@ -398,6 +398,10 @@ int restoreProfile(Context &context, const QCommandLineParser &parser, const pro
     Context::progress({});
     report.changes = plan.changes;
     report.skip(context, plan.skipped, wanted.values);
+    if (lackingRefused && !plan.skipped.isEmpty()) {
+        context.say(Command::tr("the adapter's firmware cannot take it, so nothing was sent"));
+        return kTrouble;
+    }
     report.leave(context, plan.unmanaged);
     printChanges(context, plan.changes);
     const int status = dryRun ? kDone : apply(context, parser, *session, plan, report);

@@ -17,7 +17,9 @@ QList<QCommandLineOption> restoreOptions();
 // adapter's settings as read to an automatic backup, sends only what
 // differs, reads back and stores, reporting each change as the adapter
 // answered it. source names wanted in messages (a file, the command line).
+// lackingRefused: a setting or value the adapter's firmware lacks refuses the
+// whole (status 2, nothing sent) instead of being skipped.
 int restoreProfile(Context &context, const QCommandLineParser &parser, const profile::Profile &wanted,
-                   const QString &source);
+                   const QString &source, bool lackingRefused = false);
 
 } // namespace korvanta::cli

@@ -41,12 +41,6 @@ QString shown(const SettingKey &setting, const QString &value)
     return text == value ? value : QStringLiteral("%1 (%2)").arg(text, value);
 }
 
-// The raw value for what an operator typed.
-std::optional<QString> valueOf(const SettingKey &setting, const QString &text)
-{
-    return setting.accepts && setting.accepts(text) ? std::optional<QString>(text) : std::nullopt;
-}
-
 class GetCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("get"); }
@@ -91,7 +85,7 @@ public:
                                         {QStringLiteral("caption"), k->caption},
                                         {QStringLiteral("value"), value},
                                         {QStringLiteral("text"), profile::meaning(*k, value)},
-                                        {QStringLiteral("unit"), k->domain.unit}});
+                                        {QStringLiteral("unit"), profile::unitOf(*k)}});
             }
             context.printJson(QJsonDocument(QJsonObject{{QStringLiteral("port"), context.portName()},
                                                         {QStringLiteral("model"), session->ModelName},
@@ -157,7 +151,7 @@ public:
             const SettingKey &k = *found.first();
             if (wanted.values.contains(k.section, k.key))
                 return usageError(Command::tr("%1 is given twice").arg(name));
-            const auto value = valueOf(k, argument.mid(eq + 1));
+            const auto value = profile::valueFromText(k, argument.mid(eq + 1));
             if (!value) {
                 const QString takes = profile::acceptedValues(k);
                 context.say(Command::tr("%1: \"%2\" is no value of %3%4")
@@ -167,7 +161,8 @@ public:
             }
             wanted.values.set(k.section, k.key, *value);
         }
-        return restoreProfile(context, parser, wanted, Command::tr("the command line"));
+        // What was asked for by name is done or refused, never skipped.
+        return restoreProfile(context, parser, wanted, Command::tr("the command line"), true);
     }
 };
 

@@ -388,19 +388,22 @@ std::optional<QString> valueFromText(const SettingKey &setting, const QString &t
         return sum ? ifAccepted(setting, QString::number(*sum)) : std::nullopt;
     }
     if (number) {
-        // A number in the window's scale, with or without its unit.
+        // The value as kept, or with its unit a number in the window's scale.
         QString digits = folded(typed);
+        bool withUnit = false;
         for (const QString &unit : domain.unitWords + QStringList{domain.unit})
             if (!unit.isEmpty() && digits.endsWith(folded(unit), Qt::CaseInsensitive)) {
                 digits = digits.chopped(folded(unit).size()).trimmed();
+                withUnit = true;
                 break;
             }
         if (!allDigits(digits) || digits.size() > 9) // no box takes more
             return std::nullopt;
-        const int shown = digits.toInt();
-        if (shown % domain.scale != 0)
+        const int given = digits.toInt();
+        const int scale = withUnit ? domain.scale : 1;
+        if (given % scale != 0)
             return std::nullopt;
-        return ifAccepted(setting, QString::number(shown / domain.scale));
+        return ifAccepted(setting, QString::number(given / scale));
     }
     if (const auto asTyped = ifAccepted(setting, text))
         return asTyped;

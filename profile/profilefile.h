@@ -125,8 +125,9 @@ QString describe(const Difference &difference);
 QString unitOf(const SettingKey &setting);
 // The value for what an operator typed, in Japanese or English, spaces around
 // it aside: the value itself; an option's caption (English in any case); a
-// number in the window's scale, with or without its unit ("100 s" and "100"
-// are 20 of a register counting fifths of seconds, "101" is none); the names
+// number with its unit in the window's scale ("100 s" is 20 of a register
+// counting fifths of seconds, "101 s" is none; "100" is the value 100, as a
+// profile keeps it); the names
 // of bits joined by "+" or ",", or the word for none. Empty when the text
 // means no value the setting takes.
 std::optional<QString> valueFromText(const SettingKey &setting, const QString &text);

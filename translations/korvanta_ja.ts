@@ -427,5 +427,9 @@ SECTION.KEY、VALUE は生の値かウィンドウの
         <source>the command line</source>
         <translation>コマンドライン</translation>
     </message>
+    <message>
+        <source>the adapter&apos;s firmware cannot take it, so nothing was sent</source>
+        <translation>機器のファームウェアが受け付けないため、何も送っていません</translation>
+    </message>
 </context>
 </TS>

@@ -394,6 +394,14 @@ void ChangesTest::refusedByARuleOrMerged()
     QCOMPARE(cli({"set", "TEL.GAISEN=2"}), 2); // the speed-dial key's own
     for (const QByteArray &l : simulatorLog())
         QVERIFY2(!l.contains('=') && !l.startsWith("AT&W"), l.constData());
+    // Nor is a setting sent that older firmware lacks: asked for by name, it
+    // is refused, not skipped.
+    QVERIFY(startSimulator({"--old-firmware"}));
+    QCOMPARE(cli({"set", "TEL1.HASHIN=7", "TEL1.RING=2"}), 2);
+    for (const QByteArray &l : simulatorLog())
+        QVERIFY2(!l.contains('=') && !l.startsWith("AT&W"), l.constData());
+    reset();
+    QVERIFY(startSimulator());
     QFile one(m_dir.filePath("one.ini"));
     QVERIFY(one.open(QIODevice::WriteOnly));
     one.write("[tel1]\nhashin=7\n");

@@ -273,10 +273,10 @@ void ProfileTest::wordsOfTheWindows_data()
                                       << QStringList{"6", "6秒", "6 s", " 06 S ", "６ 秒"}
                                       << QStringList{"2", "16 秒", "6 Hz", "six", "6.0", "-6", ""};
     QTest::newRow("scaled register") << "SLPUT" << "ADD_$41" << "12" << "60 秒" << "秒"
-                                     << QStringList{"60", "60秒", "60 s"}
-                                     << QStringList{"12", "61 s", "1280", "0", "60 %", "s"};
+                                     << QStringList{"12", "60秒", "60 s"}
+                                     << QStringList{"61 s", "1280", "0", "0 s", "60 %", "s"};
     QTest::newRow("scaled register, its highest") << "SLPUT" << "DEL_$44" << "255" << "1275 秒" << "秒"
-                                                  << QStringList{"1275 s"} << QStringList{"1276"};
+                                                  << QStringList{"255", "1275 s"} << QStringList{"1276 s", "256"};
     QTest::newRow("bit sum") << "BACP" << "HASHIN" << "5" << "チャンネル追加 + チャンネル削除" << ""
                              << QStringList{"5", "チャンネル削除+チャンネル追加", "channel removal, Channel Addition",
                                             "Channel Addition + Channel Addition + Channel Removal"}
