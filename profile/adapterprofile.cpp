@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <span>
+#include <utility>
 
 namespace korvanta::profile {
 
@@ -333,7 +334,7 @@ ApplyResult apply(Session &session, const RestorePlan &plan, QObject *parent)
         return result;
     }
     {
-        const CarriedChanges changes = carried(session, plan);
+        const auto flags = session.NumberDisplayFlags; // as the plan found them
         QList<Session::SentSet> sent;
         session.setRecord = &sent;
         bool written = true;
@@ -344,8 +345,16 @@ ApplyResult apply(Session &session, const RestorePlan &plan, QObject *parent)
                     break;
         }
         session.setRecord = nullptr;
-        account(changes, sent, result);
-        if (!written) {
+        if (written) {
+            for (const Difference &d : plan.changes)
+                result.acknowledged << d.setting;
+        } else {
+            // Which lines carried which change, rehearsed from where the
+            // writes began: they leave the work file as the plan read it,
+            // and only the number display flags follow the adapter.
+            const auto now = std::exchange(session.NumberDisplayFlags, flags);
+            account(carried(session, plan), sent, result);
+            session.NumberDisplayFlags = now;
             result.outcome = Outcome::LineFailed;
             return result;
         }
