@@ -6,7 +6,7 @@
 #include "link/messages.h"
 #include "link/session.h"
 #include "profile/adapterprofile.h"
-#include "profile/destination.h"
+#include "profile/history.h"
 #include "ui/formparts.h"
 #include "ui/progresswindow.h"
 #include "ui/windows.h"
@@ -91,7 +91,7 @@ bool InitDialog::keepBackup()
     }
     QString why = tr("機器の設定を読めませんでした。");
     if (wasRead)
-        m_backup = profile::saveAutomaticBackup(read, m_session.link.description(), &why);
+        m_backup = profile::record(read, m_session.portName, {{}, {}, {}, QStringLiteral("korvanta"), windowTitle(), {}}, &why);
     if (!m_backup.isEmpty())
         return m_backupDone = true;
     MessageRequest ask;

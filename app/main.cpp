@@ -138,6 +138,7 @@ int main(int argc, char *argv[])
 
     Session session(*control.link(), workFile, timing);
     session.commEvents = control.commEvents();
+    session.portName = control.name(control.commPort());
     applyIdentity(session, identity);
     MainWindow window(session);
     // Ended by a signal, the status says which one, as a shell reports it.

@@ -6,6 +6,7 @@
 #include "link/session.h"
 #include "profile/adapterprofile.h"
 #include "profile/destination.h"
+#include "profile/history.h"
 #include "workfile/workfile.h"
 #include "ui/progresswindow.h"
 
@@ -194,8 +195,8 @@ bool restoreProfile(Session &session, QWidget *window, QString path)
     // The adapter's settings as read, kept before the first is changed, so
     // that one more restore undoes this one.
     QString why;
-    const QString backup = profile::saveAutomaticBackup({session.ModelName, session.FirmwareVersion, plan.adapter},
-                                                        session.link.description(), &why);
+    const QString backup = profile::record({session.ModelName, session.FirmwareVersion, plan.adapter}, session.portName,
+                                           {{}, {}, {}, QStringLiteral("korvanta"), path, {}}, &why);
     if (backup.isEmpty()) {
         tell(Boxes::tr("機器の設定の控えを保存できません。何も送信しません。\n") + why, window, MessageBox::Warning);
         return false;

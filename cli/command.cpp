@@ -143,10 +143,13 @@ QString Context::portName() const
         return m_portName;
     const int port = m_options.port ? m_options.port : kFirstComPort;
     const PortAddress address = chosenPort(m_options);
-    m_portName = m_options.simulate ? QStringLiteral("COM%1 (simulated adapter)").arg(port)
-                 : address.byLabel() ? address.label()
-                                     : stableName(address.path);
+    m_portName = m_options.simulate ? QStringLiteral("COM%1 (simulated adapter)").arg(port) : korvanta::portName(address);
     return m_portName;
+}
+
+QString Context::historyPort() const
+{
+    return m_options.simulate ? sim::simulatedPortName() : portName();
 }
 
 QString Context::workFilePath() const
@@ -213,6 +216,7 @@ Session *Context::connect()
     }
     m_session = std::make_unique<Session>(*m_control->link(), *m_workFile, m_timing);
     m_session->commEvents = m_control->commEvents();
+    m_session->portName = historyPort();
     applyIdentity(*m_session, identity);
     return m_session.get();
 }

@@ -66,6 +66,9 @@ public:
     // The device of --port (COM1 when none is named), by its stable
     // /dev/serial/by-id/ name where there is one.
     QString portName() const;
+    // The port as its history is kept under: portName(), or the simulated
+    // adapter's.
+    QString historyPort() const;
     // --prefix-port: every change line of diff and restore begins with the
     // port's name, so that the output of runs in parallel can be told apart.
     bool prefixPort() const { return m_prefixPort; }

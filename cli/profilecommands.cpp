@@ -5,6 +5,7 @@
 #include "link/session.h"
 #include "profile/adapterprofile.h"
 #include "profile/destination.h"
+#include "profile/restore.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -272,139 +273,137 @@ QString counts(const profile::ApplyResult &r, int count)
         .arg(r.unsent.size());
 }
 
-// Backup, the changes, the read-back, the store.
-int apply(Context &context, const QCommandLineParser &parser, Session &session,
-                 const profile::RestorePlan &plan, Report &report)
-{
-    const int count = int(plan.changes.size());
-    if (count > 0 && !parser.isSet(QStringLiteral("no-backup"))) {
-        context.step(Command::tr("saving the adapter's settings"), nothingChanged());
-        QString why;
-        const profile::Profile before{session.ModelName, session.FirmwareVersion, plan.adapter, {}, !plan.scope.isEmpty()};
-        report.backup = profile::saveAutomaticBackup(before, context.portName(), &why);
-        if (report.backup.isEmpty()) {
-            context.say(Command::tr("no backup of the adapter's settings, so nothing was sent: %1").arg(why));
-            report.restoring = false;
-            return kTrouble;
-        }
-        context.say(Command::tr("the adapter's settings before the restore: ") + report.backup);
-    }
-    const bool storing = !parser.isSet(QStringLiteral("no-store"));
-    profile::ApplyResult &result = report.applied;
-    result.step = profile::Step::Done;
-    for (const profile::Difference &d : plan.changes)
-        result.unsent.append(d.setting);
-    if (count > 0) {
-        context.changing(storing ? Command::tr("restored and stored") : Command::tr("restored, not stored"));
-        context.step(stepName(profile::Step::Writing, count),
-                     Command::tr("some of the %n change(s) may have been sent, none was stored", nullptr, count));
-        result = profile::apply(session, plan);
-        const QString done = counts(result, count);
-        if (context.stopping()) {
-            // What the signal's message says: the step cut short and what
-            // the adapter answered until then.
-            context.step(stepName(result.step == profile::Step::Done ? profile::Step::Storing : result.step, count), done + QStringLiteral("; ") +
-                                                            Context::storeText(StoreOutcome::NotSent));
-            report.failedStep = stepKey(result.step);
-            return kFailed;
-        }
-    }
-    // The adapter stores what it holds, changed now or left unstored
-    // before; a failed restore stores whatever got through.
-    if (storing)
-        report.stored = context.store(counts(result, count));
-    const bool failed = result.outcome != profile::Outcome::Done;
-    if (failed)
-        report.failedStep = stepKey(result.step);
-    else if (storing && report.stored != StoreOutcome::Acknowledged)
-        report.failedStep = stepKey(profile::Step::Storing);
-    if (context.stopRequested())
-        return kFailed;
-    if (failed) {
-        // As a signal's message: what went out, what was kept, what to do.
-        const QString kept = report.stored == StoreOutcome::Acknowledged
-                                 ? Command::tr("what the adapter took was stored")
-                                 : Context::storeText(report.stored);
-        context.say(Command::tr("the restore failed on the line while %1: %2; %3; running the same command "
-                                "again completes it")
-                        .arg(stepName(result.step, count), counts(result, count), kept));
-        return kFailed;
-    }
-    if (!result.unverified.isEmpty()) {
-        context.say(Command::tr("read back, these differ from the profile:"));
-        for (const profile::Difference &d : result.unverified)
-            context.say(profile::describe(d));
-        return kFailed;
-    }
-    return report.stored == StoreOutcome::Acknowledged || !storing ? kDone : kFailed;
-}
-
 } // namespace
 
 QList<QCommandLineOption> restoreOptions()
 {
     return {{QStringLiteral("dry-run"), Command::tr("print the changes, send none")},
             {QStringLiteral("no-store"), Command::tr("do not store what was sent")},
-            {QStringLiteral("no-backup"), Command::tr("no backup of the adapter's settings first")}};
+            {QStringLiteral("no-backup"), Command::tr("no history entry of the adapter's settings first")}};
+}
+
+QString commandLine(const QString &command, const QCommandLineParser &parser, const QStringList &arguments)
+{
+    QStringList words{command};
+    if (parser.optionNames().contains(QStringLiteral("merge")) && parser.isSet(QStringLiteral("merge")))
+        words << QStringLiteral("--merge");
+    for (const QString &argument : arguments)
+        words << (argument.contains(u' ') ? u'"' + argument + u'"' : argument);
+    return words.join(u' ');
 }
 
 int restoreProfile(Context &context, const QCommandLineParser &parser, const profile::Profile &wanted,
-                   const QString &source, bool lackingRefused)
+                   const QString &source, const QString &change, bool lackingRefused)
 {
     context.aboutPort();
     // Nor when what any firmware takes of it breaks a rule: what this
     // adapter's takes is checked once it has said which it has.
-    if (const auto broken = profile::brokenRule(wanted, profile::fitFirmware(wanted.values, false).held)) {
+    if (const auto broken = profile::refusedOutright(wanted)) {
         context.say(broken->describe(source));
         return kTrouble;
     }
-    // Nor when the report or the backup could not be written: found
+    // Nor when the report or the history entry could not be written: found
     // before the adapter is read, where that can be told.
     const bool dryRun = parser.isSet(QStringLiteral("dry-run"));
+    const bool keepHistory = !parser.isSet(QStringLiteral("no-backup"));
+    const bool storing = !parser.isSet(QStringLiteral("no-store"));
     if (const QString why = dryRun ? QString() : Context::unwritableOutput(); !why.isEmpty()) {
         context.say(Command::tr("standard output cannot be written, so nothing was sent: ") + why);
         return kTrouble;
     }
-    if (!dryRun && !parser.isSet(QStringLiteral("no-backup")))
-        if (const QString why = profile::automaticBackupProblem(); !why.isEmpty()) {
-            context.say(Command::tr("no backup of the adapter's settings, so nothing was sent: %1").arg(why));
-            return kTrouble;
-        }
+    const auto noHistory = [&context](const QString &why) {
+        context.say(Command::tr("no history entry of the adapter's settings, so nothing was sent: %1").arg(why));
+        return kTrouble;
+    };
+    if (!dryRun && keepHistory)
+        if (const QString why = profile::historyProblem(); !why.isEmpty())
+            return noHistory(why);
     Session *session = context.connect();
     if (!session)
         return context.failure();
-    context.step(stepName(profile::Step::Reading), nothingChanged());
-    profile::RestorePlan plan;
-    profile::ParseError problem;
+
     Report report(context, session->ModelName, session->FirmwareVersion);
     report.restoring = !dryRun;
-    const auto failedReading = [&] {
-        report.failedStep = stepKey(profile::Step::Reading);
-        if (context.json())
-            context.printJson(report.document());
-        return kFailed;
+    profile::RestoreRequest request;
+    request.wanted = wanted;
+    request.port = session->portName;
+    request.about.program = QStringLiteral("korvanta-cli");
+    request.about.change = change;
+    request.lackingRefused = lackingRefused;
+    request.keepHistory = keepHistory;
+    int count = 0;
+    profile::RestoreSteps steps;
+    steps.stopping = [&context] { return context.stopping(); };
+    steps.stepping = [&](profile::Step step) {
+        if (step == profile::Step::Reading) {
+            context.step(stepName(step), nothingChanged());
+        } else if (step == profile::Step::Writing) {
+            context.changing(storing ? Command::tr("restored and stored") : Command::tr("restored, not stored"));
+            context.step(stepName(step, count),
+                         Command::tr("some of the %n change(s) may have been sent, none was stored", nullptr, count));
+        }
     };
-    switch (profile::plan(*session, wanted, plan, &problem)) {
-    case profile::Outcome::LineFailed:
-        return failedReading();
-    case profile::Outcome::Refused:
-        context.say(problem.describe(source));
+    steps.confirm = [&](const profile::RestorePlan &plan) {
+        Context::progress({});
+        count = int(plan.changes.size());
+        report.changes = plan.changes;
+        report.skip(context, plan.skipped, wanted.values);
+        report.leave(context, plan.unmanaged);
+        printChanges(context, plan.changes);
+        return !dryRun;
+    };
+    profile::RestoreResult result;
+    if (storing)
+        steps.store = [&] { return context.store(counts(result.applied, count)); };
+    result = profile::restore(*session, request, steps);
+    report.applied = result.applied;
+    report.stored = result.stored;
+    report.backup = result.entry;
+    if (!result.entry.isEmpty() && !context.json())
+        context.say(Command::tr("the adapter's settings before the change: ") + result.entry);
+    int status = kFailed;
+    switch (result.end) {
+    case profile::RestoreEnd::Refused:
+        context.say(result.problem.describe(source));
         return kTrouble;
-    case profile::Outcome::Done:
-        break;
-    }
-    if (context.stopping())
-        return failedReading();
-    Context::progress({});
-    report.changes = plan.changes;
-    report.skip(context, plan.skipped, wanted.values);
-    if (lackingRefused && !plan.skipped.isEmpty()) {
+    case profile::RestoreEnd::Lacking:
+        report.skip(context, result.plan.skipped, wanted.values);
         context.say(Command::tr("the adapter's firmware cannot take it, so nothing was sent"));
         return kTrouble;
+    case profile::RestoreEnd::NoHistory:
+        return noHistory(result.entryProblem);
+    case profile::RestoreEnd::Declined:
+    case profile::RestoreEnd::Done:
+        status = kDone;
+        break;
+    case profile::RestoreEnd::Stopped:
+        // What the signal's message says: the step cut short and what the
+        // adapter answered until then.
+        if (result.step != profile::Step::Reading)
+            context.step(stepName(result.step == profile::Step::Done ? profile::Step::Storing : result.step, count),
+                         counts(result.applied, count) + QStringLiteral("; ") + Context::storeText(result.stored));
+        report.failedStep = stepKey(result.step);
+        break;
+    case profile::RestoreEnd::LineFailed:
+        report.failedStep = stepKey(result.step);
+        if (result.step == profile::Step::Reading || context.stopRequested())
+            break;
+        // As a signal's message: what went out, what was kept, what to do.
+        context.say(Command::tr("the restore failed on the line while %1: %2; %3; running the same command "
+                                "again completes it")
+                        .arg(stepName(result.step, count), counts(result.applied, count),
+                             result.stored == StoreOutcome::Acknowledged ? Command::tr("what the adapter took was stored")
+                                                                         : Context::storeText(result.stored)));
+        break;
+    case profile::RestoreEnd::Unverified:
+        context.say(Command::tr("read back, these differ from the profile:"));
+        for (const profile::Difference &d : result.applied.unverified)
+            context.say(profile::describe(d));
+        break;
+    case profile::RestoreEnd::StoreFailed:
+        report.failedStep = stepKey(profile::Step::Storing);
+        break; // the store said why
     }
-    report.leave(context, plan.unmanaged);
-    printChanges(context, plan.changes);
-    const int status = dryRun ? kDone : apply(context, parser, *session, plan, report);
     if (context.json())
         context.printJson(report.document());
     return status;
@@ -439,7 +438,7 @@ public:
         const auto wanted = readProfile(context, arguments[0], readingOf(parser));
         if (!wanted)
             return kTrouble; // nothing reaches the line
-        return restoreProfile(context, parser, *wanted, arguments[0]);
+        return restoreProfile(context, parser, *wanted, arguments[0], commandLine(name(), parser, arguments));
     }
 };
 

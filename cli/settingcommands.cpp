@@ -162,7 +162,8 @@ public:
             wanted.values.set(k.section, k.key, *value);
         }
         // What was asked for by name is done or refused, never skipped.
-        return restoreProfile(context, parser, wanted, Command::tr("the command line"), true);
+        return restoreProfile(context, parser, wanted, Command::tr("the command line"),
+                              commandLine(name(), parser, arguments), true);
     }
 };
 

@@ -200,6 +200,11 @@ QString openFailureReason(const QString &device, const OpenFailure &failure, con
     return Ports::tr("デバイス %1: %2").arg(device, failure.text);
 }
 
+QString portName(const PortAddress &address)
+{
+    return address.byLabel() ? address.label() : stableName(address.path);
+}
+
 QString stableName(const QString &path, const QString &byIdFolder)
 {
     const QString target = QFileInfo(path).canonicalFilePath();
@@ -279,6 +284,10 @@ LinkFactory serialLinkFactory(const PortMap &map, const QList<FoundPort> &found,
         const std::optional<PortAddress> where = address(port);
         return where ? where->text() : QString();
     };
+    factory.name = [address](int port) {
+        const std::optional<PortAddress> where = address(port);
+        return where ? portName(*where) : QString();
+    };
     return factory;
 }
 
@@ -311,6 +320,11 @@ int SerialControl::addNamed(const PortAddress &address)
 {
     m_factory.named->append(address);
     return kLastComPort + int(m_factory.found.size() + m_factory.named->size());
+}
+
+QString SerialControl::name(int port) const
+{
+    return m_factory.name ? m_factory.name(port) : describe(port);
 }
 
 QString SerialControl::describe(int comPort) const

@@ -89,6 +89,11 @@ QString openFailureReason(const QString &device, const OpenFailure &failure,
 // made one; else path itself.
 QString stableName(const QString &path, const QString &byIdFolder = QStringLiteral("/dev/serial/by-id"));
 
+// The port as the operator names it, the same in both programs: its
+// ports.conf name, else a network address as written, else the device's
+// stable name (stableName()).
+QString portName(const PortAddress &address);
+
 // Whether this user may open the device: "may open", or "no access" and who may.
 QString accessOf(const FoundPort &port, const DeviceProbe &probe = systemDevices());
 
@@ -105,6 +110,9 @@ struct LinkFactory {
     std::function<std::unique_ptr<Link>(int port)> create;
     // What a COM number leads to, shown beside it in the port list.
     std::function<QString(int comPort)> describe;
+    // The port as the operator names it (portName()): what its history is
+    // kept under.
+    std::function<QString(int port)> name;
     // The devices listed after the nine COM ports.
     QList<FoundPort> found = {};
     // The ports named in ports.conf, listed after the devices; shared by the
@@ -140,6 +148,7 @@ public:
     bool setCommPort(int port);
     void close();
     QString describe(int comPort) const;
+    QString name(int port) const;
     const QList<FoundPort> &found() const { return m_factory.found; }
     const QList<PortAddress> &named() const { return *m_factory.named; }
     // A port named while the program runs, at the end of the list; its number.

@@ -31,6 +31,9 @@ public:
     WorkFile &workFile;
     Timing timing;
     CommEventHandler *commEvents = nullptr; // set by the main window
+    // The port as the operator names it (portName()): the adapter's history
+    // is kept under it.
+    QString portName;
 
     // Values passed between windows.
     int ReadFailed = 0;

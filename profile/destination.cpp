@@ -193,51 +193,22 @@ QString portFileName(const QString &device)
     return safe.isEmpty() || safe.startsWith(u'.') ? u'_' + safe : safe;
 }
 
-QString automaticBackupFolder()
+QString folderToMakeProblem(const QString &path)
 {
-    const QDir data(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
-    return data.filePath(QStringLiteral("korvanta/backups"));
-}
-
-QString automaticBackupPath(const QString &device, const QDateTime &utc)
-{
-    // To the millisecond, so that names sort in time order.
-    return QDir(automaticBackupFolder())
-        .filePath(QStringLiteral("%1-%2.ini")
-                      .arg(portFileName(device), utc.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss.zzz'Z'"))));
-}
-
-QString automaticBackupProblem()
-{
-    QString folder = automaticBackupFolder();
+    QString folder = path;
     // The first folder on the way that exists must let this user make the rest.
     while (!QFileInfo(folder).exists() && QFileInfo(folder).absolutePath() != folder)
         folder = QFileInfo(folder).absolutePath();
     return folderProblem(folder);
 }
 
-QString saveAutomaticBackup(const Profile &profile, const QString &device, QString *error)
+QString writePrivateFile(const QString &path, const QByteArray &bytes)
 {
-    QDateTime at = QDateTime::currentDateTimeUtc();
-    QString path = automaticBackupPath(device, at);
-    // Two backups of one port within a millisecond: the later one a
-    // millisecond on, so that both are kept and still sort in time order.
-    while (QFileInfo::exists(path))
-        path = automaticBackupPath(device, at = at.addMSecs(1));
     const QString folder = QFileInfo(path).absolutePath();
-    QString why = unrestorable(profile);
-    if (why.isEmpty())
-        why = automaticBackupProblem();
+    QString why = folderToMakeProblem(folder);
     if (why.isEmpty() && !QDir().mkpath(folder))
         why = because(folder, errno ? errno : EACCES);
-    // Only their owner reads them: they hold telephone numbers.
-    if (why.isEmpty())
-        why = writeFile(path, write(profile), {}, 0600);
-    if (why.isEmpty())
-        return path;
-    if (error)
-        *error = why;
-    return {};
+    return why.isEmpty() ? writeFile(path, bytes, {}, 0600) : why;
 }
 
 } // namespace korvanta::profile

@@ -2,8 +2,7 @@
 #pragma once
 
 // Where profiles are written: files that are never left half-written, pipes
-// and devices written as they are, and the backups a restore takes of the
-// adapter before it changes anything.
+// and devices written as they are, and the files kept only for their owner.
 
 #include <QByteArray>
 #include <QDateTime>
@@ -57,20 +56,14 @@ QString writeFile(const QString &path, const QByteArray &bytes, const std::funct
 // character that does not belong in a file name replaced by "_".
 QString portFileName(const QString &device);
 
-// $XDG_DATA_HOME/korvanta/backups (by default under ~/.local/share).
-QString automaticBackupFolder();
-// <folder>/<port>-<UTC time>.ini, the time to the millisecond as
-// 20261208T091502.123Z, so that the names sort in time order.
-QString automaticBackupPath(const QString &device, const QDateTime &utc = QDateTime::currentDateTimeUtc());
-// Why no automatic backup could be saved, as far as can be told before the
-// adapter is read: the folder, or the first of its parents that exists, that
+// Why no file could be made in folder, as far as can be told before
+// anything is read: the folder, or the first of its parents that exists, that
 // this user may not write in. Empty when it may be tried.
-QString automaticBackupProblem();
+QString folderToMakeProblem(const QString &folder);
 
-// Writes the profile to a new automatic backup of the port, readable by its
-// owner alone (it holds telephone numbers), the folder made when needed. Its
-// path, or empty with why in error; nothing is written of a profile that
-// would not restore (unrestorable()).
-QString saveAutomaticBackup(const Profile &profile, const QString &device, QString *error);
+// Writes bytes to a new or replaced file at path readable by its owner alone
+// (a profile holds telephone numbers), its folder made when needed. Empty on
+// success, else why.
+QString writePrivateFile(const QString &path, const QByteArray &bytes);
 
 } // namespace korvanta::profile

@@ -74,6 +74,11 @@ void SimulatedLink::lose()
     emit commEvent(comEventLineLost);
 }
 
+QString simulatedPortName()
+{
+    return QStringLiteral("simulated adapter");
+}
+
 LinkFactory simulatedLinkFactory(SimulatedAdapter &adapter, const QList<FoundPort> &found)
 {
     LinkFactory factory;
@@ -86,6 +91,7 @@ LinkFactory simulatedLinkFactory(SimulatedAdapter &adapter, const QList<FoundPor
     factory.describe = [](int) {
         return QCoreApplication::translate("korvanta::sim::SimulatedLink", "模擬アダプタ（内蔵）");
     };
+    factory.name = [](int) { return simulatedPortName(); };
     return factory;
 }
 

@@ -51,6 +51,8 @@ private:
 
 // A link to the one simulated adapter on every port of the list, the found
 // devices given included.
+// What the history of a simulated adapter is kept under.
+QString simulatedPortName();
 LinkFactory simulatedLinkFactory(SimulatedAdapter &adapter, const QList<FoundPort> &found = {});
 
 // The adapter of --simulate: factory settings, answering at the speed of a

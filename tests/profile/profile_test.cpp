@@ -5,6 +5,7 @@
 #include "link/session.h"
 #include "profile/adapterprofile.h"
 #include "profile/destination.h"
+#include "profile/history.h"
 #include "profile/manualpage.h"
 #include "profile/profilefile.h"
 #include "sim/simulatedadapter.h"
@@ -173,7 +174,7 @@ private slots:
     void blockingSettingsArriveInOneRestore();
     void everyValueTheManualGivesIsAccepted();
     void manualPageReadsWell();
-    void automaticBackupOnlyOfWhatRestores();
+    void historyKeptAndPruned();
 };
 
 void ProfileTest::fileRules_data()
@@ -594,28 +595,67 @@ void ProfileTest::manualPageReadsWell()
 }
 
 QTEST_MAIN(ProfileTest)
-// An automatic backup is written only of a profile that would restore: a
-// value its setting refuses (quoted, control characters escaped) or a
-// setting missing leaves no file, and says which setting.
-void ProfileTest::automaticBackupOnlyOfWhatRestores()
+// A history entry is kept only of a profile that would restore: a value its
+// setting refuses (quoted, control characters escaped) or a setting missing
+// leaves no file, and says which setting. Entries are found by number, name
+// or path, and pruning keeps what the retention says, the newest always.
+void ProfileTest::historyKeptAndPruned()
 {
     QTemporaryDir data;
     qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(data.filePath("config")));
     const Profile whole = parsed(Adapter().backup());
     QCOMPARE(unrestorable(whole), QString());
     Profile refused = whole, missing = whole;
     refused.values.set("TANSYUKU", "03", "03\x1b" "12");
     missing.values.remove("TANSYUKU", "03");
+    const HistoryEntry about{{}, {}, {}, "korvanta-cli", "set TEL1.HASHIN=6\nand more", {"TEL1.HASHIN"}};
     for (const auto &[p, said] : {std::pair{refused, "[TANSYUKU] 03: 機器の応答の値 \"03\\x1b12\""},
                                   std::pair{missing, "[TANSYUKU] 03: 機器の応答にこの設定の値がありません"}}) {
         QString why;
-        QCOMPARE(saveAutomaticBackup(p, "/dev/ttyUSB0", &why), QString());
+        QCOMPARE(record(p, "lab-1", about, &why), QString());
         QVERIFY2(why.contains(QString::fromUtf8(said)), qPrintable(why));
     }
-    QCOMPARE(QDir(automaticBackupFolder()).entryList(QDir::Files), QStringList{});
+    QVERIFY(history("lab-1").isEmpty());
+    QStringList kept;
+    for (int i = 0; i < 4; ++i) {
+        QString why;
+        kept.prepend(record(whole, "lab-1", about, &why));
+        QVERIFY2(!kept.first().isEmpty(), qPrintable(why));
+    }
+    QCOMPARE(QFileInfo(kept.first()).dir().dirName(), QStringLiteral("lab-1"));
+    QCOMPARE(QFileInfo(kept.first()).permissions() & 0x0077, 0); // the owner's alone
+    const QList<HistoryEntry> entries = history("lab-1");
+    QCOMPARE(entries.size(), 4);
+    QCOMPARE(entries.first().path, kept.first());
+    QCOMPARE(entries.first().change, QStringLiteral("set TEL1.HASHIN=6 and more"));
+    QCOMPARE(entries.first().changed, QStringList{"TEL1.HASHIN"});
+    QCOMPARE(*readEntry(entries.first(), nullptr), whole);
     QString why;
-    QVERIFY2(!saveAutomaticBackup(whole, "/dev/ttyUSB0", &why).isEmpty(), qPrintable(why));
+    QCOMPARE(findEntry("lab-1", "", &why)->path, kept[0]);
+    QCOMPARE(findEntry("lab-1", "2", &why)->path, kept[1]);
+    QCOMPARE(findEntry("lab-1", kept[2], &why)->path, kept[2]);
+    QCOMPARE(findEntry("lab-1", entries[3].name, &why)->path, kept[3]);
+    QVERIFY(!findEntry("lab-1", "5", &why) && !findEntry("lab-1", "2026", &why) && !findEntry("other", "", &why));
+
+    QVERIFY(QDir().mkpath(data.filePath("config/korvanta")));
+    QFile conf(retentionPath());
+    QVERIFY(conf.open(QIODevice::WriteOnly));
+    conf.write("# two entries, and whatever is younger than a day\nkeep = 2\ndays=1\nkeep all\n");
+    conf.close();
+    QStringList problems;
+    const Retention r = historyRetention(&problems);
+    QCOMPARE(std::pair(r.keep, r.days), std::pair(2, 1));
+    QCOMPARE(problems.size(), 1);
+    QVERIFY2(problems.first().contains(":4:"), qPrintable(problems.first()));
+    // Young, all are kept; a day on, the two newest; with none to keep, the
+    // newest all the same.
+    QCOMPARE(prune("lab-1", r), QStringList{});
+    QCOMPARE(prune("lab-1", r, QDateTime::currentDateTimeUtc().addDays(2)), (QStringList{kept[2], kept[3]}));
+    QCOMPARE(prune("lab-1", {0, 0}, QDateTime::currentDateTimeUtc().addSecs(1)), QStringList{kept[1]});
+    QCOMPARE(history("lab-1").size(), 1);
     qunsetenv("XDG_DATA_HOME");
+    qunsetenv("XDG_CONFIG_HOME");
 }
 
 #include "profile_test.moc"
