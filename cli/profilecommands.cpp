@@ -279,7 +279,7 @@ QList<QCommandLineOption> restoreOptions()
 {
     return {{QStringLiteral("dry-run"), Command::tr("print the changes, send none")},
             {QStringLiteral("no-store"), Command::tr("do not store what was sent")},
-            {QStringLiteral("no-backup"), Command::tr("no history entry of the adapter's settings first")}};
+            {QStringLiteral("no-backup"), Command::tr("no backup of the adapter's settings first")}};
 }
 
 QString commandLine(const QString &command, const QCommandLineParser &parser, const QStringList &arguments)
@@ -312,7 +312,7 @@ int restoreProfile(Context &context, const QCommandLineParser &parser, const pro
         return kTrouble;
     }
     const auto noHistory = [&context](const QString &why) {
-        context.say(Command::tr("no history entry of the adapter's settings, so nothing was sent: %1").arg(why));
+        context.say(Command::tr("no backup of the adapter's settings, so nothing was sent: %1").arg(why));
         return kTrouble;
     };
     if (!dryRun && keepHistory)
@@ -359,7 +359,7 @@ int restoreProfile(Context &context, const QCommandLineParser &parser, const pro
     report.applied = result.applied;
     report.stored = result.stored;
     report.backup = result.entry;
-    if (!result.entry.isEmpty() && !context.json())
+    if (!result.entry.isEmpty())
         context.say(Command::tr("the adapter's settings before the change: ") + result.entry);
     int status = kFailed;
     switch (result.end) {

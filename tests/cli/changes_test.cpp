@@ -89,6 +89,7 @@ private slots:
     void singleSettings_data();
     void singleSettings();
     void refusedByARuleOrMerged();
+    void rolledBack();
 
 private:
     // korvanta-sim from the stored state in the test's folder (none: the
@@ -417,6 +418,45 @@ void ChangesTest::refusedByARuleOrMerged()
     QCOMPARE(cli({"diff", "--merge", "one.ini"}), 0);
     QCOMPARE(cli({"restore", "--merge", backup}), 0);
     QCOMPARE(cli({"diff", "--merge", "one.ini"}), 1);
+}
+
+// A set, then a rollback, on a port named in ports.conf: the adapter stores
+// what it stored before, byte for byte; a rollback of the rollback brings the
+// set back. Each change keeps its entry under the port's name.
+void ChangesTest::rolledBack()
+{
+    if (!picked(QStringLiteral("rule and merge")))
+        QSKIP("not in this part");
+    reset();
+    QVERIFY(startSimulator());
+    QVERIFY(QDir().mkpath(m_dir.filePath("config/korvanta")));
+    QFile names(m_dir.filePath("config/korvanta/ports.conf"));
+    QVERIFY(names.open(QIODevice::WriteOnly));
+    names.write("lab-1 = " + m_device.toUtf8() + '\n');
+    names.close();
+    const auto stored = [this] {
+        QFile state(m_dir.filePath("state"));
+        return state.open(QIODevice::ReadOnly) ? state.readAll() : QByteArray();
+    };
+    const auto onLab = [this](const QStringList &arguments) { return cli(QStringList{"--port", "lab-1"} + arguments); };
+    QCOMPARE(cli({"set", "TEL3.HASHIN=5"}), 0); // a stored state other than the factory's
+    const QByteArray before = stored();
+    QCOMPARE(onLab({"set", "TEL1.HASHIN=7", "TEL2.ONSEI=1"}), 0);
+    const QByteArray changed = stored();
+    QVERIFY(!before.isEmpty() && changed != before);
+    QCOMPARE(onLab({"rollback"}), 0);
+    QCOMPARE(stored(), before);
+    QCOMPARE(onLab({"rollback"}), 0);
+    QCOMPARE(stored(), changed);
+    QCOMPARE(onLab({"--json", "history"}), 0);
+    const QJsonDocument history = QJsonDocument::fromJson(m_out.toUtf8());
+    QVERIFY2(history["folder"].toString().endsWith("/history/lab-1"), qPrintable(m_out));
+    const QJsonArray entries = history["entries"].toArray();
+    QCOMPARE(entries.size(), 3); // the first set's is under the device's own name
+    QCOMPARE(entries[2]["change"].toString(), "set TEL1.HASHIN=7 TEL2.ONSEI=1");
+    QCOMPARE(entries[0]["change"].toString(), "rollback " + entries[1]["name"].toString());
+    for (const QJsonValue &e : entries)
+        QCOMPARE(e["changed"].toArray(), (QJsonArray{"TEL1.HASHIN", "TEL2.ONSEI"}));
 }
 
 QTEST_GUILESS_MAIN(ChangesTest)

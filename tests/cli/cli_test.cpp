@@ -665,7 +665,7 @@ void CliTest::json()
     QCOMPARE(o, report(o["changes"].toArray(), o["backup"], true, m_device, true));
     const QString backup = o["backup"].toString();
     const QString port = m_device.mid(5).replace('/', '_'); // pts_N
-    QVERIFY2(backup.startsWith(m_dir->filePath("data/korvanta/backups/" + port + "-")), qPrintable(backup));
+    QVERIFY2(backup.startsWith(m_dir->filePath("data/korvanta/history/" + port + "/")), qPrintable(backup));
     QCOMPARE(modeOf(backup), 0600); // it holds telephone numbers
     QVERIFY2(m_err.contains(backup), qPrintable(m_err));
     QCOMPARE(run("korvanta-cli", QStringList{"diff", "factory.ini", backup}), 0);

@@ -257,11 +257,13 @@ void Ser2netTest::backupRestoreDiff()
     QVERIFY2(simulatorLog(kind).contains(kSetting), qPrintable(simulatorLog(kind).join(' ')));
     QCOMPARE(simulatorLog(kind).last(), "AT&W0&W1");
     QCOMPARE(run(line + QStringList{"diff", "changed.ini"}), 0);
-    // The automatic backup before the restore is named for the port.
-    const QStringList backups = QDir(m_dir->filePath("data/korvanta/backups")).entryList(QDir::Files);
-    QCOMPARE(backups.size(), 1);
+    // The history entry before the restore is kept under the port's name.
+    const QDir history(m_dir->filePath("data/korvanta/history"));
+    const QStringList ports = history.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QCOMPARE(ports.size(), 1);
+    QCOMPARE(QDir(history.filePath(ports.first())).entryList(QDir::Files).size(), 1);
     if (named)
-        QVERIFY2(backups.first().startsWith("rack-a-"), qPrintable(backups.first()));
+        QCOMPARE(ports.first(), "rack-a");
     QCOMPARE(simulatorLog(Served(1 - kind)), QStringList{}); // the other adapter heard nothing
 }
 
