@@ -194,11 +194,9 @@ void MainWindow::openTerminal()
 {
     TerminalWindow terminal(m_session, this);
     CommEventHandler *events = m_session.commEvents;
-    m_session.TerminalActive = 1;
     events->setTerminalSink([&terminal](const QByteArray &text) { terminal.append(text); });
     runModal(terminal);
     events->setTerminalSink({});
-    m_session.TerminalActive = 0;
 }
 
 void MainWindow::exitProcedure()

@@ -65,19 +65,6 @@ QJsonValue textOrNull(const SettingKey &setting, const std::optional<QString> &v
     return value ? QJsonValue(profile::meaning(setting, value)) : QJsonValue();
 }
 
-// What the adapter's firmware lacks: the setting, or only the profile's value
-// of it. In the operator's language when translated; as written for --json,
-// whose reasons scripts compare whatever the locale.
-QString lackReason(const SettingKey &k, const SettingValues &wanted, bool translated)
-{
-    const char *const text = k.newFirmwareOnly
-                                 ? QT_TRANSLATE_NOOP("korvanta::cli::Command", "the adapter's firmware lacks the setting")
-                                 : QT_TRANSLATE_NOOP("korvanta::cli::Command",
-                                                     "the adapter's firmware lacks the value \"%1\" of the setting");
-    const QString reason = translated ? Command::tr(text) : QString::fromLatin1(text);
-    return k.newFirmwareOnly ? reason : reason.arg(wanted.get(k.section, k.key).value_or(QString()));
-}
-
 QJsonArray keyNames(const QList<const SettingKey *> &settings)
 {
     QJsonArray names;
@@ -111,11 +98,11 @@ struct Report {
     void skip(Context &context, const QList<const SettingKey *> &lacking, const SettingValues &wanted)
     {
         for (const SettingKey *k : lacking) {
-            context.say(Command::tr("skipped, %1: %2 [%3] %4").arg(lackReason(*k, wanted, true), k->caption, k->section, k->key));
+            context.say(Command::tr("skipped, %1: %2 [%3] %4").arg(profile::lackReason(*k, wanted), k->caption, k->section, k->key));
             skipped.append(QJsonObject{{QStringLiteral("caption"), k->caption},
                                        {QStringLiteral("section"), k->section},
                                        {QStringLiteral("key"), k->key},
-                                       {QStringLiteral("reason"), lackReason(*k, wanted, false)}});
+                                       {QStringLiteral("reason"), profile::lackReason(*k, wanted, profile::Wording::Fixed)}});
         }
     }
 

@@ -65,10 +65,9 @@ ValueOf wantedIn(const SettingValues &wanted, const char *section)
 }
 
 // The commands of one write procedure, the empty ones skipped, up to the first
-// that fails (shown, WriteFailed 1); the input is discarded in every case.
+// that fails (shown); the input is discarded in every case.
 bool send(Session &session, const std::vector<Session::CommandMaker> &procedures, QObject *parent)
 {
-    session.WriteFailed = 0;
     const bool sent = session.setEach(procedures, parent);
     DiscardInput(session.link);
     return sent;

@@ -37,9 +37,8 @@ bool BapRead(Session &session, SettingValues &values, QObject *parent);
 
 // Writes: send what in wanted differs from the work file (a missing key
 // there counts as its default); a key absent from wanted sends nothing. The
-// own number and subaddress go first, in commands of their own. Each sets
-// WriteFailed (0, then 1 on a failure, reported), stops at the first failed
-// command and discards pending input at the end; the work file is left as it
+// own number and subaddress go first, in commands of their own. Each stops
+// at the first failed command (reported) and discards pending input at the end; the work file is left as it
 // is. True when nothing failed.
 bool BodWrite(Session &session, const SettingValues &wanted, QObject *parent);
 bool BapWrite(Session &session, const SettingValues &wanted, QObject *parent);
@@ -63,7 +62,7 @@ std::optional<QString> validateAll(const SettingValues &wanted, bool newFirmware
 // set to 1, false; what was read before stays.
 bool readAll(Session &session, SettingValues &values, QObject *parent = nullptr);
 // Form3's "登録", then Form5's, then Form6's, for the settings in wanted; the
-// first failed command ends it (WriteFailed 1, false). WriteCount is left to
+// first failed command ends it (false). WriteCount is left to
 // the caller.
 bool writeAll(Session &session, const SettingValues &wanted, QObject *parent = nullptr);
 

@@ -49,10 +49,8 @@ bool Session::setEach(const std::vector<CommandMaker> &procedures, QObject *pare
     makeNext();
     while (!ready.isEmpty()) {
         const QByteArray command = ready.takeFirst();
-        if (!set(command, parent, makeNext)) {
-            WriteFailed = 1;
+        if (!set(command, parent, makeNext))
             return false;
-        }
     }
     return true;
 }

@@ -37,9 +37,7 @@ public:
 
     // Values passed between windows.
     int ReadFailed = 0;
-    int WriteFailed = 0;
     int WriteCount = 0;
-    int TerminalActive = 0;
     int CurrentTelTab = 0;
     std::array<int, 3> NumberDisplayFlags{};
     QString ModelName;
@@ -68,7 +66,7 @@ public:
     // meanwhile runs once the command is on its way.
     bool set(const QByteArray &command, QObject *parent, const std::function<void()> &meanwhile = {});
     // The commands of one write procedure in turn, empty ones skipped, up to
-    // the first that goes unacknowledged (reported, WriteFailed 1): what
+    // the first that goes unacknowledged (reported): what
     // follows it is not sent. True when every one was acknowledged.
     bool setEach(const QList<QByteArray> &commands, QObject *parent);
     // The same for the commands of several write procedures in order. A

@@ -49,7 +49,6 @@ bool NdRead(Session &s, int p, SettingValues &values, QObject *parent)
 
 bool NdWrite(Session &s, int p, const SettingValues &wanted, QObject *parent)
 {
-    s.WriteFailed = 0;
     const auto stored = [&](const Setting &setting) {
         return s.workFile.fetch(sectionOf(p), QLatin1String(setting.key), QLatin1String(kDefault));
     };
@@ -58,10 +57,8 @@ bool NdWrite(Session &s, int p, const SettingValues &wanted, QObject *parent)
     const Write w = composeWrite(p, display, stored(numberDisplay()), wantedIn(wanted, p, iNumber()), stored(iNumber()));
     if (w.command.isEmpty())
         return true;
-    if (!s.set(w.command, parent)) {
-        s.WriteFailed = 1;
+    if (!s.set(w.command, parent))
         return false;
-    }
     // The shared flag follows the adapter only once it has taken the change.
     if (w.displayOn)
         s.NumberDisplayFlags[p] = *w.displayOn;

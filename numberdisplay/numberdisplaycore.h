@@ -27,8 +27,8 @@ namespace korvanta::numberdisplay {
 bool NdRead(Session &session, int port, SettingValues &values, QObject *parent = nullptr);
 // NdWrite: one command with what wanted holds that differs from the work
 // file (a missing work-file key counts as "1"). The number display is not
-// written while the other one of TEL2 and TEL3 has it on. Sets WriteFailed;
-// NumberDisplayFlags follow once the adapter took the change.
+// written while the other one of TEL2 and TEL3 has it on. False when it
+// failed; NumberDisplayFlags follow once the adapter took the change.
 bool NdWrite(Session &session, int port, const SettingValues &wanted, QObject *parent = nullptr);
 
 // The two settings of TEL1, TEL2 and TEL3, in the order of reading.

@@ -134,11 +134,14 @@ FirmwareFit fitFirmware(const SettingValues &values, bool newFirmware)
     return fit;
 }
 
-QString lackReason(const SettingKey &k, const SettingValues &wanted)
+QString lackReason(const SettingKey &k, const SettingValues &wanted, Wording wording)
 {
+    const QString value = wanted.get(k.section, k.key).value_or(QString());
+    if (wording == Wording::Fixed) // as the English translation words it
+        return k.newFirmwareOnly ? QStringLiteral("the adapter's firmware lacks the setting")
+                                 : QStringLiteral("the adapter's firmware lacks the value \"%1\" of the setting").arg(value);
     return k.newFirmwareOnly ? Texts::tr("機器のファームウェアにはこの設定がありません")
-                             : Texts::tr("機器のファームウェアにはこの設定の値「%1」がありません")
-                                   .arg(wanted.get(k.section, k.key).value_or(QString()));
+                             : Texts::tr("機器のファームウェアにはこの設定の値「%1」がありません").arg(value);
 }
 
 QList<const SettingKey *> scopeOf(const SettingValues &values)
@@ -261,13 +264,11 @@ QList<QByteArray> rehearse(Session &session, const SettingValues &wanted)
 {
     QList<QByteArray> lines;
     const auto flags = session.NumberDisplayFlags;
-    const int failed = session.WriteFailed;
     session.rehearsal = &lines;
     for (const Subsystem &s : kSubsystems)
         s.writeAll(session, wanted, nullptr);
     session.rehearsal = nullptr;
     session.NumberDisplayFlags = flags;
-    session.WriteFailed = failed;
     return lines;
 }
 

@@ -36,8 +36,10 @@ struct FirmwareFit {
 FirmwareFit fitFirmware(const SettingValues &values, bool newFirmware);
 
 // Why the firmware lacks what the profile asks of the setting: the setting
-// itself, or only the profile's value of it.
-QString lackReason(const SettingKey &setting, const SettingValues &wanted);
+// itself, or only the profile's value of it. In the operator's language, or
+// in fixed English words for scripts, which compare them whatever the locale.
+enum class Wording { Operator, Fixed };
+QString lackReason(const SettingKey &setting, const SettingValues &wanted, Wording wording = Wording::Operator);
 
 // Reads the settings (every one when none is named) into values, reading
 // only the windows' parts that hold them: a port's listing and registers,

@@ -40,7 +40,6 @@ bool NumRead(Session &session, SettingValues &values, QObject *parent)
 
 bool NumWrite(Session &session, const SettingValues &wanted, QObject *parent)
 {
-    session.WriteFailed = 0;
     std::array<std::optional<QString>, kEntryCount> forms;
     for (int i = 0; i < kEntryCount; ++i)
         forms[i] = wanted.get(kSection, keyOf(i));

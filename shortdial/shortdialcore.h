@@ -25,7 +25,7 @@ namespace korvanta::shortdial {
 // and is false; ReadFailed is left at 0, the window stays open on it.
 bool NumRead(Session &session, SettingValues &values, QObject *parent = nullptr);
 // NumWrite: one set command per entry in wanted whose form differs from the
-// work file's, 00 to 19; the first failure ends it (WriteFailed).
+// work file's, 00 to 19; the first failure ends it (false).
 bool NumWrite(Session &session, const SettingValues &wanted, QObject *parent = nullptr);
 
 // The twenty entries, 00 to 19.

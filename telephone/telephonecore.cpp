@@ -317,7 +317,6 @@ bool writeAll(Session &session, const SettingValues &wanted, QObject *parent)
     for (int p = 0; p < kPortCount; ++p)
         procedures.push_back([&session, p, &wanted] { return anaPortWriteCommands(session, p, wanted); });
     procedures.push_back([&session, &wanted] { return anaWriteCommands(session, wanted); });
-    session.WriteFailed = 0;
     return session.setEach(procedures, parent);
 }
 

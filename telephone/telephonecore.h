@@ -54,8 +54,8 @@ const std::vector<SettingRule> &settingRules();
 bool readAll(Session &session, SettingValues &values, QObject *parent = nullptr);
 // The window's "登録": the commands of TEL1 to TEL3, then of the common
 // settings, in that order, each port's made while the command before them is
-// on the line. Sets WriteFailed; the first command that fails ends it, and
-// what follows it is not sent.
+// on the line. The first command that fails ends it (false), and what
+// follows it is not sent.
 bool writeAll(Session &session, const SettingValues &wanted, QObject *parent = nullptr);
 
 } // namespace korvanta::telephone
