@@ -1606,6 +1606,29 @@ Only one utility at a time can use the same work file (%1).</translation>
         <source>機器から読んだ設定が、書いたファイルから同じに読み戻せません</source>
         <translation>the settings read from the adapter do not read back the same from the file written</translation>
     </message>
+    <message>
+        <source>%1 にはまだ履歴がありません</source>
+        <translation>%1 has no history yet</translation>
+    </message>
+    <message>
+        <source>%1 の履歴は %2 件です: %3 番目はありません</source>
+        <translation>%1 has %2 history entries: there is no entry %3</translation>
+    </message>
+    <message>
+        <source>%1 の履歴に「%2」はありません</source>
+        <translation>%1 has no history entry &quot;%2&quot;</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 の履歴の %n 件が「%2」で始まります</source>
+        <translation>
+            <numerusform>%n history entry of %1 begins with &quot;%2&quot;</numerusform>
+            <numerusform>%n history entries of %1 begin with &quot;%2&quot;</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1:%2: 「keep = 件数」か「days = 日数」ではありません: %3</source>
+        <translation>%1:%2: not &quot;keep = COUNT&quot; or &quot;days = DAYS&quot;: %3</translation>
+    </message>
 </context>
 <context>
     <name>korvanta::sim::SimulatedLink</name>

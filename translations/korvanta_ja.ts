@@ -151,14 +151,6 @@ tab-separated</source>
         <translation>%1: %2</translation>
     </message>
     <message>
-        <source>the adapter&apos;s firmware lacks the setting</source>
-        <translation>この機器のファームウェアにない設定です</translation>
-    </message>
-    <message>
-        <source>the adapter&apos;s firmware lacks the value &quot;%1&quot; of the setting</source>
-        <translation>この機器のファームウェアにない値 &quot;%1&quot; です</translation>
-    </message>
-    <message>
         <source>nothing was changed, %1 was not written</source>
         <translation>何も変更していません。%1 は書き込んでいません</translation>
     </message>
@@ -175,16 +167,8 @@ tab-separated</source>
         <translation>送信しません、%1: %2 [%3] %4</translation>
     </message>
     <message>
-        <source>saving the adapter&apos;s settings</source>
-        <translation>機器の設定を保存しています</translation>
-    </message>
-    <message>
         <source>no backup of the adapter&apos;s settings, so nothing was sent: %1</source>
         <translation>機器の設定の控えを保存できないので、何も送信しません: %1</translation>
-    </message>
-    <message>
-        <source>the adapter&apos;s settings before the restore: </source>
-        <translation>復元する前の機器の設定: </translation>
     </message>
     <message>
         <source>the settings where FILE differs from the adapter
@@ -430,6 +414,68 @@ SECTION.KEY、VALUE は生の値かウィンドウの
     <message>
         <source>the adapter&apos;s firmware cannot take it, so nothing was sent</source>
         <translation>機器のファームウェアが受け付けないため、何も送っていません</translation>
+    </message>
+    <message>
+        <source>every setting</source>
+        <translation>すべての設定</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n setting(s): %1</source>
+        <translation>
+            <numerusform>%n 件の設定: %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>list the adapter&apos;s settings as they were before
+each change, newest first: when, which program,
+what change; --prune: remove what the retention
+(history.conf) does not keep; rollback brings
+one back</source>
+        <translation>変更のたびに控えた変更前の機器の設定を新しい順に
+表示します: 日時、プログラム、変更内容。--prune:
+保持設定 (history.conf) で残さない控えを削除。
+rollback で控えの設定に戻せます</translation>
+    </message>
+    <message>
+        <source>remove the entries the retention does not keep</source>
+        <translation>保持設定で残さない控えを削除する</translation>
+    </message>
+    <message>
+        <source>history takes no arguments</source>
+        <translation>history は引数を取りません</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entry(ies) removed</source>
+        <translation>
+            <numerusform>%n 件の控えを削除しました</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>no change of this adapter is on record (%1)</source>
+        <translation>この機器の変更の記録はありません (%1)</translation>
+    </message>
+    <message>
+        <source>bring the adapter back to its settings before
+the latest change, or before ENTRY (a number of
+history, 1 the newest, or an entry&apos;s name), as a
+restore --merge of that entry: it keeps an entry
+of its own, so a rollback is undone by another</source>
+        <translation>機器の設定を直前の変更 (または ENTRY: history の
+番号 (1 が最新) か控えの名前) の前の状態に戻します。
+控えの restore --merge として行い、それ自身も控えを
+残すので、rollback はもう一度の rollback で取り消せます</translation>
+    </message>
+    <message>
+        <source>rollback takes one ENTRY at most</source>
+        <translation>rollback が取る ENTRY は一つまでです</translation>
+    </message>
+    <message>
+        <source>back to before %1 (%2, %3)</source>
+        <translation>%1 の前の状態に戻します (%2, %3)</translation>
+    </message>
+    <message>
+        <source>the adapter&apos;s settings before the change: </source>
+        <translation>変更前の機器の設定: </translation>
     </message>
 </context>
 </TS>

@@ -24,5 +24,19 @@
             <numerusform>%1 of the %n changes acknowledged, %2 sent without an answer, %3 not sent</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%n setting(s): %1</source>
+        <translation>
+            <numerusform>%n setting: %1</numerusform>
+            <numerusform>%n settings: %1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entry(ies) removed</source>
+        <translation>
+            <numerusform>%n entry removed</numerusform>
+            <numerusform>%n entries removed</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>
