@@ -73,7 +73,7 @@ HistoryWindow::HistoryWindow(Session &session, QWidget *parent) : QDialog(parent
     layout->addLayout(form::buttonRow({m_restore, close}));
     resize(760, 480);
     fill();
-    centreOnScreen(this);
+    centreOnScreenAsSized(this);
 }
 
 void HistoryWindow::fill(const QString &path)
@@ -94,7 +94,8 @@ void HistoryWindow::fill(const QString &path)
         m_list->resizeColumnToContents(column);
     m_list->setCurrentItem(selected);
     if (!selected)
-        m_differences->setPlainText(m_entries.isEmpty() ? tr("この機器の履歴はまだありません。") : QString());
+        m_differences->setPlainText(m_entries.isEmpty() ? tr("この機器の履歴はまだありません。")
+                                                        : tr("履歴を選ぶと、機器の設定との違いを表示します。"));
     else
         showDifferences();
 }
