@@ -7,10 +7,12 @@
 #include "ui/formparts.h"
 #include "ui/windows.h"
 
+#include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTreeWidget>
@@ -120,10 +122,13 @@ void HistoryWindow::showDifferences()
         if (m_session.busy() || !m_session.link.isOpen())
             return m_differences->setPlainText(tr("機器の設定を読めませんでした。"));
         bool read = false;
+        const QPointer<QWidget> focused = focusWidget(); // the list, where the arrow keys go on
         {
             LineInUse line(m_session, this, ProgressScope::Reading);
             read = profile::read(m_session, unread, m_now, this);
         }
+        if (focused)
+            focused->setFocus();
         if (!read)
             return m_differences->setPlainText(tr("機器の設定を読めませんでした。")); // the reading said why
         for (const SettingKey *k : unread)
@@ -150,6 +155,19 @@ void HistoryWindow::restoreSelected()
     m_now = {};
     m_read.clear();
     fill(path);
+}
+
+void HistoryWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_session.busy())
+        return event->ignore();
+    QDialog::closeEvent(event);
+}
+
+void HistoryWindow::reject()
+{
+    if (!m_session.busy())
+        QDialog::reject();
 }
 
 } // namespace korvanta

@@ -32,6 +32,11 @@ signals:
     // A restore from here sent something; entry is what it kept before.
     void restored(const QString &entry);
 
+protected:
+    // While the line is in use the window stays.
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+
 private:
     // The entries listed anew, the one at path selected when still there.
     void fill(const QString &path = {});

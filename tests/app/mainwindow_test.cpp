@@ -93,6 +93,7 @@ class MainWindowTest : public QObject {
 
 private slots:
     void initTestCase();
+    void init();
     void menusInOrder();
     void menusOpenOnlyWhileTheWindowIsEnabled();
     void exitProcedure_data();
@@ -130,8 +131,12 @@ private:
 void MainWindowTest::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath("data")));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath("config")));
+}
+
+void MainWindowTest::init()
+{
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath("data"))); // whatever the last test made it
 }
 
 void MainWindowTest::menusInOrder()
@@ -836,6 +841,9 @@ void MainWindowTest::registrationKeptAndUndone_data()
     QTest::addColumn<QByteArray>("refused");   // a command the adapter answers ERROR
     QTest::newRow("telephone") << "AnaSet" << "Command3" << Edits{{"Text2", "0312345678"}} << QStringList{"$C1"}
                                << QStringList{"TEL1.JIKO_NO"} << QByteArray();
+    // No folder for the history: said, and nothing to undo.
+    QTest::newRow("telephone, no history") << "AnaSet" << "Command3" << Edits{{"Text2", "0312345678"}}
+                                           << QStringList{"$C1"} << QStringList{} << QByteArray();
     QTest::newRow("telephone, write fails part-way")
         << "AnaSet" << "Command3" << Edits{{"Text2", "0312345678"}, {"Text3", "0399998888"}}
         << QStringList{"$C1", "$G1"} << QStringList{"TEL1.JIKO_NO", "TEL1.TRA_NO"} << QByteArray("AT$G1=*");
@@ -858,6 +866,11 @@ void MainWindowTest::registrationKeptAndUndone()
     messages.answer = MessageBox::Yes;
     AppFixture f;
     f.session.portName = QTest::currentDataTag();
+    if (changed.isEmpty()) {
+        QFile blocker(f.dir.filePath("file")); // a plain file where the data folder should be
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(f.dir.filePath("file/data")));
+    }
     const auto state = [&f, &keys] {
         QStringList values;
         for (const QString &key : keys)
@@ -891,6 +904,13 @@ void MainWindowTest::registrationKeptAndUndone()
     QVERIFY(registered.first() != before.first());
 
     QList<profile::HistoryEntry> history = profile::history(f.session.portName);
+    if (changed.isEmpty()) {
+        QVERIFY(history.isEmpty());
+        QCOMPARE(messages.boxes.size(), 1);
+        QVERIFY2(messages.texts()[0].startsWith("変更する前の機器の設定を履歴に保存できません。"), qPrintable(messages.texts()[0]));
+        QVERIFY(!undo->isEnabled());
+        return;
+    }
     QCOMPARE(history.size(), 1);
     QCOMPARE(history[0].program, QStringLiteral("korvanta"));
     QCOMPARE(history[0].change, title);
@@ -915,6 +935,7 @@ void MainWindowTest::historyRestoresAnEntry()
     MessageRecorder messages;
     messages.answer = MessageBox::Yes;
     AppFixture f;
+    f.session.portName = QStringLiteral("history window"); // a history of its own
     MainWindow w(f.session);
     w.show();
     action(&w, "AnaSet")->trigger();
