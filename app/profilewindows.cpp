@@ -146,6 +146,13 @@ QString leftAlone(const profile::RestorePlan &plan, const SettingValues &wanted)
 bool restoreFrom(Session &session, QWidget *window, const profile::Profile &wanted, const QString &source,
                  QString *kept)
 {
+    const auto noHistory = [window](const QString &why) {
+        tell(Boxes::tr("機器の設定の控えを保存できません。何も送信しません。\n") + why, window, MessageBox::Warning);
+        return false;
+    };
+    // Said before the adapter is read, where it can be told.
+    if (const QString why = profile::historyProblem(); !why.isEmpty())
+        return noHistory(why);
     profile::RestoreRequest request;
     request.wanted = wanted;
     request.port = session.portName;
@@ -185,9 +192,7 @@ bool restoreFrom(Session &session, QWidget *window, const profile::Profile &want
              MessageBox::Warning);
         return false;
     case profile::RestoreEnd::NoHistory:
-        tell(Boxes::tr("機器の設定の控えを保存できません。何も送信しません。\n") + result.entryProblem, window,
-             MessageBox::Warning);
-        return false;
+        return noHistory(result.entryProblem);
     case profile::RestoreEnd::Lacking:
     case profile::RestoreEnd::Declined:
     case profile::RestoreEnd::Stopped:

@@ -670,15 +670,20 @@ void MainWindowTest::profileSavedAndRestored_data()
     QTest::addColumn<QStringList>("sent");
     QTest::addColumn<QString>("told"); // the last box
     QTest::addColumn<int>("stored");   // WriteCount: the exit stores when not 0
+    QTest::addColumn<bool>("folder");  // the history's folder can be made
     const int yes = MessageBox::Yes, no = MessageBox::No;
     const QByteArray own = "[TEL1]\nJIKO_NO=\n";
     QTest::newRow("changed, yes") << own << QByteArray("[TEL1]\nJIKO_NO=0312345678\n") << yes
-                                  << QStringList{"AT$C1=0312345678"} << "設定を復元しました (1 件)。" << 1;
+                                  << QStringList{"AT$C1=0312345678"} << "設定を復元しました (1 件)。" << 1 << true;
     QTest::newRow("changed, no") << own << QByteArray("[TEL1]\nJIKO_NO=0312345678\n") << no << QStringList{}
-                                 << "" << 0;
-    QTest::newRow("unchanged") << own << own << yes << QStringList{} << "機器の設定は設定ファイルと同じです。何も送信しません。" << 1;
+                                 << "" << 0 << true;
+    QTest::newRow("unchanged") << own << own << yes << QStringList{}
+                               << "機器の設定は設定ファイルと同じです。何も送信しません。" << 1 << true;
     QTest::newRow("refused") << own << QByteArray("[TEL1]\nJIKO_NO=03;&F\n") << yes << QStringList{}
-                             << "設定ファイルに誤りがあります。何も送信しません。\n" << 0;
+                             << "設定ファイルに誤りがあります。何も送信しません。\n" << 0 << true;
+    // Said before the adapter is read and anything is asked.
+    QTest::newRow("no history") << own << QByteArray("[TEL1]\nJIKO_NO=0312345678\n") << yes << QStringList{}
+                                << "機器の設定の控えを保存できません。何も送信しません。\n" << 0 << false;
 }
 
 void MainWindowTest::profileSavedAndRestored()
@@ -688,8 +693,11 @@ void MainWindowTest::profileSavedAndRestored()
     QFETCH(int, answer);
     QFETCH(QStringList, sent);
     QFETCH(QString, told);
+    QFETCH(bool, folder);
     AppFixture f;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(f.dir.path())); // the backups' folder
+    QFile blocker(f.dir.filePath("file")); // a plain file where the history's folder should be
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(folder ? f.dir.path() : f.dir.filePath("file/data")));
     MainWindow w(f.session);
     MessageRecorder messages;
     const QString path = f.dir.filePath("profile.ini");
@@ -710,7 +718,7 @@ void MainWindowTest::profileSavedAndRestored()
     restoreProfile(f.session, &w, path);
     QVERIFY(w.isEnabled());
     const bool asked = !messages.boxes.isEmpty() && messages.boxes[0].icon == MessageBox::Question;
-    QCOMPARE(asked, from != to && !to.contains(';'));
+    QCOMPARE(asked, from != to && !to.contains(';') && folder);
     if (asked)
         QVERIFY2(messages.boxes[0].text.contains("アナログポート設定 / TEL1ポート / ") &&
                      messages.boxes[0].text.contains("\"\" → \"0312345678\""),
@@ -722,6 +730,8 @@ void MainWindowTest::profileSavedAndRestored()
         if (!line.endsWith('?') && !line.startsWith("AT\\S"))
             settings << line;
     QCOMPARE(settings, sent);
+    if (!folder)
+        QVERIFY(f.adapter.log().isEmpty()); // not even read
     // A restore is stored at exit, as after a registration, whether it sent
     // something or found the adapter already equal to the profile.
     QTEST(f.session.WriteCount, "stored");
