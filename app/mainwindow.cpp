@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 
 #include "app/artwork.h"
+#include "app/historywindow.h"
 #include "app/initdialog.h"
 #include "app/profilewindows.h"
 #include "app/terminal.h"
@@ -12,6 +13,7 @@
 #include "link/messages.h"
 #include "link/session.h"
 #include "link/store.h"
+#include "profile/history.h"
 #include "shortdial/shortdialdialog.h"
 #include "telephone/telephonedialog.h"
 #include "ui/formparts.h"
@@ -20,6 +22,7 @@
 #include "ui/progresswindow.h"
 #include "ui/settingsdialog.h"
 #include "ui/windows.h"
+#include "workfile/settingvalues.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -77,6 +80,19 @@ MainWindow::MainWindow(Session &session, QWidget *parent) : QMainWindow(parent),
         m_ownsCommEvents = true;
     }
     m_session.commEvents->setDialogParent(this);
+    // Each registration keeps the settings it changed, as its window read
+    // them, and can be undone.
+    m_session.registered = [this](const QString &window, const SettingValues &read, const SettingValues &sent) {
+        QString why;
+        const QString kept = recordRegistration(m_session, window, read, sent, &why);
+        if (!why.isEmpty()) {
+            MessageRequest r;
+            r.icon = MessageBox::Warning;
+            r.text = tr("変更する前の機器の設定を履歴に保存できません。この登録は元に戻せません。\n%1").arg(why);
+            Messages::show(r, this);
+        }
+        offerUndo(kept);
+    };
 
     // Menus. They are not children of this window: disabled, it disables
     // its menu bar, through which alone they open, and each menu disabled
@@ -93,8 +109,19 @@ MainWindow::MainWindow(Session &session, QWidget *parent) : QMainWindow(parent),
     separator(file, "Bar3");
     connect(entry(file, "FileSave", tr("設定の保存(&S)..."), this), &QAction::triggered, this,
             [this] { saveProfile(m_session, this); });
-    connect(entry(file, "FileRestore", tr("設定の復元(&R)..."), this), &QAction::triggered, this,
-            [this] { restoreProfile(m_session, this); });
+    connect(entry(file, "FileRestore", tr("設定の復元(&R)..."), this), &QAction::triggered, this, [this] {
+        QString kept;
+        restoreProfile(m_session, this, {}, &kept);
+        offerUndo(kept);
+    });
+    connect(entry(file, "FileHistory", tr("履歴(&H)..."), this), &QAction::triggered, this, [this] {
+        HistoryWindow history(m_session, this);
+        connect(&history, &HistoryWindow::restored, this, &MainWindow::offerUndo);
+        runModal(history);
+    });
+    m_undo = entry(file, "FileUndo", tr("元に戻す(&U)"), this);
+    m_undo->setEnabled(false);
+    connect(m_undo, &QAction::triggered, this, &MainWindow::undo);
     separator(file, "Bar4");
     // The exit procedure runs as the window closes.
     connect(entry(file, "FileExit", tr("終了(&E)"), this), &QAction::triggered, this, &QWidget::close);
@@ -161,6 +188,7 @@ MainWindow::MainWindow(Session &session, QWidget *parent) : QMainWindow(parent),
 
 MainWindow::~MainWindow()
 {
+    m_session.registered = nullptr;
     if (m_link)
         m_link->setParent(m_linkOwner);
     if (m_ownsCommEvents)
@@ -188,6 +216,25 @@ void MainWindow::runModal(QDialog &dialog)
     dialog.setEnabled(true); // a child window is disabled with this one otherwise
     dialog.exec();
     setEnabled(true);
+}
+
+void MainWindow::offerUndo(const QString &entry)
+{
+    if (entry.isEmpty())
+        return; // nothing was sent: the last change is still the one to undo
+    m_undoEntry = entry;
+    m_undo->setEnabled(true);
+}
+
+void MainWindow::undo()
+{
+    if (m_session.busy() || m_exiting || m_undoEntry.isEmpty())
+        return;
+    profile::HistoryEntry entry;
+    entry.path = m_undoEntry;
+    QString kept;
+    restoreEntry(m_session, this, entry, &kept);
+    offerUndo(kept); // the undo undone in turn
 }
 
 void MainWindow::openTerminal()

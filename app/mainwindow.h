@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+class QAction;
+
 namespace korvanta {
 
 class Session;
@@ -58,6 +60,10 @@ private:
     // Runs a window modal over this one: this one disabled meanwhile.
     void runModal(QDialog &dialog);
     void openTerminal();
+    // "元に戻す" brings back the history entry kept before the last change
+    // this program made: a registration, a restore, an undo.
+    void offerUndo(const QString &entry);
+    void undo();
 
     Session &m_session;
     QPointer<QObject> m_link;      // MSComm1
@@ -66,6 +72,8 @@ private:
     bool m_exiting = false;
     int m_endSignal = 0;
     std::vector<std::unique_ptr<QMenu>> m_menus;
+    QAction *m_undo = nullptr;
+    QString m_undoEntry;
 };
 
 } // namespace korvanta

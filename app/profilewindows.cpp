@@ -7,6 +7,7 @@
 #include "profile/adapterprofile.h"
 #include "profile/destination.h"
 #include "profile/history.h"
+#include "profile/restore.h"
 #include "workfile/workfile.h"
 #include "ui/progresswindow.h"
 
@@ -15,6 +16,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QWidget>
+
+#include <optional>
 
 namespace korvanta {
 
@@ -31,23 +34,6 @@ QString filter()
 }
 // Shown in the box itself; all of a longer list unfolds below it.
 constexpr int kListedInBox = 12;
-
-// The main window disabled and the session busy while the line is in use;
-// the progress window over it.
-class LineInUse {
-public:
-    LineInUse(Session &session, QWidget *window, ProgressScope::Kind kind)
-        : m_busy(session), m_window(window), m_progress(kind, window)
-    {
-        m_window->setEnabled(false);
-    }
-    ~LineInUse() { m_window->setEnabled(true); }
-
-private:
-    Session::BusyScope m_busy;
-    QWidget *m_window;
-    ProgressScope m_progress;
-};
 
 void tell(const QString &text, QWidget *window, MessageBox::Icon icon = MessageBox::Information,
           const QString &details = {})
@@ -69,14 +55,6 @@ void list(MessageRequest &r, const QStringList &lines)
     }
 }
 
-QStringList described(const QList<profile::Difference> &differences)
-{
-    QStringList lines;
-    for (const profile::Difference &d : differences)
-        lines << profile::describe(d);
-    return lines;
-}
-
 // Each setting the firmware cannot take, with what it lacks: the setting, or
 // only the profile's value of it.
 QStringList lacked(const QList<const SettingKey *> &settings, const SettingValues &wanted)
@@ -90,6 +68,22 @@ QStringList lacked(const QList<const SettingKey *> &settings, const SettingValue
 bool busy(const Session &session) { return session.busy() || !session.link.isOpen(); }
 
 } // namespace
+
+LineInUse::LineInUse(Session &session, QWidget *window, ProgressScope::Kind kind)
+    : m_busy(session), m_window(window), m_progress(kind, window)
+{
+    m_window->setEnabled(false);
+}
+
+LineInUse::~LineInUse() { m_window->setEnabled(true); }
+
+QStringList described(const QList<profile::Difference> &differences)
+{
+    QStringList lines;
+    for (const profile::Difference &d : differences)
+        lines << profile::describe(d);
+    return lines;
+}
 
 bool saveProfile(Session &session, QWidget *window, QString path)
 {
@@ -126,8 +120,127 @@ bool saveProfile(Session &session, QWidget *window, QString path)
     return true;
 }
 
-bool restoreProfile(Session &session, QWidget *window, QString path)
+namespace {
+
+// What the restore leaves as the adapter has it: the settings the firmware
+// lacks, and those the profile does not hold.
+QString leftAlone(const profile::RestorePlan &plan, const SettingValues &wanted)
 {
+    QString text = plan.skipped.isEmpty()
+                       ? QString()
+                       : Boxes::tr("\n\nこの機器のファームウェアが受け付けないため、次の設定は送信しません:\n") +
+                             lacked(plan.skipped, wanted).join(QLatin1Char('\n'));
+    if (!plan.unmanaged.isEmpty()) {
+        QStringList names;
+        for (const SettingKey *k : plan.unmanaged)
+            names << k->caption;
+        text += Boxes::tr("\n\n設定ファイルにない設定 (そのファームウェアにはありません) は、機器の値のままです:\n") +
+                names.join(QLatin1Char('\n'));
+    }
+    return text;
+}
+
+// The restore of wanted, read from source (a profile file, a history entry):
+// every change asked for, carried out by profile::restore() and told. The
+// exit stores what got through, as after any registering.
+bool restoreFrom(Session &session, QWidget *window, const profile::Profile &wanted, const QString &source,
+                 QString *kept)
+{
+    const auto noHistory = [window](const QString &why) {
+        tell(Boxes::tr("機器の設定の控えを保存できません。何も送信しません。\n") + why, window, MessageBox::Warning);
+        return false;
+    };
+    // Said before the adapter is read, where it can be told.
+    if (const QString why = profile::historyProblem(); !why.isEmpty())
+        return noHistory(why);
+    profile::RestoreRequest request;
+    request.wanted = wanted;
+    request.port = session.portName;
+    request.about.program = QStringLiteral("korvanta");
+    request.about.change = source;
+    QString lacking;
+    std::optional<LineInUse> line;
+    profile::RestoreSteps steps;
+    steps.parent = window;
+    steps.stepping = [&](profile::Step step) {
+        line.emplace(session, window, step == profile::Step::Reading ? ProgressScope::Reading : ProgressScope::Writing);
+    };
+    steps.confirm = [&](const profile::RestorePlan &plan) {
+        line.reset();
+        lacking = leftAlone(plan, wanted.values);
+        if (plan.changes.isEmpty())
+            return true; // nothing to send, nothing to ask
+        MessageRequest ask;
+        ask.icon = MessageBox::Question;
+        ask.text = Boxes::tr("次の %n 件の設定を変更します (機器の値 → 設定ファイルの値)。よろしいですか？\n\n", nullptr,
+                             int(plan.changes.size()));
+        list(ask, described(plan.changes));
+        ask.text += lacking;
+        ask.buttons = MessageBox::Yes | MessageBox::No;
+        ask.defaultButton = MessageBox::No;
+        return Messages::show(ask, window) == MessageBox::Yes;
+    };
+    const profile::RestoreResult result = profile::restore(session, request, steps);
+    line.reset();
+    if (kept)
+        *kept = result.entry;
+    const QString keptLine = result.entry.isEmpty() ? QString() : Boxes::tr("\n\n復元する前の機器の設定:\n") + result.entry;
+    const int count = int(result.plan.changes.size());
+    switch (result.end) {
+    case profile::RestoreEnd::Refused:
+        tell(Boxes::tr("設定ファイルの設定はこの機器に送れません。何も送信しません。\n") + result.problem.describe(source), window,
+             MessageBox::Warning);
+        return false;
+    case profile::RestoreEnd::NoHistory:
+        return noHistory(result.entryProblem);
+    case profile::RestoreEnd::Lacking:
+    case profile::RestoreEnd::Declined:
+    case profile::RestoreEnd::Stopped:
+        return false;
+    case profile::RestoreEnd::LineFailed:
+        if (result.step == profile::Step::Reading)
+            return false; // the reading said why; nothing was sent
+        ++session.WriteCount;
+        // What the adapter took of the changes, as far as its answers tell.
+        tell(Boxes::tr("設定の復元は途中で失敗しました。%n 件の変更のうち、機器が受け付けたもの %1 件、送信して応答のないもの %2 件、"
+                       "送信していないもの %3 件です。もう一度復元すると残りを送信します。",
+                       nullptr, count)
+                     .arg(result.applied.acknowledged.size())
+                     .arg(result.applied.unanswered.size())
+                     .arg(result.applied.unsent.size()) +
+                 keptLine,
+             window, MessageBox::Warning);
+        return false;
+    case profile::RestoreEnd::Unverified: {
+        ++session.WriteCount;
+        MessageRequest r;
+        r.icon = MessageBox::Warning;
+        r.text = Boxes::tr("読み返した設定が設定ファイルと違います:\n\n");
+        list(r, described(result.applied.unverified));
+        r.text += keptLine;
+        Messages::show(r, window);
+        return false;
+    }
+    case profile::RestoreEnd::Done:
+    case profile::RestoreEnd::StoreFailed:
+        break;
+    }
+    // Settings that an earlier run sent and left unstored are what the
+    // adapter holds now: the exit stores them, as after any restore.
+    ++session.WriteCount;
+    if (count == 0)
+        tell(Boxes::tr("機器の設定は設定ファイルと同じです。何も送信しません。") + lacking, window);
+    else
+        tell(Boxes::tr("設定を復元しました (%n 件)。", nullptr, count) + lacking + keptLine, window);
+    return true;
+}
+
+} // namespace
+
+bool restoreProfile(Session &session, QWidget *window, QString path, QString *kept)
+{
+    if (kept)
+        kept->clear();
     if (busy(session))
         return false;
     if (path.isEmpty())
@@ -146,93 +259,45 @@ bool restoreProfile(Session &session, QWidget *window, QString path)
              MessageBox::Warning);
         return false;
     }
-    const profile::Profile &wanted = std::get<profile::Profile>(parsed);
+    return restoreFrom(session, window, std::get<profile::Profile>(parsed), path, kept);
+}
 
-    profile::RestorePlan plan;
-    profile::ParseError problem;
-    profile::Outcome outcome;
-    {
-        LineInUse line(session, window, ProgressScope::Reading);
-        outcome = profile::plan(session, wanted, plan, &problem, window);
-    }
-    if (outcome == profile::Outcome::LineFailed)
+bool restoreEntry(Session &session, QWidget *window, const profile::HistoryEntry &entry, QString *kept)
+{
+    if (kept)
+        kept->clear();
+    if (busy(session))
         return false;
-    if (outcome == profile::Outcome::Refused) {
-        tell(Boxes::tr("設定ファイルの設定はこの機器に送れません。何も送信しません。\n") + problem.describe(path), window,
-             MessageBox::Warning);
-        return false;
-    }
-    QString lacking = plan.skipped.isEmpty()
-                          ? QString()
-                          : Boxes::tr("\n\nこの機器のファームウェアが受け付けないため、次の設定は送信しません:\n") +
-                                lacked(plan.skipped, wanted.values).join(QLatin1Char('\n'));
-    if (!plan.unmanaged.isEmpty()) {
-        QStringList names;
-        for (const SettingKey *k : plan.unmanaged)
-            names << k->caption;
-        lacking += Boxes::tr("\n\n設定ファイルにない設定 (そのファームウェアにはありません) は、機器の値のままです:\n") +
-                   names.join(QLatin1Char('\n'));
-    }
-    if (plan.changes.isEmpty()) {
-        // Settings that an earlier run sent and left unstored are what the
-        // adapter holds now: the exit stores them, as after any restore.
-        ++session.WriteCount;
-        tell(Boxes::tr("機器の設定は設定ファイルと同じです。何も送信しません。") + lacking, window);
-        return true;
-    }
-
-    MessageRequest ask;
-    ask.icon = MessageBox::Question;
-    ask.text = Boxes::tr("次の %n 件の設定を変更します (機器の値 → 設定ファイルの値)。よろしいですか？\n\n", nullptr,
-                         int(plan.changes.size()));
-    list(ask, described(plan.changes));
-    ask.text += lacking;
-    ask.buttons = MessageBox::Yes | MessageBox::No;
-    ask.defaultButton = MessageBox::No;
-    if (Messages::show(ask, window) != MessageBox::Yes)
-        return false;
-
-    // The adapter's settings as read, kept before the first is changed, so
-    // that one more restore undoes this one.
     QString why;
-    const QString backup = profile::record({session.ModelName, session.FirmwareVersion, plan.adapter}, session.portName,
-                                           {{}, {}, {}, QStringLiteral("korvanta"), path, {}}, &why);
-    if (backup.isEmpty()) {
-        tell(Boxes::tr("機器の設定の控えを保存できません。何も送信しません。\n") + why, window, MessageBox::Warning);
+    const auto wanted = profile::readEntry(entry, &why);
+    if (!wanted) {
+        tell(Boxes::tr("履歴を読めません。何も送信しません。\n") + why, window, MessageBox::Warning);
         return false;
     }
-    const QString kept = Boxes::tr("\n\n復元する前の機器の設定:\n") + backup;
+    return restoreFrom(session, window, *wanted, entry.path, kept);
+}
 
-    profile::ApplyResult result;
-    {
-        LineInUse line(session, window, ProgressScope::Writing);
-        result = profile::apply(session, plan, window);
+QString recordRegistration(const Session &session, const QString &window, const SettingValues &read,
+                           const SettingValues &sent, QString *error)
+{
+    error->clear();
+    profile::Profile before{session.ModelName, session.FirmwareVersion, {}, {}, true};
+    profile::HistoryEntry about;
+    about.program = QStringLiteral("korvanta");
+    about.change = window;
+    // What the registration changed of what the read gave: a setting the
+    // read did not get has no value to go back to.
+    for (const SettingValues::Entry &e : sent.entries()) {
+        const SettingKey *k = profile::findKey(profile::settingKeys(), e.section, e.key);
+        const auto old = read.get(e.section, e.key);
+        if (!k || !old || *old == e.value)
+            continue;
+        before.values.set(k->section, k->key, *old);
+        about.changed << k->section + u'.' + k->key;
     }
-    // Whatever got through is stored at exit, as after any registering.
-    ++session.WriteCount;
-    if (result.outcome != profile::Outcome::Done) {
-        // What the adapter took of the changes, as far as its answers tell.
-        tell(Boxes::tr("設定の復元は途中で失敗しました。%n 件の変更のうち、機器が受け付けたもの %1 件、送信して応答のないもの %2 件、"
-                       "送信していないもの %3 件です。もう一度復元すると残りを送信します。",
-                       nullptr, int(plan.changes.size()))
-                 .arg(result.acknowledged.size())
-                 .arg(result.unanswered.size())
-                 .arg(result.unsent.size()) +
-                 kept,
-             window, MessageBox::Warning);
-        return false;
-    }
-    if (!result.unverified.isEmpty()) {
-        MessageRequest r;
-        r.icon = MessageBox::Warning;
-        r.text = Boxes::tr("読み返した設定が設定ファイルと違います:\n\n");
-        list(r, described(result.unverified));
-        r.text += kept;
-        Messages::show(r, window);
-        return false;
-    }
-    tell(Boxes::tr("設定を復元しました (%n 件)。", nullptr, int(plan.changes.size())) + lacking + kept, window);
-    return true;
+    if (before.values.isEmpty())
+        return {};
+    return profile::record(before, session.portName, about, error);
 }
 
 } // namespace korvanta

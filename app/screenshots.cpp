@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/screenshots.h"
 
+#include "app/historywindow.h"
 #include "app/initdialog.h"
 #include "app/mainwindow.h"
 #include "app/networkportdialog.h"
@@ -28,11 +29,13 @@
 #include <QComboBox>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include <cstdio>
 
@@ -159,6 +162,28 @@ void profileQuestion(Session &session, MainWindow &main, Camera &camera, const Q
                  [&] { restoreProfile(session, &main, path); });
 }
 
+// The history window after a registration in the telephone window, its
+// entry selected and compared with the adapter.
+void historyWindow(Session &session, MainWindow &main, Camera &camera)
+{
+    if (SettingsDialog *telephone = main.openSettings(kSettingsCommands[0], true)) {
+        QPointer<SettingsDialog> registering = telephone;
+        if (auto *own = telephone->findChild<QLineEdit *>(QStringLiteral("Text2")))
+            own->setText(QStringLiteral("0312345678"));
+        if (auto *enter = telephone->findChild<QPushButton *>(QStringLiteral("Command3")))
+            enter->click();
+        if (registering)
+            registering->close();
+    }
+    HistoryWindow history(session, &main);
+    history.show();
+    auto *list = history.findChild<QTreeWidget *>(QStringLiteral("HistoryList"));
+    if (!list || list->topLevelItemCount() == 0)
+        return camera.fail(QStringLiteral("no history entry of the registration"));
+    list->setCurrentItem(list->topLevelItem(0));
+    camera.take(&history);
+}
+
 } // namespace
 
 int runScreenshotTour(const QString &dir, const TourLook &look)
@@ -217,6 +242,9 @@ int runScreenshotTour(const QString &dir, const TourLook &look)
 
     Session session(*control.link(), workFile, timing);
     session.commEvents = control.commEvents();
+    session.portName = control.name(control.commPort());
+    // The history the tour makes is its own too.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(scratch.filePath(QStringLiteral("data"))));
     applyIdentity(session, identity);
     MainWindow main(session);
     main.show();
@@ -257,6 +285,8 @@ int runScreenshotTour(const QString &dir, const TourLook &look)
         }
         dialog->close();
     }
+
+    historyWindow(session, main, camera);
 
     {
         ProgressWindow progress(ProgressWindow::tr("読取り中です"), ProgressWindow::tr("しばらくお待ちください"), &main);

@@ -17,6 +17,7 @@ class QObject;
 namespace korvanta {
 
 class Link;
+class SettingValues;
 class WorkFile;
 class CommEventHandler;
 
@@ -34,6 +35,11 @@ public:
     // The port as the operator names it (portName()): the adapter's history
     // is kept under it.
     QString portName;
+    // A settings window's "登録" that sent something, written through or
+    // not: the window's title, the values its read gave and those the
+    // registration sent. Set by the main window, which keeps the settings as
+    // they were in the adapter's history and offers to undo it.
+    std::function<void(const QString &window, const SettingValues &read, const SettingValues &sent)> registered;
 
     // Values passed between windows.
     int ReadFailed = 0;

@@ -306,6 +306,74 @@
     </message>
 </context>
 <context>
+    <name>korvanta::HistoryWindow</name>
+    <message numerus="yes">
+        <source>%n 件: %1</source>
+        <translation>
+            <numerusform>%n setting: %1</numerusform>
+            <numerusform>%n settings: %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>設定の履歴</source>
+        <translation>Settings History</translation>
+    </message>
+    <message>
+        <source>%1 の設定の変更 (新しい順)。それぞれ変更する前の設定を保存しています:</source>
+        <translation>Changes to the settings on %1, newest first. Each keeps the settings as they were before it:</translation>
+    </message>
+    <message>
+        <source>日時</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>プログラム</source>
+        <translation>Program</translation>
+    </message>
+    <message>
+        <source>変更</source>
+        <translation>Change</translation>
+    </message>
+    <message>
+        <source>変更した設定</source>
+        <translation>Settings changed</translation>
+    </message>
+    <message>
+        <source>選んだ履歴と機器の設定の違い (機器の値 → 履歴の値):</source>
+        <translation>Where the selected entry differs from the adapter (adapter&apos;s value → entry&apos;s value):</translation>
+    </message>
+    <message>
+        <source>復元(&amp;R)</source>
+        <translation>&amp;Restore</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>この機器の履歴はまだありません。</source>
+        <translation>There is no history of this adapter yet.</translation>
+    </message>
+    <message>
+        <source>履歴を選ぶと、機器の設定との違いを表示します。</source>
+        <translation>Select an entry to see where it differs from the adapter&apos;s settings.</translation>
+    </message>
+    <message>
+        <source>この履歴を読めません。
+</source>
+        <translation>Cannot read this entry.
+</translation>
+    </message>
+    <message>
+        <source>機器の設定を読めませんでした。</source>
+        <translation>The adapter&apos;s settings could not be read.</translation>
+    </message>
+    <message>
+        <source>機器の設定はこの履歴と同じです。</source>
+        <translation>The adapter&apos;s settings are the same as this entry.</translation>
+    </message>
+</context>
+<context>
     <name>korvanta::Identity</name>
     <message>
         <source>COMポートがオープンできません</source>
@@ -577,6 +645,26 @@ Settings the profile does not hold (its firmware had none) keep the adapter&apos
             <numerusform>Restoring the settings failed part of the way. Of the %n change, the adapter acknowledged %1, %2 went without an answer and %3 were not sent. Restoring again sends the rest.</numerusform>
             <numerusform>Restoring the settings failed part of the way. Of the %n changes, the adapter acknowledged %1, %2 went without an answer and %3 were not sent. Restoring again sends the rest.</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>変更する前の機器の設定を履歴に保存できません。この登録は元に戻せません。
+%1</source>
+        <translation>Cannot keep the adapter&apos;s settings before the change in the history. This registration cannot be undone.
+%1</translation>
+    </message>
+    <message>
+        <source>履歴(&amp;H)...</source>
+        <translation>&amp;History...</translation>
+    </message>
+    <message>
+        <source>元に戻す(&amp;U)</source>
+        <translation>&amp;Undo</translation>
+    </message>
+    <message>
+        <source>履歴を読めません。何も送信しません。
+</source>
+        <translation>Cannot read the history entry. Nothing was sent.
+</translation>
     </message>
 </context>
 <context>

@@ -15,6 +15,7 @@
 #include <QTabWidget>
 
 #include <algorithm>
+#include <utility>
 
 namespace korvanta {
 
@@ -37,10 +38,10 @@ void SettingsDialog::openAndRead()
     if (m_opener)
         m_opener->setEnabled(false);
     setEnabled(true); // a child window is disabled with its opener otherwise
-    const SettingValues read = readAdapter();
+    m_read = readAdapter();
     for (Binding &b : m_bindings)
         b.filled = false;
-    for (const SettingValues::Entry &e : read.entries())
+    for (const SettingValues::Entry &e : m_read.entries())
         if (const auto i = m_index.constFind({e.section, e.key}); i != m_index.cend())
             m_bindings[*i].filled = true;
     // What a filled setting shows goes out anyway: only the others need
@@ -106,6 +107,8 @@ SettingValues SettingsDialog::sendable(const SettingValues &shown) const
 {
     SettingValues values = shown;
     values.removeIf([this](const SettingValues::Entry &e) { return !sends(e.section, e.key); });
+    if (m_registering)
+        m_sending = values;
     return values;
 }
 
@@ -221,14 +224,26 @@ void SettingsDialog::runExchange(ProgressScope::Kind kind, const std::function<v
 void SettingsDialog::registerAndClose(const std::function<bool()> &writes)
 {
     bool written = false;
+    QList<Session::SentSet> sent;
     {
         ExchangeScope exchange(*this, ProgressScope::Writing);
         WorkFile::Batch batch(m_session.workFile); // what was read, looked up many times
+        QList<Session::SentSet> *const outer = std::exchange(m_session.setRecord, &sent);
+        m_registering = true;
+        m_sending.reset();
         written = writes();
+        m_registering = false;
+        m_session.setRecord = outer;
+        if (outer)
+            *outer += sent;
         ++m_session.WriteCount;
         if (written)
             exchange.closing();
     }
+    // Once anything went out, acknowledged or not, the settings as the read
+    // gave them are what an undo brings back.
+    if (!sent.isEmpty() && m_sending && m_session.registered)
+        m_session.registered(windowTitle(), m_read, *m_sending);
     if (!written)
         return;
     // Left disabled by the write, the window closes all the same.

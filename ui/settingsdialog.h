@@ -50,7 +50,9 @@ public:
     void registerAndClose(const std::function<bool()> &writes);
 
     // Of what the controls show, what "登録" may send: the settings the read
-    // filled and those the operator changed since.
+    // filled and those the operator changed since. During "登録", what it
+    // gives is what the registration sends: Session::registered is told it,
+    // with what the read gave, once something went out.
     SettingValues sendable(const SettingValues &shown) const;
     bool sends(const QString &section, const QString &key) const;
 
@@ -86,6 +88,9 @@ private:
     QPointer<QWidget> m_opener;
     bool m_registered = false; // closing after a successful write
     bool m_marked = false;     // a caption says what the read did not get
+    SettingValues m_read;      // what the window's read gave
+    bool m_registering = false;
+    mutable std::optional<SettingValues> m_sending; // what the registration under way sends
     std::vector<Binding> m_bindings;
     QHash<Name, size_t> m_index;
 };

@@ -61,6 +61,7 @@ struct AppFixture {
     AppFixture() : workFile(dir.filePath("mail.ini")), link(adapter), session(link, workFile, korvanta::Timing{}.scaled(20))
     {
         link.open();
+        session.portName = QStringLiteral("simulated"); // the adapter's history is kept under it
     }
 
     QTemporaryDir dir;

@@ -268,7 +268,8 @@ private slots:
                                    QStringLiteral("ProfileRestore"), QStringLiteral("Form2"),
                                    QStringLiteral("Form14"), QStringLiteral("Form3"),
                                    QStringLiteral("Form5"),  QStringLiteral("Form6"),
-                                   QStringLiteral("Form4"),  QStringLiteral("Form13"),
+                                   QStringLiteral("Form4"),  QStringLiteral("FormHistory"),
+                                   QStringLiteral("Form13"),
                                    QStringLiteral("Form9"),  QStringLiteral("SerialError"),
                                    QStringLiteral("Form11"),
                                    QStringLiteral("Form7"),  QStringLiteral("HelpWindow")};

@@ -5,6 +5,7 @@
 #include "app/initdialog.h"
 #include "app/mainwindow.h"
 #include "appfixture.h"
+#include "profile/history.h"
 #include "profile/profilefile.h"
 
 #include <QDir>
@@ -112,13 +113,15 @@ void InitDialogTest::backupFirst()
     QCOMPARE(log.last() == "AT%Z", sent);         // came last
     QCOMPARE(d.isVisible(), !sent);
     QCOMPARE(f.session.WriteCount, sent ? 1 : 0);
-    const QFileInfoList backups = QDir(f.dir.filePath("korvanta/backups")).entryInfoList(QDir::Files);
+    // The whole of the adapter's settings, kept in its history.
+    const QList<profile::HistoryEntry> backups = profile::history(f.session.portName);
     QCOMPARE(backups.size(), folder && failingQuery.isEmpty() ? 1 : 0);
     if (!backups.isEmpty()) {
-        QFile backup(backups[0].filePath());
+        QFile backup(backups[0].path);
         QVERIFY(backup.open(QIODevice::ReadOnly));
         QVERIFY(std::holds_alternative<profile::Profile>(profile::parse(backup.readAll())));
-        QVERIFY(messages.boxes.last().text.contains(backups[0].filePath()));
+        QCOMPARE(backups[0].change, d.windowTitle());
+        QVERIFY(messages.boxes.last().text.contains(backups[0].path));
     }
 }
 

@@ -12,6 +12,7 @@
 #include "link/exitsignals.h"
 #include "link/link.h"
 #include "numberdisplay/numberdisplaydialog.h"
+#include "profile/history.h"
 #include "ui/helpviewer.h"
 #include "ui/messagebox.h"
 #include "ui/settingsdialog.h"
@@ -21,6 +22,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -28,6 +30,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTreeWidget>
 
 #include <csignal>
 #include <fcntl.h>
@@ -89,6 +92,8 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void init();
     void menusInOrder();
     void menusOpenOnlyWhileTheWindowIsEnabled();
     void exitProcedure_data();
@@ -115,7 +120,24 @@ private slots:
     void restoreNamesWhatTheFirmwareLacks();
     void profileSavedIntoAPipe();
     void versionShowsTheFirmwareVerbatim();
+    void registrationKeptAndUndone_data();
+    void registrationKeptAndUndone();
+    void historyRestoresAnEntry();
+
+private:
+    QTemporaryDir m_home; // history and its settings, whatever a test registers
 };
+
+void MainWindowTest::initTestCase()
+{
+    QVERIFY(m_home.isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath("config")));
+}
+
+void MainWindowTest::init()
+{
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath("data"))); // whatever the last test made it
+}
 
 void MainWindowTest::menusInOrder()
 {
@@ -126,7 +148,8 @@ void MainWindowTest::menusInOrder()
     QCOMPARE(w.findChild<QObject *>(QStringLiteral("MSComm1")), &f.session.link); // the window's serial control
     const QList<QStringList> expected = {
         {"MFile", "ﾌｧｲﾙ(&F)", "Term", "ﾀｰﾐﾅﾙ(&T)", "Bar3", "", "FileSave", "設定の保存(&S)...", "FileRestore",
-         "設定の復元(&R)...", "Bar4", "", "FileExit", "終了(&E)"},
+         "設定の復元(&R)...", "FileHistory", "履歴(&H)...", "FileUndo", "元に戻す(&U)", "Bar4", "", "FileExit",
+         "終了(&E)"},
         {"MSet", "設定(&S)", "AnaSet", "ｱﾅﾛｸﾞﾎﾟｰﾄ設定(&A)...", "DataSet", "ﾃﾞｰﾀﾎﾟｰﾄ設定(&D)...", "NumSet",
          "短縮番号登録(&N)...", "Bar1", "", "Init", "初期化(&I)..."},
         {"MHelp", "ﾍﾙﾌﾟ(&H)", "Help", "目次(&C)", "Bar2", "", "Version", "ﾊﾞｰｼﾞｮﾝ情報(&V)..."},
@@ -643,15 +666,20 @@ void MainWindowTest::profileSavedAndRestored_data()
     QTest::addColumn<QStringList>("sent");
     QTest::addColumn<QString>("told"); // the last box
     QTest::addColumn<int>("stored");   // WriteCount: the exit stores when not 0
+    QTest::addColumn<bool>("folder");  // the history's folder can be made
     const int yes = MessageBox::Yes, no = MessageBox::No;
     const QByteArray own = "[TEL1]\nJIKO_NO=\n";
     QTest::newRow("changed, yes") << own << QByteArray("[TEL1]\nJIKO_NO=0312345678\n") << yes
-                                  << QStringList{"AT$C1=0312345678"} << "設定を復元しました (1 件)。" << 1;
+                                  << QStringList{"AT$C1=0312345678"} << "設定を復元しました (1 件)。" << 1 << true;
     QTest::newRow("changed, no") << own << QByteArray("[TEL1]\nJIKO_NO=0312345678\n") << no << QStringList{}
-                                 << "" << 0;
-    QTest::newRow("unchanged") << own << own << yes << QStringList{} << "機器の設定は設定ファイルと同じです。何も送信しません。" << 1;
+                                 << "" << 0 << true;
+    QTest::newRow("unchanged") << own << own << yes << QStringList{}
+                               << "機器の設定は設定ファイルと同じです。何も送信しません。" << 1 << true;
     QTest::newRow("refused") << own << QByteArray("[TEL1]\nJIKO_NO=03;&F\n") << yes << QStringList{}
-                             << "設定ファイルに誤りがあります。何も送信しません。\n" << 0;
+                             << "設定ファイルに誤りがあります。何も送信しません。\n" << 0 << true;
+    // Said before the adapter is read and anything is asked.
+    QTest::newRow("no history") << own << QByteArray("[TEL1]\nJIKO_NO=0312345678\n") << yes << QStringList{}
+                                << "機器の設定の控えを保存できません。何も送信しません。\n" << 0 << false;
 }
 
 void MainWindowTest::profileSavedAndRestored()
@@ -661,8 +689,11 @@ void MainWindowTest::profileSavedAndRestored()
     QFETCH(int, answer);
     QFETCH(QStringList, sent);
     QFETCH(QString, told);
+    QFETCH(bool, folder);
     AppFixture f;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(f.dir.path())); // the backups' folder
+    QFile blocker(f.dir.filePath("file")); // a plain file where the history's folder should be
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(folder ? f.dir.path() : f.dir.filePath("file/data")));
     MainWindow w(f.session);
     MessageRecorder messages;
     const QString path = f.dir.filePath("profile.ini");
@@ -683,7 +714,7 @@ void MainWindowTest::profileSavedAndRestored()
     restoreProfile(f.session, &w, path);
     QVERIFY(w.isEnabled());
     const bool asked = !messages.boxes.isEmpty() && messages.boxes[0].icon == MessageBox::Question;
-    QCOMPARE(asked, from != to && !to.contains(';'));
+    QCOMPARE(asked, from != to && !to.contains(';') && folder);
     if (asked)
         QVERIFY2(messages.boxes[0].text.contains("アナログポート設定 / TEL1ポート / ") &&
                      messages.boxes[0].text.contains("\"\" → \"0312345678\""),
@@ -695,17 +726,23 @@ void MainWindowTest::profileSavedAndRestored()
         if (!line.endsWith('?') && !line.startsWith("AT\\S"))
             settings << line;
     QCOMPARE(settings, sent);
+    if (!folder)
+        QVERIFY(f.adapter.log().isEmpty()); // not even read
     // A restore is stored at exit, as after a registration, whether it sent
     // something or found the adapter already equal to the profile.
     QTEST(f.session.WriteCount, "stored");
-    // The adapter's settings as they were before anything was sent.
-    const QFileInfoList backups = QDir(f.dir.filePath("korvanta/backups")).entryInfoList(QDir::Files);
-    QCOMPARE(backups.size(), sent.isEmpty() ? 0 : 1);
-    if (!backups.isEmpty()) {
-        QFile backup(backups[0].filePath());
+    // The adapter's settings as they were before anything was sent, kept in
+    // its history with the change that followed.
+    const QList<profile::HistoryEntry> history = profile::history(f.session.portName);
+    QCOMPARE(history.size(), sent.isEmpty() ? 0 : 1);
+    if (!history.isEmpty()) {
+        QFile backup(history[0].path);
         QVERIFY(backup.open(QIODevice::ReadOnly));
-        QCOMPARE(backup.readAll(), saved);
-        QVERIFY(messages.texts().last().endsWith(backups[0].filePath()));
+        QVERIFY(backup.readAll().endsWith(saved));
+        QCOMPARE(history[0].program, QStringLiteral("korvanta"));
+        QCOMPARE(history[0].change, path);
+        QCOMPARE(history[0].changed, QStringList{"TEL1.JIKO_NO"});
+        QVERIFY(messages.texts().last().endsWith(history[0].path));
     }
 }
 
@@ -794,6 +831,154 @@ void MainWindowTest::versionShowsTheFirmwareVerbatim()
     action(&w, "Version")->trigger();
     QCOMPARE(shown, f.session.FirmwareVersion);
     QCOMPARE(version, QStringLiteral("Ｖｅｒｓｉｏｎ ２．３０"));
+}
+
+// A registration keeps the settings it changes as its window read them, even
+// when its write fails part-way; "元に戻す" brings them back through the
+// restore, and undoes that undo in turn.
+void MainWindowTest::registrationKeptAndUndone_data()
+{
+    using Edits = QList<std::pair<QString, QString>>;
+    QTest::addColumn<QString>("entry");        // the menu entry of the window
+    QTest::addColumn<QString>("registerButton");
+    QTest::addColumn<Edits>("edits");          // box, text
+    QTest::addColumn<QStringList>("keys");     // the adapter's state of the settings edited
+    QTest::addColumn<QStringList>("changed");  // what the entry says the registration changed
+    QTest::addColumn<QByteArray>("refused");   // a command the adapter answers ERROR
+    QTest::newRow("telephone") << "AnaSet" << "Command3" << Edits{{"Text2", "0312345678"}} << QStringList{"$C1"}
+                               << QStringList{"TEL1.JIKO_NO"} << QByteArray();
+    // No folder for the history: said, and nothing to undo.
+    QTest::newRow("telephone, no history") << "AnaSet" << "Command3" << Edits{{"Text2", "0312345678"}}
+                                           << QStringList{"$C1"} << QStringList{} << QByteArray();
+    QTest::newRow("telephone, write fails part-way")
+        << "AnaSet" << "Command3" << Edits{{"Text2", "0312345678"}, {"Text3", "0399998888"}}
+        << QStringList{"$C1", "$G1"} << QStringList{"TEL1.JIKO_NO", "TEL1.TRA_NO"} << QByteArray("AT$G1=*");
+    QTest::newRow("short dial") << "NumSet" << "Command7" << Edits{{"Text1", "117"}} << QStringList{"&Z0"}
+                                << QStringList{"TANSYUKU.00"} << QByteArray();
+    QTest::newRow("data port") << "DataSet" << "Command8" << Edits{{"Text1", "0311112222"}} << QStringList{"$C4"}
+                               << QStringList{"DATA.JIKO_NO"} << QByteArray();
+}
+
+void MainWindowTest::registrationKeptAndUndone()
+{
+    using Edits = QList<std::pair<QString, QString>>;
+    QFETCH(QString, entry);
+    QFETCH(QString, registerButton);
+    QFETCH(Edits, edits);
+    QFETCH(QStringList, keys);
+    QFETCH(QStringList, changed);
+    QFETCH(QByteArray, refused);
+    MessageRecorder messages;
+    messages.answer = MessageBox::Yes;
+    AppFixture f;
+    f.session.portName = QTest::currentDataTag();
+    if (changed.isEmpty()) {
+        QFile blocker(f.dir.filePath("file")); // a plain file where the data folder should be
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(f.dir.filePath("file/data")));
+    }
+    const auto state = [&f, &keys] {
+        QStringList values;
+        for (const QString &key : keys)
+            values << f.adapter.value(key);
+        return values;
+    };
+    const QStringList before = state();
+    MainWindow w(f.session);
+    w.show();
+    QAction *undo = action(&w, "FileUndo");
+    QVERIFY(!undo->isEnabled());
+
+    action(&w, entry.toLatin1())->trigger();
+    QPointer<SettingsDialog> dialog = w.findChild<SettingsDialog *>();
+    QVERIFY(dialog);
+    const QString title = dialog->windowTitle();
+    for (const auto &[box, text] : edits)
+        dialog->findChild<QLineEdit *>(box)->setText(text);
+    sim::Faults faults;
+    if (!refused.isEmpty())
+        faults.errorFor = {refused};
+    f.adapter.setFaults(faults);
+    dialog->findChild<QPushButton *>(registerButton)->click();
+    if (!refused.isEmpty()) {
+        QVERIFY(dialog); // open after the failure, closed by the operator
+        dialog->close();
+    }
+    QTRY_VERIFY(!dialog);
+    f.adapter.setFaults({});
+    const QStringList registered = state();
+    QVERIFY(registered.first() != before.first());
+
+    QList<profile::HistoryEntry> history = profile::history(f.session.portName);
+    if (changed.isEmpty()) {
+        QVERIFY(history.isEmpty());
+        QCOMPARE(messages.boxes.size(), 1);
+        QVERIFY2(messages.texts()[0].startsWith("変更する前の機器の設定を履歴に保存できません。"), qPrintable(messages.texts()[0]));
+        QVERIFY(!undo->isEnabled());
+        return;
+    }
+    QCOMPARE(history.size(), 1);
+    QCOMPARE(history[0].program, QStringLiteral("korvanta"));
+    QCOMPARE(history[0].change, title);
+    QCOMPARE(history[0].changed, changed);
+    QVERIFY(undo->isEnabled());
+
+    undo->trigger();
+    QCOMPARE(state(), before);
+    history = profile::history(f.session.portName);
+    QCOMPARE(history.size(), 2); // the undo kept what it changed
+    QCOMPARE(history[0].change, history[1].path);
+
+    undo->trigger(); // the undo undone
+    QCOMPARE(state(), registered);
+    QCOMPARE(profile::history(f.session.portName).size(), 3);
+}
+
+// "履歴...": the entries newest first, what the one selected differs in from
+// the adapter, and its restore, which an undo takes back.
+void MainWindowTest::historyRestoresAnEntry()
+{
+    MessageRecorder messages;
+    messages.answer = MessageBox::Yes;
+    AppFixture f;
+    f.session.portName = QStringLiteral("history window"); // a history of its own
+    MainWindow w(f.session);
+    w.show();
+    action(&w, "AnaSet")->trigger();
+    QPointer<SettingsDialog> dialog = w.findChild<SettingsDialog *>();
+    QVERIFY(dialog);
+    const QString before = f.adapter.value("$C1");
+    dialog->findChild<QLineEdit *>("Text2")->setText("0312345678");
+    dialog->findChild<QPushButton *>("Command3")->click();
+    QTRY_VERIFY(!dialog);
+    QCOMPARE(f.adapter.value("$C1"), QStringLiteral("0312345678"));
+
+    QStringList listed, differences;
+    int restoredAt = -1;
+    ModalSteps steps{[&](QWidget *window) {
+        auto *list = window->findChild<QTreeWidget *>("HistoryList");
+        auto *shown = window->findChild<QPlainTextEdit *>("DifferenceText");
+        for (int column = 1; column < list->columnCount(); ++column)
+            listed << list->topLevelItem(0)->text(column);
+        list->setCurrentItem(list->topLevelItem(0));
+        differences << shown->toPlainText();
+        window->findChild<QPushButton *>("RestoreButton")->click();
+        restoredAt = list->indexOfTopLevelItem(list->currentItem()); // the same entry, below the new one
+        differences << shown->toPlainText();
+        window->close();
+    }};
+    action(&w, "FileHistory")->trigger();
+    QCOMPARE(steps.shown, 1);
+    QCOMPARE(listed, (QStringList{"korvanta", "アナログポート設定", "1 件: TEL1.JIKO_NO"}));
+    QVERIFY2(differences.value(0).contains("\"0312345678\" → \"\""), qPrintable(differences.value(0)));
+    QCOMPARE(differences.value(1), QStringLiteral("機器の設定はこの履歴と同じです。"));
+    QCOMPARE(restoredAt, 1);
+    QCOMPARE(f.adapter.value("$C1"), before);
+    QCOMPARE(profile::history(f.session.portName).size(), 2);
+
+    action(&w, "FileUndo")->trigger(); // the restore from the history undone
+    QCOMPARE(f.adapter.value("$C1"), QStringLiteral("0312345678"));
+    QCOMPARE(profile::history(f.session.portName).size(), 3);
 }
 
 QTEST_MAIN(MainWindowTest)
