@@ -10,7 +10,9 @@
 #include "dataport/throughputboddialog.h"
 #include "link/commevents.h"
 #include "link/exitsignals.h"
+#include "link/identify.h"
 #include "link/link.h"
+#include "link/ports.h"
 #include "numberdisplay/numberdisplaydialog.h"
 #include "profile/history.h"
 #include "ui/helpviewer.h"
@@ -23,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -123,6 +126,7 @@ private slots:
     void registrationKeptAndUndone_data();
     void registrationKeptAndUndone();
     void historyRestoresAnEntry();
+    void rolledBackByTheOtherProgram();
 
 private:
     QTemporaryDir m_home; // history and its settings, whatever a test registers
@@ -979,6 +983,90 @@ void MainWindowTest::historyRestoresAnEntry()
     action(&w, "FileUndo")->trigger(); // the restore from the history undone
     QCOMPARE(f.adapter.value("$C1"), QStringLiteral("0312345678"));
     QCOMPARE(profile::history(f.session.portName).size(), 3);
+}
+
+// One history per port for both programs, on a port named in ports.conf: a
+// registration in the telephone window rolled back by korvanta-cli, and a
+// korvanta-cli set brought back from the window's History, each leave the
+// adapter storing what it stored before, byte for byte.
+void MainWindowTest::rolledBackByTheOtherProgram()
+{
+    QTemporaryDir dir;
+    QProcess simulator;
+    simulator.start(QDir(qEnvironmentVariable("KORVANTA_BIN_DIR")).filePath("korvanta-sim"),
+                    {"--state", dir.filePath("state")});
+    QVERIFY(simulator.waitForStarted(5000) && simulator.waitForReadyRead(5000));
+    auto stop = qScopeGuard([&] {
+        simulator.kill();
+        simulator.waitForFinished(5000);
+    });
+    const QString device = QString::fromLocal8Bit(simulator.readLine()).trimmed();
+    QVERIFY(QDir().mkpath(m_home.filePath("config/korvanta")));
+    QFile names(m_home.filePath("config/korvanta/ports.conf"));
+    QVERIFY(names.open(QIODevice::WriteOnly));
+    names.write("bench-2 = " + device.toUtf8() + '\n');
+    names.close();
+    const auto stored = [&dir] {
+        QFile state(dir.filePath("state"));
+        return state.open(QIODevice::ReadOnly) ? state.readAll() : QByteArray();
+    };
+    const auto cli = [&dir](const QStringList &arguments) {
+        QProcess p;
+        p.start(QDir(qEnvironmentVariable("KORVANTA_BIN_DIR")).filePath("korvanta-cli"),
+                QStringList{"--deadline-scale", "0.03", "--port", "bench-2", "--workfile", dir.filePath("cli.ini")} +
+                    arguments);
+        return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    // The window program on the named port, as its port list opens it, until
+    // it exits and stores.
+    const auto inTheWindowProgram = [&dir](const std::function<void(MainWindow &)> &work) {
+        SerialControl control(serialLinkFactory({}, {}, PortNames::load().ports()));
+        const int port = kLastComPort + 1; // the first named port: no device was found
+        const Timing timing = Timing{}.scaled(20);
+        Identity identity;
+        QVERIFY(connectPort(control, port, timing, identity, nullptr));
+        WorkFile workFile(dir.filePath("mail.ini"));
+        Session session(*control.link(), workFile, timing);
+        session.commEvents = control.commEvents();
+        applyIdentity(session, identity);
+        session.portName = control.name(port);
+        QCOMPARE(session.portName, QStringLiteral("bench-2"));
+        MainWindow w(session);
+        w.show();
+        work(w);
+        QVERIFY(w.close());
+    };
+    MessageRecorder messages;
+    messages.answer = MessageBox::Yes;
+    QCOMPARE(cli({"set", "TEL3.HASHIN=5"}), 0); // a stored state other than the factory's
+    const QByteArray before = stored();
+
+    inTheWindowProgram([](MainWindow &w) {
+        action(&w, "AnaSet")->trigger();
+        QPointer<SettingsDialog> dialog = w.findChild<SettingsDialog *>();
+        QVERIFY(dialog);
+        dialog->findChild<QLineEdit *>("Text2")->setText("0312345678");
+        dialog->findChild<QPushButton *>("Command3")->click();
+        QTRY_VERIFY(!dialog);
+    });
+    QVERIFY(stored() != before);
+    QCOMPARE(cli({"rollback"}), 0);
+    QCOMPARE(stored(), before);
+
+    QCOMPARE(cli({"set", "TEL1.HASHIN=6"}), 0);
+    QVERIFY(stored() != before);
+    inTheWindowProgram([](MainWindow &w) {
+        ModalSteps steps{[](QWidget *window) {
+            auto *list = window->findChild<QTreeWidget *>("HistoryList");
+            list->setCurrentItem(list->topLevelItem(0)); // the set
+            window->findChild<QPushButton *>("RestoreButton")->click();
+            window->close();
+        }};
+        action(&w, "FileHistory")->trigger();
+        QCOMPARE(steps.shown, 1);
+    });
+    QCOMPARE(stored(), before);
+    QCOMPARE(profile::history("bench-2").size(), 5); // set, registration, rollback, set, restore
 }
 
 QTEST_MAIN(MainWindowTest)
