@@ -2,7 +2,7 @@
 #include "app/historywindow.h"
 
 #include "app/profilewindows.h"
-#include "link/session.h"
+#include "link/session/session.h"
 #include "profile/adapterprofile.h"
 #include "ui/formparts.h"
 #include "ui/windows.h"

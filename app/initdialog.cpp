@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/initdialog.h"
 
-#include "link/exchange.h"
-#include "link/link.h"
-#include "link/messages.h"
-#include "link/session.h"
+#include "link/protocol/exchange.h"
+#include "link/transport/link.h"
+#include "link/session/messages.h"
+#include "link/session/session.h"
 #include "profile/adapterprofile.h"
 #include "profile/history.h"
 #include "ui/formparts.h"

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/networkportdialog.h"
 
-#include "link/link.h"
-#include "link/messages.h"
-#include "link/ports.h"
+#include "link/transport/link.h"
+#include "link/session/messages.h"
+#include "link/ports/ports.h"
 #include "ui/formparts.h"
 #include "ui/windows.h"
+#include "link/ports/portnames.h"
 
 #include <QFormLayout>
 #include <QLabel>

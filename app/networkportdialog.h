@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "link/address.h"
+#include "link/transport/address.h"
+#include "link/ports/portnames.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "link/commandline.h"
+#include "link/ports/commandline.h"
 
 #include <QString>
 #include <QStringList>

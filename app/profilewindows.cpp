@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/profilewindows.h"
 
-#include "link/link.h"
-#include "link/messages.h"
-#include "link/session.h"
+#include "link/transport/link.h"
+#include "link/session/messages.h"
+#include "link/session/session.h"
 #include "profile/adapterprofile.h"
 #include "profile/destination.h"
 #include "profile/history.h"

@@ -9,11 +9,12 @@
 #include "app/startup.h"
 #include "app/terminal.h"
 #include "app/versiondialog.h"
-#include "link/commevents.h"
-#include "link/link.h"
-#include "link/ports.h"
-#include "link/session.h"
-#include "link/wait.h"
+#include "link/session/commevents.h"
+#include "link/transport/link.h"
+#include "link/ports/ports.h"
+#include "link/session/serialcontrol.h"
+#include "link/session/session.h"
+#include "link/transport/wait.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
 #include "ui/helpviewer.h"
@@ -21,6 +22,7 @@
 #include "ui/progresswindow.h"
 #include "ui/settingsdialog.h"
 #include "workfile/workfile.h"
+#include "link/ports/portnames.h"
 
 #include <QApplication>
 #include <QDir>

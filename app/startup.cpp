@@ -2,11 +2,13 @@
 #include "app/startup.h"
 
 #include "app/networkportdialog.h"
-#include "link/link.h"
-#include "link/messages.h"
-#include "link/ports.h"
+#include "link/transport/link.h"
+#include "link/session/messages.h"
+#include "link/ports/ports.h"
+#include "link/session/serialcontrol.h"
 #include "ui/formparts.h"
 #include "ui/windows.h"
+#include "link/ports/portnames.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

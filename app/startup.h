@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "link/address.h"
-#include "link/identify.h"
-#include "link/messages.h"
-#include "link/timing.h"
+#include "link/transport/address.h"
+#include "link/ports/portnames.h"
+#include "link/session/identify.h"
+#include "link/session/messages.h"
+#include "link/protocol/timing.h"
+#include "link/session/serialcontrol.h"
 
 #include <QDialog>
 #include <QString>

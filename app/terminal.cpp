@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/terminal.h"
 
-#include "link/link.h"
-#include "link/messages.h"
-#include "link/session.h"
-#include "link/wait.h"
+#include "link/transport/link.h"
+#include "link/session/messages.h"
+#include "link/session/session.h"
+#include "link/transport/wait.h"
 #include "ui/formparts.h"
 #include "ui/windows.h"
 

@@ -2,7 +2,7 @@
 #include "app/versiondialog.h"
 
 #include "app/artwork.h"
-#include "link/session.h"
+#include "link/session/session.h"
 #include "ui/formparts.h"
 #include "ui/windows.h"
 

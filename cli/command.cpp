@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/command.h"
 
-#include "link/identify.h"
-#include "link/link.h"
-#include "link/messages.h"
-#include "link/store.h"
+#include "link/session/identify.h"
+#include "link/transport/link.h"
+#include "link/session/messages.h"
+#include "link/session/store.h"
 #include "profile/destination.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
 #include "workfile/settingvalues.h"
 #include "workfile/workfile.h"
+#include "link/session/serialcontrol.h"
 
 #include <QCoreApplication>
 #include <QDir>

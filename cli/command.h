@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "link/commandline.h"
-#include "link/exitsignals.h"
-#include "link/ports.h"
-#include "link/session.h"
-#include "link/store.h"
-#include "link/timing.h"
-#include "link/trafficlog.h"
+#include "link/ports/commandline.h"
+#include "link/session/exitsignals.h"
+#include "link/ports/ports.h"
+#include "link/session/serialcontrol.h"
+#include "link/session/session.h"
+#include "link/session/store.h"
+#include "link/protocol/timing.h"
+#include "link/transport/trafficlog.h"
 
 #include <QCommandLineOption>
 #include <QCoreApplication>

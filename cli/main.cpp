@@ -2,11 +2,11 @@
 // korvanta-cli: the KORVAN-TA settings utility on the command line.
 
 #include "cli/command.h"
-#include "link/commandline.h"
-#include "link/link.h"
-#include "link/messages.h"
+#include "link/ports/commandline.h"
+#include "link/transport/link.h"
+#include "link/session/messages.h"
 #include "translations/language.h"
-#include "link/session.h"
+#include "link/session/session.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 // korvanta-cli backup, restore and diff: settings profiles of the adapter.
 
 #include "cli/restore.h"
-#include "link/session.h"
+#include "link/session/session.h"
 #include "profile/adapterprofile.h"
 #include "profile/destination.h"
 #include "profile/restore.h"

@@ -3,7 +3,7 @@
 // profiles, shown as their windows show them.
 
 #include "cli/restore.h"
-#include "link/session.h"
+#include "link/session/session.h"
 #include "profile/adapterprofile.h"
 
 #include <QJsonArray>

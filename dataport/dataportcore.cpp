@@ -2,9 +2,9 @@
 #include "dataport/dataportcore.h"
 
 #include "dataport/strings.h"
-#include "link/exchange.h"
-#include "link/messages.h"
-#include "link/session.h"
+#include "link/protocol/exchange.h"
+#include "link/session/messages.h"
+#include "link/session/session.h"
 #include "workfile/workfile.h"
 
 #include <QCoreApplication>

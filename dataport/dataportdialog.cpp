@@ -7,7 +7,7 @@
 #include "dataport/dialogparts.h"
 #include "dataport/strings.h"
 #include "dataport/throughputboddialog.h"
-#include "link/session.h"
+#include "link/session/session.h"
 #include "ui/caption.h"
 #include "ui/inputfilter.h"
 #include "ui/windows.h"

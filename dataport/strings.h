@@ -5,7 +5,7 @@
 // translations. The settings' own captions stand in the tables of
 // dataportmodel.cpp.
 
-#include "link/text.h"
+#include "link/session/text.h"
 
 namespace korvanta::dataport::text {
 

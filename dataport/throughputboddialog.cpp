@@ -5,7 +5,7 @@
 #include "dataport/dataportcore.h"
 #include "dataport/dialogparts.h"
 #include "dataport/strings.h"
-#include "link/messages.h"
+#include "link/session/messages.h"
 #include "ui/caption.h"
 #include "ui/formparts.h"
 #include "ui/inputfilter.h"

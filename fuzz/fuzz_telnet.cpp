@@ -6,7 +6,7 @@
 // peer instead of looping, and carries any data (255 and CR included)
 // through encode and decode unchanged.
 
-#include "link/telnetcodec.h"
+#include "link/transport/telnetcodec.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -6,7 +6,7 @@
 //
 //   fuzz_seeds fuzz/corpus
 
-#include "link/session.h"
+#include "link/session/session.h"
 #include "profile/adapterprofile.h"
 #include "shortdial/shortdialmodel.h"
 #include "sim/simulatedadapter.h"

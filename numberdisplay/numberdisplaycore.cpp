@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "numberdisplay/numberdisplaycore.h"
 
-#include "link/messages.h"
-#include "link/session.h"
+#include "link/session/messages.h"
+#include "link/session/session.h"
 #include "workfile/workfile.h"
 
 #include <QCoreApplication>

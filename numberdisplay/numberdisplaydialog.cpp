@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "numberdisplay/numberdisplaydialog.h"
 
-#include "link/session.h"
+#include "link/session/session.h"
 #include "numberdisplay/numberdisplaycore.h"
 #include "ui/caption.h"
 #include "ui/helpviewer.h"

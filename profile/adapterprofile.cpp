@@ -2,7 +2,7 @@
 #include "profile/adapterprofile.h"
 
 #include "dataport/dataportcore.h"
-#include "link/session.h"
+#include "link/session/session.h"
 #include "numberdisplay/numberdisplaycore.h"
 #include "shortdial/shortdialcore.h"
 #include "telephone/telephonecore.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profile/destination.h"
 
-#include "link/ports.h"
+#include "link/ports/ports.h"
 #include "profile/profilefile.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profile/restore.h"
 
-#include "link/session.h"
+#include "link/session/session.h"
 
 namespace korvanta::profile {
 

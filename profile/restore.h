@@ -7,7 +7,7 @@
 // changes sent, read back and stored. The front ends only ask, confirm and
 // show what the result says.
 
-#include "link/store.h"
+#include "link/session/store.h"
 #include "profile/adapterprofile.h"
 #include "profile/history.h"
 

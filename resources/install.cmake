@@ -15,7 +15,7 @@ set(KORVANTA_MAN_PAGES
   ${res}/korvanta.1.in
   ${res}/korvanta-sim.1.in
   ${CMAKE_SOURCE_DIR}/cli/korvanta-cli.1.in
-  ${CMAKE_SOURCE_DIR}/link/ports.conf.5.in)
+  ${CMAKE_SOURCE_DIR}/link/ports/ports.conf.5.in)
 foreach(source IN LISTS KORVANTA_MAN_PAGES)
   get_filename_component(page ${source} NAME_WLE)
   string(REGEX REPLACE ".*\\." "" section ${page})

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shortdial/shortdialdialog.h"
 
-#include "link/session.h"
+#include "link/session/session.h"
 #include "shortdial/shortdialcore.h"
 #include "ui/caption.h"
 #include "ui/formparts.h"

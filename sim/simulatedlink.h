@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "link/link.h"
-#include "link/ports.h"
+#include "link/transport/link.h"
+#include "link/ports/ports.h"
 #include "sim/pacer.h"
 
 #include <memory>

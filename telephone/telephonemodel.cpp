@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "telephone/telephonemodel.h"
 
-#include "link/reply.h"
+#include "link/protocol/reply.h"
 #include "workfile/charset.h"
 
 #include <QCoreApplication>

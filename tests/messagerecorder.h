@@ -4,7 +4,7 @@
 // What every window test uses to see the message boxes: installs itself as the
 // utility's message seam, records each box, answers it, and silences the beep.
 
-#include "link/messages.h"
+#include "link/session/messages.h"
 
 #include <QList>
 #include <QStringList>

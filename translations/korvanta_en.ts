@@ -872,10 +872,6 @@ Add tries the connection, then writes the port into ports.conf.</translation>
         <translation>No address.</translation>
     </message>
     <message>
-        <source>アドレス「%1」: 「%2://」は使えません。rfc2217:// か tcp:// を使ってください。</source>
-        <translation>Address &quot;%1&quot;: &quot;%2://&quot; cannot be used; use rfc2217:// or tcp://.</translation>
-    </message>
-    <message>
         <source>「名前 = アドレス」ではありません。</source>
         <translation>not &quot;NAME = ADDRESS&quot;.</translation>
     </message>
@@ -886,6 +882,10 @@ Add tries the connection, then writes the port into ports.conf.</translation>
     <message>
         <source>名前「%1」はもう使われています。</source>
         <translation>The name &quot;%1&quot; is already taken.</translation>
+    </message>
+    <message>
+        <source>アドレス「%1」: 「%2://」は使えません。使えるのは %3 です。</source>
+        <translation>Address &quot;%1&quot;: &quot;%2://&quot; cannot be used; use one of %3.</translation>
     </message>
 </context>
 <context>

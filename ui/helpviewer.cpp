@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/helpviewer.h"
 
-#include "link/session.h"
+#include "link/session/session.h"
 #include "translations/language.h"
 
 #include "ui/windows.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/messagebox.h"
 
-#include "link/messages.h"
+#include "link/session/messages.h"
 
 #include <QApplication>
 #include <QKeyEvent>

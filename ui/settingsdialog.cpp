@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/settingsdialog.h"
 
-#include "link/link.h"
-#include "link/session.h"
+#include "link/transport/link.h"
+#include "link/session/session.h"
 #include "ui/windows.h"
 #include "workfile/workfile.h"
 

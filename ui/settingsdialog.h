@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "link/session.h"
+#include "link/session/session.h"
 #include "ui/progresswindow.h"
 #include "workfile/settingvalues.h"
 

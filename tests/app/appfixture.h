@@ -6,8 +6,8 @@
 // deadlines, a recorder for message boxes, and a way to work a modal window
 // while its exec() runs.
 
-#include "link/messages.h"
-#include "link/session.h"
+#include "link/session/messages.h"
+#include "link/session/session.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
 #include "tests/messagerecorder.h"

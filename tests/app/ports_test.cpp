@@ -5,9 +5,11 @@
 
 #include "app/startup.h"
 #include "appfixture.h"
-#include "link/address.h"
-#include "link/ports.h"
-#include "link/seriallink.h"
+#include "link/transport/address.h"
+#include "link/ports/portnames.h"
+#include "link/ports/ports.h"
+#include "link/session/serialcontrol.h"
+#include "link/transport/seriallink.h"
 
 #include <QAbstractItemModel>
 #include <QComboBox>
@@ -140,11 +142,11 @@ void PortsTest::theReasonIsTheFailedOpensOwn()
 {
     QTemporaryDir dir;
     const QString device = dir.filePath("ttyLATE");
-    SerialLink link(device);
-    QVERIFY(!link.open());
+    const std::unique_ptr<Link> link = linkTo(PortAddress::device(device));
+    QVERIFY(!link->open());
     QFile late(device);
     QVERIFY(late.open(QIODevice::WriteOnly));
-    QCOMPARE(link.whyNotOpen(), QStringLiteral("デバイス %1 が存在しません。").arg(device));
+    QCOMPARE(link->whyNotOpen(), QStringLiteral("デバイス %1 が存在しません。").arg(device));
 }
 
 // Refused by the system, the reason says who may open the device: a group

@@ -3,7 +3,8 @@
 
 #include "app/startup.h"
 #include "appfixture.h"
-#include "link/ports.h"
+#include "link/ports/ports.h"
+#include "link/session/serialcontrol.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>

@@ -4,7 +4,7 @@
 
 #include "app/terminal.h"
 #include "appfixture.h"
-#include "link/link.h"
+#include "link/transport/link.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -3,7 +3,7 @@
 // their registrations from values, the checks of values.
 
 #include "dataport/dataportcore.h"
-#include "link/session.h"
+#include "link/session/session.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
 #include "tests/messagerecorder.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dataport/dataportdialog.h"
-#include "link/messages.h"
-#include "link/session.h"
+#include "link/session/messages.h"
+#include "link/session/session.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
 #include "tests/replacinglink.h"

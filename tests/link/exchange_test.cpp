@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/commevents.h"
-#include "link/exchange.h"
-#include "link/messages.h"
-#include "link/reply.h"
+#include "link/session/commevents.h"
+#include "link/protocol/exchange.h"
+#include "link/session/messages.h"
+#include "link/protocol/reply.h"
 #include "scriptedlink.h"
 
 #include <QElapsedTimer>

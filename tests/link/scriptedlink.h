@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "link/link.h"
+#include "link/transport/link.h"
 
 #include <QList>
 #include <QTimer>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/exchange.h"
-#include "link/link.h"
-#include "link/seriallink.h"
+#include "link/protocol/exchange.h"
+#include "link/transport/link.h"
+#include "link/transport/seriallink.h"
 
 #include <QDir>
 #include <QProcess>

@@ -2,7 +2,7 @@
 // The traffic log: how text is written, what makes one reply, and where a
 // reply's line is cut.
 
-#include "link/trafficlog.h"
+#include "link/transport/trafficlog.h"
 #include "scriptedlink.h"
 #include "tests/trafficlog.h"
 

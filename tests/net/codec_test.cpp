@@ -4,10 +4,11 @@
 // network link against servers scripted here: what it says of each refusal
 // and end, and what it holds however a server floods it.
 
-#include "link/address.h"
-#include "link/networklink.h"
-#include "link/telnetcodec.h"
-#include "link/wait.h"
+#include "link/transport/address.h"
+#include "link/ports/portnames.h"
+#include "link/transport/networklink.h"
+#include "link/transport/telnetcodec.h"
+#include "link/transport/wait.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>

@@ -2,7 +2,7 @@
 // Profiles: the strict reading of the file, and backup and restore against
 // simulated adapters, clone included.
 
-#include "link/session.h"
+#include "link/session/session.h"
 #include "profile/adapterprofile.h"
 #include "profile/destination.h"
 #include "profile/history.h"

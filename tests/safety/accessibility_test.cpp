@@ -12,7 +12,8 @@
 #include "app/startup.h"
 #include "app/terminal.h"
 #include "app/versiondialog.h"
-#include "link/ports.h"
+#include "link/ports/ports.h"
+#include "link/session/serialcontrol.h"
 #include "ui/progresswindow.h"
 
 #include <QAbstractScrollArea>

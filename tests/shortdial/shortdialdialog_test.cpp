@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/messages.h"
-#include "link/session.h"
+#include "link/session/messages.h"
+#include "link/session/session.h"
 #include "shortdial/shortdialdialog.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"

@@ -6,8 +6,8 @@
 // with short deadlines, a recorder for message boxes, and small helpers that
 // work controls by name as an operator would.
 
-#include "link/messages.h"
-#include "link/session.h"
+#include "link/session/messages.h"
+#include "link/session/session.h"
 #include "sim/simulatedadapter.h"
 #include "sim/simulatedlink.h"
 #include "tests/link/scriptedlink.h"

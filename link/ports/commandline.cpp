@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/commandline.h"
+#include "link/ports/commandline.h"
+#include "link/ports/portnames.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "link/address.h"
+#include "link/transport/address.h"
+#include "link/transport/seriallink.h"
 
 #include <QList>
 #include <QMap>
@@ -12,7 +13,7 @@
 
 namespace korvanta {
 
-class CommEventHandler;
+class TrafficLog;
 class Link;
 
 constexpr int kFirstComPort = 1;
@@ -72,13 +73,6 @@ struct DeviceProbe {
 };
 DeviceProbe systemDevices();
 
-// What a failed open of a serial device answered.
-struct OpenFailure {
-    int systemError = 0; // errno of the system call that failed; 0 when it was no system call
-    bool locked = false; // another program holds the device's lock file
-    QString text;        // the serial port's own words
-};
-
 // Why the device did not open, in Japanese: missing, in use, or no
 // permission, with who may open it and how to change that. Empty when the
 // failure says nothing.
@@ -130,37 +124,7 @@ std::unique_ptr<Link> linkTo(const PortAddress &address);
 LinkFactory serialLinkFactory(const PortMap &map, const QList<FoundPort> &found = {},
                               const QList<PortAddress> &named = {});
 
-// The utility's serial control: the port number it is set to and the link for
-// that number, with its event handler.
-class SerialControl {
-public:
-    explicit SerialControl(LinkFactory factory);
-    ~SerialControl();
-    SerialControl(const SerialControl &) = delete;
-    SerialControl &operator=(const SerialControl &) = delete;
-
-    int commPort() const { return m_commPort; }
-    Link *link() const { return m_link.get(); }
-    CommEventHandler *commEvents() const { return m_commEvents; }
-
-    // Changes the port number, closing the link of the old number. False when
-    // the number has no link; the old number and link then stay.
-    bool setCommPort(int port);
-    void close();
-    QString describe(int comPort) const;
-    QString name(int port) const;
-    const QList<FoundPort> &found() const { return m_factory.found; }
-    const QList<PortAddress> &named() const { return *m_factory.named; }
-    // A port named while the program runs, at the end of the list; its number.
-    int addNamed(const PortAddress &address);
-    // Why the link of the port failed to open; empty when there is nothing to say.
-    QString whyNotOpen(int port) const;
-
-private:
-    LinkFactory m_factory;
-    int m_commPort = 0;
-    std::unique_ptr<Link> m_link;
-    CommEventHandler *m_commEvents = nullptr; // owned by the link
-};
+// The factory's links, each through the log.
+LinkFactory loggedLinkFactory(LinkFactory factory, TrafficLog &log);
 
 } // namespace korvanta

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/exitsignals.h"
+#include "link/session/exitsignals.h"
 
 #include <QSocketNotifier>
 

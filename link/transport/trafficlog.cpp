@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/trafficlog.h"
+#include "link/transport/trafficlog.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -126,17 +126,6 @@ void TrafficLogLink::writeReply()
     if (!m_reply.isEmpty())
         m_log.received(m_inner->description(), std::exchange(m_reply, {}), QDateTime::fromMSecsSinceEpoch(m_replyAt),
                        std::exchange(m_replyMore, 0));
-}
-
-LinkFactory loggedLinkFactory(LinkFactory factory, TrafficLog &log)
-{
-    factory.create = [create = std::move(factory.create), &log](int port) -> std::unique_ptr<Link> {
-        std::unique_ptr<Link> link = create ? create(port) : nullptr;
-        if (!link)
-            return nullptr;
-        return std::make_unique<TrafficLogLink>(std::move(link), log);
-    };
-    return factory;
 }
 
 } // namespace korvanta

@@ -15,8 +15,13 @@ namespace korvanta {
 // RFC 2217 (rfc2217://HOST:PORT) or as raw TCP (tcp://HOST:PORT). Both
 // programs, the port dialog and `korvanta-cli ports` read addresses here.
 struct PortAddress {
+    // What the adapter's bytes travel in: a device's own line, telnet with
+    // RFC 2217, or raw.
     enum Kind { Device, Rfc2217, Tcp };
+    // What carries a network port's bytes (streamFor()).
+    enum class Carrier { Tcp };
     Kind kind = Device;
+    Carrier carrier = Carrier::Tcp;
     QString path;      // Device: the device file
     QString host;      // network: a host name or an IP address (without brackets)
     quint16 port = 0;  // network: the TCP port
@@ -47,35 +52,5 @@ bool isNetworkAddress(const QString &text);
 // (the address quoted), when a network address is malformed, has no port
 // number or an unknown scheme.
 std::optional<PortAddress> parseAddress(const QString &text, QString *why = nullptr);
-
-// The user's port names: $XDG_CONFIG_HOME/korvanta/ports.conf, one
-// "NAME = ADDRESS" a line, "#" comments. A bad line is left out and named in
-// problems(), with the file's name and line number; the others count.
-class PortNames {
-public:
-    static QString defaultPath();
-    static PortNames load(const QString &path = defaultPath());
-    static PortNames parse(const QByteArray &text, const QString &fileName);
-
-    // A name: letters, digits, "-", "_" and "."; not COMn.
-    static bool validName(const QString &name);
-
-    // Whether a new port may take the name: valid and not yet taken; false
-    // with why.
-    bool acceptsName(const QString &name, QString *why) const;
-
-    const QList<PortAddress> &ports() const { return m_ports; }
-    const QStringList &problems() const { return m_problems; }
-    std::optional<PortAddress> find(const QString &name) const;
-
-    // Adds the line "NAME = ADDRESS" to the file (made with its folder when
-    // missing), and the port to this list. False with why when the name is
-    // not valid or already taken, or the file cannot be written.
-    bool add(const QString &path, const QString &name, const PortAddress &address, QString *why);
-
-private:
-    QList<PortAddress> m_ports;
-    QStringList m_problems;
-};
 
 } // namespace korvanta

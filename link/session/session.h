@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "link/exchange.h"
-#include "link/timing.h"
+#include "link/protocol/exchange.h"
+#include "link/protocol/timing.h"
 
 #include <QByteArray>
 #include <QList>

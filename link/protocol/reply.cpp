@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/reply.h"
+#include "link/protocol/reply.h"
 
 namespace korvanta::reply {
 

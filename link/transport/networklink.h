@@ -1,18 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "link/address.h"
-#include "link/link.h"
-#include "link/telnetcodec.h"
+#include "link/transport/address.h"
+#include "link/transport/link.h"
+#include "link/transport/stream.h"
+#include "link/transport/telnetcodec.h"
 
-#include <QTcpSocket>
 
 #include <memory>
 
 namespace korvanta {
 
-// The link to an adapter on a console server: raw TCP, or telnet with the COM
-// port control of RFC 2217, which sets the server's port to 19200 bit/s, 8
+// The link to an adapter on a console server, over the byte stream its
+// address's scheme takes (streamFor()): raw, or telnet with the COM port
+// control of RFC 2217, which sets the server's port to 19200 bit/s, 8
 // data bits, no parity, one stop bit and no flow control before the line
 // counts as open. Reads never wait; a connection that ends is a lost line.
 // Whatever the server sends, what the link holds stays bounded: data not yet
@@ -52,13 +53,12 @@ private:
     void pump();
     void answer();
     void onEnded();
-    bool connectToServer();
     bool negotiate();
     QString closedReason() const;
 
     PortAddress m_address;
     Deadlines m_deadlines;
-    QTcpSocket m_socket{this}; // among the link's children, where a test finds it
+    ByteStream *m_stream = nullptr; // a child, where a test finds its socket
     std::unique_ptr<TelnetCodec> m_codec; // rfc2217:// only
     QByteArray m_input;
     QByteArray m_banner; // what the server said before the adapter was asked anything

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "link/address.h"
-#include "link/ports.h"
+#include "link/transport/address.h"
+#include "link/ports/portnames.h"
+#include "link/ports/ports.h"
 
 #include <QString>
 

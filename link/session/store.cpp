@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/store.h"
+#include "link/session/store.h"
 
-#include "link/exchange.h"
-#include "link/link.h"
-#include "link/session.h"
-#include "link/wait.h"
+#include "link/protocol/exchange.h"
+#include "link/transport/link.h"
+#include "link/session/session.h"
+#include "link/transport/wait.h"
 
 namespace korvanta {
 

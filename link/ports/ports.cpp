@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/ports.h"
+#include "link/ports/ports.h"
 
-#include "link/commevents.h"
-#include "link/networklink.h"
-#include "link/seriallink.h"
+#include "link/transport/trafficlog.h"
+#include "link/transport/networklink.h"
+#include "link/transport/seriallink.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -256,7 +256,11 @@ std::unique_ptr<Link> linkTo(const PortAddress &address)
 {
     if (address.isNetwork())
         return std::make_unique<NetworkLink>(address);
-    return std::make_unique<SerialLink>(address.path);
+    auto link = std::make_unique<SerialLink>(address.path);
+    link->explainFailuresWith([](const QString &device, const OpenFailure &failure) {
+        return openFailureReason(device, failure);
+    });
+    return link;
 }
 
 LinkFactory serialLinkFactory(const PortMap &map, const QList<FoundPort> &found, const QList<PortAddress> &named)
@@ -291,50 +295,15 @@ LinkFactory serialLinkFactory(const PortMap &map, const QList<FoundPort> &found,
     return factory;
 }
 
-SerialControl::SerialControl(LinkFactory factory) : m_factory(std::move(factory)) {}
-
-SerialControl::~SerialControl()
+LinkFactory loggedLinkFactory(LinkFactory factory, TrafficLog &log)
 {
-    close();
-}
-
-bool SerialControl::setCommPort(int port)
-{
-    std::unique_ptr<Link> link = m_factory.create ? m_factory.create(port) : nullptr;
-    if (!link)
-        return false;
-    close();
-    m_link = std::move(link);
-    m_commEvents = new CommEventHandler(*m_link, m_link.get());
-    m_commPort = port;
-    return true;
-}
-
-void SerialControl::close()
-{
-    if (m_link && m_link->isOpen())
-        m_link->close();
-}
-
-int SerialControl::addNamed(const PortAddress &address)
-{
-    m_factory.named->append(address);
-    return kLastComPort + int(m_factory.found.size() + m_factory.named->size());
-}
-
-QString SerialControl::name(int port) const
-{
-    return m_factory.name ? m_factory.name(port) : describe(port);
-}
-
-QString SerialControl::describe(int comPort) const
-{
-    return m_factory.describe ? m_factory.describe(comPort) : QString();
-}
-
-QString SerialControl::whyNotOpen(int port) const
-{
-    return m_link && port == m_commPort ? m_link->whyNotOpen() : QString();
+    factory.create = [create = std::move(factory.create), &log](int port) -> std::unique_ptr<Link> {
+        std::unique_ptr<Link> link = create ? create(port) : nullptr;
+        if (!link)
+            return nullptr;
+        return std::make_unique<TrafficLogLink>(std::move(link), log);
+    };
+    return factory;
 }
 
 } // namespace korvanta

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/seriallink.h"
+#include "link/transport/seriallink.h"
 
 #include <QThread>
 
@@ -36,7 +36,7 @@ bool SerialLink::open()
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_port.clearError();
-        m_whyNotOpen = openFailureReason(devicePath(), m_openFailure);
+        m_whyNotOpen = m_explain ? m_explain(devicePath(), m_openFailure) : m_openFailure.text;
         return false;
     }
     // A pseudo-terminal refuses the modem-control calls; that is no failure.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/messages.h"
+#include "link/session/messages.h"
 
 #include <cstdio>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/exchange.h"
+#include "link/protocol/exchange.h"
 
-#include "link/link.h"
-#include "link/wait.h"
+#include "link/transport/link.h"
+#include "link/transport/wait.h"
 
 #include <QDeadlineTimer>
 

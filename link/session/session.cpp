@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/session.h"
+#include "link/session/session.h"
 
-#include "link/link.h"
-#include "link/messages.h"
+#include "link/transport/link.h"
+#include "link/session/messages.h"
 
 namespace korvanta {
 

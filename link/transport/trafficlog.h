@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "link/link.h"
-#include "link/ports.h"
+#include "link/transport/link.h"
 
 #include <QDateTime>
 #include <functional>
@@ -88,8 +87,5 @@ private:
     qint64 m_replyMore = 0; // read since the last send beyond that
     qint64 m_replyAt = 0; // when its last byte came in, ms since the epoch
 };
-
-// The factory's links, each through the log.
-LinkFactory loggedLinkFactory(LinkFactory factory, TrafficLog &log);
 
 } // namespace korvanta

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/commevents.h"
+#include "link/session/commevents.h"
 
-#include "link/link.h"
-#include "link/messages.h"
+#include "link/transport/link.h"
+#include "link/session/messages.h"
 
 #include <algorithm>
 

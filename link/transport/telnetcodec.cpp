@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/telnetcodec.h"
+#include "link/transport/telnetcodec.h"
 
 namespace korvanta {
 

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "link/timing.h"
+#include "link/protocol/timing.h"
 
-#include "link/text.h"
+#include "link/session/text.h"
+#include "link/session/serialcontrol.h"
 
 #include <QString>
 

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/identify.h"
+#include "link/session/identify.h"
 
-#include "link/exchange.h"
-#include "link/link.h"
-#include "link/messages.h"
-#include "link/ports.h"
-#include "link/session.h"
+#include "link/protocol/exchange.h"
+#include "link/transport/link.h"
+#include "link/session/messages.h"
+#include "link/ports/ports.h"
+#include "link/session/serialcontrol.h"
+#include "link/session/session.h"
 
 namespace korvanta {
 

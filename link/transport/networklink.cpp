@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/networklink.h"
+#include "link/transport/networklink.h"
 
-#include "link/wait.h"
+#include "link/transport/wait.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -16,25 +16,22 @@ constexpr int kBannerLength = 120;
 constexpr int kReadPiece = 16 * 1024;
 } // namespace
 
-NetworkLink::NetworkLink(const PortAddress &address, QObject *parent) : Link(parent), m_address(address)
+NetworkLink::NetworkLink(const PortAddress &address, QObject *parent)
+    : Link(parent), m_address(address), m_stream(streamFor(address, this))
 {
-    // The socket's own buffer is bounded too: once it is full, TCP holds the
-    // server back until the link takes more.
-    m_socket.setReadBufferSize(kMaxInput);
-    connect(&m_socket, &QTcpSocket::readyRead, this, &NetworkLink::pump);
-    connect(&m_socket, &QTcpSocket::bytesWritten, this, &NetworkLink::answer);
-    connect(&m_socket, &QTcpSocket::disconnected, this, &NetworkLink::onEnded);
-    connect(&m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
-        if (m_socket.state() != QAbstractSocket::ConnectedState)
-            onEnded();
-    });
+    // The stream's own buffer is bounded too: once it is full, the server is
+    // held back until the link takes more.
+    m_stream->setReadBufferSize(kMaxInput);
+    connect(m_stream, &ByteStream::readyRead, this, &NetworkLink::pump);
+    connect(m_stream, &ByteStream::bytesWritten, this, &NetworkLink::answer);
+    connect(m_stream, &ByteStream::ended, this, &NetworkLink::onEnded);
 }
 
 bool NetworkLink::open()
 {
     if (m_open)
         return true;
-    m_socket.abort(); // what is left of an earlier connection ends here, not in this one
+    m_stream->abort(); // what is left of an earlier connection ends here, not in this one
     m_input.clear();
     m_banner.clear();
     m_asked = false;
@@ -42,43 +39,15 @@ bool NetworkLink::open()
     m_closedByServer = false;
     m_whyNotOpen.clear();
     m_codec.reset(m_address.kind == PortAddress::Rfc2217 ? new TelnetCodec(true) : nullptr);
-    if (!connectToServer() || !negotiate()) {
-        m_socket.abort();
+    const bool connected = m_stream->open(m_address, QDeadlineTimer(m_deadlines.connectMs), &m_whyNotOpen);
+    if (!connected && m_stream->closedByServer()) // it took the connection, and closed it at once
+        m_whyNotOpen = closedReason();
+    if (!connected || !negotiate()) {
+        m_stream->abort();
         return false;
     }
     m_open = true;
     return true;
-}
-
-bool NetworkLink::connectToServer()
-{
-    const QString where = m_address.text();
-    m_socket.connectToHost(m_address.host, m_address.port);
-    waitFor(QDeadlineTimer(m_deadlines.connectMs),
-            [this] { return m_socket.state() == QAbstractSocket::ConnectedState || m_ended; });
-    if (m_socket.state() == QAbstractSocket::ConnectedState) {
-        // A command goes out at once, not held back for an earlier one's acknowledgement.
-        m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        return true;
-    }
-    switch (m_socket.error()) {
-    case QAbstractSocket::ConnectionRefusedError:
-        m_whyNotOpen = NetworkTexts::tr("%1 への接続は拒否されました。サーバーが動いているか、ポート番号が正しいか確かめてください。")
-                           .arg(where);
-        break;
-    case QAbstractSocket::HostNotFoundError:
-        m_whyNotOpen = NetworkTexts::tr("%1: ホスト「%2」が見つかりません。").arg(where, m_address.host);
-        break;
-    case QAbstractSocket::RemoteHostClosedError: // it took the connection, and closed it at once
-        m_whyNotOpen = closedReason();
-        break;
-    default:
-        m_whyNotOpen = m_ended ? QStringLiteral("%1: %2").arg(where, m_socket.errorString())
-                               : NetworkTexts::tr("%1 は %2 秒以内に接続に応答しませんでした。")
-                                     .arg(where)
-                                     .arg(m_deadlines.connectMs / 1000.0);
-    }
-    return false;
 }
 
 bool NetworkLink::negotiate()
@@ -87,8 +56,7 @@ bool NetworkLink::negotiate()
     if (!m_codec)
         return true; // a raw port has nothing to agree
     const TelnetCodec::Line line;
-    m_socket.write(m_codec->opening() + TelnetCodec::setLine(line));
-    m_socket.flush();
+    m_stream->write(m_codec->opening() + TelnetCodec::setLine(line));
     const auto settled = [this] {
         return m_ended || m_codec->comPort() == TelnetCodec::Agreement::Refused
             || (m_codec->comPort() == TelnetCodec::Agreement::Agreed && m_codec->answers().complete());
@@ -149,10 +117,7 @@ void NetworkLink::close()
 {
     m_open = false;
     m_input.clear();
-    if (m_socket.state() != QAbstractSocket::UnconnectedState) {
-        m_socket.flush();
-        m_socket.disconnectFromHost();
-    }
+    m_stream->close();
 }
 
 void NetworkLink::output(const QByteArray &text)
@@ -160,13 +125,12 @@ void NetworkLink::output(const QByteArray &text)
     if (!m_open || m_ended)
         return;
     m_asked = true;
-    m_socket.write(m_codec ? m_codec->encode(text) : text);
-    m_socket.flush();
+    m_stream->write(m_codec ? m_codec->encode(text) : text);
 }
 
 int NetworkLink::outBufferCount() const
 {
-    return m_open && !m_ended ? int(qMin<qint64>(m_socket.bytesToWrite(), INT_MAX)) : 0;
+    return m_open && !m_ended ? int(qMin<qint64>(m_stream->bytesToWrite(), INT_MAX)) : 0;
 }
 
 QByteArray NetworkLink::readBuffered(int max)
@@ -175,7 +139,7 @@ QByteArray NetworkLink::readBuffered(int max)
     m_input.remove(0, taken.size());
     // What waits in the socket comes in from the event loop, not from here:
     // a receiver that reads at every receive event would otherwise nest.
-    if (!m_pumpQueued && m_socket.bytesAvailable() > 0) {
+    if (!m_pumpQueued && m_stream->bytesAvailable() > 0) {
         m_pumpQueued = true;
         QMetaObject::invokeMethod(this, &NetworkLink::pump, Qt::QueuedConnection);
     }
@@ -191,9 +155,9 @@ void NetworkLink::pump()
     bool received = false;
     for (;;) {
         const qint64 room = m_open ? kMaxInput - m_input.size() : kReadPiece;
-        if (room <= 0 || !m_socket.isOpen()) // the connection may have ended meanwhile
+        if (room <= 0 || m_stream->bytesAvailable() <= 0) // nothing waits: the connection may have ended meanwhile
             break;
-        const QByteArray bytes = m_socket.read(qMin<qint64>(room, kReadPiece));
+        const QByteArray bytes = m_stream->read(qMin<qint64>(room, kReadPiece));
         if (bytes.isEmpty())
             break;
         const QByteArray data = m_codec ? m_codec->decode(bytes) : bytes;
@@ -213,12 +177,10 @@ void NetworkLink::pump()
 // to go out; the answers wait in the codec otherwise, until the server reads.
 void NetworkLink::answer()
 {
-    if (!m_codec || m_socket.bytesToWrite() >= kMaxUnsent)
+    if (!m_codec || m_stream->bytesToWrite() >= kMaxUnsent)
         return;
-    if (const QByteArray replies = m_codec->takeReplies(); !replies.isEmpty()) {
-        m_socket.write(replies);
-        m_socket.flush();
-    }
+    if (const QByteArray replies = m_codec->takeReplies(); !replies.isEmpty())
+        m_stream->write(replies);
 }
 
 void NetworkLink::onEnded()
@@ -226,7 +188,7 @@ void NetworkLink::onEnded()
     if (m_ended)
         return;
     m_ended = true;
-    m_closedByServer = m_socket.error() == QAbstractSocket::RemoteHostClosedError;
+    m_closedByServer = m_stream->closedByServer();
     if (m_open)
         emit commEvent(comEventLineLost);
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/wait.h"
+#include "link/transport/wait.h"
 
-#include "link/link.h"
+#include "link/transport/link.h"
 
 #include <QCoreApplication>
 #include <QTimer>

@@ -3,7 +3,7 @@
 
 #include <QFlags>
 #include <QString>
-#include "link/text.h"
+#include "link/session/text.h"
 #include <functional>
 
 class QObject;
