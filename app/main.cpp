@@ -137,7 +137,7 @@ int main(int argc, char *argv[])
 
     Messages::setHandler(nullptr);
 
-    Session session(*control.link(), workFile, timing);
+    Session session(*control.link(), workFile, control.timingOf(control.commPort(), timing));
     session.commEvents = control.commEvents();
     session.portName = control.name(control.commPort());
     applyIdentity(session, identity);

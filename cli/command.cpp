@@ -215,7 +215,7 @@ Session *Context::connect()
         m_failure = kFailed;
         return nullptr;
     }
-    m_session = std::make_unique<Session>(*m_control->link(), *m_workFile, m_timing);
+    m_session = std::make_unique<Session>(*m_control->link(), *m_workFile, m_control->timingOf(port, m_timing));
     m_session->commEvents = m_control->commEvents();
     m_session->portName = historyPort();
     applyIdentity(*m_session, identity);

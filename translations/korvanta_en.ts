@@ -887,6 +887,22 @@ Add tries the connection, then writes the port into ports.conf.</translation>
         <source>アドレス「%1」: 「%2://」は使えません。使えるのは %3 です。</source>
         <translation>Address &quot;%1&quot;: &quot;%2://&quot; cannot be used; use one of %3.</translation>
     </message>
+    <message>
+        <source>deadline-scale「%1」は 0.1 から 100 の数ではありません。</source>
+        <translation>deadline-scale &quot;%1&quot; is not a number from 0.1 to 100.</translation>
+    </message>
+    <message>
+        <source>fingerprint「%1」は SHA-256 の指紋 (「SHA256:」と 32 バイトの 16 進) ではありません。</source>
+        <translation>fingerprint &quot;%1&quot; is no SHA-256 fingerprint (&quot;SHA256:&quot; and 32 bytes in hex).</translation>
+    </message>
+    <message>
+        <source>%1 にファイルがありません。</source>
+        <translation>%1 names no file.</translation>
+    </message>
+    <message>
+        <source>「%1」の前にポートの行がありません。</source>
+        <translation>no port line comes before &quot;%1&quot;.</translation>
+    </message>
 </context>
 <context>
     <name>korvanta::PortDialog</name>

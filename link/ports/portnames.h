@@ -12,9 +12,17 @@
 
 namespace korvanta {
 
+// A SHA-256 fingerprint as ports.conf keeps it, "SHA256:" and 32 bytes in
+// upper-case hex joined by ":", from that form, or the bytes with or without
+// the colons, with or without "SHA256:". Nothing when it is none.
+std::optional<QString> normalFingerprint(const QString &text);
+
 // The user's port names: $XDG_CONFIG_HOME/korvanta/ports.conf, one
-// "NAME = ADDRESS" a line, "#" comments. A bad line is left out and named in
-// problems(), with the file's name and line number; the others count.
+// "NAME = ADDRESS" a line, "#" comments. Indented "KEY = VALUE" lines below a
+// port give its settings (PortAddress::Settings): ca, fingerprint, cert, key
+// (files; "~/" the home folder) and deadline-scale. A bad line is left out and
+// named in problems(), with the file's name and line number; the others
+// count.
 class PortNames {
 public:
     static QString defaultPath();

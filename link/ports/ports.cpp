@@ -254,8 +254,13 @@ QString listPorts(const QList<FoundPort> &found, const DeviceProbe &probe)
 
 std::unique_ptr<Link> linkTo(const PortAddress &address)
 {
-    if (address.isNetwork())
-        return std::make_unique<NetworkLink>(address);
+    if (address.isNetwork()) {
+        auto link = std::make_unique<NetworkLink>(address);
+        const NetworkLink::Deadlines usual;
+        const double scale = address.settings.deadlineScale;
+        link->setDeadlines({int(usual.connectMs * scale), int(usual.negotiateMs * scale)});
+        return link;
+    }
     auto link = std::make_unique<SerialLink>(address.path);
     link->explainFailuresWith([](const QString &device, const OpenFailure &failure) {
         return openFailureReason(device, failure);
@@ -291,6 +296,10 @@ LinkFactory serialLinkFactory(const PortMap &map, const QList<FoundPort> &found,
     factory.name = [address](int port) {
         const std::optional<PortAddress> where = address(port);
         return where ? portName(*where) : QString();
+    };
+    factory.deadlineScale = [address](int port) {
+        const std::optional<PortAddress> where = address(port);
+        return where ? where->settings.deadlineScale : 1.0;
     };
     return factory;
 }

@@ -107,6 +107,9 @@ struct LinkFactory {
     // The port as the operator names it (portName()): what its history is
     // kept under.
     std::function<QString(int port)> name;
+    // How many times as long as usual the port's line may take
+    // (ports.conf's deadline-scale); 1 when it says nothing.
+    std::function<double(int port)> deadlineScale;
     // The devices listed after the nine COM ports.
     QList<FoundPort> found = {};
     // The ports named in ports.conf, listed after the devices; shared by the

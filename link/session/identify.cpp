@@ -100,7 +100,7 @@ bool connectPort(SerialControl &control, int port, const Timing &timing, Identit
         return false;
     }
     link->setInputLen(Link::kBulkInputLen);
-    return identifyAdapter(*link, timing, identity, parent);
+    return identifyAdapter(*link, control.timingOf(port, timing), identity, parent);
 }
 
 QString deriveNewFirmwareFlag(const QString &firmwareVersion)

@@ -42,6 +42,12 @@ QString SerialControl::name(int port) const
     return m_factory.name ? m_factory.name(port) : describe(port);
 }
 
+Timing SerialControl::timingOf(int port, const Timing &timing) const
+{
+    const double scale = m_factory.deadlineScale ? m_factory.deadlineScale(port) : 1.0;
+    return scale == 1.0 ? timing : timing.times(scale);
+}
+
 QString SerialControl::describe(int comPort) const
 {
     return m_factory.describe ? m_factory.describe(comPort) : QString();

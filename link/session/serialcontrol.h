@@ -2,6 +2,7 @@
 #pragma once
 
 #include "link/ports/ports.h"
+#include "link/protocol/timing.h"
 
 #include <memory>
 
@@ -29,6 +30,8 @@ public:
     void close();
     QString describe(int comPort) const;
     QString name(int port) const;
+    // The deadlines of the port's line: timing times its deadline-scale.
+    Timing timingOf(int port, const Timing &timing) const;
     const QList<FoundPort> &found() const { return m_factory.found; }
     const QList<PortAddress> &named() const { return *m_factory.named; }
     // A port named while the program runs, at the end of the list; its number.

@@ -26,6 +26,19 @@ struct PortAddress {
     QString host;      // network: a host name or an IP address (without brackets)
     quint16 port = 0;  // network: the TCP port
     QString name;      // the name ports.conf gives it; empty when none
+    QString user;      // a secure shell's user; empty: the local user's name
+
+    // What a port of ports.conf says besides its address ("KEY = VALUE"
+    // lines below it): whom a secure carrier trusts and what it shows of
+    // itself, and how much longer than usual the line may take.
+    struct Settings {
+        QString caFile;      // ca: the CA a TLS server's certificate must chain to; empty: the system's
+        QString fingerprint; // fingerprint: the server's certificate pinned by its SHA-256 ("SHA256:AB:CD:…")
+        QString certFile;    // cert: the client's certificate, for a server that asks for one
+        QString keyFile;     // key: its private key; for a secure shell, the key it logs in with
+        double deadlineScale = 1.0; // deadline-scale: every deadline of the line this many times as long
+        bool operator==(const Settings &other) const = default;
+    } settings;
 
     static PortAddress device(const QString &path)
     {

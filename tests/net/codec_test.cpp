@@ -12,6 +12,7 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/socket.h>
@@ -342,17 +343,23 @@ void CodecTest::addresses()
     QTEST(int(address->port), "port");
 }
 
-// ports.conf: comments, blanks, bad lines named by line and left out.
+// ports.conf: comments, blanks, bad lines named by line and left out; a
+// port's indented settings, read and written back.
 void CodecTest::portNames()
 {
     const auto names = korvanta::PortNames::parse("# rack\n"
-                                                  "\n"
+                                                  "    ca = ~/ca.pem\n"
                                                   " a-1 = rfc2217://rack1:3001   # first\n"
+                                                  "    fingerprint = " + QByteArray(64, 'a') + "\n"
+                                                  "    Deadline-Scale = 3\n"
                                                   "b = tcp://rack1\n"
+                                                  "    key = /k\n" // of the port refused: left with it
                                                   "COM2 = /dev/ttyS9\n"
                                                   "A-1 = tcp://rack1:3\n"
                                                   "no equals sign\n"
-                                                  "bench=/dev/ttyUSB0\n",
+                                                  "bench=/dev/ttyUSB0\n"
+                                                  "\tdeadline-scale = 0\n"
+                                                  "\tfingerprint = SHA256:12\n",
                                                   "ports.conf");
     QStringList listed;
     for (const korvanta::PortAddress &port : names.ports())
@@ -361,8 +368,23 @@ void CodecTest::portNames()
     QStringList lines;
     for (const QString &problem : names.problems())
         lines << problem.section(": ", 0, 0);
-    QCOMPARE(lines, (QStringList{"ports.conf:4", "ports.conf:5", "ports.conf:6", "ports.conf:7"}));
+    QCOMPARE(lines, (QStringList{"ports.conf:2", "ports.conf:6", "ports.conf:8", "ports.conf:9", "ports.conf:10",
+                                 "ports.conf:12", "ports.conf:13"}));
     QCOMPARE(names.find("A-1")->text(), "rfc2217://rack1:3001"); // names are found whatever their case
+    korvanta::PortAddress::Settings a1;
+    a1.fingerprint = "SHA256:" + QStringList(32, "AA").join(':');
+    a1.deadlineScale = 3;
+    QCOMPARE(names.ports()[0].settings, a1);
+    QCOMPARE(names.ports()[1].settings, korvanta::PortAddress::Settings{});
+
+    // What the port dialog adds reads back as it was.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ports.conf");
+    korvanta::PortAddress secure = *korvanta::parseAddress("tcp://rack2:4001");
+    secure.settings = {"/etc/korvanta/ca.pem", a1.fingerprint, "/c.pem", "/c.key", 2.5};
+    korvanta::PortNames added;
+    QVERIFY(added.add(path, "rack-2", secure, nullptr));
+    QCOMPARE(korvanta::PortNames::load(path).find("rack-2")->settings, secure.settings);
 }
 
 QTEST_GUILESS_MAIN(CodecTest)
