@@ -30,6 +30,8 @@ struct Scheme {
 constexpr Scheme kSchemes[] = {
     {"rfc2217", PortAddress::Rfc2217, PortAddress::Carrier::Tcp},
     {"tcp", PortAddress::Tcp, PortAddress::Carrier::Tcp},
+    {"rfc2217+tls", PortAddress::Rfc2217, PortAddress::Carrier::Tls},
+    {"tcp+tls", PortAddress::Tcp, PortAddress::Carrier::Tls},
 };
 const QString kSchemeEnd = QStringLiteral("://");
 

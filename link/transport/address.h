@@ -12,14 +12,15 @@ namespace korvanta {
 
 // Where a port leads: a serial device, or a serial port that a console
 // server offers on the network, by telnet with the COM port control of
-// RFC 2217 (rfc2217://HOST:PORT) or as raw TCP (tcp://HOST:PORT). Both
+// RFC 2217 (rfc2217://HOST:PORT) or as raw TCP (tcp://HOST:PORT), either
+// within TLS ("rfc2217+tls://", "tcp+tls://"). Both
 // programs, the port dialog and `korvanta-cli ports` read addresses here.
 struct PortAddress {
     // What the adapter's bytes travel in: a device's own line, telnet with
     // RFC 2217, or raw.
     enum Kind { Device, Rfc2217, Tcp };
     // What carries a network port's bytes (streamFor()).
-    enum class Carrier { Tcp };
+    enum class Carrier { Tcp, Tls };
     Kind kind = Device;
     Carrier carrier = Carrier::Tcp;
     QString path;      // Device: the device file

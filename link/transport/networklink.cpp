@@ -100,7 +100,7 @@ QString NetworkLink::closedReason() const
     why = why.arg(m_address.text());
     if (!said.isEmpty())
         why += NetworkTexts::tr("(サーバーの応答:「%1」)").arg(said);
-    return why;
+    return why + m_stream->closingHint();
 }
 
 QString NetworkLink::whyLost() const

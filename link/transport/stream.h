@@ -34,6 +34,9 @@ public:
     // failing; and the system's words for what happened.
     virtual bool closedByServer() const = 0;
     virtual QString errorString() const = 0;
+    // What may have made the server close a connection it had just taken,
+    // as a sentence to add to the message; empty when nothing is known.
+    virtual QString closingHint() const { return {}; }
     // At most this many bytes wait unread inside the stream: beyond that the
     // server is held back.
     virtual void setReadBufferSize(qint64 size) = 0;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/transport/tcpstream.h"
 
+#include "link/transport/tlsstream.h"
 #include "link/transport/wait.h"
 
 #include <QCoreApplication>
@@ -36,10 +37,10 @@ bool TcpStream::connectSocket(const PortAddress &address, const QDeadlineTimer &
     bool ended = false;
     const auto end = connect(this, &ByteStream::ended, this, [&ended] { ended = true; });
     const qint64 allowedMs = deadline.remainingTime();
-    m_socket->connectToHost(address.host, address.port);
-    waitFor(deadline, [this, &ended] { return m_socket->state() == QAbstractSocket::ConnectedState || ended; });
+    startConnecting(address);
+    waitFor(deadline, [this, &ended] { return isConnected() || ended; });
     disconnect(end);
-    if (m_socket->state() == QAbstractSocket::ConnectedState) {
+    if (isConnected()) {
         m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         return true;
     }
@@ -74,8 +75,14 @@ qint64 TcpStream::write(const QByteArray &bytes)
     return written;
 }
 
-ByteStream *streamFor(const PortAddress &, QObject *parent)
+ByteStream *streamFor(const PortAddress &address, QObject *parent)
 {
+    switch (address.carrier) {
+    case PortAddress::Carrier::Tls:
+        return new TlsStream(parent);
+    case PortAddress::Carrier::Tcp:
+        break;
+    }
     return new TcpStream(parent);
 }
 

@@ -30,7 +30,9 @@ protected:
     // A stream over socket, which it takes as its child (a secure socket
     // for a stream that encrypts).
     TcpStream(QTcpSocket *socket, QObject *parent);
-    // Connects the socket within the deadline; false with why.
+    // Begins to connect the socket to the address.
+    virtual void startConnecting(const PortAddress &address) { m_socket->connectToHost(address.host, address.port); }
+    // Connects the socket within the deadline (isConnected()); false with why.
     bool connectSocket(const PortAddress &address, const QDeadlineTimer &deadline, QString *why);
 
     QTcpSocket *const m_socket; // among the link's children, where a test finds it

@@ -29,6 +29,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QScopeGuard>
+#include <QSet>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -75,6 +76,7 @@ private slots:
     void windowProgram();
     void addNetworkPort_data();
     void addNetworkPort();
+    void tls();
 
 private:
     enum Served { ByRfc2217, ByTcp };
@@ -91,6 +93,13 @@ private:
     // Runs it to its end, the event loop running meanwhile; its status, its
     // standard output in m_out, its standard error in m_err.
     int run(const QStringList &arguments);
+    // A CA and, signed by it, certificates for 127.0.0.1/localhost (server),
+    // another host (other), an expired one (expired) and a client (client),
+    // each NAME.pem with NAME.key, made by openssl in the test's folder; the
+    // client's CA allowed by ser2net in auth/.
+    bool makeCertificates();
+    // openssl's SHA-256 fingerprint of NAME.pem ("SHA256:AB:…").
+    QString fingerprint(const QString &name);
     // factory.ini read through the address, changed.ini with two settings changed.
     bool writeProfiles(const QStringList &line);
 
@@ -499,6 +508,141 @@ void Ser2netTest::addNetworkPort()
         QVERIFY(!QFile::exists(conf));
         QCOMPARE(combo->count(), 10);
         QCOMPARE(combo->currentIndex(), 0); // back where it was
+    }
+}
+
+bool Ser2netTest::makeCertificates()
+{
+    const QDir dir(m_dir->path());
+    const auto openssl = [&dir](const QStringList &arguments) {
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start("openssl", arguments);
+        return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit
+            && process.exitCode() == 0;
+    };
+    const QStringList newKey{"-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"};
+    QFile config(dir.filePath("ca.cnf"));
+    if (!dir.mkpath("cadb") || !dir.mkpath("auth/korvanta/allowed_certs") || !config.open(QIODevice::WriteOnly))
+        return false;
+    config.write("[ca]\ndefault_ca = test\n[test]\ndatabase = cadb/index.txt\nnew_certs_dir = cadb\n"
+                 "serial = cadb/serial\ndefault_md = sha256\npolicy = any\nunique_subject = no\n"
+                 "[any]\ncommonName = supplied\n[server]\nsubjectAltName = DNS:localhost,IP:127.0.0.1\n"
+                 "[other]\nsubjectAltName = DNS:other.example\n[client]\nextendedKeyUsage = clientAuth\n");
+    config.close();
+    QFile(dir.filePath("cadb/index.txt")).open(QIODevice::WriteOnly);
+    QFile serial(dir.filePath("cadb/serial"));
+    if (!serial.open(QIODevice::WriteOnly) || serial.write("01\n") != 3)
+        return false;
+    serial.close();
+    if (!openssl(QStringList{"req", "-x509"} + newKey + QStringList{"-keyout", "ca.key", "-out", "ca.pem", "-days", "30",
+                                                                    "-subj", "/CN=Test CA"}))
+        return false;
+    // name, common name, extensions, validity
+    const QStringList made[] = {{"server", "localhost", "server", "-days", "30"},
+                                {"other", "other.example", "other", "-days", "30"},
+                                {"expired", "localhost", "server", "-startdate", "20200101000000Z", "-enddate",
+                                 "20200201000000Z"},
+                                {"client", "korvanta", "client", "-days", "30"}};
+    for (const QStringList &c : made)
+        if (!openssl(QStringList{"req"} + newKey + QStringList{"-keyout", c[0] + ".key", "-out", c[0] + ".csr", "-subj", "/CN=" + c[1]})
+            || !openssl(QStringList{"ca", "-batch", "-notext", "-config", "ca.cnf", "-cert", "ca.pem", "-keyfile", "ca.key",
+                                    "-in", c[0] + ".csr", "-out", c[0] + ".pem", "-extensions", c[2]}
+                        + c.mid(3)))
+            return false;
+    // ser2net takes a client whose certificate chains to what the user's allowed_certs hold.
+    return QFile::copy(dir.filePath("ca.pem"), dir.filePath("auth/korvanta/allowed_certs/ca.pem"))
+        && openssl({"rehash", "auth/korvanta/allowed_certs"});
+}
+
+QString Ser2netTest::fingerprint(const QString &name)
+{
+    QProcess process;
+    process.start("openssl", {"x509", "-noout", "-fingerprint", "-sha256", "-in", m_dir->filePath(name + ".pem")});
+    process.waitForFinished(30000);
+    const QString said = QString::fromLatin1(process.readAllStandardOutput()).trimmed();
+    return "SHA256:" + said.mid(said.indexOf(u'=') + 1);
+}
+
+// Console servers over TLS: ser2net's ssl accepters, with a good certificate,
+// one for another host, an expired one, and one that asks for the client's;
+// raw TCP within TLS to the other adapter. A port that is trusted gives the
+// same backup as the adapter's own line; each refusal says why, and nothing
+// reached the adapter.
+void Ser2netTest::tls()
+{
+    QVERIFY(makeCertificates());
+    QVERIFY(startSimulators());
+    const QString mail = m_dir->filePath("mail.ini");
+    QCOMPARE(run({"--port", m_ptys[ByRfc2217], "--workfile", mail, "backup", "pty.ini"}), 0);
+    QFile pty(m_dir->filePath("pty.ini"));
+    QVERIFY(pty.open(QIODevice::ReadOnly));
+    const QByteArray onThePty = pty.readAll();
+
+    const QString dir = m_dir->path();
+    const auto accepter = [&dir](const QString &name, const QString &more = {}) {
+        return QStringLiteral("telnet(rfc2217),ssl(key=%1/%2.key,cert=%1/%2.pem%3),tcp").arg(dir, name, more);
+    };
+    const quint16 good = freePort(), other = freePort(), expired = freePort(), client = freePort(), raw = freePort();
+    QVERIFY(QSet<quint16>({good, other, expired, client, raw, 0}).size() == 6);
+    QVERIFY(m_ser2net.start({{accepter("server"), good, m_ptys[ByRfc2217], "9600n81"},
+                             {accepter("other"), other, m_ptys[ByRfc2217], "9600n81"},
+                             {accepter("expired"), expired, m_ptys[ByRfc2217], "9600n81"},
+                             {accepter("server", ",clientauth"), client, m_ptys[ByRfc2217], "9600n81",
+                              "    authdir: " + dir + "/auth\n"},
+                             {"ssl(key=" + dir + "/server.key,cert=" + dir + "/server.pem),tcp", raw, m_ptys[ByTcp],
+                              "19200n81"}},
+                            dir));
+    const QString ca = "    ca = " + dir + "/ca.pem\n";
+    const QString mine = "    cert = " + dir + "/client.pem\n    key = " + dir + "/client.key\n";
+    const struct {
+        const char *name;
+        QString address;  // {good}, {other}, … : the ports above
+        QString settings; // below the port in ports.conf; {fp}: the good certificate's fingerprint, {otherfp}: another's
+        QString said;     // empty: trusted
+    } rows[] = {
+        {"good certificate", "rfc2217+tls://127.0.0.1:{good}", ca, {}},
+        {"good certificate, by host name", "rfc2217+tls://localhost:{good}", ca, {}},
+        {"unknown CA", "rfc2217+tls://127.0.0.1:{good}", {},
+         "信頼できる認証局のものではありません (SHA-256 指紋 {fp})。このサーバーを信頼するなら、ports.conf のこのポートの下に行「    fingerprint = {fp}」"},
+        {"wrong host name", "rfc2217+tls://127.0.0.1:{other}", ca, "証明書はホスト「127.0.0.1」のものではありません (証明書の名前: other.example)"},
+        {"expired", "rfc2217+tls://127.0.0.1:{expired}", ca, "証明書は 2020-02-01T00:00:00Z に期限が切れています。"},
+        {"pinned, no CA", "tcp+tls://127.0.0.1:{raw}", "    fingerprint = {fp}\n", {}},
+        {"changed fingerprint", "rfc2217+tls://127.0.0.1:{good}", ca + "    fingerprint = {otherfp}\n",
+         "証明書 (SHA-256 指紋 {fp}) は ports.conf で固定された指紋 {otherfp} と違います。"},
+        {"client certificate missing", "rfc2217+tls://127.0.0.1:{client}", ca, "cert と key の行を加えてください。"},
+        {"client certificate given", "rfc2217+tls://127.0.0.1:{client}", ca + mine, {}},
+        {"unreadable CA file", "rfc2217+tls://127.0.0.1:{good}", "    ca = " + dir + "/none.pem\n",
+         "認証局の証明書 (ca)のファイル「" + dir + "/none.pem」を読めません"},
+    };
+    const QString fp = fingerprint("server"), otherFp = fingerprint("other");
+    QVERIFY(fp.size() == 7 + 95 && otherFp.size() == 7 + 95 && fp != otherFp);
+    for (const auto &row : rows) {
+        QString address = row.address;
+        for (auto [name, number] : {std::pair{"{good}", good}, {"{other}", other}, {"{expired}", expired},
+                                    {"{client}", client}, {"{raw}", raw}})
+            address.replace(name, QString::number(number));
+        const auto fill = [&](QString text) { return text.replace("{fp}", fp).replace("{otherfp}", otherFp); };
+        QFile conf(m_dir->filePath("config/korvanta/ports.conf"));
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write(("rack = " + address + "\n" + fill(row.settings)).toUtf8());
+        conf.close();
+        const qsizetype heard = simulatorLog(ByRfc2217).size() + simulatorLog(ByTcp).size();
+        QFile::remove(m_dir->filePath("tls.ini"));
+        const int status = run({"--port", "rack", "--workfile", mail, "backup", "tls.ini"});
+        if (row.said.isEmpty()) {
+            QVERIFY2(status == 0, qPrintable(row.name + (": " + m_err)));
+            QFile backup(m_dir->filePath("tls.ini"));
+            QVERIFY(backup.open(QIODevice::ReadOnly));
+            QVERIFY2(backup.readAll() == onThePty, row.name);
+        } else {
+            QVERIFY2(status == 1, qPrintable(row.name + (": " + m_err)));
+            QVERIFY2(m_err.contains("korvanta-cli: rack: " + address), qPrintable(row.name + (": " + m_err)));
+            QVERIFY2(m_err.contains(fill(row.said)), qPrintable(row.name + (": " + m_err)));
+            QVERIFY2(simulatorLog(ByRfc2217).size() + simulatorLog(ByTcp).size() == heard, row.name);
+        }
     }
 }
 
