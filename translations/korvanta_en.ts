@@ -732,6 +732,62 @@ Settings the profile does not hold (its firmware had none) keep the adapter&apos
         <source>%1 との接続は閉じられました。</source>
         <translation>The connection to %1 was closed.</translation>
     </message>
+    <message>
+        <source>%1: %2のファイル「%3」を読めません (%4)。</source>
+        <translation>%1: cannot read the %2 file “%3” (%4).</translation>
+    </message>
+    <message>
+        <source>PEM 形式の証明書がありません</source>
+        <translation>no certificate in PEM form</translation>
+    </message>
+    <message>
+        <source>認証局の証明書 (ca)</source>
+        <translation>CA certificate (ca)</translation>
+    </message>
+    <message>
+        <source>クライアント証明書 (cert)</source>
+        <translation>client certificate (cert)</translation>
+    </message>
+    <message>
+        <source>秘密鍵 (key)</source>
+        <translation>private key (key)</translation>
+    </message>
+    <message>
+        <source>PEM 形式の暗号化されていない秘密鍵がありません</source>
+        <translation>no unencrypted private key in PEM form</translation>
+    </message>
+    <message>
+        <source>%1 との TLS の接続を確立できませんでした (%2)。</source>
+        <translation>Could not establish the TLS connection with %1 (%2).</translation>
+    </message>
+    <message>
+        <source>%1 のサーバーの証明書 (SHA-256 指紋 %2) は ports.conf で固定された指紋 %3 と違います。証明書が替えられたか、別のサーバーが応答しています。替えたのが確かなときだけ、このポートの fingerprint の行を新しい指紋にしてください。</source>
+        <translation>The certificate of the server at %1 (SHA-256 fingerprint %2) differs from the fingerprint %3 pinned in ports.conf. The certificate was replaced, or another server is answering. Only if you are sure it was replaced, change the port&apos;s fingerprint line to the new fingerprint.</translation>
+    </message>
+    <message>
+        <source>%1 のサーバーの証明書は信頼できる認証局のものではありません (SHA-256 指紋 %2)。このサーバーを信頼するなら、ports.conf のこのポートの下に行「    fingerprint = %2」を加えるか、その認証局の証明書を行「    ca = ファイル」で指定してください。</source>
+        <translation>The certificate of the server at %1 is not from a trusted certificate authority (SHA-256 fingerprint %2). To trust this server, add the line “    fingerprint = %2” below the port in ports.conf, or name its CA&apos;s certificate with the line “    ca = FILE”.</translation>
+    </message>
+    <message>
+        <source>%1 のサーバーの証明書はホスト「%2」のものではありません (証明書の名前: %3)。</source>
+        <translation>The certificate of the server at %1 is not for the host “%2” (the certificate&apos;s name: %3).</translation>
+    </message>
+    <message>
+        <source>%1 のサーバーの証明書は %2 に期限が切れています。</source>
+        <translation>The certificate of the server at %1 expired on %2.</translation>
+    </message>
+    <message>
+        <source>%1 のサーバーの証明書は %2 まで有効になりません。</source>
+        <translation>The certificate of the server at %1 is not valid before %2.</translation>
+    </message>
+    <message>
+        <source>%1 のサーバーの証明書を受け付けられません (%2)。</source>
+        <translation>The certificate of the server at %1 cannot be accepted (%2).</translation>
+    </message>
+    <message>
+        <source>サーバーがクライアント証明書を求めているなら、ports.conf のこのポートの下に cert と key の行を加えてください。</source>
+        <translation> If the server asks for a client certificate, add cert and key lines below the port in ports.conf.</translation>
+    </message>
 </context>
 <context>
     <name>korvanta::NetworkPortDialog</name>
