@@ -55,7 +55,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QRadioButton>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -73,11 +72,16 @@ using namespace korvanta;
 using bench::ConsoleServer;
 using bench::Run;
 using bench::runProgram;
+using bench::ScopedVariable;
 using bench::Simulator;
 
 namespace {
 
 constexpr double kCharMs = 10.0 / 19200.0 * 1000.0;
+
+// The way to the adapter: its pseudo-terminal, ser2net by RFC 2217, or the
+// same within TLS.
+enum class Via { Pty, Ser2net, Tls };
 
 double cpuMs()
 {
@@ -407,15 +411,16 @@ double timedOutExchange(bool network = false)
 
 // How long opening the line takes: a pseudo-terminal, or the same behind
 // ser2net by RFC 2217 (connection, negotiation, the line set and
-// acknowledged), in ms.
-double openingMs(bool network)
+// acknowledged), within TLS too (the handshake besides), in ms.
+double openingMs(Via via)
 {
     Simulator simulator;
     ConsoleServer server;
-    if (!simulator.start({}) || (network && !server.start(simulator.device())))
+    if (!simulator.start({}) || (via != Via::Pty && !server.start(simulator.device(), via == Via::Tls)))
         return -1;
-    const std::unique_ptr<Link> link = network ? linkTo(*parseAddress(server.address()))
-                                               : linkTo(PortAddress::device(simulator.device()));
+    PortAddress address = via == Via::Pty ? PortAddress::device(simulator.device()) : *parseAddress(server.address());
+    address.settings.fingerprint = server.fingerprint();
+    const std::unique_ptr<Link> link = linkTo(address);
     QElapsedTimer clock;
     clock.start();
     if (!link->open())
@@ -513,7 +518,7 @@ struct ProfileRows {
 // korvanta-cli COMMAND... against korvanta-sim --paced started from state:
 // the run, and the line's own time of what it sent.
 bool cliAgainst(const QMap<QString, QString> &state, const QStringList &command, const QDir &dir, Run &run,
-                Exchanges &line, bool network)
+                Exchanges &line, Via via)
 {
     const QString name = command.value(0);
     const QString statePath = dir.filePath(name + QStringLiteral(".state"));
@@ -523,9 +528,12 @@ bool cliAgainst(const QMap<QString, QString> &state, const QStringList &command,
     ConsoleServer server; // through it, the adapter hears nothing until the line is set
     if (!simulator.start({QStringLiteral("--state"), statePath, QStringLiteral("--log"), logPath, QStringLiteral("--paced"),
                           QStringLiteral("--expect-line"), QStringLiteral("19200,8N1")})
-        || (network && !server.start(simulator.device())))
+        || (via != Via::Pty && !server.start(simulator.device(), via == Via::Tls)))
         return false;
-    const QStringList options{QStringLiteral("--port"), network ? server.address() : simulator.device(),
+    // Within TLS by the name of a ports.conf that pins the server's certificate.
+    const ScopedVariable config("XDG_CONFIG_HOME", QFile::encodeName(server.configHome()));
+    const QString port = via == Via::Tls ? QStringLiteral("bench") : via == Via::Ser2net ? server.address() : simulator.device();
+    const QStringList options{QStringLiteral("--port"), port,
                               QStringLiteral("--workfile"), dir.filePath(name + QStringLiteral(".ini"))};
     if (!runProgram(QStringLiteral("korvanta-cli"), options + command, run))
         return false;
@@ -533,25 +541,18 @@ bool cliAgainst(const QMap<QString, QString> &state, const QStringList &command,
     return true;
 }
 
-bool profileRun(ProfileRows &rows, bool network)
+bool profileRun(ProfileRows &rows, Via via)
 {
     QTemporaryDir dir;
     const QString profile = dir.filePath(QStringLiteral("profile.ini"));
     Run backup, restore;
     // The restore's own backup of the adapter goes to the scratch folder.
-    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
-    const auto restoreDataHome = qScopeGuard([&] {
-        if (dataHome.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", dataHome);
-    });
+    const ScopedVariable dataHome("XDG_DATA_HOME", QFile::encodeName(dir.path()));
     // The adapter the windows are measured on, restored onto one as shipped.
     if (!cliAgainst(startingState(), {QStringLiteral("backup"), profile}, QDir(dir.path()), backup, rows.backupLine,
-                    network)
+                    via)
         || !cliAgainst(sim::SimulatedAdapter().storedSettings(), {QStringLiteral("restore"), profile},
-                       QDir(dir.path()), restore, rows.restoreLine, network))
+                       QDir(dir.path()), restore, rows.restoreLine, via))
         return false;
     rows.backupMs.add(backup.ms);
     rows.backupRatio.add(backup.ms / rows.backupLine.lineMs());
@@ -561,9 +562,9 @@ bool profileRun(ProfileRows &rows, bool network)
     // One setting read, and one changed: only what holds it is read.
     Run get, set;
     if (!cliAgainst(startingState(), {QStringLiteral("get"), QStringLiteral("TEL1.HASHIN")}, QDir(dir.path()), get,
-                    rows.getLine, network)
+                    rows.getLine, via)
         || !cliAgainst(startingState(), {QStringLiteral("set"), QStringLiteral("TEL1.HASHIN=9")}, QDir(dir.path()), set,
-                       rows.setLine, network))
+                       rows.setLine, via))
         return false;
     rows.getMs.add(get.ms);
     rows.getRatio.add(get.ms / rows.getLine.lineMs());
@@ -643,15 +644,17 @@ int main(int argc, char **argv)
             memory.add(mb);
     }
 
-    ProfileRows profiles, networkProfiles;
-    Figure cliStart, networkCpu, openPty, openNetwork;
+    ProfileRows profiles, networkProfiles, tlsProfiles;
+    Figure cliStart, networkCpu, openPty, openNetwork, openTls;
     for (int run = 0; run < (windowsOnly ? 0 : runs); ++run) {
-        ok = profileRun(profiles, false) && ok;
-        ok = profileRun(networkProfiles, true) && ok;
-        const double pty = openingMs(false), network = openingMs(true);
-        ok = pty >= 0 && network >= 0 && ok;
+        ok = profileRun(profiles, Via::Pty) && ok;
+        ok = profileRun(networkProfiles, Via::Ser2net) && ok;
+        ok = profileRun(tlsProfiles, Via::Tls) && ok;
+        const double pty = openingMs(Via::Pty), network = openingMs(Via::Ser2net), tls = openingMs(Via::Tls);
+        ok = pty >= 0 && network >= 0 && tls >= 0 && ok;
         openPty.add(pty);
         openNetwork.add(network);
+        openTls.add(tls);
         if (run < std::max(3, runs / 2))
             networkCpu.add(timedOutExchange(true));
         const double ms = cliStartMs();
@@ -711,9 +714,12 @@ int main(int argc, char **argv)
         row("restore rfc2217", networkProfiles.restoreLine, networkProfiles.restoreMs, networkProfiles.restoreRatio);
         row("get one rfc2217", networkProfiles.getLine, networkProfiles.getMs, networkProfiles.getRatio);
         row("set one rfc2217", networkProfiles.setLine, networkProfiles.setMs, networkProfiles.setRatio);
-        std::printf("  (rfc2217: through ser2net on 127.0.0.1, the device at 9600n81 until the program sets it)\n");
-        std::printf("  opening the line, ms: pty %s; rfc2217 through ser2net %s\n", qPrintable(openPty.text(2)),
-                    qPrintable(openNetwork.text(2)));
+        row("backup tls", tlsProfiles.backupLine, tlsProfiles.backupMs, tlsProfiles.backupRatio);
+        row("restore tls", tlsProfiles.restoreLine, tlsProfiles.restoreMs, tlsProfiles.restoreRatio);
+        std::printf("  (rfc2217: through ser2net on 127.0.0.1, the device at 9600n81 until the program sets it;\n"
+                    "  tls: the same within TLS, a self-signed P-256 certificate pinned in ports.conf)\n");
+        std::printf("  opening the line, ms: pty %s; rfc2217 through ser2net %s; within TLS %s\n", qPrintable(openPty.text(2)),
+                    qPrintable(openNetwork.text(2)), qPrintable(openTls.text(2)));
         std::printf("  one exchange timing out after 10 s through ser2net, processor %% of a core: %s\n",
                     qPrintable(networkCpu.text(3)));
         std::printf("  korvanta-cli --version, start to end, ms: %s\n", qPrintable(cliStart.text(1)));

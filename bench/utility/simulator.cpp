@@ -94,11 +94,15 @@ void Simulator::stop()
 
 Simulator::~Simulator() { stop(); }
 
-bool ConsoleServer::start(const QString &device)
+bool ConsoleServer::start(const QString &device, bool secure)
 {
     m_port = testing::freePort();
-    if (!m_server.start({{QStringLiteral("telnet(rfc2217),tcp(nodelay)"), m_port, device, QStringLiteral("9600n81"),
-                          QStringLiteral("    chardelay: false\n")}},
+    m_secure = secure;
+    if (secure && !makeCertificate())
+        return false;
+    const QString ssl = QStringLiteral("ssl(key=%1/server.key,cert=%1/server.pem),").arg(m_folder.path());
+    if (!m_server.start({{QStringLiteral("telnet(rfc2217),%1tcp(nodelay)").arg(secure ? ssl : QString()), m_port, device,
+                          QStringLiteral("9600n81"), QStringLiteral("    chardelay: false\n")}},
                         m_folder.path())) {
         std::fprintf(stderr, "cannot start ser2net (scripts/setup.sh installs it)\n");
         return false;
@@ -106,9 +110,50 @@ bool ConsoleServer::start(const QString &device)
     return true;
 }
 
+bool ConsoleServer::makeCertificate()
+{
+    QProcess openssl;
+    openssl.setWorkingDirectory(m_folder.path());
+    openssl.start(QStringLiteral("sh"),
+                  {QStringLiteral("-c"),
+                   QStringLiteral("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 "
+                                  "-subj /CN=localhost -keyout server.key -out server.pem 2>/dev/null && "
+                                  "openssl x509 -noout -fingerprint -sha256 -in server.pem")});
+    const QString said = openssl.waitForFinished(30000) && openssl.exitCode() == 0
+        ? QString::fromLatin1(openssl.readAllStandardOutput()).trimmed()
+        : QString();
+    QFile conf(m_folder.filePath(QStringLiteral("korvanta/ports.conf")));
+    if (!said.contains(u'=') || !QDir(m_folder.path()).mkpath(QStringLiteral("korvanta"))
+        || !conf.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "cannot make a certificate with openssl\n");
+        return false;
+    }
+    m_fingerprint = QStringLiteral("SHA256:") + said.mid(said.indexOf(u'=') + 1);
+    conf.write(QStringLiteral("bench = rfc2217+tls://127.0.0.1:%1\n    fingerprint = %2\n")
+                   .arg(m_port)
+                   .arg(m_fingerprint)
+                   .toUtf8());
+    return true;
+}
+
 QString ConsoleServer::address() const
 {
-    return QStringLiteral("rfc2217://127.0.0.1:%1").arg(m_port);
+    return QStringLiteral("%1://127.0.0.1:%2").arg(m_secure ? "rfc2217+tls" : "rfc2217").arg(m_port);
+}
+
+ScopedVariable::ScopedVariable(const char *name, const QByteArray &value) : m_name(name), m_was(qgetenv(name))
+{
+    if (!qEnvironmentVariableIsSet(name))
+        m_was = QByteArray();
+    qputenv(name, value);
+}
+
+ScopedVariable::~ScopedVariable()
+{
+    if (m_was.isNull())
+        qunsetenv(m_name);
+    else
+        qputenv(m_name, m_was);
 }
 
 } // namespace korvanta::bench
