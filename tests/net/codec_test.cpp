@@ -317,6 +317,9 @@ void CodecTest::addresses_data()
                              << 3001 << "";
     QTest::newRow("scheme in capitals") << "TCP://10.0.0.7:4001" << "tcp://10.0.0.7:4001" << "10.0.0.7" << 4001 << "";
     QTest::newRow("IPv6") << "rfc2217://[::1]:2001" << "rfc2217://[::1]:2001" << "::1" << 2001 << "";
+    QTest::newRow("rfc2217 within TLS") << "rfc2217+tls://rack1.example:3001" << "rfc2217+tls://rack1.example:3001"
+                                        << "rack1.example" << 3001 << "";
+    QTest::newRow("raw within TLS, in capitals") << "TCP+TLS://[::1]:4001" << "tcp+tls://[::1]:4001" << "::1" << 4001 << "";
     QTest::newRow("device") << "/dev/ttyUSB0" << "/dev/ttyUSB0" << "" << 0 << "";
     QTest::newRow("no port") << "tcp://rack1" << "" << "" << 0 << "ポート番号がありません";
     QTest::newRow("port 0") << "tcp://rack1:0" << "" << "" << 0 << "1 から 65535";
