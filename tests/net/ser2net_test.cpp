@@ -589,15 +589,18 @@ void Ser2netTest::tls()
     const auto accepter = [&dir](const QString &name, const QString &more = {}) {
         return QStringLiteral("telnet(rfc2217),ssl(key=%1/%2.key,cert=%1/%2.pem%3),tcp").arg(dir, name, more);
     };
-    const quint16 good = freePort(), other = freePort(), expired = freePort(), client = freePort(), raw = freePort();
-    QVERIFY(QSet<quint16>({good, other, expired, client, raw, 0}).size() == 6);
+    const quint16 good = freePort(), other = freePort(), expired = freePort(), client = freePort(), raw = freePort(),
+                  rawClient = freePort();
+    QVERIFY(QSet<quint16>({good, other, expired, client, raw, rawClient, 0}).size() == 7);
     QVERIFY(m_ser2net.start({{accepter("server"), good, m_ptys[ByRfc2217], "9600n81"},
                              {accepter("other"), other, m_ptys[ByRfc2217], "9600n81"},
                              {accepter("expired"), expired, m_ptys[ByRfc2217], "9600n81"},
                              {accepter("server", ",clientauth"), client, m_ptys[ByRfc2217], "9600n81",
                               "    authdir: " + dir + "/auth\n"},
                              {"ssl(key=" + dir + "/server.key,cert=" + dir + "/server.pem),tcp", raw, m_ptys[ByTcp],
-                              "19200n81"}},
+                              "19200n81"},
+                             {"ssl(key=" + dir + "/server.key,cert=" + dir + "/server.pem,clientauth),tcp", rawClient,
+                              m_ptys[ByTcp], "19200n81", "    authdir: " + dir + "/auth\n"}},
                             dir));
     const QString ca = "    ca = " + dir + "/ca.pem\n";
     const QString mine = "    cert = " + dir + "/client.pem\n    key = " + dir + "/client.key\n";
@@ -620,6 +623,7 @@ void Ser2netTest::tls()
          "証明書 (SHA-256 指紋 {fp}) は ports.conf で固定された指紋 {otherfp} と違います。"},
         {"client certificate missing", "rfc2217+tls://127.0.0.1:{client}", ca, "cert と key の行を加えてください。"},
         {"client certificate given", "rfc2217+tls://127.0.0.1:{client}", ca + mine, {}},
+        {"client certificate missing, raw", "tcp+tls://127.0.0.1:{rawclient}", ca, "cert と key の行を加えてください。"},
         {"unreadable CA file", "rfc2217+tls://127.0.0.1:{good}", "    ca = " + dir + "/none.pem\n",
          "認証局の証明書 (ca)のファイル「" + dir + "/none.pem」を読めません"},
         {"a key that is not one", "rfc2217+tls://127.0.0.1:{client}", ca + "    cert = " + dir + "/client.pem\n    key = " + dir + "/ca.pem\n",
@@ -638,7 +642,7 @@ void Ser2netTest::tls()
         }
         QString address = row.address;
         for (auto [name, number] : {std::pair{"{good}", good}, {"{other}", other}, {"{expired}", expired},
-                                    {"{client}", client}, {"{raw}", raw}})
+                                    {"{client}", client}, {"{raw}", raw}, {"{rawclient}", rawClient}})
             address.replace(name, QString::number(number));
         const auto fill = [&](QString text) { return text.replace("{fp}", fp).replace("{otherfp}", otherFp); };
         QFile conf(m_dir->filePath("config/korvanta/ports.conf"));
