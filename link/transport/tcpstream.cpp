@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/transport/tcpstream.h"
 
+#include "link/transport/sshstream.h"
 #include "link/transport/wait.h"
 
 #include <QCoreApplication>
@@ -74,8 +75,10 @@ qint64 TcpStream::write(const QByteArray &bytes)
     return written;
 }
 
-ByteStream *streamFor(const PortAddress &, QObject *parent)
+ByteStream *streamFor(const PortAddress &address, QObject *parent)
 {
+    if (address.carrier == PortAddress::Carrier::Ssh)
+        return new SshStream(parent);
     return new TcpStream(parent);
 }
 
