@@ -333,20 +333,15 @@ QByteArray SshStream::read(qint64 max)
 
 void SshStream::close()
 {
-    if (m_channel && !m_ended) {
-        pump();
-        QDeadlineTimer flushed(kCloseFlushMs);
-        waitFor(flushed, [this] {
-            pump();
-            return m_ended || m_out.isEmpty();
-        });
-        if (!m_ended) {
-            ssh_channel_send_eof(m_channel);
-            ssh_channel_close(m_channel);
-            ssh_blocking_flush(m_session, int(qMax<qint64>(flushed.remainingTime(), 0)));
-        }
-    }
     const bool wasOpen = m_channel && !m_ended;
+    if (wasOpen) { // what is written leaves first, within a bound
+        waitFor(QDeadlineTimer(kCloseFlushMs), [this] {
+            pump();
+            return m_ended || (m_out.isEmpty() && !(ssh_get_poll_flags(m_session) & SSH_WRITE_PENDING));
+        });
+        ssh_channel_send_eof(m_channel);
+        ssh_channel_close(m_channel);
+    }
     release();
     if (wasOpen) {
         m_ended = true;

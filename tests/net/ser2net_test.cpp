@@ -11,7 +11,6 @@
 #include "link/session/identify.h"
 #include "link/transport/link.h"
 #include "link/transport/networklink.h"
-#include "link/transport/wait.h"
 #include "link/ports/ports.h"
 #include "link/session/serialcontrol.h"
 #include "link/session/session.h"
@@ -91,8 +90,8 @@ private:
     QStringList simulatorLog(Served kind) const;
     // A key pair made by ssh-keygen in the test's folder: NAME and NAME.pub.
     QString makeKey(const QString &name);
-    // OpenSSH's server on a free port of 127.0.0.1, with the host key and
-    // authorized_keys in the test's folder, as the test's own user.
+    // Starts OpenSSH's server for a free port of 127.0.0.1, with the host key
+    // and authorized_keys in the test's folder, as the test's own user.
     bool startSshd(quint16 port);
     QString address(Served kind) const;
     // Starts korvanta-cli in the test's folder, $XDG_DATA_HOME and
@@ -539,7 +538,7 @@ bool Ser2netTest::startSshd(quint16 port)
     m_sshd.setStandardErrorFile(m_dir->filePath("sshd.log"));
     m_sshd.start(QStandardPaths::findExecutable("sshd", {"/usr/sbin", "/usr/bin"}),
                  {"-D", "-e", "-f", config.fileName()});
-    return korvanta::waitFor(QDeadlineTimer(5000), [port] { return korvanta::testing::listening(port); });
+    return m_sshd.waitForStarted(5000);
 }
 
 // A console server behind OpenSSH's server, its forced command bridging to
@@ -562,7 +561,6 @@ void Ser2netTest::overSsh_data()
 
 void Ser2netTest::overSsh()
 {
-    using korvanta::waitFor;
     QFETCH(QString, knownKey);
     QFETCH(QString, login);
     QFETCH(QString, said);
@@ -583,7 +581,8 @@ void Ser2netTest::overSsh()
                      + read(user + ".pub") + "\n");
     authorized.close();
     const quint16 port = m_ports[ByTcp];
-    QVERIFY2(startSshd(port), read(m_dir->filePath("sshd.log")).constData());
+    QVERIFY(startSshd(port));
+    QTRY_VERIFY2_WITH_TIMEOUT(korvanta::testing::listening(port), read(m_dir->filePath("sshd.log")).constData(), 5000);
 
     const QString home = m_dir->filePath("home");
     QVERIFY(QDir(home).mkpath(".ssh"));
@@ -601,7 +600,7 @@ void Ser2netTest::overSsh()
         const QString socket = m_dir->filePath("agent");
         diesWithParent(m_agent);
         m_agent.start("ssh-agent", {"-D", "-a", socket});
-        QVERIFY(waitFor(QDeadlineTimer(5000), [&socket] { return QFile::exists(socket); }));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), 5000);
         m_environment.insert("SSH_AUTH_SOCK", socket);
         QProcess add;
         add.setProcessEnvironment(m_environment);
