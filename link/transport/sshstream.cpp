@@ -75,7 +75,10 @@ SshStream::~SshStream()
 void SshStream::release()
 {
     m_tick.stop();
-    delete m_notifier;
+    if (m_notifier) { // perhaps in its own signal: it goes once that returned
+        m_notifier->setEnabled(false);
+        m_notifier->deleteLater();
+    }
     m_notifier = nullptr;
     if (m_channel)
         ssh_channel_free(m_channel);
@@ -244,12 +247,17 @@ bool SshStream::logIn(const PortAddress &address, const QDeadlineTimer &deadline
 
 bool SshStream::openShell(const PortAddress &address, const QDeadlineTimer &deadline, QString *why)
 {
-    m_channel = ssh_channel_new(m_session);
+    // The stream's own only once the shell runs: until then nothing is pumped.
+    ssh_channel channel = ssh_channel_new(m_session);
     int rc = SSH_ERROR;
-    if (m_channel && drive([this] { return ssh_channel_open_session(m_channel); }, SSH_AGAIN, deadline, &rc)
-        && rc == SSH_OK && drive([this] { return ssh_channel_request_shell(m_channel); }, SSH_AGAIN, deadline, &rc)
-        && rc == SSH_OK)
+    if (channel && drive([channel] { return ssh_channel_open_session(channel); }, SSH_AGAIN, deadline, &rc)
+        && rc == SSH_OK && drive([channel] { return ssh_channel_request_shell(channel); }, SSH_AGAIN, deadline, &rc)
+        && rc == SSH_OK) {
+        m_channel = channel;
         return true;
+    }
+    if (channel)
+        ssh_channel_free(channel);
     *why = deadline.hasExpired()
                ? SshTexts::tr("%1: サーバーはポートへの通り道を時間内に開きませんでした。").arg(address.text())
                : SshTexts::tr("%1: サーバーはポートへの通り道を開きませんでした: %2").arg(address.text(), sessionError());
