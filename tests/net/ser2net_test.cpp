@@ -549,7 +549,8 @@ bool Ser2netTest::startSshd(quint16 port)
 void Ser2netTest::overSsh_data()
 {
     QTest::addColumn<QString>("knownKey"); // what known_hosts holds for the server: host, other, or nothing
-    QTest::addColumn<QString>("login");    // "key" (ports.conf), "agent", or "wrong" (a key the server does not know)
+    QTest::addColumn<QString>("login");    // "key" (ports.conf), "agent", "wrong" (a key the server does not know),
+                                           // or "gone" (the key, its forced command ending at once)
     QTest::addColumn<QString>("said");     // empty: it works; {fingerprint}: the server's
     QTest::newRow("known host, the port's key") << "host" << "key" << "";
     QTest::newRow("known host, ssh-agent") << "host" << "agent" << "";
@@ -557,6 +558,7 @@ void Ser2netTest::overSsh_data()
                                   << "のホスト鍵を知らないため接続しません。鍵の指紋は {fingerprint} です。";
     QTest::newRow("changed host key") << "other" << "agent" << ": 警告: ssh://127.0.0.1:";
     QTest::newRow("a key the server does not take") << "host" << "wrong" << "としてのログインを認めませんでした";
+    QTest::newRow("the forced command ends at once") << "host" << "gone" << "との接続は閉じられました。";
 }
 
 void Ser2netTest::overSsh()
@@ -575,9 +577,8 @@ void Ser2netTest::overSsh()
     QVERIFY(startSimulators());
     QFile authorized(m_dir->filePath("authorized_keys"));
     QVERIFY(authorized.open(QIODevice::WriteOnly));
-    authorized.write(QStringLiteral("command=\"%1 - %2,raw,echo=0,b19200,cs8,parenb=0,cstopb=0\" ")
-                         .arg(socat, m_ptys[ByTcp])
-                         .toUtf8()
+    const QString bridge = QStringLiteral("%1 - %2,raw,echo=0,b19200,cs8,parenb=0,cstopb=0").arg(socat, m_ptys[ByTcp]);
+    authorized.write(QStringLiteral("command=\"%1\" ").arg(login == "gone" ? QStringLiteral("true") : bridge).toUtf8()
                      + read(user + ".pub") + "\n");
     authorized.close();
     const quint16 port = m_ports[ByTcp];
@@ -612,7 +613,7 @@ void Ser2netTest::overSsh()
         conf.write(QStringLiteral("rack-s = ssh://%1@127.0.0.1:%2\n    key = %3\n")
                        .arg(QString::fromLocal8Bit(::getpwuid(::getuid())->pw_name))
                        .arg(port)
-                       .arg(login == "key" ? user : wrong)
+                       .arg(login == "wrong" ? wrong : user)
                        .toUtf8());
         conf.close();
         address = "rack-s";
