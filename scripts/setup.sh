@@ -13,6 +13,8 @@ packages=(cmake ninja-build g++ pkg-config
           xvfb xauth fonts-dejavu-core fonts-ipafont-gothic qt6-translations-l10n
           man-db                                        # tests/manpages
           ser2net                                       # tests/net: the console server
+          libssh-dev                                    # console servers over SSH
+          openssh-server socat                          # tests/net: the console server over SSH
           desktop-file-utils appstream                  # scripts/installcheck.sh
           dpkg-dev debhelper lintian                    # scripts/package.sh, its check
           ansible-core python3-pytest                   # the Ansible collection's tests

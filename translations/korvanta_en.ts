@@ -733,6 +733,42 @@ Settings the profile does not hold (its firmware had none) keep the adapter&apos
         <translation>The connection to %1 was closed.</translation>
     </message>
     <message>
+        <source>警告: %1 のホスト鍵が変わっています。なりすましの恐れがあるため接続しません。いまの鍵の指紋は %2 です。サーバーの鍵を入れ替えたと確かめたときだけ、%3 から古い鍵を消してください (ssh-keygen -R)。</source>
+        <translation>WARNING: the host key of %1 has changed. Someone may be impersonating the server, so no connection is made. The key&apos;s fingerprint now is %2. Only once you have made sure that the server&apos;s key was replaced, remove the old key from %3 (ssh-keygen -R).</translation>
+    </message>
+    <message>
+        <source>%1 のホスト鍵を知らないため接続しません。鍵の指紋は %2 です。サーバーの鍵と確かめたら「%3」で %4 に加えるか、ssh で一度接続して受け入れてください。</source>
+        <translation>The host key of %1 is not known, so no connection is made. The key&apos;s fingerprint is %2. Once you have checked that it is the server&apos;s key, add it to %4 with &quot;%3&quot;, or connect once with ssh and accept it.</translation>
+    </message>
+    <message>
+        <source>%1: %2 を読めません: %3</source>
+        <translation>%1: cannot read %2: %3</translation>
+    </message>
+    <message>
+        <source>%1: 鍵 %2 を読めません。パスフレーズで守られた鍵は、ssh-add で ssh-agent に読み込んでから使ってください。</source>
+        <translation>%1: cannot read the key %2. A key protected by a passphrase must first be loaded into ssh-agent with ssh-add.</translation>
+    </message>
+    <message>
+        <source>%1: ログインが時間内に終わりませんでした。</source>
+        <translation>%1: the login did not finish in time.</translation>
+    </message>
+    <message>
+        <source>%1: サーバーは %2 としてのログインを認めませんでした。ssh-agent の鍵、~/.ssh の鍵、ports.conf の key を確かめてください (パスフレーズで守られた鍵は ssh-add で ssh-agent に読み込んでください)。</source>
+        <translation>%1: the server did not accept the login as %2. Check the keys in ssh-agent, the keys in ~/.ssh and the port&apos;s key in ports.conf (load a key protected by a passphrase into ssh-agent with ssh-add).</translation>
+    </message>
+    <message>
+        <source>%1: サーバーはポートへの通り道を時間内に開きませんでした。</source>
+        <translation>%1: the server did not open the way to the port in time.</translation>
+    </message>
+    <message>
+        <source>%1: サーバーはポートへの通り道を開きませんでした: %2</source>
+        <translation>%1: the server did not open the way to the port: %2</translation>
+    </message>
+    <message>
+        <source>サーバーが接続を閉じました。</source>
+        <translation>The server closed the connection.</translation>
+    </message>
+    <message>
         <source>%1: %2のファイル「%3」を読めません (%4)。</source>
         <translation>%1: cannot read the %2 file “%3” (%4).</translation>
     </message>
@@ -958,6 +994,10 @@ Add tries the connection, then writes the port into ports.conf.</translation>
     <message>
         <source>「%1」の前にポートの行がありません。</source>
         <translation>no port line comes before &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>アドレス「%1」: ユーザー名「%2」は使えません。</source>
+        <translation>Address &quot;%1&quot;: the user name &quot;%2&quot; cannot be used.</translation>
     </message>
 </context>
 <context>

@@ -26,12 +26,15 @@ struct Scheme {
     const char *name;
     PortAddress::Kind kind;
     PortAddress::Carrier carrier;
+    quint16 defaultPort = 0; // the port when the address names none; 0: it must
+    bool user = false;       // whether "USER@" may come before the host
 };
 constexpr Scheme kSchemes[] = {
     {"rfc2217", PortAddress::Rfc2217, PortAddress::Carrier::Tcp},
     {"tcp", PortAddress::Tcp, PortAddress::Carrier::Tcp},
     {"rfc2217+tls", PortAddress::Rfc2217, PortAddress::Carrier::Tls},
     {"tcp+tls", PortAddress::Tcp, PortAddress::Carrier::Tls},
+    {"ssh", PortAddress::Tcp, PortAddress::Carrier::Ssh, 22, true},
 };
 const QString kSchemeEnd = QStringLiteral("://");
 
@@ -50,13 +53,26 @@ bool failed(QString *why, const QString &text)
     return false;
 }
 
-// "HOST:PORT" or "[IPV6]:PORT" into the address; false with why.
-bool readHostPort(const QString &rest, const QString &whole, PortAddress &address, QString *why)
+// "[USER@]HOST:PORT" or "[USER@][IPV6]:PORT" into the address, the user and
+// the port as the scheme allows; false with why.
+bool readHostPort(QString rest, const QString &whole, const Scheme &scheme, PortAddress &address, QString *why)
 {
     static const QRegularExpression hostName(QStringLiteral("^[A-Za-z0-9]([A-Za-z0-9._-]*[A-Za-z0-9])?$"));
+    static const QRegularExpression userName(QStringLiteral("^[A-Za-z0-9_.][A-Za-z0-9_.-]*$"));
+    const qsizetype at = rest.lastIndexOf(u'@');
+    if (at >= 0) {
+        const QString user = rest.left(at);
+        if (!scheme.user || !userName.match(user).hasMatch())
+            return failed(why, AddressTexts::tr("アドレス「%1」: ユーザー名「%2」は使えません。").arg(whole, user));
+        address.user = user;
+        rest = rest.mid(at + 1);
+    }
     const qsizetype colon = rest.lastIndexOf(u':');
-    QString host = colon < 0 ? rest : rest.left(colon);
-    const QString port = colon < 0 ? QString() : rest.mid(colon + 1);
+    const bool portGiven = colon >= 0 && !rest.endsWith(u']');
+    QString host = portGiven ? rest.left(colon) : rest;
+    QString port = portGiven ? rest.mid(colon + 1) : QString();
+    if (!portGiven && scheme.defaultPort)
+        port = QString::number(scheme.defaultPort);
     if (host.startsWith(u'[') && host.endsWith(u']')) {
         host = host.mid(1, host.size() - 2);
         if (QHostAddress(host).protocol() != QAbstractSocket::IPv6Protocol)
@@ -84,7 +100,8 @@ QString PortAddress::text() const
     const QString shownHost = host.contains(u':') ? u'[' + host + u']' : host;
     const auto scheme = std::find_if(std::begin(kSchemes), std::end(kSchemes),
                                      [this](const Scheme &s) { return s.kind == kind && s.carrier == carrier; });
-    return QLatin1String(scheme->name) + kSchemeEnd + shownHost + u':' + QString::number(port);
+    const QString shownUser = user.isEmpty() ? QString() : user + u'@';
+    return QLatin1String(scheme->name) + kSchemeEnd + shownUser + shownHost + u':' + QString::number(port);
 }
 
 bool isNetworkAddress(const QString &text)
@@ -114,7 +131,7 @@ std::optional<PortAddress> parseAddress(const QString &text, QString *why)
     }
     address.kind = known->kind;
     address.carrier = known->carrier;
-    if (!readHostPort(text.mid(end + kSchemeEnd.size()), text, address, why))
+    if (!readHostPort(text.mid(end + kSchemeEnd.size()), text, *known, address, why))
         return std::nullopt;
     return address;
 }

@@ -13,14 +13,15 @@ namespace korvanta {
 // Where a port leads: a serial device, or a serial port that a console
 // server offers on the network, by telnet with the COM port control of
 // RFC 2217 (rfc2217://HOST:PORT) or as raw TCP (tcp://HOST:PORT), either
-// within TLS ("rfc2217+tls://", "tcp+tls://"). Both
+// within TLS ("rfc2217+tls://", "tcp+tls://"), or in a secure shell's
+// channel (ssh://[USER@]HOST[:PORT], port 22 if none). Both
 // programs, the port dialog and `korvanta-cli ports` read addresses here.
 struct PortAddress {
     // What the adapter's bytes travel in: a device's own line, telnet with
     // RFC 2217, or raw.
     enum Kind { Device, Rfc2217, Tcp };
     // What carries a network port's bytes (streamFor()).
-    enum class Carrier { Tcp, Tls };
+    enum class Carrier { Tcp, Tls, Ssh };
     Kind kind = Device;
     Carrier carrier = Carrier::Tcp;
     QString path;      // Device: the device file
@@ -48,7 +49,8 @@ struct PortAddress {
         return address;
     }
     bool isNetwork() const { return kind != Device; }
-    // As written: "/dev/ttyUSB0", "rfc2217://rack1:2001", "tcp://[::1]:2002".
+    // As written: "/dev/ttyUSB0", "rfc2217://rack1:2001", "tcp://[::1]:2002",
+    // "ssh://admin@rack1:22".
     QString text() const;
     // What messages, the traffic log and backups call it: its name, else text().
     QString label() const { return name.isEmpty() ? text() : name; }
@@ -61,8 +63,8 @@ struct PortAddress {
 // Whether the text is meant as a network address ("SCHEME://...").
 bool isNetworkAddress(const QString &text);
 
-// A network address ("rfc2217://HOST:PORT", "tcp://HOST:PORT", IPv6 as
-// "[::1]:PORT"), or else a device path taken as it is. Nothing, with why
+// A network address ("rfc2217://HOST:PORT", "tcp://HOST:PORT",
+// "ssh://[USER@]HOST[:PORT]", IPv6 as "[::1]:PORT"), or else a device path taken as it is. Nothing, with why
 // (the address quoted), when a network address is malformed, has no port
 // number or an unknown scheme.
 std::optional<PortAddress> parseAddress(const QString &text, QString *why = nullptr);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/transport/tcpstream.h"
 
+#include "link/transport/sshstream.h"
 #include "link/transport/tlsstream.h"
 #include "link/transport/wait.h"
 
@@ -80,6 +81,8 @@ ByteStream *streamFor(const PortAddress &address, QObject *parent)
     switch (address.carrier) {
     case PortAddress::Carrier::Tls:
         return new TlsStream(parent);
+    case PortAddress::Carrier::Ssh:
+        return new SshStream(parent);
     case PortAddress::Carrier::Tcp:
         break;
     }

@@ -326,7 +326,12 @@ void CodecTest::addresses_data()
     QTest::newRow("a path after the port") << "tcp://rack1:22/x" << "" << "" << 0 << "1 から 65535";
     QTest::newRow("IPv6 without brackets") << "tcp://::1:2001" << "" << "" << 0 << "ホスト名";
     QTest::newRow("not IPv6 in brackets") << "tcp://[rack1]:2001" << "" << "" << 0 << "IPv6 アドレスではありません";
-    QTest::newRow("unknown scheme") << "ssh://rack1:22" << "" << "" << 0 << "「ssh://」は使えません";
+    QTest::newRow("unknown scheme") << "telnet://rack1:23" << "" << "" << 0 << "「telnet://」は使えません";
+    QTest::newRow("ssh with a user") << "ssh://admin@rack1:2222" << "ssh://admin@rack1:2222" << "rack1" << 2222 << "";
+    QTest::newRow("ssh on its own port") << "ssh://rack1" << "ssh://rack1:22" << "rack1" << 22 << "";
+    QTest::newRow("ssh, IPv6 on its own port") << "ssh://op@[::1]" << "ssh://op@[::1]:22" << "::1" << 22 << "";
+    QTest::newRow("a user but no ssh") << "tcp://admin@rack1:4001" << "" << "" << 0 << "ユーザー名「admin」は使えません";
+    QTest::newRow("an empty user") << "ssh://@rack1" << "" << "" << 0 << "ユーザー名「」は使えません";
 }
 
 void CodecTest::addresses()

@@ -37,6 +37,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QtTest>
 
@@ -44,6 +45,7 @@
 #include <memory>
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <pwd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -77,6 +79,8 @@ private slots:
     void addNetworkPort_data();
     void addNetworkPort();
     void tls();
+    void overSsh_data();
+    void overSsh();
 
 private:
     enum Served { ByRfc2217, ByTcp };
@@ -86,6 +90,11 @@ private:
     bool startSer2net();
     void stop(QProcess &process);
     QStringList simulatorLog(Served kind) const;
+    // A key pair made by ssh-keygen in the test's folder: NAME and NAME.pub.
+    QString makeKey(const QString &name);
+    // Starts OpenSSH's server for a free port of 127.0.0.1, with the host key
+    // and authorized_keys in the test's folder, as the test's own user.
+    bool startSshd(quint16 port);
     QString address(Served kind) const;
     // Starts korvanta-cli in the test's folder, $XDG_DATA_HOME and
     // $XDG_CONFIG_HOME there too; under the wrapper when one is given (a
@@ -106,6 +115,8 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QProcess m_sims[2];
+    QProcess m_sshd, m_agent;
+    QProcessEnvironment m_environment; // korvanta-cli's
     QString m_ptys[2];
     quint16 m_ports[2] = {};
     ConsoleServer m_ser2net;
@@ -125,13 +136,16 @@ void Ser2netTest::init()
     m_ports[ByRfc2217] = freePort();
     m_ports[ByTcp] = freePort();
     QVERIFY(m_ports[ByRfc2217] && m_ports[ByTcp] && m_ports[ByRfc2217] != m_ports[ByTcp]);
+    m_environment = QProcessEnvironment::systemEnvironment();
+    m_environment.insert("XDG_DATA_HOME", m_dir->filePath("data"));
+    m_environment.insert("XDG_CONFIG_HOME", m_dir->filePath("config"));
 }
 
 void Ser2netTest::cleanup()
 {
     m_ser2net.stop();
-    for (QProcess &sim : m_sims)
-        stop(sim);
+    for (QProcess &process : {std::ref(m_sims[0]), std::ref(m_sims[1]), std::ref(m_sshd), std::ref(m_agent)})
+        stop(process);
 }
 
 void Ser2netTest::stop(QProcess &process)
@@ -184,10 +198,7 @@ QString Ser2netTest::address(Served kind) const
 
 void Ser2netTest::startCli(QProcess &cli, const QStringList &arguments, const QStringList &wrapper)
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_DATA_HOME", m_dir->filePath("data"));
-    environment.insert("XDG_CONFIG_HOME", m_dir->filePath("config"));
-    cli.setProcessEnvironment(environment);
+    cli.setProcessEnvironment(m_environment);
     cli.setWorkingDirectory(m_dir->path());
     diesWithParent(cli);
     if (wrapper.isEmpty())
@@ -664,6 +675,130 @@ void Ser2netTest::tls()
             QVERIFY2(simulatorLog(ByRfc2217).size() + simulatorLog(ByTcp).size() == heard, row.name);
         }
     }
+QString Ser2netTest::makeKey(const QString &name)
+{
+    const QString path = m_dir->filePath(name);
+    return QProcess::execute("ssh-keygen", {"-q", "-t", "ed25519", "-N", "", "-C", name, "-f", path}) == 0 ? path
+                                                                                                             : QString();
+}
+
+bool Ser2netTest::startSshd(quint16 port)
+{
+    if (::getuid() == 0) // sshd run by root wants its privilege separation folder
+        QDir().mkpath("/run/sshd");
+    QFile config(m_dir->filePath("sshd_config"));
+    if (!config.open(QIODevice::WriteOnly))
+        return false;
+    config.write(QStringLiteral("Port %1\nListenAddress 127.0.0.1\nHostKey %2\nAuthorizedKeysFile %3\n"
+                                "PidFile none\nUsePAM no\nStrictModes no\nPermitRootLogin yes\n"
+                                "PasswordAuthentication no\nKbdInteractiveAuthentication no\n")
+                     .arg(port)
+                     .arg(m_dir->filePath("host"), m_dir->filePath("authorized_keys"))
+                     .toUtf8());
+    config.close();
+    diesWithParent(m_sshd);
+    m_sshd.setStandardErrorFile(m_dir->filePath("sshd.log"));
+    m_sshd.start(QStandardPaths::findExecutable("sshd", {"/usr/sbin", "/usr/bin"}),
+                 {"-D", "-e", "-f", config.fileName()});
+    return m_sshd.waitForStarted(5000);
+}
+
+// A console server behind OpenSSH's server, its forced command bridging to
+// the adapter's line at 19200 8N1: a backup through it gives the file the
+// adapter's own line gives, logged in by the port's key or by ssh-agent; an
+// unknown or changed host key and a key the server does not take are
+// refused, with why, and the adapter hears nothing.
+void Ser2netTest::overSsh_data()
+{
+    QTest::addColumn<QString>("knownKey"); // what known_hosts holds for the server: host, other, or nothing
+    QTest::addColumn<QString>("login");    // "key" (ports.conf), "agent", "wrong" (a key the server does not know),
+                                           // or "gone" (the key, its forced command ending at once)
+    QTest::addColumn<QString>("said");     // empty: it works; {fingerprint}: the server's
+    QTest::newRow("known host, the port's key") << "host" << "key" << "";
+    QTest::newRow("known host, ssh-agent") << "host" << "agent" << "";
+    QTest::newRow("unknown host") << "" << "key"
+                                  << "のホスト鍵を知らないため接続しません。鍵の指紋は {fingerprint} です。";
+    QTest::newRow("changed host key") << "other" << "agent" << ": 警告: ssh://127.0.0.1:";
+    QTest::newRow("a key the server does not take") << "host" << "wrong" << "としてのログインを認めませんでした";
+    QTest::newRow("the forced command ends at once") << "host" << "gone" << "との接続は閉じられました。";
+}
+
+void Ser2netTest::overSsh()
+{
+    QFETCH(QString, knownKey);
+    QFETCH(QString, login);
+    QFETCH(QString, said);
+    const QString socat = QStandardPaths::findExecutable("socat");
+    QVERIFY2(!socat.isEmpty(), "socat is missing: scripts/setup.sh installs it");
+    const QString host = makeKey("host"), user = makeKey("user"), other = makeKey("other"), wrong = makeKey("wrong");
+    QVERIFY(!host.isEmpty() && !user.isEmpty() && !other.isEmpty() && !wrong.isEmpty());
+    const auto read = [](const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray();
+    };
+    QVERIFY(startSimulators());
+    QFile authorized(m_dir->filePath("authorized_keys"));
+    QVERIFY(authorized.open(QIODevice::WriteOnly));
+    const QString bridge = QStringLiteral("%1 - %2,raw,echo=0,b19200,cs8,parenb=0,cstopb=0").arg(socat, m_ptys[ByTcp]);
+    authorized.write(QStringLiteral("command=\"%1\" ").arg(login == "gone" ? QStringLiteral("true") : bridge).toUtf8()
+                     + read(user + ".pub") + "\n");
+    authorized.close();
+    const quint16 port = m_ports[ByTcp];
+    QVERIFY(startSshd(port));
+    QTRY_VERIFY2_WITH_TIMEOUT(korvanta::testing::listening(port), read(m_dir->filePath("sshd.log")).constData(), 5000);
+
+    const QString home = m_dir->filePath("home");
+    QVERIFY(QDir(home).mkpath(".ssh"));
+    m_environment.insert("HOME", home);
+    m_environment.remove("SSH_AUTH_SOCK");
+    QFile knownHosts(home + "/.ssh/known_hosts");
+    QVERIFY(knownHosts.open(QIODevice::WriteOnly));
+    if (!knownKey.isEmpty())
+        knownHosts.write(QStringLiteral("[127.0.0.1]:%1 ").arg(port).toUtf8() + read(m_dir->filePath(knownKey + ".pub"))
+                         + "\n");
+    knownHosts.close();
+
+    QString address = QStringLiteral("ssh://127.0.0.1:%1").arg(port);
+    if (login == "agent") {
+        const QString socket = m_dir->filePath("agent");
+        diesWithParent(m_agent);
+        m_agent.start("ssh-agent", {"-D", "-a", socket});
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), 5000);
+        m_environment.insert("SSH_AUTH_SOCK", socket);
+        QProcess add;
+        add.setProcessEnvironment(m_environment);
+        add.start("ssh-add", {"-q", user});
+        QVERIFY(add.waitForFinished(10000) && add.exitCode() == 0);
+    } else { // the key ports.conf names, with the user named too
+        QFile conf(m_dir->filePath("config/korvanta/ports.conf"));
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write(QStringLiteral("rack-s = ssh://%1@127.0.0.1:%2\n    key = %3\n")
+                       .arg(QString::fromLocal8Bit(::getpwuid(::getuid())->pw_name))
+                       .arg(port)
+                       .arg(login == "wrong" ? wrong : user)
+                       .toUtf8());
+        conf.close();
+        address = "rack-s";
+    }
+
+    if (said.isEmpty()) // first, before the forced command holds the line
+        QVERIFY2(run({"--port", m_ptys[ByTcp], "--workfile", m_dir->filePath("mail.ini"), "backup", "pty.ini"}) == 0,
+                 qPrintable(m_err));
+    const qsizetype heard = simulatorLog(ByTcp).size();
+    const int status = run({"--port", address, "--workfile", m_dir->filePath("mail.ini"), "backup", "ssh.ini"});
+    if (!said.isEmpty()) {
+        QProcess fingerprint;
+        fingerprint.start("ssh-keygen", {"-l", "-f", host + ".pub"});
+        QVERIFY(fingerprint.waitForFinished(10000));
+        said.replace("{fingerprint}", QString::fromLatin1(fingerprint.readAllStandardOutput()).section(' ', 1, 1));
+        QCOMPARE(status, 1);
+        QVERIFY2(m_err.contains(said), qPrintable(m_err));
+        QCOMPARE(simulatorLog(ByTcp), QStringList{}); // nothing reached the adapter
+        return;
+    }
+    QVERIFY2(status == 0, qPrintable(m_err + read(m_dir->filePath("sshd.log"))));
+    QCOMPARE_GT(simulatorLog(ByTcp).size(), heard);
+    QCOMPARE(read(m_dir->filePath("ssh.ini")), read(m_dir->filePath("pty.ini")));
 }
 
 QTEST_MAIN(Ser2netTest)
