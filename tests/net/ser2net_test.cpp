@@ -675,6 +675,8 @@ void Ser2netTest::tls()
             QVERIFY2(simulatorLog(ByRfc2217).size() + simulatorLog(ByTcp).size() == heard, row.name);
         }
     }
+}
+
 QString Ser2netTest::makeKey(const QString &name)
 {
     const QString path = m_dir->filePath(name);
