@@ -36,6 +36,8 @@ NetworkPortDialog::NetworkPortDialog(PortNames &names, const QString &portsFile,
     auto *hint = new QLabel(tr("コンソール サーバー (ser2net など) のポートを次の形で指定します。\n"
                                "rfc2217://ホスト:ポート  RFC 2217 で速度と形式を設定します\n"
                                "tcp://ホスト:ポート  サーバー側を 19200 bit/s 8N1 にしておきます\n"
+                               "rfc2217+tls://、tcp+tls://  同じものを TLS で暗号化します\n"
+                               "ssh://ユーザー@ホスト:ポート  SSH で接続します (19200 bit/s 8N1)\n"
                                "追加すると接続を試し、ports.conf に書き加えます。"),
                             this);
     hint->setObjectName(QStringLiteral("Hint"));
@@ -70,7 +72,7 @@ void NetworkPortDialog::add()
     }
     const std::optional<PortAddress> address = parseAddress(m_address->text().trimmed(), &why);
     if (!address || !address->isNetwork()) {
-        Messages::inform(address ? tr("アドレスは rfc2217://ホスト:ポート か tcp://ホスト:ポート で指定してください。")
+        Messages::inform(address ? tr("アドレスは rfc2217://ホスト:ポート、tcp://ホスト:ポート、その TLS 版 (rfc2217+tls://、tcp+tls://) か ssh://ホスト で指定してください。")
                                  : why,
                          this);
         m_address->setFocus();

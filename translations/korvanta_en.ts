@@ -844,16 +844,6 @@ Settings the profile does not hold (its firmware had none) keep the adapter&apos
         <translation>&amp;Address:</translation>
     </message>
     <message>
-        <source>コンソール サーバー (ser2net など) のポートを次の形で指定します。
-rfc2217://ホスト:ポート  RFC 2217 で速度と形式を設定します
-tcp://ホスト:ポート  サーバー側を 19200 bit/s 8N1 にしておきます
-追加すると接続を試し、ports.conf に書き加えます。</source>
-        <translation>The port on a console server (ser2net or the like), as one of:
-rfc2217://host:port  speed and framing set by RFC 2217
-tcp://host:port  the server&apos;s port already at 19200 bit/s 8N1
-Add tries the connection, then writes the port into ports.conf.</translation>
-    </message>
-    <message>
         <source>追加</source>
         <translation>Add</translation>
     </message>
@@ -862,12 +852,26 @@ Add tries the connection, then writes the port into ports.conf.</translation>
         <translation>Cancel</translation>
     </message>
     <message>
-        <source>アドレスは rfc2217://ホスト:ポート か tcp://ホスト:ポート で指定してください。</source>
-        <translation>Give the address as rfc2217://host:port or tcp://host:port.</translation>
-    </message>
-    <message>
         <source>接続できませんでした。</source>
         <translation>The connection failed.</translation>
+    </message>
+    <message>
+        <source>コンソール サーバー (ser2net など) のポートを次の形で指定します。
+rfc2217://ホスト:ポート  RFC 2217 で速度と形式を設定します
+tcp://ホスト:ポート  サーバー側を 19200 bit/s 8N1 にしておきます
+rfc2217+tls://、tcp+tls://  同じものを TLS で暗号化します
+ssh://ユーザー@ホスト:ポート  SSH で接続します (19200 bit/s 8N1)
+追加すると接続を試し、ports.conf に書き加えます。</source>
+        <translation>The port on a console server (ser2net or the like), as one of:
+rfc2217://host:port  speed and framing set by RFC 2217
+tcp://host:port  the server&apos;s port already at 19200 bit/s 8N1
+rfc2217+tls://, tcp+tls://  the same, encrypted with TLS
+ssh://user@host:port  over SSH (19200 bit/s 8N1 on the server)
+Add tries the connection, then writes the port into ports.conf.</translation>
+    </message>
+    <message>
+        <source>アドレスは rfc2217://ホスト:ポート、tcp://ホスト:ポート、その TLS 版 (rfc2217+tls://、tcp+tls://) か ssh://ホスト で指定してください。</source>
+        <translation>Give the address as rfc2217://HOST:PORT, tcp://HOST:PORT, either within TLS (rfc2217+tls://, tcp+tls://), or ssh://HOST.</translation>
     </message>
 </context>
 <context>

@@ -251,57 +251,6 @@ and &quot;network&quot; or the device&apos;s access</source>
         <translation>記憶 (&quot;AT&amp;W0&amp;W1&quot;) は送っていません: 何も記憶させていません</translation>
     </message>
     <message>
-        <source>Usage: korvanta-cli [options] COMMAND [ARGUMENTS]
-The KORVAN-TA settings utility on the command line: results on standard
-output, messages on standard error. Exit status 0 done, 1 the adapter or the
-line failed, 2 wrong usage or a file that cannot be used, 128 + the signal&apos;s
-number when a signal ended it.
-
-Options:
-  --port PORT        the adapter&apos;s port: COMn (COMn is /dev/ttyS(n-1)), a
-                     device path, rfc2217://HOST:PORT, tcp://HOST:PORT or a
-                     name from ports.conf; COM1 when none is named;
-                     --port COMn=PORT makes COMn lead to PORT and uses it
-%1  --json             ports, identify, diff, restore and store print one JSON
-                     document on standard output instead of text
-  --prefix-port      each change line of diff and restore begins with the
-                     port, as runs in parallel are told apart
-  --language LANG    the messages&apos; language whatever the locale: ja, en,
-                     or c (the texts as written, for scripts)
-  --deadline-scale F every deadline times F (0.01 to 100): over a slow
-                     line or a far console server, e.g. 3
-  -h, --help         this text
-  -v, --version      the version
-
-Commands:
-</source>
-        <translation>使い方: korvanta-cli [オプション] COMMAND [引数]
-KORVAN-TA 設定ユーティリティのコマンドライン版: 結果は標準出力に、
-メッセージは標準エラー出力に出します。終了ステータスは 0 完了、
-1 機器または回線の失敗、2 使い方の誤りまたは使えないファイル、
-シグナルで終わったときは 128 + シグナルの番号。
-
-オプション:
-  --port PORT        機器のポート: COMn (COMn は /dev/ttyS(n-1))、
-                     デバイスのパス、rfc2217://ホスト:ポート、
-                     tcp://ホスト:ポート、または ports.conf の名前。
-                     指定がなければ COM1。--port COMn=PORT で
-                     COMn を PORT につなぎ、それを使います
-%1  --json             ports, identify, diff, restore, store の結果を
-                     標準出力に JSON 文書一つで出します
-  --prefix-port      diff と restore の変更の行の頭にポートを付けます。
-                     並行して動かした結果を見分けるためです
-  --language LANG    ロケールによらないメッセージの言語: ja, en、
-                     または c (書かれたままの文。スクリプト向け)
-  --deadline-scale F 期限をすべて F 倍にします (0.01 から 100)。
-                     遅い回線や遠いコンソールサーバーに。例: 3
-  -h, --help         この説明
-  -v, --version      バージョン
-
-コマンド:
-</translation>
-    </message>
-    <message>
         <source>--deadline-scale takes a number from 0.01 to 100, got &quot;%1&quot;</source>
         <translation>--deadline-scale には 0.01 から 100 までの数を指定します (指定: &quot;%1&quot;)</translation>
     </message>
@@ -476,6 +425,61 @@ of its own, so a rollback is undone by another</source>
     <message>
         <source>the adapter&apos;s settings before the change: </source>
         <translation>変更前の機器の設定: </translation>
+    </message>
+    <message>
+        <source>Usage: korvanta-cli [options] COMMAND [ARGUMENTS]
+The KORVAN-TA settings utility on the command line: results on standard
+output, messages on standard error. Exit status 0 done, 1 the adapter or the
+line failed, 2 wrong usage or a file that cannot be used, 128 + the signal&apos;s
+number when a signal ended it.
+
+Options:
+  --port PORT        the adapter&apos;s port: COMn (COMn is /dev/ttyS(n-1)), a
+                     device path, rfc2217://HOST:PORT, tcp://HOST:PORT,
+                     the same within TLS (rfc2217+tls://, tcp+tls://),
+                     ssh://[USER@]HOST[:PORT] or a name from ports.conf;
+                     COM1 when none is named;
+                     --port COMn=PORT makes COMn lead to PORT and uses it
+%1  --json             ports, identify, diff, restore and store print one JSON
+                     document on standard output instead of text
+  --prefix-port      each change line of diff and restore begins with the
+                     port, as runs in parallel are told apart
+  --language LANG    the messages&apos; language whatever the locale: ja, en,
+                     or c (the texts as written, for scripts)
+  --deadline-scale F every deadline times F (0.01 to 100): over a slow
+                     line or a far console server, e.g. 3
+  -h, --help         this text
+  -v, --version      the version
+
+Commands:
+</source>
+        <translation>使い方: korvanta-cli [オプション] COMMAND [引数]
+KORVAN-TA 設定ユーティリティのコマンドライン版: 結果は標準出力に、
+メッセージは標準エラー出力に出します。終了ステータスは 0 完了、
+1 機器または回線の失敗、2 使い方の誤りまたは使えないファイル、
+シグナルで終わったときは 128 + シグナルの番号。
+
+オプション:
+  --port PORT        機器のポート: COMn (COMn は /dev/ttyS(n-1))、
+                     デバイスのパス、rfc2217://ホスト:ポート、
+                     tcp://ホスト:ポート、その TLS 版 (rfc2217+tls://、
+                     tcp+tls://)、ssh://[ユーザー@]ホスト[:ポート]、
+                     または ports.conf の名前。
+                     指定がなければ COM1。--port COMn=PORT で
+                     COMn を PORT につなぎ、それを使います
+%1  --json             ports, identify, diff, restore, store の結果を
+                     標準出力に JSON 文書一つで出します
+  --prefix-port      diff と restore の変更の行の頭にポートを付けます。
+                     並行して動かした結果を見分けるためです
+  --language LANG    ロケールによらないメッセージの言語: ja, en、
+                     または c (書かれたままの文。スクリプト向け)
+  --deadline-scale F 期限をすべて F 倍にします (0.01 から 100)。
+                     遅い回線や遠いコンソールサーバーに。例: 3
+  -h, --help         この説明
+  -v, --version      バージョン
+
+コマンド:
+</translation>
     </message>
 </context>
 </TS>

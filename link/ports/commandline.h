@@ -31,7 +31,7 @@ void addLineOptions(QCommandLineParser &parser);
 // --port COMn, --port ADDRESS and --port COMn=ADDRESS name the port to use,
 // which only a program that uses one port takes (choosesPort); the last one
 // named counts. ADDRESS is a device path (a relative one from the current
-// folder), rfc2217://HOST:PORT, tcp://HOST:PORT or a name from ports.conf.
+// folder), a network address (parseAddress()) or a name from ports.conf.
 // False with the reason when an option cannot be understood.
 bool readLineOptions(const QCommandLineParser &parser, bool choosesPort, LineOptions &options, QString *error);
 
