@@ -305,6 +305,11 @@ void SshStream::pump()
         end(true, SshTexts::tr("サーバーが接続を閉じました。"));
     else if (waiting == SSH_ERROR || !ssh_is_connected(m_session))
         end(false, sessionError());
+    else if (waiting > 0 && (m_readBufferSize <= 0 || m_in.size() < m_readBufferSize))
+        // libssh took it off the socket meanwhile (while writing, or polling
+        // just now): no socket event will tell of it, so it is read from the
+        // event loop.
+        QMetaObject::invokeMethod(this, &SshStream::pump, Qt::QueuedConnection);
 }
 
 void SshStream::end(bool byServer, const QString &error)
