@@ -15,6 +15,7 @@ packages=(cmake ninja-build g++ pkg-config
           ser2net                                       # tests/net: the console server
           libssh-dev                                    # console servers over SSH
           openssh-server socat                          # tests/net: the console server over SSH
+          openssl                                       # tests/net: the TLS certificates
           desktop-file-utils appstream                  # scripts/installcheck.sh
           dpkg-dev debhelper lintian                    # scripts/package.sh, its check
           ansible-core python3-pytest                   # the Ansible collection's tests
