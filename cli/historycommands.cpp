@@ -121,7 +121,12 @@ public:
             return kTrouble;
         }
         context.say(Command::tr("back to before %1 (%2, %3)").arg(entry->change, localTime(entry->when), entry->program));
-        return restoreProfile(context, parser, *wanted, entry->path, QStringLiteral("rollback ") + entry->name);
+        const int status = restoreProfile(context, parser, *wanted, entry->path, QStringLiteral("rollback ") + entry->name);
+        // A rollback cut short has kept its own entry, now the newest: a plain
+        // "rollback" again would undo this one instead of finishing it.
+        if (status == kFailed)
+            context.say(Command::tr("to finish this rollback, name its entry: korvanta-cli rollback %1").arg(entry->name));
+        return status;
     }
 };
 

@@ -481,5 +481,9 @@ KORVAN-TA 設定ユーティリティのコマンドライン版: 結果は標�
 コマンド:
 </translation>
     </message>
+    <message>
+        <source>to finish this rollback, name its entry: korvanta-cli rollback %1</source>
+        <translation>このロールバックを終えるには、その履歴を指定してください: korvanta-cli rollback %1</translation>
+    </message>
 </context>
 </TS>
