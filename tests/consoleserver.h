@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Debian's ser2net on 127.0.0.1 in front of pseudo-terminals, as the tests
-// and the benchmark run it: a configuration of its own, free ports, and a
-// process that ends with the program that started it, however that ends.
+// Debian's ser2net on 127.0.0.1 in front of pseudo-terminals, and OpenSSH's
+// server as a console server giving a port over SSH, as the tests and the
+// benchmark run them: a configuration of their own, free ports, and
+// processes that end with the program that started them, however that ends.
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QList>
 #include <QProcess>
@@ -16,6 +18,7 @@
 
 #include <csignal>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 namespace korvanta::testing {
 
@@ -122,6 +125,91 @@ public:
     {
         m_process.kill();
         m_process.waitForFinished(5000);
+    }
+
+private:
+    QProcess m_process;
+};
+
+// OpenSSH's server on a port of 127.0.0.1 as a console server that gives a
+// serial port over SSH: every login by the authorized key runs the forced
+// command, whose standard input and output are the port's bytes.
+class SshServer {
+public:
+    SshServer() = default;
+    SshServer(const SshServer &) = delete;
+    ~SshServer() { stop(); }
+
+    // An ed25519 key pair folder/name and folder/name.pub, no passphrase;
+    // its path, empty when ssh-keygen failed.
+    static QString makeKey(const QString &folder, const QString &name)
+    {
+        const QString path = folder + u'/' + name;
+        QFile::remove(path);
+        QFile::remove(path + QStringLiteral(".pub"));
+        return QProcess::execute(QStringLiteral("ssh-keygen"),
+                                 {QStringLiteral("-q"), QStringLiteral("-t"), QStringLiteral("ed25519"), QStringLiteral("-N"),
+                                  QString(), QStringLiteral("-C"), name, QStringLiteral("-f"), path})
+                       == 0
+                   ? path
+                   : QString();
+    }
+
+    // What a public key file holds, trimmed; empty when unreadable.
+    static QByteArray publicKey(const QString &path)
+    {
+        QFile file(path + QStringLiteral(".pub"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray();
+    }
+
+    // Writes folder/sshd_config with the host key folder/host (made when
+    // missing) and folder/authorized_keys (userKey's public half, logging in
+    // to forcedCommand), starts sshd and waits until it listens; its
+    // complaints go to folder/sshd.log.
+    bool start(const QString &folder, quint16 port, const QString &userKey, const QString &forcedCommand)
+    {
+        stop();
+        if (::getuid() == 0) // sshd run by root wants its privilege separation folder
+            QDir().mkpath(QStringLiteral("/run/sshd"));
+        const QString host = folder + QStringLiteral("/host");
+        QFile config(folder + QStringLiteral("/sshd_config")), authorized(folder + QStringLiteral("/authorized_keys"));
+        if ((!QFile::exists(host) && makeKey(folder, QStringLiteral("host")).isEmpty()) || !config.open(QIODevice::WriteOnly)
+            || !authorized.open(QIODevice::WriteOnly))
+            return false;
+        config.write(QStringLiteral("Port %1\nListenAddress 127.0.0.1\nHostKey %2\nAuthorizedKeysFile %3\n"
+                                    "PidFile none\nUsePAM no\nStrictModes no\nPermitRootLogin yes\n"
+                                    "PasswordAuthentication no\nKbdInteractiveAuthentication no\n")
+                         .arg(port)
+                         .arg(host, authorized.fileName())
+                         .toUtf8());
+        authorized.write(QStringLiteral("command=\"%1\" ").arg(forcedCommand).toUtf8() + publicKey(userKey) + '\n');
+        config.close();
+        authorized.close();
+        diesWithParent(m_process);
+        m_process.setStandardErrorFile(folder + QStringLiteral("/sshd.log"));
+        m_process.start(QStandardPaths::findExecutable(QStringLiteral("sshd"), {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")}),
+                        {QStringLiteral("-D"), QStringLiteral("-e"), QStringLiteral("-f"), config.fileName()});
+        const QDeadlineTimer deadline(5000);
+        while (!listening(port) && !deadline.hasExpired() && m_process.state() != QProcess::NotRunning)
+            QThread::msleep(2);
+        return listening(port);
+    }
+
+    // The known_hosts line that trusts this server's host key on port.
+    static QByteArray knownHostsLine(const QString &folder, quint16 port)
+    {
+        return QStringLiteral("[127.0.0.1]:%1 ").arg(port).toUtf8() + publicKey(folder + QStringLiteral("/host")) + '\n';
+    }
+
+    void stop()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
     }
 
 private:

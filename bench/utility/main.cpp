@@ -49,6 +49,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -79,9 +80,14 @@ namespace {
 
 constexpr double kCharMs = 10.0 / 19200.0 * 1000.0;
 
-// The way to the adapter: its pseudo-terminal, ser2net by RFC 2217, or the
-// same within TLS.
-enum class Via { Pty, Ser2net, Tls };
+// The way to the adapter: its pseudo-terminal, ser2net by RFC 2217, the
+// same within TLS, or OpenSSH's server bridging to it.
+enum class Via { Pty, Ser2net, Tls, Ssh };
+
+ConsoleServer::Kind serverFor(Via via)
+{
+    return via == Via::Tls ? ConsoleServer::Tls : via == Via::Ssh ? ConsoleServer::Ssh : ConsoleServer::Rfc2217;
+}
 
 double cpuMs()
 {
@@ -411,15 +417,18 @@ double timedOutExchange(bool network = false)
 
 // How long opening the line takes: a pseudo-terminal, or the same behind
 // ser2net by RFC 2217 (connection, negotiation, the line set and
-// acknowledged), within TLS too (the handshake besides), in ms.
+// acknowledged), within TLS too (the handshake besides), or through SSH
+// (the handshake, the host key checked, the login, the shell), in ms.
 double openingMs(Via via)
 {
     Simulator simulator;
     ConsoleServer server;
-    if (!simulator.start({}) || (via != Via::Pty && !server.start(simulator.device(), via == Via::Tls)))
+    if (!simulator.start({}) || (via != Via::Pty && !server.start(simulator.device(), serverFor(via))))
         return -1;
+    const ScopedVariable home("HOME", QFile::encodeName(server.home()));
     PortAddress address = via == Via::Pty ? PortAddress::device(simulator.device()) : *parseAddress(server.address());
     address.settings.fingerprint = server.fingerprint();
+    address.settings.keyFile = server.keyFile();
     const std::unique_ptr<Link> link = linkTo(address);
     QElapsedTimer clock;
     clock.start();
@@ -514,11 +523,31 @@ double peakMemoryOfTour()
 struct ProfileRows {
     Exchanges backupLine, restoreLine, getLine, setLine;
     Figure backupMs, backupRatio, restoreMs, restoreRatio, getMs, getRatio, setMs, setRatio, memory;
+    // The backup's wait for its first answer, from korvanta-cli's own log: on
+    // a console server, beyond the line's time, the server's start of the port.
+    Figure firstAnswerMs;
 };
+
+// From korvanta-cli's log (--log): the time from its first command to the
+// first answer, in ms; -1 when there is none.
+double firstAnswerMs(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    const auto when = [](const QByteArray &line) {
+        return QDateTime::fromString(QString::fromLatin1(line.left(23)), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    };
+    if (lines.size() < 2 || !lines[0].contains("] send ") || !lines[1].contains("] recv "))
+        return -1;
+    return double(when(lines[0]).msecsTo(when(lines[1])));
+}
+
 // korvanta-cli COMMAND... against korvanta-sim --paced started from state:
 // the run, and the line's own time of what it sent.
 bool cliAgainst(const QMap<QString, QString> &state, const QStringList &command, const QDir &dir, Run &run,
-                Exchanges &line, Via via)
+                Exchanges &line, Via via, double *firstAnswer = nullptr)
 {
     const QString name = command.value(0);
     const QString statePath = dir.filePath(name + QStringLiteral(".state"));
@@ -528,17 +557,26 @@ bool cliAgainst(const QMap<QString, QString> &state, const QStringList &command,
     ConsoleServer server; // through it, the adapter hears nothing until the line is set
     if (!simulator.start({QStringLiteral("--state"), statePath, QStringLiteral("--log"), logPath, QStringLiteral("--paced"),
                           QStringLiteral("--expect-line"), QStringLiteral("19200,8N1")})
-        || (via != Via::Pty && !server.start(simulator.device(), via == Via::Tls)))
+        || (via != Via::Pty && !server.start(simulator.device(), serverFor(via))))
         return false;
-    // Within TLS by the name of a ports.conf that pins the server's certificate.
+    // Within TLS and SSH by the name of a ports.conf that pins the server's
+    // certificate or names the key.
     const ScopedVariable config("XDG_CONFIG_HOME", QFile::encodeName(server.configHome()));
-    const QString port = via == Via::Tls ? QStringLiteral("bench") : via == Via::Ser2net ? server.address() : simulator.device();
-    const QStringList options{QStringLiteral("--port"), port,
-                              QStringLiteral("--workfile"), dir.filePath(name + QStringLiteral(".ini"))};
+    const ScopedVariable home("HOME", QFile::encodeName(server.home()));
+    const QString port = via == Via::Tls || via == Via::Ssh ? QStringLiteral("bench")
+                         : via == Via::Ser2net              ? server.address()
+                                                            : simulator.device();
+    const QString cliLog = dir.filePath(name + QStringLiteral(".cli.log"));
+    QFile::remove(cliLog);
+    QStringList options{QStringLiteral("--port"), port, QStringLiteral("--workfile"), dir.filePath(name + QStringLiteral(".ini"))};
+    if (firstAnswer)
+        options << QStringLiteral("--log") << cliLog;
     if (!runProgram(QStringLiteral("korvanta-cli"), options + command, run))
         return false;
     line = LineLog(logPath, state).take();
-    return true;
+    if (firstAnswer)
+        *firstAnswer = firstAnswerMs(cliLog);
+    return !firstAnswer || *firstAnswer >= 0;
 }
 
 bool profileRun(ProfileRows &rows, Via via)
@@ -546,16 +584,18 @@ bool profileRun(ProfileRows &rows, Via via)
     QTemporaryDir dir;
     const QString profile = dir.filePath(QStringLiteral("profile.ini"));
     Run backup, restore;
+    double firstAnswer = 0;
     // The restore's own backup of the adapter goes to the scratch folder.
     const ScopedVariable dataHome("XDG_DATA_HOME", QFile::encodeName(dir.path()));
     // The adapter the windows are measured on, restored onto one as shipped.
     if (!cliAgainst(startingState(), {QStringLiteral("backup"), profile}, QDir(dir.path()), backup, rows.backupLine,
-                    via)
+                    via, &firstAnswer)
         || !cliAgainst(sim::SimulatedAdapter().storedSettings(), {QStringLiteral("restore"), profile},
                        QDir(dir.path()), restore, rows.restoreLine, via))
         return false;
     rows.backupMs.add(backup.ms);
     rows.backupRatio.add(backup.ms / rows.backupLine.lineMs());
+    rows.firstAnswerMs.add(firstAnswer);
     rows.restoreMs.add(restore.ms);
     rows.restoreRatio.add(restore.ms / rows.restoreLine.lineMs());
     rows.memory.add(std::max(backup.mb, restore.mb));
@@ -644,17 +684,20 @@ int main(int argc, char **argv)
             memory.add(mb);
     }
 
-    ProfileRows profiles, networkProfiles, tlsProfiles;
-    Figure cliStart, networkCpu, openPty, openNetwork, openTls;
+    ProfileRows profiles, networkProfiles, tlsProfiles, sshProfiles;
+    Figure cliStart, networkCpu, openPty, openNetwork, openTls, openSsh;
     for (int run = 0; run < (windowsOnly ? 0 : runs); ++run) {
         ok = profileRun(profiles, Via::Pty) && ok;
         ok = profileRun(networkProfiles, Via::Ser2net) && ok;
         ok = profileRun(tlsProfiles, Via::Tls) && ok;
-        const double pty = openingMs(Via::Pty), network = openingMs(Via::Ser2net), tls = openingMs(Via::Tls);
-        ok = pty >= 0 && network >= 0 && tls >= 0 && ok;
+        ok = profileRun(sshProfiles, Via::Ssh) && ok;
+        const double pty = openingMs(Via::Pty), network = openingMs(Via::Ser2net), tls = openingMs(Via::Tls),
+                     ssh = openingMs(Via::Ssh);
+        ok = pty >= 0 && network >= 0 && tls >= 0 && ssh >= 0 && ok;
         openPty.add(pty);
         openNetwork.add(network);
         openTls.add(tls);
+        openSsh.add(ssh);
         if (run < std::max(3, runs / 2))
             networkCpu.add(timedOutExchange(true));
         const double ms = cliStartMs();
@@ -716,10 +759,16 @@ int main(int argc, char **argv)
         row("set one rfc2217", networkProfiles.setLine, networkProfiles.setMs, networkProfiles.setRatio);
         row("backup tls", tlsProfiles.backupLine, tlsProfiles.backupMs, tlsProfiles.backupRatio);
         row("restore tls", tlsProfiles.restoreLine, tlsProfiles.restoreMs, tlsProfiles.restoreRatio);
+        row("backup ssh", sshProfiles.backupLine, sshProfiles.backupMs, sshProfiles.backupRatio);
+        row("restore ssh", sshProfiles.restoreLine, sshProfiles.restoreMs, sshProfiles.restoreRatio);
         std::printf("  (rfc2217: through ser2net on 127.0.0.1, the device at 9600n81 until the program sets it;\n"
-                    "  tls: the same within TLS, a self-signed P-256 certificate pinned in ports.conf)\n");
-        std::printf("  opening the line, ms: pty %s; rfc2217 through ser2net %s; within TLS %s\n", qPrintable(openPty.text(2)),
-                    qPrintable(openNetwork.text(2)), qPrintable(openTls.text(2)));
+                    "  tls: the same within TLS, a self-signed P-256 certificate pinned in ports.conf;\n"
+                    "  ssh: OpenSSH's sshd on 127.0.0.1, an ed25519 key, its forced command socat to the device)\n");
+        std::printf("  opening the line, ms: pty %s; rfc2217 through ser2net %s; within TLS %s; through SSH %s\n",
+                    qPrintable(openPty.text(2)), qPrintable(openNetwork.text(2)), qPrintable(openTls.text(2)),
+                    qPrintable(openSsh.text(2)));
+        std::printf("  the backup's first answer, ms: pty %s; through SSH %s (sshd starting the forced command)\n",
+                    qPrintable(profiles.firstAnswerMs.text(1)), qPrintable(sshProfiles.firstAnswerMs.text(1)));
         std::printf("  one exchange timing out after 10 s through ser2net, processor %% of a core: %s\n",
                     qPrintable(networkCpu.text(3)));
         std::printf("  korvanta-cli --version, start to end, ms: %s\n", qPrintable(cliStart.text(1)));
@@ -733,6 +782,14 @@ int main(int argc, char **argv)
                     "  opening adds < 50 ms (median %.1f), processor <= 1%% while waiting (median %.3f)\n",
                     networkProfiles.backupRatio.median(), networkProfiles.restoreRatio.median(),
                     openNetwork.median() - openPty.median(), networkCpu.median());
+        std::printf("  Targets within TLS and through SSH: backup <= 1.05 x the line's time plus the handshake (tls\n"
+                    "  median %.3f less its opening, ssh median %.3f less its opening and the server's start of\n"
+                    "  the command); handshake tls <= 150 ms (median %.1f), ssh <= 400 ms (median %.1f)\n",
+                    (tlsProfiles.backupMs.median() - openTls.median()) / tlsProfiles.backupLine.lineMs(),
+                    (sshProfiles.backupMs.median() - openSsh.median()
+                     - (sshProfiles.firstAnswerMs.median() - profiles.firstAnswerMs.median()))
+                        / sshProfiles.backupLine.lineMs(),
+                    openTls.median() - openPty.median(), openSsh.median() - openPty.median());
     }
     std::printf("\nTargets: ratio <= 1.10 (worst median %.3f); own cost < 1000 us an exchange (worst median %.0f);\n"
                 "processor <= 1%% (medians %.3f, %.3f); start < 500 ms (median %.0f); memory < 80 MB (max %.1f)\n",

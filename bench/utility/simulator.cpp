@@ -5,10 +5,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
+#include <pwd.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -94,19 +96,46 @@ void Simulator::stop()
 
 Simulator::~Simulator() { stop(); }
 
-bool ConsoleServer::start(const QString &device, bool secure)
+bool ConsoleServer::start(const QString &device, Kind kind)
 {
     m_port = testing::freePort();
-    m_secure = secure;
-    if (secure && !makeCertificate())
+    m_kind = kind;
+    if (kind == Ssh)
+        return startSsh(device);
+    if (kind == Tls && !makeCertificate())
         return false;
     const QString ssl = QStringLiteral("ssl(key=%1/server.key,cert=%1/server.pem),").arg(m_folder.path());
-    if (!m_server.start({{QStringLiteral("telnet(rfc2217),%1tcp(nodelay)").arg(secure ? ssl : QString()), m_port, device,
-                          QStringLiteral("9600n81"), QStringLiteral("    chardelay: false\n")}},
+    if (!m_server.start({{QStringLiteral("telnet(rfc2217),%1tcp(nodelay)").arg(kind == Tls ? ssl : QString()), m_port,
+                          device, QStringLiteral("9600n81"), QStringLiteral("    chardelay: false\n")}},
                         m_folder.path())) {
         std::fprintf(stderr, "cannot start ser2net (scripts/setup.sh installs it)\n");
         return false;
     }
+    return true;
+}
+
+bool ConsoleServer::startSsh(const QString &device)
+{
+    const QString socat = QStandardPaths::findExecutable(QStringLiteral("socat"));
+    m_key = testing::SshServer::makeKey(m_folder.path(), QStringLiteral("user"));
+    QFile knownHosts(home() + QStringLiteral("/.ssh/known_hosts"));
+    if (socat.isEmpty() || m_key.isEmpty()
+        || !m_ssh.start(m_folder.path(), m_port, m_key,
+                        QStringLiteral("%1 - %2,raw,echo=0,b19200,cs8,parenb=0,cstopb=0").arg(socat, device))
+        || !QDir(home()).mkpath(QStringLiteral(".ssh")) || !knownHosts.open(QIODevice::WriteOnly)
+        || knownHosts.write(testing::SshServer::knownHostsLine(m_folder.path(), m_port)) < 0) {
+        std::fprintf(stderr, "cannot start sshd with socat (scripts/setup.sh installs them)\n");
+        return false;
+    }
+    return writePortsConf(QStringLiteral("    key = %1\n").arg(m_key));
+}
+
+bool ConsoleServer::writePortsConf(const QString &settings)
+{
+    QFile conf(m_folder.filePath(QStringLiteral("korvanta/ports.conf")));
+    if (!QDir(m_folder.path()).mkpath(QStringLiteral("korvanta")) || !conf.open(QIODevice::WriteOnly))
+        return false;
+    conf.write(QStringLiteral("bench = %1\n%2").arg(address(), settings).toUtf8());
     return true;
 }
 
@@ -122,23 +151,19 @@ bool ConsoleServer::makeCertificate()
     const QString said = openssl.waitForFinished(30000) && openssl.exitCode() == 0
         ? QString::fromLatin1(openssl.readAllStandardOutput()).trimmed()
         : QString();
-    QFile conf(m_folder.filePath(QStringLiteral("korvanta/ports.conf")));
-    if (!said.contains(u'=') || !QDir(m_folder.path()).mkpath(QStringLiteral("korvanta"))
-        || !conf.open(QIODevice::WriteOnly)) {
+    if (!said.contains(u'=')) {
         std::fprintf(stderr, "cannot make a certificate with openssl\n");
         return false;
     }
     m_fingerprint = QStringLiteral("SHA256:") + said.mid(said.indexOf(u'=') + 1);
-    conf.write(QStringLiteral("bench = rfc2217+tls://127.0.0.1:%1\n    fingerprint = %2\n")
-                   .arg(m_port)
-                   .arg(m_fingerprint)
-                   .toUtf8());
-    return true;
+    return writePortsConf(QStringLiteral("    fingerprint = %1\n").arg(m_fingerprint));
 }
 
 QString ConsoleServer::address() const
 {
-    return QStringLiteral("%1://127.0.0.1:%2").arg(m_secure ? "rfc2217+tls" : "rfc2217").arg(m_port);
+    if (m_kind == Ssh)
+        return QStringLiteral("ssh://%1@127.0.0.1:%2").arg(QString::fromLocal8Bit(::getpwuid(::getuid())->pw_name)).arg(m_port);
+    return QStringLiteral("%1://127.0.0.1:%2").arg(m_kind == Tls ? "rfc2217+tls" : "rfc2217").arg(m_port);
 }
 
 ScopedVariable::ScopedVariable(const char *name, const QByteArray &value) : m_name(name), m_was(qgetenv(name))

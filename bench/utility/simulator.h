@@ -42,31 +42,41 @@ private:
     QString m_device;
 };
 
-// Debian's ser2net in front of a pseudo-terminal, serving it by telnet with
-// RFC 2217 on a free port of 127.0.0.1, the device set to 9600n81 until a
-// client sets the line, ser2net set up for adapters (no Nagle, no waiting
-// for more characters); stopped when this goes. Secure, within TLS, with a
-// certificate made for it that the client pins.
+// A console server in front of a pseudo-terminal on a free port of
+// 127.0.0.1, stopped when this goes: Debian's ser2net serving it by telnet
+// with RFC 2217, the device set to 9600n81 until a client sets the line,
+// set up for adapters (no Nagle, no waiting for more characters); the same
+// within TLS, with a certificate made for it that the client pins; or
+// OpenSSH's server whose forced command bridges to the device at 19200 8N1
+// (socat), its host key known and the user's key named in ports.conf.
 class ConsoleServer {
 public:
+    enum Kind { Rfc2217, Tls, Ssh };
     // False, with the reason on stderr, when it does not listen.
-    bool start(const QString &device, bool secure = false);
-    // rfc2217://127.0.0.1:PORT, or rfc2217+tls://…
+    bool start(const QString &device, Kind kind = Rfc2217);
+    // rfc2217://127.0.0.1:PORT, rfc2217+tls://… or ssh://USER@…
     QString address() const;
-    // The certificate's "SHA256:…" when secure.
+    // The certificate's "SHA256:…" within TLS.
     QString fingerprint() const { return m_fingerprint; }
+    // The SSH key that logs in.
+    QString keyFile() const { return m_key; }
     // A folder for XDG_CONFIG_HOME whose ports.conf names the port "bench",
-    // with the fingerprint pinned.
+    // with the fingerprint pinned or the key named; and for HOME, whose
+    // ~/.ssh/known_hosts knows the SSH server.
     QString configHome() const { return m_folder.path(); }
+    QString home() const { return m_folder.filePath(QStringLiteral("home")); }
 
 private:
     bool makeCertificate();
+    bool startSsh(const QString &device);
+    bool writePortsConf(const QString &settings);
 
     QTemporaryDir m_folder;
     testing::ConsoleServer m_server;
+    testing::SshServer m_ssh;
     quint16 m_port = 0;
-    bool m_secure = false;
-    QString m_fingerprint;
+    Kind m_kind = Rfc2217;
+    QString m_fingerprint, m_key;
 };
 
 // An environment variable set to a value until this goes, then as it was.

@@ -20,9 +20,10 @@ struct SshTexts {
 };
 
 constexpr int kPollMs = 10;           // how often an open retries while the server is silent
-constexpr int kFlushMs = 20;          // how often what waits to go out is pushed on
+constexpr int kFlushMs = 20;         // how often what waits to go out is pushed on
 constexpr int kKeepAliveMs = 30000;   // how long a quiet connection waits before it says it is alive
 constexpr int kChannelPiece = 16 * 1024;
+constexpr int kOn = 1;
 constexpr int kCloseFlushMs = 2000;   // how long a close may wait for what is written to leave
 
 // A string libssh allocated, freed with it.
@@ -152,7 +153,8 @@ bool SshStream::connectSession(const PortAddress &address, const QDeadlineTimer 
         || ssh_options_set(m_session, SSH_OPTIONS_PORT, &port) != SSH_OK
         || (!user.isEmpty() && ssh_options_set(m_session, SSH_OPTIONS_USER, user.constData()) != SSH_OK)
         || ssh_options_set(m_session, SSH_OPTIONS_SSH_DIR, directory.constData()) != SSH_OK
-        || ssh_options_set(m_session, SSH_OPTIONS_KNOWNHOSTS, knownHosts.constData()) != SSH_OK) {
+        || ssh_options_set(m_session, SSH_OPTIONS_KNOWNHOSTS, knownHosts.constData()) != SSH_OK
+        || ssh_options_set(m_session, SSH_OPTIONS_NODELAY, &kOn) != SSH_OK) {
         *why = QStringLiteral("%1: %2").arg(where, m_session ? sessionError() : QString());
         return false;
     }
