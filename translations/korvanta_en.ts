@@ -387,6 +387,10 @@
         <source>KORVAN-TAが接続されていません</source>
         <translation>No KORVAN-TA is connected.</translation>
     </message>
+    <message>
+        <source>ポートに接続できません</source>
+        <translation>Cannot connect to the port.</translation>
+    </message>
 </context>
 <context>
     <name>korvanta::InitDialog</name>
@@ -1024,11 +1028,11 @@ Add tries the connection, then writes the port into ports.conf.</translation>
     </message>
     <message>
         <source>☆KORVAN-TA が接続されているポートを選択してください。</source>
-        <translation>☆ Select the port the KORVAN-TA is connected to.</translation>
+        <translation>Select the port the KORVAN-TA is connected to.</translation>
     </message>
     <message>
         <source>登録</source>
-        <translation>Register</translation>
+        <translation>Connect</translation>
     </message>
     <message>
         <source>キャンセル</source>

@@ -96,7 +96,8 @@ bool connectPort(SerialControl &control, int port, const Timing &timing, Identit
     if (!link || !link->open()) {
         // The second line says which device and why, where the system told.
         const QString reason = control.whyNotOpen(port);
-        Messages::inform(reason.isEmpty() ? kCannotOpenPort : kCannotOpenPort + u'\n' + reason, parent);
+        const QString failed = link && link->overNetwork() ? QString(kCannotConnect) : QString(kCannotOpenPort);
+        Messages::inform(reason.isEmpty() ? failed : failed + u'\n' + reason, parent);
         return false;
     }
     link->setInputLen(Link::kBulkInputLen);

@@ -24,6 +24,9 @@ struct Identity {
 
 inline constexpr Text kCannotOpenPort{"korvanta::Identity",
                                       QT_TRANSLATE_NOOP("korvanta::Identity", "COMポートがオープンできません")};
+// The same for a port on a console server, which is connected to, not opened.
+inline constexpr Text kCannotConnect{"korvanta::Identity",
+                                     QT_TRANSLATE_NOOP("korvanta::Identity", "ポートに接続できません")};
 inline constexpr Text kNoDevice{"korvanta::Identity", QT_TRANSLATE_NOOP("korvanta::Identity", "機器が接続されていません")};
 inline constexpr Text kNotKorvanta{"korvanta::Identity",
                                    QT_TRANSLATE_NOOP("korvanta::Identity", "KORVAN-TAが接続されていません")};
@@ -35,8 +38,9 @@ bool identifyAdapter(Link &link, const Timing &timing, Identity &identity, QObje
 
 // Sets the control to the port (COM1 to COM9 are 1 to 9, found devices follow),
 // opens it at 19200,N,8,1 and identifies the adapter. When the port does not
-// open, "COMポートがオープンできません" says so, with a second line saying which
-// device and why where the system told.
+// open, "COMポートがオープンできません" says so ("ポートに接続できません" for a
+// console server's), with a second line saying which device and why where
+// the system told.
 bool connectPort(SerialControl &control, int port, const Timing &timing, Identity &identity, QObject *parent);
 
 // "1" when the number behind the first blank of the firmware text (its first

@@ -97,6 +97,9 @@ public:
 
     // Where the line goes (a device path, or the simulated adapter).
     virtual QString description() const = 0;
+    // Whether the line is a connection to a console server, not a port of
+    // this machine.
+    virtual bool overNetwork() const { return false; }
 
     // Why the last open() failed, in Japanese, from what the system answered
     // that open; empty when there is nothing more to say.

@@ -43,6 +43,7 @@ public:
     int inBufferCount() const override { return m_open ? int(m_input.size()) : 0; }
     int outBufferCount() const override;
     QString description() const override { return m_address.label(); }
+    bool overNetwork() const override { return true; }
     QString whyNotOpen() const override { return m_whyNotOpen; }
     QString whyLost() const override;
 

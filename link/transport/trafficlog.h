@@ -72,6 +72,7 @@ public:
     int inBufferCount() const override { return m_inner->inBufferCount(); }
     int outBufferCount() const override { return m_inner->outBufferCount(); }
     QString description() const override { return m_inner->description(); }
+    bool overNetwork() const override { return m_inner->overNetwork(); }
     QString whyNotOpen() const override { return m_inner->whyNotOpen(); }
     QString whyLost() const override { return m_inner->whyLost(); }
 

@@ -3,6 +3,7 @@
 // not open: from what the failed open itself answered, and for a device the
 // user may not open, who may.
 
+#include "tests/consoleserver.h"
 #include "app/startup.h"
 #include "appfixture.h"
 #include "link/transport/address.h"
@@ -115,6 +116,8 @@ void PortsTest::openFailureNamesTheReason_data()
     QTest::addColumn<QString>("reason");
     QTest::newRow("missing") << false << "デバイス %1 が存在しません。";
     QTest::newRow("in use") << true << "デバイス %1 は他のプログラムが使用中です。";
+    // A console server's port is connected to: no COM port is spoken of.
+    QTest::newRow("console server refuses") << false << "";
 }
 
 void PortsTest::openFailureNamesTheReason()
@@ -124,7 +127,10 @@ void PortsTest::openFailureNamesTheReason()
     MessageRecorder messages;
     Pty pty;
     QVERIFY(!pty.path.isEmpty());
-    const QString device = held ? pty.path : QStringLiteral("/dev/ttyKORVANTA-missing");
+    const bool network = reason.isEmpty();
+    const QString device = held      ? pty.path
+                           : network ? QStringLiteral("tcp://127.0.0.1:%1").arg(korvanta::testing::freePort())
+                                     : QStringLiteral("/dev/ttyKORVANTA-missing");
     SerialLink other(pty.path);
     if (held)
         QVERIFY(other.open());
@@ -133,7 +139,12 @@ void PortsTest::openFailureNamesTheReason()
     SerialControl control(serialLinkFactory(map));
     Identity identity;
     QCOMPARE(tryPort(control, 1, kTiming, identity, nullptr), PortShowAgain);
-    QCOMPARE(messages.texts(), QStringList{kCannotOpenPort + "\n" + reason.arg(device)});
+    if (network) {
+        QCOMPARE(messages.texts().size(), 1);
+        QVERIFY2(messages.texts()[0].startsWith(kCannotConnect + "\n" + device), qPrintable(messages.texts()[0]));
+    } else {
+        QCOMPARE(messages.texts(), QStringList{kCannotOpenPort + "\n" + reason.arg(device)});
+    }
 }
 
 // A device that appears after the open failed changes nothing of the reason:
