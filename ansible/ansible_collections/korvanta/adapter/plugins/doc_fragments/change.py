@@ -40,7 +40,7 @@ options:
         description:
           - The copy's name in I(dir_path); the entry's own name (its UTC time,
             C(20261208T091502.123Z.ini)) when not given.
-          - The copy is readable by its owner alone (mode 0600): it holds
+          - The copy is readable by its owner alone (mode 0600), as it holds
             telephone numbers.
         type: str
   save_when:
@@ -51,7 +51,7 @@ options:
         after a change made with C(--no-store)); a run with nothing to send
         sends only queries.
       - C(always), at the end of every run, changed or not, as korvanta-cli
-        does by itself: it also stores what an earlier run left unstored
+        does by itself; it also stores what an earlier run left unstored
         (one cut short, or with C(never)). Storing changes no setting, so a
         run with nothing to send is still C(ok).
       - C(never) passes C(--no-store). The adapter holds the change only

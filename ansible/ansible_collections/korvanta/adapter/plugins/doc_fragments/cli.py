@@ -56,7 +56,7 @@ options:
     description:
       - The language of C(msg), the captions and the values' meanings
         (C(caption), C(text), C(from_text), C(to_text)), whatever the host's
-        locale: C(en) English, C(ja) Japanese, C(c) the command line's own
+        locale. C(en) English, C(ja) Japanese, C(c) the command line's own
         messages in English and those of the adapter, the line and the
         settings in Japanese, as scripts have always matched them.
       - What the adapter holds (values, model, firmware) is never
@@ -78,7 +78,7 @@ notes:
     C(rc) its exit status (C(1) the adapter or the line failed, C(2) wrong
     usage or a file it cannot use, nothing sent, C(128) plus a signal's
     number).
-  - A failure of the module itself returns C(rc) as korvanta-cli would: C(2)
+  - A failure of the module itself returns C(rc) as korvanta-cli would, C(2)
     for a file or folder it cannot use (nothing sent), C(127) when
     korvanta-cli is not on the host.
 '''

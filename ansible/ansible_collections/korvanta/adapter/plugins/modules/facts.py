@@ -12,7 +12,7 @@ module: facts
 short_description: A KORVAN-TA adapter's settings as facts
 description:
   - Reads the settings of the KORVAN-TA ISDN terminal adapter, as
-    C(korvanta-cli get) does, into the host's facts, C(ansible_facts.korvanta):
+    C(korvanta-cli get) does, into the host's facts, C(ansible_facts.korvanta) -
     the adapter's model and firmware, and each setting with its raw value,
     its value as the window shows it, and where it is in the window program.
   - Nothing but queries reach the adapter; only the windows' parts that hold

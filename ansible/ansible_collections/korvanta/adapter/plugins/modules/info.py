@@ -31,6 +31,7 @@ options:
         (see M(korvanta.adapter.settings) for them all).
       - Without it, only the host's ports are listed.
     type: str
+    required: false
 attributes:
   check_mode:
     support: full

@@ -75,14 +75,6 @@ changes:
   returned: when korvanta-cli read the adapter
   type: list
   elements: dict
-  sample:
-    - section: TEL1
-      key: RING
-      from: "2"
-      to: "1"
-      from_text: Double ring
-      to_text: Long ring
-      caption: Analog Port Settings / TEL1 Port / Internal Ring Pattern
 lacking:
   description: The entry's settings the adapter's firmware lacks, not sent; each also a warning.
   returned: when korvanta-cli read the adapter

@@ -38,7 +38,7 @@ options:
         only, and C(PROFILE.MODEL) and C(PROFILE.FIRMWARE); the C(raw) facts of
         M(korvanta.adapter.facts) are such a mapping.
       - A value of C(true) or C(false) is refused (YAML reads C(on), C(off),
-        C(yes) and C(no) so): quote it.
+        C(yes) and C(no) so); quote it.
     type: dict
     required: true
   state:
@@ -87,24 +87,11 @@ changes:
   returned: when korvanta-cli read the adapter
   type: list
   elements: dict
-  sample:
-    - section: TEL1
-      key: RING
-      from: "1"
-      to: "2"
-      from_text: Long ring
-      to_text: Double ring
-      caption: Analog Port Settings / TEL1 Port / Internal Ring Pattern
 lacking:
-  description: The settings the adapter's firmware lacks (or only the value given), not sent; each also a warning.
+  description: The settings the adapter's firmware lacks (or only the value given), not sent, each with its C(reason); each also a warning.
   returned: when korvanta-cli read the adapter
   type: list
   elements: dict
-  sample:
-    - section: TEL1
-      key: RING
-      reason: the adapter's firmware lacks the setting
-      caption: Analog Port Settings / TEL1 Port / Internal Ring Pattern
 unmanaged:
   description: With I(state=replaced), the adapter's settings the profile does not hold; left as they are.
   returned: when korvanta-cli read the adapter

@@ -32,6 +32,7 @@
 #
 # What it needs: adapters.sh.
 # shellcheck disable=SC2154,SC2034 # work, playbook, port, sims, entry: from adapters.sh
+# shellcheck disable=SC2016 # the adapter's commands (AT$I11=6) hold a "$"
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=adapters.sh
