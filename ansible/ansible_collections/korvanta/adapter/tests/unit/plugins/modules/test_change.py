@@ -75,13 +75,15 @@ FAILURES = [
      'TEL1.RING: a value is needed', False),
     ('no settings', settings.main, dict(settings={}), [], 2, 'no settings given', False),
     ('a whole profile with a name that is no SECTION.KEY', settings.main,
-     dict(settings={'RING': '2'}, state='replaced'), [], 2, 'a whole profile names every setting', False),
+     dict(settings={'TEL1.': '2'}, state='replaced'), [], 2, 'a whole profile names every setting', False),
     ('a backup folder that cannot be made: nothing sent', settings.main,
      dict(settings={'TEL1.RING': '2'}, backup_options=dict(dir_path='FILE/backups')), [], 2, 'the backup folder',
      False),
     ('the history entry cannot be copied', settings.main,
      dict(settings={'TEL1.RING': '2'}, backup_options=dict(dir_path='kept', filename='x/y.ini')),
      [changed('missing.ini'), STORED], 0, 'the backup could not be kept as kept/x/y.ini', True),
+    ('the store after a change printed nothing', rollback.main, {}, [changed(), (0, '', '')], 0,
+     'the settings were sent and not stored', True),
     ('korvanta-cli refuses the change', settings.main, dict(settings={'TEL1.NOPE': '2'}),
      [(2, '', 'korvanta-cli: TEL1.NOPE: no such setting\n')], 2, 'korvanta-cli: TEL1.NOPE', False),
     ('the rollback finds no entry', rollback.main, dict(entry='99'), [(2, '', 'no entry 99\n')], 2, 'no entry 99',
@@ -109,9 +111,10 @@ def test_backup_options_keep_the_entry_in_a_new_folder(run_module, tmp_path, fil
     entry = tmp_path / 'entry.ini'
     entry.write_text(u'[TEL1]\nRING=1\n')
     folder = tmp_path / 'new' / 'backups'
-    result, failed, calls = run_module(
-        settings.main, dict(settings={'TEL1.RING': '2'}, backup_options=dict(dir_path=str(folder), filename=filename)),
-        [changed(str(entry)), STORED])
+    params = dict(settings={'TEL1.RING': '2'}, backup_options=dict(dir_path=str(folder), filename=filename))
+    result, failed, calls = run_module(settings.main, params, [changed()], check_mode=True)
+    assert not failed and not folder.exists()
+    result, failed, calls = run_module(settings.main, params, [changed(str(entry)), STORED])
     assert not failed
     assert result['backup_path'] == str(folder / kept)
     assert (folder / kept).read_text() == u'[TEL1]\nRING=1\n'
