@@ -155,22 +155,10 @@ unmanaged:
   description:
     - The adapter's settings that the profile does not hold, as its own
       firmware had none; left as they are, and no difference.
+    - Each with C(caption), C(section) and C(key), as in C(lacking).
   returned: when korvanta-cli read the adapter
   type: list
   elements: dict
-  contains:
-    caption:
-      description: Where the setting is in the window program.
-      type: str
-      sample: Analog Port Settings / TEL1 Port / Internal Ring Pattern
-    section:
-      description: The profile's section.
-      type: str
-      sample: TEL1
-    key:
-      description: The profile's key.
-      type: str
-      sample: RING
 backup:
   description: The history entry of the adapter's settings kept before the first setting was sent; null when none was kept.
   returned: when korvanta-cli read the adapter
