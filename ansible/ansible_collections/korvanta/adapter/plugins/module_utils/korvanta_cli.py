@@ -22,11 +22,16 @@ DONE = 0     # done; for diff: nothing differs
 FAILED = 1   # the adapter or the line failed, the adapter may have been changed
 TROUBLE = 2  # wrong usage, or a file it cannot use: nothing was sent
 
+NOT_FOUND = 127  # korvanta-cli is not on the host, as a shell says it
+
 # The options of every module (plugins/doc_fragments/cli.py documents them).
+# The messages are English by default, whatever the host's locale, so that a
+# playbook's output reads the same on every host.
 ARGUMENT_SPEC = dict(
-    port=dict(type='str'),
+    port=dict(type='str', required=True),
     workfile=dict(type='path'),
     log=dict(type='path'),
+    language=dict(type='str', choices=['ja', 'en', 'c'], default='en'),
     executable=dict(type='path'),
 )
 
@@ -76,7 +81,7 @@ def read_document(stdout):
 def command_line(executable, params, arguments, as_json=True):
     """korvanta-cli's arguments for a command and the module's options."""
     argv = [executable]
-    for option in ('port', 'workfile', 'log'):
+    for option in ('port', 'workfile', 'log', 'language'):
         if params.get(option):
             argv += ['--' + option, params[option]]
     if as_json:
@@ -89,7 +94,10 @@ def run(module, arguments, data=None, as_json=True):
 
     data goes to its standard input, as it is. With as_json the JSON document
     is read; without, standard output is kept as bytes (a profile)."""
-    executable = module.params.get('executable') or module.get_bin_path('korvanta-cli', required=True)
+    executable = module.params.get('executable') or module.get_bin_path('korvanta-cli')
+    if not executable:
+        module.fail_json(msg='korvanta-cli is not on the PATH of the host: install the korvanta-cli package '
+                             'there, or give its path as executable', rc=NOT_FOUND)
     argv = command_line(executable, module.params, arguments, as_json)
     rc, stdout, stderr = module.run_command(argv, data=data, binary_data=True,
                                             encoding='utf-8' if as_json else None)

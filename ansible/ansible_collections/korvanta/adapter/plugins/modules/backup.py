@@ -29,7 +29,8 @@ extends_documentation_fragment:
 options:
   dest:
     description:
-      - The profile file on the host. Its folder must exist.
+      - The profile file on the host. Its folder is made when missing, with
+        its parents, as the file modules make folders (mode by the umask).
     type: path
     required: true
 attributes:
@@ -64,7 +65,7 @@ dest:
   type: str
   sample: /var/backups/korvanta/office-ta1.ini
 rc:
-  description: korvanta-cli's exit status.
+  description: korvanta-cli's exit status; 2 when the module could not use I(dest).
   returned: always
   type: int
   sample: 0
@@ -96,7 +97,7 @@ def replace(module, dest, content):
             written.write(content)
     except (IOError, OSError) as e:
         os.unlink(temporary)
-        module.fail_json(msg='%s: %s' % (dest, to_native(e)), dest=dest)
+        module.fail_json(msg='%s: %s' % (dest, to_native(e)), dest=dest, rc=korvanta_cli.TROUBLE)
     module.atomic_move(temporary, dest)
 
 
@@ -106,9 +107,13 @@ def main():
     module = AnsibleModule(argument_spec=argument_spec, add_file_common_args=True, supports_check_mode=True)
     dest = module.params['dest']
     if os.path.isdir(dest):
-        module.fail_json(msg='%s is a folder' % dest, dest=dest)
-    if not os.path.isdir(os.path.dirname(dest) or '.'):
-        module.fail_json(msg='the folder of %s does not exist' % dest, dest=dest)
+        module.fail_json(msg='%s is a folder' % dest, dest=dest, rc=korvanta_cli.TROUBLE)
+    folder = os.path.dirname(dest) or '.'
+    if not os.path.isdir(folder) and not module.check_mode:
+        try:
+            os.makedirs(folder)
+        except (IOError, OSError) as e:
+            module.fail_json(msg='the folder of %s: %s' % (dest, to_native(e)), dest=dest, rc=korvanta_cli.TROUBLE)
 
     run = korvanta_cli.run(module, ['backup', '-'], as_json=False)
     result = dict(dest=dest, rc=run.rc, changed=False)
@@ -120,7 +125,7 @@ def main():
     result['changed'] = before != run.stdout
     if module._diff:
         result['diff'] = dict(before=to_text(before or b''), after=to_text(run.stdout),
-                              before_header=dest, after_header=module.params['port'] or 'adapter')
+                              before_header=dest, after_header=module.params['port'])
     if result['changed'] and not module.check_mode:
         replace(module, dest, run.stdout)
     file_args = module.load_file_common_arguments(module.params)

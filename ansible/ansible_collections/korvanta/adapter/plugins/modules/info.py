@@ -12,8 +12,8 @@ DOCUMENTATION = r'''
 module: info
 short_description: The serial ports of a host, and the KORVAN-TA adapter on one of them
 description:
-  - Lists the serial devices of the host where the module runs, as
-    C(korvanta-cli ports) does.
+  - Lists the serial devices of the host where the module runs, and the
+    ports named in its C(ports.conf), as C(korvanta-cli ports) does.
   - With I(port), also asks the adapter there who it is (C(korvanta-cli
     identify)) and returns its model and firmware. Only queries reach the
     adapter.
@@ -24,6 +24,14 @@ author:
   - The KORVAN-TA settings utility developers (!UNKNOWN)
 extends_documentation_fragment:
   - korvanta.adapter.cli
+options:
+  port:
+    description:
+      - The adapter to identify, in any form C(korvanta-cli --port) takes
+        (see M(korvanta.adapter.settings) for them all).
+      - Without it, only the host's ports are listed.
+    type: str
+    required: false
 attributes:
   check_mode:
     support: full
@@ -58,14 +66,24 @@ EXAMPLES = r'''
 RETURN = r'''
 ports:
   description:
-    - The serial devices found on the host. Pseudo-terminals are not listed.
+    - The serial devices found on the host (pseudo-terminals are not
+      listed), then the ports its C(ports.conf) names. Nothing connects to a
+      network port to list it.
     - Other keys korvanta-cli adds are returned as they are.
-  returned: always
+  returned: success
   type: list
   elements: dict
   contains:
+    kind:
+      description: C(serial) for a device, C(network) for a network address.
+      type: str
+      sample: serial
+    name:
+      description: The port's name in C(ports.conf), which I(port) takes; null for a device found.
+      type: str
+      sample: lab-1
     path:
-      description: The device.
+      description: The device, or the network address.
       type: str
       sample: /dev/ttyUSB0
     by_id:
@@ -81,8 +99,9 @@ ports:
       type: str
       sample: FTDI
     access:
-      description: Whether the user the module runs as may open it, as korvanta-cli says it.
+      description: Whether the user the module runs as may open it, as korvanta-cli says it; null for a network port.
       type: str
+      sample: "yes"
 port:
   description: The adapter's port, by its /dev/serial/by-id/ name where it has one.
   returned: when I(port) is given
@@ -98,6 +117,11 @@ firmware:
   returned: when I(port) is given
   type: str
   sample: Ver 1.30 01/03/15
+rc:
+  description: korvanta-cli's exit status.
+  returned: always
+  type: int
+  sample: 0
 '''
 
 from ansible.module_utils.basic import AnsibleModule
@@ -106,8 +130,9 @@ from ansible_collections.korvanta.adapter.plugins.module_utils import korvanta_c
 
 
 def main():
-    module = AnsibleModule(argument_spec=dict(korvanta_cli.ARGUMENT_SPEC), supports_check_mode=True)
-    result = dict(changed=False)
+    argument_spec = dict(korvanta_cli.ARGUMENT_SPEC, port=dict(type='str'))
+    module = AnsibleModule(argument_spec=argument_spec, supports_check_mode=True)
+    result = dict(changed=False, rc=korvanta_cli.DONE)
     listed = korvanta_cli.run(module, ['ports'])
     ports = korvanta_cli.document_of(listed, list)
     if listed.rc != korvanta_cli.DONE or ports is None:

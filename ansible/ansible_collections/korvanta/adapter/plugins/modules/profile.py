@@ -18,12 +18,11 @@ description:
     C(man 5 korvanta-profile).
   - The adapter's settings are read first and only those that differ from the
     profile are sent, then everything is read back. Before the first setting
-    is sent, the adapter's settings as read are saved to a backup file on the
-    host (see I(backup)).
-  - Every real run ends with the adapter storing what it holds, whether a
-    setting was sent or not, so that what an earlier run left unstored (one
-    cut short, or run with I(store=false)) survives the next power cycle.
-    That store changes no setting, so a run that sent none reports C(ok).
+    is sent, the adapter's settings as read are kept in the port's history
+    on the host (see I(backup)); M(korvanta.adapter.rollback) brings them
+    back.
+  - The adapter stores its settings after a run that sent one (see
+    I(save_when)); a run with nothing to send reports C(ok).
   - Settings the adapter's firmware lacks are not sent; they are returned in
     C(lacking) and shown as warnings, in check mode too.
   - A profile that korvanta-cli refuses (a value out of range, an unknown key,
@@ -40,6 +39,7 @@ author:
   - The KORVAN-TA settings utility developers (!UNKNOWN)
 extends_documentation_fragment:
   - korvanta.adapter.cli
+  - korvanta.adapter.change
 options:
   src:
     description:
@@ -54,22 +54,6 @@ options:
         C(file) lookup strips it.
       - Exactly one of I(src) and I(content) is required.
     type: str
-  backup:
-    description:
-      - Save the adapter's settings to a backup file on the host before the
-        first setting is sent (C($XDG_DATA_HOME/korvanta/backups/), by default
-        under C(~/.local/share/)); its path is returned in C(backup).
-      - C(false) passes C(--no-backup).
-    type: bool
-    default: true
-  store:
-    description:
-      - Have the adapter store its settings at the end (C(AT&W0&W1)), so that
-        they survive a power cycle.
-      - C(false) passes C(--no-store); what was sent is then lost when the
-        adapter is switched off, unless a later run stores it.
-    type: bool
-    default: true
 attributes:
   check_mode:
     support: full
@@ -78,8 +62,9 @@ attributes:
     support: full
     description: Each change as C([SECTION] KEY=value) and the value's meaning, the adapter's value before and the profile's after.
 seealso:
+  - module: korvanta.adapter.settings
+  - module: korvanta.adapter.rollback
   - module: korvanta.adapter.backup
-  - module: korvanta.adapter.info
 '''
 
 EXAMPLES = r'''
@@ -88,11 +73,13 @@ EXAMPLES = r'''
     port: /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3XYZ-if00-port0
     content: "{{ lookup('file', 'profiles/office.ini') }}"
 
-- name: A profile file already on the host, no backup first
+- name: A profile file already on the host, the settings before kept in /var/backups/korvanta
   korvanta.adapter.profile:
     port: /dev/ttyUSB0
     src: /etc/korvanta/office.ini
-    backup: false
+    backup_options:
+      dir_path: /var/backups/korvanta
+      filename: "{{ inventory_hostname }}.before.ini"
   register: restored
 
 - name: What changed
@@ -114,7 +101,7 @@ changes:
     caption:
       description: Where the setting is in the window program, in its own words.
       type: str
-      sample: "アナログポート設定 / TEL1ポート / 内線呼出音"
+      sample: Analog Port Settings / TEL1 Port / Internal Ring Pattern
     section:
       description: The profile's section.
       type: str
@@ -132,11 +119,13 @@ changes:
       type: str
       sample: "2"
     from_text:
-      description: What the adapter's value means, in the language of korvanta-cli's messages; null where it has no meaning of its own.
+      description: What the adapter's value means, in the module's I(language); null where it has no meaning of its own.
       type: str
+      sample: Long ring
     to_text:
       description: What the profile's value means.
       type: str
+      sample: Double ring
 lacking:
   description:
     - The settings of the profile that the adapter's firmware lacks (the
@@ -145,30 +134,44 @@ lacking:
   returned: when korvanta-cli read the adapter
   type: list
   elements: dict
-  sample:
-    - caption: "アナログポート設定 / TEL1ポート / 着信転送 / 転送トーキ / 転送元トーキ"
-      section: TEL1
-      key: TOKI
-      reason: the adapter's firmware lacks the setting
+  contains:
+    caption:
+      description: Where the setting is in the window program.
+      type: str
+      sample: Analog Port Settings / TEL1 Port / Internal Ring Pattern
+    section:
+      description: The profile's section.
+      type: str
+      sample: TEL1
+    key:
+      description: The profile's key.
+      type: str
+      sample: RING
+    reason:
+      description: Why it was not sent.
+      type: str
+      sample: the adapter's firmware lacks the setting
 unmanaged:
   description:
     - The adapter's settings that the profile does not hold, as its own
       firmware had none; left as they are, and no difference.
+    - Each with C(caption), C(section) and C(key), as in C(lacking).
   returned: when korvanta-cli read the adapter
   type: list
   elements: dict
-  sample:
-    - caption: "アナログポート設定 / TEL1ポート / 内線呼出音"
-      section: TEL1
-      key: RING
 backup:
-  description: The backup of the adapter's settings taken before the first setting was sent; null when none was taken.
+  description: The history entry of the adapter's settings kept before the first setting was sent; null when none was kept.
   returned: when korvanta-cli read the adapter
   type: str
-  sample: /root/.local/share/korvanta/backups/ttyUSB0-20261208T091502Z.ini
+  sample: /root/.local/share/korvanta/history/ttyUSB0/20261208T091502.123Z.ini
+backup_path:
+  description: The copy of the history entry that I(backup_options) asked for.
+  returned: when a history entry was kept and I(backup_options) given
+  type: str
+  sample: /var/backups/korvanta/ta1.before.ini
 stored:
   description:
-    - Whether the adapter stored its settings at the end.
+    - Whether the adapter stored its settings at the end (see I(save_when)).
     - After a failure, null when the store was sent and not acknowledged, so
       that the adapter may or may not keep the changes.
   returned: when korvanta-cli read the adapter
@@ -221,22 +224,7 @@ rc:
 
 from ansible.module_utils.basic import AnsibleModule
 
-from ansible_collections.korvanta.adapter.plugins.module_utils import korvanta_cli
-
-# What korvanta-cli reports about the adapter, returned when it does.
-ADAPTER_KEYS = ('port', 'model', 'firmware')
-
-
-def arguments(src, check_mode, backup, store):
-    """korvanta-cli's restore for the module's options; the profile from src,
-    else from standard input."""
-    words = ['restore']
-    if check_mode:
-        words.append('--dry-run')
-    else:
-        words += [] if backup else ['--no-backup']
-        words += [] if store else ['--no-store']
-    return words + [src or '-']
+from ansible_collections.korvanta.adapter.plugins.module_utils import korvanta_change
 
 
 def whole_text(content):
@@ -246,110 +234,20 @@ def whole_text(content):
     return content if content.endswith(u'\n') else content + u'\n'
 
 
-def diff_line(change, side):
-    """One side of a change for --diff: [SECTION] KEY=value, the value's
-    meaning beside it where korvanta-cli gives one; None where that side
-    lacks the setting."""
-    value = change.get(side)
-    if value is None:
-        return None
-    line = u'[%s] %s=%s' % (change.get('section'), change.get('key'), value)
-    meaning = change.get(side + '_text')
-    return line + u'  (%s)' % meaning if meaning else line
-
-
-def render_diff(changes, before_header, after_header):
-    sides = {}
-    for side in ('from', 'to'):
-        lines = [diff_line(change, side) for change in changes]
-        sides[side] = u''.join(line + u'\n' for line in lines if line is not None)
-    return dict(before=sides['from'], after=sides['to'],
-                before_header=before_header, after_header=after_header)
-
-
-# What a failed restore reports of each change: the adapter acknowledged it,
-# it went out without an answer, or it was never sent.
-PROGRESS_KEYS = ('acknowledged', 'unanswered', 'unsent')
-
-# What became of the store, by korvanta-cli's "stored".
-STORE = {True: u'the adapter stored what it holds',
-         False: u'the store was not sent',
-         None: u'the store was sent and not acknowledged: the adapter may or may not keep the changes'}
-
-
-def dicts(document, name):
-    return [item for item in document.get(name) or [] if isinstance(item, dict)]
-
-
-def how_far(result):
-    """What a failed restore got done, in words, from what korvanta-cli
-    reported of it (in result)."""
-    acknowledged, unanswered, unsent = (len(result[name]) for name in PROGRESS_KEYS)
-    total = acknowledged + unanswered + unsent
-    if total:
-        done = u'%d of %d change%s acknowledged' % (acknowledged, total, u'' if total == 1 else u's')
-        done += u', %d sent without an answer' % unanswered if unanswered else u''
-        done += u', %d not sent' % unsent if unsent else u''
-    else:
-        done = u'no change was sent'
-    step = result['step']
-    return u'the restore failed%s: %s; %s' % (u' while %s' % step if step else u'', done, STORE[result['stored']])
-
-
-def outcome(run):
-    """(result, failed) of a restore from korvanta-cli's status and JSON; a
-    failure's message says how far it got where korvanta-cli reported that."""
-    document = korvanta_cli.document_of(run, dict)
-    result = dict(rc=run.rc, changed=False)
-    failed = run.rc != korvanta_cli.DONE or document is None
-    if failed:
-        result.update(run.failure())
-    if document is None:
-        return result, failed
-    changes = dicts(document, 'changes')
-    stored = document.get('stored')
-    result.update(changes=changes, lacking=dicts(document, 'skipped'), unmanaged=dicts(document, 'unmanaged'),
-                  backup=document.get('backup'), stored=stored if isinstance(stored, bool) else None)
-    result.update((key, document[key]) for key in ADAPTER_KEYS if key in document)
-    # A change counts when it was sent, or in check mode would be: after a
-    # failure, those acknowledged or sent unanswered. The store at the end of
-    # every restore changes no setting; status 2 means nothing was sent.
-    reported = failed and any(name in document for name in PROGRESS_KEYS)
-    if reported:
-        result.update((name, list(document.get(name) or [])) for name in PROGRESS_KEYS)
-        result['step'] = document.get('step')
-        result['msg'] = u'%s. %s' % (how_far(result), result['msg'])
-    sent = result['acknowledged'] + result['unanswered'] if reported else changes
-    result['changed'] = bool(sent) and run.rc != korvanta_cli.TROUBLE
-    return result, failed
-
-
 def main():
     argument_spec = dict(
         src=dict(type='path'),
         content=dict(type='str'),
-        backup=dict(type='bool', default=True),
-        store=dict(type='bool', default=True),
     )
-    argument_spec.update(korvanta_cli.ARGUMENT_SPEC)
+    argument_spec.update(korvanta_change.ARGUMENT_SPEC)
     module = AnsibleModule(argument_spec=argument_spec,
                            mutually_exclusive=[('src', 'content')],
                            required_one_of=[('src', 'content')],
                            supports_check_mode=True)
-    params = module.params
-    content = params['content']
+    content = module.params['content']
     data = None if content is None else whole_text(content).encode('utf-8')
-    run = korvanta_cli.run(module, arguments(params['src'], module.check_mode, params['backup'], params['store']),
-                           data=data)
-    result, failed = outcome(run)
-    for lack in result.get('lacking', []):
-        module.warn(u'[%s] %s not sent: %s' % (lack.get('section'), lack.get('key'), lack.get('reason')))
-    if module._diff and result.get('changes'):
-        result['diff'] = render_diff(result['changes'], result.get('port') or params['port'] or 'adapter',
-                                     params['src'] or 'profile')
-    if failed:
-        module.fail_json(**result)
-    module.exit_json(**result)
+    korvanta_change.apply(module, ['restore', module.params['src'] or '-'], data=data,
+                          target=module.params['src'] or 'profile')
 
 
 if __name__ == '__main__':

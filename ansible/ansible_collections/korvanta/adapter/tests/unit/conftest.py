@@ -36,8 +36,10 @@ class Ended(Exception):
 @pytest.fixture
 def run_module(monkeypatch):
     def run(main, params, replies, check_mode=False, diff=False):
-        arguments = dict(params, executable='/usr/bin/korvanta-cli', _ansible_check_mode=check_mode,
-                         _ansible_diff=diff)
+        # None: an option not given at all.
+        arguments = dict(dict(port='/dev/ttyUSB0', executable='/usr/bin/korvanta-cli'), **params)
+        arguments = dict((key, value) for key, value in arguments.items() if value is not None)
+        arguments.update(_ansible_check_mode=check_mode, _ansible_diff=diff)
         monkeypatch.setattr(basic, '_ANSIBLE_ARGS', json.dumps({'ANSIBLE_MODULE_ARGS': arguments}).encode())
         monkeypatch.setattr(warnings, '_global_warnings', [])
         calls = []

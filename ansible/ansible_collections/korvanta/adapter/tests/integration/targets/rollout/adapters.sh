@@ -25,7 +25,7 @@ fail() { echo "${0##*/}: $*" >&2; exit 1; }
 # Everything the programs write stays in the work folder: korvanta-cli's
 # automatic backups, Ansible's temporary files.
 export HOME=$work/home XDG_DATA_HOME=$work/data LANG=C.UTF-8 LC_ALL=C.UTF-8
-mkdir -p "$HOME" "$XDG_DATA_HOME" "$work/backups"
+mkdir -p "$HOME" "$XDG_DATA_HOME"
 # The collection from this tree, unless ansible-test has put it elsewhere.
 : "${ANSIBLE_COLLECTIONS_PATH:=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../../../../../.." && pwd)}"
 export ANSIBLE_COLLECTIONS_PATH ANSIBLE_NOCOLOR=1 ANSIBLE_RETRY_FILES_ENABLED=0 ANSIBLE_FORKS=4 \
@@ -55,20 +55,21 @@ stop_all() {
   sims=()
 }
 
-# The adapters named in names, in racks of two in host variables; every rack
+# The adapters named in names, each an inventory host in the group
+# korvanta_adapters, in racks (groups rack1, rack2, ...) of two; every rack
 # is this host. Those of the first rack name a work file, the others use the
-# one korvanta-cli keeps for their port; entry[NAME] adds to an adapter's
-# entry (", log: PATH").
+# one korvanta-cli keeps for their port; entry[NAME] adds host variables
+# (", korvanta_log: PATH").
 inventory() {
   {
-    echo "racks:"
+    echo "korvanta_adapters:"
     echo "  vars: {ansible_connection: local, ansible_python_interpreter: /usr/bin/python3}"
-    echo "  hosts:"
+    echo "  children:"
     for ((first = 0; first < ${#names[@]}; first += 2)); do
       echo "    rack$((first / 2 + 1)):"
-      echo "      korvanta_adapters:"
+      echo "      hosts:"
       for name in "${names[@]:first:2}"; do
-        echo "        - {name: $name, port: '${port[$name]}'${entry[$name]:-}$([ "$first" -gt 0 ] || echo ", workfile: '$work/$name.ini'")}"
+        echo "        $name: {korvanta_port: '${port[$name]}'${entry[$name]:-}$([ "$first" -gt 0 ] || echo ", korvanta_workfile: '$work/$name.ini'")}"
       done
     done
   } >"$work/inventory.yml"

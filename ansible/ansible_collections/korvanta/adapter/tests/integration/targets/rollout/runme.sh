@@ -1,43 +1,49 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The collection with the real engine: ansible-playbook on this host against
-# four simulated adapters (korvanta-sim), each on a pseudo-terminal of its own,
-# two racks of two in host variables, as the collection's README shows them.
-# The third has the older firmware, which lacks the rings the profiles change
-# (and a value of theirs), and logs its lines through the module's log option.
-# Their command logs are read back after every run.
+# four simulated adapters (korvanta-sim), each on a pseudo-terminal of its own
+# and each an inventory host, in two racks (groups rack1, rack2) of two, as
+# the collection's README shows them. The third has the older firmware, which
+# lacks the rings the profiles change (and a value of theirs), and logs its
+# lines through the module's log option. Their command logs are read back
+# after every run.
 #
 #   1. --check --diff: the diff names the changed keys on every adapter, the
 #      third's too, whose task is changed (never skipped) and whose lacking
-#      settings are warnings; every adapter is identified (info), the options
-#      workfile and log reached korvanta-cli, and only queries reached the
-#      adapters.
-#   2. the rollout, then two backups: each adapter changed, the third with its
-#      warnings, korvanta-cli diff finds it equal to the profile, the first
-#      backup is the profile byte for byte (the third's: its own settings with
-#      the profile's changes it has) and the second reports ok (changed=2 in
-#      the recap); the settings survive the simulators' power cycle (--state).
-#   3. the rollout again: changed=0 everywhere, nothing but queries and the
-#      store sent.
-#   4. another profile, changing only a ring: the third has nothing to do; the
-#      fourth adapter's line is lost while it is sent: that task fails with
-#      how far the restore got and korvanta-cli's message and status, the
-#      other three are done.
+#      settings are warnings; every adapter is identified (info) and its
+#      facts equal korvanta-cli get; the options workfile and log reached
+#      korvanta-cli, and only queries reached the adapters.
+#   2. the rollout, then a backup into a folder that does not exist yet:
+#      each adapter changed and stored, the third with its warnings,
+#      korvanta-cli diff finds it equal to the profile, the backup is the
+#      profile byte for byte (the third's: its own settings with the
+#      profile's changes it has); the settings survive the simulators' power
+#      cycle (--state).
+#   3. with --limit ta1, the rollout again and one setting: only ta1
+#      receives lines, only queries for the rollout (ok), that setting's and
+#      the store; then the setting with --limit rack1 and save_when always:
+#      ta1, which has it, is ok and receives only the store, ta2 the setting
+#      and the store, the other rack nothing.
+#   4. another setting on all four, the fourth adapter's line lost while it
+#      is sent: that task fails with how far it got and korvanta-cli's message
+#      and status, and the other three are rolled back to their stored
+#      settings before the change.
 #
 # What it needs: adapters.sh.
 # shellcheck disable=SC2154,SC2034 # work, playbook, port, sims, entry: from adapters.sh
+# shellcheck disable=SC2016 # the adapter's commands (AT$I11=6) hold a "$"
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=adapters.sh
 . "$here/adapters.sh"
 names=(ta1 ta2 ta3 ta4)
 older='Ver 1.20 99/11/30'
-entry[ta3]=", firmware: '$older', log: '$work/ta3.cli.log'"
+entry[ta3]=", korvanta_firmware: '$older', korvanta_log: '$work/ta3.cli.log'"
 
 # ansible-playbook with the inventory, its output in $work/$1.out.
 run() {
   local out=$work/$1.out; shift
-  "$playbook" -i "$work/inventory.yml" -e korvanta_backup_dir="$work/backups" "$@" >"$out" 2>&1 || true
+  "$playbook" -i "$work/inventory.yml" -e korvanta_backup_dir="$work/backups/new" "$@" >"$out" 2>&1 || true
 }
 # The number FIELD (changed, failed, ok) of HOST in the play recap of a run
 # (the last: each playbook of a run prints the run's so far).
@@ -67,7 +73,7 @@ start_all() {
 # changed and never skipped, and its lacking settings as warnings.
 lacking_shown() {
   local out=$work/$1.out
-  grep -q "^changed: \[ta3 -> rack2\]" "$out" || { cat "$out"; fail "$1: ta3 is not changed"; }
+  grep -q "^changed: \[ta3\]" "$out" || { cat "$out"; fail "$1: ta3 is not changed"; }
   ! grep -qE "^skipping: |skipped=[1-9]" "$out" || { cat "$out"; fail "$1: a task shows as skipped"; }
   grep -q "^\[WARNING\]: \[TEL1\] RING not sent: the adapter's firmware lacks the setting" "$out" \
     || { cat "$out"; fail "$1: the lacking settings are no warnings"; }
@@ -86,7 +92,7 @@ korvanta-cli --port "${port[ta3]}" --workfile "$work/ta3.ini" backup - 2>/dev/nu
   | sed -e 's/^TOKI=0$/TOKI=1/' >"$work/ta3.expected"
 grep -qx "FIRMWARE=$older" "$work/ta3.expected" || fail "ta3 has not the older firmware"
 
-# 1. Check mode with --diff, and the adapters identified.
+# 1. Check mode with --diff, the adapters identified and their facts.
 run check korvanta.adapter.rollout "$here/info.yml" -e korvanta_profile="$work/office.ini" --check --diff
 expect_recap check changed 1 "${names[@]}"
 expect_recap check failed 0 "${names[@]}"
@@ -105,10 +111,9 @@ for name in "${names[@]}"; do
   [ -z "$(sent "$name")" ] || fail "check mode sent to $name: $(sent "$name")"
 done
 
-# 2. The rollout and two backups.
+# 2. The rollout and a backup.
 clear_logs
-run real korvanta.adapter.rollout korvanta.adapter.backup korvanta.adapter.backup \
-  -e korvanta_profile="$work/office.ini"
+run real korvanta.adapter.rollout korvanta.adapter.backup -e korvanta_profile="$work/office.ini"
 expect_recap real changed 2 "${names[@]}"
 expect_recap real failed 0 "${names[@]}"
 lacking_shown real
@@ -117,8 +122,8 @@ for name in "${names[@]}"; do
   [ "$name" != ta3 ] || expected=$work/ta3.expected
   [ "$(sent "$name" | tail -n1)" = 'AT&W0&W1' ] || fail "the rollout did not end with the store on $name"
   [ "$(differs "$name" "$work/office.ini")" = 0 ] || fail "$name does not hold the profile after the rollout"
-  cmp -s "$work/backups/$name.ini" "$expected" || fail "the backup of $name is not the profile"
-  [ "$(stat -c %a "$work/backups/$name.ini")" = 600 ] || fail "the backup of $name is not mode 600"
+  cmp -s "$work/backups/new/$name.ini" "$expected" || fail "the backup of $name is not the profile"
+  [ "$(stat -c %a "$work/backups/new/$name.ini")" = 600 ] || fail "the backup of $name is not mode 600"
 done
 stop_all
 start_all
@@ -126,31 +131,54 @@ for name in "${names[@]}"; do
   [ "$(differs "$name" "$work/office.ini")" = 0 ] || { cat "$work/diff.out"; fail "$name lost the profile in a power cycle"; }
 done
 
-# 3. The same again: nothing to do.
-clear_logs
-run again korvanta.adapter.rollout -e korvanta_profile="$work/office.ini"
-expect_recap again changed 0 "${names[@]}"
-expect_recap again failed 0 "${names[@]}"
-for name in "${names[@]}"; do
-  [ "$(sent "$name")" = 'AT&W0&W1' ] || fail "the second run sent to $name: $(sent "$name")"
-done
+# The lines each adapter received (besides queries) are $2..., one a line;
+# "" for none. $1 names the run.
+expect_sent() {
+  local run=$1 name; shift
+  for name in "${names[@]}"; do
+    local expected=${1-}; shift || true
+    [ "$(sent "$name" | paste -sd' ')" = "$expected" ] \
+      || { cat "$work/$run.out"; fail "$run: $name received '$(sent "$name" | paste -sd' ')', not '$expected'"; }
+  done
+}
+# settings RUN NAME=VALUE [ansible-playbook arguments]: the settings playbook,
+# after those the arguments name.
+settings() {
+  local run=$1 setting=$2; shift 2
+  clear_logs
+  run "$run" "$@" korvanta.adapter.settings -e "{\"korvanta_settings\": {\"${setting%%=*}\": \"${setting#*=}\"}}"
+}
 
-# 4. The second profile, its one change a ring the third adapter lacks; the
-# fourth adapter's line is lost while that change is sent.
+# 3. The rollout again, then one setting, on one adapter: ta1, which holds
+# the profile, receives only queries for it, then the setting and the store;
+# the others nothing. Then the setting on one rack, storing always: ta1,
+# which has it, is ok and receives only the store.
+settings limit TEL1.HASHIN=6 --limit ta1 -e korvanta_profile="$work/office.ini" korvanta.adapter.rollout
+expect_recap limit changed 1 ta1
+expect_sent limit 'AT$I11=6 AT&W0&W1' '' '' ''
+settings rack 'TEL1.HASHIN=6 s' --limit rack1 -e korvanta_save_when=always
+expect_recap rack changed 0 ta1
+expect_recap rack changed 1 ta2
+expect_sent rack 'AT&W0&W1' 'AT$I11=6 AT&W0&W1' '' ''
+
+# 4. Another setting, the fourth adapter's line lost while it is sent: the
+# batch is rolled back to the stored settings before it.
 kill "${sims[3]}"; wait "${sims[3]}" 2>/dev/null || true
-start ta4 --drop-after 1 --drop-on "AT\$W2=*"
+start ta4 --drop-after 1 --drop-on "AT\$I13=*"
 inventory
-run lost korvanta.adapter.rollout -e korvanta_profile="$work/second.ini"
-expect_recap lost changed 1 ta1 ta2
-expect_recap lost changed 0 ta3
+for name in "${names[@]}"; do cp "$work/$name.state" "$work/$name.state.before"; done
+settings lost TEL3.HASHIN=5
+expect_recap lost changed 2 ta1 ta2 ta3
 expect_recap lost failed 0 ta1 ta2 ta3
 expect_recap lost failed 1 ta4
-fatal=$(grep -E "^fatal: \[ta4 -> rack2\]: FAILED!" "$work/lost.out" || true)
-for part in '"msg": "the restore failed while writing: 0 of 1 change acknowledged, 1 sent without an answer; the store ' \
-            "\\. korvanta-cli: ${port[ta4]}: " '"rc": 1' '"unanswered": \["TEL2.RING"\]'; do
+fatal=$(grep -E "^fatal: \[ta4\]: FAILED!" "$work/lost.out" | head -n1 || true)
+for part in '"msg": "the change failed while writing: 0 of 1 change acknowledged, 1 sent without an answer; the store ' \
+            "\\. korvanta-cli: ${port[ta4]}: " '"rc": 1' '"unanswered": \["TEL3.HASHIN"\]'; do
   grep -qE -- "$part" <<<"$fatal" || { cat "$work/lost.out"; fail "ta4 did not fail with how far it got, korvanta-cli's message and status"; }
 done
-for name in ta1 ta2 ta3; do
-  [ "$(differs "$name" "$work/second.ini")" = 0 ] || fail "$name does not hold the second profile"
+for name in "${names[@]}"; do
+  cmp -s "$work/$name.state" "$work/$name.state.before" || fail "$name does not hold its stored settings before the failed batch"
 done
-echo "rollout: check and diff, rollout, backups, power cycle, second run and a lost line as expected"
+expect_sent lost 'AT$I13=5 AT&W0&W1 AT$I13=4 AT&W0&W1' 'AT$I13=5 AT&W0&W1 AT$I13=4 AT&W0&W1' \
+  'AT$I13=5 AT&W0&W1 AT$I13=4 AT&W0&W1' 'AT$I13=5'
+echo "rollout: check, diff and facts, rollout, backups, power cycle, --limit, settings, a lost line rolled back as expected"
