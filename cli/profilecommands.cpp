@@ -349,6 +349,17 @@ int restoreProfile(Context &context, const QCommandLineParser &parser, const pro
     if (!result.entry.isEmpty())
         context.say(Command::tr("the adapter's settings before the change: ") + result.entry);
     int status = kFailed;
+    // What was done, in one line, where it went as asked.
+    const auto summary = [&] {
+        if (dryRun)
+            return Command::tr("dry run: nothing was sent; %n setting(s) would change", nullptr, count);
+        const QString changed = Command::tr("%n setting(s) changed", nullptr, count);
+        if (!storing)
+            return Command::tr("%1, not stored: the adapter forgets it when switched off unless "
+                               "`korvanta-cli store` runs first").arg(changed);
+        return result.entry.isEmpty() ? Command::tr("%1 and stored").arg(changed)
+                                      : Command::tr("%1 and stored; rollback undoes it").arg(changed);
+    };
     switch (result.end) {
     case profile::RestoreEnd::Refused:
         context.say(result.problem.describe(source));
@@ -361,6 +372,7 @@ int restoreProfile(Context &context, const QCommandLineParser &parser, const pro
         return noHistory(result.entryProblem);
     case profile::RestoreEnd::Declined:
     case profile::RestoreEnd::Done:
+        context.say(summary());
         status = kDone;
         break;
     case profile::RestoreEnd::Stopped:

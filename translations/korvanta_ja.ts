@@ -485,5 +485,29 @@ KORVAN-TA 設定ユーティリティのコマンドライン版: 結果は標�
         <source>to finish this rollback, name its entry: korvanta-cli rollback %1</source>
         <translation>このロールバックを終えるには、その履歴を指定してください: korvanta-cli rollback %1</translation>
     </message>
+    <message numerus="yes">
+        <source>dry run: nothing was sent; %n setting(s) would change</source>
+        <translation>
+            <numerusform>試行: 何も送っていません。変わる設定は %n 件です</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n setting(s) changed</source>
+        <translation>
+            <numerusform>%n 件の設定を変更しました</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1, not stored: the adapter forgets it when switched off unless `korvanta-cli store` runs first</source>
+        <translation>%1。保存していません: `korvanta-cli store` を実行しないと、機器の電源を切ったときに失われます</translation>
+    </message>
+    <message>
+        <source>%1 and stored</source>
+        <translation>%1。保存しました</translation>
+    </message>
+    <message>
+        <source>%1 and stored; rollback undoes it</source>
+        <translation>%1。保存しました (rollback で元に戻せます)</translation>
+    </message>
 </context>
 </TS>

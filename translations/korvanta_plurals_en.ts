@@ -38,5 +38,19 @@
             <numerusform>%n entries removed</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>dry run: nothing was sent; %n setting(s) would change</source>
+        <translation>
+            <numerusform>dry run: nothing was sent; %n setting would change</numerusform>
+            <numerusform>dry run: nothing was sent; %n settings would change</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n setting(s) changed</source>
+        <translation>
+            <numerusform>%n setting changed</numerusform>
+            <numerusform>%n settings changed</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

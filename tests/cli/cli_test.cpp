@@ -433,23 +433,29 @@ void CliTest::storedAfterPowerCycle_data()
 {
     QTest::addColumn<QList<QStringList>>("runs");
     QTest::addColumn<int>("diff"); // diff changed.ini after the power cycle
+    QTest::addColumn<QString>("said"); // the last run's line of what it did
     const QStringList restore{"restore", "changed.ini"}, unstored{"restore", "--no-store", "changed.ini"};
-    QTest::newRow("restore") << QList<QStringList>{restore} << 0;
-    QTest::newRow("unstored, then restore with nothing to change") << QList<QStringList>{unstored, restore} << 0;
-    QTest::newRow("unstored, then store") << QList<QStringList>{unstored, {"store"}} << 0;
-    QTest::newRow("unstored") << QList<QStringList>{unstored} << 1;
-    QTest::newRow("dry run") << QList<QStringList>{{"restore", "--dry-run", "changed.ini"}} << 1;
+    QTest::newRow("restore") << QList<QStringList>{restore} << 0 << ": 2 settings changed and stored; rollback undoes it\n";
+    QTest::newRow("unstored, then restore with nothing to change")
+        << QList<QStringList>{unstored, restore} << 0 << ": 0 settings changed and stored\n";
+    QTest::newRow("unstored, then store") << QList<QStringList>{unstored, {"store"}} << 0 << "";
+    QTest::newRow("unstored") << QList<QStringList>{unstored} << 1
+                              << ": 2 settings changed, not stored: the adapter forgets it when switched off";
+    QTest::newRow("dry run") << QList<QStringList>{{"restore", "--dry-run", "changed.ini"}} << 1
+                             << ": dry run: nothing was sent; 2 settings would change\n";
 }
 
 void CliTest::storedAfterPowerCycle()
 {
     QFETCH(QList<QStringList>, runs);
     QFETCH(int, diff);
+    QFETCH(QString, said);
     QVERIFY(startSimulator());
     const QStringList line = writeProfiles();
     QVERIFY(!line.isEmpty());
     for (const QStringList &command : runs)
         QCOMPARE(run("korvanta-cli", line + command), 0);
+    QVERIFY2(m_err.contains(said), qPrintable(m_err));
     QVERIFY(startSimulator()); // from what it stored
     QCOMPARE(run("korvanta-cli", line + QStringList{"diff", "changed.ini"}), diff);
 }
