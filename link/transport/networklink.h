@@ -45,6 +45,8 @@ public:
     QString description() const override { return m_address.label(); }
     QString whyNotOpen() const override { return m_whyNotOpen; }
     QString whyLost() const override;
+    // What the operator could trust after an open refused an unknown server.
+    TrustOffer trustOffer() const { return m_stream->trustOffer(); }
 
 protected:
     QByteArray readBuffered(int max) override;
