@@ -114,7 +114,8 @@ std::optional<QByteArray> askOnTerminal(const SecretRequest &request)
     quiet.c_cc[VMIN] = 1;
     quiet.c_cc[VTIME] = 0;
     ::tcsetattr(tty, TCSAFLUSH, &quiet); // before the question: nothing typed after it is lost
-    const QByteArray question = request.text().toLocal8Bit() + ' ';
+    // On a line of its own: the progress line it may follow is cleared.
+    const QByteArray question = "\r\033[K" + request.text().toLocal8Bit() + ' ';
     [[maybe_unused]] const ssize_t shown = ::write(tty, question.constData(), size_t(question.size()));
     QByteArray answer;
     answer.reserve(1024); // never grows: no copy of it is left behind
@@ -124,11 +125,11 @@ std::optional<QByteArray> askOnTerminal(const SecretRequest &request)
             typed = c == '\n' || c == '\r';
             break;
         }
-        if ((c == 0x7f || c == '\b') && !answer.isEmpty()) {
+        if (c != 0x7f && c != '\b') {
+            answer.append(c);
+        } else if (!answer.isEmpty()) { // erased: overwritten as well
             answer.back() = 0;
             answer.chop(1);
-        } else if (c != 0x7f && c != '\b') {
-            answer.append(c);
         }
     }
     ::tcsetattr(tty, TCSAFLUSH, &usual);
