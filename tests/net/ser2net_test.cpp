@@ -531,6 +531,7 @@ void Ser2netTest::addNetworkPort_data()
     QTest::newRow("rfc2217") << "rfc2217://127.0.0.1:{rfc}" << QString();
     QTest::newRow("refused") << "tcp://127.0.0.1:{free}" << "への接続は拒否されました。";
     QTest::newRow("bad name") << "tcp://[::1" << "名前「COM3」は使えません";
+    QTest::newRow("bad fingerprint") << "tcp+tls://127.0.0.1:{free}" << "fingerprint「AB:CD」は SHA-256 の指紋";
     QTest::newRow("unknown TLS server, trusted") << "rfc2217+tls://127.0.0.1:{tls}" << QString();
     QTest::newRow("unknown SSH host, trusted, the port's key asked in a window") << "ssh://127.0.0.1:{ssh}" << QString();
 }
@@ -605,6 +606,8 @@ void Ser2netTest::addNetworkPort()
             add->showSettings(true);
             add->findChild<QLineEdit *>("KeyText")->setText(m_dir->filePath("user"));
         }
+        if (said.contains("fingerprint")) // checked as ports.conf checks it, before anything is tried
+            add->findChild<QLineEdit *>("FingerprintText")->setText("AB:CD");
         filled = true;
         add->findChild<QPushButton *>("AddButton")->click();
         if (tls || ssh) { // refused, with what to trust
@@ -861,6 +864,7 @@ void Ser2netTest::overSsh_data()
 {
     QTest::addColumn<QString>("knownKey"); // what known_hosts holds for the server: host, other, or nothing
     QTest::addColumn<QString>("login");    // "key" (ports.conf), "locked" (the same, with a passphrase), "agent",
+                                           // "default" (~/.ssh/id_ed25519, with a passphrase),
                                            // "wrong" (a key the server does not know), or "gone" (the key, its
                                            // forced command ending at once)
     QTest::addColumn<QByteArray>("typed"); // empty: no terminal; else what is typed there at the question
@@ -874,6 +878,7 @@ void Ser2netTest::overSsh_data()
     QTest::newRow("a key the server does not take") << "host" << "wrong" << none << "としてのログインを認めませんでした";
     QTest::newRow("the forced command ends at once") << "host" << "gone" << none << "との接続は閉じられました。";
     QTest::newRow("a key's passphrase, typed") << "host" << "locked" << QByteArray("secret words\r") << "";
+    QTest::newRow("the default key's passphrase, typed") << "host" << "default" << QByteArray("secret words\r") << "";
     QTest::newRow("a key's passphrase, declined") << "host" << "locked" << QByteArray("\x03")
                                                   << "入力が取り消されたため、ログインせずに接続を終えました。";
     QTest::newRow("a key's passphrase, no terminal") << "host" << "locked" << none
@@ -886,7 +891,8 @@ void Ser2netTest::overSsh()
     QFETCH(QString, login);
     QFETCH(QByteArray, typed);
     QFETCH(QString, said);
-    const QString user = makeKey("user", login == "locked" ? "secret words" : ""), other = makeKey("other"),
+    const bool locked = login == "locked" || login == "default";
+    const QString user = makeKey("user", locked ? "secret words" : ""), other = makeKey("other"),
                   wrong = makeKey("wrong");
     QVERIFY(!user.isEmpty() && !other.isEmpty() && !wrong.isEmpty());
     QVERIFY(startSimulators());
@@ -905,7 +911,9 @@ void Ser2netTest::overSsh()
     knownHosts.close();
 
     QString address = QStringLiteral("ssh://127.0.0.1:%1").arg(port);
-    if (login == "agent") {
+    if (login == "default") {
+        QVERIFY(QFile::copy(user, home + "/.ssh/id_ed25519") && QFile::copy(user + ".pub", home + "/.ssh/id_ed25519.pub"));
+    } else if (login == "agent") {
         const QString socket = m_dir->filePath("agent");
         diesWithParent(m_agent);
         m_agent.start("ssh-agent", {"-D", "-a", socket});
