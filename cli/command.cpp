@@ -99,7 +99,8 @@ QString signalName(int signalNumber)
 }
 
 // A passphrase or password typed on the terminal, not shown: Enter ends it,
-// Ctrl-C or Ctrl-D (or an empty answer) declines.
+// Ctrl-C or Ctrl-D (or an empty answer) declines, and so does a signal that
+// tells the run to end.
 std::optional<QByteArray> askOnTerminal(const SecretRequest &request)
 {
     const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -120,7 +121,18 @@ std::optional<QByteArray> askOnTerminal(const SecretRequest &request)
     QByteArray answer;
     answer.reserve(1024); // never grows: no copy of it is left behind
     bool typed = false;
-    for (char c = 0; answer.size() < 1023 && ::read(tty, &c, 1) == 1;) {
+    pollfd typing{tty, POLLIN, 0};
+    const auto nextKey = [&typing](char *c) {
+        for (;;) { // a signal's handler lets poll() return at once
+            if (ExitSignals::caught())
+                return false;
+            if (::poll(&typing, 1, -1) == 1)
+                return ::read(typing.fd, c, 1) == 1;
+            if (errno != EINTR)
+                return false;
+        }
+    };
+    for (char c = 0; answer.size() < 1023 && nextKey(&c);) {
         if (c == '\n' || c == '\r' || c == 3 || c == 4) {
             typed = c == '\n' || c == '\r';
             break;

@@ -65,6 +65,7 @@ using korvanta::testing::diesWithParent;
 using korvanta::testing::freePort;
 
 const QString kSetting = QStringLiteral("AT$C1=0312345678"); // what changed.ini changes first
+const QByteArray kTerminate = "(SIGTERM)"; // typed at a terminal: the run is told to end instead
 
 QByteArray readTrimmed(const QString &path)
 {
@@ -236,9 +237,11 @@ int Ser2netTest::run(const QStringList &arguments, const QStringList &wrapper, c
     QTimer::singleShot(30000, &loop, &QEventLoop::quit);
     // A terminal of its own: the child leads a session whose terminal it is.
     const int terminal = typed.isEmpty() ? -1 : ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    const auto closeTerminal = qScopeGuard([terminal] {
-        if (terminal >= 0)
-            ::close(terminal);
+    int held = -1; // the terminal's side, held here too: what the program said last stays to be read
+    const auto closeTerminal = qScopeGuard([terminal, &held] {
+        for (int fd : {terminal, held})
+            if (fd >= 0)
+                ::close(fd);
     });
     QByteArray shown;
     std::unique_ptr<QSocketNotifier> reader;
@@ -246,6 +249,7 @@ int Ser2netTest::run(const QStringList &arguments, const QStringList &wrapper, c
         if (terminal < 0 || ::grantpt(terminal) != 0 || ::unlockpt(terminal) != 0)
             return -1;
         const QByteArray side = ::ptsname(terminal);
+        held = ::open(side.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
         cli.setChildProcessModifier([side] {
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);
             ::setsid();
@@ -263,7 +267,10 @@ int Ser2netTest::run(const QStringList &arguments, const QStringList &wrapper, c
             shown.append(piece, got);
             if (!answered && shown.contains("パスフレーズ")) {
                 answered = true;
-                [[maybe_unused]] const ssize_t written = ::write(terminal, typed.constData(), size_t(typed.size()));
+                if (typed == kTerminate)
+                    ::kill(pid_t(cli.processId()), SIGTERM);
+                else
+                    [[maybe_unused]] const ssize_t written = ::write(terminal, typed.constData(), size_t(typed.size()));
             }
         });
     }
@@ -881,6 +888,8 @@ void Ser2netTest::overSsh_data()
     QTest::newRow("the default key's passphrase, typed") << "host" << "default" << QByteArray("secret words\r") << "";
     QTest::newRow("a key's passphrase, declined") << "host" << "locked" << QByteArray("\x03")
                                                   << "入力が取り消されたため、ログインせずに接続を終えました。";
+    QTest::newRow("a key's passphrase, the run told to end") << "host" << "locked" << kTerminate
+                                                             << "stopped by SIGTERM while identifying the adapter: nothing was changed";
     QTest::newRow("a key's passphrase, no terminal") << "host" << "locked" << none
                                                      << "ssh-add で ssh-agent に読み込んでから使ってください。";
 }
@@ -945,7 +954,7 @@ void Ser2netTest::overSsh()
         fingerprint.start("ssh-keygen", {"-l", "-f", m_dir->filePath("host.pub")});
         QVERIFY(fingerprint.waitForFinished(10000));
         said.replace("{fingerprint}", QString::fromLatin1(fingerprint.readAllStandardOutput()).section(' ', 1, 1));
-        QCOMPARE(status, 1);
+        QCOMPARE(status, typed == kTerminate ? 128 + SIGTERM : 1);
         QVERIFY2(m_err.contains(said), qPrintable(m_err));
         QCOMPARE(simulatorLog(ByTcp), QStringList{}); // nothing reached the adapter
         return;
