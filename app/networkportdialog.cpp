@@ -91,6 +91,7 @@ NetworkPortDialog::NetworkPortDialog(PortNames &names, const QString &portsFile,
         auto *choose = new QPushButton(tr("参照..."), m_settings);
         choose->setObjectName(QLatin1String(field.name) + QStringLiteral("Choose"));
         form::nameControls(tr(field.label), {edit});
+        form::nameControls(tr(field.label) + u' ' + choose->text(), {choose});
         connect(choose, &QPushButton::clicked, this, [this, edit, field] {
             const QString file = QFileDialog::getOpenFileName(this, tr(field.label), edit->text());
             if (!file.isEmpty())
@@ -157,7 +158,7 @@ void NetworkPortDialog::addressChanged()
     const QString text = m_address->text().trimmed();
     const QString scheme = text.left(text.indexOf(QStringLiteral("://"))).toLower();
     const bool tls = scheme.endsWith(QStringLiteral("+tls")), ssh = scheme == QStringLiteral("ssh");
-    for (std::size_t i = 0; i < m_settingFields.size(); ++i) {
+    for (std::size_t i = 0; i < m_settingFields.size(); ++i) { // made in kSettingFields' order
         const SettingField &field = kSettingFields[i];
         m_settingFields[i].second->setEnabled((tls && field.tls) || (ssh && field.ssh));
     }
