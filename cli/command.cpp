@@ -121,12 +121,19 @@ std::optional<QByteArray> askOnTerminal(const SecretRequest &request)
     QByteArray answer;
     answer.reserve(1024); // never grows: no copy of it is left behind
     bool typed = false;
+    // The signals that end a run wait while it is seen whether one came, and
+    // come only inside ppoll(), which returns at once: none is missed between.
+    sigset_t ending, others;
+    sigemptyset(&ending);
+    for (int s : {SIGTERM, SIGINT, SIGHUP})
+        sigaddset(&ending, s);
+    ::pthread_sigmask(SIG_BLOCK, &ending, &others);
     pollfd typing{tty, POLLIN, 0};
-    const auto nextKey = [&typing](char *c) {
-        for (;;) { // a signal's handler lets poll() return at once
+    const auto nextKey = [&typing, &others](char *c) {
+        for (;;) {
             if (ExitSignals::caught())
                 return false;
-            if (::poll(&typing, 1, -1) == 1)
+            if (::ppoll(&typing, 1, nullptr, &others) == 1)
                 return ::read(typing.fd, c, 1) == 1;
             if (errno != EINTR)
                 return false;
@@ -144,6 +151,7 @@ std::optional<QByteArray> askOnTerminal(const SecretRequest &request)
             answer.chop(1);
         }
     }
+    ::pthread_sigmask(SIG_SETMASK, &others, nullptr);
     ::tcsetattr(tty, TCSAFLUSH, &usual);
     [[maybe_unused]] const ssize_t ended = ::write(tty, "\n", 1);
     ::close(tty);

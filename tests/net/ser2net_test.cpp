@@ -959,7 +959,7 @@ void Ser2netTest::overSsh()
         QCOMPARE(simulatorLog(ByTcp), QStringList{}); // nothing reached the adapter
         return;
     }
-    QVERIFY2(status == 0, qPrintable(m_err + readTrimmed(m_dir->filePath("sshd.log"))));
+    QVERIFY2(status == 0, qPrintable(QString::number(status) + ": " + m_err + readTrimmed(m_dir->filePath("sshd.log"))));
     QCOMPARE_GT(simulatorLog(ByTcp).size(), heard);
     QCOMPARE(readTrimmed(m_dir->filePath("ssh.ini")), readTrimmed(m_dir->filePath("pty.ini")));
 }
