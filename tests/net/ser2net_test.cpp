@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
@@ -568,7 +569,7 @@ void Ser2netTest::addNetworkPort()
         QVERIFY(!key.isEmpty() && startSimulators() && startSshd(key));
         QVERIFY(QDir().mkpath(home));
         qputenv("HOME", QFile::encodeName(home));
-        settings = "    key = " + QFile::encodeName(key) + "\n";
+        settings = "    key = " + QFile::encodeName(key) + "\n    deadline-scale = 4\n"; // as overSsh's runs
     }
     setSecretAsker(askInWindow);
     const auto noAsker = qScopeGuard([] { setSecretAsker({}); });
@@ -612,6 +613,7 @@ void Ser2netTest::addNetworkPort()
         if (ssh) {
             add->showSettings(true);
             add->findChild<QLineEdit *>("KeyText")->setText(m_dir->filePath("user"));
+            add->findChild<QDoubleSpinBox *>("DeadlineScale")->setValue(4);
         }
         if (said.contains("fingerprint")) // checked as ports.conf checks it, before anything is tried
             add->findChild<QLineEdit *>("FingerprintText")->setText("AB:CD");
@@ -948,7 +950,9 @@ void Ser2netTest::overSsh()
         QVERIFY2(run({"--port", m_ptys[ByTcp], "--workfile", m_dir->filePath("mail.ini"), "backup", "pty.ini"}) == 0,
                  qPrintable(m_err));
     const qsizetype heard = simulatorLog(ByTcp).size();
-    const int status = run({"--port", address, "--workfile", m_dir->filePath("mail.ini"), "backup", "ssh.ini"}, {}, typed);
+    // Deadlines long enough on a loaded machine, where the bridge behind sshd may start after the first command.
+    const int status = run({"--port", address, "--deadline-scale", "4", "--workfile", m_dir->filePath("mail.ini"), "backup", "ssh.ini"},
+                           {}, typed);
     if (!said.isEmpty()) {
         QProcess fingerprint;
         fingerprint.start("ssh-keygen", {"-l", "-f", m_dir->filePath("host.pub")});
