@@ -4,6 +4,7 @@
 #include "app/desktopidentity.h"
 #include "link/session/exitsignals.h"
 #include "app/mainwindow.h"
+#include "app/networkportdialog.h"
 #include "app/options.h"
 #include "app/screenshots.h"
 #include "app/startup.h"
@@ -86,6 +87,7 @@ int main(int argc, char *argv[])
     applyDesktopIdentity();
     applyStyle();
     installMessageBoxes();
+    setSecretAsker(askInWindow); // a key's passphrase, a password: asked in a window
     QApplication::setQuitOnLastWindowClosed(false); // the main window decides when the utility ends
     // The windows in the locale's language; message box buttons in Japanese
     // ("キャンセル", "中止", "再試行", "無視") under a Japanese or the C locale.

@@ -231,7 +231,9 @@ int runScreenshotTour(const QString &dir, const TourLook &look)
         {
             NetworkPortDialog add(names, scratch.filePath(QStringLiteral("ports.conf")), &ports);
             add.findChild<QLineEdit *>(QStringLiteral("NameText"))->setText(QStringLiteral("rack1-b"));
-            add.findChild<QLineEdit *>(QStringLiteral("AddressText"))->setText(QStringLiteral("rfc2217://rack1:3002"));
+            add.findChild<QLineEdit *>(QStringLiteral("AddressText"))->setText(QStringLiteral("rfc2217+tls://rack1:3002"));
+            add.showSettings(true); // the port's settings, those of TLS enabled
+            add.findChild<QLineEdit *>(QStringLiteral("CaText"))->setText(QStringLiteral("~/.config/korvanta/rack1-ca.pem"));
             add.show();
             camera.take(&add);
         }

@@ -11,6 +11,7 @@
 #include "workfile/settingvalues.h"
 #include "workfile/workfile.h"
 #include "link/session/serialcontrol.h"
+#include "link/transport/secrets.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,6 +26,7 @@
 #include <fcntl.h>
 #include <map>
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace korvanta::cli {
@@ -94,6 +96,69 @@ QString signalName(int signalNumber)
     default:
         return QStringLiteral("signal %1").arg(signalNumber);
     }
+}
+
+// A passphrase or password typed on the terminal, not shown: Enter ends it,
+// Ctrl-C or Ctrl-D (or an empty answer) declines, and so does a signal that
+// tells the run to end.
+std::optional<QByteArray> askOnTerminal(const SecretRequest &request)
+{
+    const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    termios usual{};
+    if (tty < 0 || ::tcgetattr(tty, &usual) != 0) {
+        if (tty >= 0)
+            ::close(tty);
+        return std::nullopt;
+    }
+    termios quiet = usual;
+    quiet.c_lflag &= ~tcflag_t(ECHO | ICANON | ISIG);
+    quiet.c_cc[VMIN] = 1;
+    quiet.c_cc[VTIME] = 0;
+    ::tcsetattr(tty, TCSAFLUSH, &quiet); // before the question: nothing typed after it is lost
+    // On a line of its own: the progress line it may follow is cleared.
+    const QByteArray question = "\r\033[K" + request.text().toLocal8Bit() + ' ';
+    [[maybe_unused]] const ssize_t shown = ::write(tty, question.constData(), size_t(question.size()));
+    QByteArray answer;
+    answer.reserve(1024); // never grows: no copy of it is left behind
+    bool typed = false;
+    // The signals that end a run wait while it is seen whether one came, and
+    // come only inside ppoll(), which returns at once: none is missed between.
+    sigset_t ending, others;
+    sigemptyset(&ending);
+    for (int s : {SIGTERM, SIGINT, SIGHUP})
+        sigaddset(&ending, s);
+    ::pthread_sigmask(SIG_BLOCK, &ending, &others);
+    pollfd typing{tty, POLLIN, 0};
+    const auto nextKey = [&typing, &others](char *c) {
+        for (;;) {
+            if (ExitSignals::caught())
+                return false;
+            if (::ppoll(&typing, 1, nullptr, &others) == 1)
+                return ::read(typing.fd, c, 1) == 1;
+            if (errno != EINTR)
+                return false;
+        }
+    };
+    for (char c = 0; answer.size() < 1023 && nextKey(&c);) {
+        if (c == '\n' || c == '\r' || c == 3 || c == 4) {
+            typed = c == '\n' || c == '\r';
+            break;
+        }
+        if (c != 0x7f && c != '\b') {
+            answer.append(c);
+        } else if (!answer.isEmpty()) { // erased: overwritten as well
+            answer.back() = 0;
+            answer.chop(1);
+        }
+    }
+    ::pthread_sigmask(SIG_SETMASK, &others, nullptr);
+    ::tcsetattr(tty, TCSAFLUSH, &usual);
+    [[maybe_unused]] const ssize_t ended = ::write(tty, "\n", 1);
+    ::close(tty);
+    if (typed && !answer.isEmpty())
+        return answer;
+    wipe(answer);
+    return std::nullopt;
 }
 } // namespace
 
@@ -183,6 +248,9 @@ Session *Context::connect()
     }
 
     const int port = m_options.port ? m_options.port : kFirstComPort;
+    // A key's passphrase or a password is asked only of someone at a terminal.
+    if (::isatty(STDIN_FILENO) == 1 && ::isatty(STDERR_FILENO) == 1)
+        setSecretAsker(askOnTerminal);
     LinkFactory factory;
     if (m_options.simulate) {
         m_adapter = sim::builtInAdapter();

@@ -828,6 +828,38 @@ Settings the profile does not hold (its firmware had none) keep the adapter&apos
         <source>サーバーがクライアント証明書を求めているなら、ports.conf のこのポートの下に cert と key の行を加えてください。</source>
         <translation> If the server asks for a client certificate, add cert and key lines below the port in ports.conf.</translation>
     </message>
+    <message>
+        <source>%1 に %2@%3 としてログインするパスワード:</source>
+        <translation>Password for %2@%3 at %1:</translation>
+    </message>
+    <message>
+        <source>%1 (%2@%3) のサーバーの問い: %4</source>
+        <translation>The server at %1 (%2@%3) asks: %4</translation>
+    </message>
+    <message>
+        <source>%1 にログインする ~/.ssh の鍵のパスフレーズ:</source>
+        <translation>Passphrase of the key in ~/.ssh that logs in to %1:</translation>
+    </message>
+    <message>
+        <source>%1 にログインする鍵 %2 のパスフレーズ:</source>
+        <translation>Passphrase of the key %2 that logs in to %1:</translation>
+    </message>
+    <message>
+        <source>%1: 入力が取り消されたため、ログインせずに接続を終えました。</source>
+        <translation>%1: the question was declined, so the connection was ended without logging in.</translation>
+    </message>
+    <message>
+        <source>%1: 鍵 %2 を読めません。パスフレーズが違うか、鍵のファイルではありません。</source>
+        <translation>%1: cannot read the key %2. The passphrase is wrong, or the file is not a key.</translation>
+    </message>
+    <message>
+        <source>信頼できるものがありません。</source>
+        <translation>There is nothing to trust.</translation>
+    </message>
+    <message>
+        <source>フォルダー %1 を作れません。</source>
+        <translation>Cannot create the folder %1.</translation>
+    </message>
 </context>
 <context>
     <name>korvanta::NetworkPortDialog</name>
@@ -876,6 +908,62 @@ Add tries the connection, then writes the port into ports.conf.</translation>
     <message>
         <source>アドレスは rfc2217://ホスト:ポート、tcp://ホスト:ポート、その TLS 版 (rfc2217+tls://、tcp+tls://) か ssh://ホスト で指定してください。</source>
         <translation>Give the address as rfc2217://HOST:PORT, tcp://HOST:PORT, either within TLS (rfc2217+tls://, tcp+tls://), or ssh://HOST.</translation>
+    </message>
+    <message>
+        <source>認証局の証明書 (ca):</source>
+        <translation>CA certificate (ca):</translation>
+    </message>
+    <message>
+        <source>証明書の指紋 (fingerprint):</source>
+        <translation>Certificate fingerprint (fingerprint):</translation>
+    </message>
+    <message>
+        <source>クライアント証明書 (cert):</source>
+        <translation>Client certificate (cert):</translation>
+    </message>
+    <message>
+        <source>秘密鍵 (key):</source>
+        <translation>Private key (key):</translation>
+    </message>
+    <message>
+        <source>詳細設定</source>
+        <translation>Port Settings</translation>
+    </message>
+    <message>
+        <source>参照...</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <source>期限の倍率 (deadline-scale):</source>
+        <translation>Deadline scale (deadline-scale):</translation>
+    </message>
+    <message>
+        <source>このサーバーを信頼する</source>
+        <translation>Trust This Server</translation>
+    </message>
+    <message>
+        <source>%1 のサーバーの証明書は信頼できる認証局のものではありません。SHA-256 指紋:
+%2
+サーバーの管理者に確かめた指紋と同じときだけ信頼してください。信頼すると、この指紋をポートの設定に固定します。</source>
+        <translation>The certificate of the server at %1 is not from a trusted CA. SHA-256 fingerprint:
+%2
+Trust it only if this is the fingerprint the server&apos;s administrator confirmed. Trusting it pins this fingerprint in the port&apos;s settings.</translation>
+    </message>
+    <message>
+        <source>%1 のホスト鍵を知りません。鍵の指紋:
+%2
+サーバーの管理者に確かめた指紋と同じときだけ信頼してください。信頼すると、鍵を %3 に加えます。</source>
+        <translation>The host key of %1 is not known. Key fingerprint:
+%2
+Trust it only if this is the fingerprint the server&apos;s administrator confirmed. Trusting it adds the key to %3.</translation>
+    </message>
+    <message>
+        <source>鍵のパスフレーズ</source>
+        <translation>Key Passphrase</translation>
+    </message>
+    <message>
+        <source>パスワード</source>
+        <translation>Password</translation>
     </message>
 </context>
 <context>

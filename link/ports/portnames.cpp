@@ -39,8 +39,9 @@ QString filePath(const QString &value)
     return value.startsWith(QLatin1String("~/")) ? QDir::home().filePath(value.mid(2)) : value;
 }
 
-// Sets one setting of the port; false with why.
-bool setSetting(PortAddress::Settings &s, const QString &key, const QString &value, QString *why)
+} // namespace
+
+bool setPortSetting(PortAddress::Settings &s, const QString &key, const QString &value, QString *why)
 {
     if (key == QLatin1String(kDeadlineScale)) {
         bool ok = false;
@@ -60,8 +61,6 @@ bool setSetting(PortAddress::Settings &s, const QString &key, const QString &val
     }
     return true;
 }
-
-} // namespace
 
 std::optional<QString> normalFingerprint(const QString &text)
 {
@@ -128,7 +127,7 @@ PortNames PortNames::parse(const QByteArray &text, const QString &fileName)
         if (setting) {
             if (names.m_ports.isEmpty())
                 problem(AddressTexts::tr("「%1」の前にポートの行がありません。").arg(name));
-            else if (lastTaken && !setSetting(names.m_ports.last().settings, name.toLower(), value, &why))
+            else if (lastTaken && !setPortSetting(names.m_ports.last().settings, name.toLower(), value, &why))
                 problem(why);
             continue;
         }

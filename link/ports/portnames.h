@@ -17,6 +17,11 @@ namespace korvanta {
 // the colons, with or without "SHA256:". Nothing when it is none.
 std::optional<QString> normalFingerprint(const QString &text);
 
+// Sets one setting of a port, as its line "KEY = VALUE" in ports.conf does
+// (keys: ca, fingerprint, cert, key, deadline-scale; the key known); false
+// with why when the value is not one the key takes.
+bool setPortSetting(PortAddress::Settings &settings, const QString &key, const QString &value, QString *why);
+
 // The user's port names: $XDG_CONFIG_HOME/korvanta/ports.conf, one
 // "NAME = ADDRESS" a line, "#" comments. Indented "KEY = VALUE" lines below a
 // port give its settings (PortAddress::Settings): ca, fingerprint, cert, key

@@ -46,6 +46,8 @@ public:
     bool overNetwork() const override { return true; }
     QString whyNotOpen() const override { return m_whyNotOpen; }
     QString whyLost() const override;
+    // What the operator could trust after an open refused an unknown server.
+    TrustOffer trustOffer() const { return m_stream->trustOffer(); }
 
 protected:
     QByteArray readBuffered(int max) override;

@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/transport/sshstream.h"
 
+#include "link/transport/tcpstream.h"
 #include "link/transport/wait.h"
 
 #include <QCoreApplication>
-#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSocketNotifier>
 
+#include <libssh/callbacks.h>
 #include <libssh/libssh.h>
 
-#include <memory>
+#include <cstring>
+#include <unistd.h>
 
 namespace korvanta {
 
@@ -23,21 +26,10 @@ constexpr int kPollMs = 10;           // how often an open retries while the ser
 constexpr int kFlushMs = 20;         // how often what waits to go out is pushed on
 constexpr int kKeepAliveMs = 30000;   // how long a quiet connection waits before it says it is alive
 constexpr int kChannelPiece = 16 * 1024;
-constexpr int kOn = 1;
 constexpr int kCloseFlushMs = 2000;   // how long a close may wait for what is written to leave
 
 // A string libssh allocated, freed with it.
 using SshText = std::unique_ptr<char, decltype(&ssh_string_free_char)>;
-
-QString sshDirectory()
-{
-    return QDir::home().filePath(QStringLiteral(".ssh"));
-}
-
-QString knownHostsFile()
-{
-    return QDir(sshDirectory()).filePath(QStringLiteral("known_hosts"));
-}
 
 // The server's host key as "SHA256:…", as ssh shows it; empty when it has none.
 QString hostKeyFingerprint(ssh_session session)
@@ -57,10 +49,30 @@ QString hostKeyFingerprint(ssh_session session)
     ssh_key_free(key);
     return text;
 }
+
+// The known_hosts line for the server's host key, as ssh would add it.
+QByteArray knownHostsLine(ssh_session session)
+{
+    char *raw = nullptr;
+    if (ssh_session_export_known_hosts_entry(session, &raw) != SSH_OK)
+        return {};
+    const SshText entry(raw, &ssh_string_free_char);
+    return QByteArray(entry.get()).trimmed();
+}
+
+QString declined(const QString &where)
+{
+    return SshTexts::tr("%1: 入力が取り消されたため、ログインせずに接続を終えました。").arg(where);
+}
 } // namespace
 
-SshStream::SshStream(QObject *parent) : ByteStream(parent)
+SshStream::SshStream(QObject *parent)
+    : ByteStream(parent), m_tcp(new TcpStream(this)), m_callbacks(std::make_unique<ssh_callbacks_struct>())
 {
+    std::memset(m_callbacks.get(), 0, sizeof *m_callbacks);
+    m_callbacks->userdata = this;
+    m_callbacks->auth_function = &SshStream::passphrase;
+    ssh_callbacks_init(m_callbacks.get());
     connect(&m_tick, &QTimer::timeout, this, [this] {
         if (m_session && m_out.isEmpty() && !(ssh_get_poll_flags(m_session) & SSH_WRITE_PENDING))
             ssh_send_ignore(m_session, "");
@@ -89,6 +101,7 @@ void SshStream::release()
         ssh_free(m_session);
     }
     m_session = nullptr;
+    m_tcp->abort();
     m_in.clear();
     m_out.clear();
 }
@@ -104,8 +117,11 @@ bool SshStream::open(const PortAddress &address, const QDeadlineTimer &deadline,
     m_ended = false;
     m_closedByServer = false;
     m_error.clear();
-    if (connectSession(address, deadline, why) && checkHostKey(address, why) && logIn(address, deadline, why)
-        && openShell(address, deadline, why)) {
+    m_deadline = deadline;
+    m_address = address.text();
+    m_declined = false;
+    m_offer = {};
+    if (connectSession(address, why) && checkHostKey(address, why) && logIn(address, why) && openShell(address, why)) {
         m_tick.start(kKeepAliveMs);
         pump(); // what came with the shell's opening
         return true;
@@ -114,8 +130,9 @@ bool SshStream::open(const PortAddress &address, const QDeadlineTimer &deadline,
     return false;
 }
 
-bool SshStream::drive(const std::function<int()> &step, int again, const QDeadlineTimer &deadline, int *rc)
+bool SshStream::drive(const std::function<int()> &step, int again, int *rc)
 {
+    const QDeadlineTimer &deadline = m_deadline;
     for (;;) {
         *rc = step();
         if (*rc != again)
@@ -142,9 +159,45 @@ QString SshStream::sessionError() const
     return QString::fromLocal8Bit(ssh_get_error(m_session));
 }
 
-bool SshStream::connectSession(const PortAddress &address, const QDeadlineTimer &deadline, QString *why)
+std::optional<QByteArray> SshStream::ask(const SecretRequest &request)
+{
+    QElapsedTimer asking;
+    asking.start();
+    std::optional<QByteArray> answer = askSecret(request);
+    if (!m_deadline.isForever())
+        m_deadline = QDeadlineTimer(qMax<qint64>(m_deadline.remainingTime(), 0) + asking.elapsed());
+    if (!answer)
+        m_declined = true;
+    return answer;
+}
+
+int SshStream::passphrase(const char *, char *buffer, size_t length, int, int, void *stream)
+{
+    auto *self = static_cast<SshStream *>(stream);
+    SecretRequest request;
+    request.address = self->m_address;
+    request.keyFile = self->m_askingKey;
+    std::optional<QByteArray> answer = self->ask(request);
+    if (!answer)
+        return -1;
+    const bool fits = size_t(answer->size()) < length;
+    if (fits) {
+        std::memcpy(buffer, answer->constData(), size_t(answer->size()));
+        buffer[answer->size()] = '\0';
+    }
+    wipe(*answer);
+    return fits ? 0 : -1;
+}
+
+bool SshStream::connectSession(const PortAddress &address, QString *why)
 {
     const QString where = address.text();
+    const qint64 allowedMs = m_deadline.remainingTime();
+    // The name looked up and the socket connected within the deadline, as
+    // for tcp://; libssh takes the socket, the host's name kept for known_hosts.
+    if (!m_tcp->open(address, m_deadline, why))
+        return false;
+    int socket = m_tcp->takeDescriptor();
     m_session = ssh_new();
     const int port = address.port;
     const QByteArray host = address.host.toUtf8(), user = address.user.toUtf8(),
@@ -154,14 +207,15 @@ bool SshStream::connectSession(const PortAddress &address, const QDeadlineTimer 
         || (!user.isEmpty() && ssh_options_set(m_session, SSH_OPTIONS_USER, user.constData()) != SSH_OK)
         || ssh_options_set(m_session, SSH_OPTIONS_SSH_DIR, directory.constData()) != SSH_OK
         || ssh_options_set(m_session, SSH_OPTIONS_KNOWNHOSTS, knownHosts.constData()) != SSH_OK
-        || ssh_options_set(m_session, SSH_OPTIONS_NODELAY, &kOn) != SSH_OK) {
+        || ssh_options_set(m_session, SSH_OPTIONS_FD, &socket) != SSH_OK) {
         *why = QStringLiteral("%1: %2").arg(where, m_session ? sessionError() : QString());
+        ::close(socket);
         return false;
     }
     ssh_set_blocking(m_session, 0);
+    ssh_set_callbacks(m_session, m_callbacks.get());
     int rc = SSH_ERROR;
-    const qint64 allowedMs = deadline.remainingTime();
-    if (!drive([this] { return ssh_connect(m_session); }, SSH_AGAIN, deadline, &rc)) {
+    if (!drive([this] { return ssh_connect(m_session); }, SSH_AGAIN, &rc)) {
         *why = SshTexts::tr("%1 は %2 秒以内に接続に応答しませんでした。").arg(where).arg(allowedMs / 1000.0);
         return false;
     }
@@ -188,6 +242,7 @@ bool SshStream::checkHostKey(const PortAddress &address, QString *why)
         return false;
     case SSH_KNOWN_HOSTS_UNKNOWN:
     case SSH_KNOWN_HOSTS_NOT_FOUND: {
+        m_offer = {TrustOffer::SshHostKey, fingerprint, knownHostsLine(m_session)};
         const QString keyscan = QStringLiteral("ssh-keyscan -p %1 %2 >> ~/.ssh/known_hosts").arg(address.port).arg(address.host);
         *why = SshTexts::tr("%1 のホスト鍵を知らないため接続しません。鍵の指紋は %2 です。"
                             "サーバーの鍵と確かめたら「%3」で %4 に加えるか、ssh で一度接続して受け入れてください。")
@@ -200,36 +255,28 @@ bool SshStream::checkHostKey(const PortAddress &address, QString *why)
     }
 }
 
-bool SshStream::logIn(const PortAddress &address, const QDeadlineTimer &deadline, QString *why)
+bool SshStream::logIn(const PortAddress &address, QString *why)
 {
     const QString where = address.text();
     char *rawUser = nullptr;
     ssh_options_get(m_session, SSH_OPTIONS_USER, &rawUser);
     const SshText user(rawUser, &ssh_string_free_char);
     const QString userName = QString::fromLocal8Bit(user.get());
+    // Each step leaves SSH_AUTH_AGAIN in rc when the deadline passed first.
     int rc = SSH_AUTH_ERROR;
-    bool inTime = true;
-    const QString &keyFile = address.settings.keyFile;
-    if (keyFile.isEmpty()) { // ssh-agent, then the default keys
-        inTime = drive([this] { return ssh_userauth_publickey_auto(m_session, nullptr, nullptr); }, SSH_AUTH_AGAIN,
-                       deadline, &rc);
-    } else {
-        ssh_key key = nullptr;
-        if (ssh_pki_import_privkey_file(QFile::encodeName(keyFile).constData(), nullptr, nullptr, nullptr, &key)
-            == SSH_OK) {
-            inTime = drive([this, key] { return ssh_userauth_publickey(m_session, nullptr, key); }, SSH_AUTH_AGAIN,
-                           deadline, &rc);
-            ssh_key_free(key);
-        } else { // locked by a passphrase, or missing: the agent may hold it
-            inTime = drive([this] { return ssh_userauth_agent(m_session, nullptr); }, SSH_AUTH_AGAIN, deadline, &rc);
-            if (inTime && rc != SSH_AUTH_SUCCESS && rc != SSH_AUTH_ERROR) {
-                *why = SshTexts::tr("%1: 鍵 %2 を読めません。パスフレーズで守られた鍵は、ssh-add で ssh-agent に読み込んでから使ってください。")
-                           .arg(where, keyFile);
-                return false;
-            }
-        }
+    if (address.settings.keyFile.isEmpty()) { // ssh-agent, then the default keys
+        m_askingKey.clear();
+        drive([this] { return ssh_userauth_publickey_auto(m_session, nullptr, nullptr); }, SSH_AUTH_AGAIN, &rc);
+    } else if (!logInByKeyFile(address, &rc, why)) {
+        return false;
     }
-    if (!inTime) {
+    if (!m_declined && (rc == SSH_AUTH_DENIED || rc == SSH_AUTH_PARTIAL) && canAskSecrets())
+        logInByPassword(address, userName, &rc);
+    if (m_declined) {
+        *why = declined(where);
+        return false;
+    }
+    if (rc == SSH_AUTH_AGAIN) {
         *why = SshTexts::tr("%1: ログインが時間内に終わりませんでした。").arg(where);
         return false;
     }
@@ -247,20 +294,98 @@ bool SshStream::logIn(const PortAddress &address, const QDeadlineTimer &deadline
     }
 }
 
-bool SshStream::openShell(const PortAddress &address, const QDeadlineTimer &deadline, QString *why)
+bool SshStream::logInByKeyFile(const PortAddress &address, int *rc, QString *why)
+{
+    const QString &keyFile = address.settings.keyFile;
+    const QByteArray file = QFile::encodeName(keyFile);
+    const auto byKey = [this, rc](ssh_key key) {
+        drive([this, key] { return ssh_userauth_publickey(m_session, nullptr, key); }, SSH_AUTH_AGAIN, rc);
+        ssh_key_free(key);
+        return true;
+    };
+    ssh_key key = nullptr;
+    if (ssh_pki_import_privkey_file(file.constData(), nullptr, nullptr, nullptr, &key) == SSH_OK)
+        return byKey(key);
+    // Locked by a passphrase, or missing: the agent may hold it, else the
+    // operator knows its passphrase.
+    drive([this] { return ssh_userauth_agent(m_session, nullptr); }, SSH_AUTH_AGAIN, rc);
+    if (*rc == SSH_AUTH_SUCCESS || *rc == SSH_AUTH_ERROR || *rc == SSH_AUTH_AGAIN)
+        return true;
+    m_askingKey = keyFile;
+    if (canAskSecrets() && QFile::exists(keyFile)) {
+        const int read = ssh_pki_import_privkey_file(file.constData(), nullptr, &SshStream::passphrase, this, &key);
+        if (m_declined)
+            return true;
+        if (read == SSH_OK)
+            return byKey(key);
+        *why = SshTexts::tr("%1: 鍵 %2 を読めません。パスフレーズが違うか、鍵のファイルではありません。")
+                   .arg(address.text(), keyFile);
+        return false;
+    }
+    *why = SshTexts::tr("%1: 鍵 %2 を読めません。パスフレーズで守られた鍵は、ssh-add で ssh-agent に読み込んでから使ってください。")
+               .arg(address.text(), keyFile);
+    return false;
+}
+
+void SshStream::logInByPassword(const PortAddress &address, const QString &user, int *rc)
+{
+    SecretRequest request;
+    request.kind = SecretRequest::Password;
+    request.address = address.text();
+    request.user = user;
+    request.host = address.host;
+    int methods = ssh_userauth_list(m_session, nullptr);
+    if (methods == 0) { // nothing tried yet: the server says what it takes
+        drive([this] { return ssh_userauth_none(m_session, nullptr); }, SSH_AUTH_AGAIN, rc);
+        if (*rc == SSH_AUTH_SUCCESS || *rc == SSH_AUTH_AGAIN)
+            return;
+        methods = ssh_userauth_list(m_session, nullptr);
+    }
+    if (methods & SSH_AUTH_METHOD_PASSWORD) {
+        std::optional<QByteArray> password = ask(request);
+        if (!password)
+            return;
+        drive([this, &password] { return ssh_userauth_password(m_session, nullptr, password->constData()); },
+              SSH_AUTH_AGAIN, rc);
+        wipe(*password);
+        return;
+    }
+    if (!(methods & SSH_AUTH_METHOD_INTERACTIVE))
+        return;
+    // The server's questions, as many rounds as it asks.
+    const auto round = [this, rc] {
+        drive([this] { return ssh_userauth_kbdint(m_session, nullptr, nullptr); }, SSH_AUTH_AGAIN, rc);
+    };
+    round();
+    while (*rc == SSH_AUTH_INFO) {
+        const int questions = ssh_userauth_kbdint_getnprompts(m_session);
+        for (int i = 0; i < questions; ++i) {
+            char echo = 0;
+            request.prompt = QString::fromUtf8(ssh_userauth_kbdint_getprompt(m_session, unsigned(i), &echo));
+            std::optional<QByteArray> answer = ask(request);
+            if (!answer)
+                return;
+            ssh_userauth_kbdint_setanswer(m_session, unsigned(i), answer->constData());
+            wipe(*answer);
+        }
+        round();
+    }
+}
+
+bool SshStream::openShell(const PortAddress &address, QString *why)
 {
     // The stream's own only once the shell runs: until then nothing is pumped.
     ssh_channel channel = ssh_channel_new(m_session);
     int rc = SSH_ERROR;
-    if (channel && drive([channel] { return ssh_channel_open_session(channel); }, SSH_AGAIN, deadline, &rc)
-        && rc == SSH_OK && drive([channel] { return ssh_channel_request_shell(channel); }, SSH_AGAIN, deadline, &rc)
+    if (channel && drive([channel] { return ssh_channel_open_session(channel); }, SSH_AGAIN, &rc)
+        && rc == SSH_OK && drive([channel] { return ssh_channel_request_shell(channel); }, SSH_AGAIN, &rc)
         && rc == SSH_OK) {
         m_channel = channel;
         return true;
     }
     if (channel)
         ssh_channel_free(channel);
-    *why = deadline.hasExpired()
+    *why = m_deadline.hasExpired()
                ? SshTexts::tr("%1: サーバーはポートへの通り道を時間内に開きませんでした。").arg(address.text())
                : SshTexts::tr("%1: サーバーはポートへの通り道を開きませんでした: %2").arg(address.text(), sessionError());
     return false;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "link/transport/address.h"
+#include "link/transport/trust.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -37,6 +38,9 @@ public:
     // What may have made the server close a connection it had just taken,
     // as a sentence to add to the message; empty when nothing is known.
     virtual QString closingHint() const { return {}; }
+    // After an open refused a server it does not know: what the operator
+    // could trust (applyTrust()); nothing otherwise.
+    virtual TrustOffer trustOffer() const { return {}; }
     // At most this many bytes wait unread inside the stream: beyond that the
     // server is held back.
     virtual void setReadBufferSize(qint64 size) = 0;

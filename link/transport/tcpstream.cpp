@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 
+#include <fcntl.h>
+
 namespace korvanta {
 
 namespace {
@@ -59,6 +61,13 @@ bool TcpStream::connectSocket(const PortAddress &address, const QDeadlineTimer &
                      : StreamTexts::tr("%1 は %2 秒以内に接続に応答しませんでした。").arg(where).arg(allowedMs / 1000.0);
     }
     return false;
+}
+
+int TcpStream::takeDescriptor()
+{
+    const int descriptor = isConnected() ? ::fcntl(int(m_socket->socketDescriptor()), F_DUPFD_CLOEXEC, 0) : -1;
+    m_socket->abort(); // closes its own descriptor only: the connection stays with the other
+    return descriptor;
 }
 
 void TcpStream::close()

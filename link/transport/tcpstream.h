@@ -25,6 +25,9 @@ public:
     bool closedByServer() const override { return m_socket->error() == QAbstractSocket::RemoteHostClosedError; }
     QString errorString() const override { return m_socket->errorString(); }
     void setReadBufferSize(qint64 size) override { m_socket->setReadBufferSize(size); }
+    // Hands the connected socket over: a descriptor of it, the caller's to
+    // close, the stream left unconnected; -1 when it is not connected.
+    int takeDescriptor();
 
 protected:
     // A stream over socket, which it takes as its child (a secure socket

@@ -116,6 +116,7 @@ bool TlsStream::configure(const PortAddress &address, QString *why)
     m_pin = settings.fingerprint;
     m_errors.clear();
     m_heard = false;
+    m_offer = {};
     return true;
 }
 
@@ -137,7 +138,7 @@ bool TlsStream::open(const PortAddress &address, const QDeadlineTimer &deadline,
     return false;
 }
 
-QString TlsStream::refusal(const PortAddress &address, const QList<QSslError> &errors) const
+QString TlsStream::refusal(const PortAddress &address, const QList<QSslError> &errors)
 {
     const QString where = address.text();
     const QSslCertificate server = socket()->peerCertificate();
@@ -150,11 +151,13 @@ QString TlsStream::refusal(const PortAddress &address, const QList<QSslError> &e
     if (anyOf(errors, {QSslError::SelfSignedCertificate, QSslError::SelfSignedCertificateInChain,
                        QSslError::UnableToGetLocalIssuerCertificate, QSslError::UnableToGetIssuerCertificate,
                        QSslError::UnableToVerifyFirstCertificate, QSslError::CertificateUntrusted,
-                       QSslError::CertificateRejected}))
+                       QSslError::CertificateRejected})) {
+        m_offer = {TrustOffer::TlsCertificate, print, {}};
         return TlsTexts::tr("%1 のサーバーの証明書は信頼できる認証局のものではありません (SHA-256 指紋 %2)。"
                             "このサーバーを信頼するなら、ports.conf のこのポートの下に行「    fingerprint = %2」を加えるか、"
                             "その認証局の証明書を行「    ca = ファイル」で指定してください。")
             .arg(where, print);
+    }
     if (anyOf(errors, {QSslError::HostNameMismatch}))
         return TlsTexts::tr("%1 のサーバーの証明書はホスト「%2」のものではありません (証明書の名前: %3)。")
             .arg(where, address.host, server.subjectInfo(QSslCertificate::CommonName).join(QStringLiteral(", ")));

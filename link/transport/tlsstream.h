@@ -23,6 +23,7 @@ public:
     bool open(const PortAddress &address, const QDeadlineTimer &deadline, QString *why) override;
     bool isConnected() const override;
     QString closingHint() const override;
+    TrustOffer trustOffer() const override { return m_offer; }
 
     // "SHA256:AB:CD:…", the SHA-256 of the certificate's DER, as ports.conf pins it.
     static QString fingerprint(const QSslCertificate &certificate);
@@ -34,12 +35,14 @@ private:
     QSslSocket *socket() const { return static_cast<QSslSocket *>(m_socket); }
     // The socket set up for the address's settings; false with why when a file is unreadable.
     bool configure(const PortAddress &address, QString *why);
-    // Why the server's certificate is refused, from what the check found.
-    QString refusal(const PortAddress &address, const QList<QSslError> &errors) const;
+    // Why the server's certificate is refused, from what the check found;
+    // what the operator could trust in m_offer.
+    QString refusal(const PortAddress &address, const QList<QSslError> &errors);
 
     QList<QSslError> m_errors; // what the last handshake found against the server's certificate
     QString m_pin;             // the pinned fingerprint; empty: the CAs decide
     bool m_heard = false;      // the server has sent something since the handshake
+    TrustOffer m_offer;        // the certificate of the last refusal, when it is only unknown
 };
 
 } // namespace korvanta
