@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/transport/networklink.h"
 
+#include "link/transport/streamfor.h"
 #include "link/transport/wait.h"
 
 #include <QCoreApplication>

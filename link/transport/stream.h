@@ -51,7 +51,4 @@ signals:
     void ended(); // the connection ended, whoever ended it
 };
 
-// The stream an address's scheme runs over, a child of parent.
-ByteStream *streamFor(const PortAddress &address, QObject *parent);
-
 } // namespace korvanta

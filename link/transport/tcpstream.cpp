@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/transport/tcpstream.h"
 
-#include "link/transport/sshstream.h"
-#include "link/transport/tlsstream.h"
 #include "link/transport/wait.h"
 
 #include <QCoreApplication>
@@ -83,19 +81,6 @@ qint64 TcpStream::write(const QByteArray &bytes)
     const qint64 written = m_socket->write(bytes);
     m_socket->flush();
     return written;
-}
-
-ByteStream *streamFor(const PortAddress &address, QObject *parent)
-{
-    switch (address.carrier) {
-    case PortAddress::Carrier::Tls:
-        return new TlsStream(parent);
-    case PortAddress::Carrier::Ssh:
-        return new SshStream(parent);
-    case PortAddress::Carrier::Tcp:
-        break;
-    }
-    return new TcpStream(parent);
 }
 
 } // namespace korvanta
