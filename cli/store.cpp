@@ -31,6 +31,8 @@ public:
         if (!session)
             return context.failure();
         const StoreOutcome stored = context.store();
+        if (stored == StoreOutcome::Acknowledged)
+            context.say(Command::tr("the adapter stored its settings"));
         if (context.json())
             context.printJson(QJsonDocument(QJsonObject{{QStringLiteral("port"), context.portName()},
                                                         {QStringLiteral("model"), session->ModelName},

@@ -509,5 +509,9 @@ KORVAN-TA 設定ユーティリティのコマンドライン版: 結果は標�
         <source>%1 and stored; rollback undoes it</source>
         <translation>%1。保存しました (rollback で元に戻せます)</translation>
     </message>
+    <message>
+        <source>the adapter stored its settings</source>
+        <translation>機器は設定を保存しました</translation>
+    </message>
 </context>
 </TS>

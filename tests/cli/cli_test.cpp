@@ -438,7 +438,8 @@ void CliTest::storedAfterPowerCycle_data()
     QTest::newRow("restore") << QList<QStringList>{restore} << 0 << ": 2 settings changed and stored; rollback undoes it\n";
     QTest::newRow("unstored, then restore with nothing to change")
         << QList<QStringList>{unstored, restore} << 0 << ": 0 settings changed and stored\n";
-    QTest::newRow("unstored, then store") << QList<QStringList>{unstored, {"store"}} << 0 << "";
+    QTest::newRow("unstored, then store") << QList<QStringList>{unstored, {"store"}} << 0
+                                          << ": the adapter stored its settings\n";
     QTest::newRow("unstored") << QList<QStringList>{unstored} << 1
                               << ": 2 settings changed, not stored: the adapter forgets it when switched off";
     QTest::newRow("dry run") << QList<QStringList>{{"restore", "--dry-run", "changed.ini"}} << 1
