@@ -32,6 +32,9 @@ if packages=$(scripts/package.sh "$out"); then
   # The installed tree: desktop entry, metadata, the installed program as an
   # unprivileged user.
   KORVANTA_BUILD_DIR="$build" scripts/installcheck.sh || status=1
+  # The lints, which the package's build leaves out (debian/rules): licence
+  # headers, ansible-test sanity.
+  ctest --test-dir "$build" --label-regex lint --output-on-failure || status=1
   # lintian on the source and every binary package: an error or a warning
   # fails (the overrides in debian/ say why each stays).
   lintian --pedantic --fail-on error,warning "$changes" || status=1
