@@ -15,7 +15,7 @@ set(KORVANTA_MAN_PAGES
   ${res}/korvanta.1.in
   ${res}/korvanta-sim.1.in
   ${CMAKE_SOURCE_DIR}/cli/korvanta-cli.1.in
-  ${CMAKE_SOURCE_DIR}/link/ports/ports.conf.5.in)
+  ${CMAKE_SOURCE_DIR}/link/ports/korvanta-ports.conf.5.in)
 foreach(source IN LISTS KORVANTA_MAN_PAGES)
   get_filename_component(page ${source} NAME_WLE)
   string(REGEX REPLACE ".*\\." "" section ${page})
@@ -24,7 +24,12 @@ foreach(source IN LISTS KORVANTA_MAN_PAGES)
 endforeach()
 
 korvanta_releases_xml(${CMAKE_SOURCE_DIR}/CHANGELOG.md KORVANTA_RELEASES)
-configure_file(${res}/${app}.metainfo.xml.in ${CMAKE_BINARY_DIR}/${app}.metainfo.xml @ONLY)
+# The AppStream metadata of each package: the window program's, and the
+# command line's (${app}_cli), each providing its own programs.
+foreach(id ${app} ${app}_cli)
+  configure_file(${res}/${id}.metainfo.xml.in ${CMAKE_BINARY_DIR}/${id}.metainfo.xml @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/${id}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+endforeach()
 
 install(TARGETS korvanta korvanta-cli korvanta-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The program looks for its help files in share/korvanta/ beside its bin/.
@@ -35,7 +40,6 @@ foreach(size IN LISTS KORVANTA_ICON_SIZES)
   install(FILES ${KORVANTA_ICON_DIR}/${size}/${app}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
-install(FILES ${CMAKE_BINARY_DIR}/${app}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 # The licence notice, the copyright holders and the release notes (the Debian
 # packages carry their own: debian/not-installed).
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/AUTHORS ${CMAKE_SOURCE_DIR}/CHANGELOG.md
