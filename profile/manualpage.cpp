@@ -114,7 +114,9 @@ ONSEI=0
 .EE
 .SH %2
 .BR korvanta\-cli (1),
-.BR korvanta (1)
+.BR korvanta (1),
+.BR korvanta\-sim (1),
+.BR korvanta\-ports.conf (5)
 )";
 
 } // namespace
