@@ -32,6 +32,12 @@ foreach(id ${app} ${app}_cli)
 endforeach()
 
 install(TARGETS korvanta korvanta-cli korvanta-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# korvanta-cli's shell completion, where bash-completion, zsh and fish look.
+set(completion ${CMAKE_SOURCE_DIR}/cli/completion)
+install(FILES ${completion}/korvanta-cli.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+        RENAME korvanta-cli)
+install(FILES ${completion}/_korvanta-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
+install(FILES ${completion}/korvanta-cli.fish DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
 # The program looks for its help files in share/korvanta/ beside its bin/.
 install(FILES ${res}/korvanta.hlp ${res}/korvanta_en.hlp DESTINATION ${CMAKE_INSTALL_DATADIR}/korvanta)
 install(FILES ${res}/${app}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -12,7 +12,8 @@
 set -u
 build=$(cd "$1" && pwd)
 version=$2
-profiles=$(cd "$3" && pwd)/fuzz/corpus/profile
+source=$(cd "$3" && pwd)
+profiles=$source/fuzz/corpus/profile
 status=0
 fail() { echo "$*"; status=1; }
 show() { LC_ALL=C.UTF-8 MANWIDTH=${MANWIDTH:-80} man --warnings=all -l "$1"; }
@@ -70,7 +71,7 @@ rowof() {
     "$build/man/korvanta-cli.1" | tr '\n' ' '
 }
 while IFS='|' read -r name arguments expected phrase; do
-  # shellcheck disable=SC2086 # the arguments, word by word
+  # shellcheck disable=SC2046,SC2086 # the arguments, word by word
   (cd "$work" && "$cli" --workfile w.ini $(printf '%s\n' "$arguments" | sed "s|PROFILES|$profiles|g") >/dev/null 2>&1)
   got=$?
   [ "$got" = "$expected" ] || fail "korvanta-cli's status for $name: $got, not $expected"
@@ -82,5 +83,35 @@ profiles that differ|diff PROFILES/factory.ini PROFILES/changed.ini|1|for \\fBdi
 diff on a port that does not open|--port ./none diff PROFILES/factory.ini|2|for \\fBdiff\\fR: the adapter or the line failing
 an unknown option|--fast identify|2|wrong usage
 a profile that cannot be read|diff none.ini PROFILES/factory.ini|2|a profile that cannot be read
+ROWS
+# korvanta-cli's bash completion offers what --help lists: WORDS before the
+# one completed|its start|what COMPREPLY must hold. Ports from
+# `korvanta-cli ports`, a ports.conf of the test's own among them.
+mkdir -p "$work/config/korvanta"
+echo "rack-7 = tcp://127.0.0.1:4001" >"$work/config/korvanta/ports.conf"
+help=$("$cli" --help)
+commands=$(printf '%s\n' "$help" | awk '/^Commands:/{on=1; next} on && /^  [a-z]/{print $1}' | tr '\n' ' ')
+options=$(printf '%s\n' "$help" | awk '/^Options:/{on=1; next} /^[^ ]/{on=0} on' | grep -o -- '^ *\(-[a-z], \)\?--[a-z][a-z-]*' \
+            | grep -o -- '--[a-z-]*' | sort -u | tr '\n' ' ')
+offers() {
+  # shellcheck disable=SC1091,SC2034 # COMP_*: read by the completion
+  XDG_CONFIG_HOME=$work/config PATH=$build/bin:$PATH bash -c '. "$1"; shift
+    COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _korvanta_cli; printf "%s\n" "${COMPREPLY[@]}"' \
+    sh "$source/cli/completion/korvanta-cli.bash" "$@"
+}
+while IFS='|' read -r words current wanted; do
+  # shellcheck disable=SC2086 # the words, one by one
+  offered=$(offers $words "$current")
+  for word in $wanted; do
+    printf '%s\n' "$offered" | grep -qx -- "$word" || fail "completion of \"$words\": no $word"
+  done
+done <<ROWS
+korvanta-cli||$commands
+korvanta-cli --json||$commands
+korvanta-cli|--|$options
+korvanta-cli --port||rack-7 COM1
+korvanta-cli --language||ja en c
+korvanta-cli --port rack-7 restore|--|--dry-run --no-store --no-backup --merge
+korvanta-cli history|--|--prune
 ROWS
 exit $status
