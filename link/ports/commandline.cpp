@@ -29,8 +29,9 @@ QString absolute(const QString &path)
 
 // A network address, a name from ports.conf, or else a device path. A bare
 // word that is neither a name nor a file of the current folder is refused
-// as the name it most likely misspells, with the names there are.
-std::optional<PortAddress> resolve(const QString &text, const PortNames &names, QString *why)
+// as the name it most likely misspells, with the names there are, quoting
+// the option's value as given.
+std::optional<PortAddress> resolve(const QString &text, const PortNames &names, QString *why, const QString &given)
 {
     if (isNetworkAddress(text))
         return parseAddress(text, why);
@@ -41,9 +42,9 @@ std::optional<PortAddress> resolve(const QString &text, const PortNames &names, 
         for (const PortAddress &port : names.ports())
             known << port.label();
         *why = known.isEmpty()
-                   ? Texts::tr("\"%1\" is no device, and ports.conf (%2) names no port").arg(text, PortNames::defaultPath())
+                   ? Texts::tr("\"%1\" is no device, and ports.conf (%2) names no port").arg(given, PortNames::defaultPath())
                    : Texts::tr("\"%1\" is no device, nor a name in ports.conf (%2), which names %3")
-                         .arg(text, PortNames::defaultPath(), known.join(QStringLiteral(", ")));
+                         .arg(given, PortNames::defaultPath(), known.join(QStringLiteral(", ")));
         return std::nullopt;
     }
     return parseAddress(absolute(text), why);
@@ -70,7 +71,7 @@ bool readLineOptions(const QCommandLineParser &parser, bool choosesPort, LineOpt
             const qsizetype eq = value.indexOf(u'=');
             PortMap checked;
             if (checked.assign(value, &why)) {
-                if (const auto address = resolve(value.mid(eq + 1), options.names, &why)) {
+                if (const auto address = resolve(value.mid(eq + 1), options.names, &why, value)) {
                     options.ports.set(value.mid(3, eq - 3).toInt(), *address);
                     if (choosesPort) // COMn=ADDRESS names the port to use as well
                         options.port = value.mid(3, eq - 3).toInt(), options.device.reset();
@@ -83,7 +84,7 @@ bool readLineOptions(const QCommandLineParser &parser, bool choosesPort, LineOpt
                 continue;
             why = Texts::tr("a port from COM1 to COM9, got \"%1\"").arg(value);
         } else if (choosesPort && !value.isEmpty()) {
-            if ((options.device = resolve(value, options.names, &why))) {
+            if ((options.device = resolve(value, options.names, &why, value))) {
                 options.port = 0;
                 continue;
             }

@@ -1011,7 +1011,7 @@ void CliTest::portsAsTheWindowProgram()
         QCOMPARE(run("korvanta-cli", {"--port", "lab-3", "identify"}), 2);
         QVERIFY2(m_err.contains(r.says), qPrintable(m_err));
         QCOMPARE(run("korvanta", {"--port", "COM1=lab-3", "--list-ports"}), 2);
-        QVERIFY2(m_err.contains("lab-3") && m_err.contains(conf), qPrintable(m_err));
+        QVERIFY2(m_err.contains("\"COM1=lab-3\"") && m_err.contains(conf), qPrintable(m_err));
     }
 }
 
