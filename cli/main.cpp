@@ -57,7 +57,7 @@ QString usage()
         text += QStringLiteral("  ") + head.leftJustified(kSummaryColumn - 3) + u' '
             + command->summary().replace(u'\n', u'\n' + indent) + u'\n';
     }
-    return text.arg(lineOptionsUsage());
+    return text.arg(lineOptionsUsage(true));
 }
 
 // Messages go to standard error; a question is answered so that nothing waits

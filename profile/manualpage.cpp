@@ -21,7 +21,9 @@ bool wide(QChar c)
 // line could start a request with, and a Japanese line free to break between
 // its characters, as it has no blanks to break at: after any wide character
 // but not before a mark that closes (、。」) nor after one that opens (「).
-QString roff(QString text)
+// Not so where breaks are not wanted: the NAME line, which whatis and
+// apropos read as it is written.
+QString roff(QString text, bool breaks = true)
 {
     text.replace(QLatin1Char('\\'), QStringLiteral("\\e")).replace(QLatin1Char('-'), QStringLiteral("\\-"));
     static const QString closing = QString::fromUtf8("、。，．」』）〕］｝〉》】・ー々ぁぃぅぇぉっゃゅょァィゥェォッャュョ),.:;");
@@ -30,7 +32,7 @@ QString roff(QString text)
     for (qsizetype i = 0; i < text.size(); ++i) {
         out += text[i];
         const bool next = i + 1 < text.size();
-        if (next && wide(text[i]) && !opening.contains(text[i]) && !closing.contains(text[i + 1])
+        if (breaks && next && wide(text[i]) && !opening.contains(text[i]) && !closing.contains(text[i + 1])
             && text[i + 1] != u' ')
             out += QStringLiteral("\\:");
     }
@@ -112,7 +114,9 @@ ONSEI=0
 .EE
 .SH %2
 .BR korvanta\-cli (1),
-.BR korvanta (1)
+.BR korvanta (1),
+.BR korvanta\-sim (1),
+.BR korvanta\-ports.conf (5)
 )";
 
 } // namespace
@@ -126,7 +130,7 @@ QByteArray manualPage(std::span<const SettingKey> keys, std::span<const SettingR
     const auto section = [&page](const QString &title) { page += QStringLiteral(".SH %1\n").arg(title); };
     const auto paragraph = [&page](const QString &text) { page += text + QLatin1Char('\n'); };
     section(ManualPage::tr("名前"));
-    paragraph(QStringLiteral("korvanta-profile \\- ") + roff(ManualPage::tr("KORVAN-TA ISDN ターミナルアダプターの設定プロファイル")));
+    paragraph(QStringLiteral("korvanta-profile \\- ") + roff(ManualPage::tr("KORVAN-TA ISDN ターミナルアダプターの設定プロファイル"), false));
     section(ManualPage::tr("説明"));
     paragraph(roff(ManualPage::tr("プロファイルは、一台の機器のすべての設定を、作業ファイル mail.ini と同じセクションとキーで、"
                                   "一つのテキストファイルに収めたものです。%1 とウィンドウ プログラムの「%2」がこれを書き出し、"

@@ -15,7 +15,7 @@ set(KORVANTA_MAN_PAGES
   ${res}/korvanta.1.in
   ${res}/korvanta-sim.1.in
   ${CMAKE_SOURCE_DIR}/cli/korvanta-cli.1.in
-  ${CMAKE_SOURCE_DIR}/link/ports/ports.conf.5.in)
+  ${CMAKE_SOURCE_DIR}/link/ports/korvanta-ports.conf.5.in)
 foreach(source IN LISTS KORVANTA_MAN_PAGES)
   get_filename_component(page ${source} NAME_WLE)
   string(REGEX REPLACE ".*\\." "" section ${page})
@@ -24,9 +24,20 @@ foreach(source IN LISTS KORVANTA_MAN_PAGES)
 endforeach()
 
 korvanta_releases_xml(${CMAKE_SOURCE_DIR}/CHANGELOG.md KORVANTA_RELEASES)
-configure_file(${res}/${app}.metainfo.xml.in ${CMAKE_BINARY_DIR}/${app}.metainfo.xml @ONLY)
+# The AppStream metadata of each package: the window program's, and the
+# command line's (${app}_cli), each providing its own programs.
+foreach(id ${app} ${app}_cli)
+  configure_file(${res}/${id}.metainfo.xml.in ${CMAKE_BINARY_DIR}/${id}.metainfo.xml @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/${id}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+endforeach()
 
 install(TARGETS korvanta korvanta-cli korvanta-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# korvanta-cli's shell completion, where bash-completion, zsh and fish look.
+set(completion ${CMAKE_SOURCE_DIR}/cli/completion)
+install(FILES ${completion}/korvanta-cli.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+        RENAME korvanta-cli)
+install(FILES ${completion}/_korvanta-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
+install(FILES ${completion}/korvanta-cli.fish DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
 # The program looks for its help files in share/korvanta/ beside its bin/.
 install(FILES ${res}/korvanta.hlp ${res}/korvanta_en.hlp DESTINATION ${CMAKE_INSTALL_DATADIR}/korvanta)
 install(FILES ${res}/${app}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -35,7 +46,6 @@ foreach(size IN LISTS KORVANTA_ICON_SIZES)
   install(FILES ${KORVANTA_ICON_DIR}/${size}/${app}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
-install(FILES ${CMAKE_BINARY_DIR}/${app}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 # The licence notice, the copyright holders and the release notes (the Debian
 # packages carry their own: debian/not-installed).
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/AUTHORS ${CMAKE_SOURCE_DIR}/CHANGELOG.md

@@ -272,11 +272,13 @@ int main(int argc, char *argv[])
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("korvanta-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KORVANTA_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Serves a simulated KORVAN-TA on a pseudo-terminal; prints its path first."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QList<QCommandLineOption> options{
         {"silent", "Never answer."},
         {"silent-from", "Echo the line CMD, then never answer again (CMD ending in * matches a prefix).", "CMD"},

@@ -6,6 +6,7 @@
 // benchmark run them: a configuration of their own, free ports, and
 // processes that end with the program that started them, however that ends.
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -97,6 +98,13 @@ public:
         diesWithParent(m_process);
         m_process.setStandardOutputFile(QProcess::nullDevice()); // "Unable to start mdns"
         m_process.setStandardErrorFile(QProcess::nullDevice());
+        // Without a network beyond the loopback, ser2net would refuse
+        // 127.0.0.1 (tests/preload/noaddrconfig.cpp).
+        const QString preload = QCoreApplication::applicationDirPath() + QStringLiteral("/korvanta_test_noaddrconfig.so");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (QFile::exists(preload))
+            environment.insert(QStringLiteral("LD_PRELOAD"), preload);
+        m_process.setProcessEnvironment(environment);
         m_process.start(program(), {QStringLiteral("-n"), QStringLiteral("-u"), QStringLiteral("-c"), config.fileName(),
                                     QStringLiteral("-P"), folder + QStringLiteral("/ser2net.pid")});
         const auto ready = [&connections] {

@@ -12,21 +12,51 @@
         <translation>COMn=パス (n は 1 から 9) の形で指定してください (指定: &quot;%1&quot;)</translation>
     </message>
     <message>
+        <source>&quot;%1&quot; is no device, and ports.conf (%2) names no port</source>
+        <translation>&quot;%1&quot; はデバイスではなく、ports.conf (%2) にはポートの名前がありません</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is no device, nor a name in ports.conf (%2), which names %3</source>
+        <translation>&quot;%1&quot; はデバイスでも ports.conf (%2) の名前でもありません。ports.conf の名前: %3</translation>
+    </message>
+    <message>
         <source>  --simulate         attach the built-in simulated adapter to every port
-  --workfile PATH    the settings work file (default: mail.ini in
+</source>
+        <translation>  --simulate         すべてのポートに内蔵の模擬アダプタをつなぎます
+</translation>
+    </message>
+    <message>
+        <source>  --workfile PATH    the settings work file (default: one for each port,
+                     workfiles/PORT.ini in $XDG_DATA_HOME/korvanta/, or
+                     beside the program when it runs from its build tree
+                     or is a copy that keeps its mail.ini there); one
+                     running program per work file
+</source>
+        <translation>  --workfile PATH    設定の作業ファイル (既定: ポートごとに一つ、
+                     $XDG_DATA_HOME/korvanta/ の workfiles/PORT.ini。
+                     ビルドしたフォルダから動かすとき、または mail.ini を
+                     そばに置いたコピーのときはプログラムと同じフォルダ)。
+                     一つの作業ファイルを使うプログラムは一度に一つだけです
+</translation>
+    </message>
+    <message>
+        <source>  --workfile PATH    the settings work file (default: mail.ini in
                      $XDG_DATA_HOME/korvanta/, or beside the program when
                      it runs from its build tree or is a copy that keeps
                      its mail.ini there); one running program per work file
-  --log FILE         append every line sent to the adapter and every reply
-                     to FILE, one a line, time-stamped
 </source>
-        <translation>  --simulate         すべてのポートに内蔵の模擬アダプタをつなぎます
-  --workfile PATH    設定の作業ファイル (既定: $XDG_DATA_HOME/korvanta/ の
+        <translation>  --workfile PATH    設定の作業ファイル (既定: $XDG_DATA_HOME/korvanta/ の
                      mail.ini。ビルドしたフォルダから動かすとき、または
                      mail.ini をそばに置いたコピーのときはプログラムと
                      同じフォルダ)。一つの作業ファイルを使うプログラムは
                      一度に一つだけです
-  --log FILE         機器へ送った行と受けた応答をすべて、一行ずつ
+</translation>
+    </message>
+    <message>
+        <source>  --log FILE         append every line sent to the adapter and every reply
+                     to FILE, one a line, time-stamped
+</source>
+        <translation>  --log FILE         機器へ送った行と受けた応答をすべて、一行ずつ
                      時刻付きで FILE に追記します
 </translation>
     </message>

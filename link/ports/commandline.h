@@ -39,7 +39,8 @@ bool readLineOptions(const QCommandLineParser &parser, bool choosesPort, LineOpt
 // network address, or its device path.
 PortAddress chosenPort(const LineOptions &options);
 
-// The help text of --simulate, --workfile and --log, as the usage lists them.
-QString lineOptionsUsage();
+// The help text of --simulate, --workfile and --log, as the usage lists them;
+// workFilePerPort: the command line's default work file, one for each port.
+QString lineOptionsUsage(bool workFilePerPort = false);
 
 } // namespace korvanta

@@ -1000,6 +1000,26 @@ void CliTest::portsAsTheWindowProgram()
     const QString windowProgram = m_out;
     QCOMPARE(run("korvanta-cli", {"ports"}), 0);
     QCOMPARE(m_out, windowProgram);
+
+    // A port that is neither a device nor a name of ports.conf: refused by
+    // both before anything opens, with the names ports.conf holds.
+    const QString conf = m_dir->filePath("config/korvanta/ports.conf");
+    QVERIFY(QDir().mkpath(QFileInfo(conf).path()));
+    const struct {
+        QByteArray names;
+        QString says;
+    } refusals[] = {{"", "\"lab-3\" is no device, and ports.conf (" + conf + ") names no port"},
+                    {"lab-1 = tcp://127.0.0.1:4001\nlab-2 = /dev/ttyS1\n",
+                     "\"lab-3\" is no device, nor a name in ports.conf (" + conf + "), which names lab-1, lab-2"}};
+    for (const auto &r : refusals) {
+        QFile file(conf);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(r.names) == r.names.size());
+        file.close();
+        QCOMPARE(run("korvanta-cli", {"--port", "lab-3", "identify"}), 2);
+        QVERIFY2(m_err.contains(r.says), qPrintable(m_err));
+        QCOMPARE(run("korvanta", {"--port", "COM1=lab-3", "--list-ports"}), 2);
+        QVERIFY2(m_err.contains("\"COM1=lab-3\"") && m_err.contains(conf), qPrintable(m_err));
+    }
 }
 
 void CliTest::linksNeitherWidgetsNorGui()
