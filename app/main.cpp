@@ -60,6 +60,10 @@ int main(int argc, char *argv[])
     Options options;
     QString error;
     if (!parseOptions(arguments, options, &error)) {
+        // Said in the locale's language, as the windows would say it.
+        const QCoreApplication words(argc, argv);
+        installTranslators(Program::Windows);
+        parseOptions(arguments, options, &error);
         std::fprintf(stderr, "korvanta: %s\n\n%s", qPrintable(error), qPrintable(usage()));
         return 2;
     }

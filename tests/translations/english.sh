@@ -21,6 +21,7 @@ check() { # NAME, the text on standard input
 for program in korvanta korvanta-cli korvanta-sim; do
   "$build/bin/$program" --help 2>&1 | check "$program --help"
 done
+"$build/bin/korvanta" --port COM1=foo://rack1:3001 2>&1 | check "korvanta's refusal of an address"
 cli="$build/bin/korvanta-cli --simulate --workfile $scratch/mail.ini"
 {
   $cli backup "$scratch/a.ini"
